@@ -1,0 +1,3 @@
+// SPDX-License-Identifier: MIT
+
+#include "pwgeometry.h"

@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkbutton.h"
+
+PkButton::PkButton(int, const QString &, QWidget *parent)
+    : QAbstractButton(parent)
+{
+}
