@@ -2,8 +2,15 @@
 
 #include "pwtools.h"
 
+#include <QDateTime>
+#include <QDebug>
+#include <QStandardItem>
+#include <QStandardItemModel>
+#include <QStringList>
+
+#include <algorithm>
 #include <cmath>
-#include <iterator>
+#include <limits>
 
 namespace {
 
@@ -26,10 +33,54 @@ constexpr NamedColor palette[] = {
     {"gray9", 250, 250, 250},    {"gray9.5", 255, 255, 255},  {"marker", 212, 146, 17},
 };
 
+// Measured cell proportions of Consolas. They are kept as the rounded decimals
+// the layouts were tuned with, not as exact fractions, so sizes come out the same.
+constexpr double consolasHeightPerPoint = 1.53571428571429;
+constexpr double consolasWidthPerHeight = 0.465116279069767;
+
 // Rounds half away from zero, unlike the banker's rounding of some helpers.
 int roundHalfAway(double value)
 {
     return static_cast<int>(std::round(value));
+}
+
+QString cssColor(const QColor &color)
+{
+    return QString::number(color.red()) + QLatin1Char(',') + QString::number(color.green())
+            + QLatin1Char(',') + QString::number(color.blue()) + QLatin1Char(',')
+            + QString::number(color.alpha());
+}
+
+// Whole pixels, halves away from zero. A size that rounds to zero is written
+// "0", never "-0", which a style sheet reader would only puzzle over.
+QString cssFontSize(double size)
+{
+    const double rounded = std::round(size);
+    return QString::number(rounded == 0.0 ? 0.0 : rounded, 'f', 0);
+}
+
+// The logger without a file, line or function, so that the messages read the
+// same in Debug and Release builds; the category stays "default".
+QDebug debugStream()
+{
+    return QMessageLogger().debug();
+}
+
+QStringList rowTexts(const QStandardItemModel *model, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < model->columnCount(); ++column) {
+        const QStandardItem *item = model->item(row, column);
+        texts.append(item ? item->text() : QString());
+    }
+    return texts;
+}
+
+int clampToInt(double value)
+{
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(value, lowest, highest));
 }
 
 } // namespace
@@ -54,4 +105,91 @@ QColor PwTools::getColorLight(QColor color) const
     const int saturation = roundHalfAway(color.saturation() * 0.6);
     const int value = roundHalfAway(255 - (255 - color.value()) * 0.65);
     return QColor::fromHsv(color.hue(), saturation, value, 255);
+}
+
+QString PwTools::getCSSLabel(QColor textColor, QColor backgroundColor, double fontSize,
+                             const QString &fontFamily) const
+{
+    QString css;
+    css += QLatin1String("QLabel { font-family:");
+    css += fontFamily;
+    css += QLatin1String("; color:rgba(");
+    css += cssColor(textColor);
+    css += QLatin1String("); background-color:rgba(");
+    css += cssColor(backgroundColor);
+    css += QLatin1String("); font-size:");
+    css += cssFontSize(fontSize);
+    css += QLatin1String("px; }");
+    return css;
+}
+
+QString PwTools::getCSSTextEdit(QColor textColor, QColor backgroundColor,
+                                QColor selectionBackgroundColor, QColor borderColor,
+                                int borderWidth, double fontSize, const QString &fontFamily) const
+{
+    QString css;
+    css += QLatin1String("QLineEdit { font-family:");
+    css += fontFamily;
+    css += QLatin1String("; color:rgba(");
+    css += cssColor(textColor);
+    css += QLatin1String("); background: rgba(");
+    css += cssColor(backgroundColor);
+    css += QLatin1String("); selection-background-color: rgba(");
+    css += cssColor(selectionBackgroundColor);
+    css += QLatin1String("); border: ");
+    css += QString::number(borderWidth);
+    css += QLatin1String("px solid rgba(");
+    css += cssColor(borderColor);
+    css += QLatin1String("); font-size:");
+    css += cssFontSize(fontSize);
+    css += QLatin1String("px; }");
+
+    debugStream() << getTimeStamp() << "PwTools::getCSSTextEdit:";
+    debugStream() << css;
+    return css;
+}
+
+QString PwTools::getTimeStamp() const
+{
+    return formatTimeStamp(QDateTime::currentDateTime());
+}
+
+QString PwTools::formatTimeStamp(const QDateTime &moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss,zzz"));
+}
+
+void PwTools::debugData(const QStandardItemModel *model, int firstRow, int endRow) const
+{
+    if (!model)
+        return;
+    // Rows before the first one do not exist; a negative start means "from the top".
+    const int start = std::max(firstRow, 0);
+
+    if (start > 0)
+        debugStream() << getTimeStamp() << "PwTools::debugData: head =" << rowTexts(model, 0);
+
+    // The row count is asked again on every step in case the model changes under us.
+    for (int row = start; row < std::min(endRow, model->rowCount()); ++row)
+        debugStream() << getTimeStamp() << "PwTools::debugData: data =" << rowTexts(model, row);
+}
+
+QSizeF PwTools::getFontCellSize(const QString &fontFamily, double pointSize) const
+{
+    if (fontFamily != QLatin1String("Consolas"))
+        return QSizeF(0, 0);
+    const double height = pointSize * consolasHeightPerPoint;
+    return QSizeF(height * consolasWidthPerHeight, height);
+}
+
+int PwTools::getFontSizeForWidth(const QString &fontFamily, int characterCount, int width) const
+{
+    // No characters means no width per character to fit; answer with the
+    // smallest size rather than divide by zero.
+    if (fontFamily != QLatin1String("Consolas") || characterCount <= 0)
+        return 0;
+    const int widthPerCharacter = width / characterCount;
+    const double size = widthPerCharacter / consolasWidthPerHeight / consolasHeightPerPoint;
+    // Wide inputs give sizes beyond int; clamp instead of overflowing.
+    return clampToInt(std::floor(size));
 }

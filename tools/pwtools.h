@@ -4,10 +4,16 @@
 #define PWTOOLS_H
 
 #include <QColor>
+#include <QSizeF>
 #include <QString>
 
+class QDateTime;
+class QStandardItemModel;
+
 // Stateless toolkit shared by every widget: the named grey palette and the
-// colour variants derived from it. Each user keeps an instance of its own.
+// colour variants derived from it, style sheets for the few widgets that are
+// not painted by hand, time-stamped debug output and Consolas cell metrics.
+// Each user keeps an instance of its own.
 class PwTools
 {
 public:
@@ -16,6 +22,20 @@ public:
     QColor getColor(const QString &name) const;
     QColor getColorDark(QColor color) const;
     QColor getColorLight(QColor color) const;
+
+    QString getCSSLabel(QColor textColor, QColor backgroundColor, double fontSize,
+                        const QString &fontFamily) const;
+    QString getCSSTextEdit(QColor textColor, QColor backgroundColor,
+                           QColor selectionBackgroundColor, QColor borderColor, int borderWidth,
+                           double fontSize, const QString &fontFamily) const;
+
+    QString getTimeStamp() const;
+    static QString formatTimeStamp(const QDateTime &moment);
+    void debugData(const QStandardItemModel *model, int firstRow, int endRow) const;
+
+    // Width, then height, of one character cell in pixels.
+    QSizeF getFontCellSize(const QString &fontFamily, double pointSize) const;
+    int getFontSizeForWidth(const QString &fontFamily, int characterCount, int width) const;
 };
 
 #endif // PWTOOLS_H
