@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkidmatcher.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+bool unitsLess(QStringView a, QStringView b)
+{
+    return std::lexicographical_compare(a.utf16(), a.utf16() + a.size(),
+                                        b.utf16(), b.utf16() + b.size());
+}
+
+} // namespace
+
+PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsizetype denseCells)
+    : idList(ids)
+{
+    std::vector<QStringView> patterns;
+    patterns.reserve(size_t(idList.size()));
+    for (const QString &id : std::as_const(idList)) {
+        if (!id.isEmpty() && id.size() <= longestText)
+            patterns.push_back(id);
+    }
+    buildAlphabet(patterns);
+    buildTrie(patterns);
+    buildLinks(denseCells);
+
+    idNode.assign(size_t(idList.size()), -1);
+    for (qsizetype i = 0; i < idList.size(); ++i) {
+        const QString &id = idList.at(i);
+        if (id.isEmpty() || id.size() > longestText)
+            continue;
+        int32_t node = 0;
+        for (QChar ch : id)
+            node = child(node, uint16_t(classOf[ch.unicode()]));
+        idNode[size_t(i)] = node;
+    }
+    seen.assign(fail.size(), 0);
+}
+
+void PkIdMatcher::buildAlphabet(const std::vector<QStringView> &patterns)
+{
+    std::vector<uint8_t> present(0x10000, 0);
+    for (QStringView pattern : patterns) {
+        for (QChar ch : pattern)
+            present[ch.unicode()] = 1;
+    }
+    // Classes follow code-unit order, so the sorted identifiers below give
+    // every node its edges already sorted by class.
+    classOf.assign(0x10000, 0);
+    classCount = 1;
+    for (size_t unit = 0; unit < present.size(); ++unit) {
+        if (present[unit])
+            classOf[unit] = uint16_t(classCount++);
+    }
+}
+
+void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
+{
+    std::sort(patterns.begin(), patterns.end(), unitsLess);
+    patterns.erase(std::unique(patterns.begin(), patterns.end()), patterns.end());
+
+    std::vector<int32_t> parent{-1};
+    std::vector<uint16_t> cls{0};
+    std::vector<uint8_t> ends{0};
+    std::vector<int32_t> path{0};
+    QStringView previous;
+    for (QStringView pattern : patterns) {
+        qsizetype common = 0;
+        const qsizetype limit = std::min(previous.size(), pattern.size());
+        while (common < limit && previous[common] == pattern[common])
+            ++common;
+        path.resize(size_t(common) + 1);
+        for (qsizetype i = common; i < pattern.size(); ++i) {
+            parent.push_back(path.back());
+            cls.push_back(uint16_t(classOf[pattern[i].unicode()]));
+            ends.push_back(0);
+            path.push_back(int32_t(parent.size() - 1));
+        }
+        ends[size_t(path[size_t(pattern.size())])] = 1;
+        previous = pattern;
+    }
+
+    const size_t nodes = parent.size();
+    terminal = std::move(ends);
+    edgeBegin.assign(nodes + 1, 0);
+    for (size_t node = 1; node < nodes; ++node)
+        ++edgeBegin[size_t(parent[node]) + 1];
+    for (size_t node = 0; node < nodes; ++node)
+        edgeBegin[node + 1] += edgeBegin[node];
+    edgeClass.resize(nodes > 0 ? nodes - 1 : 0);
+    edgeTarget.resize(edgeClass.size());
+    std::vector<int32_t> fill(edgeBegin.begin(), edgeBegin.end() - 1);
+    for (size_t node = 1; node < nodes; ++node) {
+        const int32_t slot = fill[size_t(parent[node])]++;
+        edgeClass[size_t(slot)] = cls[node];
+        edgeTarget[size_t(slot)] = int32_t(node);
+    }
+    fail.assign(nodes, 0);
+}
+
+void PkIdMatcher::buildLinks(qsizetype denseCells)
+{
+    const size_t nodes = fail.size();
+    dictLink.assign(nodes, 0);
+    output.assign(nodes, 0);
+    std::vector<int32_t> order;
+    order.reserve(nodes);
+    order.push_back(0);
+    for (size_t head = 0; head < order.size(); ++head) {
+        const int32_t node = order[head];
+        for (int32_t e = edgeBegin[size_t(node)]; e < edgeBegin[size_t(node) + 1]; ++e) {
+            const int32_t next = edgeTarget[size_t(e)];
+            int32_t link = 0;
+            if (node != 0) {
+                int32_t f = fail[size_t(node)];
+                while (f != 0 && child(f, edgeClass[size_t(e)]) < 0)
+                    f = fail[size_t(f)];
+                link = std::max(child(f, edgeClass[size_t(e)]), 0);
+            }
+            fail[size_t(next)] = link;
+            dictLink[size_t(next)] = terminal[size_t(link)] ? link : dictLink[size_t(link)];
+            output[size_t(next)] = terminal[size_t(next)] | output[size_t(link)];
+            order.push_back(next);
+        }
+    }
+
+    const size_t width = size_t(classCount);
+    if (qsizetype(nodes) > denseCells / classCount)
+        return;
+    delta.assign(nodes * width, 0);
+    for (int32_t node : order) {
+        int32_t *row = delta.data() + size_t(node) * width;
+        if (node != 0) {
+            const int32_t *inherited = delta.data() + size_t(fail[size_t(node)]) * width;
+            std::copy(inherited, inherited + width, row);
+        }
+        for (int32_t e = edgeBegin[size_t(node)]; e < edgeBegin[size_t(node) + 1]; ++e)
+            row[edgeClass[size_t(e)]] = edgeTarget[size_t(e)];
+    }
+}
+
+int32_t PkIdMatcher::child(int32_t node, uint16_t cls) const
+{
+    const uint16_t *first = edgeClass.data() + edgeBegin[size_t(node)];
+    const uint16_t *last = edgeClass.data() + edgeBegin[size_t(node) + 1];
+    const uint16_t *it = std::lower_bound(first, last, cls);
+    if (it == last || *it != cls)
+        return -1;
+    return edgeTarget[size_t(it - edgeClass.data())];
+}
+
+inline int32_t PkIdMatcher::step(int32_t node, char16_t unit) const
+{
+    const uint16_t cls = uint16_t(classOf[unit]);
+    if (!delta.empty())
+        return delta[size_t(node) * size_t(classCount) + cls];
+    if (cls == 0)
+        return 0;
+    for (;;) {
+        const int32_t next = child(node, cls);
+        if (next >= 0)
+            return next;
+        if (node == 0)
+            return 0;
+        node = fail[size_t(node)];
+    }
+}
+
+bool PkIdMatcher::contains(QStringView text) const
+{
+    if (fail.size() <= 1)
+        return false;
+    int32_t node = 0;
+    for (QChar ch : text) {
+        node = step(node, ch.unicode());
+        if (output[size_t(node)])
+            return true;
+    }
+    return false;
+}
+
+bool PkIdMatcher::record(QStringView text)
+{
+    if (fail.size() <= 1)
+        return false;
+    bool found = false;
+    int32_t node = 0;
+    for (QChar ch : text) {
+        node = step(node, ch.unicode());
+        if (!output[size_t(node)])
+            continue;
+        found = true;
+        // A node already marked had its whole suffix chain marked with it, so
+        // the walk stops there and each node is marked once over all texts.
+        int32_t hit = terminal[size_t(node)] ? node : dictLink[size_t(node)];
+        while (hit != 0 && !seen[size_t(hit)]) {
+            seen[size_t(hit)] = 1;
+            hit = dictLink[size_t(hit)];
+        }
+    }
+    return found;
+}
+
+QList<QString> PkIdMatcher::unseenIds() const
+{
+    QList<QString> unseen;
+    QSet<QString> listed;
+    for (qsizetype i = 0; i < idList.size(); ++i) {
+        const QString &id = idList.at(i);
+        if (id.isEmpty())
+            continue;
+        const int32_t node = idNode[size_t(i)];
+        if (node >= 0 && seen[size_t(node)])
+            continue;
+        if (!listed.contains(id)) {
+            listed.insert(id);
+            unseen.append(id);
+        }
+    }
+    return unseen;
+}

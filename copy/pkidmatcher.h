@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKIDMATCHER_H
+#define PKIDMATCHER_H
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+// Finds out in one pass over a text whether any of many identifiers occurs in
+// it (case-sensitive substring search), using an Aho-Corasick automaton over
+// UTF-16 code units. Matching a folder of names against a long selection list
+// with one indexOf per pair is far too slow; this keeps it near the cost of
+// reading each name once. Empty identifiers occur nowhere: a stray blank line
+// must not select a whole folder.
+class PkIdMatcher
+{
+public:
+    // The automaton becomes a full transition table when it has at most this
+    // many cells (nodes x distinct characters); larger ones walk failure links.
+    static constexpr qsizetype DefaultDenseCells = qsizetype(1) << 22;
+
+    // Identifiers longer than longestText can never occur in the texts to be
+    // scanned, so they are left out of the automaton (a single 50 MB line
+    // would otherwise become 50 million nodes).
+    explicit PkIdMatcher(const QList<QString> &ids,
+                         qsizetype longestText = std::numeric_limits<qsizetype>::max(),
+                         qsizetype denseCells = DefaultDenseCells);
+
+    bool contains(QStringView text) const;
+
+    // Like contains, and also remembers every identifier that occurs in text.
+    bool record(QStringView text);
+
+    // The non-empty identifiers that no recorded text contained, each once, in
+    // the order of the list given to the constructor.
+    QList<QString> unseenIds() const;
+
+    bool isDense() const { return !delta.empty(); }
+    qsizetype nodeCount() const { return qsizetype(fail.size()); }
+
+private:
+    void buildAlphabet(const std::vector<QStringView> &patterns);
+    void buildTrie(std::vector<QStringView> patterns);
+    void buildLinks(qsizetype denseCells);
+    int32_t child(int32_t node, uint16_t cls) const;
+    int32_t step(int32_t node, char16_t unit) const;
+
+    QList<QString> idList;
+    std::vector<int32_t> idNode;          // per identifier: its end node, -1 if left out
+    std::vector<uint16_t> classOf;        // UTF-16 code unit -> dense class, 0 = in no identifier
+    int32_t classCount = 1;
+    // Trie edges as one sorted run per node (CSR layout).
+    std::vector<int32_t> edgeBegin;
+    std::vector<uint16_t> edgeClass;
+    std::vector<int32_t> edgeTarget;
+    std::vector<int32_t> fail;
+    std::vector<int32_t> dictLink;        // nearest proper suffix that ends an identifier, 0 if none
+    std::vector<uint8_t> terminal;        // an identifier ends at this node
+    std::vector<uint8_t> output;          // some identifier ends at this node or a suffix of it
+    std::vector<int32_t> delta;           // full transition table, empty when too large
+    std::vector<uint8_t> seen;
+};
+
+#endif // PKIDMATCHER_H
