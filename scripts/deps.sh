@@ -1,0 +1,27 @@
+# Sourced by scripts/run and scripts/test: installs the Debian packages that
+# building, testing and running need, and only those that are missing.
+
+pickwell_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    fontconfig fonts-dejavu-core
+)
+
+pickwell_install_missing() {
+    local missing=() package
+    for package in "${pickwell_packages[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
+        return 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update
+    apt-get install -y --no-install-recommends "${missing[@]}"
+}
