@@ -59,11 +59,11 @@ QString cssFontSize(double size)
     return QString::number(rounded == 0.0 ? 0.0 : rounded, 'f', 0);
 }
 
-// The logger without a file, line or function, so that the messages read the
-// same in Debug and Release builds; the category stays "default".
+// qDebug() without the file, line and function that Debug builds would add,
+// so the messages read the same in every build; the category is "default".
 QDebug debugStream()
 {
-    return QMessageLogger().debug();
+    return QMessageLogger(nullptr, 0, nullptr).debug();
 }
 
 QStringList rowTexts(const QStandardItemModel *model, int row)
