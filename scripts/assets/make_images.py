@@ -88,8 +88,8 @@ def icon():
 def main():
     target = Path(sys.argv[1])
     target.mkdir(parents=True, exist_ok=True)
-    background().save(target / "backgroundImage.jpg", "JPEG", quality=92,
-                      progressive=False, optimize=False, subsampling=0)
+    background().save(target / "backgroundImage.jpg", "JPEG", quality=90,
+                      progressive=False, optimize=True, subsampling=2)
     icon().save(target / "favicon.ico", "PNG", optimize=True)
 
 
