@@ -67,19 +67,21 @@ void tst_PwPathHelper::ringSegmentCorners_data()
     QTest::addColumn<QPointF>("outerStart");
     QTest::addColumn<QPointF>("outerEnd");
     QTest::addColumn<QPointF>("innerEnd");
+    QTest::addColumn<QPointF>("innerStart");
 
     QTest::newRow("status panel track from 7 to 5 o'clock")
             << QPointF(400, 219) << 300.0 << 100.0 << 80.0 << 210.0
-            << QPointF(350, 305.6025) << QPointF(450, 305.6025) << QPointF(440, 288.2820);
+            << QPointF(350, 305.6025) << QPointF(450, 305.6025) << QPointF(440, 288.2820)
+            << QPointF(360, 288.2820);
     QTest::newRow("quarter from 12 to 3 o'clock")
             << QPointF(0, 0) << 90.0 << 10.0 << 5.0 << 0.0
-            << QPointF(0, -10) << QPointF(10, 0) << QPointF(5, 0);
+            << QPointF(0, -10) << QPointF(10, 0) << QPointF(5, 0) << QPointF(0, -5);
     QTest::newRow("pie slice: inner radius 0 ends at the centre")
             << QPointF(20, 20) << 90.0 << 10.0 << 0.0 << 90.0
-            << QPointF(30, 20) << QPointF(20, 30) << QPointF(20, 20);
+            << QPointF(30, 20) << QPointF(20, 30) << QPointF(20, 20) << QPointF(20, 20);
     QTest::newRow("negative start angle")
             << QPointF(0, 0) << 90.0 << 10.0 << 5.0 << -90.0
-            << QPointF(-10, 0) << QPointF(0, -10) << QPointF(0, -5);
+            << QPointF(-10, 0) << QPointF(0, -10) << QPointF(0, -5) << QPointF(-5, 0);
 }
 
 void tst_PwPathHelper::ringSegmentCorners()
@@ -92,6 +94,7 @@ void tst_PwPathHelper::ringSegmentCorners()
     QFETCH(QPointF, outerStart);
     QFETCH(QPointF, outerEnd);
     QFETCH(QPointF, innerEnd);
+    QFETCH(QPointF, innerStart);
 
     const QPainterPath path = helper.getRingSegmentPath(center, sweep, outer, inner, start);
     QVERIFY(path.elementCount() > 3);
@@ -108,7 +111,9 @@ void tst_PwPathHelper::ringSegmentCorners()
     const QPointF arcEnd = path.elementAt(edge - 1);
     QVERIFY2(nearlyEqual(arcEnd, outerEnd, 0.05), qPrintable(describe(arcEnd)));
 
-    // Closed: the last element leads back to the start.
+    // The inner arc runs back to the start angle, then the path closes.
+    const QPointF innerArcEnd = path.elementAt(path.elementCount() - 2);
+    QVERIFY2(nearlyEqual(innerArcEnd, innerStart, 0.05), qPrintable(describe(innerArcEnd)));
     const QPointF last = path.elementAt(path.elementCount() - 1);
     QVERIFY2(nearlyEqual(last, outerStart), qPrintable(describe(last)));
 }
