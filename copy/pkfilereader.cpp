@@ -123,9 +123,9 @@ CopyOutcome copyUnnamedThenLink(const QString &source, const QString &destinatio
     if (in.get() < 0)
         return CopyOutcome::Failed;
     struct stat status;
+    // O_NONBLOCK means nothing for the regular files that get past this check.
     if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return CopyOutcome::Failed;
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     if (::access(destinationName.constData(), F_OK) == 0 || errno != ENOENT)
         return CopyOutcome::Failed;
 
