@@ -3,12 +3,24 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "pkbutton.h"
+#include "pkdashboard.h"
+#include "pkfilereader.h"
+#include "pwpathhelper.h"
 #include "pwtools.h"
 
+#include <QDebug>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLabel>
 #include <QPalette>
 #include <QPixmap>
+#include <QThread>
+
+namespace {
+const QString outputFolderName = QStringLiteral("FilesFromSelection");
+}
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -16,11 +28,15 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     tools = std::make_unique<PwTools>();
+    pathHelper = std::make_unique<PwPathHelper>();
     setUpFrame();
+    setUpWidgets();
+    setUpWorker();
 }
 
 MainWindow::~MainWindow()
 {
+    stopWorker();
     delete ui;
 }
 
@@ -38,4 +54,185 @@ void MainWindow::setUpFrame()
 
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/Quillmark - Bender.otf"));
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/Quillmark - Bender-Bold.otf"));
+}
+
+// Children are created in this order on purpose: siblings stack in creation
+// order, so the tiles lie above the status panel and the warning above the
+// two count tiles.
+void MainWindow::setUpWidgets()
+{
+    const QColor buttonTextColor = tools->getColor(QStringLiteral("gray7"));
+
+    labelWarranty = new QLabel(this);
+    labelWarranty->setText(QStringLiteral("This program is provided without any warranty \u2013 use it "
+                                          "at your own risk."));
+    labelWarranty->move(20, height() - 20);
+    labelWarranty->setFixedSize(width() - 40, 20);
+    labelWarranty->setStyleSheet(tools->getCSSLabel(tools->getColor(QStringLiteral("gray5")),
+                                                    QColor(0, 0, 0, 0), 12, QStringLiteral("Bender")));
+    labelWarranty->show();
+
+    dashboard = new PkDashboard(this);
+    dashboard->setFixedSize(width(), int(height() * 0.73));
+    dashboard->move(0, 80);
+    dashboard->hide();
+
+    buttonTextFilePath = createActionButton(QStringLiteral("Select text file"), buttonTextColor, 14);
+    buttonTextFilePath->move(20, 20);
+    connect(buttonTextFilePath, &QAbstractButton::clicked, this,
+            &MainWindow::on_buttonTextFilePathpressed);
+
+    buttonImageFilePath = createActionButton(QStringLiteral("Select image folder"), buttonTextColor, 14);
+    buttonImageFilePath->move(width() - buttonImageFilePath->width() - 20, 20);
+    connect(buttonImageFilePath, &QAbstractButton::clicked, this,
+            &MainWindow::on_buttonImageFilePathpressed);
+    buttonImageFilePath->hide();
+
+    buttonStartCopy = createActionButton(QStringLiteral("Start"), buttonTextColor, 15);
+    buttonStartCopy->move(width() - buttonStartCopy->width() - 20,
+                          height() - buttonStartCopy->height() - 20);
+    connect(buttonStartCopy, &QAbstractButton::clicked, this, &MainWindow::on_buttonStartCopypressed);
+    buttonStartCopy->hide();
+
+    const int wide = width() - 40;
+    infoTextFile = createInfoTile({wide, 50}, {20, height() - 135}, 0, QStringLiteral(" Text file"),
+                                  QStringLiteral("gray9"));
+    infoImagePath = createInfoTile({wide, 50}, {20, height() - 190}, 0, QStringLiteral(" Image path"),
+                                   QStringLiteral("gray9"));
+    infoSelected = createInfoTile({160, 90}, {80, 200}, 30, QStringLiteral(" Selected"),
+                                  QStringLiteral("gray8"));
+    infoToCopy = createInfoTile({160, 90}, {width() - 240, 200}, 30, QStringLiteral(" To copy"),
+                                QStringLiteral("gray8"));
+    infoWarning = createInfoTile({wide, 60}, {20, 200}, 16, QStringLiteral(" Warning"),
+                                 QStringLiteral("gray8"));
+}
+
+PkButton *MainWindow::createActionButton(const QString &text, const QColor &color, double fontSize)
+{
+    auto *button = new PkButton(0, QStringLiteral("standard"), this);
+    button->setMainText(text, color);
+    button->setFontSize(fontSize);
+    button->setFixedSize(240, 50);
+    return button;
+}
+
+// A font size of 0 leaves the tile's main text in the default font.
+PkButton *MainWindow::createInfoTile(QSize size, QPoint position, double fontSize,
+                                     const QString &caption, const QString &captionColor)
+{
+    auto *tile = new PkButton(0, QStringLiteral("standard"), this);
+    tile->setFixedSize(size);
+    tile->move(position);
+    if (fontSize > 0)
+        tile->setFontSize(fontSize);
+    tile->setCaption(caption, tools->getColor(captionColor));
+    tile->hide();
+    return tile;
+}
+
+void MainWindow::setUpWorker()
+{
+    fileReader = new PkFileReader;
+    connect(fileReader, &PkFileReader::copyStatusSignal, this, &MainWindow::on_copyStatusSignal);
+    connect(this, &MainWindow::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
+    workerThread = new QThread;
+}
+
+// A run that is under way stops after the file it is copying, so closing the
+// window never leaves a thread behind it or a partial file on disk.
+void MainWindow::stopWorker()
+{
+    workerThread->requestInterruption();
+    workerThread->quit();
+    workerThread->wait();
+    delete fileReader;
+    delete workerThread;
+}
+
+void MainWindow::on_buttonTextFilePathpressed()
+{
+    qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
+    textFileDialog = new QFileDialog(this, QString(), QString(), QString());
+    textFileDialog->setNameFilter(QStringLiteral("Text files (*.txt)"));
+    textFileDialog->show();
+    textFileDialog->raise();
+    connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
+}
+
+void MainWindow::on_buttonImageFilePathpressed()
+{
+    qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
+    imageFolderDialog = new QFileDialog(this, QString(), QString(), QString());
+    imageFolderDialog->setFileMode(QFileDialog::Directory);
+    imageFolderDialog->show();
+    imageFolderDialog->raise();
+    connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
+}
+
+void MainWindow::on_buttonStartCopypressed()
+{
+    qDebug() << tools->getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
+    fileReader->moveToThread(workerThread);
+    workerThread->start(QThread::InheritPriority);
+    buttonStartCopy->hide();
+    emit startCopySignal(listOfFilesToCopy, imagePath);
+}
+
+void MainWindow::on_textFileSelected(const QString path)
+{
+    qDebug() << "MainWindow::on_fileSelected:" << path;
+    textFilePath = path;
+    infoTextFile->setMainText(path, tools->getColor(QStringLiteral("gray8")));
+    infoTextFile->show();
+    buttonImageFilePath->show();
+
+    listOfIds = fileReader->readSelectionFile(path);
+    infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
+    infoSelected->show();
+
+    if (imagePath.isEmpty())
+        return;
+    matchSelection();
+    qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
+}
+
+void MainWindow::on_imagePathSelected(const QString path)
+{
+    qDebug() << "MainWindow::on_imagePath:" << path;
+    infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
+    infoImagePath->show();
+
+    // A folder that already holds the output of an earlier run is refused:
+    // copying into it again would silently mix two selections.
+    if (fileReader->folderExists(path + QLatin1Char('/') + outputFolderName)) {
+        infoSelected->hide();
+        infoWarning->setMainText(QStringLiteral("Folder \"FilesFromSelection\" already exists! Delete it!"),
+                                 tools->getColor(QStringLiteral("marker")));
+        infoWarning->show();
+        return;
+    }
+
+    infoWarning->hide();
+    imagePath = path;
+    infoSelected->show();
+    if (!textFilePath.isEmpty())
+        matchSelection();
+}
+
+void MainWindow::on_copyStatusSignal(int count)
+{
+    dashboard->setProgress(count);
+}
+
+// Matches the accepted folder against the identifiers and shows the result:
+// the count tile, the status panel with its new total, and "Start".
+void MainWindow::matchSelection()
+{
+    listOfFilesToCopy = fileReader->findFilesToCopy(imagePath, listOfIds);
+    infoToCopy->setMainText(QString::number(listOfFilesToCopy.size()),
+                            tools->getColor(QStringLiteral("gray7")));
+    infoToCopy->show();
+    dashboard->show();
+    buttonStartCopy->show();
+    dashboard->setSelectionInfo(textFilePath, imagePath, int(listOfFilesToCopy.size()), int(listOfIds.size()));
 }

@@ -10,15 +10,23 @@
 #include <memory>
 
 QT_BEGIN_NAMESPACE
+class QFileDialog;
+class QLabel;
+class QThread;
 namespace Ui {
 class MainWindow;
 }
 QT_END_NAMESPACE
 
+class PkButton;
+class PkDashboard;
+class PkFileReader;
+class PwPathHelper;
 class PwTools;
 
 // The program's one window: a fixed 800 x 600 frame over the background
-// picture, holding the user's selection between the steps of the workflow.
+// picture. Its slots carry the user through the workflow: choose the
+// selection file, choose the picture folder, press "Start", watch the copy.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -27,11 +35,46 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+signals:
+    void startCopySignal(QList<QString>, QString);
+
+private slots:
+    void on_buttonTextFilePathpressed();
+    void on_buttonImageFilePathpressed();
+    void on_buttonStartCopypressed();
+    void on_textFileSelected(const QString path);
+    void on_imagePathSelected(const QString path);
+
+public slots:
+    void on_copyStatusSignal(int count);
+
 private:
     void setUpFrame();
+    void setUpWidgets();
+    void setUpWorker();
+    PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
+    PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
+                             const QString &captionColor);
+    void stopWorker();
+    void matchSelection();
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
+    std::unique_ptr<PwPathHelper> pathHelper;
+    PkFileReader *fileReader = nullptr;
+    PkDashboard *dashboard = nullptr;
+    QThread *workerThread = nullptr;
+    PkButton *buttonTextFilePath = nullptr;
+    PkButton *buttonImageFilePath = nullptr;
+    PkButton *buttonStartCopy = nullptr;
+    PkButton *infoTextFile = nullptr;
+    PkButton *infoImagePath = nullptr;
+    PkButton *infoSelected = nullptr;
+    PkButton *infoToCopy = nullptr;
+    PkButton *infoWarning = nullptr;
+    QLabel *labelWarranty = nullptr;
+    QFileDialog *textFileDialog = nullptr;
+    QFileDialog *imageFolderDialog = nullptr;
     QString textFilePath;
     QString imagePath;
     QList<QString> listOfIds;
