@@ -9,8 +9,17 @@
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QDebug>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QShortcut>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -19,8 +28,70 @@
 #include <QThread>
 
 namespace {
+
 const QString outputFolderName = QStringLiteral("FilesFromSelection");
+constexpr int notFoundToolTipLimit = 20;
+
+// What a drop onto the window chooses: a selection file, a picture folder,
+// or both, in which case the file is taken first.
+struct DropChoice
+{
+    QString file;
+    QString folder;
+
+    bool isEmpty() const { return file.isEmpty() && folder.isEmpty(); }
+};
+
+// A folder alone is only taken while it could be chosen with its button,
+// so a drop can never accept a folder before a selection file.
+DropChoice dropChoice(const QMimeData *mimeData, bool folderAllowed)
+{
+    if (!mimeData || !mimeData->hasUrls())
+        return {};
+    const QList<QUrl> urls = mimeData->urls();
+    if (urls.isEmpty() || urls.size() > 2)
+        return {};
+
+    DropChoice choice;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            return {};
+        const QFileInfo info(url.toLocalFile());
+        QString &slot = info.isDir() ? choice.folder : choice.file;
+        if (!slot.isEmpty() || !info.exists())
+            return {};
+        slot = QDir::cleanPath(info.filePath());
+    }
+    if (choice.file.isEmpty() && !folderAllowed)
+        return {};
+    return choice;
 }
+
+// A drop only names paths: it must never tell the source to move or delete
+// anything, so it is taken as a copy, or a link where a copy is not offered.
+bool acceptWithoutMove(QDropEvent *event)
+{
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (event->possibleActions() & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
+QString notFoundToolTip(const QList<QString> &ids)
+{
+    if (ids.isEmpty())
+        return {};
+    QString text = QStringLiteral("Not found: ") + QStringList(ids.mid(0, notFoundToolTipLimit)).join(QStringLiteral(", "));
+    if (ids.size() > notFoundToolTipLimit)
+        text += QStringLiteral(" and %1 more").arg(ids.size() - notFoundToolTipLimit);
+    return text;
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -32,6 +103,9 @@ MainWindow::MainWindow(QWidget *parent)
     setUpFrame();
     setUpWidgets();
     setUpWorker();
+    setUpNotFoundReport();
+    setUpShortcuts();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow()
@@ -138,6 +212,29 @@ void MainWindow::setUpWorker()
     workerThread = new QThread;
 }
 
+void MainWindow::setUpNotFoundReport()
+{
+    copyNotFoundAction = new QAction(QStringLiteral("Copy identifiers not found"), infoToCopy);
+    copyNotFoundAction->setEnabled(false);
+    connect(copyNotFoundAction, &QAction::triggered, this, &MainWindow::copyIdsNotFound);
+    infoToCopy->addAction(copyNotFoundAction);
+    infoToCopy->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// Each shortcut belongs to its button, so Qt only lets it fire while the
+// button is visible, and it presses the button exactly as a click does.
+void MainWindow::setUpShortcuts()
+{
+    const auto addShortcut = [](PkButton *button, const QList<QKeySequence> &keys) {
+        auto *shortcut = new QShortcut(button);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+    };
+    addShortcut(buttonTextFilePath, {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    addShortcut(buttonImageFilePath, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
+    addShortcut(buttonStartCopy, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+}
+
 // A run that is under way stops after the file it is copying, so closing the
 // window never leaves a thread behind it or a partial file on disk.
 void MainWindow::stopWorker()
@@ -224,15 +321,56 @@ void MainWindow::on_copyStatusSignal(int count)
     dashboard->setProgress(count);
 }
 
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !acceptWithoutMove(event))
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !acceptWithoutMove(event)) {
+        event->ignore();
+        return;
+    }
+    if (!choice.file.isEmpty())
+        on_textFileSelected(choice.file);
+    if (!choice.folder.isEmpty())
+        on_imagePathSelected(choice.folder);
+}
+
 // Matches the accepted folder against the identifiers and shows the result:
 // the count tile, the status panel with its new total, and "Start".
 void MainWindow::matchSelection()
 {
-    listOfFilesToCopy = fileReader->findFilesToCopy(imagePath, listOfIds);
+    PkMatchResult match = fileReader->matchFolder(imagePath, listOfIds);
+    listOfFilesToCopy = std::move(match.files);
+    idsNotFound = std::move(match.idsNotFound);
+    showIdsNotFound();
     infoToCopy->setMainText(QString::number(listOfFilesToCopy.size()),
                             tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
     dashboard->show();
     buttonStartCopy->show();
     dashboard->setSelectionInfo(textFilePath, imagePath, int(listOfFilesToCopy.size()), int(listOfIds.size()));
+}
+
+// Identifiers that named no file are what the photographer has to write back
+// to the client about, so the count tile says how many there are.
+void MainWindow::showIdsNotFound()
+{
+    const QColor marker = tools->getColor(QStringLiteral("marker"));
+    if (idsNotFound.isEmpty())
+        infoToCopy->setFooterText(QString(), marker);
+    else
+        infoToCopy->setFooterText(QStringLiteral("%1 not found").arg(idsNotFound.size()), marker);
+    infoToCopy->setToolTip(notFoundToolTip(idsNotFound));
+    copyNotFoundAction->setEnabled(!idsNotFound.isEmpty());
+}
+
+void MainWindow::copyIdsNotFound() const
+{
+    QGuiApplication::clipboard()->setText(QStringList(idsNotFound).join(QLatin1Char('\n')));
 }

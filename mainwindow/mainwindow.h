@@ -10,6 +10,7 @@
 #include <memory>
 
 QT_BEGIN_NAMESPACE
+class QAction;
 class QFileDialog;
 class QLabel;
 class QThread;
@@ -48,6 +49,10 @@ private slots:
 public slots:
     void on_copyStatusSignal(int count);
 
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void setUpFrame();
     void setUpWidgets();
@@ -55,8 +60,12 @@ private:
     PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
+    void setUpNotFoundReport();
+    void setUpShortcuts();
     void stopWorker();
     void matchSelection();
+    void showIdsNotFound();
+    void copyIdsNotFound() const;
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
@@ -79,6 +88,8 @@ private:
     QString imagePath;
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
+    QList<QString> idsNotFound;
+    QAction *copyNotFoundAction = nullptr;
 };
 
 #endif // MAINWINDOW_H

@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QAction>
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QMetaMethod>
 #include <QPointer>
@@ -46,6 +49,12 @@ private slots:
     void missingSelectionFileCopiesNothing();
     void logLines();
     void closingDuringRunStopsPromptly();
+    void idsNotFound_data();
+    void idsNotFound();
+    void idsNotFoundFollowRematching();
+    void drops_data();
+    void drops();
+    void shortcuts();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -546,6 +555,195 @@ void TestMainWindow::closingDuringRunStopsPromptly()
     QVERIFY2(copied.size() < count, qPrintable(QString::number(copied.size())));
     for (const QString &name : copied)
         QCOMPARE(QFileInfo(pictures + QStringLiteral("/FilesFromSelection/") + name).size(), block.size());
+}
+
+void TestMainWindow::idsNotFound_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("footer");
+    QTest::addColumn<QString>("toolTip");
+
+    QTest::newRow("all found") << QByteArray("0001\n0002\n") << QString() << QString();
+    QTest::newRow("some missing") << QByteArray("0012\n0001\n0045\n0101\n") << "3 not found"
+                                  << "Not found: 0012, 0045, 0101";
+    QTest::newRow("duplicates and empty lines") << QByteArray("0045\n\n0045\n  \n0001\n0012\n") << "2 not found"
+                                                << "Not found: 0045, 0012";
+    QTest::newRow("found only inside another name") << QByteArray("IMG_00\nG_0002.j\n0003\n") << "1 not found"
+                                                    << "Not found: 0003";
+    QByteArray many;
+    QStringList first20;
+    for (int i = 1; i <= 25; ++i) {
+        many += QByteArray::number(9000 + i) + '\n';
+        if (i <= 20)
+            first20 << QString::number(9000 + i);
+    }
+    QTest::newRow("more than twenty") << many << "25 not found"
+                                      << QStringLiteral("Not found: ") + first20.join(QStringLiteral(", ")) + " and 5 more";
+}
+
+void TestMainWindow::idsNotFound()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, footer);
+    QFETCH(QString, toolTip);
+
+    const QString pictures = dir->filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(pictures + QStringLiteral("/0012")));
+    for (const char *name : {"IMG_0001.jpg", "IMG_0001.CR2", "IMG_0002.jpg"})
+        writeFile(pictures + QLatin1Char('/') + QLatin1String(name), name);
+    writeFile(dir->filePath(QStringLiteral("list.txt")), list);
+
+    MainWindow window;
+    chooseList(window, dir->filePath(QStringLiteral("list.txt")));
+    chooseFolder(window, pictures);
+    PkButton *toCopy = tile(window, ToCopyTile);
+    QCOMPARE(toCopy->getFooterText(), footer);
+    QCOMPARE(toCopy->toolTip(), toolTip);
+    if (!footer.isEmpty())
+        QCOMPARE(toCopy->getFooterColor(), QColor(212, 146, 17));
+
+    QAction *action = toCopy->actions().value(0);
+    QVERIFY(action);
+    QCOMPARE(action->text(), QStringLiteral("Copy identifiers not found"));
+    QCOMPARE(toCopy->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(action->isEnabled(), !footer.isEmpty());
+    if (action->isEnabled()) {
+        action->trigger();
+        const QStringList ids = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(ids.size(), footer.section(QLatin1Char(' '), 0, 0).toInt());
+        QVERIFY(toolTip.contains(ids.first()));
+    }
+}
+
+void TestMainWindow::idsNotFoundFollowRematching()
+{
+    const QString pictures = dir->filePath(QStringLiteral("pictures"));
+    const QString others = dir->filePath(QStringLiteral("others"));
+    QVERIFY(QDir().mkpath(pictures));
+    QVERIFY(QDir().mkpath(others));
+    writeFile(pictures + QStringLiteral("/a1.jpg"), "a");
+    writeFile(others + QStringLiteral("/b1.jpg"), "b");
+    writeFile(dir->filePath(QStringLiteral("ab.txt")), "a\nb\n");
+    writeFile(dir->filePath(QStringLiteral("a.txt")), "a\n");
+
+    MainWindow window;
+    PkButton *toCopy = tile(window, ToCopyTile);
+    chooseList(window, dir->filePath(QStringLiteral("ab.txt")));
+    chooseFolder(window, pictures);
+    QCOMPARE(toCopy->getFooterText(), QStringLiteral("1 not found"));
+    chooseFolder(window, others);
+    QCOMPARE(toCopy->toolTip(), QStringLiteral("Not found: a"));
+    chooseList(window, dir->filePath(QStringLiteral("a.txt")));
+    QCOMPARE(toCopy->getFooterText(), QStringLiteral("1 not found"));
+    chooseFolder(window, pictures);
+    QCOMPARE(toCopy->getFooterText(), QString());
+    QCOMPARE(toCopy->toolTip(), QString());
+    QVERIFY(!toCopy->actions().constFirst()->isEnabled());
+}
+
+void TestMainWindow::drops_data()
+{
+    QTest::addColumn<bool>("listFirst");
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<Qt::DropActions>("offered");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("textTile");
+    QTest::addColumn<QString>("folderTile");
+
+    const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QTest::newRow("a file") << false << QStringList{"list.txt"} << all << true << "list.txt" << QString();
+    QTest::newRow("a folder before any file") << false << QStringList{"pictures"} << all << false << QString()
+                                              << QString();
+    QTest::newRow("a folder after a file") << true << QStringList{"pictures"} << all << true << "first.txt"
+                                           << "pictures";
+    QTest::newRow("a file and a folder") << false << QStringList{"pictures", "list.txt"} << all << true << "list.txt"
+                                         << "pictures";
+    QTest::newRow("two files") << true << QStringList{"list.txt", "first.txt"} << all << false << "first.txt"
+                               << QString();
+    QTest::newRow("two folders") << true << QStringList{"pictures", "pictures/inner"} << all << false << "first.txt"
+                                 << QString();
+    QTest::newRow("a remote file") << false << QStringList{"https://example.org/list.txt"} << all << false
+                                   << QString() << QString();
+    QTest::newRow("a missing file") << false << QStringList{"missing.txt"} << all << false << QString() << QString();
+    QTest::newRow("offered only as a move") << false << QStringList{"list.txt"} << Qt::DropActions(Qt::MoveAction)
+                                            << false << QString() << QString();
+}
+
+void TestMainWindow::drops()
+{
+    QFETCH(bool, listFirst);
+    QFETCH(QStringList, urls);
+    QFETCH(Qt::DropActions, offered);
+    QFETCH(bool, accepted);
+    QFETCH(QString, textTile);
+    QFETCH(QString, folderTile);
+
+    QVERIFY(QDir().mkpath(dir->filePath(QStringLiteral("pictures/inner"))));
+    writeFile(dir->filePath(QStringLiteral("pictures/a.jpg")), "a");
+    writeFile(dir->filePath(QStringLiteral("list.txt")), "a\n");
+    writeFile(dir->filePath(QStringLiteral("first.txt")), "b\n");
+
+    MainWindow window;
+    if (listFirst)
+        chooseList(window, dir->filePath(QStringLiteral("first.txt")));
+    QMimeData mimeData;
+    QList<QUrl> urlList;
+    for (const QString &url : urls)
+        urlList << (url.contains(QLatin1Char(':')) ? QUrl(url) : QUrl::fromLocalFile(dir->filePath(url)));
+    mimeData.setUrls(urlList);
+
+    QDragEnterEvent enter(QPoint(400, 300), offered, &mimeData, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QCOMPARE(enter.isAccepted(), accepted);
+    QDropEvent drop(QPointF(400, 300), offered, &mimeData, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QCOMPARE(drop.isAccepted(), accepted);
+    if (accepted)
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+
+    const auto tileText = [&](Tile which) {
+        const QString text = tile(window, which)->getMainText();
+        return text.isEmpty() ? text : QDir(dir->path()).relativeFilePath(text);
+    };
+    QCOMPARE(tileText(TextTile), textTile);
+    QCOMPARE(tileText(FolderTile), folderTile);
+}
+
+void TestMainWindow::shortcuts()
+{
+    const QString pictures = dir->filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(pictures));
+    writeFile(pictures + QStringLiteral("/a.jpg"), "a");
+    writeFile(dir->filePath(QStringLiteral("list.txt")), "a\n");
+
+    MainWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    if (!QTest::qWaitForWindowActive(&window))
+        QSKIP("This platform does not activate windows, so shortcuts cannot fire");
+    const auto dialogCount = [&] { return window.findChildren<QFileDialog *>().size(); };
+    const auto press = [&](int key, Qt::KeyboardModifiers modifiers) {
+        QApplication::setActiveWindow(&window);
+        QTest::keyClick(&window, Qt::Key(key), modifiers);
+    };
+
+    press(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(dialogCount(), 0);
+    press(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(dialogCount(), 1);
+    QCOMPARE(window.findChild<QFileDialog *>()->nameFilters(), QStringList{QStringLiteral("Text files (*.txt)")});
+
+    chooseList(window, dir->filePath(QStringLiteral("list.txt")));
+    chooseFolder(window, pictures);
+    press(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(dialogCount(), 2);
+    QCOMPARE(window.findChildren<QFileDialog *>().last()->fileMode(), QFileDialog::Directory);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(tile(window, StartButton)->isHidden());
+    QTRY_VERIFY(dashboard(window)->isComplete());
+    press(Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QCOMPARE(outputFiles(pictures), QStringList{QStringLiteral("a.jpg")});
 }
 
 QTEST_MAIN(TestMainWindow)
