@@ -269,6 +269,8 @@ void TestPkFileReader::copyRun()
     }
 }
 
+// Runs queued back to back each count from 1; a stop asked on the worker
+// right after a copy lands exactly between two files.
 void TestPkFileReader::queuedRunsAndInterruptionOnWorkerThread()
 {
     QTemporaryDir dir;
@@ -281,24 +283,24 @@ void TestPkFileReader::queuedRunsAndInterruptionOnWorkerThread()
     reader->moveToThread(&thread);
     QList<int> received;
     connect(reader, &PkFileReader::copyStatusSignal, this, [&received](int count) { received.append(count); });
+    bool stopAfterCopy = false; // only touched on the worker thread
+    connect(reader, &PkFileReader::copyStatusSignal, reader, [&stopAfterCopy](int) {
+        if (stopAfterCopy)
+            QThread::currentThread()->requestInterruption();
+    }, Qt::DirectConnection);
     thread.start();
-    auto queueRun = [&](const Names &names) {
-        QVERIFY(QMetaObject::invokeMethod(reader, "on_startCopySignal", Qt::QueuedConnection,
-                                          Q_ARG(QList<QString>, names), Q_ARG(QString, dir.path())));
-    };
 
-    // Two runs queued back to back each count from 1.
+    auto queueRun = [&](const Names &names) {
+        QMetaObject::invokeMethod(reader, "on_startCopySignal", Qt::QueuedConnection, Q_ARG(QList<QString>, names),
+                                  Q_ARG(QString, dir.path()));
+    };
     queueRun(first);
     queueRun(second);
-    QTRY_COMPARE(received, (QList<int>{1, 2, 1, 2, 3}));
-
-    // Asked on the worker thread right after a copy, the stop lands exactly between two files.
-    connect(reader, &PkFileReader::copyStatusSignal, reader,
-            [](int) { QThread::currentThread()->requestInterruption(); }, Qt::DirectConnection);
+    QMetaObject::invokeMethod(reader, [&stopAfterCopy] { stopAfterCopy = true; }, Qt::QueuedConnection);
     queueRun(third);
-    QTRY_COMPARE(received, (QList<int>{1, 2, 1, 2, 3, 1}));
-    thread.quit();
+    QMetaObject::invokeMethod(reader, [&thread] { thread.quit(); }, Qt::QueuedConnection);
     QVERIFY(thread.wait());
+    QTRY_COMPARE(received, (QList<int>{1, 2, 1, 2, 3, 1}));
 
     const QString output = dir.filePath("FilesFromSelection");
     QCOMPARE(everything(output), (Names{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"}));
