@@ -169,21 +169,20 @@ void TestPkFileReader::matchFolder_data()
     QTest::newRow("substring, case-sensitive")
         << Names{"IMG_0001.jpg", "IMG_0001.CR2", "XIMG_00012.jpg", "img_0001.jpg"} << Names{"IMG_0001", "Z9"}
         << Names{"IMG_0001.CR2", "IMG_0001.jpg", "XIMG_00012.jpg"} << Names{"Z9"};
-    QTest::newRow("each file once, not-found ids once") << Names{"a123.jpg"} << Names{"12", "9", "123", "12", "9"}
-                                                        << Names{"a123.jpg"} << Names{"9"};
-    QTest::newRow("listing order ignoring case") << Names{"b2.jpg", "A1.jpg", "a3.jpg"} << Names{"b", "3", "1"}
-                                                 << Names{"A1.jpg", "a3.jpg", "b2.jpg"} << Names{};
-    QTest::newRow("sub-folders and hidden files left out") << Names{"A1.jpg", "A1/A1_in.jpg", "A1_d.jpg/", ".A1.jpg"}
-                                                           << Names{"A1", "A1_"} << Names{"A1.jpg"} << Names{"A1_"};
-    QTest::newRow("empty identifier matches nothing") << Names{"A1.jpg", "B2.jpg"} << Names{"A1", "", "C3"}
-                                                      << Names{"A1.jpg"} << Names{"C3"};
+    QTest::newRow("each file once, ids not found once")
+        << Names{"a123.jpg"} << Names{"12", "9", "123", "12", "9"} << Names{"a123.jpg"} << Names{"9"};
+    QTest::newRow("listing order ignoring case")
+        << Names{"b2.jpg", "A1.jpg", "a3.jpg"} << Names{"b", "3", "1"} << Names{"A1.jpg", "a3.jpg", "b2.jpg"} << Names{};
+    QTest::newRow("sub-folders and hidden files left out")
+        << Names{"A1.jpg", "A1/A1_in.jpg", "A1_d.jpg/", ".A1.jpg"} << Names{"A1", "A1_"} << Names{"A1.jpg"} << Names{"A1_"};
+    QTest::newRow("empty identifier matches nothing")
+        << Names{"A1.jpg", "B2.jpg"} << Names{"A1", "", "C3"} << Names{"A1.jpg"} << Names{"C3"};
     QTest::newRow("blanks, quotes, non-Latin, leading dot")
         << Names{"my \"best\" B 2.jpg", "it's.jpg", QString::fromUtf8("Фото.jpg"), "B2.CR2"}
         << Names{"\"best\" B 2", "it's", QString::fromUtf8("Фото"), ".CR2"}
         << Names{"B2.CR2", "it's.jpg", "my \"best\" B 2.jpg", QString::fromUtf8("Фото.jpg")} << Names{};
     QTest::newRow("link to a file matches, broken link does not")
-        << Names{"t.bin", "link C3.jpg->t.bin", "broken D4.jpg->nowhere"} << Names{"C3", "D4"}
-        << Names{"link C3.jpg"} << Names{"D4"};
+        << Names{"t.bin", "link C3.jpg->t.bin", "broken D4.jpg->nowhere"} << Names{"C3", "D4"} << Names{"link C3.jpg"} << Names{"D4"};
 }
 
 void TestPkFileReader::matchFolder()
@@ -212,7 +211,8 @@ void TestPkFileReader::copyRun_data()
     const rlim_t none = RLIM_INFINITY;
     const QString out = "FilesFromSelection/";
     QTest::newRow("counts 1..n, copies equal")
-        << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg"), "x.jpg"} << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg")}
+        << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg"), "x.jpg"}
+        << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg")}
         << none << QList<int>{1, 2, 3} << Names{"a b.jpg", "c.jpg", QString::fromUtf8("Фото.jpg")};
     QTest::newRow("existing destination kept") << Names{"1.jpg", "2.jpg", "3.jpg", out + "2.jpg"} << Names{"1.jpg", "2.jpg", "3.jpg"}
                                                << none << QList<int>{1, 2} << Names{"1.jpg", "2.jpg", "3.jpg"};
@@ -225,8 +225,7 @@ void TestPkFileReader::copyRun_data()
         << none << QList<int>{1, 2} << Names{"link.jpg", "ok.jpg"};
     // A file-size limit makes a write fail part-way as a full disk would, and works as root.
     QTest::newRow("failed write leaves no partial file") << Names{"larger-than-the-limit.jpg", "s.jpg"}
-                                                         << Names{"larger-than-the-limit.jpg", "s.jpg"}
-                                                         << rlim_t(8192) << QList<int>{1} << Names{"s.jpg"};
+        << Names{"larger-than-the-limit.jpg", "s.jpg"} << rlim_t(8192) << QList<int>{1} << Names{"s.jpg"};
 }
 
 void TestPkFileReader::copyRun()
