@@ -15,7 +15,8 @@ private slots:
     void solveRightTriangle_data()
     {
         // Inputs and answers in the order a, b, c, alpha, beta; an input of 0 is unknown.
-        // The answers are exact doubles: the reciprocal forms show in the last digit.
+        // The answers are exact doubles: the reciprocal forms show in the last digit
+        // (1 / (tan 70° / 5) is not 5 / tan 70°).
         QTest::addColumn<QList<double>>("known");
         QTest::addColumn<QList<double>>("answers");
         using V = QList<double>;
@@ -26,14 +27,15 @@ private slots:
         QTest::newRow("a 3, c 5") << V{3, 0, 5, 0, 0} << V{0, 4, 0, 36.86989764584402, 53.13010235415599};
         QTest::newRow("b 1, c 2") << V{0, 1, 2, 0, 0} << V{1.7320508075688772, 0, 0, 60.00000000000001, 30.000000000000004};
         QTest::newRow("a 1, c 2") << V{1, 0, 2, 0, 0} << V{0, 1.7320508075688772, 0, 30.000000000000004, 60.00000000000001};
-        QTest::newRow("a 3, beta 60") << V{3, 0, 0, 0, 60} << V{0, 5.19615242270663, 5.999999999999998, 30, 0};
-        QTest::newRow("b 3, alpha 60") << V{0, 3, 0, 60, 0} << V{5.19615242270663, 0, 5.999999999999998, 0, 30};
-        QTest::newRow("b 1, beta 45") << V{0, 1, 0, 0, 45} << V{1.0000000000000002, 0, 1.4142135623730951, 45, 0};
-        QTest::newRow("a 1, alpha 45") << V{1, 0, 0, 45, 0} << V{0, 1.0000000000000002, 1.4142135623730951, 0, 45};
+        QTest::newRow("a 3, beta 30") << V{3, 0, 0, 0, 30} << V{0, 1.7320508075688772, 3.464101615137754, 60, 0};
+        QTest::newRow("b 3, alpha 30") << V{0, 3, 0, 30, 0} << V{1.7320508075688772, 0, 3.464101615137754, 0, 60};
+        QTest::newRow("b 5, beta 70") << V{0, 5, 0, 0, 70} << V{1.8198511713310124, 0, 5.320888862379562, 20, 0};
+        QTest::newRow("a 5, alpha 70") << V{5, 0, 0, 70, 0} << V{0, 1.8198511713310124, 5.320888862379562, 0, 20};
         // The first applicable rule wins, and known values are recomputed.
-        QTest::newRow("all but beta, inconsistent") << V{99, 100, 10, 30, 0} << V{4.999999999999999, 8.660254037844387, 198.00000000000003, nan, nan};
+        QTest::newRow("all but beta, inconsistent")
+                << V{99, 100, 10, 30, 0} << V{4.999999999999999, 8.660254037844387, 198.00000000000003, nan, nan};
         QTest::newRow("two angles: no side") << V{0, 0, 0, 99, 50} << V{0, 0, 0, 40, -9};
-        QTest::newRow("negative leg counts as known") << V{-3, 4, 0, 0, 0} << V{0, 0, 5, -36.86989764584402, -53.13010235415598};
+        QTest::newRow("negative leg is known") << V{-3, 4, 0, 0, 0} << V{0, 0, 5, -36.86989764584402, -53.13010235415598};
         QTest::newRow("leg longer than hypotenuse") << V{5, 0, 3, 0, 0} << V{0, nan, 0, nan, nan};
         QTest::newRow("only alpha: too little data, beta not 50") << V{0, 0, 0, 40, 0} << V{1, 1, 1, 1, 1};
         QTest::newRow("only a: too little data") << V{7, 0, 0, 0, 0} << V{1, 1, 1, 1, 1};

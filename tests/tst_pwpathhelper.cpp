@@ -32,7 +32,9 @@ private slots:
         QFETCH(QList<double>, shape);
         QFETCH(QList<QPointF>, corners);
         const QPainterPath path = helper.getRingSegmentPath(center, shape[0], shape[1], shape[2], shape[3]);
-        const auto near = [](QPointF actual, QPointF expected, double tolerance) { return QLineF(actual, expected).length() < tolerance; };
+        const auto near = [](QPointF actual, QPointF expected, double tolerance) {
+            return QLineF(actual, expected).length() < tolerance;
+        };
         const int count = path.elementCount();
         int edge = 1; // the radial edge to the inner end, right after the outer arc
         while (edge < count && !(path.elementAt(edge).isLineTo() && near(path.elementAt(edge), corners[2], 1e-3)))
@@ -51,14 +53,12 @@ private slots:
         QTest::addColumn<QRectF>("rect");
         QTest::addColumn<QString>("corner");
         QTest::addColumn<QList<QPointF>>("points");
-        QTest::newRow("tile shape") << QRectF(0, 0, 200, 50) << "topRight"
-                                    << QList<QPointF>{{0, 0}, {190, 0}, {200, 10}, {200, 50}, {0, 50}};
-        QTest::newRow("offset rect") << QRectF(10, 20, 100, 40) << "topRight"
-                                     << QList<QPointF>{{10, 20}, {105, 20}, {110, 25}, {110, 60}, {10, 60}};
-        QTest::newRow("tall rect: both cuts from the width") << QRectF(0, 0, 20, 100) << "topRight"
-                                                             << QList<QPointF>{{0, 0}, {19, 0}, {20, 1}, {20, 100}, {0, 100}};
-        QTest::newRow("other corner") << QRectF(0, 0, 200, 50) << "bottomLeft" << QList<QPointF>();
-        QTest::newRow("name is case-sensitive") << QRectF(0, 0, 200, 50) << "topright" << QList<QPointF>();
+        using P = QList<QPointF>;
+        QTest::newRow("tile shape") << QRectF(0, 0, 200, 50) << "topRight" << P{{0, 0}, {190, 0}, {200, 10}, {200, 50}, {0, 50}};
+        QTest::newRow("offset") << QRectF(10, 20, 100, 40) << "topRight" << P{{10, 20}, {105, 20}, {110, 25}, {110, 60}, {10, 60}};
+        QTest::newRow("tall: cuts from width") << QRectF(0, 0, 20, 100) << "topRight" << P{{0, 0}, {19, 0}, {20, 1}, {20, 100}, {0, 100}};
+        QTest::newRow("other corner") << QRectF(0, 0, 200, 50) << "bottomLeft" << P();
+        QTest::newRow("name is case-sensitive") << QRectF(0, 0, 200, 50) << "topright" << P();
     }
     void cutCorner()
     {
@@ -92,7 +92,8 @@ private slots:
                                    << QList<QPoint>{{0, 0}, {7, 10}};
         // The right and bottom ticks start past the last pixel but still reach into it.
         QTest::newRow("10.7 truncates") << 10.7 << 21 << QList<QPoint>{{20, 10}, {10, 20}} << QList<QPoint>();
-        for (const double radius : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+        using limits = std::numeric_limits<double>;
+        for (const double radius : {0.0, -5.0, limits::quiet_NaN(), limits::infinity()})
             QTest::addRow("radius %g acts as 1", radius) << radius << 2 << QList<QPoint>() << QList<QPoint>();
     }
     void crosshair()

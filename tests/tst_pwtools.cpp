@@ -18,7 +18,7 @@ QStringList captured;
 // marker that a message without one would lack.
 void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    static const QRegularExpression stamp(QStringLiteral("^\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d,\\d{3}\""));
+    static const QRegularExpression stamp(QStringLiteral(R"(^"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}")"));
     const bool plain = type == QtDebugMsg && qstrcmp(context.category, "default") == 0 && !context.file && !context.line;
     captured << (plain ? QString() : QStringLiteral("[not plain debug] ")) + QString(text).replace(stamp, "<stamp>");
 }
@@ -122,11 +122,12 @@ private slots:
 
     void debugData_data()
     {
-        QTest::addColumn<QList<QStringList>>("rows"); // a null text leaves the cell without an item
+        using Rows = QList<QStringList>;
+        QTest::addColumn<Rows>("rows"); // a null text leaves the cell without an item
         QTest::addColumn<int>("first");
         QTest::addColumn<int>("end");
         QTest::addColumn<QStringList>("expected");
-        const QList<QStringList> table = {{"ID", "File"}, {"1", "a.jpg"}, {"2", "b.jpg"}, {"3", "c.jpg"}};
+        const Rows table = {{"ID", "File"}, {"1", "a.jpg"}, {"2", "b.jpg"}, {"3", "c.jpg"}};
         const auto line = [](const char *label, const char *list) {
             return QStringLiteral("<stamp> PwTools::debugData: %1 = QList(%2)").arg(QLatin1String(label), QLatin1String(list));
         };
@@ -139,9 +140,9 @@ private slots:
         QTest::newRow("end before first: head only") << table << 3 << 1 << QStringList{head};
         QTest::newRow("end past the last row") << table << 2 << 100 << QStringList{head, row2, line("data", R"("3", "c.jpg")")};
         QTest::newRow("negative first row starts at 0") << table << -3 << 1 << QStringList{row0};
-        QTest::newRow("model without columns") << QList<QStringList>{{}, {}} << 1 << 2 << QStringList{line("head", ""), line("data", "")};
-        QTest::newRow("cell without an item") << QList<QStringList>{{"ID", QString()}, {QString(), "x.jpg"}} << 1 << 2
-                << QStringList{line("head", R"("ID", "")"), line("data", R"("", "x.jpg")")};
+        QTest::newRow("model without columns") << Rows{{}, {}} << 1 << 2 << QStringList{line("head", ""), line("data", "")};
+        QTest::newRow("cell without an item") << Rows{{"ID", QString()}, {QString(), "x.jpg"}} << 1 << 2
+                                              << QStringList{line("head", R"("ID", "")"), line("data", R"("", "x.jpg")")};
     }
     void debugData()
     {
@@ -163,9 +164,10 @@ private slots:
     void fontCellSize()
     {
         // The rounded factors show in the last digits, hence the exact comparison.
+        const auto exact = [](double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); };
         const QSizeF cell = tools.getFontCellSize(QStringLiteral("Consolas"), 28);
-        QCOMPARE(QString::number(cell.width(), 'g', QLocale::FloatingPointShortest), QStringLiteral("20.000000000000036"));
-        QCOMPARE(QString::number(cell.height(), 'g', QLocale::FloatingPointShortest), QStringLiteral("43.00000000000012"));
+        QCOMPARE(exact(cell.width()), QStringLiteral("20.000000000000036"));
+        QCOMPARE(exact(cell.height()), QStringLiteral("43.00000000000012"));
         QCOMPARE(tools.getFontCellSize(QStringLiteral("consolas"), 28), QSizeF(0, 0));
         QCOMPARE(tools.getFontSizeForWidth(QStringLiteral("consolas"), 1, 20), 0);
     }
