@@ -9,7 +9,9 @@
 //   deleted until all rounds are done. Without a journal, ext4 skips inodes
 //   freed in the last minute when it allocates new ones, scanning past each
 //   of them on every file; deleting the previous round's output therefore
-//   made whichever side landed in that block group up to twice as slow.
+//   made whichever side landed in that block group several times slower.
+//   For the same reason, start a run a minute or more after the last one
+//   has cleaned up its 20 GB of copies.
 // - Each round gets its own picture folder made of hard links to the same
 //   sources, so the worker's output folder is as fresh as cp's, and the two
 //   output folders are siblings in one parent.
