@@ -493,6 +493,7 @@ void TestMainWindow::idsNotFound()
     QCOMPARE(toCopy->getFooterText(), footer);
     QCOMPARE(toCopy->toolTip(), toolTip);
     QCOMPARE(toCopy->getFooterColor(), QColor(212, 146, 17));
+    QCOMPARE(toCopy->accessibleDescription(), footer);
 
     QCOMPARE(toCopy->contextMenuPolicy(), Qt::ActionsContextMenu);
     QAction *action = toCopy->actions().value(0);

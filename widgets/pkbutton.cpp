@@ -67,6 +67,9 @@ void PkButton::setFooterText(const QString &text, const QColor &color)
 {
     footerText = text;
     footerColor = color;
+    // The footer is painted small under the value; a screen reader hears it
+    // as the tile's description.
+    setAccessibleDescription(text);
     update();
 }
 
