@@ -133,8 +133,8 @@ void PkButton::recalculateMarks()
     bracketMark = {QLineF(right, bottom - 8 * u, right - 8 * u, bottom - 8 * u),
                    QLineF(right - 8 * u, bottom - 8 * u, right - 8 * u, bottom)};
 
-    // The arms differ by a pixel on purpose: that is how the marks have always
-    // looked, and the tiles are drawn without antialiasing, so it shows.
+    // Five arms are one pixel longer than the other three. The tiles are drawn
+    // without antialiasing, so the lengths show and must stay exact.
     const int k = static_cast<int>(std::round(4 * u));
     const int x = static_cast<int>(W - 1);
     const int y = static_cast<int>(H - 1);
