@@ -21,8 +21,6 @@
 
 namespace {
 
-const QString outputFolderName = QStringLiteral("FilesFromSelection");
-
 // A name handed to the copy slot must stay inside the picture folder.
 bool isPlainName(const QString &name)
 {
@@ -225,7 +223,7 @@ void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString 
 {
     if (filePath.isEmpty())
         return;
-    const QString outputPath = filePath + QLatin1Char('/') + outputFolderName;
+    const QString outputPath = filePath + QLatin1Char('/') + outputFolderName();
     if (!QDir(outputPath).exists())
         QDir().mkdir(outputPath);
 

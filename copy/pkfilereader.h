@@ -24,6 +24,9 @@ class PkFileReader : public QObject
 public:
     PkFileReader();
 
+    // The folder, inside the picture folder, that every run copies into.
+    static QString outputFolderName() { return QStringLiteral("FilesFromSelection"); }
+
     QList<QString> readSelectionFile(QString path) const;
     QList<QString> findFilesToCopy(QString folderPath, QList<QString> ids) const;
     bool folderExists(QString path) const;

@@ -18,18 +18,17 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMimeData>
-#include <QShortcut>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QPalette>
 #include <QPixmap>
+#include <QShortcut>
 #include <QThread>
 
 namespace {
 
-const QString outputFolderName = QStringLiteral("FilesFromSelection");
 constexpr int notFoundToolTipLimit = 20;
 
 // What a drop onto the window chooses: a selection file, a picture folder,
@@ -301,7 +300,7 @@ void MainWindow::on_imagePathSelected(const QString path)
 
     // A folder that already holds the output of an earlier run is refused:
     // copying into it again would silently mix two selections.
-    if (fileReader->folderExists(path + QLatin1Char('/') + outputFolderName)) {
+    if (fileReader->folderExists(path + QLatin1Char('/') + PkFileReader::outputFolderName())) {
         infoSelected->hide();
         infoWarning->setMainText(QStringLiteral("Folder \"FilesFromSelection\" already exists! Delete it!"),
                                  tools->getColor(QStringLiteral("marker")));
