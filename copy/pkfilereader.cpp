@@ -6,20 +6,38 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
+#include <optional>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef Q_OS_LINUX
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
+
+QString alreadyCopied()
+{
+    return QStringLiteral("already exists in %1").arg(PkFileReader::outputFolderName());
+}
+
+QString vanished()
+{
+    return QStringLiteral("no longer in the folder");
+}
+
+QString notRegular()
+{
+    return QStringLiteral("not a regular file");
+}
 
 // A name handed to the copy slot must stay inside the picture folder.
 bool isPlainName(const QString &name)
@@ -105,27 +123,44 @@ bool publish(int out, const QByteArray &destination)
     return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-enum class CopyOutcome { Copied, Failed, Unsupported };
+// The reason a copy failed, in words for the user, from the errno that the
+// failing call left behind.
+QString reasonFromErrno(int error)
+{
+    switch (error) {
+    case EEXIST:
+        return alreadyCopied();
+    case ENOENT:
+        return vanished();
+    default:
+        return qt_error_string(error);
+    }
+}
 
 // The copy is written into an unnamed file in the destination folder and given
 // its name only when complete, so a full disk, an I/O error or the end of the
 // process leaves no partial file and no stray temporary behind. Unlike
 // QFile::copy it does not sync each file to disk, which would make a run many
-// times slower than cp.
-CopyOutcome copyUnnamedThenLink(const QString &source, const QString &destination)
+// times slower than cp. Returns why it failed, empty on success, and nothing
+// where the file system has no unnamed files.
+std::optional<QString> copyUnnamedThenLink(const QString &source, const QString &destination)
 {
     const QByteArray sourceName = QFile::encodeName(source);
     const QByteArray destinationName = QFile::encodeName(destination);
     // O_NONBLOCK keeps a FIFO put in place of a picture from blocking the run.
     FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
-        return CopyOutcome::Failed;
+        return reasonFromErrno(errno);
     struct stat status;
+    if (::fstat(in.get(), &status) != 0)
+        return reasonFromErrno(errno);
     // O_NONBLOCK means nothing for the regular files that get past this check.
-    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return CopyOutcome::Failed;
-    if (::access(destinationName.constData(), F_OK) == 0 || errno != ENOENT)
-        return CopyOutcome::Failed;
+    if (!S_ISREG(status.st_mode))
+        return notRegular();
+    if (::access(destinationName.constData(), F_OK) == 0)
+        return alreadyCopied();
+    if (errno != ENOENT)
+        return qt_error_string(errno);
     // Pictures are read once, front to back; a wider read-ahead keeps a
     // spinning or network disk streaming, as it does for cp.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -134,26 +169,42 @@ CopyOutcome copyUnnamedThenLink(const QString &source, const QString &destinatio
     const QByteArray folder = slash > 0 ? destinationName.left(slash) : QByteArray(slash == 0 ? "/" : ".");
     FileDescriptor out(::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() < 0) {
-        return (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) ? CopyOutcome::Unsupported
-                                                                           : CopyOutcome::Failed;
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
+            return std::nullopt;
+        return qt_error_string(errno);
     }
-    if (!copyContents(in.get(), out.get()))
-        return CopyOutcome::Failed;
-    if (::fchmod(out.get(), status.st_mode & 0777) != 0)
-        return CopyOutcome::Failed;
-    return publish(out.get(), destinationName) ? CopyOutcome::Copied : CopyOutcome::Failed;
+    if (!copyContents(in.get(), out.get()) || ::fchmod(out.get(), status.st_mode & 0777) != 0
+        || !publish(out.get(), destinationName)) {
+        return reasonFromErrno(errno);
+    }
+    return QString();
 }
 
 #endif // Q_OS_LINUX
 
-bool copyWithoutOverwrite(const QString &source, const QString &destination)
+// Empty when the copy is in place, otherwise why it is not.
+QString copyWithoutOverwrite(const QString &source, const QString &destination)
 {
 #ifdef Q_OS_LINUX
-    const CopyOutcome outcome = copyUnnamedThenLink(source, destination);
-    if (outcome != CopyOutcome::Unsupported)
-        return outcome == CopyOutcome::Copied;
+    if (const std::optional<QString> reason = copyUnnamedThenLink(source, destination))
+        return *reason;
 #endif
-    return QFile::copy(source, destination);
+    if (QFile::exists(destination))
+        return alreadyCopied();
+    QFile file(source);
+    return file.copy(destination) ? QString() : file.errorString();
+}
+
+// Creates the run's output folder, or says why it cannot be used. A folder
+// that is there already is used as it is.
+QString makeOutputFolder(const QString &path)
+{
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+        return QString();
+    const int error = errno;
+    if (error == EEXIST && QFileInfo(path).isDir())
+        return QString();
+    return QStringLiteral("cannot create %1: %2").arg(PkFileReader::outputFolderName(), qt_error_string(error));
 }
 
 QString decodeLine(QByteArray line, bool first)
@@ -219,23 +270,65 @@ bool PkFileReader::folderExists(QString path) const
     return QDir(path).exists();
 }
 
+QString PkFileReader::folderRefusal(const QString &folderPath) const
+{
+    // Copying into the output of an earlier run would silently mix two
+    // selections; a file of that name would make every copy fail.
+    if (QFileInfo::exists(folderPath + QLatin1Char('/') + outputFolderName())) {
+        return QStringLiteral("Folder \"%1\" already exists! Delete it!").arg(outputFolderName());
+    }
+    // Checked up front so that a write-protected card or share is refused
+    // before anything is matched; the run still reports what this cannot foresee.
+    if (::access(QFile::encodeName(folderPath).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("Cannot write into this folder!");
+    return QString();
+}
+
+void PkFileReader::requestStop(int run)
+{
+    runToStop.store(run);
+}
+
+bool PkFileReader::stopRequested(int run) const
+{
+    // Closing the window interrupts the thread; the Stop button names a run.
+    return runToStop.load() == run || QThread::currentThread()->isInterruptionRequested();
+}
+
 void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath)
 {
-    if (filePath.isEmpty())
-        return;
-    const QString outputPath = filePath + QLatin1Char('/') + outputFolderName();
-    if (!QDir(outputPath).exists())
-        QDir().mkdir(outputPath);
-
-    QThread *thread = QThread::currentThread();
+    const int run = ++runsStarted;
     int copied = 0;
+    int failed = 0;
+    const auto fail = [this, &failed](const QString &name, const QString &reason) {
+        ++failed;
+        emit copyFailedSignal(name, reason);
+    };
+
+    // With nothing to copy nothing is created: an empty output folder would
+    // only make the next choice of this picture folder be refused.
+    const QString outputPath = filePath + QLatin1Char('/') + outputFolderName();
+    const QString folderError = listOfFilesToCopy.isEmpty() ? QString()
+                              : filePath.isEmpty()          ? QStringLiteral("no picture folder")
+                                                            : makeOutputFolder(outputPath);
+    if (!folderError.isEmpty()) {
+        for (const QString &name : std::as_const(listOfFilesToCopy))
+            fail(name, folderError);
+        emit copyFinishedSignal(0, failed);
+        return;
+    }
+
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
-        if (thread->isInterruptionRequested())
-            return;
-        if (!isPlainName(name))
-            continue;
-        if (copyWithoutOverwrite(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + name))
+        if (stopRequested(run))
+            break;
+        const QString reason = isPlainName(name)
+            ? copyWithoutOverwrite(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + name)
+            : QStringLiteral("not a file of the picture folder");
+        if (reason.isEmpty())
             emit copyStatusSignal(++copied);
+        else
+            fail(name, reason);
     }
+    emit copyFinishedSignal(copied, failed);
 }

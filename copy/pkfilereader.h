@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+
 // What matching a folder against a selection list found: the files to copy,
 // in listing order, and the identifiers that named no file at all.
 struct PkMatchResult
@@ -33,11 +35,28 @@ public:
 
     PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids) const;
 
+    // Why a picture folder cannot take a run's copies, in words for the user;
+    // empty when it can.
+    QString folderRefusal(const QString &folderPath) const;
+
+    // Ends the run-th run of on_startCopySignal (1 for the first run this
+    // worker receives) after the file it is copying. Safe to call from any
+    // thread, also before that run has begun; other runs are not touched.
+    void requestStop(int run);
+
 public slots:
     void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
 
 signals:
     void copyStatusSignal(int);
+    void copyFailedSignal(QString name, QString reason);
+    void copyFinishedSignal(int copied, int failed);
+
+private:
+    bool stopRequested(int run) const;
+
+    int runsStarted = 0; // touched only by the thread the worker lives on
+    std::atomic<int> runToStop{0};
 };
 
 #endif // PKFILEREADER_H

@@ -298,12 +298,10 @@ void MainWindow::on_imagePathSelected(const QString path)
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
-    // A folder that already holds the output of an earlier run is refused:
-    // copying into it again would silently mix two selections.
-    if (fileReader->folderExists(path + QLatin1Char('/') + PkFileReader::outputFolderName())) {
+    const QString refusal = fileReader->folderRefusal(path);
+    if (!refusal.isEmpty()) {
         infoSelected->hide();
-        infoWarning->setMainText(QStringLiteral("Folder \"FilesFromSelection\" already exists! Delete it!"),
-                                 tools->getColor(QStringLiteral("marker")));
+        infoWarning->setMainText(refusal, tools->getColor(QStringLiteral("marker")));
         infoWarning->show();
         return;
     }

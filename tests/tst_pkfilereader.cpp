@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaMethod>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Reading selection files, matching folders against them, and the copy
 // worker, on real files in temporary folders.
@@ -29,7 +31,7 @@ private slots:
     void matchFolder();
     void copyRun_data();
     void copyRun();
-    void queuedRunsAndInterruptionOnWorkerThread();
+    void stopReachesOnlyItsRun();
 };
 
 namespace {
@@ -92,6 +94,8 @@ void TestPkFileReader::metaObjectOrder()
     }
     // moc spells QList<QString> as QStringList; both name the same type.
     QCOMPARE(methods, (QList<QByteArray>{"signal public copyStatusSignal(int) ",
+                                         "signal public copyFailedSignal(QString,QString) name,reason",
+                                         "signal public copyFinishedSignal(int,int) copied,failed",
                                          "slot public on_startCopySignal(QStringList,QString) listOfFilesToCopy,filePath"}));
     QCOMPARE(meta.className(), "PkFileReader");
 }
@@ -142,6 +146,19 @@ void TestPkFileReader::pathsOfTheWrongKind()
         QCOMPARE(reader.readSelectionFile(path), Names{});
     for (const QString &path : {gone, file, QString()})
         QCOMPARE(reader.findFilesToCopy(path, {"A1"}), Names{});
+
+    // A picture folder is refused while anything named like the output is in
+    // it, and when it cannot be written into (a missing folder as root too).
+    const QString exists = "Folder \"FilesFromSelection\" already exists! Delete it!";
+    QCOMPARE(reader.folderRefusal(pictures), QString());
+    QCOMPARE(reader.folderRefusal(gone), "Cannot write into this folder!");
+    makeTree(dir.path(), {"FilesFromSelection", "other/FilesFromSelection/"});
+    QCOMPARE(reader.folderRefusal(dir.path()), exists);
+    QCOMPARE(reader.folderRefusal(dir.filePath("other")), exists);
+    QVERIFY(QFile::setPermissions(pictures, QFile::ReadOwner | QFile::ExeOwner));
+    if (::geteuid() != 0)
+        QCOMPARE(reader.folderRefusal(pictures), "Cannot write into this folder!");
+    QVERIFY(QFile::setPermissions(pictures, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QVERIFY(QDir::setCurrent(previous));
 }
 
@@ -206,6 +223,7 @@ void TestPkFileReader::copyRun_data()
     QTest::addColumn<Names>("list");
     QTest::addColumn<rlim_t>("sizeLimit");
     QTest::addColumn<QList<int>>("expected");
+    QTest::addColumn<Names>("failures");
     QTest::addColumn<Names>("output");
 
     const rlim_t none = RLIM_INFINITY;
@@ -213,19 +231,31 @@ void TestPkFileReader::copyRun_data()
     QTest::newRow("counts 1..n, copies equal")
         << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg"), "x.jpg"}
         << Names{"c.jpg", "a b.jpg", QString::fromUtf8("Фото.jpg")}
-        << none << QList<int>{1, 2, 3} << Names{"a b.jpg", "c.jpg", QString::fromUtf8("Фото.jpg")};
-    QTest::newRow("existing destination kept") << Names{"1.jpg", "2.jpg", "3.jpg", out + "2.jpg"} << Names{"1.jpg", "2.jpg", "3.jpg"}
-                                               << none << QList<int>{1, 2} << Names{"1.jpg", "2.jpg", "3.jpg"};
+        << none << QList<int>{1, 2, 3} << Names{} << Names{"a b.jpg", "c.jpg", QString::fromUtf8("Фото.jpg")};
+    QTest::newRow("destination appeared since matching is kept")
+        << Names{"1.jpg", "2.jpg", "3.jpg", out + "2.jpg"} << Names{"1.jpg", "2.jpg", "3.jpg"} << none
+        << QList<int>{1, 2} << Names{"2.jpg: already exists in FilesFromSelection"} << Names{"1.jpg", "2.jpg", "3.jpg"};
     QTest::newRow("existing output folder reused") << Names{"a.jpg", out + "keep/inner/", out + "mine.txt"} << Names{"a.jpg"}
-                                                   << none << QList<int>{1} << Names{"a.jpg", "keep", "mine.txt"};
-    QTest::newRow("missing picture folder") << Names{} << Names{"a.jpg"} << none << QList<int>{} << Names{};
-    QTest::newRow("unsafe or uncopyable names skipped")
+                                                   << none << QList<int>{1} << Names{} << Names{"a.jpg", "keep", "mine.txt"};
+    QTest::newRow("nothing to copy creates nothing") << Names{"a.jpg"} << Names{} << none << QList<int>{} << Names{} << Names{};
+    QTest::newRow("missing picture folder") << Names{} << Names{"a.jpg"} << none << QList<int>{}
+        << Names{"a.jpg: cannot create FilesFromSelection: No such file or directory"} << Names{};
+    QTest::newRow("file in place of the output folder") << Names{"a.jpg", "b.jpg", "FilesFromSelection"}
+        << Names{"a.jpg", "b.jpg"} << none << QList<int>{}
+        << Names{"a.jpg: cannot create FilesFromSelection: File exists", "b.jpg: cannot create FilesFromSelection: File exists"}
+        << Names{};
+    QTest::newRow("vanished, unsafe or uncopyable names reported")
         << Names{"ok.jpg", "t.bin", "link.jpg->t.bin", "dir.jpg/", "pipe.jpg|", "../secret.jpg"}
         << Names{"missing.jpg", "dir.jpg", "pipe.jpg", "", "..", "../secret.jpg", "ok.jpg", "link.jpg"}
-        << none << QList<int>{1, 2} << Names{"link.jpg", "ok.jpg"};
+        << none << QList<int>{1, 2}
+        << Names{"missing.jpg: no longer in the folder", "dir.jpg: not a regular file", "pipe.jpg: not a regular file",
+                 ": not a file of the picture folder", "..: not a file of the picture folder",
+                 "../secret.jpg: not a file of the picture folder"}
+        << Names{"link.jpg", "ok.jpg"};
     // A file-size limit makes a write fail part-way as a full disk would, and works as root.
-    QTest::newRow("failed write leaves no partial file") << Names{"larger-than-the-limit.jpg", "s.jpg"}
-        << Names{"larger-than-the-limit.jpg", "s.jpg"} << rlim_t(8192) << QList<int>{1} << Names{"s.jpg"};
+    QTest::newRow("failed write leaves no partial file") << Names{"a.jpg", "larger-than-the-limit.jpg", "s.jpg"}
+        << Names{"a.jpg", "larger-than-the-limit.jpg", "s.jpg"} << rlim_t(8192) << QList<int>{1, 2}
+        << Names{"larger-than-the-limit.jpg: File too large"} << Names{"a.jpg", "s.jpg"};
 }
 
 void TestPkFileReader::copyRun()
@@ -234,6 +264,7 @@ void TestPkFileReader::copyRun()
     QFETCH(Names, list);
     QFETCH(rlim_t, sizeLimit);
     QFETCH(QList<int>, expected);
+    QFETCH(Names, failures);
     QFETCH(Names, output);
 
     QTemporaryDir dir;
@@ -242,7 +273,11 @@ void TestPkFileReader::copyRun()
     makeTree(pictures, entries);
     PkFileReader reader;
     QList<int> received;
+    Names failed;
     connect(&reader, &PkFileReader::copyStatusSignal, this, [&received](int count) { received.append(count); });
+    connect(&reader, &PkFileReader::copyFailedSignal, this,
+            [&failed](const QString &name, const QString &reason) { failed.append(name + ": " + reason); });
+    QSignalSpy finished(&reader, &PkFileReader::copyFinishedSignal);
 
     rlimit saved;
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -254,6 +289,8 @@ void TestPkFileReader::copyRun()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(received, expected);
+    QCOMPARE(failed, failures);
+    QCOMPARE(finished, (QList<QVariantList>{{expected.size(), failures.size()}}));
     QCOMPARE(QFileInfo::exists(pictures), !entries.isEmpty());
     const QString outputPath = pictures + "/FilesFromSelection";
     QCOMPARE(everything(outputPath), output);
@@ -268,24 +305,27 @@ void TestPkFileReader::copyRun()
     }
 }
 
-// Runs queued back to back each count from 1; a stop asked on the worker
-// right after a copy lands exactly between two files.
-void TestPkFileReader::queuedRunsAndInterruptionOnWorkerThread()
+// Runs queued back to back each count from 1. A stop names one run: asked
+// during run 2 it ends that run after the file in hand and never reaches run
+// 3; asked for run 4 before the worker has begun it, it still stops it.
+void TestPkFileReader::stopReachesOnlyItsRun()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     const Names first{"a.jpg", "b.jpg"}, second{"c.jpg", "d.jpg", "e.jpg"}, third{"f.jpg", "g.jpg", "h.jpg"};
-    makeTree(dir.path(), first + second + third);
+    makeTree(dir.path(), first + second + third + Names{"i.jpg"});
     QThread thread;
     auto *reader = new PkFileReader;
     connect(&thread, &QThread::finished, reader, &QObject::deleteLater);
     reader->moveToThread(&thread);
     QList<int> received;
     connect(reader, &PkFileReader::copyStatusSignal, this, [&received](int count) { received.append(count); });
-    bool stopAfterCopy = false; // only touched on the worker thread
-    connect(reader, &PkFileReader::copyStatusSignal, reader, [&stopAfterCopy](int) {
-        if (stopAfterCopy)
-            QThread::currentThread()->requestInterruption();
+    QSignalSpy finished(reader, &PkFileReader::copyFinishedSignal);
+    int runsEnded = 0; // only touched on the worker thread
+    connect(reader, &PkFileReader::copyFinishedSignal, reader, [&runsEnded] { ++runsEnded; }, Qt::DirectConnection);
+    connect(reader, &PkFileReader::copyStatusSignal, reader, [&runsEnded, reader](int) {
+        if (runsEnded == 1)
+            reader->requestStop(2);
     }, Qt::DirectConnection);
     thread.start();
 
@@ -295,15 +335,19 @@ void TestPkFileReader::queuedRunsAndInterruptionOnWorkerThread()
     };
     queueRun(first);
     queueRun(second);
-    QMetaObject::invokeMethod(reader, [&stopAfterCopy] { stopAfterCopy = true; }, Qt::QueuedConnection);
     queueRun(third);
-    QMetaObject::invokeMethod(reader, [&thread] { thread.quit(); }, Qt::QueuedConnection);
+    QTRY_COMPARE(finished.size(), 3);
+    reader->requestStop(4);
+    queueRun({"i.jpg"});
+    QTRY_COMPARE(finished.size(), 4);
+    thread.quit();
     QVERIFY(thread.wait());
-    QTRY_COMPARE(received, (QList<int>{1, 2, 1, 2, 3, 1}));
 
+    QCOMPARE(received, (QList<int>{1, 2, 1, 1, 2, 3}));
+    QCOMPARE(finished, (QList<QVariantList>{{2, 0}, {1, 0}, {3, 0}, {0, 0}}));
     const QString output = dir.filePath("FilesFromSelection");
-    QCOMPARE(everything(output), (Names{"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"}));
-    QCOMPARE(readBytes(output + "/f.jpg"), contentFor("f.jpg"));
+    QCOMPARE(everything(output), (Names{"a.jpg", "b.jpg", "c.jpg", "f.jpg", "g.jpg", "h.jpg"}));
+    QCOMPARE(readBytes(output + "/c.jpg"), contentFor("c.jpg"));
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)
