@@ -1,13 +1,30 @@
 // SPDX-License-Identifier: MIT
 
 #include "mainwindow.h"
+#include "pkcommandline.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
+    // The arguments are read before any application object exists, so help
+    // and wrong usage get their answer without a display.
+    const PkCommandLine::Invocation invocation = PkCommandLine::parse(argc, argv);
+    if (invocation.mode == PkCommandLine::Mode::Exit)
+        return PkCommandLine::exitEarly(invocation);
+
+    if (invocation.mode == PkCommandLine::Mode::CommandLine) {
+        // Not a QApplication: the command line must run where there is no display.
+        QCoreApplication app(argc, argv);
+        PkCommandLine commandLine;
+        return commandLine.exec(invocation);
+    }
+
     QApplication app(argc, argv);
     MainWindow window;
+    if (!invocation.listPath.isEmpty())
+        window.chooseTextFile(invocation.listPath);
     window.show();
     return app.exec();
 }

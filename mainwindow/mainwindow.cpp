@@ -274,6 +274,11 @@ void MainWindow::on_buttonStartCopypressed()
     emit startCopySignal(listOfFilesToCopy, imagePath);
 }
 
+void MainWindow::chooseTextFile(const QString &path)
+{
+    on_textFileSelected(path);
+}
+
 void MainWindow::on_textFileSelected(const QString path)
 {
     qDebug() << "MainWindow::on_fileSelected:" << path;

@@ -36,6 +36,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Chooses a selection list exactly as the text-file dialog does.
+    void chooseTextFile(const QString &path);
+
 signals:
     void startCopySignal(QList<QString>, QString);
 

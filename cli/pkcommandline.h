@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKCOMMANDLINE_H
+#define PKCOMMANDLINE_H
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+QT_BEGIN_NAMESPACE
+class QSocketNotifier;
+class QThread;
+QT_END_NAMESPACE
+
+class PkFileReader;
+
+// The program without its window: reads the arguments, and runs a selection
+// list against a picture folder from a script or a terminal, with the same
+// reading, matching and copying as the window. Results go to stdout, one item
+// a line; messages and failures go to stderr.
+class PkCommandLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Each exit status means one thing; a stop by a signal exits with
+    // 128 + the signal's number.
+    enum ExitStatus {
+        Success = 0,
+        CopyFailed = 1,
+        UsageError = 2,
+        FolderRefused = 3,
+    };
+
+    enum class Mode {
+        Window,       // start the window, with listPath chosen when it is set
+        CommandLine,  // run the job on listPath and folderPath
+        Exit,         // print message and exit with exitStatus (help, version, wrong usage)
+    };
+
+    struct Invocation
+    {
+        Mode mode = Mode::Window;
+        QString listPath;
+        QString folderPath;
+        bool dryRun = false;
+        bool withoutExtensions = false;
+        QString message;
+        int exitStatus = Success;
+    };
+
+    // Decides what the arguments ask for without creating any application
+    // object, so that help and wrong usage work without a display. Qt's own
+    // arguments (-platform, -style, ...) are accepted and left for Qt.
+    static Invocation parse(const QStringList &arguments);
+    static Invocation parse(int argc, char *argv[]);
+
+    // Mode::Exit: prints the message (stdout for status 0, stderr otherwise)
+    // and returns the status.
+    static int exitEarly(const Invocation &invocation);
+
+    explicit PkCommandLine(QObject *parent = nullptr);
+    ~PkCommandLine() override;
+
+    // Runs a Mode::CommandLine invocation to its end and returns the exit
+    // status. Needs a QCoreApplication and its event loop.
+    int exec(const Invocation &invocation);
+
+private:
+    int prepare(const Invocation &invocation);
+    int copy();
+    void startWorker();
+    void stopWorker();
+    void watchSignals();
+    void onSignal();
+    void onCopied(int copied);
+    void onFailed(const QString &name, const QString &reason);
+    void onFinished(int copied, int failed);
+    void showProgress(bool force);
+    void clearProgress();
+
+    QString folderPath;
+    QList<QString> files;
+    PkFileReader *fileReader = nullptr;
+    QThread *workerThread = nullptr;
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    int stopSignal = 0;
+    int copiedCount = 0;
+    int failedCount = 0;
+    bool progressEnabled = false;
+    bool progressShown = false;
+    int progressWidth = 0;
+    QElapsedTimer progressTimer;
+};
+
+#endif // PKCOMMANDLINE_H
