@@ -7,6 +7,10 @@ pickwell_packages=(
     fontconfig fonts-dejavu-core
 )
 
+# Making and checking the Debian package and its manual page (scripts/package,
+# and the package test that scripts/test runs).
+pickwell_package_tools=(help2man dpkg-dev desktop-file-utils)
+
 pickwell_install_missing() {
     local missing=() package
     for package in "${pickwell_packages[@]}" "$@"; do
