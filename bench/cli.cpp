@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: MIT
+
+// Times the command line against the shell recipes it stands in for, side by
+// side in one run, each as a child process with its output thrown away:
+// - matching: `pickwell --dry-run` against `ls DIR | grep -F -f LIST`, on
+//   100,000 files and 10,000 identifiers;
+// - the whole job: `pickwell` against
+//   `cd DIR && mkdir FilesFromSelection && ls | grep -F -f LIST
+//    | xargs -d '\n' cp -n -t FilesFromSelection/`,
+//   on 20,000 files of 64 KiB and 2,000 identifiers.
+// The program's start-up (loading Qt) is part of what is timed, as it is
+// part of what a script waits for.
+//
+// Fairness, as in bench_copying: each copying step gets a picture folder of
+// its own made of hard links to the same sources and writes into a fresh
+// output folder; nothing is deleted until the end; the disk is synced before
+// each step and each step's copies are dropped from the page cache once
+// written back; the order alternates between rounds; the figure is the
+// median over rounds of the ratio measured within each round.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int roundsMatching = 9;
+constexpr int roundsCopying = 7;
+
+struct Job
+{
+    int files;
+    int every;       // one identifier for every this many files
+    int fileSize;
+    const char *nameFormat;
+};
+
+constexpr Job matchingJob{100000, 10, 0, "IMG_%06d.jpg"};
+constexpr Job copyingJob{20000, 10, 64 * 1024, "IMG_%05d.jpg"};
+
+QString nameOf(const Job &job, int i)
+{
+    return QString::asprintf(job.nameFormat, i);
+}
+
+bool makeSources(const Job &job, const QString &folder, const QString &listPath)
+{
+    QDir().mkpath(folder);
+    const QByteArray data(job.fileSize, 'x');
+    QByteArray list;
+    for (int i = 0; i < job.files; ++i) {
+        const QString name = nameOf(job, i);
+        QFile file(folder + '/' + name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+            return false;
+        if (i % job.every == 0)
+            list += name.section('.', 0, 0).toUtf8() + '\n';
+    }
+    QFile file(listPath);
+    return file.open(QIODevice::WriteOnly) && file.write(list) == list.size();
+}
+
+bool linkSources(const Job &job, const QString &sources, const QString &folder)
+{
+    if (!QDir().mkdir(folder))
+        return false;
+    for (int i = 0; i < job.files; ++i) {
+        const QString name = nameOf(job, i);
+        if (::link(QFile::encodeName(sources + '/' + name).constData(),
+                   QFile::encodeName(folder + '/' + name).constData()) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Once written back, a step's copies leave the page cache again, so that
+// every step gets recently used pages to write into (see bench_copying).
+void dropFromCache(const QString &folder)
+{
+    ::sync();
+    const QStringList names = QDir(folder).entryList(QDir::Files);
+    for (const QString &name : names) {
+        const int fd = ::open(QFile::encodeName(folder + '/' + name).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+// Milliseconds from start to exit, or -1 when the step failed.
+double timeProcess(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(environment);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ::sync();
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return -1;
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double timeShell(const QString &script)
+{
+    return timeProcess(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+}
+
+double timePickwell(const QStringList &arguments)
+{
+    return timeProcess(QStringLiteral(PICKWELL_PROGRAM), arguments);
+}
+
+QString quoted(const QString &path)
+{
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Side
+{
+    std::vector<double> shell;
+    std::vector<double> pickwell;
+    std::vector<double> ratios;
+
+    bool add(int round, double shellMs, double pickwellMs, bool shellFirst)
+    {
+        if (shellMs < 0 || pickwellMs < 0)
+            return false;
+        if (round < 0)
+            return true; // the warm-up round
+        shell.push_back(shellMs);
+        pickwell.push_back(pickwellMs);
+        ratios.push_back(pickwellMs / shellMs);
+        std::printf("round %d  %-8s first  shell %8.1f ms  pickwell %8.1f ms  ratio %.3f\n", round + 1,
+                    shellFirst ? "shell" : "pickwell", shellMs, pickwellMs, pickwellMs / shellMs);
+        std::fflush(stdout);
+        return true;
+    }
+
+    void report(const char *what) const
+    {
+        std::printf("%s: medians shell %.1f ms, pickwell %.1f ms; pickwell / shell, median of the rounds' ratios "
+                    "%.3f (goal <= 1.2), range %.3f - %.3f\n\n",
+                    what, median(shell), median(pickwell), median(ratios),
+                    *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
+    }
+};
+
+bool benchMatching(const QString &root)
+{
+    const QString folder = root + "/match", list = root + "/match.txt";
+    std::printf("making %d empty files and %d identifiers...\n", matchingJob.files, matchingJob.files / matchingJob.every);
+    if (!makeSources(matchingJob, folder, list))
+        return false;
+    const QString shell = QStringLiteral("ls %1 | grep -F -f %2").arg(quoted(folder), quoted(list));
+    const QStringList arguments{"--dry-run", "--list", list, "--folder", folder};
+    Side side;
+    for (int round = -1; round < roundsMatching; ++round) {
+        const bool shellFirst = round % 2 == 0;
+        double shellMs, pickwellMs;
+        if (shellFirst) {
+            shellMs = timeShell(shell);
+            pickwellMs = timePickwell(arguments);
+        } else {
+            pickwellMs = timePickwell(arguments);
+            shellMs = timeShell(shell);
+        }
+        if (!side.add(round, shellMs, pickwellMs, shellFirst))
+            return false;
+    }
+    side.report("dry run against ls | grep -F -f");
+    return true;
+}
+
+bool benchCopying(const QString &root)
+{
+    const QString sources = root + "/copy", list = root + "/copy.txt";
+    const int selected = copyingJob.files / copyingJob.every;
+    std::printf("making %d files of %d bytes and %d identifiers...\n", copyingJob.files, copyingJob.fileSize, selected);
+    if (!makeSources(copyingJob, sources, list))
+        return false;
+    Side side;
+    for (int round = -1; round < roundsCopying; ++round) {
+        const QString shellFolder = root + QStringLiteral("/shell%1").arg(round + 1);
+        const QString pickwellFolder = root + QStringLiteral("/pickwell%1").arg(round + 1);
+        if (!linkSources(copyingJob, sources, shellFolder) || !linkSources(copyingJob, sources, pickwellFolder))
+            return false;
+        const QString output = shellFolder + "/FilesFromSelection";
+        // ls gives bare names, so the recipe runs inside the picture folder.
+        const QString shell = QStringLiteral("cd %1 && mkdir FilesFromSelection && ls | grep -F -f %2 "
+                                             "| xargs -d '\\n' cp -n -t FilesFromSelection/")
+                                  .arg(quoted(shellFolder), quoted(list));
+        const QStringList arguments{"--list", list, "--folder", pickwellFolder};
+        const bool shellFirst = round % 2 == 0;
+        double shellMs, pickwellMs;
+        if (shellFirst) {
+            shellMs = timeShell(shell);
+            dropFromCache(output);
+            pickwellMs = timePickwell(arguments);
+            dropFromCache(pickwellFolder + "/FilesFromSelection");
+        } else {
+            pickwellMs = timePickwell(arguments);
+            dropFromCache(pickwellFolder + "/FilesFromSelection");
+            shellMs = timeShell(shell);
+            dropFromCache(output);
+        }
+        const auto copies = [](const QString &folder) { return QDir(folder).entryList(QDir::Files).size(); };
+        if (copies(output) != selected || copies(pickwellFolder + "/FilesFromSelection") != selected) {
+            std::fprintf(stderr, "round %d did not copy %d files on both sides\n", round + 1, selected);
+            return false;
+        }
+        if (!side.add(round, shellMs, pickwellMs, shellFirst))
+            return false;
+    }
+    side.report("whole job against ls | grep -F -f | xargs cp -n");
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder: %s\n", qPrintable(dir.errorString()));
+        return 1;
+    }
+    std::printf("LANG=%s LC_ALL=%s (ls sorts by the locale)\n", qgetenv("LANG").constData(), qgetenv("LC_ALL").constData());
+    const bool ok = benchMatching(dir.path()) && benchCopying(dir.path());
+    if (!ok)
+        std::fprintf(stderr, "a step failed\n");
+    ::sync();
+    return ok ? 0 : 1;
+}
