@@ -25,6 +25,7 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QPixmap>
+#include <QSettings>
 #include <QShortcut>
 #include <QTextDocument>
 #include <QThread>
@@ -33,6 +34,22 @@
 namespace {
 
 constexpr int notFoundToolTipLimit = 20;
+
+// Photographers work in the same few folders for months, so the dialogs open
+// where the last list and the last picture folder were.
+const QString listFolderKey = QStringLiteral("dialogs/listFolder");
+const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
+
+// Reading a list and listing a folder on a network share can take seconds,
+// during which the window cannot repaint; the cursor says why.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
 
 // What a drop onto the window chooses: a selection file, a picture folder,
 // or both, in which case the file is taken first.
@@ -245,6 +262,11 @@ void MainWindow::setUpNotFoundReport()
     copyNotFoundAction->setEnabled(false);
     connect(copyNotFoundAction, &QAction::triggered, this, &MainWindow::copyIdsNotFound);
     infoToCopy->addAction(copyNotFoundAction);
+    // So the user can check the names before pressing "Start".
+    copyFileListAction = new QAction(QStringLiteral("Copy file list"), infoToCopy);
+    copyFileListAction->setEnabled(false);
+    connect(copyFileListAction, &QAction::triggered, this, &MainWindow::copyFileList);
+    infoToCopy->addAction(copyFileListAction);
     infoToCopy->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -289,7 +311,7 @@ void MainWindow::stopWorker()
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
-    textFileDialog = new QFileDialog(this, QString(), QString(), QString());
+    textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
     textFileDialog->setNameFilter(QStringLiteral("Text files (*.txt)"));
     textFileDialog->show();
     textFileDialog->raise();
@@ -299,7 +321,7 @@ void MainWindow::on_buttonTextFilePathpressed()
 void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
-    imageFolderDialog = new QFileDialog(this, QString(), QString(), QString());
+    imageFolderDialog = new QFileDialog(this, QString(), QSettings().value(picturesParentKey).toString(), QString());
     imageFolderDialog->setFileMode(QFileDialog::Directory);
     imageFolderDialog->show();
     imageFolderDialog->raise();
@@ -349,7 +371,9 @@ void MainWindow::showCopies() const
 
 void MainWindow::on_textFileSelected(const QString path)
 {
+    const BusyCursor busy;
     qDebug() << "MainWindow::on_fileSelected:" << path;
+    QSettings().setValue(listFolderKey, QFileInfo(path).absolutePath());
     textFilePath = path;
     infoTextFile->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
@@ -367,7 +391,9 @@ void MainWindow::on_textFileSelected(const QString path)
 
 void MainWindow::on_imagePathSelected(const QString path)
 {
+    const BusyCursor busy;
     qDebug() << "MainWindow::on_imagePath:" << path;
+    QSettings().setValue(picturesParentKey, QFileInfo(QDir::cleanPath(path)).absolutePath());
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
@@ -478,11 +504,17 @@ void MainWindow::showIdsNotFound()
         infoToCopy->setFooterText(QStringLiteral("%1 not found").arg(idsNotFound.size()), marker);
     infoToCopy->setToolTip(notFoundToolTip(idsNotFound));
     copyNotFoundAction->setEnabled(!idsNotFound.isEmpty());
+    copyFileListAction->setEnabled(!listOfFilesToCopy.isEmpty());
 }
 
 void MainWindow::copyIdsNotFound() const
 {
     QGuiApplication::clipboard()->setText(QStringList(idsNotFound).join(QLatin1Char('\n')));
+}
+
+void MainWindow::copyFileList() const
+{
+    QGuiApplication::clipboard()->setText(QStringList(listOfFilesToCopy).join(QLatin1Char('\n')));
 }
 
 void MainWindow::copyFailureReport() const

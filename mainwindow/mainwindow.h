@@ -79,6 +79,7 @@ private:
     void showRun();
     void showIdsNotFound();
     void copyIdsNotFound() const;
+    void copyFileList() const;
     void copyFailureReport() const;
 
     Ui::MainWindow *ui;
@@ -104,6 +105,7 @@ private:
     QList<QString> listOfFilesToCopy;
     QList<QString> idsNotFound;
     QAction *copyNotFoundAction = nullptr;
+    QAction *copyFileListAction = nullptr;
     QAction *copyFailuresAction = nullptr;
     QShortcut *startShortcut = nullptr;
     QShortcut *stopShortcut = nullptr;

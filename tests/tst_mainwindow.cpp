@@ -17,6 +17,8 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +37,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void frameAndTeardown();
     void eventLoopExitCode();
@@ -43,6 +46,7 @@ private slots:
     void labelAndStacking();
     void metaObjectInterface();
     void dialogs();
+    void dialogsStartWhereTheLastChoicesWere();
     void workflowStates();
     void refusedFolderKeepsEarlierSelection();
     void stopShowCopiesAndNextRun();
@@ -146,17 +150,29 @@ void waitForFirstCopy(MainWindow &window)
 }
 
 QStringList capturedMessages;
+QList<int> cursorsAtMessages; // the override cursor's shape, or -1 for none
 
 void captureDebugMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtDebugMsg)
-        capturedMessages << message;
+    if (type != QtDebugMsg)
+        return;
+    capturedMessages << message;
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    cursorsAtMessages << (cursor ? int(cursor->shape()) : -1);
 }
 
 } // namespace
 
+void TestMainWindow::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pickwell tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
+}
+
 void TestMainWindow::init()
 {
+    QSettings().clear();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
 }
@@ -320,6 +336,24 @@ void TestMainWindow::dialogs()
     QVERIFY(!tile(window, StartButton)->isHidden());
 }
 
+// Also after the program was closed; a refused folder counts as chosen.
+void TestMainWindow::dialogsStartWhereTheLastChoicesWere()
+{
+    {
+        MainWindow window;
+        chooseList(window, file(QStringLiteral("lists/june/list.txt"), "a\n"));
+        chooseFolder(window, folder(QStringLiteral("shoots/june"), {"a.jpg"}));
+        chooseFolder(window, folder(QStringLiteral("old/done"), {"FilesFromSelection/a.jpg"}));
+    }
+    MainWindow window;
+    tile(window, TextButton)->click();
+    tile(window, FolderButton)->click();
+    const auto dialogs = window.findChildren<QFileDialog *>();
+    QCOMPARE(dialogs.value(0)->directory(), QDir(dir->filePath(QStringLiteral("lists/june"))));
+    QCOMPARE(dialogs.value(1)->directory(), QDir(dir->filePath(QStringLiteral("old"))));
+    QCOMPARE(shown(window), QStringList{"text"});
+}
+
 void TestMainWindow::workflowStates()
 {
     MainWindow window;
@@ -347,6 +381,8 @@ void TestMainWindow::workflowStates()
     QCOMPARE(shown(window), ready);
     QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QCOMPARE(panel(window)->getTotal(), 3);
+    tile(window, ToCopyTile)->actions().value(1)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("IMG_0001.CR2\nIMG_0001.jpg\nIMG_0002.jpg"));
 
     PkButton *run = tile(window, StartButton);
     run->click();
@@ -479,6 +515,7 @@ void TestMainWindow::logLines()
     const QString pictures = folder(QStringLiteral("pictures"), {"b1.jpg", "b2.jpg"});
     MainWindow window;
     capturedMessages.clear();
+    cursorsAtMessages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(captureDebugMessage);
     tile(window, TextButton)->click();
     chooseList(window, list);
@@ -503,6 +540,11 @@ void TestMainWindow::logLines()
     static const QRegularExpression startLine(
         QStringLiteral(R"(^"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}" MainWindow::on_buttonStartCopypressed\.\.\.$)"));
     QVERIFY2(startLine.match(capturedMessages.last()).hasMatch(), qPrintable(capturedMessages.last()));
+
+    // Reading and matching show a busy cursor, which goes when they are done.
+    const int busy = Qt::WaitCursor;
+    QCOMPARE(cursorsAtMessages.mid(0, expected.size()), (QList<int>{-1, busy, -1, busy, busy, busy}));
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestMainWindow::closingDuringRunStopsPromptly()
