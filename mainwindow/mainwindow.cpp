@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDebug>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -24,12 +25,31 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QPixmap>
+#include <QSettings>
 #include <QShortcut>
+#include <QTextDocument>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 
 constexpr int notFoundToolTipLimit = 20;
+
+// Photographers work in the same few folders for months, so the dialogs open
+// where the last list and the last picture folder were.
+const QString listFolderKey = QStringLiteral("dialogs/listFolder");
+const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
+
+// Reading a list and listing a folder on a network share can take seconds,
+// during which the window cannot repaint; the cursor says why.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
 
 // What a drop onto the window chooses: a selection file, a picture folder,
 // or both, in which case the file is taken first.
@@ -80,6 +100,13 @@ bool acceptWithoutMove(QDropEvent *event)
     return true;
 }
 
+// Qt guesses from a tooltip's text whether it is markup, so names and
+// identifiers that look like tags are escaped to show exactly as written.
+QString plainToolTip(const QString &text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
 QString notFoundToolTip(const QList<QString> &ids)
 {
     if (ids.isEmpty())
@@ -87,7 +114,22 @@ QString notFoundToolTip(const QList<QString> &ids)
     QString text = QStringLiteral("Not found: ") + QStringList(ids.mid(0, notFoundToolTipLimit)).join(QStringLiteral(", "));
     if (ids.size() > notFoundToolTipLimit)
         text += QStringLiteral(" and %1 more").arg(ids.size() - notFoundToolTipLimit);
-    return text;
+    return plainToolTip(text);
+}
+
+QString runButtonText(PkRunState::Action action)
+{
+    switch (action) {
+    case PkRunState::Action::Start:
+        return QStringLiteral("Start");
+    case PkRunState::Action::Stop:
+        return QStringLiteral("Stop");
+    case PkRunState::Action::ShowCopies:
+        return QStringLiteral("Show copies");
+    case PkRunState::Action::None:
+        break;
+    }
+    return QString();
 }
 
 } // namespace
@@ -103,6 +145,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpWidgets();
     setUpWorker();
     setUpNotFoundReport();
+    setUpFailureReport();
     setUpShortcuts();
     setAcceptDrops(true);
 }
@@ -207,6 +250,8 @@ void MainWindow::setUpWorker()
 {
     fileReader = new PkFileReader;
     connect(fileReader, &PkFileReader::copyStatusSignal, this, &MainWindow::on_copyStatusSignal);
+    connect(fileReader, &PkFileReader::copyFailedSignal, this, &MainWindow::on_copyFailedSignal);
+    connect(fileReader, &PkFileReader::copyFinishedSignal, this, &MainWindow::on_copyFinishedSignal);
     connect(this, &MainWindow::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
     workerThread = new QThread;
 }
@@ -217,21 +262,39 @@ void MainWindow::setUpNotFoundReport()
     copyNotFoundAction->setEnabled(false);
     connect(copyNotFoundAction, &QAction::triggered, this, &MainWindow::copyIdsNotFound);
     infoToCopy->addAction(copyNotFoundAction);
+    // So the user can check the names before pressing "Start".
+    copyFileListAction = new QAction(QStringLiteral("Copy file list"), infoToCopy);
+    copyFileListAction->setEnabled(false);
+    connect(copyFileListAction, &QAction::triggered, this, &MainWindow::copyFileList);
+    infoToCopy->addAction(copyFileListAction);
     infoToCopy->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+void MainWindow::setUpFailureReport()
+{
+    copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
+    copyFailuresAction->setEnabled(false);
+    connect(copyFailuresAction, &QAction::triggered, this, &MainWindow::copyFailureReport);
+    dashboard->addAction(copyFailuresAction);
+    dashboard->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 // Each shortcut belongs to its button, so Qt only lets it fire while the
-// button is visible, and it presses the button exactly as a click does.
+// button is visible, and it presses the button exactly as a click does. The
+// run button's two are switched on and off with what it reads.
 void MainWindow::setUpShortcuts()
 {
     const auto addShortcut = [](PkButton *button, const QList<QKeySequence> &keys) {
         auto *shortcut = new QShortcut(button);
         shortcut->setKeys(keys);
         connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+        return shortcut;
     };
     addShortcut(buttonTextFilePath, {QKeySequence(Qt::CTRL | Qt::Key_O)});
     addShortcut(buttonImageFilePath, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
-    addShortcut(buttonStartCopy, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    startShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    stopShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::Key_Escape)});
+    stopShortcut->setEnabled(false);
 }
 
 // A run that is under way stops after the file it is copying, so closing the
@@ -248,7 +311,7 @@ void MainWindow::stopWorker()
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
-    textFileDialog = new QFileDialog(this, QString(), QString(), QString());
+    textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
     textFileDialog->setNameFilter(QStringLiteral("Text files (*.txt)"));
     textFileDialog->show();
     textFileDialog->raise();
@@ -258,19 +321,39 @@ void MainWindow::on_buttonTextFilePathpressed()
 void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
-    imageFolderDialog = new QFileDialog(this, QString(), QString(), QString());
+    imageFolderDialog = new QFileDialog(this, QString(), QSettings().value(picturesParentKey).toString(), QString());
     imageFolderDialog->setFileMode(QFileDialog::Directory);
     imageFolderDialog->show();
     imageFolderDialog->raise();
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 
+// The button at the bottom right starts a run, stops it, and afterwards
+// shows its copies.
 void MainWindow::on_buttonStartCopypressed()
+{
+    switch (runState.action()) {
+    case PkRunState::Action::Start:
+        startRun();
+        break;
+    case PkRunState::Action::Stop:
+        stopRun();
+        break;
+    case PkRunState::Action::ShowCopies:
+        showCopies();
+        break;
+    case PkRunState::Action::None:
+        break;
+    }
+}
+
+void MainWindow::startRun()
 {
     qDebug() << tools->getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
     fileReader->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
-    buttonStartCopy->hide();
+    runState.start(int(listOfFilesToCopy.size()), imagePath);
+    resetPanel();
     emit startCopySignal(listOfFilesToCopy, imagePath);
 }
 
@@ -279,9 +362,23 @@ void MainWindow::chooseTextFile(const QString &path)
     on_textFileSelected(path);
 }
 
+// The run ends after the file being copied; the worker says when.
+void MainWindow::stopRun()
+{
+    runState.requestStop();
+    fileReader->requestStop(runState.runNumber());
+}
+
+void MainWindow::showCopies() const
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
+}
+
 void MainWindow::on_textFileSelected(const QString path)
 {
+    const BusyCursor busy;
     qDebug() << "MainWindow::on_fileSelected:" << path;
+    QSettings().setValue(listFolderKey, QFileInfo(path).absolutePath());
     textFilePath = path;
     infoTextFile->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
@@ -299,7 +396,9 @@ void MainWindow::on_textFileSelected(const QString path)
 
 void MainWindow::on_imagePathSelected(const QString path)
 {
+    const BusyCursor busy;
     qDebug() << "MainWindow::on_imagePath:" << path;
+    QSettings().setValue(picturesParentKey, QFileInfo(QDir::cleanPath(path)).absolutePath());
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
@@ -320,7 +419,22 @@ void MainWindow::on_imagePathSelected(const QString path)
 
 void MainWindow::on_copyStatusSignal(int count)
 {
+    runState.fileCopied(count);
     dashboard->setProgress(count);
+    showRun();
+}
+
+void MainWindow::on_copyFailedSignal(const QString &name, const QString &reason)
+{
+    runState.fileFailed(name, reason);
+    showRun();
+}
+
+void MainWindow::on_copyFinishedSignal(int copied, int)
+{
+    const QString output = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
+    runState.finish(copied, QFileInfo(output).isDir());
+    showRun();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -355,8 +469,33 @@ void MainWindow::matchSelection()
                             tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
     dashboard->show();
-    buttonStartCopy->show();
+    if (runState.selectionChanged(true))
+        resetPanel();
+    else
+        showRun();
+}
+
+// The panel follows one run: it starts afresh with a run, or with a new
+// selection while no run is under way, and otherwise keeps what it shows.
+void MainWindow::resetPanel()
+{
     dashboard->setSelectionInfo(textFilePath, imagePath, int(listOfFilesToCopy.size()), int(listOfIds.size()));
+    dashboard->resetProgress();
+    showRun();
+}
+
+void MainWindow::showRun()
+{
+    const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
+    dashboard->setSummary(runState.summary(), tools->getColor(colour));
+    dashboard->setToolTip(plainToolTip(runState.failureToolTip()));
+    copyFailuresAction->setEnabled(runState.isAlarming());
+
+    const PkRunState::Action action = runState.action();
+    buttonStartCopy->setMainText(runButtonText(action), buttonStartCopy->getMainTextColor());
+    buttonStartCopy->setHidden(action == PkRunState::Action::None);
+    startShortcut->setEnabled(action == PkRunState::Action::Start);
+    stopShortcut->setEnabled(action == PkRunState::Action::Stop);
 }
 
 // Identifiers that named no file are what the photographer has to write back
@@ -370,9 +509,20 @@ void MainWindow::showIdsNotFound()
         infoToCopy->setFooterText(QStringLiteral("%1 not found").arg(idsNotFound.size()), marker);
     infoToCopy->setToolTip(notFoundToolTip(idsNotFound));
     copyNotFoundAction->setEnabled(!idsNotFound.isEmpty());
+    copyFileListAction->setEnabled(!listOfFilesToCopy.isEmpty());
 }
 
 void MainWindow::copyIdsNotFound() const
 {
     QGuiApplication::clipboard()->setText(QStringList(idsNotFound).join(QLatin1Char('\n')));
+}
+
+void MainWindow::copyFileList() const
+{
+    QGuiApplication::clipboard()->setText(QStringList(listOfFilesToCopy).join(QLatin1Char('\n')));
+}
+
+void MainWindow::copyFailureReport() const
+{
+    QGuiApplication::clipboard()->setText(runState.failureReport());
 }

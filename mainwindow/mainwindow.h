@@ -7,12 +7,15 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "pkrunstate.h"
+
 #include <memory>
 
 QT_BEGIN_NAMESPACE
 class QAction;
 class QFileDialog;
 class QLabel;
+class QShortcut;
 class QThread;
 namespace Ui {
 class MainWindow;
@@ -52,6 +55,10 @@ private slots:
 public slots:
     void on_copyStatusSignal(int count);
 
+private slots:
+    void on_copyFailedSignal(const QString &name, const QString &reason);
+    void on_copyFinishedSignal(int copied, int failed);
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -64,11 +71,19 @@ private:
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
     void setUpNotFoundReport();
+    void setUpFailureReport();
     void setUpShortcuts();
     void stopWorker();
+    void startRun();
+    void stopRun();
+    void showCopies() const;
     void matchSelection();
+    void resetPanel();
+    void showRun();
     void showIdsNotFound();
     void copyIdsNotFound() const;
+    void copyFileList() const;
+    void copyFailureReport() const;
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
@@ -93,6 +108,11 @@ private:
     QList<QString> listOfFilesToCopy;
     QList<QString> idsNotFound;
     QAction *copyNotFoundAction = nullptr;
+    QAction *copyFileListAction = nullptr;
+    QAction *copyFailuresAction = nullptr;
+    QShortcut *startShortcut = nullptr;
+    QShortcut *stopShortcut = nullptr;
+    PkRunState runState;
 };
 
 #endif // MAINWINDOW_H

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
@@ -16,12 +17,18 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 // The window driven through its slots, end to end, with real folders: the
 // layout, every state of the workflow, the copy runs and the log lines.
@@ -30,6 +37,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void frameAndTeardown();
     void eventLoopExitCode();
@@ -38,9 +46,11 @@ private slots:
     void labelAndStacking();
     void metaObjectInterface();
     void dialogs();
+    void dialogsStartWhereTheLastChoicesWere();
     void workflowStates();
     void refusedFolderKeepsEarlierSelection();
-    void rerunsAndReselection();
+    void stopShowCopiesAndNextRun();
+    void failuresOnThePanel();
     void missingSelectionFile();
     void logLines();
     void closingDuringRunStopsPromptly();
@@ -109,18 +119,60 @@ QStringList outputFiles(const QString &pictures)
     return QDir(pictures + QStringLiteral("/FilesFromSelection")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+// Stands in for the desktop's file manager.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    UrlCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+// Tooltips that Qt would take for markup are escaped; this is what they show.
+QString shownText(const QString &toolTip)
+{
+    return Qt::mightBeRichText(toolTip) ? QTextDocumentFragment::fromHtml(toolTip).toPlainText() : toolTip;
+}
+
+// Spins the event loop only until the first copy is reported, so that the
+// run has far to go.
+void waitForFirstCopy(MainWindow &window)
+{
+    const QDeadlineTimer deadline(30000);
+    while (panel(window)->getProgress() == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QVERIFY(panel(window)->getProgress() > 0);
+}
+
 QStringList capturedMessages;
+QList<int> cursorsAtMessages; // the override cursor's shape, or -1 for none
 
 void captureDebugMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtDebugMsg)
-        capturedMessages << message;
+    if (type != QtDebugMsg)
+        return;
+    capturedMessages << message;
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    cursorsAtMessages << (cursor ? int(cursor->shape()) : -1);
 }
 
 } // namespace
 
+void TestMainWindow::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Pickwell tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_mainwindow"));
+}
+
 void TestMainWindow::init()
 {
+    QSettings().clear();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
 }
@@ -245,7 +297,8 @@ void TestMainWindow::metaObjectInterface()
     const QStringList expected = {"+startCopySignal(QList<QString>,QString)", "-on_buttonTextFilePathpressed()",
                                   "-on_buttonImageFilePathpressed()",        "-on_buttonStartCopypressed()",
                                   "-on_textFileSelected(QString)",           "-on_imagePathSelected(QString)",
-                                  "+on_copyStatusSignal(int)"};
+                                  "+on_copyStatusSignal(int)",
+                                  "-on_copyFailedSignal(QString,QString)",   "-on_copyFinishedSignal(int,int)"};
     QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         const QMetaMethod method = meta.method(meta.methodOffset() + i);
@@ -283,6 +336,24 @@ void TestMainWindow::dialogs()
     QVERIFY(!tile(window, StartButton)->isHidden());
 }
 
+// Also after the program was closed; a refused folder counts as chosen.
+void TestMainWindow::dialogsStartWhereTheLastChoicesWere()
+{
+    {
+        MainWindow window;
+        chooseList(window, file(QStringLiteral("lists/june/list.txt"), "a\n"));
+        chooseFolder(window, folder(QStringLiteral("shoots/june"), {"a.jpg"}));
+        chooseFolder(window, folder(QStringLiteral("old/done"), {"FilesFromSelection/a.jpg"}));
+    }
+    MainWindow window;
+    tile(window, TextButton)->click();
+    tile(window, FolderButton)->click();
+    const auto dialogs = window.findChildren<QFileDialog *>();
+    QCOMPARE(dialogs.value(0)->directory(), QDir(dir->filePath(QStringLiteral("lists/june"))));
+    QCOMPARE(dialogs.value(1)->directory(), QDir(dir->filePath(QStringLiteral("old"))));
+    QCOMPARE(shown(window), QStringList{"text"});
+}
+
 void TestMainWindow::workflowStates()
 {
     MainWindow window;
@@ -310,14 +381,18 @@ void TestMainWindow::workflowStates()
     QCOMPARE(shown(window), ready);
     QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QCOMPARE(panel(window)->getTotal(), 3);
+    tile(window, ToCopyTile)->actions().value(1)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("IMG_0001.CR2\nIMG_0001.jpg\nIMG_0002.jpg"));
 
-    tile(window, StartButton)->click();
-    QStringList copying = ready;
-    copying.removeOne(QStringLiteral("start"));
-    QCOMPARE(shown(window), copying);
-    QTRY_VERIFY(panel(window)->isComplete());
-    QCOMPARE(panel(window)->getProgress(), 3);
-    QCOMPARE(shown(window), copying);
+    PkButton *run = tile(window, StartButton);
+    run->click();
+    QCOMPARE(shown(window), ready);
+    QCOMPARE(run->getMainText(), QStringLiteral("Stop"));
+    QTRY_COMPARE(panel(window)->getSummary(), QStringLiteral("Done: 3 copied"));
+    QVERIFY(panel(window)->isComplete());
+    QCOMPARE(panel(window)->getSummaryColor(), QColor(235, 235, 235));
+    QCOMPARE(run->accessibleName(), QStringLiteral("Show copies"));
+    QCOMPARE(shown(window), ready);
     QCOMPARE(outputFiles(pictures), QStringList({"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"}));
 }
 
@@ -345,39 +420,82 @@ void TestMainWindow::refusedFolderKeepsEarlierSelection()
     QVERIFY(!tile(window, SelectedTile)->isHidden());
 }
 
-// Blank lines count as identifiers but match nothing; runs over the same list
-// copy nothing again; a new list updates the counts and the panel's total.
-void TestMainWindow::rerunsAndReselection()
+// A stop ends the run after the file in hand and leaves the result on the
+// panel until the next selection; the next run is not touched by it. A list
+// chosen during a run changes the tiles only and waits for its own "Start".
+void TestMainWindow::stopShowCopiesAndNextRun()
 {
+    UrlCatcher catcher;
+    const int count = 300;
+    const QByteArray block(64 * 1024, 'p');
+    for (int i = 0; i < count; ++i)
+        file(QStringLiteral("pictures/p%1.jpg").arg(i, 4, 10, QLatin1Char('0')), block);
+    const QString pictures = dir->filePath(QStringLiteral("pictures"));
     MainWindow window;
-    const QString pictures = folder(QStringLiteral("pictures"), {"x1.jpg", "x2.jpg", "x3.jpg", "y.jpg"});
-    const QString list = file(QStringLiteral("list.txt"), "x\n\n   \n");
-    chooseList(window, list);
+    PkButton *run = tile(window, StartButton);
+    chooseList(window, file(QStringLiteral("list.txt"), "p\n"));
     chooseFolder(window, pictures);
-    QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("3"));
-    QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
-    tile(window, StartButton)->click();
-    QTRY_VERIFY(panel(window)->isComplete());
-    QCOMPARE(panel(window)->getProgress(), 3);
-    QVERIFY(tile(window, StartButton)->isHidden());
+    run->click();
+    waitForFirstCopy(window);
+    run->click();
+    QTRY_VERIFY(panel(window)->getSummary().startsWith(QStringLiteral("Stopped: ")));
+    const QStringList copied = outputFiles(pictures);
+    QCOMPARE(panel(window)->getSummary(), QStringLiteral("Stopped: %1 of %2 copied").arg(copied.size()).arg(count));
+    QVERIFY(copied.size() < count);
+    for (const QString &name : copied)
+        QCOMPARE(QFileInfo(pictures + QStringLiteral("/FilesFromSelection/") + name).size(), block.size());
+    QCOMPARE(run->getMainText(), QStringLiteral("Show copies"));
+    run->click();
+    QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(pictures + QStringLiteral("/FilesFromSelection"))});
 
-    // Runs are serial: once the run over the new picture reports, the two
-    // repeated runs before it have ended without a count.
-    QVERIFY(QMetaObject::invokeMethod(&window, "on_buttonStartCopypressed"));
-    QVERIFY(QMetaObject::invokeMethod(&window, "on_buttonStartCopypressed"));
-    file(QStringLiteral("pictures/x4.jpg"), "x4.jpg");
-    chooseList(window, file(QStringLiteral("list.txt"), "x\ny\n"));
-    QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
-    QCOMPARE(panel(window)->getTotal(), 5);
-    QVERIFY(!tile(window, StartButton)->isHidden());
+    const QString second = folder(QStringLiteral("second"), {"p1.jpg", "p2.jpg", "p3.jpg"});
+    chooseFolder(window, second);
+    QCOMPARE(panel(window)->getProgress(), 0);
+    QCOMPARE(panel(window)->getTotal(), 3);
+    QCOMPARE(panel(window)->getSummary(), QString());
+    QCOMPARE(run->getMainText(), QStringLiteral("Start"));
+    run->click();
+    chooseList(window, file(QStringLiteral("one.txt"), "p1\n"));
+    QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("1"));
+    QCOMPARE(panel(window)->getTotal(), 3);
+    QCOMPARE(run->getMainText(), QStringLiteral("Stop"));
+    QTRY_COMPARE(panel(window)->getSummary(), QStringLiteral("Done: 3 copied"));
+    QCOMPARE(outputFiles(second), QStringList({"p1.jpg", "p2.jpg", "p3.jpg"}));
+    QCOMPARE(run->getMainText(), QStringLiteral("Start"));
+}
+
+// Two of five files outgrow a file-size limit, as on a disk that fills up.
+void TestMainWindow::failuresOnThePanel()
+{
+    const QString pictures = folder(QStringLiteral("pictures"), {"a1.jpg", "a2.jpg", "a3.jpg"});
+    file(QStringLiteral("pictures/a4 <b>big.jpg"), QByteArray(64 * 1024, 'x'));
+    file(QStringLiteral("pictures/a5 big.jpg"), QByteArray(64 * 1024, 'x'));
+    MainWindow window;
+    chooseList(window, file(QStringLiteral("list.txt"), "a\n"));
+    chooseFolder(window, pictures);
+
+    rlimit saved;
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limited{std::min(rlim_t(16 * 1024), saved.rlim_max), saved.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
     tile(window, StartButton)->click();
-    QTRY_COMPARE(panel(window)->getProgress(), 2);
-    QCOMPARE(outputFiles(pictures), QStringList({"x1.jpg", "x2.jpg", "x3.jpg", "x4.jpg", "y.jpg"}));
-    for (const QString &name : outputFiles(pictures)) {
-        QFile copy(pictures + QStringLiteral("/FilesFromSelection/") + name);
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), name.toUtf8());
-    }
+    QTRY_VERIFY(!panel(window)->getSummary().contains(QLatin1String(" of ")));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    PkDashboard *progress = panel(window);
+    QCOMPARE(progress->getSummary(), QStringLiteral("3 copied, 2 failed"));
+    QCOMPARE(progress->getSummaryColor(), QColor(212, 146, 17));
+    QCOMPARE(progress->percentageText(), QStringLiteral("60%"));
+    QVERIFY(!progress->isComplete());
+    QCOMPARE(outputFiles(pictures), QStringList({"a1.jpg", "a2.jpg", "a3.jpg"}));
+    QCOMPARE(shownText(progress->toolTip()), QStringLiteral("a4 <b>big.jpg: File too large\na5 big.jpg: File too large"));
+    QAction *report = progress->actions().value(0);
+    QCOMPARE(report->text(), QStringLiteral("Copy failure report"));
+    report->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("a4 <b>big.jpg\tFile too large\na5 big.jpg\tFile too large"));
 }
 
 void TestMainWindow::missingSelectionFile()
@@ -397,6 +515,7 @@ void TestMainWindow::logLines()
     const QString pictures = folder(QStringLiteral("pictures"), {"b1.jpg", "b2.jpg"});
     MainWindow window;
     capturedMessages.clear();
+    cursorsAtMessages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(captureDebugMessage);
     tile(window, TextButton)->click();
     chooseList(window, list);
@@ -421,6 +540,11 @@ void TestMainWindow::logLines()
     static const QRegularExpression startLine(
         QStringLiteral(R"(^"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}" MainWindow::on_buttonStartCopypressed\.\.\.$)"));
     QVERIFY2(startLine.match(capturedMessages.last()).hasMatch(), qPrintable(capturedMessages.last()));
+
+    // Reading and matching show a busy cursor, which goes when they are done.
+    const int busy = Qt::WaitCursor;
+    QCOMPARE(cursorsAtMessages.mid(0, expected.size()), (QList<int>{-1, busy, -1, busy, busy, busy}));
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void TestMainWindow::closingDuringRunStopsPromptly()
@@ -433,14 +557,8 @@ void TestMainWindow::closingDuringRunStopsPromptly()
     auto window = std::make_unique<MainWindow>();
     chooseList(*window, file(QStringLiteral("list.txt"), "p\n"));
     chooseFolder(*window, pictures);
-    PkDashboard *progress = panel(*window);
     tile(*window, StartButton)->click();
-
-    // Close as soon as the first copy is reported, while the run has far to go.
-    const QDeadlineTimer deadline(30000);
-    while (progress->getProgress() == 0 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QVERIFY(progress->getProgress() > 0);
+    waitForFirstCopy(*window);
     window.reset();
 
     const QStringList copied = outputFiles(pictures);
@@ -469,6 +587,7 @@ void TestMainWindow::idsNotFound_data()
         if (i <= 20)
             first20 << QString::number(9000 + i);
     }
+    QTest::newRow("looks like markup") << QByteArray("<i>0001</i>\n") << "1 not found" << "Not found: <i>0001</i>";
     QTest::newRow("more than twenty") << many << "25 not found"
                                       << QStringLiteral("Not found: %1 and 5 more").arg(first20.join(QStringLiteral(", ")));
 }
@@ -485,7 +604,7 @@ void TestMainWindow::idsNotFound()
     chooseFolder(window, folder(QStringLiteral("pictures"), {"IMG_0001.jpg", "IMG_0001.CR2", "IMG_0002.jpg", "0012/x"}));
     PkButton *toCopy = tile(window, ToCopyTile);
     QCOMPARE(toCopy->getFooterText(), footer);
-    QCOMPARE(toCopy->toolTip(), toolTip);
+    QCOMPARE(shownText(toCopy->toolTip()), toolTip);
     QCOMPARE(toCopy->getFooterColor(), QColor(212, 146, 17));
     QCOMPARE(toCopy->accessibleDescription(), footer);
 
@@ -579,7 +698,10 @@ void TestMainWindow::drops()
 
 void TestMainWindow::shortcuts()
 {
-    const QString pictures = folder(QStringLiteral("pictures"), {"a.jpg"});
+    QStringList names;
+    for (int i = 0; i < 200; ++i)
+        names << QStringLiteral("a%1.jpg").arg(i);
+    const QString pictures = folder(QStringLiteral("pictures"), names);
     MainWindow window;
     window.show();
     QApplication::setActiveWindow(&window);
@@ -604,10 +726,20 @@ void TestMainWindow::shortcuts()
     press(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(dialogs().size(), 2);
     QCOMPARE(dialogs().constLast()->fileMode(), QFileDialog::Directory);
+
+    // Esc only stops, Ctrl+Return only starts.
+    UrlCatcher catcher;
+    press(Qt::Key_Escape, Qt::NoModifier);
+    QCOMPARE(tile(window, StartButton)->getMainText(), QStringLiteral("Start"));
     press(Qt::Key_Return, Qt::ControlModifier);
-    QVERIFY(tile(window, StartButton)->isHidden());
-    QTRY_VERIFY(panel(window)->isComplete());
-    QCOMPARE(outputFiles(pictures), QStringList{"a.jpg"});
+    press(Qt::Key_Return, Qt::ControlModifier);
+    press(Qt::Key_Escape, Qt::NoModifier);
+    QTRY_VERIFY(panel(window)->getSummary().startsWith(QStringLiteral("Stopped: ")));
+    QVERIFY(outputFiles(pictures).size() < 200);
+    press(Qt::Key_Escape, Qt::NoModifier);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(tile(window, StartButton)->getMainText(), QStringLiteral("Show copies"));
+    QCOMPARE(catcher.urls, QList<QUrl>{});
 }
 
 QTEST_MAIN(TestMainWindow)

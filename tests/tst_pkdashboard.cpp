@@ -49,6 +49,7 @@ private slots:
         QTest::newRow("total 3 at 2") << 3 << QList<int>{1, 2} << 3 << 200.0 << u"67%"_s << false;
         QTest::newRow("total 3 at 3") << 3 << QList<int>{1, 2, 3} << 3 << 300.0 << u"100%"_s << true;
         QTest::newRow("total 7 at 1, sweep truncated") << 7 << QList<int>{1} << 7 << 42.0 << u"14%"_s << false;
+        QTest::newRow("total 200 at 199 is not yet 100%") << 200 << QList<int>{199} << 200 << 298.0 << u"99%"_s << false;
         QTest::newRow("total 200 at 1, half rounds up") << 200 << QList<int>{1} << 200 << 1.0 << u"1%"_s << false;
         QTest::newRow("total 0 at 0 completes") << 0 << QList<int>{0} << 0 << 300.0 << u"0%"_s << true;
         QTest::newRow("total 0 at 5, nothing to divide by") << 0 << QList<int>{5} << 0 << 0.0 << u"0%"_s << false;
@@ -76,6 +77,12 @@ private slots:
         QCOMPARE(panel.sweepAngle(), sweep);
         QCOMPARE(panel.percentageText(), text);
         QCOMPARE(panel.isComplete(), complete);
+
+        // A new run starts from nothing, whatever the last one reached.
+        panel.resetProgress();
+        QCOMPARE(panel.sweepAngle(), 0.0);
+        QCOMPARE(panel.percentageText(), u"0%"_s);
+        QVERIFY(!panel.isComplete());
     }
 
     void gaugeAndTextFollowSize()

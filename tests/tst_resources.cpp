@@ -120,6 +120,7 @@ void TestResources::textsFitTheirBoxes_data()
     const int normal = QFont::Normal;
     QTest::newRow("action button") << QStringLiteral("Select image folder") << 14 << bold << QSizeF(206, 19);
     QTest::newRow("start button") << QStringLiteral("Start") << 15 << bold << QSizeF(206, 19);
+    QTest::newRow("show copies button") << QStringLiteral("Show copies") << 15 << bold << QSizeF(206, 19);
     QTest::newRow("tile caption selected") << QStringLiteral(" Selected") << 16 << bold << QSizeF(130, 21);
     QTest::newRow("tile caption to copy") << QStringLiteral(" To copy") << 16 << bold << QSizeF(130, 21);
     QTest::newRow("tile value") << QStringLiteral("99999") << 30 << bold << QSizeF(134, 38);
@@ -128,9 +129,13 @@ void TestResources::textsFitTheirBoxes_data()
     QTest::newRow("warning text")
         << QStringLiteral("Folder \"FilesFromSelection\" already exists! Delete it!") << 16 << bold
         << QSizeF(674, 23);
+    QTest::newRow("unwritable folder warning") << QStringLiteral("Cannot write into this folder!") << 16 << bold
+                                               << QSizeF(674, 23);
     QTest::newRow("path tile caption") << QStringLiteral(" Image path") << 8 << bold << QSizeF(672, 10);
     QTest::newRow("percentage") << QStringLiteral("100%") << 40 << normal << QSizeF(120, 70);
     QTest::newRow("percentage past the total") << QStringLiteral("999%") << 40 << normal << QSizeF(120, 70);
+    QTest::newRow("run summary") << QStringLiteral("Stopped: 99999 of 99999 copied, 99999 failed") << 14 << normal
+                                 << QSizeF(400, 50);
 }
 
 void TestResources::textsFitTheirBoxes()

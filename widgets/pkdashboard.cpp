@@ -54,6 +54,22 @@ void PkDashboard::setProgress(int value)
     update();
 }
 
+void PkDashboard::resetProgress()
+{
+    progress = 0;
+    complete = false;
+    summary.clear();
+    rebuildProgressPath();
+    update();
+}
+
+void PkDashboard::setSummary(const QString &text, const QColor &color)
+{
+    summary = text;
+    summaryColor = color;
+    update();
+}
+
 double PkDashboard::sweepAngle() const
 {
     if (complete)
@@ -69,8 +85,11 @@ QString PkDashboard::percentageText() const
     // Without a total there is nothing to be a percentage of.
     if (progress == 0 || total == 0)
         return QStringLiteral("0%");
-    const double percent = std::round(progress * 100.0 / total);
-    return QString::number(static_cast<qint64>(percent)) + QLatin1Char('%');
+    qint64 percent = qint64(std::round(progress * 100.0 / total));
+    // "100%" promises that every file is there; 199 of 200 is not.
+    if (percent == 100 && progress < total)
+        percent = 99;
+    return QString::number(percent) + QLatin1Char('%');
 }
 
 QPointF PkDashboard::gaugeCenter() const
@@ -82,6 +101,12 @@ QRectF PkDashboard::percentageRect() const
 {
     const QPointF center = gaugeCenter();
     return QRectF(center.x() - 60, center.y() - 40, 120, 70);
+}
+
+// Under the ring and above the tile that shows the picture folder.
+QRectF PkDashboard::summaryRect() const
+{
+    return QRectF(0.5 * width() - 200, std::round(gaugeCenter().y()) + 100, 400, 50);
 }
 
 void PkDashboard::rebuildProgressPath()
@@ -121,4 +146,10 @@ void PkDashboard::paintEvent(QPaintEvent *)
     painter.setBrush(QBrush(textColor, Qt::SolidPattern));
     painter.setFont(font);
     painter.drawText(percentageRect(), percentageText(), QTextOption(Qt::AlignCenter));
+
+    font.setPointSize(14);
+    painter.setPen(QPen(summaryColor, 1, Qt::SolidLine));
+    painter.setBrush(QBrush(summaryColor, Qt::SolidPattern));
+    painter.setFont(font);
+    painter.drawText(summaryRect(), summary, QTextOption(Qt::AlignCenter));
 }

@@ -3,6 +3,7 @@
 #ifndef PKDASHBOARD_H
 #define PKDASHBOARD_H
 
+#include <QColor>
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
@@ -28,6 +29,11 @@ public:
     void setSelectionInfo(const QString &textFile, const QString &imageFolder, int total,
                           int idCount);
     void setProgress(int value);
+    // A new run, or a new selection while none is under way: nothing copied
+    // yet, not complete, and no summary.
+    void resetProgress();
+    // One line under the ring that sums up the run.
+    void setSummary(const QString &text, const QColor &color);
 
     bool isComplete() const { return complete; }
     int getProgress() const { return progress; }
@@ -38,6 +44,9 @@ public:
     QString percentageText() const;
     QPointF gaugeCenter() const;
     QRectF percentageRect() const;
+    QRectF summaryRect() const;
+    QString getSummary() const { return summary; }
+    QColor getSummaryColor() const { return summaryColor; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -54,6 +63,8 @@ private:
     int total = 0;
     int idCount = 0;
     int progress = 0;
+    QString summary;
+    QColor summaryColor;
 
     // Built when the size or the figures change, so painting only paints.
     QPainterPath trackPath;

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkrunstate.h"
+
+#include <QStringList>
+
+namespace {
+
+constexpr int failureToolTipLimit = 20;
+
+} // namespace
+
+bool PkRunState::selectionChanged(bool ready)
+{
+    selectionReady = ready;
+    if (phase == Phase::Running) {
+        changedDuringRun = true;
+        return false;
+    }
+    phase = Phase::Idle;
+    failures.clear();
+    copied = 0;
+    return true;
+}
+
+int PkRunState::start(int total, const QString &folder)
+{
+    phase = Phase::Running;
+    this->total = total;
+    runFolder = folder;
+    copied = 0;
+    failures.clear();
+    changedDuringRun = false;
+    stopAsked = false;
+    hasOutput = false;
+    return ++runs;
+}
+
+void PkRunState::requestStop()
+{
+    stopAsked = true;
+}
+
+void PkRunState::fileCopied(int count)
+{
+    copied = count;
+}
+
+void PkRunState::fileFailed(const QString &name, const QString &reason)
+{
+    failures.append({name, reason});
+}
+
+void PkRunState::finish(int copied, bool outputExists)
+{
+    this->copied = copied;
+    hasOutput = outputExists;
+    phase = Phase::Ended;
+}
+
+PkRunState::Action PkRunState::action() const
+{
+    switch (phase) {
+    case Phase::Running:
+        return Action::Stop;
+    case Phase::Ended:
+        // A selection made during the run waits for its own "Start".
+        if (!changedDuringRun)
+            return hasOutput ? Action::ShowCopies : Action::None;
+        break;
+    case Phase::Idle:
+        break;
+    }
+    return selectionReady ? Action::Start : Action::None;
+}
+
+QString PkRunState::summary() const
+{
+    const qsizetype failed = failures.size();
+    switch (phase) {
+    case Phase::Idle:
+        return QString();
+    case Phase::Running:
+        return QStringLiteral("%1 of %2").arg(copied).arg(total);
+    case Phase::Ended:
+        break;
+    }
+    // Names left untried by a stop are neither copied nor failed.
+    if (stopAsked && copied + failed < total) {
+        const QString text = QStringLiteral("Stopped: %1 of %2 copied").arg(copied).arg(total);
+        return failed ? text + QStringLiteral(", %1 failed").arg(failed) : text;
+    }
+    if (failed)
+        return QStringLiteral("%1 copied, %2 failed").arg(copied).arg(failed);
+    return QStringLiteral("Done: %1 copied").arg(copied);
+}
+
+QString PkRunState::failureToolTip() const
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < failures.size() && i < failureToolTipLimit; ++i)
+        lines << failures.at(i).first + QStringLiteral(": ") + failures.at(i).second;
+    if (failures.size() > failureToolTipLimit)
+        lines << QStringLiteral("and %1 more").arg(failures.size() - failureToolTipLimit);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString PkRunState::failureReport() const
+{
+    QStringList lines;
+    for (const auto &[name, reason] : failures)
+        lines << name + QLatin1Char('\t') + reason;
+    return lines.join(QLatin1Char('\n'));
+}

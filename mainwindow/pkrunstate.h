@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKRUNSTATE_H
+#define PKRUNSTATE_H
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// The copy run that the status panel shows, and what the button at the bottom
+// right offers because of it. It knows no widgets, so the rules of a run (when
+// the panel resets, what its summary says, what the button does) live here.
+class PkRunState
+{
+public:
+    enum class Action { None, Start, Stop, ShowCopies };
+
+    // A new list or folder was matched; ready when it can be copied. While no
+    // run is under way this ends the shown run and returns true: the panel
+    // then starts afresh. During a run the panel keeps showing that run.
+    bool selectionChanged(bool ready);
+
+    // Begins a run over total files into folder; returns its number (1, 2, ...).
+    int start(int total, const QString &folder);
+    void requestStop();
+    void fileCopied(int count);
+    void fileFailed(const QString &name, const QString &reason);
+    // outputExists: whether the run left an output folder to show.
+    void finish(int copied, bool outputExists);
+
+    bool isRunning() const { return phase == Phase::Running; }
+    int runNumber() const { return runs; }
+    QString folder() const { return runFolder; }
+    Action action() const;
+
+    // The panel's summary line; isAlarming when it reports failed files.
+    QString summary() const;
+    bool isAlarming() const { return !failures.isEmpty(); }
+    QString failureToolTip() const;
+    QString failureReport() const;
+
+private:
+    enum class Phase { Idle, Running, Ended };
+
+    Phase phase = Phase::Idle;
+    bool selectionReady = false;
+    bool changedDuringRun = false;
+    bool stopAsked = false;
+    bool hasOutput = false;
+    int runs = 0;
+    int total = 0;
+    int copied = 0;
+    QString runFolder;
+    QList<QPair<QString, QString>> failures;
+};
+
+#endif // PKRUNSTATE_H
