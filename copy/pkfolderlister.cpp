@@ -8,11 +8,14 @@
 #ifdef Q_OS_LINUX
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 #endif
 
 namespace {
@@ -38,11 +41,93 @@ bool isListedFile(int folderFd, const char *name, unsigned char type)
     return ::fstatat(folderFd, name, &status, 0) == 0 && !S_ISDIR(status.st_mode);
 }
 
-struct SortEntry
+bool isAscii(QStringView name)
 {
-    QString key;  // the name's toLower() form, which is what QDir compares
-    QString name;
+    return std::all_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() < 0x80; });
+}
+
+// Appends name's toLower() form as bytes that memcmp orders exactly as
+// QString::compare orders the lower-case strings (by UTF-16 code unit, a
+// prefix first): one byte a unit when the whole folder is ASCII, else
+// big-endian UTF-16. ASCII is lowered here, since toLower() allocates.
+void appendKey(std::string &keys, const QString &name, bool wide)
+{
+    if (isAscii(name)) {
+        for (QChar ch : name) {
+            const char16_t unit = ch.unicode();
+            if (wide)
+                keys.push_back('\0');
+            keys.push_back(char(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit));
+        }
+        return;
+    }
+    const QString lower = name.toLower();
+    for (QChar ch : lower) {
+        keys.push_back(char(ch.unicode() >> 8));
+        keys.push_back(char(ch.unicode() & 0xFF));
+    }
+}
+
+// The sort mostly compares two integers: the first 16 bytes of the key,
+// zero-padded. Unequal heads order the keys as the keys themselves would
+// (where a shorter key's padding differs from the longer key, the shorter is
+// its prefix and comes first); only equal heads need the key buffer.
+struct SortItem
+{
+    quint64 headHigh;
+    quint64 headLow;
+    qsizetype keyOffset;
+    qint32 keyLength;
+    qint32 index;
 };
+
+quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
+{
+    quint64 packed = 0;
+    for (qsizetype i = from; i < from + 8; ++i)
+        packed = packed << 8 | (i < item.keyLength ? uchar(keys[size_t(item.keyOffset + i)]) : 0u);
+    return packed;
+}
+
+// names come in the order the directory gave them, as QDir takes them: its
+// sort is not stable, so names whose lower-case forms are equal end up in an
+// order that depends on where the sort found them. Running the same
+// algorithm with a comparator that agrees with QDir's on every pair puts
+// them exactly where QDir does.
+QStringList sortedLikeQDir(const QStringList &names)
+{
+    const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
+    std::string keys;
+    std::vector<SortItem> items(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        SortItem &item = items[size_t(i)];
+        item.keyOffset = qsizetype(keys.size());
+        appendKey(keys, names.at(i), wide);
+        item.keyLength = qint32(qsizetype(keys.size()) - item.keyOffset);
+        item.index = qint32(i);
+    }
+    for (SortItem &item : items) {
+        item.headHigh = packHead(keys, item, 0);
+        item.headLow = packHead(keys, item, 8);
+    }
+
+    const char *keyBytes = keys.data();
+    std::sort(items.begin(), items.end(), [keyBytes](const SortItem &a, const SortItem &b) {
+        if (a.headHigh != b.headHigh)
+            return a.headHigh < b.headHigh;
+        if (a.headLow != b.headLow)
+            return a.headLow < b.headLow;
+        const int order = std::memcmp(keyBytes + a.keyOffset, keyBytes + b.keyOffset,
+                                      size_t(std::min(a.keyLength, b.keyLength)));
+        return order < 0 || (order == 0 && a.keyLength < b.keyLength);
+    });
+
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const SortItem &item : items)
+        sorted.append(names.at(item.index));
+    return sorted;
+}
 
 class FolderStream
 {
@@ -79,10 +164,7 @@ QStringList listFolder(const QString &folderPath, QString *error)
         return {};
     }
 
-    // Entries are kept in the order the directory gives them, as QDir does:
-    // its sort is not stable, so names whose lower-case forms are equal end
-    // up in an order that depends on where the sort found them.
-    std::vector<SortEntry> entries;
+    QStringList names;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(folder.get());
@@ -94,24 +176,13 @@ QStringList listFolder(const QString &folderPath, QString *error)
         // Hidden names, "." and ".." included, all start with a dot. QDir
         // passes over names that are not UTF-8, which no QString could give
         // back to the file system unchanged.
-        if (entry->d_name[0] == '.' || !QByteArrayView(entry->d_name).isValidUtf8()
+        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        if (name.startsWith('.') || !name.isValidUtf8()
             || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
             continue;
-        QString name = QFile::decodeName(entry->d_name);
-        QString key = name.toLower();
-        entries.push_back({std::move(key), std::move(name)});
+        names.append(QFile::decodeName(entry->d_name));
     }
-
-    // The same algorithm with a comparator that agrees with QDir's on every
-    // pair, so that ties land exactly where QDir puts them.
-    std::sort(entries.begin(), entries.end(), [](const SortEntry &a, const SortEntry &b) {
-        return a.key.compare(b.key) < 0;
-    });
-    QStringList names;
-    names.reserve(qsizetype(entries.size()));
-    for (SortEntry &entry : entries)
-        names.append(std::move(entry.name));
-    return names;
+    return sortedLikeQDir(names);
 }
 
 #endif // Q_OS_LINUX

@@ -40,15 +40,25 @@ const QStringList namePieces{
     QString::fromUtf8("\U00010400"), QString::fromUtf8("\U00010428"), QString::fromUtf8("Ａ"),
     QString::fromUtf8("ｓ")};
 
+// Folders of ASCII names and folders of any names are sorted on different
+// keys; a long shared start, in two cases, puts the names' ends to the test.
+struct NameRule
+{
+    bool asciiOnly;
+    bool longStart;
+};
+
 // Few pieces per name, so that many names differ in case only and the
 // order of ties is put to the test.
-QByteArray randomName(QRandomGenerator &rng)
+QByteArray randomName(QRandomGenerator &rng, NameRule rule = {false, false})
 {
-    QString name;
+    const int pieces = rule.asciiOnly ? 16 : int(namePieces.size());
+    QString name = rule.longStart ? QStringList{"", "Holiday_2024_Kyoto_", "HOLIDAY_2024_kyoto_"}.at(rng.bounded(3))
+                                  : QString();
     for (int i = 1 + int(rng.bounded(4)); i > 0; --i)
-        name += namePieces.at(rng.bounded(int(namePieces.size())));
+        name += namePieces.at(rng.bounded(pieces));
     QByteArray bytes = QFile::encodeName(name);
-    if (rng.bounded(30) == 0)
+    if (!rule.asciiOnly && rng.bounded(30) == 0)
         bytes += '\xFF'; // not UTF-8
     if (rng.bounded(10) == 0)
         bytes.prepend('.');
@@ -89,9 +99,10 @@ void TestPkFolderLister::sameAsQDirOnRandomFolders()
         // Folders of up to 16 entries are sorted by insertion, which keeps
         // ties in place; larger ones show whether ties move as in QDir.
         const int entries = round < 5 ? round * 4 : int(rng.bounded(600));
+        const NameRule rule{round % 2 == 1, round % 4 >= 2};
         QList<QByteArray> made;
         for (int i = 0; i < entries; ++i) {
-            const QByteArray name = randomName(rng);
+            const QByteArray name = randomName(rng, rule);
             if (makeEntry(rng, folder + '/' + name, made))
                 made.append(name);
             else if (errno != EEXIST)
