@@ -53,11 +53,14 @@ bool isAscii(QStringView name)
 void appendKey(std::string &keys, const QString &name, bool wide)
 {
     if (isAscii(name)) {
+        const size_t start = keys.size();
+        keys.resize(start + size_t(name.size()) * (wide ? 2 : 1));
+        char *out = keys.data() + start;
         for (QChar ch : name) {
             const char16_t unit = ch.unicode();
             if (wide)
-                keys.push_back('\0');
-            keys.push_back(char(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit));
+                *out++ = '\0';
+            *out++ = char(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
         }
         return;
     }
@@ -97,7 +100,11 @@ quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
 QStringList sortedLikeQDir(const QStringList &names)
 {
     const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
+    qsizetype units = 0;
+    for (const QString &name : names)
+        units += name.size();
     std::string keys;
+    keys.reserve(size_t(units) * (wide ? 2 : 1));
     std::vector<SortItem> items(size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
         SortItem &item = items[size_t(i)];

@@ -13,10 +13,12 @@
 class PkFolderLister
 {
 public:
-    // The folder's files (and links to files), hidden ones left out, sorted by
-    // name ignoring case. error, when given, receives the system's reason when
-    // the folder cannot be opened or read, and is cleared otherwise. An empty
-    // path names no folder and lists nothing.
+    // The names of the folder's files and of its symbolic links to anything
+    // but a folder, sorted by their lower-case forms; hidden names, broken
+    // links, FIFOs, sockets and devices are left out, and so are names that
+    // are not UTF-8. error, when given, receives the system's reason when the
+    // folder cannot be opened or read, and is cleared otherwise. An empty path
+    // names no folder and lists nothing.
     static QStringList fileNames(const QString &folderPath, QString *error = nullptr);
 };
 
