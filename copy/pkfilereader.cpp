@@ -2,6 +2,7 @@
 
 #include "pkfilereader.h"
 
+#include "pkfolderlister.h"
 #include "pkidmatcher.h"
 
 #include <QDir>
@@ -284,7 +285,7 @@ PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<Q
     QStringList names;
     // An empty path would list the working directory, which no user chose.
     if (!folderPath.isEmpty())
-        names = QDir(folderPath).entryList(QDir::Files);
+        names = PkFolderLister::fileNames(folderPath);
     qsizetype longestName = 0;
     for (const QString &name : std::as_const(names))
         longestName = std::max(longestName, name.size());

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkfolderlister.h"
+
+#include <QDir>
+#include <QFile>
+
+#ifdef Q_OS_LINUX
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_LINUX
+
+// QDir::Files takes regular files and symbolic links whose target exists and
+// is not a folder; a link to a FIFO or a device counts as a file there, the
+// FIFO or device itself does not. Most file systems give the type in the
+// directory entry, so only links (and entries of unknown type) cost a stat.
+bool isListedFile(int folderFd, const char *name, unsigned char type)
+{
+    struct stat status;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        type = IFTODT(status.st_mode);
+    }
+    if (type == DT_REG)
+        return true;
+    if (type != DT_LNK)
+        return false;
+    return ::fstatat(folderFd, name, &status, 0) == 0 && !S_ISDIR(status.st_mode);
+}
+
+bool isAscii(QStringView name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() < 0x80; });
+}
+
+// Appends name's toLower() form as bytes that memcmp orders exactly as
+// QString::compare orders the lower-case strings (by UTF-16 code unit, a
+// prefix first): one byte a unit when the whole folder is ASCII, else
+// big-endian UTF-16. ASCII is lowered here, since toLower() allocates.
+void appendKey(std::string &keys, const QString &name, bool wide)
+{
+    if (isAscii(name)) {
+        const size_t start = keys.size();
+        keys.resize(start + size_t(name.size()) * (wide ? 2 : 1));
+        char *out = keys.data() + start;
+        for (QChar ch : name) {
+            const char16_t unit = ch.unicode();
+            if (wide)
+                *out++ = '\0';
+            *out++ = char(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+        }
+        return;
+    }
+    const QString lower = name.toLower();
+    for (QChar ch : lower) {
+        keys.push_back(char(ch.unicode() >> 8));
+        keys.push_back(char(ch.unicode() & 0xFF));
+    }
+}
+
+// The sort mostly compares two integers: the first 16 bytes of the key,
+// zero-padded. Unequal heads order the keys as the keys themselves would
+// (where a shorter key's padding differs from the longer key, the shorter is
+// its prefix and comes first); only equal heads need the key buffer.
+struct SortItem
+{
+    quint64 headHigh;
+    quint64 headLow;
+    qsizetype keyOffset;
+    qint32 keyLength;
+    qint32 index;
+};
+
+quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
+{
+    quint64 packed = 0;
+    for (qsizetype i = from; i < from + 8; ++i)
+        packed = packed << 8 | (i < item.keyLength ? uchar(keys[size_t(item.keyOffset + i)]) : 0u);
+    return packed;
+}
+
+// names come in the order the directory gave them, as QDir takes them: its
+// sort is not stable, so names whose lower-case forms are equal end up in an
+// order that depends on where the sort found them. Running the same
+// algorithm with a comparator that agrees with QDir's on every pair puts
+// them exactly where QDir does.
+QStringList sortedLikeQDir(const QStringList &names)
+{
+    const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
+    qsizetype units = 0;
+    for (const QString &name : names)
+        units += name.size();
+    std::string keys;
+    keys.reserve(size_t(units) * (wide ? 2 : 1));
+    std::vector<SortItem> items(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        SortItem &item = items[size_t(i)];
+        item.keyOffset = qsizetype(keys.size());
+        appendKey(keys, names.at(i), wide);
+        item.keyLength = qint32(qsizetype(keys.size()) - item.keyOffset);
+        item.index = qint32(i);
+    }
+    for (SortItem &item : items) {
+        item.headHigh = packHead(keys, item, 0);
+        item.headLow = packHead(keys, item, 8);
+    }
+
+    const char *keyBytes = keys.data();
+    std::sort(items.begin(), items.end(), [keyBytes](const SortItem &a, const SortItem &b) {
+        if (a.headHigh != b.headHigh)
+            return a.headHigh < b.headHigh;
+        if (a.headLow != b.headLow)
+            return a.headLow < b.headLow;
+        const int order = std::memcmp(keyBytes + a.keyOffset, keyBytes + b.keyOffset,
+                                      size_t(std::min(a.keyLength, b.keyLength)));
+        return order < 0 || (order == 0 && a.keyLength < b.keyLength);
+    });
+
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const SortItem &item : items)
+        sorted.append(names.at(item.index));
+    return sorted;
+}
+
+class FolderStream
+{
+public:
+    explicit FolderStream(DIR *stream) : stream(stream) {}
+    ~FolderStream()
+    {
+        if (stream)
+            ::closedir(stream);
+    }
+    FolderStream(const FolderStream &) = delete;
+    FolderStream &operator=(const FolderStream &) = delete;
+    DIR *get() const { return stream; }
+
+private:
+    DIR *stream;
+};
+
+QStringList listFolder(const QString &folderPath, QString *error)
+{
+    const QByteArray path = QFile::encodeName(folderPath);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error)
+            *error = qt_error_string(errno);
+        return {};
+    }
+    FolderStream folder(::fdopendir(fd));
+    if (!folder.get()) {
+        const int reason = errno;
+        ::close(fd);
+        if (error)
+            *error = qt_error_string(reason);
+        return {};
+    }
+
+    QStringList names;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(folder.get());
+        if (!entry) {
+            if (errno != 0 && error)
+                *error = qt_error_string(errno);
+            break;
+        }
+        // Hidden names, "." and ".." included, all start with a dot. QDir
+        // passes over names that are not UTF-8, which no QString could give
+        // back to the file system unchanged.
+        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        if (name.startsWith('.') || !name.isValidUtf8()
+            || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
+            continue;
+        names.append(QFile::decodeName(entry->d_name));
+    }
+    return sortedLikeQDir(names);
+}
+
+#endif // Q_OS_LINUX
+
+} // namespace
+
+QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
+{
+    if (error)
+        error->clear();
+    // An empty path would list the working directory, which nobody chose.
+    if (folderPath.isEmpty())
+        return {};
+#ifdef Q_OS_LINUX
+    return listFolder(folderPath, error);
+#else
+    const QDir folder(folderPath);
+    if (error && !folder.exists())
+        *error = QStringLiteral("No such folder");
+    return folder.entryList(QDir::Files);
+#endif
+}
