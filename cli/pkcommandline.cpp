@@ -334,7 +334,9 @@ int PkCommandLine::copy()
 
 void PkCommandLine::startWorker()
 {
-    connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkCommandLine::onCopied);
+    // Each count wakes this thread; only the progress line needs them.
+    if (progressEnabled)
+        connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkCommandLine::onCopied);
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
