@@ -160,15 +160,17 @@ void printError(const QString &text)
     writeTo(stderr, (programName + QLatin1String(": ") + text + QLatin1Char('\n')).toLocal8Bit());
 }
 
-// The system's reason why the list cannot be read, or an empty string. A
+// Reads the list, or gives the system's reason why it cannot be read. A
 // missing list is an error here, unlike in the window, where no dialog can
 // choose one: a script has most likely misspelt it.
-QString listProblem(const QString &path, const QString &readError)
+QString readList(const PkFileReader &reader, const QString &path, QList<QString> &ids)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return systemError(errno);
-    return readError;
+    PkSelectionList list = reader.readSelectionList(path);
+    ids = std::move(list.ids);
+    return list.error;
 }
 
 QString folderProblem(const QString &path)
@@ -227,10 +229,9 @@ PkCommandLine::Invocation PkCommandLine::parse(const QStringList &arguments)
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
-    if (parser.isSet(options.dryRun) || parser.isSet(options.withoutExtensions)) {
-        return usageError(QStringLiteral("--%1 needs --list and --folder.")
-                              .arg(parser.isSet(options.dryRun) ? options.dryRun.names().constFirst()
-                                                                : options.withoutExtensions.names().constFirst()));
+    for (const QCommandLineOption *option : {&options.dryRun, &options.withoutExtensions}) {
+        if (parser.isSet(*option))
+            return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }
     invocation.mode = Mode::Window;
     if (!positional.isEmpty())
@@ -277,14 +278,14 @@ int PkCommandLine::exec(const Invocation &invocation)
 // folder, and prints what was found.
 int PkCommandLine::prepare(const Invocation &invocation)
 {
-    const PkSelectionList list = fileReader->readSelectionList(invocation.listPath);
-    const QString listError = listProblem(invocation.listPath, list.error);
+    QList<QString> ids;
+    const QString listError = readList(*fileReader, invocation.listPath, ids);
     if (!listError.isEmpty()) {
         printError(QStringLiteral("Cannot read the list: %1").arg(listError));
         return UsageError;
     }
     folderPath = QDir::cleanPath(invocation.folderPath);
-    const QString folderError = invocation.folderPath.isEmpty() ? systemError(ENOENT) : folderProblem(folderPath);
+    const QString folderError = folderProblem(folderPath);
     if (!folderError.isEmpty()) {
         printError(QStringLiteral("Cannot read the folder: %1").arg(folderError));
         return UsageError;
@@ -295,10 +296,10 @@ int PkCommandLine::prepare(const Invocation &invocation)
         return FolderRefused;
     }
 
-    PkMatchResult match = fileReader->matchFolder(folderPath, list.ids, invocation.withoutExtensions);
+    PkMatchResult match = fileReader->matchFolder(folderPath, ids, invocation.withoutExtensions);
     files = std::move(match.files);
     QByteArray out = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found\n")
-                         .arg(list.ids.size())
+                         .arg(ids.size())
                          .arg(files.size())
                          .arg(match.idsNotFound.size())
                          .toUtf8();
