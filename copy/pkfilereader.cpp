@@ -6,8 +6,6 @@
 #include "pkidmatcher.h"
 
 #include <QDir>
-#include <QRegularExpression>
-#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -243,44 +241,8 @@ QList<QString> PkFileReader::readSelectionFile(QString path) const
     return ids;
 }
 
-// TEMPORARY stand-ins for branch `list` (dropped when it lands).
-PkSelectionList PkFileReader::readSelectionList(const QString &path) const
+PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<QString> &ids) const
 {
-    PkSelectionList list;
-    list.ids = readSelectionFile(path);
-    if (QFileInfo(path).isDir())
-        list.error = QStringLiteral("Is a directory");
-    return list;
-}
-
-QString PkFileReader::withoutExtension(const QString &id)
-{
-    static const QRegularExpression extension(QStringLiteral("\\.(?=[0-9]*[A-Za-z])[A-Za-z0-9]{1,5}$"));
-    QString result = id;
-    result.remove(extension);
-    return result;
-}
-
-PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<QString> &ids,
-                                        bool withoutExtensions) const
-{
-    if (withoutExtensions) {
-        QList<QString> stripped;
-        for (const QString &id : ids)
-            stripped.append(withoutExtension(id));
-        PkMatchResult result = matchFolder(folderPath, stripped);
-        const QSet<QString> unseen(result.idsNotFound.begin(), result.idsNotFound.end());
-        result.idsNotFound.clear();
-        QSet<QString> reported;
-        for (const QString &id : ids) {
-            if (unseen.contains(withoutExtension(id)) && !reported.contains(id)) {
-                reported.insert(id);
-                result.idsNotFound.append(id);
-            }
-        }
-        return result;
-    }
-
     PkMatchResult result;
     QStringList names;
     // An empty path would list the working directory, which no user chose.

@@ -17,13 +17,6 @@ struct PkMatchResult
     QList<QString> idsNotFound;
 };
 
-// TEMPORARY stand-in for branch `list` (dropped when it lands).
-struct PkSelectionList
-{
-    QList<QString> ids;
-    QString error;
-};
-
 // Reads selection lists, matches picture folders against them, and copies the
 // matches into the output folder on the thread it lives on.
 class PkFileReader : public QObject
@@ -40,11 +33,7 @@ public:
     QList<QString> findFilesToCopy(QString folderPath, QList<QString> ids) const;
     bool folderExists(QString path) const;
 
-    // TEMPORARY stand-ins for branch `list` (dropped when it lands).
-    PkSelectionList readSelectionList(const QString &path) const;
-    PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids,
-                              bool withoutExtensions = false) const;
-    static QString withoutExtension(const QString &id);
+    PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids) const;
 
     // Why a picture folder cannot take a run's copies, in words for the user;
     // empty when it can.
