@@ -291,10 +291,16 @@ PkSelectionList PkFileReader::readSelectionList(const QString &path) const
     PkSelectionList list;
     if (!QFile::exists(path))
         return list;
+    // Opening a FIFO dropped by mistake would wait for a writer for ever.
+    const QFileInfo info(path);
+    if (!info.isDir() && !info.isFile()) {
+        list.error = notRegular();
+        return list;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         // QFile refuses a directory with words of its own; the user gets the system's.
-        list.error = QFileInfo(path).isDir() ? qt_error_string(EISDIR) : file.errorString();
+        list.error = info.isDir() ? qt_error_string(EISDIR) : file.errorString();
         return list;
     }
     const QByteArray bytes = file.readAll();

@@ -154,7 +154,7 @@ void TestPkFileReader::pathsOfTheWrongKind()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.path(), {"pics/A1.jpg"});
+    makeTree(dir.path(), {"pics/A1.jpg", "fifo|"});
     const QString pictures = dir.filePath("pics"), file = dir.filePath("pics/A1.jpg"), gone = dir.filePath("gone");
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(pictures));
@@ -167,6 +167,7 @@ void TestPkFileReader::pathsOfTheWrongKind()
         QCOMPARE(reader.readSelectionFile(path), Names{});
     QCOMPARE(reader.readSelectionList(gone).error, QString());
     QCOMPARE(reader.readSelectionList(pictures).error, qt_error_string(EISDIR));
+    QCOMPARE(reader.readSelectionList(dir.filePath("fifo")).error, "not a regular file");
     // Opens for anyone, root included, and fails on the first read (nothing is mapped at address 0).
     const PkSelectionList unreadable = reader.readSelectionList("/proc/self/mem");
     QCOMPARE(unreadable.ids, Names{});
