@@ -69,6 +69,9 @@ private:
                              const QString &captionColor);
     void setUpNotFoundReport();
     void setUpFailureReport();
+    void setUpMatchingOptions();
+    void matchWithoutExtensions(bool on);
+    void showWarning();
     void setUpShortcuts();
     void stopWorker();
     void startRun();
@@ -104,9 +107,12 @@ private:
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
     QList<QString> idsNotFound;
+    QString folderWarning;
+    QString listWarning;
     QAction *copyNotFoundAction = nullptr;
     QAction *copyFileListAction = nullptr;
     QAction *copyFailuresAction = nullptr;
+    QAction *withoutExtensionsAction = nullptr;
     QShortcut *startShortcut = nullptr;
     QShortcut *stopShortcut = nullptr;
     PkRunState runState;
