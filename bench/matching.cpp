@@ -4,7 +4,8 @@
 // side: the folder listing against QDir::entryList, the matching against the
 // listing and against the plain nested indexOf loop, and findFilesToCopy
 // against the shell recipe `ls DIR | grep -F -f LIST`. Checks that all of
-// them select the same files.
+// them select the same files, also when the identifiers are written with an
+// extension and matched without it.
 
 #include "pkfilereader.h"
 #include "pkfolderlister.h"
@@ -126,9 +127,14 @@ bool runCase(const Case &c)
     if (!makeFolder(dir.path(), c, rng, ids) || !writeList(listPath, ids))
         return false;
 
+    // The same identifiers as a gallery exports them, for matching without extensions.
+    QList<QString> exported;
+    for (const QString &id : std::as_const(ids))
+        exported.append(id + QStringLiteral(".jpg"));
+
     PkFileReader reader;
     const QString pipeline = QStringLiteral("ls \"$1\" | grep -F -f \"$2\" >/dev/null");
-    std::vector<double> qdirListing, fastListing, matching, whole, withNotFound, withList, shell;
+    std::vector<double> qdirListing, fastListing, matching, whole, withNotFound, withoutExtensions, withList, shell;
     QList<QString> fast;
     QStringList names;
     for (int round = 0; round < rounds; ++round) {
@@ -158,14 +164,21 @@ bool runCase(const Case &c)
         const PkMatchResult result = reader.matchFolder(dir.path(), ids);
         withNotFound.push_back(elapsedMs(timer));
 
+        const PkMatchResult stripped = reader.matchFolder(dir.path(), exported, true);
+        withoutExtensions.push_back(elapsedMs(timer));
+
         const QList<QString> fromList = reader.findFilesToCopy(dir.path(), reader.readSelectionFile(listPath));
         withList.push_back(elapsedMs(timer));
 
         const bool shellRan = runShell(pipeline, dir.path(), listPath);
         shell.push_back(elapsedMs(timer));
 
+        QList<QString> unseenAsExported;
+        for (const QString &id : unseen)
+            unseenAsExported.append(id + QStringLiteral(".jpg"));
+
         if (listed != names || matched != fast || result.files != fast || unseen != result.idsNotFound
-            || fromList != fast || !shellRan) {
+            || fromList != fast || !shellRan || stripped.files != fast || stripped.idsNotFound != unseenAsExported) {
             std::fprintf(stderr, "results differ between runs, or the shell recipe failed\n");
             return false;
         }
@@ -187,6 +200,8 @@ bool runCase(const Case &c)
                 find, find / qdir, find / list);
     std::printf("matchFolder (with not found)  %9.1f ms  ratio to new listing %.3f\n", fastest(withNotFound),
                 fastest(withNotFound) / list);
+    std::printf("matchFolder without extensions%9.1f ms  ratio to new listing %.3f\n", fastest(withoutExtensions),
+                fastest(withoutExtensions) / list);
     std::printf("read list + findFilesToCopy   %9.1f ms\n", fastest(withList));
     std::printf("sh: ls DIR | grep -F -f LIST  %9.1f ms  findFilesToCopy / recipe %.3f, with reading the list %.3f"
                 " (goal for the dry run <= 1.2)\n",

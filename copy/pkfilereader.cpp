@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -208,11 +210,68 @@ QString makeOutputFolder(const QString &path)
     return QStringLiteral("cannot create %1: %2").arg(PkFileReader::outputFolderName(), qt_error_string(error));
 }
 
-QString decodeLine(QByteArray line, bool first)
+// The first line feed at or after from that starts a code unit, so that in
+// UTF-16 the byte 0x0A of another character is not taken for one.
+qsizetype findLineFeed(QByteArrayView bytes, qsizetype from, QByteArrayView lineFeed)
 {
-    if (first && line.startsWith("\xEF\xBB\xBF"))
-        line.remove(0, 3);
-    return QString::fromUtf8(line).simplified();
+    for (qsizetype at = bytes.indexOf(lineFeed, from); at >= 0; at = bytes.indexOf(lineFeed, at + 1)) {
+        if (at % lineFeed.size() == 0)
+            return at;
+    }
+    return -1;
+}
+
+// Lists come from spreadsheets and editors of every kind: UTF-16 announces
+// itself with a byte-order mark, and a list that is not valid UTF-8 was most
+// likely saved in the Western Windows code page. Each line is decoded on its
+// own, so a huge list is never held whole both as bytes and as text.
+QList<QString> decodeLines(QByteArrayView bytes)
+{
+    const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    QByteArrayView lineFeed("\n", 1);
+    bool windowsCodePage = false;
+    if (bytes.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        lineFeed = QByteArrayView("\n\0", 2);
+        bytes = bytes.sliced(2);
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        lineFeed = QByteArrayView("\0\n", 2);
+        bytes = bytes.sliced(2);
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+    } else {
+        windowsCodePage = !bytes.isValidUtf8();
+    }
+    QStringDecoder decoder(encoding, flags);
+    if (windowsCodePage) {
+        decoder = QStringDecoder("windows-1252", flags);
+        // Qt built without ICU knows no Windows code pages. Latin-1 differs
+        // from this one only in 0x80-0x9F: curly quotes, dashes, the euro sign.
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringConverter::Latin1, flags);
+    }
+
+    QList<QString> ids;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const qsizetype feed = findLineFeed(bytes, start, lineFeed);
+        const qsizetype end = feed < 0 ? bytes.size() : feed + lineFeed.size();
+        QString line = decoder(bytes.sliced(start, end - start));
+        ids.append(std::move(line).simplified());
+        start = end;
+    }
+    return ids;
+}
+
+bool isAsciiLetter(QChar ch)
+{
+    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
+}
+
+bool isAsciiDigit(QChar ch)
+{
+    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
 }
 
 } // namespace
@@ -224,24 +283,57 @@ PkFileReader::PkFileReader()
 
 QList<QString> PkFileReader::readSelectionFile(QString path) const
 {
-    QList<QString> ids;
-    if (!QFile::exists(path))
-        return ids;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ids;
-    // readLine gives an empty array both at the end and on a read error (a
-    // directory, a vanished device), so stopping on it can never spin.
-    for (;;) {
-        const QByteArray line = file.readLine(0);
-        if (line.isEmpty())
-            break;
-        ids.append(decodeLine(line, ids.isEmpty()));
-    }
-    return ids;
+    return readSelectionList(path).ids;
 }
 
-PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<QString> &ids) const
+PkSelectionList PkFileReader::readSelectionList(const QString &path) const
+{
+    PkSelectionList list;
+    if (!QFile::exists(path))
+        return list;
+    // Opening a FIFO dropped by mistake would wait for a writer for ever.
+    const QFileInfo info(path);
+    if (!info.isDir() && !info.isFile()) {
+        list.error = notRegular();
+        return list;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // QFile refuses a directory with words of its own; the user gets the system's.
+        list.error = info.isDir() ? qt_error_string(EISDIR) : file.errorString();
+        return list;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        list.error = file.errorString();
+        return list;
+    }
+    list.ids = decodeLines(bytes);
+    return list;
+}
+
+QString PkFileReader::withoutExtension(const QString &id)
+{
+    const qsizetype dot = id.lastIndexOf(QLatin1Char('.'));
+    const QStringView extension = QStringView(id).sliced(dot + 1);
+    if (dot < 0 || extension.isEmpty() || extension.size() > 5)
+        return id;
+    bool hasLetter = false;
+    for (QChar ch : extension) {
+        if (!isAsciiLetter(ch) && !isAsciiDigit(ch))
+            return id;
+        hasLetter = hasLetter || isAsciiLetter(ch);
+    }
+    // As for hidden files, leading dots begin the name, not an extension:
+    // ".jpg" stays and still matches what it matches as written.
+    const QStringView stem = QStringView(id).first(dot);
+    if (!hasLetter || std::all_of(stem.begin(), stem.end(), [](QChar ch) { return ch == QLatin1Char('.'); }))
+        return id;
+    return id.left(dot);
+}
+
+PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                        bool withoutExtensions) const
 {
     PkMatchResult result;
     QStringList names;
@@ -252,12 +344,24 @@ PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<Q
     for (const QString &name : std::as_const(names))
         longestName = std::max(longestName, name.size());
 
-    PkIdMatcher matcher(ids, longestName);
+    QList<QString> patterns = ids;
+    if (withoutExtensions) {
+        for (QString &id : patterns)
+            id = withoutExtension(id);
+    }
+    PkIdMatcher matcher(patterns, longestName);
     for (const QString &name : std::as_const(names)) {
         if (matcher.record(name))
             result.files.append(name);
     }
-    result.idsNotFound = matcher.unseenIds();
+    // Reported as the user wrote them, extensions included.
+    QSet<QString> listed;
+    for (qsizetype i : matcher.unseenIndices()) {
+        if (!listed.contains(ids.at(i))) {
+            listed.insert(ids.at(i));
+            result.idsNotFound.append(ids.at(i));
+        }
+    }
     return result;
 }
 

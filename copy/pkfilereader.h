@@ -17,6 +17,14 @@ struct PkMatchResult
     QList<QString> idsNotFound;
 };
 
+// A selection list as read from its file. error holds the system's reason when
+// the file exists but cannot be read; a missing file is simply an empty list.
+struct PkSelectionList
+{
+    QList<QString> ids;
+    QString error;
+};
+
 // Reads selection lists, matches picture folders against them, and copies the
 // matches into the output folder on the thread it lives on.
 class PkFileReader : public QObject
@@ -33,7 +41,16 @@ public:
     QList<QString> findFilesToCopy(QString folderPath, QList<QString> ids) const;
     bool folderExists(QString path) const;
 
-    PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids) const;
+    PkSelectionList readSelectionList(const QString &path) const;
+    // With withoutExtensions, each identifier is matched as withoutExtension
+    // gives it, while idsNotFound still names the identifiers as written.
+    PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids,
+                              bool withoutExtensions = false) const;
+
+    // id without its last extension: a dot and 1 to 5 ASCII letters or digits
+    // at its end, at least one of them a letter ("IMG_1.CR2" -> "IMG_1", but
+    // "v1.2" stays). Leading dots start no extension, so ".jpg" stays as it is.
+    static QString withoutExtension(const QString &id);
 
     // Why a picture folder cannot take a run's copies, in words for the user;
     // empty when it can.

@@ -36,7 +36,7 @@ PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsize
             continue;
         int32_t node = 0;
         for (QChar ch : id)
-            node = child(node, uint16_t(classOf[ch.unicode()]));
+            node = child(node, classOf[ch.unicode()]);
         idNode[size_t(i)] = node;
     }
     seen.assign(fail.size(), 0);
@@ -55,7 +55,7 @@ void PkIdMatcher::buildAlphabet(const std::vector<QStringView> &patterns)
     classCount = 1;
     for (size_t unit = 0; unit < present.size(); ++unit) {
         if (present[unit])
-            classOf[unit] = uint16_t(classCount++);
+            classOf[unit] = uint32_t(classCount++);
     }
 }
 
@@ -65,7 +65,7 @@ void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
     patterns.erase(std::unique(patterns.begin(), patterns.end()), patterns.end());
 
     std::vector<int32_t> parent{-1};
-    std::vector<uint16_t> cls{0};
+    std::vector<uint32_t> cls{0};
     std::vector<uint8_t> ends{0};
     std::vector<int32_t> path{0};
     QStringView previous;
@@ -77,7 +77,7 @@ void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
         path.resize(size_t(common) + 1);
         for (qsizetype i = common; i < pattern.size(); ++i) {
             parent.push_back(path.back());
-            cls.push_back(uint16_t(classOf[pattern[i].unicode()]));
+            cls.push_back(classOf[pattern[i].unicode()]);
             ends.push_back(0);
             path.push_back(int32_t(parent.size() - 1));
         }
@@ -144,11 +144,11 @@ void PkIdMatcher::buildLinks(qsizetype denseCells)
     }
 }
 
-int32_t PkIdMatcher::child(int32_t node, uint16_t cls) const
+int32_t PkIdMatcher::child(int32_t node, uint32_t cls) const
 {
-    const uint16_t *first = edgeClass.data() + edgeBegin[size_t(node)];
-    const uint16_t *last = edgeClass.data() + edgeBegin[size_t(node) + 1];
-    const uint16_t *it = std::lower_bound(first, last, cls);
+    const uint32_t *first = edgeClass.data() + edgeBegin[size_t(node)];
+    const uint32_t *last = edgeClass.data() + edgeBegin[size_t(node) + 1];
+    const uint32_t *it = std::lower_bound(first, last, cls);
     if (it == last || *it != cls)
         return -1;
     return edgeTarget[size_t(it - edgeClass.data())];
@@ -156,7 +156,7 @@ int32_t PkIdMatcher::child(int32_t node, uint16_t cls) const
 
 inline int32_t PkIdMatcher::step(int32_t node, char16_t unit) const
 {
-    const uint16_t cls = uint16_t(classOf[unit]);
+    const uint32_t cls = classOf[unit];
     if (!delta.empty())
         return delta[size_t(node) * size_t(classCount) + cls];
     if (cls == 0)
@@ -206,17 +206,23 @@ bool PkIdMatcher::record(QStringView text)
     return found;
 }
 
+QList<qsizetype> PkIdMatcher::unseenIndices() const
+{
+    QList<qsizetype> unseen;
+    for (qsizetype i = 0; i < idList.size(); ++i) {
+        const int32_t node = idNode[size_t(i)];
+        if (!idList.at(i).isEmpty() && (node < 0 || !seen[size_t(node)]))
+            unseen.append(i);
+    }
+    return unseen;
+}
+
 QList<QString> PkIdMatcher::unseenIds() const
 {
     QList<QString> unseen;
     QSet<QString> listed;
-    for (qsizetype i = 0; i < idList.size(); ++i) {
+    for (qsizetype i : unseenIndices()) {
         const QString &id = idList.at(i);
-        if (id.isEmpty())
-            continue;
-        const int32_t node = idNode[size_t(i)];
-        if (node >= 0 && seen[size_t(node)])
-            continue;
         if (!listed.contains(id)) {
             listed.insert(id);
             unseen.append(id);

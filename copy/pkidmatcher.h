@@ -40,6 +40,10 @@ public:
     // the order of the list given to the constructor.
     QList<QString> unseenIds() const;
 
+    // The same by position in that list, a repeated identifier at each of its
+    // positions, for callers that matched altered forms of their identifiers.
+    QList<qsizetype> unseenIndices() const;
+
     bool isDense() const { return !delta.empty(); }
     qsizetype nodeCount() const { return qsizetype(fail.size()); }
 
@@ -47,16 +51,18 @@ private:
     void buildAlphabet(const std::vector<QStringView> &patterns);
     void buildTrie(std::vector<QStringView> patterns);
     void buildLinks(qsizetype denseCells);
-    int32_t child(int32_t node, uint16_t cls) const;
+    int32_t child(int32_t node, uint32_t cls) const;
     int32_t step(int32_t node, char16_t unit) const;
 
     QList<QString> idList;
     std::vector<int32_t> idNode;          // per identifier: its end node, -1 if left out
-    std::vector<uint16_t> classOf;        // UTF-16 code unit -> dense class, 0 = in no identifier
+    // UTF-16 code unit -> dense class, 0 = in no identifier. 32 bits, since a
+    // list may use all 65,536 code units and class 0 comes on top of them.
+    std::vector<uint32_t> classOf;
     int32_t classCount = 1;
     // Trie edges as one sorted run per node (CSR layout).
     std::vector<int32_t> edgeBegin;
-    std::vector<uint16_t> edgeClass;
+    std::vector<uint32_t> edgeClass;
     std::vector<int32_t> edgeTarget;
     std::vector<int32_t> fail;
     std::vector<int32_t> dictLink;        // nearest proper suffix that ends an identifier, 0 if none

@@ -39,6 +39,7 @@ constexpr int notFoundToolTipLimit = 20;
 // where the last list and the last picture folder were.
 const QString listFolderKey = QStringLiteral("dialogs/listFolder");
 const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
+const QString withoutExtensionsKey = QStringLiteral("matching/withoutExtensions");
 
 // Reading a list and listing a folder on a network share can take seconds,
 // during which the window cannot repaint; the cursor says why.
@@ -146,6 +147,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpWorker();
     setUpNotFoundReport();
     setUpFailureReport();
+    setUpMatchingOptions();
     setUpShortcuts();
     setAcceptDrops(true);
 }
@@ -384,9 +386,11 @@ void MainWindow::on_textFileSelected(const QString path)
     infoTextFile->show();
     buttonImageFilePath->show();
 
-    listOfIds = fileReader->readSelectionFile(path);
+    PkSelectionList list = fileReader->readSelectionList(path);
+    listOfIds = std::move(list.ids);
+    listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
     infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
-    infoSelected->show();
+    showWarning();
 
     if (imagePath.isEmpty())
         return;
@@ -402,19 +406,43 @@ void MainWindow::on_imagePathSelected(const QString path)
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
-    const QString refusal = fileReader->folderRefusal(path);
-    if (!refusal.isEmpty()) {
-        infoSelected->hide();
-        infoWarning->setMainText(refusal, tools->getColor(QStringLiteral("marker")));
-        infoWarning->show();
+    folderWarning = fileReader->folderRefusal(path);
+    showWarning();
+    if (!folderWarning.isEmpty())
         return;
-    }
 
-    infoWarning->hide();
     imagePath = path;
-    infoSelected->show();
     if (!textFilePath.isEmpty())
         matchSelection();
+}
+
+// The warning tile lies over the two count tiles. A refused folder comes
+// before an unreadable list; the tile goes once neither applies.
+void MainWindow::showWarning()
+{
+    const QString text = folderWarning.isEmpty() ? listWarning : folderWarning;
+    infoWarning->setMainText(text, tools->getColor(QStringLiteral("marker")));
+    infoWarning->setHidden(text.isEmpty());
+    infoSelected->setHidden(!text.isEmpty() || textFilePath.isEmpty());
+}
+
+void MainWindow::setUpMatchingOptions()
+{
+    withoutExtensionsAction = new QAction(QStringLiteral("Match without extensions"), infoSelected);
+    withoutExtensionsAction->setCheckable(true);
+    withoutExtensionsAction->setChecked(QSettings().value(withoutExtensionsKey, false).toBool());
+    connect(withoutExtensionsAction, &QAction::toggled, this, &MainWindow::matchWithoutExtensions);
+    infoSelected->addAction(withoutExtensionsAction);
+    infoSelected->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void MainWindow::matchWithoutExtensions(bool on)
+{
+    QSettings().setValue(withoutExtensionsKey, on);
+    if (imagePath.isEmpty() || textFilePath.isEmpty())
+        return;
+    const BusyCursor busy;
+    matchSelection();
 }
 
 void MainWindow::on_copyStatusSignal(int count)
@@ -461,7 +489,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 // the count tile, the status panel with its new total, and "Start".
 void MainWindow::matchSelection()
 {
-    PkMatchResult match = fileReader->matchFolder(imagePath, listOfIds);
+    PkMatchResult match = fileReader->matchFolder(imagePath, listOfIds, withoutExtensionsAction->isChecked());
     listOfFilesToCopy = std::move(match.files);
     idsNotFound = std::move(match.idsNotFound);
     showIdsNotFound();

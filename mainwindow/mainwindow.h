@@ -72,6 +72,9 @@ private:
                              const QString &captionColor);
     void setUpNotFoundReport();
     void setUpFailureReport();
+    void setUpMatchingOptions();
+    void matchWithoutExtensions(bool on);
+    void showWarning();
     void setUpShortcuts();
     void stopWorker();
     void startRun();
@@ -107,9 +110,12 @@ private:
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
     QList<QString> idsNotFound;
+    QString folderWarning;
+    QString listWarning;
     QAction *copyNotFoundAction = nullptr;
     QAction *copyFileListAction = nullptr;
     QAction *copyFailuresAction = nullptr;
+    QAction *withoutExtensionsAction = nullptr;
     QShortcut *startShortcut = nullptr;
     QShortcut *stopShortcut = nullptr;
     PkRunState runState;

@@ -57,6 +57,7 @@ private slots:
     void idsNotFound_data();
     void idsNotFound();
     void idsNotFoundFollowRematching();
+    void unreadableListAndMatchingWithoutExtensions();
     void drops_data();
     void drops();
     void shortcuts();
@@ -635,6 +636,42 @@ void TestMainWindow::idsNotFoundFollowRematching()
     QCOMPARE(toCopy->getFooterText(), QString());
     QCOMPARE(toCopy->toolTip(), QString());
     QVERIFY(!toCopy->actions().constFirst()->isEnabled());
+}
+
+// The warning says why a list gave nothing and goes with a readable list.
+// Matching without extensions re-matches at once and is remembered.
+void TestMainWindow::unreadableListAndMatchingWithoutExtensions()
+{
+    const QString pictures = folder(QStringLiteral("pictures"), {"IMG_0012.jpg", "IMG_0012.CR2", "IMG_0013.jpg"});
+    const QString gallery = file(QStringLiteral("gallery.txt"), "IMG_0012.jpg\nIMG_0099.jpg\n");
+    {
+        MainWindow window;
+        chooseList(window, pictures);
+        QCOMPARE(tile(window, WarningTile)->getMainText(), QStringLiteral("Cannot read the list: Is a directory"));
+        QCOMPARE(shown(window), sorted({"text", "textTile", "folder", "warning"}));
+        chooseFolder(window, pictures);
+        QVERIFY(!tile(window, WarningTile)->isHidden());
+        QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("0"));
+        chooseList(window, gallery);
+        QVERIFY(tile(window, WarningTile)->isHidden());
+        QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("1"));
+
+        QAction *option = tile(window, SelectedTile)->actions().value(0);
+        QCOMPARE(option->text(), QStringLiteral("Match without extensions"));
+        QVERIFY(!option->isChecked());
+        option->trigger();
+        QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("2"));
+        QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
+        QCOMPARE(shownText(tile(window, ToCopyTile)->toolTip()), QStringLiteral("Not found: IMG_0099.jpg"));
+    }
+    MainWindow window;
+    QAction *option = tile(window, SelectedTile)->actions().value(0);
+    QVERIFY(option->isChecked());
+    chooseList(window, gallery);
+    chooseFolder(window, pictures);
+    QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("2"));
+    option->trigger();
+    QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("1"));
 }
 
 void TestMainWindow::drops_data()

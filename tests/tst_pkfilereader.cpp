@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMetaMethod>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -27,6 +28,9 @@ private slots:
     void readSelectionFile();
     void pathsOfTheWrongKind();
     void fiftyMegabyteLine();
+    void windowsListMatchesItsFiles();
+    void withoutExtension_data();
+    void withoutExtension();
     void matchFolder_data();
     void matchFolder();
     void copyRun_data();
@@ -75,6 +79,11 @@ void makeTree(const QString &root, const Names &entries)
     }
 }
 
+QByteArray utf16WithByteOrderMark(const QString &text, QStringConverter::Encoding encoding)
+{
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom)(text);
+}
+
 // Every entry, hidden and system ones too, so leftover temporaries show.
 QStringList everything(const QString &path)
 {
@@ -112,8 +121,20 @@ void TestPkFileReader::readSelectionFile_data()
     QTest::newRow("empty file") << QByteArray() << Names{};
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF" "A1\nB2\n") << Names{"A1", "B2"};
     QTest::newRow("bare CR does not end a line") << QByteArray("A1\rB2\n") << Names{"A1 B2"};
-    QTest::newRow("invalid UTF-8 becomes replacement characters")
-        << QByteArray("A\xFF" "1\n\xC3\n") << Names{QString::fromUtf8("A\xEF\xBF\xBD" "1"), QString(QChar::ReplacementCharacter)};
+    QTest::newRow("invalid UTF-8 after a byte-order mark becomes replacement characters")
+        << QByteArray("\xEF\xBB\xBF" "A\xFF" "1\n\xC3\n")
+        << Names{QString::fromUtf8("A\xEF\xBF\xBD" "1"), QString(QChar::ReplacementCharacter)};
+    QTest::newRow("valid UTF-8 is not taken for Windows-1252")
+        << QByteArray("M\xC3\xBCller\n\xE2\x82\xAC 5") << Names{QString::fromUtf8("Müller"), QString::fromUtf8("€ 5")};
+    QTest::newRow("one invalid byte at the end makes all Windows-1252")
+        << QByteArray("M\xC3\xBCller\n\x80 \xFC") << Names{QString::fromUtf8("MÃ¼ller"), QString::fromUtf8("€ ü")};
+    // "ਅĀਅ" puts a 0x0A byte before a 0x00 byte at an odd offset in both byte orders.
+    const QString utf16Text = QString::fromUtf8("A1\r\n\r\n ਅĀਅ  ü\r\nB2");
+    const Names utf16Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
+    QTest::newRow("UTF-16 LE with byte-order mark, CRLF, blank line")
+        << utf16WithByteOrderMark(utf16Text, QStringConverter::Utf16LE) << utf16Ids;
+    QTest::newRow("UTF-16 BE with byte-order mark, CRLF, blank line")
+        << utf16WithByteOrderMark(utf16Text, QStringConverter::Utf16BE) << utf16Ids;
 }
 
 void TestPkFileReader::readSelectionFile()
@@ -133,7 +154,7 @@ void TestPkFileReader::pathsOfTheWrongKind()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.path(), {"pics/A1.jpg"});
+    makeTree(dir.path(), {"pics/A1.jpg", "fifo|"});
     const QString pictures = dir.filePath("pics"), file = dir.filePath("pics/A1.jpg"), gone = dir.filePath("gone");
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(pictures));
@@ -144,6 +165,13 @@ void TestPkFileReader::pathsOfTheWrongKind()
     QVERIFY(!reader.folderExists(gone));
     for (const QString &path : {gone, pictures, QString()})
         QCOMPARE(reader.readSelectionFile(path), Names{});
+    QCOMPARE(reader.readSelectionList(gone).error, QString());
+    QCOMPARE(reader.readSelectionList(pictures).error, qt_error_string(EISDIR));
+    QCOMPARE(reader.readSelectionList(dir.filePath("fifo")).error, "not a regular file");
+    // Opens for anyone, root included, and fails on the first read (nothing is mapped at address 0).
+    const PkSelectionList unreadable = reader.readSelectionList("/proc/self/mem");
+    QCOMPARE(unreadable.ids, Names{});
+    QCOMPARE(unreadable.error, qt_error_string(EIO));
     for (const QString &path : {gone, file, QString()})
         QCOMPARE(reader.findFilesToCopy(path, {"A1"}), Names{});
 
@@ -176,30 +204,80 @@ void TestPkFileReader::fiftyMegabyteLine()
     QCOMPARE(match.idsNotFound, ids);
 }
 
+void TestPkFileReader::windowsListMatchesItsFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    makeTree(dir.path(), {QString::fromUtf8("Müller 01.jpg"), "Muller 02.jpg"});
+    writeBytes(dir.filePath("list.txt"), "M\xFCller\r\n");
+    PkFileReader reader;
+    const PkSelectionList list = reader.readSelectionList(dir.filePath("list.txt"));
+    QCOMPARE(list.error, QString());
+    QCOMPARE(reader.findFilesToCopy(dir.path(), list.ids), Names{QString::fromUtf8("Müller 01.jpg")});
+}
+
+void TestPkFileReader::withoutExtension_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("letters") << "IMG_1.jpg" << "IMG_1";
+    QTest::newRow("upper case and digit") << "IMG_1.CR2" << "IMG_1";
+    QTest::newRow("digit first") << "IMG_1.3fr" << "IMG_1";
+    QTest::newRow("four letters") << "IMG_1.jpeg" << "IMG_1";
+    QTest::newRow("five letters") << "IMG_1.abcde" << "IMG_1";
+    QTest::newRow("only the last of two") << "a.b.jpg" << "a.b";
+    QTest::newRow("digits only kept") << "v1.2" << "v1.2";
+    QTest::newRow("six letters kept") << "IMG_1.abcdef" << "IMG_1.abcdef";
+    QTest::newRow("non-ASCII letter kept") << QString::fromUtf8("a.jpé") << QString::fromUtf8("a.jpé");
+    QTest::newRow("blank kept") << "a.j g" << "a.j g";
+    QTest::newRow("no dot") << "IMG_1" << "IMG_1";
+    QTest::newRow("dot at end") << "IMG_1." << "IMG_1.";
+    QTest::newRow("only an extension kept") << ".jpg" << ".jpg";
+    QTest::newRow("only dots before it kept") << "..jpg" << "..jpg";
+}
+
+void TestPkFileReader::withoutExtension()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, expected);
+    QCOMPARE(PkFileReader::withoutExtension(id), expected);
+}
+
 void TestPkFileReader::matchFolder_data()
 {
     QTest::addColumn<Names>("entries");
     QTest::addColumn<Names>("ids");
     QTest::addColumn<Names>("files");
     QTest::addColumn<Names>("notFound");
+    QTest::addColumn<bool>("withoutExtensions");
 
     QTest::newRow("substring, case-sensitive")
         << Names{"IMG_0001.jpg", "IMG_0001.CR2", "XIMG_00012.jpg", "img_0001.jpg"} << Names{"IMG_0001", "Z9"}
-        << Names{"IMG_0001.CR2", "IMG_0001.jpg", "XIMG_00012.jpg"} << Names{"Z9"};
+        << Names{"IMG_0001.CR2", "IMG_0001.jpg", "XIMG_00012.jpg"} << Names{"Z9"} << false;
     QTest::newRow("each file once, ids not found once")
-        << Names{"a123.jpg"} << Names{"12", "9", "123", "12", "9"} << Names{"a123.jpg"} << Names{"9"};
+        << Names{"a123.jpg"} << Names{"12", "9", "123", "12", "9"} << Names{"a123.jpg"} << Names{"9"} << false;
     QTest::newRow("listing order ignoring case")
-        << Names{"b2.jpg", "A1.jpg", "a3.jpg"} << Names{"b", "3", "1"} << Names{"A1.jpg", "a3.jpg", "b2.jpg"} << Names{};
+        << Names{"b2.jpg", "A1.jpg", "a3.jpg"} << Names{"b", "3", "1"} << Names{"A1.jpg", "a3.jpg", "b2.jpg"} << Names{} << false;
     QTest::newRow("sub-folders and hidden files left out")
-        << Names{"A1.jpg", "A1/A1_in.jpg", "A1_d.jpg/", ".A1.jpg"} << Names{"A1", "A1_"} << Names{"A1.jpg"} << Names{"A1_"};
+        << Names{"A1.jpg", "A1/A1_in.jpg", "A1_d.jpg/", ".A1.jpg"} << Names{"A1", "A1_"} << Names{"A1.jpg"} << Names{"A1_"} << false;
     QTest::newRow("empty identifier matches nothing")
-        << Names{"A1.jpg", "B2.jpg"} << Names{"A1", "", "C3"} << Names{"A1.jpg"} << Names{"C3"};
+        << Names{"A1.jpg", "B2.jpg"} << Names{"A1", "", "C3"} << Names{"A1.jpg"} << Names{"C3"} << false;
     QTest::newRow("blanks, quotes, non-Latin, leading dot")
         << Names{"my \"best\" B 2.jpg", "it's.jpg", QString::fromUtf8("Фото.jpg"), "B2.CR2"}
         << Names{"\"best\" B 2", "it's", QString::fromUtf8("Фото"), ".CR2"}
-        << Names{"B2.CR2", "it's.jpg", "my \"best\" B 2.jpg", QString::fromUtf8("Фото.jpg")} << Names{};
+        << Names{"B2.CR2", "it's.jpg", "my \"best\" B 2.jpg", QString::fromUtf8("Фото.jpg")} << Names{} << false;
     QTest::newRow("link to a file matches, broken link does not")
-        << Names{"t.bin", "link C3.jpg->t.bin", "broken D4.jpg->nowhere"} << Names{"C3", "D4"} << Names{"link C3.jpg"} << Names{"D4"};
+        << Names{"t.bin", "link C3.jpg->t.bin", "broken D4.jpg->nowhere"} << Names{"C3", "D4"} << Names{"link C3.jpg"}
+        << Names{"D4"} << false;
+    // Gallery exports name the JPEG; the raw file beside it is wanted too.
+    const Names gallery{"IMG_0012.jpg", "IMG_0012.CR2", "IMG_00123.jpg", "IMG_0013.jpg", "B_7.jpg", "X.CR2"};
+    const Names exported{"IMG_0012.jpg", "IMG_0099.jpg", "IMG_0099.CR2", "B_7.2", ".CR2"};
+    const Names missing{"IMG_0099.jpg", "IMG_0099.CR2", "B_7.2"};
+    QTest::newRow("extensions as written") << gallery << exported << Names{"IMG_0012.CR2", "IMG_0012.jpg", "X.CR2"}
+                                           << missing << false;
+    QTest::newRow("without extensions, not found as written")
+        << gallery << exported << Names{"IMG_0012.CR2", "IMG_0012.jpg", "IMG_00123.jpg", "X.CR2"} << missing << true;
 }
 
 void TestPkFileReader::matchFolder()
@@ -208,13 +286,17 @@ void TestPkFileReader::matchFolder()
     QFETCH(Names, ids);
     QFETCH(Names, files);
     QFETCH(Names, notFound);
+    QFETCH(bool, withoutExtensions);
 
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     makeTree(dir.path(), entries);
     PkFileReader reader;
-    QCOMPARE(reader.findFilesToCopy(dir.path(), ids), files);
-    QCOMPARE(reader.matchFolder(dir.path(), ids).idsNotFound, notFound);
+    const PkMatchResult match = reader.matchFolder(dir.path(), ids, withoutExtensions);
+    QCOMPARE(match.files, files);
+    QCOMPARE(match.idsNotFound, notFound);
+    if (!withoutExtensions)
+        QCOMPARE(reader.findFilesToCopy(dir.path(), ids), files);
 }
 
 void TestPkFileReader::copyRun_data()

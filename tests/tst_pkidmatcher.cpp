@@ -13,6 +13,7 @@ class TestPkIdMatcher : public QObject
 
 private slots:
     void identifiersLongerThanTextsAreLeftOut();
+    void everyCodeUnit();
     void randomizedAgainstNestedLoop_data();
     void randomizedAgainstNestedLoop();
 };
@@ -49,6 +50,23 @@ void TestPkIdMatcher::identifiersLongerThanTextsAreLeftOut()
     QVERIFY(matcher.nodeCount() <= 3);
     QVERIFY(matcher.record(QStringLiteral("xxab")));
     QCOMPARE(matcher.unseenIds(), QList<QString>{huge});
+}
+
+// 65,536 code units and the class of units in no identifier need more than
+// 16 bits of class number.
+void TestPkIdMatcher::everyCodeUnit()
+{
+    QList<QString> ids;
+    for (int unit = 0; unit < 0x10000; unit += 2)
+        ids.append(QString(QChar(unit)) + QChar(unit + 1));
+    QList<QString> texts{"Fallback"};
+    for (qsizetype k : {qsizetype(0), qsizetype(0x4000), ids.size() - 2, ids.size() - 1}) {
+        const QString &id = ids.at(k);
+        texts << id << ('x' + id) << (id.right(1) + id.left(1)) << (id.right(1) + ids.at((k + 1) % ids.size()).left(1));
+    }
+    const PkIdMatcher matcher(ids);
+    for (const QString &text : std::as_const(texts))
+        QCOMPARE(matcher.contains(text), referenceContains(text, ids));
 }
 
 void TestPkIdMatcher::randomizedAgainstNestedLoop_data()

@@ -129,6 +129,8 @@ void TestResources::textsFitTheirBoxes_data()
     QTest::newRow("warning text")
         << QStringLiteral("Folder \"FilesFromSelection\" already exists! Delete it!") << 16 << bold
         << QSizeF(674, 23);
+    QTest::newRow("unreadable list warning") << QStringLiteral("Cannot read the list: Permission denied") << 16 << bold
+                                             << QSizeF(674, 23);
     QTest::newRow("unwritable folder warning") << QStringLiteral("Cannot write into this folder!") << 16 << bold
                                                << QSizeF(674, 23);
     QTest::newRow("path tile caption") << QStringLiteral(" Image path") << 8 << bold << QSizeF(672, 10);
