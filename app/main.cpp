@@ -8,6 +8,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Where the window keeps its settings (the dialogs' folders, the matching option).
+    QCoreApplication::setOrganizationName(QStringLiteral("Pickwell"));
+    QCoreApplication::setApplicationName(QStringLiteral("Pickwell"));
+
     // The arguments are read before any application object exists, so help
     // and wrong usage get their answer without a display.
     const PkCommandLine::Invocation invocation = PkCommandLine::parse(argc, argv);
