@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QThread>
@@ -95,20 +96,18 @@ bool copyContents(int in, int out)
 {
     if (::ioctl(out, FICLONE, in) == 0)
         return true;
-    bool copiedAny = false;
     for (;;) {
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-        if (n > 0) {
-            copiedAny = true;
+        if (n > 0)
             continue;
-        }
         if (n == 0)
             return true;
         if (errno == EINTR)
             continue;
-        // Kernels and file systems that cannot copy in place say so before
-        // the first byte; anything later is a real I/O error such as a full disk.
-        if (!copiedAny && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+        // Kernels and file systems that cannot copy in place (two different
+        // file systems, for one) say so; read and write go on from the file
+        // offsets where copy_file_range stopped.
+        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)
             return copyByReadWrite(in, out);
         return false;
     }
@@ -168,8 +167,7 @@ std::optional<QString> copyUnnamedThenLink(const QString &source, const QString 
     // spinning or network disk streaming, as it does for cp.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    const qsizetype slash = destinationName.lastIndexOf('/');
-    const QByteArray folder = slash > 0 ? destinationName.left(slash) : QByteArray(slash == 0 ? "/" : ".");
+    const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
     FileDescriptor out(::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
@@ -264,16 +262,6 @@ QList<QString> decodeLines(QByteArrayView bytes)
     return ids;
 }
 
-bool isAsciiLetter(QChar ch)
-{
-    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
-}
-
-bool isAsciiDigit(QChar ch)
-{
-    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-}
-
 } // namespace
 
 PkFileReader::PkFileReader()
@@ -314,22 +302,13 @@ PkSelectionList PkFileReader::readSelectionList(const QString &path) const
 
 QString PkFileReader::withoutExtension(const QString &id)
 {
-    const qsizetype dot = id.lastIndexOf(QLatin1Char('.'));
-    const QStringView extension = QStringView(id).sliced(dot + 1);
-    if (dot < 0 || extension.isEmpty() || extension.size() > 5)
-        return id;
-    bool hasLetter = false;
-    for (QChar ch : extension) {
-        if (!isAsciiLetter(ch) && !isAsciiDigit(ch))
-            return id;
-        hasLetter = hasLetter || isAsciiLetter(ch);
-    }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView stem = QStringView(id).first(dot);
-    if (!hasLetter || std::all_of(stem.begin(), stem.end(), [](QChar ch) { return ch == QLatin1Char('.'); }))
-        return id;
-    return id.left(dot);
+    // A dot and one to five ASCII letters and digits, at least one a letter,
+    // at the end. As for hidden files, leading dots begin the name, not an
+    // extension: ".jpg" stays and still matches what it matches as written.
+    static const QRegularExpression extension(QStringLiteral("[^.].*(\\.(?=[0-9]*[A-Za-z])[A-Za-z0-9]{1,5})\\z"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = extension.match(id);
+    return match.hasMatch() ? id.left(match.capturedStart(1)) : id;
 }
 
 PkMatchResult PkFileReader::matchFolder(const QString &folderPath, const QList<QString> &ids,

@@ -2,10 +2,8 @@
 
 #include "pkfolderlister.h"
 
-#include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_LINUX
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,11 +14,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
-
-#ifdef Q_OS_LINUX
 
 // QDir::Files takes regular files and symbolic links whose target exists and
 // is not a folder; a link to a FIFO or a device counts as a file there, the
@@ -192,8 +187,6 @@ QStringList listFolder(const QString &folderPath, QString *error)
     return sortedLikeQDir(names);
 }
 
-#endif // Q_OS_LINUX
-
 } // namespace
 
 QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
@@ -203,12 +196,5 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     // An empty path would list the working directory, which nobody chose.
     if (folderPath.isEmpty())
         return {};
-#ifdef Q_OS_LINUX
     return listFolder(folderPath, error);
-#else
-    const QDir folder(folderPath);
-    if (error && !folder.exists())
-        *error = QStringLiteral("No such folder");
-    return folder.entryList(QDir::Files);
-#endif
 }

@@ -19,10 +19,11 @@ bool unitsLess(QStringView a, QStringView b)
 PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsizetype denseCells)
     : idList(ids)
 {
+    const auto searched = [longestText](const QString &id) { return !id.isEmpty() && id.size() <= longestText; };
     std::vector<QStringView> patterns;
     patterns.reserve(size_t(idList.size()));
     for (const QString &id : std::as_const(idList)) {
-        if (!id.isEmpty() && id.size() <= longestText)
+        if (searched(id))
             patterns.push_back(id);
     }
     buildAlphabet(patterns);
@@ -32,7 +33,7 @@ PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsize
     idNode.assign(size_t(idList.size()), -1);
     for (qsizetype i = 0; i < idList.size(); ++i) {
         const QString &id = idList.at(i);
-        if (id.isEmpty() || id.size() > longestText)
+        if (!searched(id))
             continue;
         int32_t node = 0;
         for (QChar ch : id)
@@ -163,7 +164,7 @@ inline int32_t PkIdMatcher::step(int32_t node, char16_t unit) const
         return 0;
     for (;;) {
         const int32_t next = child(node, cls);
-        if (next >= 0)
+        if (next != -1)
             return next;
         if (node == 0)
             return 0;
