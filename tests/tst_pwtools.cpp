@@ -2,200 +2,67 @@
 
 #include "pwtools.h"
 
-#include <QDateTime>
-#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QtTest>
 
-#include <climits>
-
-namespace {
-
-QStringList captured;
-
-// Toolkit messages must be plain qDebug() output: category "default", no source
-// location. The leading time stamp changes from run to run, so it becomes a
-// marker that a message without one would lack.
-void capture(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    static const QRegularExpression stamp(QStringLiteral(R"(^"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d,\d{3}")"));
-    const bool plain = type == QtDebugMsg && qstrcmp(context.category, "default") == 0 && !context.file && !context.line;
-    captured << (plain ? QString() : QStringLiteral("[not plain debug] ")) + QString(text).replace(stamp, "<stamp>");
-}
-
-} // namespace
+static QStringList lines;
 
 class tst_PwTools : public QObject
 {
     Q_OBJECT
 
+    PwTools tools;
+
 private slots:
-    void init() { captured.clear(); previousHandler = qInstallMessageHandler(capture); }
-    void cleanup() { qInstallMessageHandler(previousHandler); }
+    void styles()
+    {
+        QStringList colours; // names are exact; unknown ones give white
+        for (const char *name : {"gray1", "gray5", "marker", "Gray5", "gray5 ", ""})
+            colours << tools.getColor(name).name();
+        QCOMPARE(colours.join(' '), "#141414 #969696 #d49211 #ffffff #ffffff #ffffff");
+        // Half the value, or lighter in saturation and value; halves rounded away from zero; always opaque.
+        QCOMPARE(tools.getColorDark(QColor(255, 255, 255, 128)).name(QColor::HexArgb), "#ff808080");
+        QCOMPARE(tools.getColorLight(QColor(212, 146, 17, 128)).name(QColor::HexArgb), "#ffe3b765");
 
-    void color_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QColor>("expected");
-        const struct { const char *name; int r, g, b; } palette[] = {
-            {"gray0", 10, 10, 10},      {"gray0.5", 15, 15, 15},    {"gray1", 20, 20, 20},
-            {"gray1.5", 30, 30, 30},    {"gray2", 40, 40, 40},      {"gray2.5", 60, 60, 60},
-            {"gray3", 80, 80, 80},      {"gray3.5", 98, 98, 98},    {"gray4", 115, 115, 115},
-            {"gray4.5", 133, 133, 133}, {"gray5", 150, 150, 150},   {"gray5.5", 165, 165, 165},
-            {"gray6", 180, 180, 180},   {"gray6.5", 195, 195, 195}, {"gray7", 210, 210, 210},
-            {"gray7.5", 223, 223, 223}, {"gray8", 235, 235, 235},   {"gray8.5", 243, 243, 243},
-            {"gray9", 250, 250, 250},   {"gray9.5", 255, 255, 255}, {"marker", 212, 146, 17},
-        };
-        for (const auto &entry : palette)
-            QTest::newRow(entry.name) << QString::fromLatin1(entry.name) << QColor(entry.r, entry.g, entry.b);
-        for (const char *name : {"", "Gray1", " gray1", "gray1 ", "gray10", "gray0.50", "MARKER"})
-            QTest::addRow("near miss \"%s\" is white", name) << QString::fromLatin1(name) << QColor(Qt::white);
-    }
-    void color()
-    {
-        QFETCH(QString, name);
-        QFETCH(QColor, expected);
-        QCOMPARE(tools.getColor(name), expected); // alpha included: always opaque
+        QCOMPARE(tools.getCSSLabel(tools.getColor("gray5"), QColor(0, 0, 0, 0), 12.4, "Bender"),
+                 "QLabel { font-family:Bender; color:rgba(150,150,150,255); "
+                 "background-color:rgba(0,0,0,0); font-size:12px; }");
+        QStringList sizes; // whole pixels, halves away from zero, never "-0", never an exponent
+        for (double size : {12.5, -0.4, -3.0, 1e7})
+            sizes << tools.getCSSLabel(Qt::white, Qt::white, size, "Bender").section("font-size:", 1);
+        QCOMPARE(sizes.join(' '), "13px; } 0px; } -3px; } 10000000px; }");
     }
 
-    void variants_data()
+    void consolasSizes()
     {
-        QTest::addColumn<QColor>("input");
-        QTest::addColumn<QList<int>>("dark"); // hue, saturation, value, alpha
-        QTest::addColumn<QList<int>>("light");
-        using H = QList<int>;
-        QTest::newRow("gray2: light 115.25 down") << QColor(40, 40, 40) << H{-1, 0, 20, 255} << H{-1, 0, 115, 255};
-        QTest::newRow("white: dark 127.5 up") << QColor(Qt::white) << H{-1, 0, 128, 255} << H{-1, 0, 255, 255};
-        QTest::newRow("black: light 89.25 down") << QColor(Qt::black) << H{-1, 0, 0, 255} << H{-1, 0, 89, 255};
-        QTest::newRow("half-transparent grey") << QColor(80, 80, 80, 128) << H{-1, 0, 40, 255} << H{-1, 0, 141, 255};
-        QTest::newRow("half-transparent marker") << QColor(212, 146, 17, 128) << H{39, 235, 106, 255} << H{39, 141, 227, 255};
-    }
-    void variants()
-    {
-        QFETCH(QColor, input);
-        QFETCH(QList<int>, dark);
-        QFETCH(QList<int>, light);
-        const auto hsva = [](QColor c) { return QList<int>{c.hsvHue(), c.hsvSaturation(), c.value(), c.alpha()}; };
-        QCOMPARE(hsva(tools.getColorDark(input)), dark);
-        QCOMPARE(hsva(tools.getColorLight(input)), light);
+        QCOMPARE(QList<QSizeF>({tools.getFontCellSize("Consolas", 28), tools.getFontCellSize("consolas", 28)}),
+                 QList<QSizeF>({{20, 43}, {0, 0}}));
+        QList<int> sizes; // the width per character is divided in whole pixels first; no characters fit nothing
+        for (auto [count, width] : QList<std::pair<int, int>>{{1, 20}, {7, 100}, {3, 62}, {0, 100}, {-1, 100}})
+            sizes << tools.getFontSizeForWidth("Consolas", count, width);
+        QCOMPARE(sizes, QList<int>({27, 19, 27, 0, 0}));
+        QCOMPARE(tools.getFontSizeForWidth("Consolas", 1, 2147483647), 2147483647); // clamped, not overflowing
     }
 
-    void cssLabel_data()
-    {
-        QTest::addColumn<double>("size");
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<QString>("sizeText");
-        QTest::newRow("main window notice label") << 12.0 << "Bender" << "12";
-        QTest::newRow("empty family") << 12.0 << "" << "12";
-        QTest::newRow("12.4 rounds down") << 12.4 << "Bender" << "12";
-        QTest::newRow("12.5 rounds up, not to even") << 12.5 << "Bender" << "13";
-        QTest::newRow("0.4 gives 0") << 0.4 << "Bender" << "0";
-        QTest::newRow("-0.4 gives 0, not -0") << -0.4 << "Bender" << "0";
-        QTest::newRow("negative keeps its sign") << -3.0 << "Bender" << "-3";
-        QTest::newRow("large size without exponent") << 1e7 << "Bender" << "10000000";
-    }
-    void cssLabel()
-    {
-        QFETCH(double, size);
-        QFETCH(QString, family);
-        QFETCH(QString, sizeText);
-        const QString expected = QStringLiteral("QLabel { font-family:%1; color:rgba(150,150,150,255); "
-                                                "background-color:rgba(0,0,0,0); font-size:%2px; }").arg(family, sizeText);
-        QCOMPARE(tools.getCSSLabel(tools.getColor("gray5"), QColor(0, 0, 0, 0), size, family), expected);
-    }
-
-    void cssTextEdit()
-    {
-        const QString expected = QStringLiteral("QLineEdit { font-family:Consolas; color:rgba(255,255,255,255); "
-                "background: rgba(40,40,40,255); selection-background-color: rgba(212,146,17,255); "
-                "border: 1px solid rgba(150,150,150,255); font-size:14px; }");
-        QCOMPARE(tools.getCSSTextEdit(Qt::white, tools.getColor("gray2"), tools.getColor("marker"), tools.getColor("gray5"),
-                                      1, 14, QStringLiteral("Consolas")), expected);
-        QCOMPARE(captured, QStringList({"<stamp> PwTools::getCSSTextEdit:", '"' + expected + '"'}));
-    }
-
-    void timeStamp()
-    {
-        QCOMPARE(PwTools::formatTimeStamp({QDate(2027, 1, 1), QTime(0, 0, 9, 5)}), "2027-01-01 00:00:09,005");
-        QCOMPARE(PwTools::formatTimeStamp({QDate(2026, 12, 6), QTime(23, 59, 59, 999)}), "2026-12-06 23:59:59,999");
-    }
-
-    void debugData_data()
-    {
-        using Rows = QList<QStringList>;
-        QTest::addColumn<Rows>("rows"); // a null text leaves the cell without an item
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("end");
-        QTest::addColumn<QStringList>("expected");
-        const Rows table = {{"ID", "File"}, {"1", "a.jpg"}, {"2", "b.jpg"}, {"3", "c.jpg"}};
-        const auto line = [](const char *label, const char *list) {
-            return QStringLiteral("<stamp> PwTools::debugData: %1 = QList(%2)").arg(QLatin1String(label), QLatin1String(list));
-        };
-        const QString head = line("head", R"("ID", "File")");
-        const QString row0 = line("data", R"("ID", "File")");
-        const QString row2 = line("data", R"("2", "b.jpg")");
-
-        QTest::newRow("from row 0: no head") << table << 0 << 2 << QStringList{row0, line("data", R"("1", "a.jpg")")};
-        QTest::newRow("head, then data") << table << 1 << 3 << QStringList{head, line("data", R"("1", "a.jpg")"), row2};
-        QTest::newRow("end before first: head only") << table << 3 << 1 << QStringList{head};
-        QTest::newRow("end past the last row") << table << 2 << 100 << QStringList{head, row2, line("data", R"("3", "c.jpg")")};
-        QTest::newRow("negative first row starts at 0") << table << -3 << 1 << QStringList{row0};
-        QTest::newRow("model without columns") << Rows{{}, {}} << 1 << 2 << QStringList{line("head", ""), line("data", "")};
-        QTest::newRow("cell without an item") << Rows{{"ID", QString()}, {QString(), "x.jpg"}} << 1 << 2
-                                              << QStringList{line("head", R"("ID", "")"), line("data", R"("", "x.jpg")")};
-    }
+    // A time-stamped line per row from the first up to the end, after the head row unless that comes anyway.
+    // The messages must be plain qDebug() output: category "default", no source location.
     void debugData()
     {
-        QFETCH(QList<QStringList>, rows);
-        QFETCH(int, first);
-        QFETCH(int, end);
-        QFETCH(QStringList, expected);
-        QStandardItemModel model(rows.size(), rows.first().size());
-        for (int row = 0; row < rows.size(); ++row) {
-            for (int column = 0; column < rows.at(row).size(); ++column) {
-                if (!rows.at(row).at(column).isNull())
-                    model.setItem(row, column, new QStandardItem(rows.at(row).at(column)));
-            }
-        }
-        tools.debugData(&model, first, end);
-        QCOMPARE(captured, expected);
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &where, const QString &text) {
+            const bool plain = type == QtDebugMsg && !qstrcmp(where.category, "default") && !where.file && !where.line;
+            lines << (plain ? text : "not plain debug output: " + text);
+        });
+        QStandardItemModel model;
+        model.appendRow({new QStandardItem("ID"), new QStandardItem("File")});
+        model.appendRow(new QStandardItem("1")); // no item in the second column
+        model.appendRow({new QStandardItem("2"), new QStandardItem("b.jpg")});
+        tools.debugData(&model, -3, 2); // from the top
+        tools.debugData(&model, 2, 100);
+        tools.debugData(nullptr, 0, 5);
+        QCOMPARE(lines.replaceInStrings(QRegularExpression(R"(^"[\d-]{10} [\d:]{8},\d{3}" PwTools::debugData: )"), ""),
+                 QStringList({R"(data = QList("ID", "File"))", R"(data = QList("1", ""))",
+                              R"(head = QList("ID", "File"))", R"(data = QList("2", "b.jpg"))"}));
     }
-
-    void fontCellSize()
-    {
-        // The rounded factors show in the last digits, hence the exact comparison.
-        const auto exact = [](double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); };
-        const QSizeF cell = tools.getFontCellSize(QStringLiteral("Consolas"), 28);
-        QCOMPARE(exact(cell.width()), QStringLiteral("20.000000000000036"));
-        QCOMPARE(exact(cell.height()), QStringLiteral("43.00000000000012"));
-        QCOMPARE(tools.getFontCellSize(QStringLiteral("consolas"), 28), QSizeF(0, 0));
-        QCOMPARE(tools.getFontSizeForWidth(QStringLiteral("consolas"), 1, 20), 0);
-    }
-
-    void fontSizeForWidth_data()
-    {
-        QTest::addColumn<int>("characters");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("1 character, 20 px: 27.99... floors to 27") << 1 << 20 << 27;
-        QTest::newRow("7 characters, 100 px") << 7 << 100 << 19;
-        QTest::newRow("width divided in integers first") << 3 << 62 << 27;
-        QTest::newRow("no width") << 1 << 0 << 0;
-        QTest::newRow("no characters") << 0 << 100 << 0;
-        QTest::newRow("negative character count") << -1 << 100 << 0;
-        QTest::newRow("result beyond int is clamped") << 1 << INT_MAX << INT_MAX;
-    }
-    void fontSizeForWidth()
-    {
-        QFETCH(int, characters);
-        QFETCH(int, width);
-        QFETCH(int, expected);
-        QCOMPARE(tools.getFontSizeForWidth(QStringLiteral("Consolas"), characters, width), expected);
-    }
-
-private:
-    PwTools tools;
-    QtMessageHandler previousHandler = nullptr;
 };
 
 QTEST_GUILESS_MAIN(tst_PwTools)
