@@ -26,6 +26,7 @@ private slots:
     void withoutExtension();
     void copyRun_data();
     void copyRun();
+    void copyAcrossFileSystems();
 };
 
 namespace {
@@ -204,6 +205,28 @@ void TestPkFileReader::copyRun()
         QCOMPARE(copy.readAll() == source.readAll(), !entries.contains("FilesFromSelection/" + name));
         QCOMPARE(copy.permissions(), source.permissions());
     }
+}
+
+// A picture linked from another file system (/dev/shm, a tmpfs) cannot be
+// copied in place; read and write take over, and the copy is whole.
+void TestPkFileReader::copyAcrossFileSystems()
+{
+    QTemporaryDir far("/dev/shm/pickwell-XXXXXX"), dir;
+    if (!far.isValid())
+        QSKIP("This machine has no /dev/shm");
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QByteArray bytes = QByteArray("far").repeated(800000);
+    QFile source(far.filePath("far.jpg"));
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(bytes) == bytes.size());
+    source.close();
+    QVERIFY(QFile::link(source.fileName(), dir.filePath("far.jpg")));
+    PkFileReader reader;
+    QSignalSpy finished(&reader, &PkFileReader::copyFinishedSignal);
+    reader.on_startCopySignal({"far.jpg"}, dir.path());
+    QCOMPARE(finished, (QList<QVariantList>{{1, 0}}));
+    QFile copy(dir.filePath("FilesFromSelection/far.jpg"));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)
