@@ -158,6 +158,11 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+void MainWindow::chooseTextFile(const QString &path)
+{
+    on_textFileSelected(path);
+}
+
 void MainWindow::setUpFrame()
 {
     setFixedSize(800, 600);
@@ -357,11 +362,6 @@ void MainWindow::startRun()
     runState.start(int(listOfFilesToCopy.size()), imagePath);
     resetPanel();
     emit startCopySignal(listOfFilesToCopy, imagePath);
-}
-
-void MainWindow::chooseTextFile(const QString &path)
-{
-    on_textFileSelected(path);
 }
 
 // The run ends after the file being copied; the worker says when.
