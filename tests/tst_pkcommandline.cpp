@@ -30,6 +30,9 @@ private slots:
         const auto invocation = PkCommandLine::parse({"pickwell", "-platform", "offscreen", "-style", "Fusion", "l"});
         QVERIFY(invocation.mode == PkCommandLine::Mode::Window);
         QCOMPARE(invocation.listPath, QDir::current().absoluteFilePath("l"));
+        // Qt's own options are listed by --help-all only.
+        QVERIFY(!PkCommandLine::parse({"pickwell", "--help"}).message.contains("-platform"));
+        QVERIFY(PkCommandLine::parse({"pickwell", "--help-all"}).message.contains("-platform <name>"));
     }
 
     void run_data()
