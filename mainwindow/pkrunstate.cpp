@@ -19,7 +19,6 @@ bool PkRunState::selectionChanged(bool ready)
     }
     phase = Phase::Idle;
     failures.clear();
-    copied = 0;
     return true;
 }
 
@@ -32,7 +31,6 @@ int PkRunState::start(int total, const QString &folder)
     failures.clear();
     changedDuringRun = false;
     stopAsked = false;
-    hasOutput = false;
     return ++runs;
 }
 
