@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,11 +143,6 @@ PkCommandLine::Invocation usageError(const QString &text)
                     QStringLiteral("%1: %2 See %1 --help.\n").arg(programName, text));
 }
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 void writeTo(FILE *stream, const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
@@ -167,7 +161,7 @@ QString readList(const PkFileReader &reader, const QString &path, QList<QString>
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return systemError(errno);
+        return qt_error_string(errno);
     PkSelectionList list = reader.readSelectionList(path);
     ids = std::move(list.ids);
     return list.error;
@@ -177,7 +171,7 @@ QString folderProblem(const QString &path)
 {
     DIR *dir = ::opendir(QFile::encodeName(path).constData());
     if (!dir)
-        return systemError(errno);
+        return qt_error_string(errno);
     ::closedir(dir);
     return {};
 }
