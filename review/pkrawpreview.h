@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKRAWPREVIEW_H
+#define PKRAWPREVIEW_H
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+// The preview a camera embeds in its raw file, read with LibRaw and turned
+// upright. Raw data itself is never decoded: the preview is what the camera
+// showed, and it comes as fast as a JPEG of the same size.
+class PkRawPreview
+{
+public:
+    QImage image; // fits box x box; null when error says why
+    QString error;
+    QDateTime taken;
+
+    static PkRawPreview read(const QString &path, int box);
+    // LibRaw's flip code as the EXIF orientation that undoes it.
+    static int exifOrientation(int flip);
+};
+
+#endif // PKRAWPREVIEW_H

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKREVIEWSELECTION_H
+#define PKREVIEWSELECTION_H
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// What the review shows: the files a match selected, each under the first
+// identifier in list order that selects it.
+struct PkReviewSelection
+{
+    QString folder;
+    QList<QString> ids;
+    QList<QString> files;
+    // Per file, the index in ids of the first identifier that selects it.
+    QList<qsizetype> fileIds;
+    // Identifiers that select files of more than one picture, with those pictures.
+    QHash<QString, QList<QString>> ambiguous;
+    QList<QString> idsNotFound;
+};
+
+#endif // PKREVIEWSELECTION_H

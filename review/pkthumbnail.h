@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKTHUMBNAIL_H
+#define PKTHUMBNAIL_H
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+// One file as the review shows it.
+struct PkThumbnail
+{
+    // Picture: image holds it. Other: not a kind of picture the review reads.
+    // Broken: a picture that could not be read, reason says why.
+    enum class Kind { Picture, Other, Broken };
+
+    Kind kind = Kind::Broken;
+    QImage image; // fits a box of box x box pixels, upright
+    int box = 0;
+    QString reason;
+    qint64 bytes = -1;
+    QDateTime taken; // invalid where the file does not say
+};
+
+#endif // PKTHUMBNAIL_H

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKTHUMBNAILLOADER_H
+#define PKTHUMBNAILLOADER_H
+
+#include "pkthumbnail.h"
+
+#include <QCache>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QThreadPool>
+
+// Makes thumbnails on a pool of threads, at most one per core, and keeps them
+// in memory up to a bound. Only the thumbnails asked for last are made: what
+// the view shows comes first, what scrolled away is dropped from the queue.
+class PkThumbnailLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    // About 200 MB: 5,000 pictures fit at the smallest size; at larger sizes
+    // the ones seen longest ago make room.
+    static constexpr qsizetype cacheBytes = 200 * 1024 * 1024;
+
+    explicit PkThumbnailLoader(QObject *parent = nullptr);
+    ~PkThumbnailLoader() override;
+
+    int box() const { return boxSize; }
+    // Thumbnails of another size stay shown until their new one is made.
+    void setBox(int box);
+
+    // What is known of path; nullptr until its thumbnail has been made.
+    const PkThumbnail *thumbnail(const QString &path);
+    bool isCurrent(const QString &path);
+    // Replaces the queue with these paths, first ones first.
+    void want(const QList<QString> &paths);
+    void clear();
+    bool isIdle() const { return queue.isEmpty() && inFlight.isEmpty(); }
+
+signals:
+    void loaded(const QString &path);
+
+private:
+    void startNext();
+    void finish(const QString &path, const PkThumbnail &thumbnail);
+
+    QThreadPool pool;
+    QCache<QString, PkThumbnail> cache;
+    QList<QString> queue;
+    QSet<QString> inFlight;
+    int boxSize = 192;
+};
+
+#endif // PKTHUMBNAILLOADER_H

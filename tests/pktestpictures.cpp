@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+
+#include "pktestpictures.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+#include <QtEndian>
+
+#include <vector>
+
+namespace {
+
+// A little-endian TIFF, built entry by entry; offsets are fixed up as the
+// IFDs are written, their out-of-line values and data after them.
+class TiffWriter
+{
+public:
+    enum Type { Byte = 1, Short = 3, Long = 4 };
+
+    struct Entry
+    {
+        quint16 tag;
+        quint16 type;
+        std::vector<quint32> values;
+    };
+
+    QByteArray bytes = QByteArray("II*\0\0\0\0\0", 8);
+
+    void put16(quint16 value) { bytes.append(char(value & 0xff)).append(char(value >> 8)); }
+    void put32(quint32 value)
+    {
+        put16(quint16(value & 0xffff));
+        put16(quint16(value >> 16));
+    }
+    void set32(qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
+
+    static int size(quint16 type) { return type == Byte ? 1 : type == Short ? 2 : 4; }
+
+    // Writes the IFD at the end and returns where its "next IFD" link lies.
+    qsizetype writeIfd(const std::vector<Entry> &entries, qsizetype *valueAt = nullptr)
+    {
+        const quint32 start = quint32(bytes.size());
+        put16(quint16(entries.size()));
+        std::vector<std::pair<qsizetype, const Entry *>> outOfLine;
+        for (const Entry &entry : entries) {
+            put16(entry.tag);
+            put16(entry.type);
+            put32(quint32(entry.values.size()));
+            const qsizetype at = bytes.size();
+            put32(0);
+            if (entry.values.size() * size(entry.type) <= 4)
+                writeValues(entry, at);
+            else
+                outOfLine.push_back({at, &entry});
+        }
+        const qsizetype next = bytes.size();
+        put32(0);
+        for (const auto &[at, entry] : outOfLine) {
+            set32(at, quint32(bytes.size()));
+            const qsizetype end = bytes.size();
+            bytes.append(QByteArray(qsizetype(entry->values.size()) * size(entry->type), '\0'));
+            writeValues(*entry, end);
+        }
+        if (valueAt)
+            *valueAt = start;
+        return next;
+    }
+
+    void writeValues(const Entry &entry, qsizetype at)
+    {
+        for (quint32 value : entry.values) {
+            if (entry.type == Byte)
+                bytes[at] = char(value);
+            else if (entry.type == Short)
+                qToLittleEndian(quint16(value), bytes.data() + at);
+            else
+                qToLittleEndian(value, bytes.data() + at);
+            at += size(entry.type);
+        }
+    }
+
+    // The position of entry tag's value field in the IFD starting at ifd.
+    qsizetype valueField(qsizetype ifd, quint16 tag) const
+    {
+        const int count = qFromLittleEndian<quint16>(bytes.constData() + ifd);
+        for (int i = 0; i < count; ++i) {
+            const qsizetype entry = ifd + 2 + 12 * i;
+            if (qFromLittleEndian<quint16>(bytes.constData() + entry) == tag)
+                return entry + 8;
+        }
+        return -1;
+    }
+};
+
+} // namespace
+
+namespace PkTestPictures {
+
+QColor quarterColor(int quarter)
+{
+    static const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::white};
+    return colors[quarter];
+}
+
+QImage quarters(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (int q = 0; q < 4; ++q)
+        painter.fillRect(QRect(q % 2 * width / 2, q / 2 * height / 2, width - width / 2, height - height / 2),
+                         quarterColor(q));
+    return image;
+}
+
+// The EXIF block goes right after the JPEG's start-of-image marker.
+QByteArray jpeg(const QImage &image, int orientation, int quality)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    if (orientation == 0)
+        return encoded;
+    TiffWriter tiff;
+    tiff.set32(4, 8);
+    tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}});
+    QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
+    QByteArray segment("\xff\xe1", 2);
+    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
+    return encoded.left(2) + segment + encoded.mid(2);
+}
+
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation)
+{
+    using W = TiffWriter;
+    const quint32 rawSide = 32;
+    W tiff;
+    tiff.set32(4, 8);
+    qsizetype ifd0 = 0;
+    tiff.writeIfd({{254, W::Long, {1}},
+                   {256, W::Long, {quint32(previewSize.width())}},
+                   {257, W::Long, {quint32(previewSize.height())}},
+                   {258, W::Short, {8, 8, 8}},
+                   {259, W::Short, {7}},
+                   {262, W::Short, {6}},
+                   {273, W::Long, {0}},
+                   {274, W::Short, {quint32(orientation)}},
+                   {277, W::Short, {3}},
+                   {278, W::Long, {quint32(previewSize.height())}},
+                   {279, W::Long, {quint32(previewJpeg.size())}},
+                   {330, W::Long, {0}},
+                   {50706, W::Byte, {1, 4, 0, 0}}},
+                  &ifd0);
+    qsizetype subIfd = 0;
+    tiff.writeIfd({{254, W::Long, {0}},
+                   {256, W::Long, {rawSide}},
+                   {257, W::Long, {rawSide}},
+                   {258, W::Short, {16}},
+                   {259, W::Short, {1}},
+                   {262, W::Short, {32803}},
+                   {273, W::Long, {0}},
+                   {277, W::Short, {1}},
+                   {278, W::Long, {rawSide}},
+                   {279, W::Long, {rawSide * rawSide * 2}},
+                   {33421, W::Short, {2, 2}},
+                   {33422, W::Byte, {0, 1, 1, 2}}},
+                  &subIfd);
+    tiff.set32(tiff.valueField(ifd0, 330), quint32(subIfd));
+    tiff.set32(tiff.valueField(ifd0, 273), quint32(tiff.bytes.size()));
+    tiff.bytes.append(previewJpeg);
+    tiff.set32(tiff.valueField(subIfd, 273), quint32(tiff.bytes.size()));
+    tiff.bytes.append(QByteArray(rawSide * rawSide * 2, '\x10'));
+    return tiff.bytes;
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace PkTestPictures

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKTESTPICTURES_H
+#define PKTESTPICTURES_H
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+// Pictures made at test time: JPEGs carrying an EXIF orientation, and DNG
+// files, which are TIFFs holding a JPEG preview beside a small raw image.
+namespace PkTestPictures {
+
+// A picture whose four quarters are red, green, blue and white, in reading
+// order, so that a turned or mirrored copy shows by its corners' colours.
+QImage quarters(int width, int height);
+QColor quarterColor(int quarter);
+
+// A JPEG with an EXIF block giving orientation (1 to 8; 0 writes none).
+QByteArray jpeg(const QImage &image, int orientation, int quality = 90);
+// A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
+// given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw.
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation);
+
+bool write(const QString &path, const QByteArray &bytes);
+
+} // namespace PkTestPictures
+
+#endif // PKTESTPICTURES_H
