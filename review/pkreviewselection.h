@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include "pkselectionmatcher.h"
+
 // What the review shows: the files a match selected, each under the first
 // identifier in list order that selects it.
 struct PkReviewSelection
@@ -19,6 +21,14 @@ struct PkReviewSelection
     // Identifiers that select files of more than one picture, with those pictures.
     QHash<QString, QList<QString>> ambiguous;
     QList<QString> idsNotFound;
+
+    static PkReviewSelection fromMatch(const QString &folder, const QList<QString> &ids, const PkMatchResult &match)
+    {
+        PkReviewSelection selection{folder, ids, match.files, match.fileIds, {}, match.idsNotFound};
+        for (const PkAmbiguousId &ambiguous : match.ambiguous)
+            selection.ambiguous.insert(ambiguous.id, ambiguous.pictures);
+        return selection;
+    }
 };
 
 #endif // PKREVIEWSELECTION_H

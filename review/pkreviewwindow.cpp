@@ -61,7 +61,12 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     });
 }
 
-PkReviewWindow::~PkReviewWindow() = default;
+// The main window takes this one with it when the program ends.
+PkReviewWindow::~PkReviewWindow()
+{
+    if (isVisible())
+        QSettings().setValue(geometryKey, saveGeometry());
+}
 
 // The main window's dark greys and Bender; the slider keeps Qt's own shape.
 void PkReviewWindow::setUpLook()
