@@ -5,9 +5,11 @@
 
 #include "pkbutton.h"
 #include "pkdashboard.h"
+#include "pkdropchoice.h"
 #include "pkfilereader.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
+#include "pkselectionreport.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
@@ -16,7 +18,6 @@
 #include <QDesktopServices>
 #include <QDebug>
 #include <QDir>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,24 +25,19 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
-#include <QMimeData>
 #include <QPalette>
 #include <QPixmap>
 #include <QSettings>
 #include <QShortcut>
-#include <QTextDocument>
 #include <QThread>
 #include <QUrl>
 
 namespace {
 
-constexpr int notFoundToolTipLimit = 20;
-
 // Photographers work in the same few folders for months, so the dialogs open
 // where the last list and the last picture folder were.
 const QString listFolderKey = QStringLiteral("dialogs/listFolder");
 const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
-const QString withoutExtensionsKey = QStringLiteral("matching/withoutExtensions");
 
 // Reading a list and listing a folder on a network share can take seconds,
 // during which the window cannot repaint; the cursor says why.
@@ -53,72 +49,6 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
-
-// What a drop onto the window chooses: a selection file, a picture folder,
-// or both, in which case the file is taken first.
-struct DropChoice
-{
-    QString file;
-    QString folder;
-
-    bool isEmpty() const { return file.isEmpty() && folder.isEmpty(); }
-};
-
-// A folder alone is only taken while it could be chosen with its button,
-// so a drop can never accept a folder before a selection file.
-DropChoice dropChoice(const QMimeData *mimeData, bool folderAllowed)
-{
-    if (!mimeData || !mimeData->hasUrls())
-        return {};
-    const QList<QUrl> urls = mimeData->urls();
-    if (urls.isEmpty() || urls.size() > 2)
-        return {};
-
-    DropChoice choice;
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            return {};
-        const QFileInfo info(url.toLocalFile());
-        QString &slot = info.isDir() ? choice.folder : choice.file;
-        if (!slot.isEmpty() || !info.exists())
-            return {};
-        slot = QDir::cleanPath(info.filePath());
-    }
-    if (choice.file.isEmpty() && !folderAllowed)
-        return {};
-    return choice;
-}
-
-// A drop only names paths: it must never tell the source to move or delete
-// anything, so it is taken as a copy, or a link where a copy is not offered.
-bool acceptWithoutMove(QDropEvent *event)
-{
-    if (event->possibleActions() & Qt::CopyAction)
-        event->setDropAction(Qt::CopyAction);
-    else if (event->possibleActions() & Qt::LinkAction)
-        event->setDropAction(Qt::LinkAction);
-    else
-        return false;
-    event->accept();
-    return true;
-}
-
-// Qt guesses from a tooltip's text whether it is markup, so names and
-// identifiers that look like tags are escaped to show exactly as written.
-QString plainToolTip(const QString &text)
-{
-    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
-}
-
-QString notFoundToolTip(const QList<QString> &ids)
-{
-    if (ids.isEmpty())
-        return {};
-    QString text = QStringLiteral("Not found: ") + QStringList(ids.mid(0, notFoundToolTipLimit)).join(QStringLiteral(", "));
-    if (ids.size() > notFoundToolTipLimit)
-        text += QStringLiteral(" and %1 more").arg(ids.size() - notFoundToolTipLimit);
-    return plainToolTip(text);
-}
 
 QString runButtonText(PkRunState::Action action)
 {
@@ -147,10 +77,11 @@ MainWindow::MainWindow(QWidget *parent)
     setUpFrame();
     setUpWidgets();
     setUpWorker();
-    setUpNotFoundReport();
+    report = new PkSelectionReport(infoSelected, infoToCopy, *tools, this);
+    connect(report, &PkSelectionReport::optionsChanged, this, &MainWindow::rematch);
     setUpFailureReport();
-    setUpMatchingOptions();
     setUpShortcuts();
+    setUpPaste();
     setAcceptDrops(true);
 }
 
@@ -265,20 +196,6 @@ void MainWindow::setUpWorker()
     workerThread = new QThread;
 }
 
-void MainWindow::setUpNotFoundReport()
-{
-    copyNotFoundAction = new QAction(QStringLiteral("Copy identifiers not found"), infoToCopy);
-    copyNotFoundAction->setEnabled(false);
-    connect(copyNotFoundAction, &QAction::triggered, this, &MainWindow::copyIdsNotFound);
-    infoToCopy->addAction(copyNotFoundAction);
-    // So the user can check the names before pressing "Start".
-    copyFileListAction = new QAction(QStringLiteral("Copy file list"), infoToCopy);
-    copyFileListAction->setEnabled(false);
-    connect(copyFileListAction, &QAction::triggered, this, &MainWindow::copyFileList);
-    infoToCopy->addAction(copyFileListAction);
-    infoToCopy->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
 void MainWindow::setUpFailureReport()
 {
     copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
@@ -306,6 +223,23 @@ void MainWindow::setUpShortcuts()
     stopShortcut->setEnabled(false);
 }
 
+// A list copied out of a mail or a gallery page can be pasted as it is.
+void MainWindow::setUpPaste()
+{
+    auto *paste = new QAction(QStringLiteral("Paste list"), buttonTextFilePath);
+    paste->setShortcut(QKeySequence::Paste);
+    connect(paste, &QAction::triggered, this, [this] {
+        const QString text = QGuiApplication::clipboard()->text();
+        if (!text.trimmed().isEmpty())
+            chooseListText(text);
+    });
+    const auto follow = [paste] { paste->setEnabled(!QGuiApplication::clipboard()->text().trimmed().isEmpty()); };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, paste, follow);
+    follow();
+    buttonTextFilePath->addAction(paste);
+    buttonTextFilePath->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 // A run that is under way stops after the file it is copying, so closing the
 // window never leaves a thread behind it or a partial file on disk.
 void MainWindow::stopWorker()
@@ -321,7 +255,7 @@ void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
     textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
-    textFileDialog->setNameFilter(QStringLiteral("Text files (*.txt)"));
+    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
     textFileDialog->show();
     textFileDialog->raise();
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
@@ -383,12 +317,23 @@ void MainWindow::on_textFileSelected(const QString path)
     const BusyCursor busy;
     qDebug() << "MainWindow::on_fileSelected:" << path;
     QSettings().setValue(listFolderKey, QFileInfo(path).absolutePath());
-    textFilePath = path;
-    infoTextFile->setMainText(path, tools->getColor(QStringLiteral("gray8")));
+    takeList(path, PkListReader::readFile(path));
+}
+
+void MainWindow::chooseListText(const QString &text)
+{
+    const BusyCursor busy;
+    takeList(QStringLiteral("Pasted list"), PkSelectionList{PkListReader::readText(text), QString()});
+}
+
+// name is what the Text file tile shows: the list's path, or that it was pasted.
+void MainWindow::takeList(const QString &name, PkSelectionList list)
+{
+    textFilePath = name;
+    infoTextFile->setMainText(name, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
     buttonImageFilePath->show();
 
-    PkSelectionList list = PkListReader::readFile(path);
     listOfIds = std::move(list.ids);
     listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
     infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
@@ -428,19 +373,8 @@ void MainWindow::showWarning()
     infoSelected->setHidden(!text.isEmpty() || textFilePath.isEmpty());
 }
 
-void MainWindow::setUpMatchingOptions()
+void MainWindow::rematch()
 {
-    withoutExtensionsAction = new QAction(QStringLiteral("Match without extensions"), infoSelected);
-    withoutExtensionsAction->setCheckable(true);
-    withoutExtensionsAction->setChecked(QSettings().value(withoutExtensionsKey, false).toBool());
-    connect(withoutExtensionsAction, &QAction::toggled, this, &MainWindow::matchWithoutExtensions);
-    infoSelected->addAction(withoutExtensionsAction);
-    infoSelected->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-void MainWindow::matchWithoutExtensions(bool on)
-{
-    QSettings().setValue(withoutExtensionsKey, on);
     if (imagePath.isEmpty() || textFilePath.isEmpty())
         return;
     const BusyCursor busy;
@@ -469,18 +403,20 @@ void MainWindow::on_copyFinishedSignal(int copied, int)
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
-    if (choice.isEmpty() || !acceptWithoutMove(event))
+    const PkDropChoice choice = PkDropChoice::fromMimeData(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !PkDropChoice::acceptWithoutMove(event))
         event->ignore();
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
-    if (choice.isEmpty() || !acceptWithoutMove(event)) {
+    const PkDropChoice choice = PkDropChoice::fromMimeData(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !PkDropChoice::acceptWithoutMove(event)) {
         event->ignore();
         return;
     }
+    if (!choice.text.isEmpty())
+        chooseListText(choice.text);
     if (!choice.file.isEmpty())
         on_textFileSelected(choice.file);
     if (!choice.folder.isEmpty())
@@ -491,12 +427,9 @@ void MainWindow::dropEvent(QDropEvent *event)
 // the count tile, the status panel with its new total, and "Start".
 void MainWindow::matchSelection()
 {
-    PkMatchOptions options;
-    options.withoutExtensions = withoutExtensionsAction->isChecked();
-    PkMatchResult match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, options);
-    listOfFilesToCopy = std::move(match.files);
-    idsNotFound = std::move(match.idsNotFound);
-    showIdsNotFound();
+    match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, report->options());
+    listOfFilesToCopy = match.files;
+    report->showMatch(match);
     infoToCopy->setMainText(QString::number(listOfFilesToCopy.size()),
                             tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
@@ -520,7 +453,7 @@ void MainWindow::showRun()
 {
     const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
     dashboard->setSummary(runState.summary(), tools->getColor(colour));
-    dashboard->setToolTip(plainToolTip(runState.failureToolTip()));
+    dashboard->setToolTip(PkSelectionReport::plainToolTip(runState.failureToolTip()));
     copyFailuresAction->setEnabled(runState.isAlarming());
 
     const PkRunState::Action action = runState.action();
@@ -528,30 +461,6 @@ void MainWindow::showRun()
     buttonStartCopy->setHidden(action == PkRunState::Action::None);
     startShortcut->setEnabled(action == PkRunState::Action::Start);
     stopShortcut->setEnabled(action == PkRunState::Action::Stop);
-}
-
-// Identifiers that named no file are what the photographer has to write back
-// to the client about, so the count tile says how many there are.
-void MainWindow::showIdsNotFound()
-{
-    const QColor marker = tools->getColor(QStringLiteral("marker"));
-    if (idsNotFound.isEmpty())
-        infoToCopy->setFooterText(QString(), marker);
-    else
-        infoToCopy->setFooterText(QStringLiteral("%1 not found").arg(idsNotFound.size()), marker);
-    infoToCopy->setToolTip(notFoundToolTip(idsNotFound));
-    copyNotFoundAction->setEnabled(!idsNotFound.isEmpty());
-    copyFileListAction->setEnabled(!listOfFilesToCopy.isEmpty());
-}
-
-void MainWindow::copyIdsNotFound() const
-{
-    QGuiApplication::clipboard()->setText(QStringList(idsNotFound).join(QLatin1Char('\n')));
-}
-
-void MainWindow::copyFileList() const
-{
-    QGuiApplication::clipboard()->setText(QStringList(listOfFilesToCopy).join(QLatin1Char('\n')));
 }
 
 void MainWindow::copyFailureReport() const

@@ -7,7 +7,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "pklistreader.h"
 #include "pkrunstate.h"
+#include "pkselectionmatcher.h"
 
 #include <memory>
 
@@ -25,6 +27,7 @@ QT_END_NAMESPACE
 class PkButton;
 class PkDashboard;
 class PkFileReader;
+class PkSelectionReport;
 class PwPathHelper;
 class PwTools;
 
@@ -41,6 +44,8 @@ public:
 
     // Chooses a selection list exactly as the text-file dialog does.
     void chooseTextFile(const QString &path);
+    // Takes text, pasted or dropped, as the selection list.
+    void chooseListText(const QString &text);
 
 signals:
     void startCopySignal(QList<QString>, QString);
@@ -70,10 +75,10 @@ private:
     PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
-    void setUpNotFoundReport();
     void setUpFailureReport();
-    void setUpMatchingOptions();
-    void matchWithoutExtensions(bool on);
+    void setUpPaste();
+    void takeList(const QString &name, PkSelectionList list);
+    void rematch();
     void showWarning();
     void setUpShortcuts();
     void stopWorker();
@@ -83,9 +88,6 @@ private:
     void matchSelection();
     void resetPanel();
     void showRun();
-    void showIdsNotFound();
-    void copyIdsNotFound() const;
-    void copyFileList() const;
     void copyFailureReport() const;
 
     Ui::MainWindow *ui;
@@ -109,13 +111,11 @@ private:
     QString imagePath;
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
-    QList<QString> idsNotFound;
+    PkMatchResult match;
     QString folderWarning;
     QString listWarning;
-    QAction *copyNotFoundAction = nullptr;
-    QAction *copyFileListAction = nullptr;
+    PkSelectionReport *report = nullptr;
     QAction *copyFailuresAction = nullptr;
-    QAction *withoutExtensionsAction = nullptr;
     QShortcut *startShortcut = nullptr;
     QShortcut *stopShortcut = nullptr;
     PkRunState runState;
