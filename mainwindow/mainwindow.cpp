@@ -7,6 +7,7 @@
 #include "pkdashboard.h"
 #include "pkdropchoice.h"
 #include "pkfilereader.h"
+#include "pkruncontroller.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
 #include "pkselectionreport.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDebug>
 #include <QDir>
 #include <QDropEvent>
@@ -29,8 +29,6 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QShortcut>
-#include <QThread>
-#include <QUrl>
 
 namespace {
 
@@ -50,21 +48,6 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-QString runButtonText(PkRunState::Action action)
-{
-    switch (action) {
-    case PkRunState::Action::Start:
-        return QStringLiteral("Start");
-    case PkRunState::Action::Stop:
-        return QStringLiteral("Stop");
-    case PkRunState::Action::ShowCopies:
-        return QStringLiteral("Show copies");
-    case PkRunState::Action::None:
-        break;
-    }
-    return QString();
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -76,10 +59,9 @@ MainWindow::MainWindow(QWidget *parent)
     pathHelper = std::make_unique<PwPathHelper>();
     setUpFrame();
     setUpWidgets();
-    setUpWorker();
+    run = new PkRunController(dashboard, buttonStartCopy, *tools, this);
     report = new PkSelectionReport(infoSelected, infoToCopy, *tools, this);
     connect(report, &PkSelectionReport::optionsChanged, this, &MainWindow::rematch);
-    setUpFailureReport();
     setUpShortcuts();
     setUpPaste();
     setAcceptDrops(true);
@@ -87,7 +69,8 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    stopWorker();
+    // Waits for a run under way, while the widgets it shows still exist.
+    delete run;
     delete ui;
 }
 
@@ -186,28 +169,8 @@ PkButton *MainWindow::createInfoTile(QSize size, QPoint position, double fontSiz
     return tile;
 }
 
-void MainWindow::setUpWorker()
-{
-    fileReader = new PkFileReader;
-    connect(fileReader, &PkFileReader::copyStatusSignal, this, &MainWindow::on_copyStatusSignal);
-    connect(fileReader, &PkFileReader::copyFailedSignal, this, &MainWindow::on_copyFailedSignal);
-    connect(fileReader, &PkFileReader::copyFinishedSignal, this, &MainWindow::on_copyFinishedSignal);
-    connect(this, &MainWindow::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
-    workerThread = new QThread;
-}
-
-void MainWindow::setUpFailureReport()
-{
-    copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
-    copyFailuresAction->setEnabled(false);
-    connect(copyFailuresAction, &QAction::triggered, this, &MainWindow::copyFailureReport);
-    dashboard->addAction(copyFailuresAction);
-    dashboard->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
 // Each shortcut belongs to its button, so Qt only lets it fire while the
-// button is visible, and it presses the button exactly as a click does. The
-// run button's two are switched on and off with what it reads.
+// button is visible, and it presses the button exactly as a click does.
 void MainWindow::setUpShortcuts()
 {
     const auto addShortcut = [](PkButton *button, const QList<QKeySequence> &keys) {
@@ -218,9 +181,6 @@ void MainWindow::setUpShortcuts()
     };
     addShortcut(buttonTextFilePath, {QKeySequence(Qt::CTRL | Qt::Key_O)});
     addShortcut(buttonImageFilePath, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
-    startShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    stopShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::Key_Escape)});
-    stopShortcut->setEnabled(false);
 }
 
 // A list copied out of a mail or a gallery page can be pasted as it is.
@@ -238,17 +198,6 @@ void MainWindow::setUpPaste()
     follow();
     buttonTextFilePath->addAction(paste);
     buttonTextFilePath->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-// A run that is under way stops after the file it is copying, so closing the
-// window never leaves a thread behind it or a partial file on disk.
-void MainWindow::stopWorker()
-{
-    workerThread->requestInterruption();
-    workerThread->quit();
-    workerThread->wait();
-    delete fileReader;
-    delete workerThread;
 }
 
 void MainWindow::on_buttonTextFilePathpressed()
@@ -271,45 +220,9 @@ void MainWindow::on_buttonImageFilePathpressed()
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 
-// The button at the bottom right starts a run, stops it, and afterwards
-// shows its copies.
 void MainWindow::on_buttonStartCopypressed()
 {
-    switch (runState.action()) {
-    case PkRunState::Action::Start:
-        startRun();
-        break;
-    case PkRunState::Action::Stop:
-        stopRun();
-        break;
-    case PkRunState::Action::ShowCopies:
-        showCopies();
-        break;
-    case PkRunState::Action::None:
-        break;
-    }
-}
-
-void MainWindow::startRun()
-{
-    qDebug() << tools->getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
-    fileReader->moveToThread(workerThread);
-    workerThread->start(QThread::InheritPriority);
-    runState.start(int(listOfFilesToCopy.size()), imagePath);
-    resetPanel();
-    emit startCopySignal(listOfFilesToCopy, imagePath);
-}
-
-// The run ends after the file being copied; the worker says when.
-void MainWindow::stopRun()
-{
-    runState.requestStop();
-    fileReader->requestStop(runState.runNumber());
-}
-
-void MainWindow::showCopies() const
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
+    run->press();
 }
 
 void MainWindow::on_textFileSelected(const QString path)
@@ -353,7 +266,7 @@ void MainWindow::on_imagePathSelected(const QString path)
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
-    folderWarning = fileReader->folderRefusal(path);
+    folderWarning = PkFileReader::folderRefusal(path);
     showWarning();
     if (!folderWarning.isEmpty())
         return;
@@ -379,26 +292,6 @@ void MainWindow::rematch()
         return;
     const BusyCursor busy;
     matchSelection();
-}
-
-void MainWindow::on_copyStatusSignal(int count)
-{
-    runState.fileCopied(count);
-    dashboard->setProgress(count);
-    showRun();
-}
-
-void MainWindow::on_copyFailedSignal(const QString &name, const QString &reason)
-{
-    runState.fileFailed(name, reason);
-    showRun();
-}
-
-void MainWindow::on_copyFinishedSignal(int copied, int)
-{
-    const QString output = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
-    runState.finish(copied, QFileInfo(output).isDir());
-    showRun();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -434,36 +327,5 @@ void MainWindow::matchSelection()
                             tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
     dashboard->show();
-    if (runState.selectionChanged(true))
-        resetPanel();
-    else
-        showRun();
-}
-
-// The panel follows one run: it starts afresh with a run, or with a new
-// selection while no run is under way, and otherwise keeps what it shows.
-void MainWindow::resetPanel()
-{
-    dashboard->setSelectionInfo(textFilePath, imagePath, int(listOfFilesToCopy.size()), int(listOfIds.size()));
-    dashboard->resetProgress();
-    showRun();
-}
-
-void MainWindow::showRun()
-{
-    const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
-    dashboard->setSummary(runState.summary(), tools->getColor(colour));
-    dashboard->setToolTip(PkSelectionReport::plainToolTip(runState.failureToolTip()));
-    copyFailuresAction->setEnabled(runState.isAlarming());
-
-    const PkRunState::Action action = runState.action();
-    buttonStartCopy->setMainText(runButtonText(action), buttonStartCopy->getMainTextColor());
-    buttonStartCopy->setHidden(action == PkRunState::Action::None);
-    startShortcut->setEnabled(action == PkRunState::Action::Start);
-    stopShortcut->setEnabled(action == PkRunState::Action::Stop);
-}
-
-void MainWindow::copyFailureReport() const
-{
-    QGuiApplication::clipboard()->setText(runState.failureReport());
+    run->setSelection(textFilePath, imagePath, listOfFilesToCopy, int(listOfIds.size()));
 }

@@ -8,7 +8,6 @@
 #include <QString>
 
 #include "pklistreader.h"
-#include "pkrunstate.h"
 #include "pkselectionmatcher.h"
 
 #include <memory>
@@ -17,8 +16,6 @@ QT_BEGIN_NAMESPACE
 class QAction;
 class QFileDialog;
 class QLabel;
-class QShortcut;
-class QThread;
 namespace Ui {
 class MainWindow;
 }
@@ -26,7 +23,7 @@ QT_END_NAMESPACE
 
 class PkButton;
 class PkDashboard;
-class PkFileReader;
+class PkRunController;
 class PkSelectionReport;
 class PwPathHelper;
 class PwTools;
@@ -47,22 +44,12 @@ public:
     // Takes text, pasted or dropped, as the selection list.
     void chooseListText(const QString &text);
 
-signals:
-    void startCopySignal(QList<QString>, QString);
-
 private slots:
     void on_buttonTextFilePathpressed();
     void on_buttonImageFilePathpressed();
     void on_buttonStartCopypressed();
     void on_textFileSelected(const QString path);
     void on_imagePathSelected(const QString path);
-
-public slots:
-    void on_copyStatusSignal(int count);
-
-private slots:
-    void on_copyFailedSignal(const QString &name, const QString &reason);
-    void on_copyFinishedSignal(int copied, int failed);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -71,31 +58,20 @@ protected:
 private:
     void setUpFrame();
     void setUpWidgets();
-    void setUpWorker();
     PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
-    void setUpFailureReport();
     void setUpPaste();
     void takeList(const QString &name, PkSelectionList list);
     void rematch();
     void showWarning();
     void setUpShortcuts();
-    void stopWorker();
-    void startRun();
-    void stopRun();
-    void showCopies() const;
     void matchSelection();
-    void resetPanel();
-    void showRun();
-    void copyFailureReport() const;
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
     std::unique_ptr<PwPathHelper> pathHelper;
-    PkFileReader *fileReader = nullptr;
     PkDashboard *dashboard = nullptr;
-    QThread *workerThread = nullptr;
     PkButton *buttonTextFilePath = nullptr;
     PkButton *buttonImageFilePath = nullptr;
     PkButton *buttonStartCopy = nullptr;
@@ -115,10 +91,7 @@ private:
     QString folderWarning;
     QString listWarning;
     PkSelectionReport *report = nullptr;
-    QAction *copyFailuresAction = nullptr;
-    QShortcut *startShortcut = nullptr;
-    QShortcut *stopShortcut = nullptr;
-    PkRunState runState;
+    PkRunController *run = nullptr;
 };
 
 #endif // MAINWINDOW_H
