@@ -286,7 +286,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
         printError(QStringLiteral("Cannot read the folder: %1").arg(folderError));
         return UsageError;
     }
-    const QString refusal = fileReader->folderRefusal(folderPath);
+    const QString refusal = PkFileReader::folderRefusal(folderPath);
     if (!refusal.isEmpty()) {
         printError(refusal);
         return FolderRefused;
