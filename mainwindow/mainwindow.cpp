@@ -10,6 +10,7 @@
 #include "pkruncontroller.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
+#include "pkreviewlink.h"
 #include "pkselectionreport.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
@@ -62,6 +63,8 @@ MainWindow::MainWindow(QWidget *parent)
     run = new PkRunController(dashboard, buttonStartCopy, *tools, this);
     report = new PkSelectionReport(infoSelected, infoToCopy, *tools, this);
     connect(report, &PkSelectionReport::optionsChanged, this, &MainWindow::rematch);
+    reviewLink = new PkReviewLink(infoToCopy, this);
+    connect(reviewLink, &PkReviewLink::filesChanged, this, &MainWindow::showFilesToRun);
     setUpShortcuts();
     setUpPaste();
     setAcceptDrops(true);
@@ -323,9 +326,15 @@ void MainWindow::matchSelection()
     match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, report->options());
     listOfFilesToCopy = match.files;
     report->showMatch(match);
-    infoToCopy->setMainText(QString::number(listOfFilesToCopy.size()),
-                            tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
     dashboard->show();
-    run->setSelection(textFilePath, imagePath, listOfFilesToCopy, int(listOfIds.size()));
+    reviewLink->setSelection(PkReviewSelection::fromMatch(imagePath, listOfIds, match));
+}
+
+// The files left out in the review are left out of the count and the run.
+void MainWindow::showFilesToRun()
+{
+    const QList<QString> files = reviewLink->filesToRun();
+    infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
+    run->setSelection(textFilePath, imagePath, files, int(listOfIds.size()));
 }

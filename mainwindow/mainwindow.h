@@ -23,6 +23,7 @@ QT_END_NAMESPACE
 
 class PkButton;
 class PkDashboard;
+class PkReviewLink;
 class PkRunController;
 class PkSelectionReport;
 class PwPathHelper;
@@ -67,6 +68,7 @@ private:
     void showWarning();
     void setUpShortcuts();
     void matchSelection();
+    void showFilesToRun();
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
@@ -92,6 +94,7 @@ private:
     QString listWarning;
     PkSelectionReport *report = nullptr;
     PkRunController *run = nullptr;
+    PkReviewLink *reviewLink = nullptr;
 };
 
 #endif // MAINWINDOW_H

@@ -3,6 +3,8 @@
 #include "mainwindow.h"
 #include "pkbutton.h"
 #include "pkdashboard.h"
+#include "pkreviewmodel.h"
+#include "pkreviewwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -26,6 +28,7 @@ private slots:
     void drops();
     void workflow();
     void runs();
+    void review();
 
 private:
     QString file(const QString &name, const QByteArray &bytes);
@@ -207,9 +210,9 @@ void TestMainWindow::workflow()
     tile(window, SelectedTile)->actions().value(0)->trigger();
     QCOMPARE(toCopy->getMainText(), u"3"_s);
     QCOMPARE(shownToolTip(toCopy), u"Not found: "_s + missing.join(u", "_s));
-    toCopy->actions().value(0)->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), missing.join(u'\n'));
     toCopy->actions().value(1)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), missing.join(u'\n'));
+    toCopy->actions().value(2)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), copies.join(u'\n'));
 
     chooseFolder(window, refused);
@@ -322,6 +325,40 @@ void TestMainWindow::runs()
     const QStringList closed = outputFiles(pictures);
     QCOMPARE(closed, names.mid(0, closed.size()));
     QVERIFY(closed.size() < names.size());
+}
+
+// Files unticked in the review stay out of the count, the panel and the run;
+// a change of matching option or of folder ticks every file again.
+void TestMainWindow::review()
+{
+    const QString pictures = folder(u"pictures"_s, {"A1.jpg", "A1.dng", "B1.jpg", "B1.txt"});
+    const QString other = folder(u"other"_s, {"A2.jpg", "B2.jpg"});
+    MainWindow window;
+    window.show();
+    PkButton *toCopy = tile(window, ToCopyTile);
+    QVERIFY(!toCopy->actions().value(0)->isEnabled());
+    window.chooseTextFile(file(u"list.txt"_s, "B\nA\n"));
+    chooseFolder(window, pictures);
+    QCOMPARE(toCopy->actions().value(0)->shortcut(), QKeySequence(u"Ctrl+R"_s));
+    QTest::mouseDClick(toCopy, Qt::LeftButton);
+    auto *review = window.findChild<PkReviewWindow *>();
+    QVERIFY(review && review->isVisible());
+    QCOMPARE(review->model()->groups().value(0).id, u"B"_s);
+    review->model()->setTicked(int(review->model()->selection().files.indexOf(u"A1.dng"_s)), false);
+    review->model()->setTicked(int(review->model()->selection().files.indexOf(u"B1.txt"_s)), false);
+    QCOMPARE(toCopy->getMainText(), u"2"_s);
+    QCOMPARE(window.findChild<PkDashboard *>()->getTotal(), 2);
+    tile(window, SelectedTile)->actions().value(0)->trigger();
+    QCOMPARE(toCopy->getMainText(), u"4"_s);
+    QCOMPARE(review->model()->tickedCount(), 4);
+    review->model()->setTicked(0, false);
+    chooseFolder(window, other);
+    QCOMPARE(toCopy->getMainText(), u"2"_s);
+    chooseFolder(window, pictures);
+    review->model()->setTicked(int(review->model()->selection().files.indexOf(u"B1.jpg"_s)), false);
+    tile(window, StartButton)->click();
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied"_s);
+    QCOMPARE(outputFiles(pictures), (QStringList{"A1.dng", "A1.jpg", "B1.txt"}));
 }
 
 QTEST_MAIN(TestMainWindow)
