@@ -44,18 +44,29 @@ QImage bitmapImage(const libraw_processed_image_t &memory)
     return QImage(memory.data, memory.width, memory.height, stride, format).copy();
 }
 
-QImage previewImage(const libraw_processed_image_t &memory, int box, QString *error)
+QImage jpegPreview(const char *data, qsizetype size, int box, QString *error)
 {
-    if (memory.type == LIBRAW_IMAGE_JPEG) {
-        QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(memory.data), memory.data_size);
-        QBuffer buffer(&bytes);
-        QImageReader reader(&buffer, "jpeg");
-        // LibRaw writes the orientation into the JPEG it hands over, yet the
-        // flip code is applied afterwards for every kind of preview, so the
-        // JPEG's own is ignored here.
-        return PkThumbnailReader::decode(reader, box, false, error);
+    QByteArray bytes = QByteArray::fromRawData(data, size);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "jpeg");
+    // Any orientation the JPEG itself carries is ignored: LibRaw's flip code
+    // is applied afterwards for every kind of preview, and only that.
+    return PkThumbnailReader::decode(reader, box, false, error);
+}
+
+// A JPEG preview is decoded where LibRaw read it; anything else is first
+// made into pixels by LibRaw.
+QImage previewImage(libraw_data_t *raw, int box, QString *error)
+{
+    if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
+        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error);
+    int code = LIBRAW_SUCCESS;
+    std::unique_ptr<libraw_processed_image_t, MemoryImageFreer> memory(libraw_dcraw_make_mem_thumb(raw, &code));
+    if (!memory) {
+        *error = rawError(code);
+        return {};
     }
-    QImage image = bitmapImage(memory);
+    QImage image = bitmapImage(*memory);
     if (image.isNull())
         *error = QStringLiteral("The preview is in a form the review cannot show");
     else if (image.width() > box || image.height() > box)
@@ -88,12 +99,7 @@ PkRawPreview PkRawPreview::read(const QString &path, int box)
     }
     if (raw->other.timestamp > 0)
         preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    std::unique_ptr<libraw_processed_image_t, MemoryImageFreer> memory(libraw_dcraw_make_mem_thumb(raw.get(), &code));
-    if (!memory) {
-        preview.error = rawError(code);
-        return preview;
-    }
-    const QImage image = previewImage(*memory, box, &preview.error);
+    const QImage image = previewImage(raw.get(), box, &preview.error);
     if (!image.isNull())
         preview.image = PkThumbnailReader::oriented(image, exifOrientation(raw->sizes.flip));
     return preview;

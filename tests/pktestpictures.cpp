@@ -131,7 +131,7 @@ QByteArray jpeg(const QImage &image, int orientation, int quality)
     return encoded.left(2) + segment + encoded.mid(2);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation)
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
@@ -142,8 +142,8 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
                    {256, W::Long, {quint32(previewSize.width())}},
                    {257, W::Long, {quint32(previewSize.height())}},
                    {258, W::Short, {8, 8, 8}},
-                   {259, W::Short, {7}},
-                   {262, W::Short, {6}},
+                   {259, W::Short, {rgb ? 1u : 7u}},
+                   {262, W::Short, {rgb ? 2u : 6u}},
                    {273, W::Long, {0}},
                    {274, W::Short, {quint32(orientation)}},
                    {277, W::Short, {3}},

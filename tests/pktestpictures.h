@@ -20,8 +20,9 @@ QColor quarterColor(int quarter);
 // A JPEG with an EXIF block giving orientation (1 to 8; 0 writes none).
 QByteArray jpeg(const QImage &image, int orientation, int quality = 90);
 // A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
-// given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw.
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation);
+// given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
+// rgb, the preview is uncompressed 8-bit RGB instead.
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false);
 
 bool write(const QString &path, const QByteArray &bytes);
 

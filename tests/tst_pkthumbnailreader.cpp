@@ -50,6 +50,15 @@ QByteArray dngOf(int width, int height, int orientation)
                                QSize(width, height), orientation);
 }
 
+QByteArray rgbDngOf(int width, int height, int orientation)
+{
+    const QImage rgb = PkTestPictures::quarters(width, height).convertToFormat(QImage::Format_RGB888);
+    QByteArray pixels;
+    for (int y = 0; y < height; ++y)
+        pixels.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), width * 3);
+    return PkTestPictures::dng(pixels, QSize(width, height), orientation, true);
+}
+
 QByteArray pngOf(int width, int height)
 {
     QByteArray bytes;
@@ -90,6 +99,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG turned right") << "l.dng" << dngOf(400, 200, 6) << picture << tall << 2 << 1 << "";
     QTest::newRow("DNG transversed") << "m.dng" << dngOf(400, 200, 7) << picture << tall << 3 << 0 << "";
     QTest::newRow("DNG turned left") << "n.dng" << dngOf(400, 200, 8) << picture << tall << 1 << 2 << "";
+    QTest::newRow("DNG with an RGB preview") << "rgb.dng" << rgbDngOf(400, 200, 6) << picture << tall << 2 << 1 << "";
     QTest::newRow("DNG with a small preview") << "o.dng" << dngOf(40, 20, 1) << picture << QSize(40, 20) << 0 << 3 << "";
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << QSize(0, 0) << -1 << -1 << "";
     QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << QSize(0, 0) << -1 << -1 << "no preview";

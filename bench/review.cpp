@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: MIT
+
+// Opens the review window on generated 24-megapixel pictures and measures
+// what the user would feel:
+//  - opening: from creating the window on 2,000 files to its first frame
+//    (thumbnails not yet made), against the 150 ms goal;
+//  - first screen: from the first frame until every thumbnail of the first
+//    screen is shown, for a folder of JPEGs and for one of DNGs whose
+//    embedded preview is the same JPEG, side by side (goal: 1 s, raw no slower);
+//  - the longest stall of the GUI thread's event loop (gaps between ticks of
+//    a 1 ms precise timer) while the first screen loads and while the view is
+//    scrolled down screen by screen, against the 50 ms goal.
+// The 2,000 files are hard links to one JPEG and one DNG, so that generating
+// them costs a second, while each is read as a file of its own.
+
+#include "pkreviewmodel.h"
+#include "pkreviewview.h"
+#include "pkreviewwindow.h"
+#include "pktestpictures.h"
+#include "pkthumbnailloader.h"
+#include "pkthumbnailreader.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int fileCount = 2000;
+constexpr int rounds = 5;
+
+// A photograph's worth of detail: smooth light with grain, so the JPEG is
+// about the size a camera writes, not a few kilobytes of flat colour.
+QImage photograph()
+{
+    QImage image(6000, 4000, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grain = int(random.bounded(24));
+            line[x] = qRgb((x / 24 + grain) & 255, (y / 16 + grain) & 255, ((x + y) / 40 + grain) & 255);
+        }
+    }
+    return image;
+}
+
+// A folder of count hard links named IMG_nnnn.suffix to source, and its
+// selection: bursts of ten frames, each burst picked by one identifier.
+PkReviewSelection linkedFolder(const QString &folder, const QString &source, const QString &suffix, int count)
+{
+    QDir().mkpath(folder);
+    PkReviewSelection selection;
+    selection.folder = folder;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("IMG_%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(suffix);
+        if (::link(QFile::encodeName(source).constData(), QFile::encodeName(folder + u'/' + name).constData()) != 0)
+            qFatal("cannot link %s", qPrintable(name));
+        if (i % 10 == 0)
+            selection.ids << name.left(7);
+        selection.files << name;
+        selection.fileIds << i / 10;
+    }
+    return selection;
+}
+
+// Processor time of the calling thread: a long gap with little of it means
+// the GUI thread was waiting for a core, not busy with the window.
+double threadCpuMs()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+struct Stall
+{
+    double ms = 0;
+    double busyMs = 0; // of it, the GUI thread's own processor time
+};
+
+// Ticks every millisecond and keeps the longest gap between ticks.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(1);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const double gap = clock.nsecsElapsed() / 1e6, cpu = threadCpuMs();
+            if (gap > longest.ms)
+                longest = {gap, cpu - lastCpu};
+            clock.restart();
+            lastCpu = cpu;
+        });
+    }
+    void start()
+    {
+        longest = {};
+        clock.start();
+        lastCpu = threadCpuMs();
+        timer.start();
+    }
+    Stall stop()
+    {
+        timer.stop();
+        return longest;
+    }
+
+private:
+    QTimer timer;
+    QElapsedTimer clock;
+    double lastCpu = 0;
+    Stall longest;
+};
+
+// Notes the first paint of the thumbnail view.
+class PaintWatcher : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The thumbnails the view shows now; files are named by their index.
+QList<QString> onScreen(PkReviewWindow &window)
+{
+    QList<QString> shown;
+    for (const QString &path : window.view()->wantedPaths()) {
+        const int file = path.section(u'_', -1).left(4).toInt();
+        if (window.view()->fileRect(file).top() < window.view()->viewport()->height())
+            shown << path;
+    }
+    return shown;
+}
+
+bool firstScreenShown(PkReviewWindow &window)
+{
+    const QList<QString> shown = onScreen(window);
+    return std::all_of(shown.begin(), shown.end(), [&](const QString &path) { return window.loader()->isCurrent(path); });
+}
+
+void waitUntil(const std::function<bool()> &done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+struct Round
+{
+    double openMs = 0;
+    double firstScreenMs = 0;
+    Stall stall;
+};
+
+Round measure(const PkReviewSelection &selection, bool scroll)
+{
+    Round round;
+    StallMeter meter;
+    QElapsedTimer clock;
+    clock.start();
+    PkReviewWindow window;
+    window.resize(1280, 800);
+    window.setSelection(selection);
+    window.show();
+    PaintWatcher watcher;
+    window.view()->viewport()->installEventFilter(&watcher);
+    waitUntil([&] { return watcher.painted; });
+    round.openMs = clock.nsecsElapsed() / 1e6;
+    meter.start();
+    clock.restart();
+    waitUntil([&] { return firstScreenShown(window); });
+    round.firstScreenMs = clock.nsecsElapsed() / 1e6;
+    if (scroll) {
+        QScrollBar *bar = window.view()->verticalScrollBar();
+        for (int screen = 0; screen < 6; ++screen) {
+            bar->setValue(bar->value() + bar->pageStep());
+            waitUntil([&] { return firstScreenShown(window); });
+        }
+    }
+    round.stall = meter.stop();
+    return round;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    QStandardPaths::setTestModeEnabled(true); // the window's size and place stay out of the user's settings
+    QSettings().clear();
+    QTemporaryDir dir;
+    std::printf("making a 24-megapixel JPEG and a DNG holding it as its preview...\n");
+    const QImage picture = photograph();
+    const QByteArray jpeg = PkTestPictures::jpeg(picture, 1, 92);
+    if (!PkTestPictures::write(dir.filePath(QStringLiteral("source.jpg")), jpeg)
+        || !PkTestPictures::write(dir.filePath(QStringLiteral("source.dng")), PkTestPictures::dng(jpeg, picture.size(), 1)))
+        qFatal("cannot write the pictures");
+    const PkReviewSelection jpegs = linkedFolder(dir.filePath(QStringLiteral("jpeg")), dir.filePath(QStringLiteral("source.jpg")),
+                                                 QStringLiteral("jpg"), fileCount);
+    const PkReviewSelection raws = linkedFolder(dir.filePath(QStringLiteral("raw")), dir.filePath(QStringLiteral("source.dng")),
+                                                QStringLiteral("dng"), fileCount);
+
+    for (const QString &name : {QStringLiteral("source.jpg"), QStringLiteral("source.dng")}) {
+        std::vector<double> times;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer one;
+            one.start();
+            PkThumbnailReader::read(dir.filePath(name), 192);
+            times.push_back(one.nsecsElapsed() / 1e6);
+        }
+        std::printf("one thumbnail of %s on one thread: %.0f ms\n", qPrintable(name), median(times));
+    }
+    measure(jpegs, false); // the page cache warmed for both alike
+    measure(raws, false);
+    std::vector<double> open, jpegScreen, rawScreen;
+    Stall worst;
+    for (int round = 0; round < rounds; ++round) {
+        const Round j = measure(jpegs, round == 0);
+        const Round r = measure(raws, round == 0);
+        open.insert(open.end(), {j.openMs, r.openMs});
+        jpegScreen.push_back(j.firstScreenMs);
+        rawScreen.push_back(r.firstScreenMs);
+        for (const Stall &stall : {j.stall, r.stall})
+            worst = stall.ms > worst.ms ? stall : worst;
+    }
+    PkReviewWindow sample;
+    sample.resize(1280, 800);
+    sample.setSelection(jpegs);
+    sample.show();
+    QCoreApplication::processEvents();
+    std::printf("%d files of %.1f MB, %lld on the first screen of a 1280 x 800 window, %d threads, %d rounds, "
+                "medians (longest stall: the worst)\n", fileCount, jpeg.size() / 1e6,
+                qlonglong(onScreen(sample).size()), QThread::idealThreadCount(), rounds);
+    std::printf("opening the window: %.1f ms (goal 150 ms, ratio %.2f)\n", median(open), median(open) / 150);
+    std::printf("first screen of JPEG thumbnails: %.0f ms (goal 1000 ms, ratio %.2f)\n", median(jpegScreen),
+                median(jpegScreen) / 1000);
+    std::printf("first screen of raw previews: %.0f ms, raw/JPEG ratio %.2f\n", median(rawScreen),
+                median(rawScreen) / median(jpegScreen));
+    std::printf("longest GUI stall while loading and scrolling: %.1f ms (goal 50 ms, ratio %.2f), "
+                "the GUI thread busy %.1f ms of it\n", worst.ms, worst.ms / 50, worst.busyMs);
+    return 0;
+}
