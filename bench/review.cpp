@@ -262,6 +262,9 @@ int main(int argc, char *argv[])
     std::printf("%d files of %.1f MB, %lld on the first screen of a 1280 x 800 window, %d threads, %d rounds, "
                 "medians (longest stall: the worst)\n", fileCount, jpeg.size() / 1e6,
                 qlonglong(onScreen(sample).size()), QThread::idealThreadCount(), rounds);
+    QFile load(QStringLiteral("/proc/loadavg"));
+    if (load.open(QIODevice::ReadOnly))
+        std::printf("load average while measuring: %s", load.readAll().constData());
     std::printf("opening the window: %.1f ms (goal 150 ms, ratio %.2f)\n", median(open), median(open) / 150);
     std::printf("first screen of JPEG thumbnails: %.0f ms (goal 1000 ms, ratio %.2f)\n", median(jpegScreen),
                 median(jpegScreen) / 1000);

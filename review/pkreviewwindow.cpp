@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSettings>
+#include <QShortcut>
 #include <QSlider>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -55,6 +56,8 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     connect(reviewView, &PkReviewView::zoomRequested, this,
             [this](int steps) { slider->setValue(slider->value() + steps * 16); });
     connect(reviewView, &PkReviewView::openRequested, this, &PkReviewWindow::openFile);
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     connect(reviewModel, &PkReviewModel::ticksChanged, this, [this] {
         showSummary();
         emit leftOutChanged(reviewModel->leftOut());

@@ -3,13 +3,13 @@
 
 pickwell_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libraw-dev
     fontconfig fonts-dejavu-core
 )
 
 # Making and checking the Debian package and its manual page (scripts/package,
 # and the package test that scripts/test runs).
-pickwell_package_tools=(help2man dpkg-dev desktop-file-utils)
+pickwell_package_tools=(help2man dpkg-dev desktop-file-utils lintian)
 
 pickwell_install_missing() {
     local missing=() package

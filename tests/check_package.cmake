@@ -33,6 +33,7 @@ list(SORT files)
 set(expected
     usr/bin/pickwell
     usr/share/applications/pickwell.desktop
+    usr/share/doc/pickwell/changelog.gz
     usr/share/doc/pickwell/copyright
     usr/share/icons/hicolor/48x48/apps/pickwell.png
     usr/share/man/man1/pickwell.1.gz)
@@ -40,6 +41,16 @@ check("files;STREQUAL;expected" "files in the package:\n${files}\nexpected:\n${e
 
 run(depends dpkg-deb -f ${deb} Depends)
 check("depends;MATCHES;libqt6widgets6 .*libstdc\\+\\+6" "dependencies not found by dpkg-shlibdeps: ${depends}")
+check("depends;MATCHES;libraw20" "LibRaw's library is not among the dependencies: ${depends}")
+
+# lintian's errors, not its warnings, fail the check.
+find_program(LINTIAN lintian)
+if(LINTIAN)
+    execute_process(COMMAND ${LINTIAN} --no-tag-display-limit ${deb} OUTPUT_VARIABLE lint ERROR_VARIABLE lint)
+    check("NOT;lint;MATCHES;(^|\n)E:" "lintian reports errors:\n${lint}")
+else()
+    message(STATUS "lintian not found: the package is not linted")
+endif()
 
 run(manual gzip -dc ${WORK}/root/usr/share/man/man1/pickwell.1.gz)
 check("manual;MATCHES;\\\\-\\\\-dry\\\\-run" "the manual page lacks the options from --help")
