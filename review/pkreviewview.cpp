@@ -27,7 +27,11 @@ PkReviewView::PkReviewView(PkReviewModel *model, PkThumbnailLoader *loader, QWid
     palette.setColor(QPalette::Window, painter->background());
     viewport()->setPalette(palette);
     viewport()->setAutoFillBackground(true);
-    connect(loader, &PkThumbnailLoader::loaded, viewport(), qOverload<>(&QWidget::update));
+    // A thumbnail made at a size since changed is asked for again.
+    connect(loader, &PkThumbnailLoader::loaded, this, [this] {
+        viewport()->update();
+        requestThumbnails();
+    });
     connect(model, &PkReviewModel::ticksChanged, viewport(), qOverload<>(&QWidget::update));
 }
 

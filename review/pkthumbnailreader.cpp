@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkthumbnailreader.h"
+#include "pkexifdate.h"
 #include "pkrawpreview.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSet>
@@ -89,7 +91,14 @@ PkThumbnail PkThumbnailReader::read(const QString &path, int box)
         thumbnail.reason = preview.error;
         thumbnail.taken = preview.taken;
     } else if (qtReads(suffix)) {
-        QImageReader reader(path);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            thumbnail.reason = file.errorString();
+            return thumbnail;
+        }
+        thumbnail.taken = PkExifDate::fromJpeg(file);
+        file.seek(0);
+        QImageReader reader(&file);
         thumbnail.image = decode(reader, box, true, &thumbnail.reason);
     } else {
         thumbnail.kind = PkThumbnail::Kind::Other;

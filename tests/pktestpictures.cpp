@@ -16,7 +16,7 @@ namespace {
 class TiffWriter
 {
 public:
-    enum Type { Byte = 1, Short = 3, Long = 4 };
+    enum Type { Byte = 1, Ascii = 2, Short = 3, Long = 4 };
 
     struct Entry
     {
@@ -35,7 +35,7 @@ public:
     }
     void set32(qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
 
-    static int size(quint16 type) { return type == Byte ? 1 : type == Short ? 2 : 4; }
+    static int size(quint16 type) { return type <= Ascii ? 1 : type == Short ? 2 : 4; }
 
     // Writes the IFD at the end and returns where its "next IFD" link lies.
     qsizetype writeIfd(const std::vector<Entry> &entries, qsizetype *valueAt = nullptr)
@@ -70,7 +70,7 @@ public:
     void writeValues(const Entry &entry, qsizetype at)
     {
         for (quint32 value : entry.values) {
-            if (entry.type == Byte)
+            if (entry.type <= Ascii)
                 bytes[at] = char(value);
             else if (entry.type == Short)
                 qToLittleEndian(quint16(value), bytes.data() + at);
@@ -114,17 +114,22 @@ QImage quarters(int width, int height)
 }
 
 // The EXIF block goes right after the JPEG's start-of-image marker.
-QByteArray jpeg(const QImage &image, int orientation, int quality)
+QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteArray &taken)
 {
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", quality);
-    if (orientation == 0)
+    if (orientation == 0 && taken.isEmpty())
         return encoded;
     TiffWriter tiff;
     tiff.set32(4, 8);
-    tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}});
+    qsizetype ifd0 = 0;
+    tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}, {0x8769, TiffWriter::Long, {0}}}, &ifd0);
+    tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
+    std::vector<quint32> text(taken.begin(), taken.end());
+    text.push_back(0);
+    tiff.writeIfd({{0x9003, TiffWriter::Ascii, text}});
     QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
     QByteArray segment("\xff\xe1", 2);
     segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);

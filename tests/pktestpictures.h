@@ -17,8 +17,9 @@ namespace PkTestPictures {
 QImage quarters(int width, int height);
 QColor quarterColor(int quarter);
 
-// A JPEG with an EXIF block giving orientation (1 to 8; 0 writes none).
-QByteArray jpeg(const QImage &image, int orientation, int quality = 90);
+// A JPEG with an EXIF block giving orientation (1 to 8; 0 writes none) and,
+// unless empty, taken ("YYYY:MM:DD HH:MM:SS") as its DateTimeOriginal.
+QByteArray jpeg(const QImage &image, int orientation, int quality = 90, const QByteArray &taken = {});
 // A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
 // given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
 // rgb, the preview is uncompressed 8-bit RGB instead.

@@ -17,6 +17,8 @@ class TestPkThumbnailReader : public QObject
 private slots:
     void read_data();
     void read();
+    void dateTaken_data();
+    void dateTaken();
     void fitted_data();
     void fitted();
 
@@ -135,6 +137,32 @@ void TestPkThumbnailReader::read()
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
     if (bottomRight >= 0)
         QCOMPARE(quarterAt(thumbnail.image, size.width() - 3, size.height() - 3), bottomRight);
+}
+
+void TestPkThumbnailReader::dateTaken_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QDateTime>("taken");
+    const QImage image = PkTestPictures::quarters(16, 16);
+    const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
+    QTest::newRow("date taken") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20 12:30:05") << noon;
+    QTest::newRow("no EXIF block") << PkTestPictures::jpeg(image, 0) << QDateTime();
+    QTest::newRow("EXIF block without a date") << PkTestPictures::jpeg(image, 6) << QDateTime();
+    QTest::newRow("date that is no date") << PkTestPictures::jpeg(image, 1, 90, "2026:13:45 99:00:00") << QDateTime();
+    QTest::newRow("date cut short") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20") << QDateTime();
+    QTest::newRow("not a JPEG") << pngOf(16, 16) << QDateTime();
+    QTest::newRow("EXIF block cut off") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime();
+}
+
+// The date shows in the tooltip; a block that lies about its sizes must not
+// be read beyond its end.
+void TestPkThumbnailReader::dateTaken()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QDateTime, taken);
+    const QString path = dir.filePath(u"dated.jpg"_s);
+    QVERIFY(PkTestPictures::write(path, bytes));
+    QCOMPARE(PkThumbnailReader::read(path, box).taken, taken);
 }
 
 void TestPkThumbnailReader::fitted_data()
