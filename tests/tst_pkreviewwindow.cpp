@@ -123,9 +123,14 @@ void TestPkReviewWindow::thumbnails()
     QVERIFY(thumbnail);
     QCOMPARE(int(thumbnail->kind), kind);
     QCOMPARE(thumbnail->image.size(), shown);
+    const int file = int(window.model()->selection().files.indexOf(name));
+    QHelpEvent help(QEvent::ToolTip, window.view()->fileRect(file).center(), QPoint());
+    QApplication::sendEvent(window.view()->viewport(), &help);
+    QVERIFY2(QToolTip::text().startsWith(name + u'\n' + QLocale().formattedDataSize(thumbnail->bytes)),
+             qPrintable(QToolTip::text()));
+    QCOMPARE(QToolTip::text().contains(u"Cannot show it: "_s + thumbnail->reason), !thumbnail->reason.isEmpty());
     if (topLeft < 0)
         return;
-    const int file = int(window.model()->selection().files.indexOf(name));
     const QImage screen = window.view()->viewport()->grab().toImage();
     const QRect cell = window.view()->fileRect(file);
     const QPoint corner = cell.center() - QPoint(shown.width(), shown.height()) / 2 + QPoint(4, 4);

@@ -133,6 +133,7 @@ void TestPkThumbnailReader::read()
     QCOMPARE(thumbnail.bytes, bytes.isEmpty() ? -1 : bytes.size());
     QVERIFY2(thumbnail.reason.contains(reason, Qt::CaseInsensitive), qPrintable(thumbnail.reason));
     QCOMPARE(thumbnail.reason.isEmpty(), kind != int(Kind::Broken));
+    QVERIFY(!thumbnail.taken.isValid()); // none of these says when it was taken
     if (topLeft >= 0)
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
     if (bottomRight >= 0)
