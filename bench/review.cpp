@@ -217,9 +217,9 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    QStandardPaths::setTestModeEnabled(true); // the window's size and place stay out of the user's settings
-    QSettings().clear();
     QTemporaryDir dir;
+    // The window's size and place stay out of the user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("settings")));
     std::printf("making a 24-megapixel JPEG and a DNG holding it as its preview...\n");
     const QImage picture = photograph();
     const QByteArray jpeg = PkTestPictures::jpeg(picture, 1, 92);

@@ -51,8 +51,8 @@ QString describe(const PkReviewModel &model)
 
 void TestPkReviewWindow::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings().clear();
+    // Settings of this run's own, which no other test run on the machine can touch.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(u"settings"_s));
     const QImage picture = PkTestPictures::quarters(400, 200);
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.jpg"_s), PkTestPictures::jpeg(picture, 6)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s),
