@@ -6,21 +6,37 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
-#include <optional>
+#include <climits>
+#include <cstdio>
 #include <vector>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#ifdef Q_OS_LINUX
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#endif
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// Set in tests to take the path of file systems without unnamed files:
+// "temporary", or "link" or "rename" to begin with that way of naming.
+const char copyPathVariable[] = "PICKWELL_TEST_COPY_PATH";
+
+// No errno is negative: copyUnnamed's way of saying that the file system has
+// no unnamed files.
+constexpr int noUnnamedFiles = -1;
+
+// The hidden temporary being written, for a signal handler to remove. Two
+// buffers are filled in turn, so the one a handler may still be reading is
+// never the one being overwritten.
+char temporaryPaths[2][PATH_MAX];
+std::atomic<const char *> temporaryInProgress{nullptr};
+std::atomic<int> temporarySlot{0};
+std::atomic<PkFileCopier::NamingHook> namingHook{nullptr};
 
 QString notRegular()
 {
@@ -37,20 +53,40 @@ QString vanished()
     return QStringLiteral("no longer in the folder");
 }
 
-#ifdef Q_OS_LINUX
+PkFileCopier::Result failed(const QString &reason)
+{
+    return {PkFileCopier::Outcome::Failed, reason};
+}
+
+// A missing picture was deleted since matching; the picture's other errors,
+// and all of the destination's, are the system's own words.
+QString sourceReason(int error)
+{
+    return error == ENOENT ? vanished() : qt_error_string(error);
+}
+
+// What file systems answer for a call they do not offer at all, as opposed
+// to one that failed.
+bool isRefusal(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
 
 class FileDescriptor
 {
 public:
     explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
+    ~FileDescriptor() { close(); }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return fd; }
+    // Network file systems report a failed write-back here at the latest.
+    int close()
+    {
+        const int result = fd >= 0 ? ::close(fd) : 0;
+        fd = -1;
+        return result;
+    }
 
 private:
     int fd;
@@ -112,81 +148,175 @@ bool publish(int out, const QByteArray &destination)
     return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-// The reason a copy failed, in words for the user, from the errno that the
-// failing call left behind.
-QString reasonFromErrno(int error)
+void beforeNaming(const QByteArray &destination)
 {
-    switch (error) {
-    case EEXIST:
-        return alreadyCopied();
-    case ENOENT:
-        return vanished();
-    default:
-        return qt_error_string(error);
-    }
+    if (const PkFileCopier::NamingHook hook = namingHook.load())
+        hook(QFile::decodeName(destination));
 }
 
-// The copy is written into an unnamed file in the destination folder and given
-// its name only when complete, so a full disk, an I/O error or the end of the
-// process leaves no partial file and no stray temporary behind. Unlike
-// QFile::copy it does not sync each file to disk, which would make a run many
-// times slower than cp. Returns why it failed, empty on success, and nothing
-// where the file system has no unnamed files.
-std::optional<QString> copyUnnamedThenLink(const QString &source, const QString &destination)
+// Creates a hidden file of a fresh name in folder, writes its name into
+// path, and returns its descriptor, or -1 with errno set.
+int createTemporary(const QByteArray &folder, unsigned mode, char *path)
 {
-    const QByteArray sourceName = QFile::encodeName(source);
-    const QByteArray destinationName = QFile::encodeName(destination);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int written = std::snprintf(path, PATH_MAX, "%s/.pickwell-%08x", folder.constData(),
+                                          QRandomGenerator::global()->generate());
+        if (written >= PATH_MAX) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        // Writable by its owner while it is written, whatever the picture's mode.
+        const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The copy gets the picture's permission bits. Most often the file was
+// created with them already, and asking costs no round trip on a share.
+bool keepMode(int out, unsigned mode)
+{
+    struct stat status;
+    if (::fstat(out, &status) == 0 && (status.st_mode & 07777) == mode)
+        return true;
+    return ::fchmod(out, mode) == 0;
+}
+
+} // namespace
+
+PkFileCopier::PkFileCopier(bool resume)
+    : resume(resume)
+{
+    const QByteArray path = qgetenv(copyPathVariable);
+    unnamedFiles = path.isEmpty();
+    naming = path == "link" ? Naming::Link : path == "rename" ? Naming::CheckedRename : Naming::NoReplace;
+}
+
+PkFileCopier::Result PkFileCopier::nameTaken() const
+{
+    return resume ? Result{Outcome::AlreadyThere, QString()} : failed(alreadyCopied());
+}
+
+PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &destination)
+{
     // O_NONBLOCK keeps a FIFO put in place of a picture from blocking the run.
-    FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
-        return reasonFromErrno(errno);
+        return failed(sourceReason(errno));
     struct stat status;
     if (::fstat(in.get(), &status) != 0)
-        return reasonFromErrno(errno);
+        return failed(sourceReason(errno));
     // O_NONBLOCK means nothing for the regular files that get past this check.
     if (!S_ISREG(status.st_mode))
-        return notRegular();
+        return failed(notRegular());
+    // Checked before any byte is copied: a run that is finished again finds
+    // most names taken, and must not pay for copying them.
+    const QByteArray destinationName = QFile::encodeName(destination);
     if (::access(destinationName.constData(), F_OK) == 0)
-        return alreadyCopied();
+        return nameTaken();
     if (errno != ENOENT)
-        return qt_error_string(errno);
+        return failed(qt_error_string(errno));
     // Pictures are read once, front to back; a wider read-ahead keeps a
     // spinning or network disk streaming, as it does for cp.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
-    FileDescriptor out(::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
-    if (out.get() < 0) {
-        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-            return std::nullopt;
-        return qt_error_string(errno);
+    const unsigned mode = status.st_mode & 0777;
+    int error = unnamedFiles ? copyUnnamed(in.get(), mode, folder, destinationName) : noUnnamedFiles;
+    if (error == noUnnamedFiles) {
+        unnamedFiles = false;
+        error = copyThroughTemporary(in.get(), mode, folder, destinationName);
     }
-    if (!copyContents(in.get(), out.get()) || ::fchmod(out.get(), status.st_mode & 0777) != 0
-        || !publish(out.get(), destinationName)) {
-        return reasonFromErrno(errno);
-    }
-    return QString();
+    if (error == 0)
+        return {};
+    return error == EEXIST ? nameTaken() : failed(qt_error_string(error));
 }
 
-#endif // Q_OS_LINUX
-
-} // namespace
-
-// Empty when the copy is in place, otherwise why it is not.
-QString PkFileCopier::copyWithoutOverwrite(const QString &source, const QString &destination)
+// The copy is written into an unnamed file in the destination folder and
+// given its name only when complete, so a full disk, an I/O error or the end
+// of the process leaves no partial file and no stray temporary behind.
+// Unlike QFile::copy it does not sync each file to disk, which would make a
+// run many times slower than cp. Returns 0 or the errno of what failed.
+int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination)
 {
-#ifdef Q_OS_LINUX
-    if (const std::optional<QString> reason = copyUnnamedThenLink(source, destination))
-        return *reason;
-#endif
-    if (QFile::exists(destination))
-        return alreadyCopied();
-    QFile file(source);
-    return file.copy(destination) ? QString() : file.errorString();
+    FileDescriptor out(::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
+    if (!copyContents(in, out.get()) || ::fchmod(out.get(), mode) != 0)
+        return errno;
+    beforeNaming(destination);
+    return publish(out.get(), destination) ? 0 : errno;
 }
 
-// Creates the run's output folder, or says why it cannot be used. A folder
-// that is there already is used as it is.
+// Cards, exFAT disks and network shares have no unnamed files. The copy is
+// written under a hidden name in the output folder and renamed when
+// complete, without a sync per file; a failure removes the temporary. Only
+// the end of the process in the middle of a file (kill -9, a power cut) can
+// leave one behind.
+int PkFileCopier::copyThroughTemporary(int in, unsigned mode, const QByteArray &folder,
+                                       const QByteArray &destination)
+{
+    char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
+    FileDescriptor out(createTemporary(folder, mode, path));
+    if (out.get() < 0)
+        return errno;
+    temporaryInProgress.store(path);
+    int error = 0;
+    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode) || out.close() != 0) {
+        error = errno;
+    } else {
+        beforeNaming(destination);
+        error = giveName(path, destination.constData());
+    }
+    if (temporaryInProgress.exchange(nullptr) && error != 0)
+        ::unlink(path);
+    return error;
+}
+
+// Never replaces a file: renameat2 refuses to where the name is taken; where
+// the file system does not offer that, a hard link fails the same way; where
+// it has no hard links either, the name is checked just before the rename.
+int PkFileCopier::giveName(const char *temporary, const char *destination)
+{
+    switch (naming) {
+    case Naming::NoReplace:
+        if (::renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+            return 0;
+        if (!isRefusal(errno))
+            return errno;
+        naming = Naming::Link;
+        [[fallthrough]];
+    case Naming::Link:
+        if (::link(temporary, destination) == 0) {
+            ::unlink(temporary);
+            return 0;
+        }
+        if (!isRefusal(errno))
+            return errno;
+        naming = Naming::CheckedRename;
+        [[fallthrough]];
+    case Naming::CheckedRename:
+        if (::access(destination, F_OK) == 0)
+            return EEXIST;
+        if (errno != ENOENT)
+            return errno;
+        return ::rename(temporary, destination) == 0 ? 0 : errno;
+    }
+    return EINVAL;
+}
+
+void PkFileCopier::removeTemporaryInProgress()
+{
+    if (const char *path = temporaryInProgress.exchange(nullptr))
+        ::unlink(path);
+}
+
+void PkFileCopier::setNamingHook(NamingHook hook)
+{
+    namingHook.store(hook);
+}
+
 QString PkFileCopier::makeOutputFolder(const QString &path)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
@@ -196,4 +326,3 @@ QString PkFileCopier::makeOutputFolder(const QString &path)
         return QString();
     return QStringLiteral("cannot create %1: %2").arg(PkFileReader::outputFolderName(), qt_error_string(error));
 }
-

@@ -179,16 +179,19 @@ bool PkFileReader::folderExists(QString path) const
     return QDir(path).exists();
 }
 
-QString PkFileReader::folderRefusal(const QString &folderPath) const
+QString PkFileReader::folderRefusal(const QString &folderPath, bool resume) const
 {
     // Copying into the output of an earlier run would silently mix two
-    // selections; a file of that name would make every copy fail.
-    if (QFileInfo::exists(folderPath + QLatin1Char('/') + outputFolderName())) {
+    // selections, unless the user asks to finish that run; a file of that
+    // name would make every copy fail.
+    const QString output = folderPath + QLatin1Char('/') + outputFolderName();
+    const QFileInfo outputInfo(output);
+    if (outputInfo.exists() && !(resume && outputInfo.isDir()))
         return QStringLiteral("Folder \"%1\" already exists! Delete it!").arg(outputFolderName());
-    }
     // Checked up front so that a write-protected card or share is refused
     // before anything is matched; the run still reports what this cannot foresee.
-    if (::access(QFile::encodeName(folderPath).constData(), W_OK | X_OK) != 0)
+    const QString written = outputInfo.exists() ? output : folderPath;
+    if (::access(QFile::encodeName(written).constData(), W_OK | X_OK) != 0)
         return QStringLiteral("Cannot write into this folder!");
     return QString();
 }
@@ -206,9 +209,16 @@ bool PkFileReader::stopRequested(int run) const
 
 void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath)
 {
+    on_startCopyIntoSignal(std::move(listOfFilesToCopy), filePath, filePath, false);
+}
+
+void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QString filePath, QString destination,
+                                          bool resume)
+{
     const int run = ++runsStarted;
     int copied = 0;
     int failed = 0;
+    int alreadyThere = 0;
     const auto fail = [this, &failed](const QString &name, const QString &reason) {
         ++failed;
         emit copyFailedSignal(name, reason);
@@ -216,28 +226,39 @@ void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString 
 
     // With nothing to copy nothing is created: an empty output folder would
     // only make the next choice of this picture folder be refused.
-    const QString outputPath = filePath + QLatin1Char('/') + outputFolderName();
+    const QString outputPath = (destination.isEmpty() ? filePath : destination) + QLatin1Char('/') + outputFolderName();
     const QString folderError = listOfFilesToCopy.isEmpty() ? QString()
                               : filePath.isEmpty()          ? QStringLiteral("no picture folder")
                                                             : PkFileCopier::makeOutputFolder(outputPath);
     if (!folderError.isEmpty()) {
         for (const QString &name : std::as_const(listOfFilesToCopy))
             fail(name, folderError);
-        emit copyFinishedSignal(0, failed);
+        emit copyFinishedSignal(0, failed, 0);
         return;
     }
 
+    PkFileCopier copier(resume);
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
         if (stopRequested(run))
             break;
-        const QString reason = isPlainName(name)
-            ? PkFileCopier::copyWithoutOverwrite(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + name)
-            : QStringLiteral("not a file of the picture folder");
-        if (reason.isEmpty())
+        if (!isPlainName(name)) {
+            fail(name, QStringLiteral("not a file of the picture folder"));
+            continue;
+        }
+        const PkFileCopier::Result result =
+            copier.copy(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + name);
+        switch (result.outcome) {
+        case PkFileCopier::Outcome::Copied:
             emit copyStatusSignal(++copied);
-        else
-            fail(name, reason);
+            break;
+        case PkFileCopier::Outcome::AlreadyThere:
+            emit alreadyThereSignal(++alreadyThere);
+            break;
+        case PkFileCopier::Outcome::Failed:
+            fail(name, result.reason);
+            break;
+        }
     }
-    emit copyFinishedSignal(copied, failed);
+    emit copyFinishedSignal(copied, failed, alreadyThere);
 }
