@@ -3,6 +3,8 @@
 #include "pkcommandline.h"
 
 #include "pkfilereader.h"
+#include "pklistreader.h"
+#include "pkselectionmatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -157,12 +159,12 @@ void printError(const QString &text)
 // Reads the list, or gives the system's reason why it cannot be read. A
 // missing list is an error here, unlike in the window, where no dialog can
 // choose one: a script has most likely misspelt it.
-QString readList(const PkFileReader &reader, const QString &path, QList<QString> &ids)
+QString readList(const QString &path, QList<QString> &ids)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return qt_error_string(errno);
-    PkSelectionList list = reader.readSelectionList(path);
+    PkSelectionList list = PkListReader::readFile(path);
     ids = std::move(list.ids);
     return list.error;
 }
@@ -273,7 +275,7 @@ int PkCommandLine::exec(const Invocation &invocation)
 int PkCommandLine::prepare(const Invocation &invocation)
 {
     QList<QString> ids;
-    const QString listError = readList(*fileReader, invocation.listPath, ids);
+    const QString listError = readList(invocation.listPath, ids);
     if (!listError.isEmpty()) {
         printError(QStringLiteral("Cannot read the list: %1").arg(listError));
         return UsageError;
@@ -290,7 +292,9 @@ int PkCommandLine::prepare(const Invocation &invocation)
         return FolderRefused;
     }
 
-    PkMatchResult match = fileReader->matchFolder(folderPath, ids, invocation.withoutExtensions);
+    PkMatchOptions options;
+    options.withoutExtensions = invocation.withoutExtensions;
+    PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, ids, options);
     files = std::move(match.files);
     QByteArray out = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found\n")
                          .arg(ids.size())

@@ -9,22 +9,6 @@
 
 #include <atomic>
 
-// What matching a folder against a selection list found: the files to copy,
-// in listing order, and the identifiers that named no file at all.
-struct PkMatchResult
-{
-    QList<QString> files;
-    QList<QString> idsNotFound;
-};
-
-// A selection list as read from its file. error holds the system's reason when
-// the file exists but cannot be read; a missing file is simply an empty list.
-struct PkSelectionList
-{
-    QList<QString> ids;
-    QString error;
-};
-
 // Reads selection lists, matches picture folders against them, and copies the
 // matches into the output folder on the thread it lives on.
 class PkFileReader : public QObject
@@ -37,20 +21,11 @@ public:
     // The folder, inside the picture folder, that every run copies into.
     static QString outputFolderName() { return QStringLiteral("FilesFromSelection"); }
 
+    // The list reading and folder matching that the window and the command
+    // line use, in their plainest form.
     QList<QString> readSelectionFile(QString path) const;
     QList<QString> findFilesToCopy(QString folderPath, QList<QString> ids) const;
     bool folderExists(QString path) const;
-
-    PkSelectionList readSelectionList(const QString &path) const;
-    // With withoutExtensions, each identifier is matched as withoutExtension
-    // gives it, while idsNotFound still names the identifiers as written.
-    PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids,
-                              bool withoutExtensions = false) const;
-
-    // id without its last extension: a dot and 1 to 5 ASCII letters or digits
-    // at its end, at least one of them a letter ("IMG_1.CR2" -> "IMG_1", but
-    // "v1.2" stays). Leading dots start no extension, so ".jpg" stays as it is.
-    static QString withoutExtension(const QString &id);
 
     // Why a folder cannot take a run's copies, in words for the user; empty
     // when it can. With resume, an output folder that is there already is

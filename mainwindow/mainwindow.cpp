@@ -6,6 +6,8 @@
 #include "pkbutton.h"
 #include "pkdashboard.h"
 #include "pkfilereader.h"
+#include "pklistreader.h"
+#include "pkselectionmatcher.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
@@ -386,7 +388,7 @@ void MainWindow::on_textFileSelected(const QString path)
     infoTextFile->show();
     buttonImageFilePath->show();
 
-    PkSelectionList list = fileReader->readSelectionList(path);
+    PkSelectionList list = PkListReader::readFile(path);
     listOfIds = std::move(list.ids);
     listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
     infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
@@ -489,7 +491,9 @@ void MainWindow::dropEvent(QDropEvent *event)
 // the count tile, the status panel with its new total, and "Start".
 void MainWindow::matchSelection()
 {
-    PkMatchResult match = fileReader->matchFolder(imagePath, listOfIds, withoutExtensionsAction->isChecked());
+    PkMatchOptions options;
+    options.withoutExtensions = withoutExtensionsAction->isChecked();
+    PkMatchResult match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, options);
     listOfFilesToCopy = std::move(match.files);
     idsNotFound = std::move(match.idsNotFound);
     showIdsNotFound();

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,10 +21,7 @@ class TestPkFileReader : public QObject
     Q_OBJECT
 
 private slots:
-    void readAndMatch_data();
-    void readAndMatch();
-    void pathsOfTheWrongKind();
-    void withoutExtension();
+    void folderRefusal();
     void copyRun_data();
     void copyRun();
     void copyAcrossFileSystems();
@@ -57,71 +53,15 @@ Names everything(const QString &path)
 
 } // namespace
 
-// A list as some editor saved it, read and matched against one picture
-// folder: the identifiers not found show how each line was decoded.
-void TestPkFileReader::readAndMatch_data()
-{
-    QTest::addColumn<QByteArray>("list");
-    QTest::addColumn<bool>("withoutExtensions");
-    QTest::addColumn<Names>("files");
-    QTest::addColumn<Names>("notFound");
-
-    const QString mueller = QString::fromUtf8("Müller 01.jpg");
-    QTest::newRow("UTF-8 byte-order mark, CRLF, blanks; blank lines match nothing; invalid bytes stay UTF-8")
-        << QByteArray("\xEF\xBB\xBF" "\nA1\r\n  B  2  \r\n \t \n\tC\xC2\xA0" "3\nB 2\nD\xFF") << false
-        << Names{"A1.jpg"} << Names{"B 2", "C 3", QString::fromUtf8("D\uFFFD")};
-    QTest::newRow("valid UTF-8 is not taken for Windows-1252")
-        << QByteArray("M\xC3\xBCller\n\xE2\x82\xAC 5") << false << Names{mueller} << Names{QString::fromUtf8("€ 5")};
-    QTest::newRow("Windows-1252 matches its files; one invalid byte decides for the whole list")
-        << QByteArray("M\xC3\xBC\nM\xFCller\r\n\x80") << false << Names{mueller}
-        << Names{QString::fromUtf8("MÃ¼"), QString::fromUtf8("€")};
-    // "ਅĀਅ" puts a 0x0A byte before a 0x00 byte at an odd offset in both byte orders.
-    const QString utf16 = QString::fromUtf8("A1\r\n\r\n ਅĀਅ  ü\r\nB2\r\n");
-    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
-        QTest::addRow("UTF-16 %s: byte-order mark, CRLF, blank", encoding == QStringConverter::Utf16LE ? "LE" : "BE")
-            << QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(utf16)) << false
-            << Names{"A1.jpg", "B2.jpg"} << Names{QString::fromUtf8("ਅĀਅ ü")};
-    }
-    // Gallery exports name the JPEG; the raw file beside it is wanted too.
-    QTest::newRow("without extensions, case-sensitive, in listing order, not found as written")
-        << QByteArray("IMG_0012.jpg\nIMG_9.jpg\nIMG_9.CR2\nB_7.2\n.CR2\n") << true
-        << Names{"IMG_0012.CR2", "IMG_0012.jpg", "IMG_00123.jpg", "X.CR2"} << Names{"IMG_9.jpg", "IMG_9.CR2", "B_7.2"};
-}
-
-void TestPkFileReader::readAndMatch()
-{
-    QFETCH(QByteArray, list);
-    QFETCH(bool, withoutExtensions);
-
-    QTemporaryDir dir;
-    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.filePath("pics"), {"A1.jpg", "B2.jpg", QString::fromUtf8("Müller 01.jpg"), "Muller 02.jpg", "X.CR2",
-                                    "img_0012.tif", "IMG_0012.jpg", "IMG_0012.CR2", "IMG_00123.jpg", "B_7.jpg"});
-    QFile file(dir.filePath("list.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
-    PkFileReader reader;
-    const PkMatchResult match =
-        reader.matchFolder(dir.filePath("pics"), reader.readSelectionList(file.fileName()).ids, withoutExtensions);
-    QTEST(match.files, "files");
-    QTEST(match.idsNotFound, "notFound");
-}
-
-// Reading never hangs and says why a list cannot be read; a missing list is
-// just empty. /proc/self/mem opens for anyone, root included, and fails on
-// the first read (nothing is mapped at address 0). A picture folder is
-// refused while anything named like the output is in it, and when it cannot
-// be written into (a missing folder, also for root); finishing a run accepts
-// an output folder.
-void TestPkFileReader::pathsOfTheWrongKind()
+// A picture folder is refused while anything named like the output is in
+// it, and when it cannot be written into (a missing folder, also for root);
+// finishing a run accepts an output folder.
+void TestPkFileReader::folderRefusal()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.path(), {"fifo|", "pics/", "FilesFromSelection", "other/FilesFromSelection/"});
+    makeTree(dir.path(), {"pics/", "FilesFromSelection", "other/FilesFromSelection/"});
     PkFileReader reader;
-    const std::pair<QString, QString> lists[] = {{dir.path(), qt_error_string(EISDIR)}, {dir.filePath("gone"), ""},
-        {dir.filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)}};
-    for (const auto &[path, error] : lists)
-        QCOMPARE(reader.readSelectionList(path).error, error);
     const QString exists = "Folder \"FilesFromSelection\" already exists! Delete it!";
     QCOMPARE(reader.folderRefusal(dir.filePath("pics")), QString());
     QCOMPARE(reader.folderRefusal(dir.path()), exists);
@@ -131,17 +71,6 @@ void TestPkFileReader::pathsOfTheWrongKind()
     QCOMPARE(reader.folderRefusal(dir.filePath("other"), true), QString());
     QCOMPARE(reader.folderRefusal(dir.path(), true), exists);
     QCOMPARE(reader.folderRefusal(dir.filePath("gone"), true), "Cannot write into this folder!");
-}
-
-// The last extension goes: a dot and 1 to 5 ASCII letters or digits, one of
-// them a letter ("0aZ9z" holds the ends of each range), after more than dots.
-void TestPkFileReader::withoutExtension()
-{
-    const std::pair<QString, QString> cases[] = {
-        {"a.b.0aZ9z", "a.b"}, {"x.A", "x"}, {"v1.2", "v1.2"}, {"x.abcdef", "x.abcdef"}, {"IMG1", "IMG1"},
-        {"IMG1.", "IMG1."}, {"a.jpé", "a.jpé"}, {".jpg", ".jpg"}, {"..jpg", "..jpg"}};
-    for (const auto &[id, expected] : cases)
-        QCOMPARE(PkFileReader::withoutExtension(id), expected);
 }
 
 namespace {

@@ -2,8 +2,6 @@
 
 #include "pkidmatcher.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 namespace {
@@ -17,12 +15,11 @@ bool unitsLess(QStringView a, QStringView b)
 } // namespace
 
 PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsizetype denseCells)
-    : idList(ids)
 {
     const auto searched = [longestText](const QString &id) { return !id.isEmpty() && id.size() <= longestText; };
     std::vector<QStringView> patterns;
-    patterns.reserve(size_t(idList.size()));
-    for (const QString &id : std::as_const(idList)) {
+    patterns.reserve(size_t(ids.size()));
+    for (const QString &id : ids) {
         if (searched(id))
             patterns.push_back(id);
     }
@@ -30,9 +27,9 @@ PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsize
     buildTrie(patterns);
     buildLinks(denseCells);
 
-    idNode.assign(size_t(idList.size()), -1);
-    for (qsizetype i = 0; i < idList.size(); ++i) {
-        const QString &id = idList.at(i);
+    idNode.assign(size_t(ids.size()), -1);
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString &id = ids.at(i);
         if (!searched(id))
             continue;
         int32_t node = 0;
@@ -40,7 +37,6 @@ PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsize
             node = child(node, classOf[ch.unicode()]);
         idNode[size_t(i)] = node;
     }
-    seen.assign(fail.size(), 0);
 }
 
 void PkIdMatcher::buildAlphabet(const std::vector<QStringView> &patterns)
@@ -155,23 +151,6 @@ int32_t PkIdMatcher::child(int32_t node, uint32_t cls) const
     return edgeTarget[size_t(it - edgeClass.data())];
 }
 
-inline int32_t PkIdMatcher::step(int32_t node, char16_t unit) const
-{
-    const uint32_t cls = classOf[unit];
-    if (!delta.empty())
-        return delta[size_t(node) * size_t(classCount) + cls];
-    if (cls == 0)
-        return 0;
-    for (;;) {
-        const int32_t next = child(node, cls);
-        if (next != -1)
-            return next;
-        if (node == 0)
-            return 0;
-        node = fail[size_t(node)];
-    }
-}
-
 bool PkIdMatcher::contains(QStringView text) const
 {
     if (fail.size() <= 1)
@@ -185,49 +164,3 @@ bool PkIdMatcher::contains(QStringView text) const
     return false;
 }
 
-bool PkIdMatcher::record(QStringView text)
-{
-    if (fail.size() <= 1)
-        return false;
-    bool found = false;
-    int32_t node = 0;
-    for (QChar ch : text) {
-        node = step(node, ch.unicode());
-        if (!output[size_t(node)])
-            continue;
-        found = true;
-        // A node already marked had its whole suffix chain marked with it, so
-        // the walk stops there and each node is marked once over all texts.
-        int32_t hit = terminal[size_t(node)] ? node : dictLink[size_t(node)];
-        while (hit != 0 && !seen[size_t(hit)]) {
-            seen[size_t(hit)] = 1;
-            hit = dictLink[size_t(hit)];
-        }
-    }
-    return found;
-}
-
-QList<qsizetype> PkIdMatcher::unseenIndices() const
-{
-    QList<qsizetype> unseen;
-    for (qsizetype i = 0; i < idList.size(); ++i) {
-        const int32_t node = idNode[size_t(i)];
-        if (!idList.at(i).isEmpty() && (node < 0 || !seen[size_t(node)]))
-            unseen.append(i);
-    }
-    return unseen;
-}
-
-QList<QString> PkIdMatcher::unseenIds() const
-{
-    QList<QString> unseen;
-    QSet<QString> listed;
-    for (qsizetype i : unseenIndices()) {
-        const QString &id = idList.at(i);
-        if (!listed.contains(id)) {
-            listed.insert(id);
-            unseen.append(id);
-        }
-    }
-    return unseen;
-}

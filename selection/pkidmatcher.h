@@ -33,16 +33,27 @@ public:
 
     bool contains(QStringView text) const;
 
-    // Like contains, and also remembers every identifier that occurs in text.
-    bool record(QStringView text);
+    // Calls found(node) with the end node of every identifier that occurs in
+    // text, once per occurrence; identifiers that are equal share a node.
+    template <typename Found>
+    void forEachEnd(QStringView text, Found &&found) const
+    {
+        if (fail.size() <= 1)
+            return;
+        int32_t node = 0;
+        for (QChar ch : text) {
+            node = step(node, ch.unicode());
+            if (!output[size_t(node)])
+                continue;
+            for (int32_t hit = terminal[size_t(node)] ? node : dictLink[size_t(node)]; hit != 0;
+                 hit = dictLink[size_t(hit)])
+                found(hit);
+        }
+    }
 
-    // The non-empty identifiers that no recorded text contained, each once, in
-    // the order of the list given to the constructor.
-    QList<QString> unseenIds() const;
-
-    // The same by position in that list, a repeated identifier at each of its
-    // positions, for callers that matched altered forms of their identifiers.
-    QList<qsizetype> unseenIndices() const;
+    // The end node of the index-th identifier of the list given to the
+    // constructor, -1 for one that is never searched (empty, or too long).
+    int32_t endNode(qsizetype index) const { return idNode[size_t(index)]; }
 
     bool isDense() const { return !delta.empty(); }
     qsizetype nodeCount() const { return qsizetype(fail.size()); }
@@ -54,7 +65,6 @@ private:
     int32_t child(int32_t node, uint32_t cls) const;
     int32_t step(int32_t node, char16_t unit) const;
 
-    QList<QString> idList;
     std::vector<int32_t> idNode;          // per identifier: its end node, -1 if left out
     // UTF-16 code unit -> dense class, 0 = in no identifier. 32 bits, since a
     // list may use all 65,536 code units and class 0 comes on top of them.
@@ -69,7 +79,24 @@ private:
     std::vector<uint8_t> terminal;        // an identifier ends at this node
     std::vector<uint8_t> output;          // some identifier ends at this node or a suffix of it
     std::vector<int32_t> delta;           // full transition table, empty when too large
-    std::vector<uint8_t> seen;
 };
+
+// Inline: it runs once for every code unit of every name scanned.
+inline int32_t PkIdMatcher::step(int32_t node, char16_t unit) const
+{
+    const uint32_t cls = classOf[unit];
+    if (!delta.empty())
+        return delta[size_t(node) * size_t(classCount) + cls];
+    if (cls == 0)
+        return 0;
+    for (;;) {
+        const int32_t next = child(node, cls);
+        if (next != -1)
+            return next;
+        if (node == 0)
+            return 0;
+        node = fail[size_t(node)];
+    }
+}
 
 #endif // PKIDMATCHER_H

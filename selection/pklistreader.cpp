@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+
+#include "pklistreader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <cerrno>
+
+namespace {
+
+// The first line feed at or after from that starts a code unit, so that in
+// UTF-16 the byte 0x0A of another character is not taken for one.
+qsizetype findLineFeed(QByteArrayView bytes, qsizetype from, QByteArrayView lineFeed)
+{
+    for (qsizetype at = bytes.indexOf(lineFeed, from); at >= 0; at = bytes.indexOf(lineFeed, at + 1)) {
+        if (at % lineFeed.size() == 0)
+            return at;
+    }
+    return -1;
+}
+
+// Lists come from spreadsheets and editors of every kind: UTF-16 announces
+// itself with a byte-order mark, and a list that is not valid UTF-8 was most
+// likely saved in the Western Windows code page. Each line is decoded on its
+// own, so a huge list is never held whole both as bytes and as text.
+QList<QString> decodeLines(QByteArrayView bytes)
+{
+    const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    QByteArrayView lineFeed("\n", 1);
+    bool windowsCodePage = false;
+    if (bytes.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+        lineFeed = QByteArrayView("\n\0", 2);
+        bytes = bytes.sliced(2);
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+        lineFeed = QByteArrayView("\0\n", 2);
+        bytes = bytes.sliced(2);
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+    } else {
+        windowsCodePage = !bytes.isValidUtf8();
+    }
+    QStringDecoder decoder(encoding, flags);
+    if (windowsCodePage) {
+        decoder = QStringDecoder("windows-1252", flags);
+        // Qt built without ICU knows no Windows code pages. Latin-1 differs
+        // from this one only in 0x80-0x9F: curly quotes, dashes, the euro sign.
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringConverter::Latin1, flags);
+    }
+
+    QList<QString> ids;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const qsizetype feed = findLineFeed(bytes, start, lineFeed);
+        const qsizetype end = feed < 0 ? bytes.size() : feed + lineFeed.size();
+        QString line = decoder(bytes.sliced(start, end - start));
+        ids.append(std::move(line).simplified());
+        start = end;
+    }
+    return ids;
+}
+
+} // namespace
+
+PkSelectionList PkListReader::readFile(const QString &path)
+{
+    PkSelectionList list;
+    if (!QFile::exists(path))
+        return list;
+    // Opening a FIFO dropped by mistake would wait for a writer for ever.
+    const QFileInfo info(path);
+    if (!info.isDir() && !info.isFile()) {
+        list.error = QStringLiteral("not a regular file");
+        return list;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // QFile refuses a directory with words of its own; the user gets the system's.
+        list.error = info.isDir() ? qt_error_string(EISDIR) : file.errorString();
+        return list;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        list.error = file.errorString();
+        return list;
+    }
+    list.ids = readBytes(bytes, path);
+    return list;
+}
+
+QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &)
+{
+    return decodeLines(bytes);
+}
+
+QList<QString> PkListReader::readText(const QString &text)
+{
+    QList<QString> ids = text.split(QLatin1Char('\n'));
+    // A final line feed ends the last line; it starts no further one.
+    if (!ids.isEmpty() && ids.constLast().isEmpty())
+        ids.removeLast();
+    for (QString &id : ids)
+        id = std::move(id).simplified();
+    return ids;
+}

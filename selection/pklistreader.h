@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKLISTREADER_H
+#define PKLISTREADER_H
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+// A selection list as read from its file. error holds the system's reason when
+// the file exists but cannot be read; a missing file is simply an empty list.
+struct PkSelectionList
+{
+    QList<QString> ids;
+    QString error;
+};
+
+// Reads the identifiers of a selection list, from a file, from standard input
+// or from pasted text: the same rules for each.
+class PkListReader
+{
+public:
+    static PkSelectionList readFile(const QString &path);
+
+    // The identifiers in bytes, a list's whole content. fileName is the name
+    // the list came under, empty for pasted text or standard input.
+    static QList<QString> readBytes(QByteArrayView bytes, const QString &fileName = QString());
+
+    // The identifiers in text that is already decoded, as pasted text is.
+    static QList<QString> readText(const QString &text);
+};
+
+#endif // PKLISTREADER_H

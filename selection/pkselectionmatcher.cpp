@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkselectionmatcher.h"
+
+#include "pkfolderlister.h"
+#include "pkidmatcher.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Text as it is compared: composed (NFC). A Mac writes "ü" as "u" and a
+// combining mark, a list typed elsewhere as one character. Text below U+0300
+// has no combining marks and is the same in both forms, so names in plain
+// Latin skip the costly normalisation.
+QString comparable(const QString &text)
+{
+    for (QChar ch : text) {
+        if (ch.unicode() >= 0x300)
+            return text.normalized(QString::NormalizationForm_C);
+    }
+    return text;
+}
+
+bool isDigit(QChar ch)
+{
+    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+}
+
+bool isNumber(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+std::u16string_view withoutLeadingZeros(QStringView digits)
+{
+    qsizetype start = 0;
+    while (start + 1 < digits.size() && digits[start] == QLatin1Char('0'))
+        ++start;
+    return std::u16string_view(digits.utf16() + start, size_t(digits.size() - start));
+}
+
+bool isAsciiLetter(QChar ch)
+{
+    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
+}
+
+// The identifiers of a list fall into groups that select the same names: the
+// same text, or numbers equal but for leading zeros. Matching works on groups
+// and hands the results back to the identifiers as written.
+class Groups
+{
+public:
+    Groups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    {
+        QList<QString> patterns;
+        patterns.reserve(ids.size());
+        for (const QString &id : ids)
+            patterns.append(comparable(options.withoutExtensions ? PkSelectionMatcher::withoutExtension(id) : id));
+        idGroup.assign(size_t(ids.size()), -1);
+        // Numbers stay out of the automaton, which then never sees them.
+        if (options.wholeNumbers) {
+            for (qsizetype i = 0; i < patterns.size(); ++i) {
+                if (!isNumber(patterns.at(i)))
+                    continue;
+                numberText.append(patterns.at(i));
+                patterns[i].clear();
+                const auto [it, added] = numberGroup.try_emplace(withoutLeadingZeros(numberText.constLast()), count);
+                idGroup[size_t(i)] = it->second;
+                count += added ? 1 : 0;
+            }
+        }
+        matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        nodeGroup.assign(size_t(matcher->nodeCount()), -1);
+        for (qsizetype i = 0; i < patterns.size(); ++i) {
+            const int32_t node = matcher->endNode(i);
+            if (node < 0)
+                continue;
+            int &group = nodeGroup[size_t(node)];
+            if (group < 0)
+                group = count++;
+            idGroup[size_t(i)] = group;
+        }
+        firstId.assign(size_t(count), ids.size());
+        for (qsizetype i = ids.size() - 1; i >= 0; --i) {
+            if (idGroup[size_t(i)] >= 0)
+                firstId[size_t(idGroup[size_t(i)])] = i;
+        }
+    }
+
+    // Calls found(group) for each group that selects name, perhaps repeatedly.
+    template <typename Found>
+    void forEachGroup(const QString &name, Found &&found) const
+    {
+        const QString text = comparable(name);
+        matcher->forEachEnd(text, [&](int32_t node) { found(nodeGroup[size_t(node)]); });
+        if (numberGroup.empty())
+            return;
+        for (qsizetype i = 0; i < text.size();) {
+            if (!isDigit(text.at(i))) {
+                ++i;
+                continue;
+            }
+            qsizetype end = i;
+            while (end < text.size() && isDigit(text.at(end)))
+                ++end;
+            const auto it = numberGroup.find(withoutLeadingZeros(QStringView(text).sliced(i, end - i)));
+            if (it != numberGroup.end())
+                found(it->second);
+            i = end;
+        }
+    }
+
+    int size() const { return count; }
+    // -1 for an identifier that can select nothing (empty, or too long).
+    int groupOf(qsizetype id) const { return idGroup[size_t(id)]; }
+    qsizetype firstIdOf(int group) const { return firstId[size_t(group)]; }
+
+private:
+    std::unique_ptr<PkIdMatcher> matcher;
+    std::vector<int> nodeGroup;
+    // The keys point into these strings' data, which stays where it is.
+    QList<QString> numberText;
+    std::unordered_map<std::u16string_view, int> numberGroup;
+    std::vector<int> idGroup;
+    std::vector<qsizetype> firstId;
+    int count = 0;
+};
+
+} // namespace
+
+PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                              PkMatchOptions options)
+{
+    // An empty path would list the working directory, which no user chose.
+    return matchNames(folderPath.isEmpty() ? QStringList() : PkFolderLister::fileNames(folderPath), ids, options);
+}
+
+PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
+                                             PkMatchOptions options)
+{
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    const Groups groups(ids, options, longestName);
+
+    PkMatchResult result;
+    // Pictures are numbered as they first turn up in the listing; each group
+    // collects the numbers of the pictures it selected.
+    QHash<QString, int> pictureNumber;
+    QList<QString> pictures;
+    std::vector<std::vector<int>> groupPictures(size_t(groups.size()));
+    std::vector<int> matched;
+    std::vector<qsizetype> stamp(size_t(groups.size()), -1);
+    for (qsizetype n = 0; n < names.size(); ++n) {
+        const QString &name = names.at(n);
+        matched.clear();
+        groups.forEachGroup(name, [&](int group) {
+            if (stamp[size_t(group)] != n) {
+                stamp[size_t(group)] = n;
+                matched.push_back(group);
+            }
+        });
+        if (matched.empty())
+            continue;
+        qsizetype first = ids.size();
+        for (int group : matched)
+            first = std::min(first, groups.firstIdOf(group));
+        result.files.append(name);
+        result.fileIds.append(first);
+
+        const QString picture = pictureOf(name);
+        const auto known = pictureNumber.constFind(picture);
+        const int number = known != pictureNumber.cend() ? *known : int(pictures.size());
+        if (number == pictures.size()) {
+            pictureNumber.insert(picture, number);
+            pictures.append(picture);
+        }
+        for (int group : matched) {
+            std::vector<int> &seen = groupPictures[size_t(group)];
+            if (seen.empty() || seen.back() != number)
+                seen.push_back(number);
+        }
+    }
+
+    // Reported as the user wrote them, extensions included, each once.
+    QSet<QString> notFound, ambiguous;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString &id = ids.at(i);
+        const int group = groups.groupOf(i);
+        if (group < 0 || groupPictures[size_t(group)].empty()) {
+            if (!id.isEmpty() && !notFound.contains(id)) {
+                notFound.insert(id);
+                result.idsNotFound.append(id);
+            }
+            continue;
+        }
+        std::vector<int> &seen = groupPictures[size_t(group)];
+        std::sort(seen.begin(), seen.end());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        if (seen.size() < 2 || ambiguous.contains(id))
+            continue;
+        ambiguous.insert(id);
+        PkAmbiguousId entry{id, {}};
+        for (int number : seen)
+            entry.pictures.append(pictures.at(number));
+        result.ambiguous.append(entry);
+    }
+    return result;
+}
+
+QString PkSelectionMatcher::withoutExtension(const QString &id)
+{
+    const qsizetype dot = id.lastIndexOf(QLatin1Char('.'));
+    const qsizetype length = id.size() - dot - 1;
+    if (dot < 0 || length < 1 || length > 5)
+        return id;
+    bool letter = false;
+    for (QChar ch : QStringView(id).sliced(dot + 1)) {
+        if (isAsciiLetter(ch))
+            letter = true;
+        else if (!isDigit(ch))
+            return id;
+    }
+    // As for hidden files, leading dots begin the name, not an extension:
+    // ".jpg" stays and still matches what it matches as written.
+    const QStringView before = QStringView(id).first(dot);
+    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
+    return letter && nameBefore ? id.first(dot) : id;
+}
+
+QString PkSelectionMatcher::pictureOf(const QString &fileName)
+{
+    return withoutExtension(withoutExtension(fileName));
+}

@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKSELECTIONMATCHER_H
+#define PKSELECTIONMATCHER_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// How identifiers are compared with file names. Both are off by default:
+// then an identifier selects every name that contains it.
+struct PkMatchOptions
+{
+    // Each identifier is matched as withoutExtension gives it.
+    bool withoutExtensions = false;
+    // An identifier of digits only selects a name where that number stands as
+    // a whole run of digits, leading zeros aside: "412" selects "IMG_0412.jpg"
+    // but not "IMG_1412.jpg".
+    bool wholeNumbers = false;
+};
+
+// An identifier that selected files of more than one picture, with those
+// pictures in the folder's listing order.
+struct PkAmbiguousId
+{
+    QString id;
+    QList<QString> pictures;
+
+    bool operator==(const PkAmbiguousId &other) const { return id == other.id && pictures == other.pictures; }
+};
+
+// What matching a folder against a selection list found.
+struct PkMatchResult
+{
+    // The files to copy, in listing order.
+    QList<QString> files;
+    // For each of files, the position in the identifier list of the first
+    // identifier, in list order, that selects it.
+    QList<qsizetype> fileIds;
+    // The identifiers that named no file, as written, each once, in list order.
+    QList<QString> idsNotFound;
+    // The identifiers that selected more than one picture, each once, in list order.
+    QList<PkAmbiguousId> ambiguous;
+};
+
+// Matches a picture folder's file names against a selection list: an
+// identifier selects every name that contains it, case-sensitively, with
+// composed and decomposed Unicode spellings taken as equal.
+class PkSelectionMatcher
+{
+public:
+    static PkMatchResult matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                     PkMatchOptions options = {});
+    static PkMatchResult matchNames(const QStringList &names, const QList<QString> &ids,
+                                    PkMatchOptions options = {});
+
+    // id without its last extension: a dot and 1 to 5 ASCII letters or digits
+    // at its end, at least one of them a letter ("IMG_1.CR2" -> "IMG_1", but
+    // "v1.2" stays). Leading dots start no extension, so ".jpg" stays as it is.
+    static QString withoutExtension(const QString &id);
+
+    // The picture a file belongs to: its name without up to two extensions,
+    // so that "IMG_1.JPG", "IMG_1.CR2" and "IMG_1.CR2.xmp" are one picture.
+    static QString pictureOf(const QString &fileName);
+};
+
+#endif // PKSELECTIONMATCHER_H
