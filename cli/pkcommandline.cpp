@@ -2,6 +2,8 @@
 
 #include "pkcommandline.h"
 
+#include "pkdestination.h"
+#include "pkfilecopier.h"
 #include "pkfilereader.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
@@ -71,15 +73,23 @@ const char description[] =
     "prints \"N identifiers, M files to copy, K not found\", one line \"not found: ID\"\n"
     "for each identifier that names no file, and at the end \"copied X of M\";\n"
     "each file that cannot be copied is reported on stderr as\n"
-    "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.";
+    "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.\n"
+    "\n"
+    "With --to, FilesFromSelection goes into another folder, for pictures on a\n"
+    "write-protected card or a read-only share. With --resume, a run that ended\n"
+    "early is finished: FilesFromSelection may be there already, files of the same\n"
+    "name in it are left alone, even with other content, and counted as already\n"
+    "there (\"copied 12 of 40, 28 already there\").";
 
 const char exitStatusText[] =
     "\n"
     "Exit status:\n"
     "  0      every file copied (with --dry-run: the folder was matched)\n"
     "  1      some files could not be copied\n"
-    "  2      wrong usage, or a list or folder that cannot be read\n"
-    "  3      the folder was refused: it already holds FilesFromSelection,\n"
+    "  2      wrong usage, a list or folder that cannot be read, or a --to folder\n"
+    "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
+    "  3      the folder (or the --to folder) was refused: it already holds\n"
+    "         FilesFromSelection (without --resume),\n"
     "         or it cannot be written into\n"
     "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
@@ -94,6 +104,12 @@ struct Parser
                             QStringLiteral("file")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
                               QStringLiteral("folder")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("Put FilesFromSelection into this folder instead of the picture folder."),
+                          QStringLiteral("folder")};
+    QCommandLineOption resume{QStringLiteral("resume"),
+                              QStringLiteral("Finish an earlier run: use FilesFromSelection as it is and leave "
+                                             "the files already in it alone.")};
     QCommandLineOption dryRun{QStringLiteral("dry-run"),
                               QStringLiteral("Print the names of the files that would be copied, one a line, "
                                              "and create nothing.")};
@@ -108,7 +124,7 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &folder, &dryRun, &withoutExtensions})
+        for (QCommandLineOption *option : {&list, &folder, &to, &resume, &dryRun, &withoutExtensions})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -182,8 +198,19 @@ QString folderProblem(const QString &path)
 // event loop reads it and asks the worker to stop between two files.
 int signalPipe[2] = {-1, -1};
 
+// The first stop signal asks for the end of the run; a second one ends the
+// program at once, taking away the copy in hand.
+volatile std::sig_atomic_t stopSignalsSeen = 0;
+
 void onStopSignal(int signalNumber)
 {
+    if (stopSignalsSeen) {
+        PkFileCopier::removeTemporaryInProgress();
+        ::signal(signalNumber, SIG_DFL);
+        ::raise(signalNumber);
+        return;
+    }
+    stopSignalsSeen = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -207,8 +234,9 @@ PkCommandLine::Invocation PkCommandLine::parse(const QStringList &arguments)
 
     const QStringList positional = parser.positionalArguments();
     const bool hasList = parser.isSet(options.list), hasFolder = parser.isSet(options.folder);
-    if (parser.values(options.list).size() > 1 || parser.values(options.folder).size() > 1)
-        return usageError(QStringLiteral("Give --list and --folder once each."));
+    if (parser.values(options.list).size() > 1 || parser.values(options.folder).size() > 1
+        || parser.values(options.to).size() > 1)
+        return usageError(QStringLiteral("Give --list, --folder and --to once each."));
     if (hasList != hasFolder)
         return usageError(hasList ? QStringLiteral("--list needs --folder.") : QStringLiteral("--folder needs --list."));
 
@@ -219,13 +247,15 @@ PkCommandLine::Invocation PkCommandLine::parse(const QStringList &arguments)
         invocation.mode = Mode::CommandLine;
         invocation.listPath = parser.value(options.list);
         invocation.folderPath = parser.value(options.folder);
+        invocation.destinationPath = parser.value(options.to);
+        invocation.resume = parser.isSet(options.resume);
         invocation.dryRun = parser.isSet(options.dryRun);
         invocation.withoutExtensions = parser.isSet(options.withoutExtensions);
         return invocation;
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
-    for (const QCommandLineOption *option : {&options.dryRun, &options.withoutExtensions}) {
+    for (const QCommandLineOption *option : {&options.to, &options.resume, &options.dryRun, &options.withoutExtensions}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }
@@ -286,11 +316,9 @@ int PkCommandLine::prepare(const Invocation &invocation)
         printError(QStringLiteral("Cannot read the folder: %1").arg(folderError));
         return UsageError;
     }
-    const QString refusal = fileReader->folderRefusal(folderPath);
-    if (!refusal.isEmpty()) {
-        printError(refusal);
-        return FolderRefused;
-    }
+    const int destinationStatus = checkDestination(invocation);
+    if (destinationStatus != Success)
+        return destinationStatus;
 
     PkMatchOptions options;
     options.withoutExtensions = invocation.withoutExtensions;
@@ -311,6 +339,28 @@ int PkCommandLine::prepare(const Invocation &invocation)
     return Success;
 }
 
+// Where the copies go: --to's folder, or the picture folder. Nothing is
+// created before both have passed.
+int PkCommandLine::checkDestination(const Invocation &invocation)
+{
+    destinationPath = folderPath;
+    if (!invocation.destinationPath.isEmpty()) {
+        destinationPath = QDir::cleanPath(invocation.destinationPath);
+        const QString problem = PkDestination::problem(folderPath, destinationPath);
+        if (!problem.isEmpty()) {
+            printError(QStringLiteral("Cannot copy into %1: %2").arg(invocation.destinationPath, problem));
+            return UsageError;
+        }
+    }
+    resume = invocation.resume;
+    const QString refusal = fileReader->folderRefusal(destinationPath, resume);
+    if (!refusal.isEmpty()) {
+        printError(refusal);
+        return FolderRefused;
+    }
+    return Success;
+}
+
 int PkCommandLine::copy()
 {
     if (files.isEmpty()) {
@@ -324,7 +374,10 @@ int PkCommandLine::copy()
     startWorker();
     PkFileReader *reader = fileReader;
     QMetaObject::invokeMethod(
-        reader, [reader, names = files, folder = folderPath] { reader->on_startCopySignal(names, folder); },
+        reader,
+        [reader, names = files, folder = folderPath, into = destinationPath, again = resume] {
+            reader->on_startCopyIntoSignal(names, folder, into, again);
+        },
         Qt::QueuedConnection);
     const int status = QCoreApplication::exec();
     stopWorker();
@@ -334,8 +387,10 @@ int PkCommandLine::copy()
 void PkCommandLine::startWorker()
 {
     // Each count wakes this thread; only the progress line needs them.
-    if (progressEnabled)
+    if (progressEnabled) {
         connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkCommandLine::onCopied);
+        connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkCommandLine::onAlreadyThere);
+    }
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
@@ -355,9 +410,10 @@ void PkCommandLine::stopWorker()
     fileReader = nullptr;
 }
 
-// The first SIGINT or SIGTERM stops the run between two files; the handler
-// then reverts to the default, so a second one ends the program at once
-// (the copy being written is never published, so no partial file is left).
+// The first SIGINT or SIGTERM stops the run between two files; a second one
+// ends the program at once. The copy being written is never given its name,
+// and its hidden temporary, where there is one, is removed first, so neither
+// a partial file nor a temporary is left.
 void PkCommandLine::watchSignals()
 {
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -366,7 +422,7 @@ void PkCommandLine::watchSignals()
     connect(signalNotifier.get(), &QSocketNotifier::activated, this, &PkCommandLine::onSignal);
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
@@ -389,6 +445,12 @@ void PkCommandLine::onCopied(int copied)
     showProgress(false);
 }
 
+void PkCommandLine::onAlreadyThere(int count)
+{
+    alreadyThereCount = count;
+    showProgress(false);
+}
+
 void PkCommandLine::onFailed(const QString &name, const QString &reason)
 {
     ++failedCount;
@@ -397,15 +459,18 @@ void PkCommandLine::onFailed(const QString &name, const QString &reason)
     showProgress(false);
 }
 
-void PkCommandLine::onFinished(int copied, int failed)
+void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
 {
     copiedCount = copied;
     failedCount = failed;
+    alreadyThereCount = alreadyThere;
     if (progressShown) {
         showProgress(true);
         writeTo(stderr, "\n");
     }
     QByteArray summary = QStringLiteral("copied %1 of %2").arg(copied).arg(files.size()).toUtf8();
+    if (alreadyThere > 0)
+        summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)
         summary += ", " + QByteArray::number(failed) + " failed";
     writeTo(stdout, summary + '\n');
@@ -424,7 +489,7 @@ void PkCommandLine::showProgress(bool force)
     if (!force && progressTimer.isValid() && progressTimer.elapsed() < 100)
         return;
     progressTimer.start();
-    const QByteArray line = QStringLiteral("copying %1 of %2").arg(copiedCount + failedCount).arg(files.size()).toUtf8();
+    const QByteArray line = QStringLiteral("copying %1 of %2").arg(copiedCount + failedCount + alreadyThereCount).arg(files.size()).toUtf8();
     writeTo(stderr, '\r' + line);
     progressWidth = std::max(progressWidth, int(line.size()));
     progressShown = true;
