@@ -79,7 +79,9 @@ const char description[] =
     "write-protected card or a read-only share. With --resume, a run that ended\n"
     "early is finished: FilesFromSelection may be there already, files of the same\n"
     "name in it are left alone, even with other content, and counted as already\n"
-    "there (\"copied 12 of 40, 28 already there\").";
+    "there (\"copied 12 of 40, 28 already there\"). For example:\n"
+    "  pickwell --list picks.txt --folder /media/card/DCIM --to ~/Pictures/job\n"
+    "  pickwell --list picks.txt --folder /srv/photos/wedding --resume";
 
 const char exitStatusText[] =
     "\n"
@@ -89,8 +91,7 @@ const char exitStatusText[] =
     "  2      wrong usage, a list or folder that cannot be read, or a --to folder\n"
     "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
     "  3      the folder (or the --to folder) was refused: it already holds\n"
-    "         FilesFromSelection (without --resume),\n"
-    "         or it cannot be written into\n"
+    "         FilesFromSelection (without --resume), or it cannot be written into\n"
     "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
 struct Parser
