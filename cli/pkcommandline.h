@@ -51,6 +51,7 @@ public:
         bool resume = false;
         bool dryRun = false;
         bool withoutExtensions = false;
+        bool wholeNumbers = false;
         QString message;
         int exitStatus = Success;
     };

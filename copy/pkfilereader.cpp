@@ -44,7 +44,7 @@ bool PkFileReader::folderExists(QString path) const
     return QDir(path).exists();
 }
 
-QString PkFileReader::folderRefusal(const QString &folderPath, bool resume) const
+QString PkFileReader::folderRefusal(const QString &folderPath, bool resume)
 {
     // Copying into the output of an earlier run would silently mix two
     // selections, unless the user asks to finish that run; a file of that

@@ -30,7 +30,7 @@ public:
     // Why a folder cannot take a run's copies, in words for the user; empty
     // when it can. With resume, an output folder that is there already is
     // accepted when it can be written into.
-    QString folderRefusal(const QString &folderPath, bool resume = false) const;
+    static QString folderRefusal(const QString &folderPath, bool resume = false);
 
     // Ends the run-th run of on_startCopySignal (1 for the first run this
     // worker receives) after the file it is copying. Safe to call from any
