@@ -212,8 +212,10 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
         return failed(notRegular());
     // Checked before any byte is copied: a run that is finished again finds
     // most names taken, and must not pay for copying them.
+    // lstat, so that even a dangling link counts as a name that is taken.
     const QByteArray destinationName = QFile::encodeName(destination);
-    if (::access(destinationName.constData(), F_OK) == 0)
+    struct stat existing;
+    if (::lstat(destinationName.constData(), &existing) == 0)
         return nameTaken();
     if (errno != ENOENT)
         return failed(qt_error_string(errno));
@@ -296,12 +298,14 @@ int PkFileCopier::giveName(const char *temporary, const char *destination)
             return errno;
         naming = Naming::CheckedRename;
         [[fallthrough]];
-    case Naming::CheckedRename:
-        if (::access(destination, F_OK) == 0)
+    case Naming::CheckedRename: {
+        struct stat existing;
+        if (::lstat(destination, &existing) == 0)
             return EEXIST;
         if (errno != ENOENT)
             return errno;
         return ::rename(temporary, destination) == 0 ? 0 : errno;
+    }
     }
     return EINVAL;
 }
