@@ -32,7 +32,8 @@ namespace {
 using Names = QList<QString>;
 
 // Builds entries under root, which no entries leave uncreated: "name/" is a
-// folder, "name|" a FIFO, anything else a file holding its name 1,000 times.
+// folder, "name|" a FIFO, anything else a file holding its name 1,000 times,
+// read-only for everyone when its name says so.
 void makeTree(const QString &root, const Names &entries)
 {
     for (const QString &entry : entries) {
@@ -42,6 +43,8 @@ void makeTree(const QString &root, const Names &entries)
             QCOMPARE(::mkfifo(QFile::encodeName(file.fileName().chopped(1)).constData(), 0644), 0);
         else if (!entry.endsWith('/'))
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8().repeated(1000)) > 0);
+        if (entry.startsWith("read-only"))
+            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
 }
 
@@ -124,9 +127,9 @@ void TestPkFileReader::copyRun_data()
     const QString big = "larger-than-the-limit.jpg", unsafe = ": not a file of the picture folder";
     const QString photo = QString::fromUtf8("Фото.jpg"), exists = ": cannot create FilesFromSelection: File exists";
     const QString taken = ": already exists in FilesFromSelection", gone = ": No such file or directory";
-    row("copies whole and equal, none partial past the size limit; a stop for another run",
-        {"a b.jpg", big, photo, "x.jpg"}, {"a b.jpg", big, photo}, false, "", 2,
-        {"1", big + ": File too large", "2", "finished 2 1 0"}, {"a b.jpg", photo});
+    row("copies whole, equal and with the picture's mode, none partial past the size limit; a stop for another run",
+        {"a b.jpg", big, photo, "x.jpg", "read-only.jpg"}, {"a b.jpg", big, photo, "read-only.jpg"}, false, "", 2,
+        {"1", big + ": File too large", "2", "3", "finished 3 1 0"}, {"a b.jpg", "read-only.jpg", photo});
     row("destination appeared, vanished, unsafe and non-regular names reported, output folder reused",
         {"1.jpg", "2.jpg", "FilesFromSelection/2.jpg", "dir.jpg/", "pipe.jpg|"},
         {"1.jpg", "2.jpg", "gone.jpg", "dir.jpg", "pipe.jpg", "", "../x"}, false, "", 0,
