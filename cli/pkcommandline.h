@@ -47,6 +47,8 @@ public:
         Mode mode = Mode::Window;
         QString listPath;
         QString folderPath;
+        QString destinationPath; // --to: where FilesFromSelection goes instead of folderPath
+        bool resume = false;
         bool dryRun = false;
         bool withoutExtensions = false;
         bool wholeNumbers = false;
@@ -73,18 +75,22 @@ public:
 
 private:
     int prepare(const Invocation &invocation);
+    int checkDestination(const Invocation &invocation);
     int copy();
     void startWorker();
     void stopWorker();
     void watchSignals();
     void onSignal();
     void onCopied(int copied);
+    void onAlreadyThere(int count);
     void onFailed(const QString &name, const QString &reason);
-    void onFinished(int copied, int failed);
+    void onFinished(int copied, int failed, int alreadyThere);
     void showProgress(bool force);
     void clearProgress();
 
     QString folderPath;
+    QString destinationPath;
+    bool resume = false;
     QList<QString> files;
     PkFileReader *fileReader = nullptr;
     QThread *workerThread = nullptr;
@@ -92,6 +98,7 @@ private:
     int stopSignal = 0;
     int copiedCount = 0;
     int failedCount = 0;
+    int alreadyThereCount = 0;
     bool progressEnabled = false;
     bool progressShown = false;
     int progressWidth = 0;

@@ -27,9 +27,10 @@ public:
     QList<QString> findFilesToCopy(QString folderPath, QList<QString> ids) const;
     bool folderExists(QString path) const;
 
-    // Why a picture folder cannot take a run's copies, in words for the user;
-    // empty when it can.
-    static QString folderRefusal(const QString &folderPath);
+    // Why a folder cannot take a run's copies, in words for the user; empty
+    // when it can. With resume, an output folder that is there already is
+    // accepted when it can be written into.
+    static QString folderRefusal(const QString &folderPath, bool resume = false);
 
     // Ends the run-th run of on_startCopySignal (1 for the first run this
     // worker receives) after the file it is copying. Safe to call from any
@@ -38,11 +39,17 @@ public:
 
 public slots:
     void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
+    // Copies into the output folder inside destination instead of inside the
+    // picture folder filePath. With resume, the output folder may be there
+    // already, and names taken in it are left alone as already there.
+    void on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QString filePath, QString destination,
+                                bool resume);
 
 signals:
     void copyStatusSignal(int);
+    void alreadyThereSignal(int count);
     void copyFailedSignal(QString name, QString reason);
-    void copyFinishedSignal(int copied, int failed);
+    void copyFinishedSignal(int copied, int failed, int alreadyThere);
 
 private:
     bool stopRequested(int run) const;

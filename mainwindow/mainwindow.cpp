@@ -67,6 +67,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(reviewLink, &PkReviewLink::filesChanged, this, &MainWindow::showFilesToRun);
     setUpShortcuts();
     setUpPaste();
+    setUpTargetChoices();
     setAcceptDrops(true);
 }
 
@@ -203,6 +204,66 @@ void MainWindow::setUpPaste()
     buttonTextFilePath->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+// A picture folder that cannot take the copies (a write-protected card, the
+// output of an earlier run) can still be copied from.
+void MainWindow::setUpTargetChoices()
+{
+    copyElsewhereAction = new QAction(QStringLiteral("Copy into another folder\u2026"), infoImagePath);
+    copyElsewhereAction->setEnabled(false);
+    connect(copyElsewhereAction, &QAction::triggered, this, &MainWindow::chooseDestination);
+    infoImagePath->addAction(copyElsewhereAction);
+    addRestAction = new QAction(QStringLiteral("Add the rest to %1").arg(PkFileReader::outputFolderName()), infoImagePath);
+    addRestAction->setEnabled(false);
+    connect(addRestAction, &QAction::triggered, this, [this] {
+        target.addToExisting();
+        takeTarget();
+    });
+    infoImagePath->addAction(addRestAction);
+    infoImagePath->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The warning that asks for a choice offers it where the user reads it.
+    infoWarning->addActions({copyElsewhereAction, addRestAction});
+    infoWarning->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void MainWindow::chooseDestination()
+{
+    auto *dialog = new QFileDialog(this, QString(), QFileInfo(target.pictures()).absolutePath(), QString());
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
+    dialog->show();
+    dialog->raise();
+}
+
+void MainWindow::on_destinationSelected(const QString &path)
+{
+    const BusyCursor busy;
+    folderWarning = target.chooseDestination(QDir::cleanPath(path));
+    if (folderWarning.isEmpty()) {
+        takeTarget();
+        return;
+    }
+    showWarning();
+}
+
+// Shows where the copies of the chosen picture folder go, and takes the
+// folder when they can go there.
+void MainWindow::takeTarget()
+{
+    infoImagePath->setMainText(target.pathText(), tools->getColor(QStringLiteral("gray8")));
+    infoImagePath->show();
+    copyElsewhereAction->setEnabled(true);
+    addRestAction->setEnabled(target.canAddToExisting());
+    folderWarning = target.warning();
+    showWarning();
+    if (!folderWarning.isEmpty())
+        return;
+    accepted = target;
+    imagePath = target.pictures();
+    if (!textFilePath.isEmpty())
+        matchSelection();
+}
+
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
@@ -266,17 +327,8 @@ void MainWindow::on_imagePathSelected(const QString path)
     const BusyCursor busy;
     qDebug() << "MainWindow::on_imagePath:" << path;
     QSettings().setValue(picturesParentKey, QFileInfo(QDir::cleanPath(path)).absolutePath());
-    infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
-    infoImagePath->show();
-
-    folderWarning = PkFileReader::folderRefusal(path);
-    showWarning();
-    if (!folderWarning.isEmpty())
-        return;
-
-    imagePath = path;
-    if (!textFilePath.isEmpty())
-        matchSelection();
+    target.choosePictures(path);
+    takeTarget();
 }
 
 // The warning tile lies over the two count tiles. A refused folder comes
@@ -336,5 +388,6 @@ void MainWindow::showFilesToRun()
 {
     const QList<QString> files = reviewLink->filesToRun();
     infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
-    run->setSelection(textFilePath, imagePath, files, int(listOfIds.size()));
+    run->setSelection(textFilePath, imagePath, files, int(listOfIds.size()), accepted.destination(),
+                      accepted.resume());
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "pkcopytarget.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
 
@@ -51,6 +52,7 @@ private slots:
     void on_buttonStartCopypressed();
     void on_textFileSelected(const QString path);
     void on_imagePathSelected(const QString path);
+    void on_destinationSelected(const QString &path);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -63,6 +65,9 @@ private:
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
     void setUpPaste();
+    void setUpTargetChoices();
+    void chooseDestination();
+    void takeTarget();
     void takeList(const QString &name, PkSelectionList list);
     void rematch();
     void showWarning();
@@ -85,6 +90,10 @@ private:
     QLabel *labelWarranty = nullptr;
     QFileDialog *textFileDialog = nullptr;
     QFileDialog *imageFolderDialog = nullptr;
+    QAction *copyElsewhereAction = nullptr;
+    QAction *addRestAction = nullptr;
+    PkCopyTarget target;   // for the folder chosen last
+    PkCopyTarget accepted; // for the folder taken last, imagePath
     QString textFilePath;
     QString imagePath;
     QList<QString> listOfIds;

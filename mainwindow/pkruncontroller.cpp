@@ -29,6 +29,8 @@ QString runButtonText(PkRunState::Action action)
         return QStringLiteral("Stop");
     case PkRunState::Action::ShowCopies:
         return QStringLiteral("Show copies");
+    case PkRunState::Action::CopyRest:
+        return QStringLiteral("Copy the rest");
     case PkRunState::Action::None:
         break;
     }
@@ -56,15 +58,21 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
     , workerThread(new QThread)
 {
     connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkRunController::onCopied);
+    connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkRunController::onAlreadyThere);
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkRunController::onFailed);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
-    connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
+    connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopyIntoSignal);
 
     copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
     copyFailuresAction->setEnabled(false);
     connect(copyFailuresAction, &QAction::triggered, this,
             [this] { QGuiApplication::clipboard()->setText(runState.failureReport()); });
     dashboard->addAction(copyFailuresAction);
+    // Where the run button offers "Copy the rest", the copies are shown from here.
+    showCopiesAction = new QAction(QStringLiteral("Show copies"), dashboard);
+    showCopiesAction->setEnabled(false);
+    connect(showCopiesAction, &QAction::triggered, this, &PkRunController::showCopies);
+    dashboard->addAction(showCopiesAction);
     dashboard->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     // Switched on and off with what the button reads.
@@ -83,8 +91,10 @@ PkRunController::~PkRunController()
 }
 
 void PkRunController::setSelection(const QString &listName, const QString &folder, const QList<QString> &files,
-                                   int idCount)
+                                   int idCount, const QString &destination, bool resume)
 {
+    this->destination = destination;
+    this->resume = resume;
     this->listName = listName;
     this->folder = folder;
     this->files = files;
@@ -99,7 +109,10 @@ void PkRunController::press()
 {
     switch (runState.action()) {
     case PkRunState::Action::Start:
-        startRun();
+        startRun(false);
+        break;
+    case PkRunState::Action::CopyRest:
+        startRun(true);
         break;
     case PkRunState::Action::Stop:
         stopRun();
@@ -112,14 +125,18 @@ void PkRunController::press()
     }
 }
 
-void PkRunController::startRun()
+// The rest of a run goes into the same output folder, leaving alone what
+// is there already.
+void PkRunController::startRun(bool rest)
 {
     qDebug() << tools.getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
     fileReader->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
-    runState.start(int(files.size()), folder);
+    runState.start(int(files.size()), destination);
+    copied = 0;
+    alreadyThere = 0;
     resetPanel();
-    emit startCopySignal(files, folder);
+    emit startCopySignal(files, folder, destination, resume || rest);
 }
 
 // The run ends after the file being copied; the worker says when.
@@ -134,10 +151,20 @@ void PkRunController::showCopies() const
     QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
 }
 
+// The ring counts the files that are there, copied now or before.
 void PkRunController::onCopied(int count)
 {
+    copied = count;
+    dashboard->setProgress(copied + alreadyThere);
     runState.fileCopied(count);
-    dashboard->setProgress(count);
+    showRun();
+}
+
+void PkRunController::onAlreadyThere(int count)
+{
+    alreadyThere = count;
+    dashboard->setProgress(copied + alreadyThere);
+    runState.fileAlreadyThere(count);
     showRun();
 }
 
@@ -147,10 +174,10 @@ void PkRunController::onFailed(const QString &name, const QString &reason)
     showRun();
 }
 
-void PkRunController::onFinished(int copied, int)
+void PkRunController::onFinished(int copied, int, int alreadyThere)
 {
     const QString output = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
-    runState.finish(copied, QFileInfo(output).isDir());
+    runState.finish(copied, alreadyThere, QFileInfo(output).isDir());
     showRun();
 }
 
@@ -169,10 +196,11 @@ void PkRunController::showRun()
     dashboard->setSummary(runState.summary(), tools.getColor(colour));
     dashboard->setToolTip(PkSelectionReport::plainToolTip(runState.failureToolTip()));
     copyFailuresAction->setEnabled(runState.isAlarming());
+    showCopiesAction->setEnabled(runState.canShowCopies());
 
     const PkRunState::Action action = runState.action();
     runButton->setMainText(runButtonText(action), runButton->getMainTextColor());
     runButton->setHidden(action == PkRunState::Action::None);
-    startShortcut->setEnabled(action == PkRunState::Action::Start);
+    startShortcut->setEnabled(action == PkRunState::Action::Start || action == PkRunState::Action::CopyRest);
     stopShortcut->setEnabled(action == PkRunState::Action::Stop);
 }

@@ -35,22 +35,25 @@ public:
     ~PkRunController() override;
 
     // What a run started now would copy: files of folder, matched by a list
-    // of idCount identifiers shown under listName.
-    void setSelection(const QString &listName, const QString &folder, const QList<QString> &files, int idCount);
+    // of idCount identifiers shown under listName, into the output folder
+    // inside destination; with resume, into the one that is there already.
+    void setSelection(const QString &listName, const QString &folder, const QList<QString> &files, int idCount,
+                      const QString &destination, bool resume);
 
     // The run button was pressed.
     void press();
 
 signals:
-    void startCopySignal(QList<QString>, QString);
+    void startCopySignal(QList<QString> files, QString folder, QString destination, bool resume);
 
 private:
-    void startRun();
+    void startRun(bool rest);
     void stopRun();
     void showCopies() const;
     void onCopied(int count);
+    void onAlreadyThere(int count);
     void onFailed(const QString &name, const QString &reason);
-    void onFinished(int copied, int failed);
+    void onFinished(int copied, int failed, int alreadyThere);
     void resetPanel();
     void showRun();
 
@@ -62,11 +65,16 @@ private:
     QShortcut *startShortcut = nullptr;
     QShortcut *stopShortcut = nullptr;
     QAction *copyFailuresAction = nullptr;
+    QAction *showCopiesAction = nullptr;
     PkRunState runState;
     QString listName;
     QString folder;
+    QString destination;
+    bool resume = false;
     QList<QString> files;
     int idCount = 0;
+    int copied = 0; // this run's counts, for the ring
+    int alreadyThere = 0;
 };
 
 #endif // PKRUNCONTROLLER_H

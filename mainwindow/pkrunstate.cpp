@@ -28,6 +28,7 @@ int PkRunState::start(int total, const QString &folder)
     this->total = total;
     runFolder = folder;
     copied = 0;
+    alreadyThere = 0;
     failures.clear();
     changedDuringRun = false;
     stopAsked = false;
@@ -44,14 +45,20 @@ void PkRunState::fileCopied(int count)
     copied = count;
 }
 
+void PkRunState::fileAlreadyThere(int count)
+{
+    alreadyThere = count;
+}
+
 void PkRunState::fileFailed(const QString &name, const QString &reason)
 {
     failures.append({name, reason});
 }
 
-void PkRunState::finish(int copied, bool outputExists)
+void PkRunState::finish(int copied, int alreadyThere, bool outputExists)
 {
     this->copied = copied;
+    this->alreadyThere = alreadyThere;
     hasOutput = outputExists;
     phase = Phase::Ended;
 }
@@ -62,9 +69,13 @@ PkRunState::Action PkRunState::action() const
     case Phase::Running:
         return Action::Stop;
     case Phase::Ended:
-        // A selection made during the run waits for its own "Start".
-        if (!changedDuringRun)
+        // A selection made during the run waits for its own "Start". Files
+        // that a stop or a failure left out can be added to the same output.
+        if (!changedDuringRun) {
+            if (copied + alreadyThere < total)
+                return Action::CopyRest;
             return hasOutput ? Action::ShowCopies : Action::None;
+        }
         break;
     case Phase::Idle:
         break;
@@ -79,18 +90,22 @@ QString PkRunState::summary() const
     case Phase::Idle:
         return QString();
     case Phase::Running:
-        return QStringLiteral("%1 of %2").arg(copied).arg(total);
+        return QStringLiteral("%1 of %2").arg(copied + alreadyThere).arg(total);
     case Phase::Ended:
         break;
     }
-    // Names left untried by a stop are neither copied nor failed.
-    if (stopAsked && copied + failed < total) {
-        const QString text = QStringLiteral("Stopped: %1 of %2 copied").arg(copied).arg(total);
-        return failed ? text + QStringLiteral(", %1 failed").arg(failed) : text;
-    }
+    // Each part only when it counts something.
+    QString parts;
+    if (alreadyThere)
+        parts += QStringLiteral(", %1 already there").arg(alreadyThere);
     if (failed)
-        return QStringLiteral("%1 copied, %2 failed").arg(copied).arg(failed);
-    return QStringLiteral("Done: %1 copied").arg(copied);
+        parts += QStringLiteral(", %1 failed").arg(failed);
+    // Names left untried by a stop are neither copied nor failed.
+    if (stopAsked && copied + alreadyThere + failed < total)
+        return QStringLiteral("Stopped: %1 of %2 copied").arg(copied).arg(total) + parts;
+    if (failed)
+        return QStringLiteral("%1 copied").arg(copied) + parts;
+    return QStringLiteral("Done: %1 copied").arg(copied) + parts;
 }
 
 QString PkRunState::failureToolTip() const

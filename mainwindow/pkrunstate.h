@@ -13,25 +13,29 @@
 class PkRunState
 {
 public:
-    enum class Action { None, Start, Stop, ShowCopies };
+    enum class Action { None, Start, Stop, ShowCopies, CopyRest };
 
     // A new list or folder was matched; ready when it can be copied. While no
     // run is under way this ends the shown run and returns true: the panel
     // then starts afresh. During a run the panel keeps showing that run.
     bool selectionChanged(bool ready);
 
-    // Begins a run over total files into folder; returns its number (1, 2, ...).
+    // Begins a run over total files into the output folder inside folder;
+    // returns its number (1, 2, ...).
     int start(int total, const QString &folder);
     void requestStop();
     void fileCopied(int count);
+    void fileAlreadyThere(int count);
     void fileFailed(const QString &name, const QString &reason);
     // outputExists: whether the run left an output folder to show.
-    void finish(int copied, bool outputExists);
+    void finish(int copied, int alreadyThere, bool outputExists);
 
     bool isRunning() const { return phase == Phase::Running; }
     int runNumber() const { return runs; }
     QString folder() const { return runFolder; }
     Action action() const;
+    // Once a run has ended, while its copies are there to be shown.
+    bool canShowCopies() const { return phase == Phase::Ended && hasOutput; }
 
     // The panel's summary line; isAlarming when it reports failed files.
     QString summary() const;
@@ -50,6 +54,7 @@ private:
     int runs = 0;
     int total = 0;
     int copied = 0;
+    int alreadyThere = 0;
     QString runFolder;
     QList<QPair<QString, QString>> failures;
 };

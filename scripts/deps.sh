@@ -7,6 +7,10 @@ pickwell_packages=(
     fontconfig fonts-dejavu-core
 )
 
+# bench_copying_mounts: an exFAT image through FUSE and an sshfs share served
+# by an sshd of its own (run as root).
+pickwell_bench_tools=(exfat-fuse exfatprogs sshfs openssh-server)
+
 # Making and checking the Debian package and its manual page (scripts/package,
 # and the package test that scripts/test runs).
 pickwell_package_tools=(help2man dpkg-dev desktop-file-utils lintian)

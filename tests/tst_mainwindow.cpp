@@ -30,6 +30,7 @@ private slots:
     void workflow();
     void runs();
     void review();
+    void targets();
 
 private:
     QString file(const QString &name, const QByteArray &bytes);
@@ -253,7 +254,8 @@ void TestMainWindow::workflow()
     QCOMPARE(QGuiApplication::clipboard()->text(), copies.join(u'\n'));
 
     chooseFolder(window, refused);
-    QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it!"_s);
+    QCOMPARE(warning->getMainText(),
+             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
     QCOMPARE(shown(window), (QStringList{"text", "folder", "start", "file", "path", "toCopy", "warning", "panel"}));
     QCOMPARE(window.childAt(600, 220), warning);
     window.chooseTextFile(list);
@@ -322,14 +324,20 @@ void TestMainWindow::runs()
     const QStringList copied = outputFiles(pictures);
     QCOMPARE(copied, names.mid(0, copied.size()));
     QCOMPARE(progress->getSummary(), u"Stopped: %1 of 300 copied"_s.arg(copied.size()));
+    QCOMPARE(run->getMainText(), u"Copy the rest"_s);
     QTextBrowser fileManager; // stands in for the desktop's: what the window opens, it emits as anchorClicked
     QSignalSpy opened(&fileManager, &QTextBrowser::anchorClicked);
     QDesktopServices::setUrlHandler(u"file"_s, &fileManager, "anchorClicked");
+    progress->actions().value(1)->trigger(); // "Show copies" moved to the ring's menu
     QTest::keyClick(&window, Qt::Key_Escape);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
+    QTRY_COMPARE(progress->getSummary(), u"Done: %1 copied, %2 already there"_s.arg(300 - copied.size()).arg(copied.size()));
+    QCOMPARE(progress->getProgress(), 300);
+    QCOMPARE(outputFiles(pictures), names);
     run->click();
     QDesktopServices::unsetUrlHandler(u"file"_s);
-    QCOMPARE(opened, QList<QVariantList>{{QUrl::fromLocalFile(pictures + u"/FilesFromSelection"_s)}});
+    const QUrl copies = QUrl::fromLocalFile(pictures + u"/FilesFromSelection"_s);
+    QCOMPARE(opened, (QList<QVariantList>{{copies}, {copies}}));
 
     chooseFolder(window, second);
     QCOMPARE(progress->getSummary(), QString());
@@ -396,6 +404,57 @@ void TestMainWindow::review()
     tile(window, StartButton)->click();
     QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied"_s);
     QCOMPARE(outputFiles(pictures), (QStringList{"A1.dng", "A1.jpg", "B1.txt"}));
+}
+
+// A picture folder that cannot take the copies says what can be done: a
+// missing one, as one that cannot be written into, and one that holds
+// FilesFromSelection, whose rest can be added to it. Another folder can take
+// the copies, never one inside FilesFromSelection; the path tile says where
+// they go, and "Show copies" opens them there. Another picture folder
+// forgets both choices.
+void TestMainWindow::targets()
+{
+    const QString pictures = folder(u"pictures"_s, {"a.jpg", "b.jpg", "FilesFromSelection/a.jpg"}, 10);
+    const QString other = folder(u"other"_s, {});
+    MainWindow window;
+    PkButton *path = tile(window, FolderTile), *warning = tile(window, WarningTile), *run = tile(window, StartButton);
+    PkDashboard *progress = window.findChild<PkDashboard *>();
+    QAction *elsewhere = path->actions().value(0), *addRest = path->actions().value(1);
+    window.chooseTextFile(file(u"list.txt"_s, "a\nb\n"));
+    chooseFolder(window, dir->filePath(u"gone"_s));
+    QCOMPARE(warning->getMainText(), u"Cannot write into this folder! Right-click to copy into another folder."_s);
+    QVERIFY(elsewhere->isEnabled() && !addRest->isEnabled());
+    chooseFolder(window, pictures);
+    QCOMPARE(warning->getMainText(),
+             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
+    addRest->trigger();
+    QVERIFY(warning->isHidden() && !addRest->isEnabled());
+    run->click();
+    QTRY_COMPARE(progress->getSummary(), u"Done: 1 copied, 1 already there"_s);
+    QCOMPARE(outputFiles(pictures), (QStringList{"a.jpg", "b.jpg"}));
+
+    chooseFolder(window, pictures);
+    QVERIFY(!warning->isHidden());
+    elsewhere->trigger();
+    emit window.findChildren<QFileDialog *>().last()->fileSelected(pictures + u"/FilesFromSelection"_s);
+    QCOMPARE(warning->getMainText(),
+             u"Cannot copy into %1/FilesFromSelection: it is inside a folder FilesFromSelection"_s.arg(pictures));
+    elsewhere->trigger();
+    emit window.findChildren<QFileDialog *>().last()->fileSelected(other);
+    QVERIFY(warning->isHidden());
+    QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
+    run->click();
+    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied"_s);
+    QCOMPARE(QDir(other + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.jpg", "b.jpg"}));
+    QTextBrowser fileManager;
+    QSignalSpy opened(&fileManager, &QTextBrowser::anchorClicked);
+    QDesktopServices::setUrlHandler(u"file"_s, &fileManager, "anchorClicked");
+    run->click();
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(opened, QList<QVariantList>{{QUrl::fromLocalFile(other + u"/FilesFromSelection"_s)}});
+    chooseFolder(window, pictures);
+    QCOMPARE(path->getMainText(), pictures);
+    QVERIFY(!warning->isHidden());
 }
 
 QTEST_MAIN(TestMainWindow)

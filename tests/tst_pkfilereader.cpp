@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkfilecopier.h"
 #include "pkfilereader.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <utility>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -30,7 +32,8 @@ namespace {
 using Names = QList<QString>;
 
 // Builds entries under root, which no entries leave uncreated: "name/" is a
-// folder, "name|" a FIFO, anything else a file holding its name 1,000 times.
+// folder, "name|" a FIFO, anything else a file holding its name 1,000 times,
+// read-only for everyone when its name says so.
 void makeTree(const QString &root, const Names &entries)
 {
     for (const QString &entry : entries) {
@@ -40,6 +43,8 @@ void makeTree(const QString &root, const Names &entries)
             QCOMPARE(::mkfifo(QFile::encodeName(file.fileName().chopped(1)).constData(), 0644), 0);
         else if (!entry.endsWith('/'))
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8().repeated(1000)) > 0);
+        if (entry.startsWith("read-only"))
+            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     }
 }
 
@@ -52,7 +57,8 @@ Names everything(const QString &path)
 } // namespace
 
 // A picture folder is refused while anything named like the output is in
-// it, and when it cannot be written into (a missing folder, also for root).
+// it, and when it cannot be written into (a missing folder, also for root);
+// finishing a run accepts an output folder.
 void TestPkFileReader::folderRefusal()
 {
     QTemporaryDir dir;
@@ -64,76 +70,150 @@ void TestPkFileReader::folderRefusal()
     QCOMPARE(reader.folderRefusal(dir.path()), exists);
     QCOMPARE(reader.folderRefusal(dir.filePath("other")), exists);
     QCOMPARE(reader.folderRefusal(dir.filePath("gone")), "Cannot write into this folder!");
+    // Finishing a run takes the output folder as it is, but never a file in its place.
+    QCOMPARE(reader.folderRefusal(dir.filePath("other"), true), QString());
+    QCOMPARE(reader.folderRefusal(dir.path(), true), exists);
+    QCOMPARE(reader.folderRefusal(dir.filePath("gone"), true), "Cannot write into this folder!");
 }
 
+namespace {
+
+// What the naming hook does, once, while a run's first copy is about to be
+// given its name.
+QString hookAction;
+QString hookOutput;
+
+void actOnce(const QString &destination)
+{
+    const QString action = std::exchange(hookAction, QString());
+    if (action == "take") {
+        QFile file(destination);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("taken") == 5);
+    } else if (action == "unmount") {
+        QVERIFY(QDir(hookOutput).removeRecursively());
+    } else if (action == "second signal") {
+        PkFileCopier::removeTemporaryInProgress();
+    }
+}
+
+} // namespace
+
+// Each row runs on each way of copying it names: "unnamed" (O_TMPFILE, then
+// a link), and for file systems without unnamed files a hidden temporary
+// named by renameat2 ("temporary"), by a hard link ("link"), or by a rename
+// after checking the name ("rename").
 void TestPkFileReader::copyRun_data()
 {
+    QTest::addColumn<QByteArray>("path");
     QTest::addColumn<Names>("entries");
     QTest::addColumn<Names>("list");
+    QTest::addColumn<bool>("resume");
+    QTest::addColumn<QString>("hook");
     QTest::addColumn<int>("stopRun");
     QTest::addColumn<Names>("events");
     QTest::addColumn<Names>("output");
+
+    const QList<QByteArray> every{"unnamed", "temporary", "link", "rename"};
+    const auto row = [&every](const char *name, const Names &entries, const Names &list, bool resume,
+                              const QString &hook, int stopRun, const Names &events, const Names &output,
+                              const QList<QByteArray> &paths = {}) {
+        for (const QByteArray &path : paths.isEmpty() ? every : paths)
+            QTest::addRow("%s: %s", path.constData(), name)
+                << path << entries << list << resume << hook << stopRun << events << output;
+    };
 
     // File sizes are limited to 20,000 bytes, so that the larger file fails
     // part-way as on a full disk (also for root).
     const QString big = "larger-than-the-limit.jpg", unsafe = ": not a file of the picture folder";
     const QString photo = QString::fromUtf8("Фото.jpg"), exists = ": cannot create FilesFromSelection: File exists";
-    QTest::newRow("copies whole and equal, none partial past the size limit; a stop for another run")
-        << Names{"a b.jpg", big, photo, "x.jpg"} << Names{"a b.jpg", big, photo} << 2
-        << Names{"1", big + ": File too large", "2", "finished 2 1"} << Names{"a b.jpg", photo};
-    QTest::newRow("destination appeared, vanished, unsafe and non-regular names reported, output folder reused")
-        << Names{"1.jpg", "2.jpg", "FilesFromSelection/2.jpg", "dir.jpg/", "pipe.jpg|"}
-        << Names{"1.jpg", "2.jpg", "gone.jpg", "dir.jpg", "pipe.jpg", "", "../x"} << 0
-        << Names{"1", "2.jpg: already exists in FilesFromSelection", "gone.jpg: no longer in the folder",
-                 "dir.jpg: not a regular file", "pipe.jpg: not a regular file", unsafe, "../x" + unsafe, "finished 1 6"}
-        << Names{"1.jpg", "2.jpg"};
-    QTest::newRow("stop asked before the run began") << Names{"a.jpg"} << Names{"a.jpg"} << 1 << Names{"finished 0 0"}
-                                                     << Names{};
-    QTest::newRow("nothing to copy creates nothing") << Names{"a"} << Names{} << 0 << Names{"finished 0 0"} << Names{};
-    QTest::newRow("no picture folder") << Names{} << Names{"a.jpg"} << 0
-                                       << Names{"a.jpg: no picture folder", "finished 0 1"} << Names{};
-    QTest::newRow("file in place of the output folder") << Names{"a.jpg", "b.jpg", "FilesFromSelection"}
-        << Names{"a.jpg", "b.jpg"} << 0 << Names{"a.jpg" + exists, "b.jpg" + exists, "finished 0 2"} << Names{};
+    const QString taken = ": already exists in FilesFromSelection", gone = ": No such file or directory";
+    row("copies whole, equal and with the picture's mode, none partial past the size limit; a stop for another run",
+        {"a b.jpg", big, photo, "x.jpg", "read-only.jpg"}, {"a b.jpg", big, photo, "read-only.jpg"}, false, "", 2,
+        {"1", big + ": File too large", "2", "3", "finished 3 1 0"}, {"a b.jpg", "read-only.jpg", photo});
+    row("destination appeared, vanished, unsafe and non-regular names reported, output folder reused",
+        {"1.jpg", "2.jpg", "FilesFromSelection/2.jpg", "dir.jpg/", "pipe.jpg|"},
+        {"1.jpg", "2.jpg", "gone.jpg", "dir.jpg", "pipe.jpg", "", "../x"}, false, "", 0,
+        {"1", "2.jpg" + taken, "gone.jpg: no longer in the folder", "dir.jpg: not a regular file",
+         "pipe.jpg: not a regular file", unsafe, "../x" + unsafe, "finished 1 6 0"}, {"1.jpg", "2.jpg"});
+    row("resume leaves a name that is there alone, whatever it holds, and copies the rest",
+        {"1.jpg", "2.jpg", "3.jpg", "FilesFromSelection/2.jpg", "FilesFromSelection/3.jpg"},
+        {"1.jpg", "2.jpg", "3.jpg"}, true, "", 0, {"1", "already there 1", "already there 2", "finished 1 0 2"},
+        {"1.jpg", "2.jpg", "3.jpg"}, {"unnamed", "temporary"});
+    row("a name taken during the copy fails and is left as it is", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
+        "take", 0, {"1.jpg" + taken, "1", "finished 1 1 0"}, {"1.jpg", "2.jpg"});
+    row("with resume, a name taken during the copy is already there", {"1.jpg"}, {"1.jpg"}, true, "take", 0,
+        {"already there 1", "finished 0 0 1"}, {"1.jpg"}, {"unnamed", "rename"});
+    row("an output folder gone during the run fails every file left", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
+        "unmount", 0, {"1.jpg" + gone, "2.jpg" + gone, "finished 0 2 0"}, {});
+    row("a second Ctrl+C takes the temporary away", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "second signal",
+        0, {"1.jpg" + gone, "1", "finished 1 1 0"}, {"2.jpg"}, {"temporary", "link", "rename"});
+    row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {},
+        {"unnamed", "temporary"});
+    row("nothing to copy creates nothing", {"a"}, {}, false, "", 0, {"finished 0 0 0"}, {}, {"unnamed"});
+    row("no picture folder", {}, {"a.jpg"}, false, "", 0, {"a.jpg: no picture folder", "finished 0 1 0"}, {},
+        {"unnamed"});
+    row("file in place of the output folder", {"a.jpg", "b.jpg", "FilesFromSelection"}, {"a.jpg", "b.jpg"}, false,
+        "", 0, {"a.jpg" + exists, "b.jpg" + exists, "finished 0 2 0"}, {}, {"unnamed"});
 }
 
 // One run of the worker, the first it receives; stopRun is the run that
-// requestStop names before it.
+// requestStop names before it. Copies go into a folder beside the pictures
+// when the output folder is not among the entries.
 void TestPkFileReader::copyRun()
 {
+    QFETCH(QByteArray, path);
     QFETCH(Names, entries);
     QFETCH(Names, list);
+    QFETCH(bool, resume);
+    QFETCH(QString, hook);
     QFETCH(int, stopRun);
 
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    const QString pictures = dir.filePath("pics"), output = pictures + "/FilesFromSelection";
+    const bool beside = !entries.join('\n').contains("FilesFromSelection");
+    const QString pictures = dir.filePath("pics"), into = beside ? dir.filePath("into") : pictures;
+    const QString output = into + "/FilesFromSelection";
     makeTree(pictures, entries);
+    QVERIFY(QDir().mkpath(into));
     PkFileReader reader;
     Names events;
     connect(&reader, &PkFileReader::copyStatusSignal, this, [&events](int n) { events << QString::number(n); });
+    connect(&reader, &PkFileReader::alreadyThereSignal, this,
+            [&events](int n) { events << "already there " + QString::number(n); });
     connect(&reader, &PkFileReader::copyFailedSignal, this,
             [&events](const QString &name, const QString &reason) { events << name + ": " + reason; });
-    connect(&reader, &PkFileReader::copyFinishedSignal, this,
-            [&events](int copied, int failed) { events << QStringLiteral("finished %1 %2").arg(copied).arg(failed); });
+    connect(&reader, &PkFileReader::copyFinishedSignal, this, [&events](int copied, int failed, int there) {
+        events << QStringLiteral("finished %1 %2 %3").arg(copied).arg(failed).arg(there);
+    });
 
     reader.requestStop(stopRun);
+    if (path != "unnamed")
+        qputenv("PICKWELL_TEST_COPY_PATH", path);
+    hookAction = hook;
+    hookOutput = output;
+    PkFileCopier::setNamingHook(actOnce);
     rlimit saved;
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limited{std::min<rlim_t>(20000, saved.rlim_max), saved.rlim_max};
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
     // No entries: an empty path, which must not stand for the working directory.
-    reader.on_startCopySignal(list, entries.isEmpty() ? QString() : pictures);
+    reader.on_startCopyIntoSignal(list, entries.isEmpty() ? QString() : pictures, into, resume);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    PkFileCopier::setNamingHook(nullptr);
+    qunsetenv("PICKWELL_TEST_COPY_PATH");
 
     QTEST(events, "events");
     QTEST(everything(output), "output");
     for (const QString &name : everything(output)) {
         QFile copy(output + '/' + name), source(pictures + '/' + name);
         QVERIFY(copy.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll() == source.readAll(), !entries.contains("FilesFromSelection/" + name));
-        QCOMPARE(copy.permissions(), source.permissions());
+        const bool foreign = entries.contains("FilesFromSelection/" + name) || (hook == "take" && name == "1.jpg");
+        QCOMPARE(copy.readAll() == source.readAll(), !foreign);
+        if (!foreign)
+            QCOMPARE(copy.permissions(), source.permissions());
     }
+    QCOMPARE(QFileInfo::exists(pictures + "/FilesFromSelection"), !beside);
 }
 
 // A picture linked from another file system (/dev/shm, a tmpfs) cannot be
@@ -152,7 +232,7 @@ void TestPkFileReader::copyAcrossFileSystems()
     PkFileReader reader;
     QSignalSpy finished(&reader, &PkFileReader::copyFinishedSignal);
     reader.on_startCopySignal({"far.jpg"}, dir.path());
-    QCOMPARE(finished, (QList<QVariantList>{{1, 0}}));
+    QCOMPARE(finished, (QList<QVariantList>{{1, 0, 0}}));
     QFile copy(dir.filePath("FilesFromSelection/far.jpg"));
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), bytes);

@@ -6,8 +6,8 @@
 
 // What the panel says about a run: its summary line, and the failed files in
 // the tooltip (the first twenty) and in the report (all, tab-separated), with
-// names kept as written even when they look like markup. What the run button
-// offers is driven end to end through the window in tst_mainwindow.
+// names kept as written even when they look like markup; and what the run
+// button offers once it ended: the rest, while files are not there.
 class TestPkRunState : public QObject
 {
     Q_OBJECT
@@ -17,6 +17,9 @@ private slots:
     void summary();
 };
 
+using Action = PkRunState::Action;
+Q_DECLARE_METATYPE(Action)
+
 // How the run ended, if it did.
 constexpr int Running = 0, Finished = 1, Stopped = 2;
 
@@ -25,17 +28,30 @@ void TestPkRunState::summary_data()
     QTest::addColumn<int>("total");
     QTest::addColumn<int>("copied");
     QTest::addColumn<int>("failed");
+    QTest::addColumn<int>("there"); // already there: left alone
     QTest::addColumn<int>("end");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("more"); // the tooltip's last line, when it leaves failures out
+    QTest::addColumn<Action>("action");
 
-    QTest::newRow("copying") << 40 << 12 << 1 << Running << "12 of 40" << "";
-    QTest::newRow("done") << 40 << 40 << 0 << Finished << "Done: 40 copied" << "";
-    QTest::newRow("twenty-one failed") << 40 << 19 << 21 << Finished << "19 copied, 21 failed" << "and 1 more";
-    QTest::newRow("ended short without a stop") << 40 << 12 << 0 << Finished << "Done: 12 copied" << "";
-    QTest::newRow("stopped") << 40 << 12 << 0 << Stopped << "Stopped: 12 of 40 copied" << "";
-    QTest::newRow("stopped, 20 failed") << 40 << 12 << 20 << Stopped << "Stopped: 12 of 40 copied, 20 failed" << "";
-    QTest::newRow("stop came after the last file") << 3 << 2 << 1 << Stopped << "2 copied, 1 failed" << "";
+    QTest::newRow("copying") << 40 << 12 << 1 << 10 << Running << "22 of 40" << "" << Action::Stop;
+    QTest::newRow("done") << 40 << 40 << 0 << 0 << Finished << "Done: 40 copied" << "" << Action::ShowCopies;
+    QTest::newRow("done, some already there") << 40 << 12 << 0 << 28 << Finished << "Done: 12 copied, 28 already there"
+                                              << "" << Action::ShowCopies;
+    QTest::newRow("twenty-one failed") << 40 << 19 << 21 << 0 << Finished << "19 copied, 21 failed" << "and 1 more"
+                                       << Action::CopyRest;
+    QTest::newRow("failed, some already there") << 40 << 10 << 2 << 28 << Finished
+                                                << "10 copied, 28 already there, 2 failed" << "" << Action::CopyRest;
+    QTest::newRow("stopped") << 40 << 12 << 0 << 0 << Stopped << "Stopped: 12 of 40 copied" << "" << Action::CopyRest;
+    QTest::newRow("stopped, 20 failed") << 40 << 12 << 20 << 0 << Stopped << "Stopped: 12 of 40 copied, 20 failed"
+                                        << "" << Action::CopyRest;
+    QTest::newRow("stopped, some already there") << 40 << 5 << 1 << 10 << Stopped
+                                                 << "Stopped: 5 of 40 copied, 10 already there, 1 failed" << ""
+                                                 << Action::CopyRest;
+    QTest::newRow("stop came after the last file") << 3 << 2 << 1 << 0 << Stopped << "2 copied, 1 failed" << ""
+                                                   << Action::CopyRest;
+    QTest::newRow("stop came after the last file, the rest there") << 3 << 1 << 0 << 2 << Stopped
+                                                   << "Done: 1 copied, 2 already there" << "" << Action::ShowCopies;
 }
 
 void TestPkRunState::summary()
@@ -43,6 +59,7 @@ void TestPkRunState::summary()
     QFETCH(int, total);
     QFETCH(int, copied);
     QFETCH(int, failed);
+    QFETCH(int, there);
     QFETCH(int, end);
     QFETCH(QString, expected);
     QFETCH(QString, more);
@@ -52,6 +69,7 @@ void TestPkRunState::summary()
     if (end == Stopped)
         run.requestStop();
     run.fileCopied(copied);
+    run.fileAlreadyThere(there);
     QStringList toolTip, report;
     for (int i = 1; i <= failed; ++i) {
         const QString name = QStringLiteral("<b>%1</b>.jpg").arg(i);
@@ -60,10 +78,11 @@ void TestPkRunState::summary()
         report << name + QStringLiteral("\tFile too large");
     }
     if (end != Running)
-        run.finish(copied, true);
+        run.finish(copied, there, true);
     QCOMPARE(run.summary(), expected);
     QCOMPARE(run.failureToolTip(), (more.isEmpty() ? toolTip : toolTip.mid(0, 20) << more).join(u'\n'));
     QCOMPARE(run.failureReport(), report.join(u'\n'));
+    QTEST(run.action(), "action");
 }
 
 QTEST_GUILESS_MAIN(TestPkRunState)

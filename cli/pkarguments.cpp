@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkarguments.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace {
+
+// Qt's own arguments, which QGuiApplication and QApplication take out of the
+// command line themselves: accepted here so that they reach Qt in window
+// mode, and so that their values are not taken for a list.
+struct QtOption
+{
+    const char *name;
+    const char *valueName; // nullptr: a switch
+    const char *description;
+};
+
+constexpr QtOption qtOptions[] = {
+    {"platform", "name", "Qt: the platform plugin to use (xcb, wayland, offscreen)."},
+    {"platformpluginpath", "path", "Qt: where to look for platform plugins."},
+    {"platformtheme", "name", "Qt: the platform theme to use."},
+    {"plugin", "name", "Qt: an input plugin to load."},
+    {"qmljsdebugger", "value", "Qt: QML debugging."},
+    {"qwindowgeometry", "geometry", "Qt: the window's geometry."},
+    {"geometry", "geometry", "Qt: the window's geometry (X11)."},
+    {"qwindowicon", "icon", "Qt: the window's icon."},
+    {"qwindowtitle", "title", "Qt: the window's title."},
+    {"title", "title", "Qt: the window's title (X11)."},
+    {"display", "display", "Qt: the X11 display to use."},
+    {"name", "name", "Qt: the application's X11 resource name."},
+    {"visual", "visual", "Qt: the X11 visual to use."},
+    {"session", "session", "Qt: the session to restore."},
+    {"style", "style", "Qt: the widget style (Fusion)."},
+    {"stylesheet", "file", "Qt: a style sheet for the window."},
+    {"reverse", nullptr, "Qt: lay out right to left."},
+    {"widgetcount", nullptr, "Qt: report the widgets left at exit."},
+    {"nograb", nullptr, "Qt: never grab the mouse or keyboard (X11)."},
+    {"dograb", nullptr, "Qt: grab even under a debugger (X11)."},
+    {"sync", nullptr, "Qt: synchronous X11 calls, for debugging."},
+    {"testability", nullptr, "Qt: load the testability plugin."},
+};
+
+const char description[] =
+    "Copies the pictures named in a selection list into a new folder\n"
+    "FilesFromSelection inside the picture folder.\n"
+    "\n"
+    "Without --list and --folder the window starts, with the given list already\n"
+    "chosen. With both, the job runs without a window and without a display: it\n"
+    "prints \"N identifiers, M files to copy, K not found\" (and \", A ambiguous\"\n"
+    "when some identifiers select files of more than one picture), one line\n"
+    "\"not found: ID\" for each identifier that names no file, one line\n"
+    "\"ambiguous: ID: PICTURE, PICTURE, ...\" for each ambiguous identifier, and at\n"
+    "the end \"copied X of M\";\n"
+    "each file that cannot be copied is reported on stderr as\n"
+    "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.\n"
+    "\n"
+    "With --to, FilesFromSelection goes into another folder, for pictures on a\n"
+    "write-protected card or a read-only share. With --resume, a run that ended\n"
+    "early is finished: FilesFromSelection may be there already, files of the same\n"
+    "name in it are left alone, even with other content, and counted as already\n"
+    "there (\"copied 12 of 40, 28 already there\"). For example:\n"
+    "  pickwell --list picks.txt --folder /media/card/DCIM --to ~/Pictures/job\n"
+    "  pickwell --list picks.txt --folder /srv/photos/wedding --resume";
+
+const char exitStatusText[] =
+    "\n"
+    "Exit status:\n"
+    "  0      every file copied (with --dry-run: the folder was matched)\n"
+    "  1      some files could not be copied\n"
+    "  2      wrong usage, a list or folder that cannot be read, or a --to folder\n"
+    "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
+    "  3      the folder (or the --to folder) was refused: it already holds\n"
+    "         FilesFromSelection (without --resume), or it cannot be written into\n"
+    "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
+
+struct Parser
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption helpAll{QStringLiteral("help-all")};
+    QCommandLineOption list{QStringLiteral("list"),
+                            QStringLiteral("The selection list: a text file or a spreadsheet export (CSV); "
+                                           "- reads it from standard input."),
+                            QStringLiteral("file")};
+    QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
+                              QStringLiteral("folder")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("Put FilesFromSelection into this folder instead of the picture folder."),
+                          QStringLiteral("folder")};
+    QCommandLineOption resume{QStringLiteral("resume"),
+                              QStringLiteral("Finish an earlier run: use FilesFromSelection as it is and leave "
+                                             "the files already in it alone.")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QStringLiteral("Print the names of the files that would be copied, one a line, "
+                                             "and create nothing.")};
+    QCommandLineOption withoutExtensions{
+        QStringLiteral("without-extensions"),
+        QStringLiteral("Drop each identifier's extension (\".jpg\", \".CR2\") before matching, so that "
+                       "IMG_0012.jpg also selects IMG_0012.CR2.")};
+    QCommandLineOption wholeNumbers{
+        QStringLiteral("whole-numbers"),
+        QStringLiteral("Let an identifier of digits only select a file only where that number stands whole in "
+                       "its name, leading zeros aside: 412 selects IMG_0412.jpg, not IMG_1412.jpg.")};
+
+    explicit Parser(bool showQtOptions)
+    {
+        // Qt's own options are single-dash words; no option of ours is a
+        // bundle of short letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(QString::fromLatin1(description));
+        for (QCommandLineOption *option : {&list, &folder, &to, &resume, &dryRun, &withoutExtensions, &wholeNumbers})
+            parser.addOption(*option);
+        for (const QtOption &qt : qtOptions) {
+            QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
+                                      qt.valueName ? QString::fromLatin1(qt.valueName) : QString());
+            if (!showQtOptions)
+                option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
+        parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("A selection list to open the window with."),
+                                     QStringLiteral("[list]"));
+    }
+
+    QString helpText() const
+    {
+        // Without an application object Qt cannot know the program's name.
+        QString text = parser.helpText();
+        text.replace(QLatin1String("<executable_name>"), PkArguments::programName());
+        return text + QLatin1String(exitStatusText);
+    }
+};
+
+PkCommandLine::Invocation exitWith(int status, const QString &message)
+{
+    PkCommandLine::Invocation invocation;
+    invocation.mode = PkCommandLine::Mode::Exit;
+    invocation.exitStatus = status;
+    invocation.message = message;
+    return invocation;
+}
+
+PkCommandLine::Invocation usageError(const QString &text)
+{
+    return exitWith(PkCommandLine::UsageError,
+                    QStringLiteral("%1: %2 See %1 --help.\n").arg(PkArguments::programName(), text));
+}
+
+} // namespace
+
+QString PkArguments::programName()
+{
+    return QStringLiteral("pickwell");
+}
+
+PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
+{
+    Parser options(false);
+    if (!options.parser.parse(arguments))
+        return usageError(options.parser.errorText());
+    const QCommandLineParser &parser = options.parser;
+    if (parser.isSet(options.help))
+        return exitWith(PkCommandLine::Success, options.helpText());
+    if (parser.isSet(options.helpAll))
+        return exitWith(PkCommandLine::Success, Parser(true).helpText());
+    if (parser.isSet(options.version))
+        return exitWith(PkCommandLine::Success, QStringLiteral("%1 %2\n").arg(PkArguments::programName(), QStringLiteral(PICKWELL_VERSION)));
+
+    const QStringList positional = parser.positionalArguments();
+    const bool hasList = parser.isSet(options.list), hasFolder = parser.isSet(options.folder);
+    if (parser.values(options.list).size() > 1 || parser.values(options.folder).size() > 1
+        || parser.values(options.to).size() > 1)
+        return usageError(QStringLiteral("Give --list, --folder and --to once each."));
+    if (hasList != hasFolder)
+        return usageError(hasList ? QStringLiteral("--list needs --folder.") : QStringLiteral("--folder needs --list."));
+
+    PkCommandLine::Invocation invocation;
+    if (hasList) {
+        if (!positional.isEmpty())
+            return usageError(QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst()));
+        invocation.mode = PkCommandLine::Mode::CommandLine;
+        invocation.listPath = parser.value(options.list);
+        invocation.folderPath = parser.value(options.folder);
+        invocation.destinationPath = parser.value(options.to);
+        invocation.resume = parser.isSet(options.resume);
+        invocation.dryRun = parser.isSet(options.dryRun);
+        invocation.withoutExtensions = parser.isSet(options.withoutExtensions);
+        invocation.wholeNumbers = parser.isSet(options.wholeNumbers);
+        return invocation;
+    }
+    if (positional.size() > 1)
+        return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
+    for (const QCommandLineOption *option :
+         {&options.to, &options.resume, &options.dryRun, &options.withoutExtensions, &options.wholeNumbers}) {
+        if (parser.isSet(*option))
+            return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
+    }
+    invocation.mode = PkCommandLine::Mode::Window;
+    if (!positional.isEmpty())
+        invocation.listPath = QFileInfo(positional.constFirst()).absoluteFilePath();
+    return invocation;
+}

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKDESTINATION_H
+#define PKDESTINATION_H
+
+#include <QString>
+
+// Another folder than the picture folder to put a run's output folder in:
+// for pictures on a write-protected card or a read-only share.
+class PkDestination
+{
+public:
+    // Why destination can never take the copies of the pictures in
+    // picturesFolder, in words for the user; empty when it can be used. That
+    // it may be refused like any picture folder is PkFileReader's to say.
+    static QString problem(const QString &picturesFolder, const QString &destination);
+};
+
+#endif // PKDESTINATION_H

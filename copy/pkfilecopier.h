@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKFILECOPIER_H
+#define PKFILECOPIER_H
+
+#include <QString>
+
+// Copies pictures into an output folder, one at a time, without ever
+// overwriting a file and without leaving a partial one under a real name.
+// One copier serves one run: it learns what the destination's file system
+// refuses and does not ask again.
+class PkFileCopier
+{
+public:
+    enum class Outcome { Copied, AlreadyThere, Failed };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::Copied;
+        QString reason; // why it failed, in words for the user
+    };
+
+    // With resume, a name that is taken in the output folder is left alone
+    // and counts as already there; otherwise it fails.
+    explicit PkFileCopier(bool resume = false);
+
+    Result copy(const QString &source, const QString &destination);
+
+    // Creates the run's output folder, or says why it cannot be used. A
+    // folder that is there already is used as it is.
+    static QString makeOutputFolder(const QString &path);
+
+    // Removes the hidden temporary being written, if there is one. Safe in a
+    // signal handler: a second Ctrl+C ends the program without waiting for
+    // the file in hand, and must not leave its temporary behind.
+    static void removeTemporaryInProgress();
+
+    // Tests only: called with the destination's name just before a complete
+    // copy is given its name, where another program could take the name.
+    using NamingHook = void (*)(const QString &destination);
+    static void setNamingHook(NamingHook hook);
+
+private:
+    // How a temporary is given its final name, from the best a file system
+    // offers down to what every one can do.
+    enum class Naming { NoReplace, Link, CheckedRename };
+
+    Result nameTaken() const;
+    int copyUnnamed(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination);
+    int copyThroughTemporary(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination);
+    int giveName(const char *temporary, const char *destination);
+
+    bool resume;
+    bool unnamedFiles = true;
+    Naming naming = Naming::NoReplace;
+};
+
+#endif // PKFILECOPIER_H

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkcopytarget.h"
+
+#include "pkdestination.h"
+#include "pkfilereader.h"
+
+#include <QFileInfo>
+
+void PkCopyTarget::choosePictures(const QString &folder)
+{
+    picturesFolder = folder;
+    otherDestination.clear();
+    adding = false;
+}
+
+QString PkCopyTarget::chooseDestination(const QString &folder)
+{
+    const QString problem = PkDestination::problem(picturesFolder, folder);
+    if (!problem.isEmpty())
+        return QStringLiteral("Cannot copy into %1: %2").arg(folder, problem);
+    otherDestination = folder;
+    adding = false;
+    return QString();
+}
+
+bool PkCopyTarget::canAddToExisting() const
+{
+    return !adding && QFileInfo(destination() + QLatin1Char('/') + PkFileReader::outputFolderName()).isDir();
+}
+
+QString PkCopyTarget::warning() const
+{
+    const QString refusal = PkFileReader::folderRefusal(destination(), adding);
+    if (refusal.isEmpty())
+        return refusal;
+    // Both ways out are on the Image path tile's context menu.
+    if (canAddToExisting())
+        return refusal + QStringLiteral(" Right-click: add the rest.");
+    // Otherwise, but for a file in the output folder's place, the folder
+    // cannot be written into.
+    const bool outputThere = QFileInfo::exists(destination() + QLatin1Char('/') + PkFileReader::outputFolderName());
+    if (otherDestination.isEmpty() && (adding || !outputThere))
+        return refusal + QStringLiteral(" Right-click to copy into another folder.");
+    return refusal;
+}
+
+QString PkCopyTarget::pathText() const
+{
+    if (otherDestination.isEmpty())
+        return picturesFolder;
+    return QStringLiteral("%1  \u2192  %2/%3").arg(picturesFolder, otherDestination, PkFileReader::outputFolderName());
+}
