@@ -160,6 +160,10 @@ void TestPkReviewWindow::ticks()
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->fileRect(4).center());
     QCOMPARE(window.view()->currentFile(), 4);
     QCOMPARE(window.model()->tickedCount(), 3);
+    // Below the last picture, among the identifiers not found, a click does nothing.
+    window.view()->verticalScrollBar()->setValue(window.view()->verticalScrollBar()->maximum());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(30, viewport->height() - 4));
+    QCOMPARE(window.view()->currentFile(), 4);
     window.setSelection(folderSelection());
     QCOMPARE(window.model()->leftOut(), QList<QString>());
     QCOMPARE(window.findChild<QLabel *>()->text(), u"5 files to copy"_s);
