@@ -2,6 +2,8 @@
 
 #include "pklinesplitter.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace {
@@ -35,10 +37,30 @@ bool isAsciiDigit(QChar c)
 
 } // namespace
 
+void PkLineSplitter::read(QList<QString> &lines)
+{
+    // A 50 MB list is millions of lines: a second list of them is only made
+    // once a line turns out to hold several identifiers.
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        QString &line = lines[row];
+        tidy(line);
+        QList<QString> pieces;
+        if (!appendPieces(line, pieces))
+            continue;
+        QList<QString> ids;
+        ids.reserve(lines.size() + pieces.size());
+        for (qsizetype before = 0; before < row; ++before)
+            ids.append(std::move(lines[before]));
+        ids.append(std::move(pieces));
+        for (++row; row < lines.size(); ++row)
+            append(std::move(lines[row]), ids);
+        lines = std::move(ids);
+    }
+}
+
 void PkLineSplitter::append(QString line, QList<QString> &ids)
 {
-    line = std::move(line).simplified();
-    dropListMark(line);
+    tidy(line);
     if (!appendPieces(line, ids))
         ids.append(std::move(line));
 }
@@ -47,8 +69,9 @@ void PkLineSplitter::append(QString line, QList<QString> &ids)
 // would otherwise select every file whose name holds one. A list number needs
 // the text after it, as `12.` alone may well be part of a file name; numbers
 // of more than three digits are picture numbers, not list numbers.
-void PkLineSplitter::dropListMark(QString &line)
+void PkLineSplitter::tidy(QString &line)
 {
+    line = std::move(line).simplified();
     if (line.isEmpty())
         return;
     if (bullets.contains(line.front())) {
@@ -73,7 +96,7 @@ bool PkLineSplitter::appendPieces(QStringView line, QList<QString> &ids)
     // Most lines hold a single identifier: they are passed on untouched.
     if (std::none_of(line.begin(), line.end(), isSeparator))
         return false;
-    QList<QStringView> pieces;
+    QVarLengthArray<QStringView, 32> pieces;
     qsizetype start = 0;
     for (qsizetype at = 0; at <= line.size(); ++at) {
         if (at < line.size() && !isSeparator(line.at(at)))

@@ -16,8 +16,12 @@
 class PkLineSplitter
 {
 public:
-    // Appends the identifiers of line to ids: its blanks simplified, a leading
-    // bullet or list number dropped, then either its pieces or the line whole.
+    // Replaces the lines by their identifiers: each line's blanks simplified,
+    // a leading bullet or list number dropped, then either its pieces or the
+    // line whole. Lists of one identifier a line are read in place.
+    static void read(QList<QString> &lines);
+
+    // Appends the identifiers of line to ids.
     static void append(QString line, QList<QString> &ids);
 
     // No space, at least one digit, and only letters of any alphabet, digits
@@ -28,7 +32,7 @@ public:
     static QStringView unquoted(QStringView piece);
 
 private:
-    static void dropListMark(QString &line);
+    static void tidy(QString &line);
     static bool appendPieces(QStringView line, QList<QString> &ids);
 };
 

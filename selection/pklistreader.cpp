@@ -79,10 +79,8 @@ QList<QString> readLines(QList<QString> lines, const QString &fileName)
     QList<QString> ids;
     if (PkCsvReader::read(lines, fileName, ids))
         return ids;
-    ids.reserve(lines.size());
-    for (QString &line : lines)
-        PkLineSplitter::append(std::move(line), ids);
-    return ids;
+    PkLineSplitter::read(lines);
+    return lines;
 }
 
 } // namespace
