@@ -55,6 +55,7 @@ void PkLineSplitter::read(QList<QString> &lines)
         for (++row; row < lines.size(); ++row)
             append(std::move(lines[row]), ids);
         lines = std::move(ids);
+        return;
     }
 }
 

@@ -110,8 +110,8 @@ void TestPkListReader::forms_data()
         << Ids{"Hochzeit Anna, Tom - 0012.jpg", "B 2", QString::fromUtf8("Müller 7"), "IMG_0012 (2).jpg", "IMG_1 IMG_x",
                "IMG_1,IMG/2", "+ 12", QString::fromUtf8("📷1 2")};
     QTest::newRow("bullets \xE2\x80\xA2-*\xE2\x80\x93 and bullets alone")
-        << txt << QByteArray("\xE2\x80\xA2 3555\n  - 3556, 3557\n* IMG_1\n\xE2\x80\x93 3558\n\xE2\x80\x94\n-\n\xE2\x80\xA2IMG_2\n3559 -")
-        << Ids{"3555", "3556", "3557", "IMG_1", "3558", "", "", QString::fromUtf8("•IMG_2"), "3559 -"};
+        << txt << QByteArray("\xE2\x80\xA2 3555\n  - 3556, 3557;3561\n* IMG_1\n\xE2\x80\x93 3558\n\xE2\x80\x94\n-\n\xE2\x80\xA2IMG_2\n3559 -\n- - 3560")
+        << Ids{"3555", "3556", "3557", "3561", "IMG_1", "3558", "", "", QString::fromUtf8("•IMG_2"), "3559 -", "- 3560"};
     QTest::newRow("numbered 1. and 12)")
         << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
         << Ids{"5504", "5505", "5506", "IMG_1", "12.", "3.5507", "5508", "1000.", "5509", "A) 5510", "1? 5511"};
