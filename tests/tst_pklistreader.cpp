@@ -116,7 +116,7 @@ void TestPkListReader::forms_data()
         << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
         << Ids{"5504", "5505", "5506", "IMG_1", "12.", "3.5507", "5508", "1000.", "5509", "A) 5510", "1? 5511"};
     QTest::newRow("NUL bytes, as padding and as UTF-16 without byte-order mark")
-        << txt << QByteArray("IMG_1\0\0\nI\0M\0G\0_\0" "2\0\r\0\n\0\0\0", 26) << Ids{"IMG_1", "IMG_2", ""};
+        << txt << QByteArray("IMG_1\0\0\nI\0M\0G\0_\0" "2\0\r\0\n\0\0\0", 24) << Ids{"IMG_1", "IMG_2", ""};
 
     QTest::newRow("CSV with title line + header") << txt
         << QByteArray("Favourites of Anna, 14 Oct 2023\n\nFilename,Rating,Comment\nIMG_1234.jpg,5,\"nice, keep\"\n,3,\n IMG_1240.jpg \n")
@@ -166,7 +166,7 @@ void TestPkListReader::badInput_data()
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("last");
-    QTest::newRow("50 MB single line") << QByteArray(50'000'000, 'x') + "1 2" << 2 << "2";
+    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7');
     QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',');
     QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234";
     QTest::newRow("CSV of 100,000 lines after an unterminated quote")
