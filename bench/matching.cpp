@@ -2,10 +2,12 @@
 
 // Times listing a folder and matching it against a selection list, side by
 // side: the folder listing against QDir::entryList, the matching against the
-// listing and against the plain nested indexOf loop, and findFilesToCopy
-// against the shell recipe `ls DIR | grep -F -f LIST`. Checks that all of
-// them select the same files, also when the identifiers are written with an
-// extension and matched without it.
+// listing, against plain substring matching with its not-found report (the
+// reference for what Unicode forms, ambiguity and first identifiers add) and
+// against the nested indexOf loop, matching numbers whole against matching
+// them as substrings, and findFilesToCopy against the shell recipe
+// `ls DIR | grep -F -f LIST`. Checks that all of them select the same files,
+// also when the identifiers are written with an extension and matched without it.
 
 #include "pkfilereader.h"
 #include "pkfolderlister.h"
@@ -64,6 +66,42 @@ bool makeFolder(const QString &path, const Case &c, QRandomGenerator &rng, QList
             ids.append(QStringLiteral("IMG_%1%2").arg(rng.bounded(1000000), 6, 10, QLatin1Char('0')).arg(randomWord(rng, 2)));
     }
     return true;
+}
+
+// Picture numbers as a client writes them, with or without leading zeros:
+// half name a picture, half nothing.
+QList<QString> numberIds(int fileCount, int idCount, QRandomGenerator &rng)
+{
+    QList<QString> ids;
+    for (int i = 0; i < idCount; ++i) {
+        const int number = i % 2 == 0 ? int(rng.bounded(fileCount)) : fileCount + int(rng.bounded(1000000));
+        ids.append(i % 4 < 2 ? QString::number(number) : QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0')));
+    }
+    return ids;
+}
+
+// Substring matching with its not-found report and nothing else: one
+// automaton, each end node marked once.
+QList<QString> substringsWithNotFound(const QStringList &names, const QList<QString> &ids, qsizetype longest,
+                                      QList<QString> &notFound)
+{
+    const PkIdMatcher matcher(ids, longest);
+    std::vector<uint8_t> seen(size_t(matcher.nodeCount()), 0);
+    QList<QString> matched;
+    for (const QString &name : names) {
+        bool any = false;
+        matcher.forEachEnd(name, [&](int32_t node) {
+            seen[size_t(node)] = 1;
+            any = true;
+        });
+        if (any)
+            matched.append(name);
+    }
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!ids.at(i).isEmpty() && (matcher.endNode(i) < 0 || !seen[size_t(matcher.endNode(i))]))
+            notFound.append(ids.at(i));
+    }
+    return matched;
 }
 
 bool writeList(const QString &path, const QList<QString> &ids)
@@ -133,9 +171,11 @@ bool runCase(const Case &c)
     for (const QString &id : std::as_const(ids))
         exported.append(id + QStringLiteral(".jpg"));
 
+    const QList<QString> numbers = numberIds(c.fileCount, c.idCount, rng);
     PkFileReader reader;
     const QString pipeline = QStringLiteral("ls \"$1\" | grep -F -f \"$2\" >/dev/null");
-    std::vector<double> qdirListing, fastListing, matching, whole, withNotFound, withoutExtensions, withList, shell;
+    std::vector<double> qdirListing, fastListing, matching, reference, whole, withNotFound, withoutExtensions, withList,
+        shell, numbersAsSubstrings, numbersWhole;
     QList<QString> fast;
     QStringList names;
     for (int round = 0; round < rounds; ++round) {
@@ -158,6 +198,10 @@ bool runCase(const Case &c)
         }
         matching.push_back(elapsedMs(timer));
 
+        QList<QString> referenceNotFound;
+        const QList<QString> referenceFiles = substringsWithNotFound(listed, ids, longest, referenceNotFound);
+        reference.push_back(elapsedMs(timer) + fastListing.back());
+
         fast = reader.findFilesToCopy(dir.path(), ids);
         whole.push_back(elapsedMs(timer));
 
@@ -173,11 +217,20 @@ bool runCase(const Case &c)
         const bool shellRan = runShell(pipeline, dir.path(), listPath);
         shell.push_back(elapsedMs(timer));
 
+        const PkMatchResult asSubstrings = PkSelectionMatcher::matchFolder(dir.path(), numbers);
+        numbersAsSubstrings.push_back(elapsedMs(timer));
+        const PkMatchResult asNumbers = PkSelectionMatcher::matchFolder(dir.path(), numbers, {false, true});
+        numbersWhole.push_back(elapsedMs(timer));
+        if (asNumbers.files.isEmpty() || asNumbers.files.size() > asSubstrings.files.size()) {
+            std::fprintf(stderr, "whole numbers selected nothing, or more than substrings\n");
+            return false;
+        }
+
         QList<QString> unseenAsExported;
         for (const QString &id : result.idsNotFound)
             unseenAsExported.append(id + QStringLiteral(".jpg"));
 
-        if (listed != names || matched != fast || result.files != fast
+        if (listed != names || matched != fast || result.files != fast || referenceFiles != fast || referenceNotFound != result.idsNotFound
             || fromList != fast || !shellRan || stripped.files != fast || stripped.idsNotFound != unseenAsExported) {
             std::fprintf(stderr, "results differ between runs, or the shell recipe failed\n");
             return false;
@@ -198,10 +251,16 @@ bool runCase(const Case &c)
                 fastest(matching), fastest(matching) / qdir, fastest(matching) / list);
     std::printf("findFilesToCopy               %9.1f ms  ratio to QDir listing %.3f (goal <= 1.25), to new %.3f\n",
                 find, find / qdir, find / list);
-    std::printf("matchFolder (with not found)  %9.1f ms  ratio to new listing %.3f\n", fastest(withNotFound),
-                fastest(withNotFound) / list);
+    std::printf("substrings + not found (ref.) %9.1f ms  ratio to new listing %.3f\n", fastest(reference),
+                fastest(reference) / list);
+    std::printf("matchFolder, plain            %9.1f ms  ratio to new listing %.3f, to the reference %.3f\n",
+                fastest(withNotFound), fastest(withNotFound) / list, fastest(withNotFound) / fastest(reference));
     std::printf("matchFolder without extensions%9.1f ms  ratio to new listing %.3f\n", fastest(withoutExtensions),
                 fastest(withoutExtensions) / list);
+    std::printf("matchFolder, whole numbers    %9.1f ms  ratio to new listing %.3f, to the same numbers as "
+                "substrings (%.1f ms) %.3f (goal <= 1.2)\n",
+                fastest(numbersWhole), fastest(numbersWhole) / list, fastest(numbersAsSubstrings),
+                fastest(numbersWhole) / fastest(numbersAsSubstrings));
     std::printf("read list + findFilesToCopy   %9.1f ms\n", fastest(withList));
     std::printf("sh: ls DIR | grep -F -f LIST  %9.1f ms  findFilesToCopy / recipe %.3f, with reading the list %.3f"
                 " (goal for the dry run <= 1.2)\n",

@@ -68,8 +68,11 @@ const char description[] =
     "\n"
     "Without --list and --folder the window starts, with the given list already\n"
     "chosen. With both, the job runs without a window and without a display: it\n"
-    "prints \"N identifiers, M files to copy, K not found\", one line \"not found: ID\"\n"
-    "for each identifier that names no file, and at the end \"copied X of M\";\n"
+    "prints \"N identifiers, M files to copy, K not found\" (and \", A ambiguous\"\n"
+    "when some identifiers select files of more than one picture), one line\n"
+    "\"not found: ID\" for each identifier that names no file, one line\n"
+    "\"ambiguous: ID: PICTURE, PICTURE, ...\" for each ambiguous identifier, and at\n"
+    "the end \"copied X of M\";\n"
     "each file that cannot be copied is reported on stderr as\n"
     "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.";
 
@@ -90,7 +93,8 @@ struct Parser
     const QCommandLineOption version = parser.addVersionOption();
     QCommandLineOption helpAll{QStringLiteral("help-all")};
     QCommandLineOption list{QStringLiteral("list"),
-                            QStringLiteral("The selection list: a text file, one identifier a line."),
+                            QStringLiteral("The selection list: a text file or a spreadsheet export (CSV); "
+                                           "- reads it from standard input."),
                             QStringLiteral("file")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
                               QStringLiteral("folder")};
@@ -101,6 +105,10 @@ struct Parser
         QStringLiteral("without-extensions"),
         QStringLiteral("Drop each identifier's extension (\".jpg\", \".CR2\") before matching, so that "
                        "IMG_0012.jpg also selects IMG_0012.CR2.")};
+    QCommandLineOption wholeNumbers{
+        QStringLiteral("whole-numbers"),
+        QStringLiteral("Let an identifier of digits only select a file only where that number stands whole in "
+                       "its name, leading zeros aside: 412 selects IMG_0412.jpg, not IMG_1412.jpg.")};
 
     explicit Parser(bool showQtOptions)
     {
@@ -108,7 +116,7 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &folder, &dryRun, &withoutExtensions})
+        for (QCommandLineOption *option : {&list, &folder, &dryRun, &withoutExtensions, &wholeNumbers})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -158,9 +166,19 @@ void printError(const QString &text)
 
 // Reads the list, or gives the system's reason why it cannot be read. A
 // missing list is an error here, unlike in the window, where no dialog can
-// choose one: a script has most likely misspelt it.
+// choose one: a script has most likely misspelt it. "-" is standard input.
 QString readList(const QString &path, QList<QString> &ids)
 {
+    if (path == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return in.errorString();
+        const QByteArray bytes = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            return in.errorString();
+        ids = PkListReader::readBytes(bytes);
+        return {};
+    }
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return qt_error_string(errno);
@@ -221,11 +239,12 @@ PkCommandLine::Invocation PkCommandLine::parse(const QStringList &arguments)
         invocation.folderPath = parser.value(options.folder);
         invocation.dryRun = parser.isSet(options.dryRun);
         invocation.withoutExtensions = parser.isSet(options.withoutExtensions);
+        invocation.wholeNumbers = parser.isSet(options.wholeNumbers);
         return invocation;
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
-    for (const QCommandLineOption *option : {&options.dryRun, &options.withoutExtensions}) {
+    for (const QCommandLineOption *option : {&options.dryRun, &options.withoutExtensions, &options.wholeNumbers}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }
@@ -286,7 +305,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
         printError(QStringLiteral("Cannot read the folder: %1").arg(folderError));
         return UsageError;
     }
-    const QString refusal = fileReader->folderRefusal(folderPath);
+    const QString refusal = PkFileReader::folderRefusal(folderPath);
     if (!refusal.isEmpty()) {
         printError(refusal);
         return FolderRefused;
@@ -294,15 +313,20 @@ int PkCommandLine::prepare(const Invocation &invocation)
 
     PkMatchOptions options;
     options.withoutExtensions = invocation.withoutExtensions;
+    options.wholeNumbers = invocation.wholeNumbers;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, ids, options);
     files = std::move(match.files);
-    QByteArray out = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found\n")
+    QString counts = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found")
                          .arg(ids.size())
                          .arg(files.size())
-                         .arg(match.idsNotFound.size())
-                         .toUtf8();
+                         .arg(match.idsNotFound.size());
+    if (!match.ambiguous.isEmpty())
+        counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
+    QByteArray out = counts.toUtf8() + '\n';
     for (const QString &id : std::as_const(match.idsNotFound))
         out += "not found: " + id.toUtf8() + '\n';
+    for (const PkAmbiguousId &entry : std::as_const(match.ambiguous))
+        out += "ambiguous: " + entry.id.toUtf8() + ": " + QStringList(entry.pictures).join(QStringLiteral(", ")).toUtf8() + '\n';
     if (invocation.dryRun) {
         for (const QString &name : std::as_const(files))
             out += QFile::encodeName(name) + '\n';

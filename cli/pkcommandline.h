@@ -49,6 +49,7 @@ public:
         QString folderPath;
         bool dryRun = false;
         bool withoutExtensions = false;
+        bool wholeNumbers = false;
         QString message;
         int exitStatus = Success;
     };

@@ -227,7 +227,7 @@ bool PkFileReader::folderExists(QString path) const
     return QDir(path).exists();
 }
 
-QString PkFileReader::folderRefusal(const QString &folderPath) const
+QString PkFileReader::folderRefusal(const QString &folderPath)
 {
     // Copying into the output of an earlier run would silently mix two
     // selections; a file of that name would make every copy fail.

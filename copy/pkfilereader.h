@@ -29,7 +29,7 @@ public:
 
     // Why a picture folder cannot take a run's copies, in words for the user;
     // empty when it can.
-    QString folderRefusal(const QString &folderPath) const;
+    static QString folderRefusal(const QString &folderPath);
 
     // Ends the run-th run of on_startCopySignal (1 for the first run this
     // worker receives) after the file it is copying. Safe to call from any

@@ -5,18 +5,19 @@
 
 #include "pkbutton.h"
 #include "pkdashboard.h"
+#include "pkdropchoice.h"
 #include "pkfilereader.h"
+#include "pkruncontroller.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
+#include "pkselectionreport.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDebug>
 #include <QDir>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,24 +25,17 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
-#include <QMimeData>
 #include <QPalette>
 #include <QPixmap>
 #include <QSettings>
 #include <QShortcut>
-#include <QTextDocument>
-#include <QThread>
-#include <QUrl>
 
 namespace {
-
-constexpr int notFoundToolTipLimit = 20;
 
 // Photographers work in the same few folders for months, so the dialogs open
 // where the last list and the last picture folder were.
 const QString listFolderKey = QStringLiteral("dialogs/listFolder");
 const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
-const QString withoutExtensionsKey = QStringLiteral("matching/withoutExtensions");
 
 // Reading a list and listing a folder on a network share can take seconds,
 // during which the window cannot repaint; the cursor says why.
@@ -54,87 +48,6 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-// What a drop onto the window chooses: a selection file, a picture folder,
-// or both, in which case the file is taken first.
-struct DropChoice
-{
-    QString file;
-    QString folder;
-
-    bool isEmpty() const { return file.isEmpty() && folder.isEmpty(); }
-};
-
-// A folder alone is only taken while it could be chosen with its button,
-// so a drop can never accept a folder before a selection file.
-DropChoice dropChoice(const QMimeData *mimeData, bool folderAllowed)
-{
-    if (!mimeData || !mimeData->hasUrls())
-        return {};
-    const QList<QUrl> urls = mimeData->urls();
-    if (urls.isEmpty() || urls.size() > 2)
-        return {};
-
-    DropChoice choice;
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            return {};
-        const QFileInfo info(url.toLocalFile());
-        QString &slot = info.isDir() ? choice.folder : choice.file;
-        if (!slot.isEmpty() || !info.exists())
-            return {};
-        slot = QDir::cleanPath(info.filePath());
-    }
-    if (choice.file.isEmpty() && !folderAllowed)
-        return {};
-    return choice;
-}
-
-// A drop only names paths: it must never tell the source to move or delete
-// anything, so it is taken as a copy, or a link where a copy is not offered.
-bool acceptWithoutMove(QDropEvent *event)
-{
-    if (event->possibleActions() & Qt::CopyAction)
-        event->setDropAction(Qt::CopyAction);
-    else if (event->possibleActions() & Qt::LinkAction)
-        event->setDropAction(Qt::LinkAction);
-    else
-        return false;
-    event->accept();
-    return true;
-}
-
-// Qt guesses from a tooltip's text whether it is markup, so names and
-// identifiers that look like tags are escaped to show exactly as written.
-QString plainToolTip(const QString &text)
-{
-    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
-}
-
-QString notFoundToolTip(const QList<QString> &ids)
-{
-    if (ids.isEmpty())
-        return {};
-    QString text = QStringLiteral("Not found: ") + QStringList(ids.mid(0, notFoundToolTipLimit)).join(QStringLiteral(", "));
-    if (ids.size() > notFoundToolTipLimit)
-        text += QStringLiteral(" and %1 more").arg(ids.size() - notFoundToolTipLimit);
-    return plainToolTip(text);
-}
-
-QString runButtonText(PkRunState::Action action)
-{
-    switch (action) {
-    case PkRunState::Action::Start:
-        return QStringLiteral("Start");
-    case PkRunState::Action::Stop:
-        return QStringLiteral("Stop");
-    case PkRunState::Action::ShowCopies:
-        return QStringLiteral("Show copies");
-    case PkRunState::Action::None:
-        break;
-    }
-    return QString();
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -146,17 +59,18 @@ MainWindow::MainWindow(QWidget *parent)
     pathHelper = std::make_unique<PwPathHelper>();
     setUpFrame();
     setUpWidgets();
-    setUpWorker();
-    setUpNotFoundReport();
-    setUpFailureReport();
-    setUpMatchingOptions();
+    run = new PkRunController(dashboard, buttonStartCopy, *tools, this);
+    report = new PkSelectionReport(infoSelected, infoToCopy, *tools, this);
+    connect(report, &PkSelectionReport::optionsChanged, this, &MainWindow::rematch);
     setUpShortcuts();
+    setUpPaste();
     setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow()
 {
-    stopWorker();
+    // Waits for a run under way, while the widgets it shows still exist.
+    delete run;
     delete ui;
 }
 
@@ -255,42 +169,8 @@ PkButton *MainWindow::createInfoTile(QSize size, QPoint position, double fontSiz
     return tile;
 }
 
-void MainWindow::setUpWorker()
-{
-    fileReader = new PkFileReader;
-    connect(fileReader, &PkFileReader::copyStatusSignal, this, &MainWindow::on_copyStatusSignal);
-    connect(fileReader, &PkFileReader::copyFailedSignal, this, &MainWindow::on_copyFailedSignal);
-    connect(fileReader, &PkFileReader::copyFinishedSignal, this, &MainWindow::on_copyFinishedSignal);
-    connect(this, &MainWindow::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
-    workerThread = new QThread;
-}
-
-void MainWindow::setUpNotFoundReport()
-{
-    copyNotFoundAction = new QAction(QStringLiteral("Copy identifiers not found"), infoToCopy);
-    copyNotFoundAction->setEnabled(false);
-    connect(copyNotFoundAction, &QAction::triggered, this, &MainWindow::copyIdsNotFound);
-    infoToCopy->addAction(copyNotFoundAction);
-    // So the user can check the names before pressing "Start".
-    copyFileListAction = new QAction(QStringLiteral("Copy file list"), infoToCopy);
-    copyFileListAction->setEnabled(false);
-    connect(copyFileListAction, &QAction::triggered, this, &MainWindow::copyFileList);
-    infoToCopy->addAction(copyFileListAction);
-    infoToCopy->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-void MainWindow::setUpFailureReport()
-{
-    copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
-    copyFailuresAction->setEnabled(false);
-    connect(copyFailuresAction, &QAction::triggered, this, &MainWindow::copyFailureReport);
-    dashboard->addAction(copyFailuresAction);
-    dashboard->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
 // Each shortcut belongs to its button, so Qt only lets it fire while the
-// button is visible, and it presses the button exactly as a click does. The
-// run button's two are switched on and off with what it reads.
+// button is visible, and it presses the button exactly as a click does.
 void MainWindow::setUpShortcuts()
 {
     const auto addShortcut = [](PkButton *button, const QList<QKeySequence> &keys) {
@@ -301,27 +181,30 @@ void MainWindow::setUpShortcuts()
     };
     addShortcut(buttonTextFilePath, {QKeySequence(Qt::CTRL | Qt::Key_O)});
     addShortcut(buttonImageFilePath, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)});
-    startShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    stopShortcut = addShortcut(buttonStartCopy, {QKeySequence(Qt::Key_Escape)});
-    stopShortcut->setEnabled(false);
 }
 
-// A run that is under way stops after the file it is copying, so closing the
-// window never leaves a thread behind it or a partial file on disk.
-void MainWindow::stopWorker()
+// A list copied out of a mail or a gallery page can be pasted as it is.
+void MainWindow::setUpPaste()
 {
-    workerThread->requestInterruption();
-    workerThread->quit();
-    workerThread->wait();
-    delete fileReader;
-    delete workerThread;
+    auto *paste = new QAction(QStringLiteral("Paste list"), buttonTextFilePath);
+    paste->setShortcut(QKeySequence::Paste);
+    connect(paste, &QAction::triggered, this, [this] {
+        const QString text = QGuiApplication::clipboard()->text();
+        if (!text.trimmed().isEmpty())
+            chooseListText(text);
+    });
+    const auto follow = [paste] { paste->setEnabled(!QGuiApplication::clipboard()->text().trimmed().isEmpty()); };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, paste, follow);
+    follow();
+    buttonTextFilePath->addAction(paste);
+    buttonTextFilePath->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
     textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
-    textFileDialog->setNameFilter(QStringLiteral("Text files (*.txt)"));
+    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
     textFileDialog->show();
     textFileDialog->raise();
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
@@ -337,45 +220,9 @@ void MainWindow::on_buttonImageFilePathpressed()
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 
-// The button at the bottom right starts a run, stops it, and afterwards
-// shows its copies.
 void MainWindow::on_buttonStartCopypressed()
 {
-    switch (runState.action()) {
-    case PkRunState::Action::Start:
-        startRun();
-        break;
-    case PkRunState::Action::Stop:
-        stopRun();
-        break;
-    case PkRunState::Action::ShowCopies:
-        showCopies();
-        break;
-    case PkRunState::Action::None:
-        break;
-    }
-}
-
-void MainWindow::startRun()
-{
-    qDebug() << tools->getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
-    fileReader->moveToThread(workerThread);
-    workerThread->start(QThread::InheritPriority);
-    runState.start(int(listOfFilesToCopy.size()), imagePath);
-    resetPanel();
-    emit startCopySignal(listOfFilesToCopy, imagePath);
-}
-
-// The run ends after the file being copied; the worker says when.
-void MainWindow::stopRun()
-{
-    runState.requestStop();
-    fileReader->requestStop(runState.runNumber());
-}
-
-void MainWindow::showCopies() const
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
+    run->press();
 }
 
 void MainWindow::on_textFileSelected(const QString path)
@@ -383,12 +230,23 @@ void MainWindow::on_textFileSelected(const QString path)
     const BusyCursor busy;
     qDebug() << "MainWindow::on_fileSelected:" << path;
     QSettings().setValue(listFolderKey, QFileInfo(path).absolutePath());
-    textFilePath = path;
-    infoTextFile->setMainText(path, tools->getColor(QStringLiteral("gray8")));
+    takeList(path, PkListReader::readFile(path));
+}
+
+void MainWindow::chooseListText(const QString &text)
+{
+    const BusyCursor busy;
+    takeList(QStringLiteral("Pasted list"), PkSelectionList{PkListReader::readText(text), QString()});
+}
+
+// name is what the Text file tile shows: the list's path, or that it was pasted.
+void MainWindow::takeList(const QString &name, PkSelectionList list)
+{
+    textFilePath = name;
+    infoTextFile->setMainText(name, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
     buttonImageFilePath->show();
 
-    PkSelectionList list = PkListReader::readFile(path);
     listOfIds = std::move(list.ids);
     listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
     infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
@@ -408,7 +266,7 @@ void MainWindow::on_imagePathSelected(const QString path)
     infoImagePath->setMainText(path, tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
 
-    folderWarning = fileReader->folderRefusal(path);
+    folderWarning = PkFileReader::folderRefusal(path);
     showWarning();
     if (!folderWarning.isEmpty())
         return;
@@ -428,59 +286,30 @@ void MainWindow::showWarning()
     infoSelected->setHidden(!text.isEmpty() || textFilePath.isEmpty());
 }
 
-void MainWindow::setUpMatchingOptions()
+void MainWindow::rematch()
 {
-    withoutExtensionsAction = new QAction(QStringLiteral("Match without extensions"), infoSelected);
-    withoutExtensionsAction->setCheckable(true);
-    withoutExtensionsAction->setChecked(QSettings().value(withoutExtensionsKey, false).toBool());
-    connect(withoutExtensionsAction, &QAction::toggled, this, &MainWindow::matchWithoutExtensions);
-    infoSelected->addAction(withoutExtensionsAction);
-    infoSelected->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-void MainWindow::matchWithoutExtensions(bool on)
-{
-    QSettings().setValue(withoutExtensionsKey, on);
     if (imagePath.isEmpty() || textFilePath.isEmpty())
         return;
     const BusyCursor busy;
     matchSelection();
 }
 
-void MainWindow::on_copyStatusSignal(int count)
-{
-    runState.fileCopied(count);
-    dashboard->setProgress(count);
-    showRun();
-}
-
-void MainWindow::on_copyFailedSignal(const QString &name, const QString &reason)
-{
-    runState.fileFailed(name, reason);
-    showRun();
-}
-
-void MainWindow::on_copyFinishedSignal(int copied, int)
-{
-    const QString output = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
-    runState.finish(copied, QFileInfo(output).isDir());
-    showRun();
-}
-
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
-    if (choice.isEmpty() || !acceptWithoutMove(event))
+    const PkDropChoice choice = PkDropChoice::fromMimeData(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !PkDropChoice::acceptWithoutMove(event))
         event->ignore();
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    const DropChoice choice = dropChoice(event->mimeData(), !buttonImageFilePath->isHidden());
-    if (choice.isEmpty() || !acceptWithoutMove(event)) {
+    const PkDropChoice choice = PkDropChoice::fromMimeData(event->mimeData(), !buttonImageFilePath->isHidden());
+    if (choice.isEmpty() || !PkDropChoice::acceptWithoutMove(event)) {
         event->ignore();
         return;
     }
+    if (!choice.text.isEmpty())
+        chooseListText(choice.text);
     if (!choice.file.isEmpty())
         on_textFileSelected(choice.file);
     if (!choice.folder.isEmpty())
@@ -491,70 +320,12 @@ void MainWindow::dropEvent(QDropEvent *event)
 // the count tile, the status panel with its new total, and "Start".
 void MainWindow::matchSelection()
 {
-    PkMatchOptions options;
-    options.withoutExtensions = withoutExtensionsAction->isChecked();
-    PkMatchResult match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, options);
-    listOfFilesToCopy = std::move(match.files);
-    idsNotFound = std::move(match.idsNotFound);
-    showIdsNotFound();
+    match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, report->options());
+    listOfFilesToCopy = match.files;
+    report->showMatch(match);
     infoToCopy->setMainText(QString::number(listOfFilesToCopy.size()),
                             tools->getColor(QStringLiteral("gray7")));
     infoToCopy->show();
     dashboard->show();
-    if (runState.selectionChanged(true))
-        resetPanel();
-    else
-        showRun();
-}
-
-// The panel follows one run: it starts afresh with a run, or with a new
-// selection while no run is under way, and otherwise keeps what it shows.
-void MainWindow::resetPanel()
-{
-    dashboard->setSelectionInfo(textFilePath, imagePath, int(listOfFilesToCopy.size()), int(listOfIds.size()));
-    dashboard->resetProgress();
-    showRun();
-}
-
-void MainWindow::showRun()
-{
-    const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
-    dashboard->setSummary(runState.summary(), tools->getColor(colour));
-    dashboard->setToolTip(plainToolTip(runState.failureToolTip()));
-    copyFailuresAction->setEnabled(runState.isAlarming());
-
-    const PkRunState::Action action = runState.action();
-    buttonStartCopy->setMainText(runButtonText(action), buttonStartCopy->getMainTextColor());
-    buttonStartCopy->setHidden(action == PkRunState::Action::None);
-    startShortcut->setEnabled(action == PkRunState::Action::Start);
-    stopShortcut->setEnabled(action == PkRunState::Action::Stop);
-}
-
-// Identifiers that named no file are what the photographer has to write back
-// to the client about, so the count tile says how many there are.
-void MainWindow::showIdsNotFound()
-{
-    const QColor marker = tools->getColor(QStringLiteral("marker"));
-    if (idsNotFound.isEmpty())
-        infoToCopy->setFooterText(QString(), marker);
-    else
-        infoToCopy->setFooterText(QStringLiteral("%1 not found").arg(idsNotFound.size()), marker);
-    infoToCopy->setToolTip(notFoundToolTip(idsNotFound));
-    copyNotFoundAction->setEnabled(!idsNotFound.isEmpty());
-    copyFileListAction->setEnabled(!listOfFilesToCopy.isEmpty());
-}
-
-void MainWindow::copyIdsNotFound() const
-{
-    QGuiApplication::clipboard()->setText(QStringList(idsNotFound).join(QLatin1Char('\n')));
-}
-
-void MainWindow::copyFileList() const
-{
-    QGuiApplication::clipboard()->setText(QStringList(listOfFilesToCopy).join(QLatin1Char('\n')));
-}
-
-void MainWindow::copyFailureReport() const
-{
-    QGuiApplication::clipboard()->setText(runState.failureReport());
+    run->setSelection(textFilePath, imagePath, listOfFilesToCopy, int(listOfIds.size()));
 }

@@ -7,7 +7,8 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "pkrunstate.h"
+#include "pklistreader.h"
+#include "pkselectionmatcher.h"
 
 #include <memory>
 
@@ -15,8 +16,6 @@ QT_BEGIN_NAMESPACE
 class QAction;
 class QFileDialog;
 class QLabel;
-class QShortcut;
-class QThread;
 namespace Ui {
 class MainWindow;
 }
@@ -24,7 +23,8 @@ QT_END_NAMESPACE
 
 class PkButton;
 class PkDashboard;
-class PkFileReader;
+class PkRunController;
+class PkSelectionReport;
 class PwPathHelper;
 class PwTools;
 
@@ -41,9 +41,8 @@ public:
 
     // Chooses a selection list exactly as the text-file dialog does.
     void chooseTextFile(const QString &path);
-
-signals:
-    void startCopySignal(QList<QString>, QString);
+    // Takes text, pasted or dropped, as the selection list.
+    void chooseListText(const QString &text);
 
 private slots:
     void on_buttonTextFilePathpressed();
@@ -52,13 +51,6 @@ private slots:
     void on_textFileSelected(const QString path);
     void on_imagePathSelected(const QString path);
 
-public slots:
-    void on_copyStatusSignal(int count);
-
-private slots:
-    void on_copyFailedSignal(const QString &name, const QString &reason);
-    void on_copyFinishedSignal(int copied, int failed);
-
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -66,34 +58,20 @@ protected:
 private:
     void setUpFrame();
     void setUpWidgets();
-    void setUpWorker();
     PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
     PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
                              const QString &captionColor);
-    void setUpNotFoundReport();
-    void setUpFailureReport();
-    void setUpMatchingOptions();
-    void matchWithoutExtensions(bool on);
+    void setUpPaste();
+    void takeList(const QString &name, PkSelectionList list);
+    void rematch();
     void showWarning();
     void setUpShortcuts();
-    void stopWorker();
-    void startRun();
-    void stopRun();
-    void showCopies() const;
     void matchSelection();
-    void resetPanel();
-    void showRun();
-    void showIdsNotFound();
-    void copyIdsNotFound() const;
-    void copyFileList() const;
-    void copyFailureReport() const;
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
     std::unique_ptr<PwPathHelper> pathHelper;
-    PkFileReader *fileReader = nullptr;
     PkDashboard *dashboard = nullptr;
-    QThread *workerThread = nullptr;
     PkButton *buttonTextFilePath = nullptr;
     PkButton *buttonImageFilePath = nullptr;
     PkButton *buttonStartCopy = nullptr;
@@ -109,16 +87,11 @@ private:
     QString imagePath;
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
-    QList<QString> idsNotFound;
+    PkMatchResult match;
     QString folderWarning;
     QString listWarning;
-    QAction *copyNotFoundAction = nullptr;
-    QAction *copyFileListAction = nullptr;
-    QAction *copyFailuresAction = nullptr;
-    QAction *withoutExtensionsAction = nullptr;
-    QShortcut *startShortcut = nullptr;
-    QShortcut *stopShortcut = nullptr;
-    PkRunState runState;
+    PkSelectionReport *report = nullptr;
+    PkRunController *run = nullptr;
 };
 
 #endif // MAINWINDOW_H

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -35,13 +36,15 @@ public:
 
     // Calls found(node) with the end node of every identifier that occurs in
     // text, once per occurrence; identifiers that are equal share a node.
+    // Returns the text's highest code unit, which callers get for free here
+    // rather than with a second pass over the text.
     template <typename Found>
-    void forEachEnd(QStringView text, Found &&found) const
+    char16_t forEachEnd(QStringView text, Found &&found) const
     {
-        if (fail.size() <= 1)
-            return;
+        char16_t top = 0;
         int32_t node = 0;
         for (QChar ch : text) {
+            top = std::max(top, ch.unicode());
             node = step(node, ch.unicode());
             if (!output[size_t(node)])
                 continue;
@@ -49,6 +52,7 @@ public:
                  hit = dictLink[size_t(hit)])
                 found(hit);
         }
+        return top;
     }
 
     // The end node of the index-th identifier of the list given to the

@@ -16,17 +16,16 @@
 
 namespace {
 
-// Text as it is compared: composed (NFC). A Mac writes "ü" as "u" and a
-// combining mark, a list typed elsewhere as one character. Text below U+0300
-// has no combining marks and is the same in both forms, so names in plain
-// Latin skip the costly normalisation.
+// Text is compared composed (NFC): a Mac writes "ü" as "u" and a combining
+// mark, a list typed elsewhere as one character. Text below U+0300 has no
+// combining marks and is the same in both forms, so names in plain Latin
+// skip the costly normalisation.
+constexpr char16_t firstComposable = 0x300;
+
 QString comparable(const QString &text)
 {
-    for (QChar ch : text) {
-        if (ch.unicode() >= 0x300)
-            return text.normalized(QString::NormalizationForm_C);
-    }
-    return text;
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < firstComposable; });
+    return plain ? text : text.normalized(QString::NormalizationForm_C);
 }
 
 bool isDigit(QChar ch)
@@ -89,31 +88,42 @@ public:
             idGroup[size_t(i)] = group;
         }
         firstId.assign(size_t(count), ids.size());
+        stamp.assign(size_t(count), 0);
         for (qsizetype i = ids.size() - 1; i >= 0; --i) {
             if (idGroup[size_t(i)] >= 0)
                 firstId[size_t(idGroup[size_t(i)])] = i;
         }
     }
 
-    // Calls found(group) for each group that selects name, perhaps repeatedly.
-    template <typename Found>
-    void forEachGroup(const QString &name, Found &&found) const
+    // The groups that select name, each once.
+    void collect(const QString &name, std::vector<int> &found)
     {
-        const QString text = comparable(name);
-        matcher->forEachEnd(text, [&](int32_t node) { found(nodeGroup[size_t(node)]); });
+        found.clear();
+        ++generation;
+        const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
+        // Most names are plain Latin and are scanned once, as they are.
+        if (matcher->forEachEnd(name, add) >= firstComposable) {
+            const QString composed = name.normalized(QString::NormalizationForm_C);
+            if (composed != name) {
+                found.clear();
+                ++generation;
+                matcher->forEachEnd(composed, add);
+            }
+        }
         if (numberGroup.empty())
             return;
-        for (qsizetype i = 0; i < text.size();) {
-            if (!isDigit(text.at(i))) {
+        // Normalisation leaves ASCII digits and where their runs end alone.
+        for (qsizetype i = 0; i < name.size();) {
+            if (!isDigit(name.at(i))) {
                 ++i;
                 continue;
             }
             qsizetype end = i;
-            while (end < text.size() && isDigit(text.at(end)))
+            while (end < name.size() && isDigit(name.at(end)))
                 ++end;
-            const auto it = numberGroup.find(withoutLeadingZeros(QStringView(text).sliced(i, end - i)));
+            const auto it = numberGroup.find(withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
             if (it != numberGroup.end())
-                found(it->second);
+                addGroup(it->second, found);
             i = end;
         }
     }
@@ -132,6 +142,17 @@ private:
     std::vector<int> idGroup;
     std::vector<qsizetype> firstId;
     int count = 0;
+    // A group is in the names' current collection when its stamp is the generation.
+    std::vector<qsizetype> stamp;
+    qsizetype generation = 0;
+
+    void addGroup(int group, std::vector<int> &found)
+    {
+        if (stamp[size_t(group)] != generation) {
+            stamp[size_t(group)] = generation;
+            found.push_back(group);
+        }
+    }
 };
 
 } // namespace
@@ -149,7 +170,7 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     qsizetype longestName = 0;
     for (const QString &name : names)
         longestName = std::max(longestName, name.size());
-    const Groups groups(ids, options, longestName);
+    Groups groups(ids, options, longestName);
 
     PkMatchResult result;
     // Pictures are numbered as they first turn up in the listing; each group
@@ -158,16 +179,8 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     QList<QString> pictures;
     std::vector<std::vector<int>> groupPictures(size_t(groups.size()));
     std::vector<int> matched;
-    std::vector<qsizetype> stamp(size_t(groups.size()), -1);
-    for (qsizetype n = 0; n < names.size(); ++n) {
-        const QString &name = names.at(n);
-        matched.clear();
-        groups.forEachGroup(name, [&](int group) {
-            if (stamp[size_t(group)] != n) {
-                stamp[size_t(group)] = n;
-                matched.push_back(group);
-            }
-        });
+    for (const QString &name : names) {
+        groups.collect(name, matched);
         if (matched.empty())
             continue;
         qsizetype first = ids.size();

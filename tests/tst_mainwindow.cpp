@@ -24,6 +24,7 @@ private slots:
     void init();
     void drops_data();
     void drops();
+    void pastedList();
     void workflow();
     void runs();
 
@@ -94,6 +95,7 @@ void TestMainWindow::init()
 {
     QStandardPaths::setTestModeEnabled(true); // settings of their own, cleared before each test
     QSettings().clear();
+    QGuiApplication::clipboard()->clear();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
 }
@@ -133,6 +135,8 @@ void TestMainWindow::drops_data()
     QTest::newRow("a missing file") << QStringList{"missing.txt"} << any << refused << ", ";
     QTest::newRow("offered as a move or a link") << QStringList{"list.txt"} << (move | link) << link << "list.txt, ";
     QTest::newRow("offered only as a move") << QStringList{"list.txt"} << move << refused << ", ";
+    QTest::newRow("text, not a file, is the list") << QStringList{"text:a"} << any << copy << "Pasted list, ";
+    QTest::newRow("blank text") << QStringList{"text: \n"} << any << refused << ", ";
 }
 
 // A drop names a list, a folder or both, and is never taken as a move. Where
@@ -153,7 +157,11 @@ void TestMainWindow::drops()
     for (const QString &url : urls)
         urlList << (url.contains(u':') ? QUrl(url) : QUrl::fromLocalFile(dir->filePath(url)));
     QMimeData mimeData;
-    mimeData.setUrls(urlList);
+    // File managers offer the paths as text too; the files are what counts.
+    const bool text = urls.value(0).startsWith("text:"_L1);
+    if (!text)
+        mimeData.setUrls(urlList);
+    mimeData.setText(text ? urls.value(0).mid(5) : urls.join(u'\n'));
     QDragEnterEvent enter(QPoint(400, 300), offered, &mimeData, Qt::LeftButton, Qt::NoModifier);
     QDropEvent drop(QPointF(400, 300), offered, &mimeData, Qt::LeftButton, Qt::NoModifier);
     for (QDropEvent *event : {static_cast<QDropEvent *>(&enter), &drop}) {
@@ -162,6 +170,35 @@ void TestMainWindow::drops()
     }
     const auto chosen = [&](Tile t) { return QDir(dir->path()).relativeFilePath(tile(window, t)->getMainText()); };
     QCOMPARE(chosen(TextTile) + u", "_s + chosen(FolderTile), tiles);
+}
+
+// A list pasted from the clipboard, and what the Selected tile says of an
+// identifier that selects several pictures, until numbers are matched whole.
+void TestMainWindow::pastedList()
+{
+    const QString pictures = folder(u"pictures"_s, {"IMG_0412.CR2", "IMG_0412.JPG", "IMG_1412.jpg", "IMG_4120.jpg"});
+    MainWindow window;
+    PkButton *selected = tile(window, SelectedTile), *toCopy = tile(window, ToCopyTile);
+    QAction *paste = tile(window, TextButton)->actions().value(0);
+    QGuiApplication::clipboard()->setText(u" \n"_s);
+    QVERIFY(!paste->isEnabled());
+    QGuiApplication::clipboard()->setText(u"412\n<b>9</b>\n"_s);
+    QVERIFY(paste->isEnabled());
+    paste->trigger();
+    QCOMPARE(tile(window, TextTile)->getMainText(), u"Pasted list"_s);
+    QCOMPARE(selected->getMainText(), u"2"_s);
+    chooseFolder(window, pictures);
+    QCOMPARE(toCopy->getMainText(), u"4"_s);
+    QCOMPARE(selected->getFooterText(), u"1 ambiguous"_s);
+    QCOMPARE(shownToolTip(selected), u"Ambiguous:\n412: IMG_0412, IMG_1412, IMG_4120"_s);
+    QCOMPARE(shownToolTip(toCopy), u"Not found: <b>9</b>"_s);
+    selected->actions().value(2)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"412\tIMG_0412, IMG_1412, IMG_4120"_s);
+    selected->actions().value(1)->trigger();
+    QCOMPARE(toCopy->getMainText(), u"2"_s);
+    QCOMPARE(selected->getFooterText(), QString());
+    QVERIFY(!selected->actions().value(2)->isEnabled());
+    QVERIFY(MainWindow().findChildren<PkButton *>().value(SelectedTile)->actions().value(1)->isChecked());
 }
 
 // A session through every state of the workflow, then the next one. A list

@@ -38,6 +38,7 @@ private slots:
         QTest::newRow("tile caption to copy") << " To copy" << bold(16) << QSizeF(130, 21);
         QTest::newRow("tile value") << "99999" << bold(30) << QSizeF(134, 38);
         QTest::newRow("tile footer") << "9999 not found" << bold(13) << QSizeF(134, 19);
+        QTest::newRow("tile footer ambiguous") << "9999 ambiguous" << bold(13) << QSizeF(134, 19);
         QTest::newRow("warning caption") << " Warning" << bold(10) << QSizeF(672, 13);
         QTest::newRow("warning text") << R"(Folder "FilesFromSelection" already exists! Delete it!)" << bold(16)
                                       << QSizeF(674, 23);

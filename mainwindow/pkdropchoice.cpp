@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkdropchoice.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QList>
+#include <QMimeData>
+#include <QUrl>
+
+PkDropChoice PkDropChoice::fromMimeData(const QMimeData *mimeData, bool folderAllowed)
+{
+    if (!mimeData)
+        return {};
+    // File managers put the paths of dragged files into the text as well;
+    // only a drag without files is a list as text.
+    if (!mimeData->hasUrls()) {
+        PkDropChoice choice;
+        if (mimeData->hasText() && !mimeData->text().trimmed().isEmpty())
+            choice.text = mimeData->text();
+        return choice;
+    }
+    const QList<QUrl> urls = mimeData->urls();
+    if (urls.isEmpty() || urls.size() > 2)
+        return {};
+
+    PkDropChoice choice;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            return {};
+        const QFileInfo info(url.toLocalFile());
+        QString &slot = info.isDir() ? choice.folder : choice.file;
+        if (!slot.isEmpty() || !info.exists())
+            return {};
+        slot = QDir::cleanPath(info.filePath());
+    }
+    if (choice.file.isEmpty() && !folderAllowed)
+        return {};
+    return choice;
+}
+
+bool PkDropChoice::acceptWithoutMove(QDropEvent *event)
+{
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (event->possibleActions() & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkruncontroller.h"
+
+#include "pkbutton.h"
+#include "pkdashboard.h"
+#include "pkfilereader.h"
+#include "pkselectionreport.h"
+#include "pwtools.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QShortcut>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+QString runButtonText(PkRunState::Action action)
+{
+    switch (action) {
+    case PkRunState::Action::Start:
+        return QStringLiteral("Start");
+    case PkRunState::Action::Stop:
+        return QStringLiteral("Stop");
+    case PkRunState::Action::ShowCopies:
+        return QStringLiteral("Show copies");
+    case PkRunState::Action::None:
+        break;
+    }
+    return QString();
+}
+
+// The shortcut belongs to the button, so Qt only lets it fire while the
+// button is visible, and it presses the button exactly as a click does.
+QShortcut *addShortcut(PkButton *button, const QList<QKeySequence> &keys)
+{
+    auto *shortcut = new QShortcut(button);
+    shortcut->setKeys(keys);
+    QObject::connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+    return shortcut;
+}
+
+} // namespace
+
+PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, const PwTools &tools, QObject *parent)
+    : QObject(parent)
+    , dashboard(dashboard)
+    , runButton(runButton)
+    , tools(tools)
+    , fileReader(new PkFileReader)
+    , workerThread(new QThread)
+{
+    connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkRunController::onCopied);
+    connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkRunController::onFailed);
+    connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
+    connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopySignal);
+
+    copyFailuresAction = new QAction(QStringLiteral("Copy failure report"), dashboard);
+    copyFailuresAction->setEnabled(false);
+    connect(copyFailuresAction, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(runState.failureReport()); });
+    dashboard->addAction(copyFailuresAction);
+    dashboard->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    // Switched on and off with what the button reads.
+    startShortcut = addShortcut(runButton, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    stopShortcut = addShortcut(runButton, {QKeySequence(Qt::Key_Escape)});
+    stopShortcut->setEnabled(false);
+}
+
+PkRunController::~PkRunController()
+{
+    workerThread->requestInterruption();
+    workerThread->quit();
+    workerThread->wait();
+    delete fileReader;
+    delete workerThread;
+}
+
+void PkRunController::setSelection(const QString &listName, const QString &folder, const QList<QString> &files,
+                                   int idCount)
+{
+    this->listName = listName;
+    this->folder = folder;
+    this->files = files;
+    this->idCount = idCount;
+    if (runState.selectionChanged(true))
+        resetPanel();
+    else
+        showRun();
+}
+
+void PkRunController::press()
+{
+    switch (runState.action()) {
+    case PkRunState::Action::Start:
+        startRun();
+        break;
+    case PkRunState::Action::Stop:
+        stopRun();
+        break;
+    case PkRunState::Action::ShowCopies:
+        showCopies();
+        break;
+    case PkRunState::Action::None:
+        break;
+    }
+}
+
+void PkRunController::startRun()
+{
+    qDebug() << tools.getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
+    fileReader->moveToThread(workerThread);
+    workerThread->start(QThread::InheritPriority);
+    runState.start(int(files.size()), folder);
+    resetPanel();
+    emit startCopySignal(files, folder);
+}
+
+// The run ends after the file being copied; the worker says when.
+void PkRunController::stopRun()
+{
+    runState.requestStop();
+    fileReader->requestStop(runState.runNumber());
+}
+
+void PkRunController::showCopies() const
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
+}
+
+void PkRunController::onCopied(int count)
+{
+    runState.fileCopied(count);
+    dashboard->setProgress(count);
+    showRun();
+}
+
+void PkRunController::onFailed(const QString &name, const QString &reason)
+{
+    runState.fileFailed(name, reason);
+    showRun();
+}
+
+void PkRunController::onFinished(int copied, int)
+{
+    const QString output = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
+    runState.finish(copied, QFileInfo(output).isDir());
+    showRun();
+}
+
+// The panel follows one run: it starts afresh with a run, or with a new
+// selection while no run is under way, and otherwise keeps what it shows.
+void PkRunController::resetPanel()
+{
+    dashboard->setSelectionInfo(listName, folder, int(files.size()), idCount);
+    dashboard->resetProgress();
+    showRun();
+}
+
+void PkRunController::showRun()
+{
+    const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
+    dashboard->setSummary(runState.summary(), tools.getColor(colour));
+    dashboard->setToolTip(PkSelectionReport::plainToolTip(runState.failureToolTip()));
+    copyFailuresAction->setEnabled(runState.isAlarming());
+
+    const PkRunState::Action action = runState.action();
+    runButton->setMainText(runButtonText(action), runButton->getMainTextColor());
+    runButton->setHidden(action == PkRunState::Action::None);
+    startShortcut->setEnabled(action == PkRunState::Action::Start);
+    stopShortcut->setEnabled(action == PkRunState::Action::Stop);
+}

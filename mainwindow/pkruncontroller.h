@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKRUNCONTROLLER_H
+#define PKRUNCONTROLLER_H
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "pkrunstate.h"
+
+QT_BEGIN_NAMESPACE
+class QAction;
+class QShortcut;
+class QThread;
+QT_END_NAMESPACE
+
+class PkButton;
+class PkDashboard;
+class PkFileReader;
+class PwTools;
+
+// Runs the copy worker on its thread for the window, and shows each run: the
+// status panel with its ring, summary and failure report, and the run button
+// at the bottom right, which starts a run, stops it, and afterwards shows the
+// copies. The rules of a run are PkRunState's.
+class PkRunController : public QObject
+{
+    Q_OBJECT
+
+public:
+    PkRunController(PkDashboard *dashboard, PkButton *runButton, const PwTools &tools, QObject *parent = nullptr);
+    // A run that is under way stops after the file it is copying, so closing
+    // the window never leaves a thread behind it or a partial file on disk.
+    ~PkRunController() override;
+
+    // What a run started now would copy: files of folder, matched by a list
+    // of idCount identifiers shown under listName.
+    void setSelection(const QString &listName, const QString &folder, const QList<QString> &files, int idCount);
+
+    // The run button was pressed.
+    void press();
+
+signals:
+    void startCopySignal(QList<QString>, QString);
+
+private:
+    void startRun();
+    void stopRun();
+    void showCopies() const;
+    void onCopied(int count);
+    void onFailed(const QString &name, const QString &reason);
+    void onFinished(int copied, int failed);
+    void resetPanel();
+    void showRun();
+
+    PkDashboard *dashboard;
+    PkButton *runButton;
+    const PwTools &tools;
+    PkFileReader *fileReader = nullptr;
+    QThread *workerThread = nullptr;
+    QShortcut *startShortcut = nullptr;
+    QShortcut *stopShortcut = nullptr;
+    QAction *copyFailuresAction = nullptr;
+    PkRunState runState;
+    QString listName;
+    QString folder;
+    QList<QString> files;
+    int idCount = 0;
+};
+
+#endif // PKRUNCONTROLLER_H

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKSELECTIONREPORT_H
+#define PKSELECTIONREPORT_H
+
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "pkselectionmatcher.h"
+
+QT_BEGIN_NAMESPACE
+class QAction;
+QT_END_NAMESPACE
+
+class PkButton;
+class PwTools;
+
+// What the two count tiles tell about a match beyond their numbers, and the
+// matching options behind them. The Selected tile counts the identifiers that
+// selected more than one picture and offers the options; the To copy tile
+// counts the identifiers that named nothing. Footers, tooltips and the
+// context actions that copy each report to the clipboard live here.
+class PkSelectionReport : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Tooltips list this many identifiers, then say how many more there are.
+    static constexpr int toolTipLimit = 20;
+
+    PkSelectionReport(PkButton *selectedTile, PkButton *toCopyTile, const PwTools &tools, QObject *parent = nullptr);
+
+    // The options as the user last set them; they are kept in the settings.
+    PkMatchOptions options() const;
+
+    void showMatch(const PkMatchResult &match);
+
+    // Qt guesses from a tooltip's text whether it is markup, so names and
+    // identifiers that look like tags are escaped to show exactly as written.
+    static QString plainToolTip(const QString &text);
+
+signals:
+    void optionsChanged();
+
+private:
+    QAction *addOption(const QString &text, const QString &key);
+    QAction *addCopyAction(PkButton *tile, const QString &text, QString PkSelectionReport::*report);
+
+    PkButton *selectedTile;
+    PkButton *toCopyTile;
+    QColor markerColor;
+    QAction *withoutExtensionsAction = nullptr;
+    QAction *wholeNumbersAction = nullptr;
+    QAction *copyAmbiguousAction = nullptr;
+    QAction *copyNotFoundAction = nullptr;
+    QAction *copyFileListAction = nullptr;
+    QString ambiguousReport;
+    QString notFoundReport;
+    QString fileListReport;
+};
+
+#endif // PKSELECTIONREPORT_H
