@@ -75,7 +75,9 @@ void PkLineSplitter::tidy(QString &line)
     line = std::move(line).simplified();
     if (line.isEmpty())
         return;
-    if (bullets.contains(line.front())) {
+    const QChar first = line.front();
+    // Most lines start with a letter or a digit: they are not looked up.
+    if ((first == QLatin1Char('-') || first == QLatin1Char('*') || first.unicode() > 0x7F) && bullets.contains(first)) {
         if (line.size() == 1 || line.at(1) == QLatin1Char(' '))
             line.remove(0, 2);
         return;

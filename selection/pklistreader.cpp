@@ -24,6 +24,15 @@ qsizetype findLineFeed(QByteArrayView bytes, qsizetype from, QByteArrayView line
     return -1;
 }
 
+// A file name never holds a NUL, so NULs are no part of an identifier: they
+// pad a list cut short on a memory card, or come from UTF-16 saved without
+// its byte-order mark, which then still reads right for ASCII text.
+void dropNulls(QString &line)
+{
+    if (line.contains(QChar::Null))
+        line.remove(QChar::Null);
+}
+
 // Lists come from spreadsheets and editors of every kind: UTF-16 announces
 // itself with a byte-order mark, and a list that is not valid UTF-8 was most
 // likely saved in the Western Windows code page. Each line is decoded on its
@@ -57,25 +66,22 @@ QList<QString> decodeLines(QByteArrayView bytes)
             decoder = QStringDecoder(QStringConverter::Latin1, flags);
     }
 
+    // One look at the bytes spares millions of lines a look each.
+    const bool nulls = encoding != QStringConverter::Utf8 || bytes.contains('\0');
     QList<QString> lines;
     for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype feed = findLineFeed(bytes, start, lineFeed);
         const qsizetype end = feed < 0 ? bytes.size() : feed;
         lines.append(decoder(bytes.sliced(start, end - start)));
+        if (nulls)
+            dropNulls(lines.last());
         start = end + lineFeed.size();
     }
     return lines;
 }
 
-// A file name never holds a NUL, so NULs are no part of an identifier: they
-// pad a list cut short on a memory card, or come from UTF-16 saved without
-// its byte-order mark, which then still reads right for ASCII text.
 QList<QString> readLines(QList<QString> lines, const QString &fileName)
 {
-    for (QString &line : lines) {
-        if (line.contains(QChar::Null))
-            line.remove(QChar::Null);
-    }
     QList<QString> ids;
     if (PkCsvReader::read(lines, fileName, ids))
         return ids;
@@ -122,5 +128,7 @@ QList<QString> PkListReader::readText(const QString &text)
     // A final line feed ends the last line; it starts no further one.
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
+    for (QString &line : lines)
+        dropNulls(line);
     return readLines(std::move(lines), QString());
 }
