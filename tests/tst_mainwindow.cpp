@@ -93,11 +93,11 @@ void captureDebugMessage(QtMsgType type, const QMessageLogContext &, const QStri
 
 void TestMainWindow::init()
 {
-    QStandardPaths::setTestModeEnabled(true); // settings of their own, cleared before each test
-    QSettings().clear();
     QGuiApplication::clipboard()->clear();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
+    // Settings of each test's own, which no other test run on the machine can touch.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir->filePath(u"settings"_s));
 }
 
 QString TestMainWindow::file(const QString &name, const QByteArray &bytes)
