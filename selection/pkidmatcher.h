@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -36,15 +35,16 @@ public:
 
     // Calls found(node) with the end node of every identifier that occurs in
     // text, once per occurrence; identifiers that are equal share a node.
-    // Returns the text's highest code unit, which callers get for free here
-    // rather than with a second pass over the text.
+    // Returns the bitwise OR of the text's code units, which is at least the
+    // highest of them: callers learn whether text holds any unit at or above
+    // a bound without a second pass over it (rarely, one below it too).
     template <typename Found>
     char16_t forEachEnd(QStringView text, Found &&found) const
     {
-        char16_t top = 0;
+        char16_t units = 0;
         int32_t node = 0;
         for (QChar ch : text) {
-            top = std::max(top, ch.unicode());
+            units |= ch.unicode();
             node = step(node, ch.unicode());
             if (!output[size_t(node)])
                 continue;
@@ -52,7 +52,7 @@ public:
                  hit = dictLink[size_t(hit)])
                 found(hit);
         }
-        return top;
+        return units;
     }
 
     // The end node of the index-th identifier of the list given to the

@@ -2,6 +2,9 @@
 
 #include "pklistreader.h"
 
+#include "pkcsvreader.h"
+#include "pklinesplitter.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -21,10 +24,20 @@ qsizetype findLineFeed(QByteArrayView bytes, qsizetype from, QByteArrayView line
     return -1;
 }
 
+// A file name never holds a NUL, so NULs are no part of an identifier: they
+// pad a list cut short on a memory card, or come from UTF-16 saved without
+// its byte-order mark, which then still reads right for ASCII text.
+void dropNulls(QString &line)
+{
+    if (line.contains(QChar::Null))
+        line.remove(QChar::Null);
+}
+
 // Lists come from spreadsheets and editors of every kind: UTF-16 announces
 // itself with a byte-order mark, and a list that is not valid UTF-8 was most
 // likely saved in the Western Windows code page. Each line is decoded on its
-// own, so a huge list is never held whole both as bytes and as text.
+// own, so a huge list is never held whole both as bytes and as text. The
+// lines keep everything but their line feed; reading them decides the rest.
 QList<QString> decodeLines(QByteArrayView bytes)
 {
     const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
@@ -53,15 +66,27 @@ QList<QString> decodeLines(QByteArrayView bytes)
             decoder = QStringDecoder(QStringConverter::Latin1, flags);
     }
 
-    QList<QString> ids;
+    // One look at the bytes spares millions of lines a look each.
+    const bool nulls = encoding != QStringConverter::Utf8 || bytes.contains('\0');
+    QList<QString> lines;
     for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype feed = findLineFeed(bytes, start, lineFeed);
-        const qsizetype end = feed < 0 ? bytes.size() : feed + lineFeed.size();
-        QString line = decoder(bytes.sliced(start, end - start));
-        ids.append(std::move(line).simplified());
-        start = end;
+        const qsizetype end = feed < 0 ? bytes.size() : feed;
+        lines.append(decoder(bytes.sliced(start, end - start)));
+        if (nulls)
+            dropNulls(lines.last());
+        start = end + lineFeed.size();
     }
-    return ids;
+    return lines;
+}
+
+QList<QString> readLines(QList<QString> lines, const QString &fileName)
+{
+    QList<QString> ids;
+    if (PkCsvReader::read(lines, fileName, ids))
+        return ids;
+    PkLineSplitter::read(lines);
+    return lines;
 }
 
 } // namespace
@@ -92,18 +117,18 @@ PkSelectionList PkListReader::readFile(const QString &path)
     return list;
 }
 
-QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &)
+QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
 {
-    return decodeLines(bytes);
+    return readLines(decodeLines(bytes), fileName);
 }
 
 QList<QString> PkListReader::readText(const QString &text)
 {
-    QList<QString> ids = text.split(QLatin1Char('\n'));
+    QList<QString> lines = text.split(QLatin1Char('\n'));
     // A final line feed ends the last line; it starts no further one.
-    if (!ids.isEmpty() && ids.constLast().isEmpty())
-        ids.removeLast();
-    for (QString &id : ids)
-        id = std::move(id).simplified();
-    return ids;
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines)
+        dropNulls(line);
+    return readLines(std::move(lines), QString());
 }

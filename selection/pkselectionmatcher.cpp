@@ -51,6 +51,34 @@ bool isAsciiLetter(QChar ch)
     return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
 }
 
+// How much of text stays when its last extension goes: a dot and 1 to 5
+// ASCII letters or digits, at least one a letter, at its end.
+qsizetype stemLength(QStringView text)
+{
+    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
+    const qsizetype length = text.size() - dot - 1;
+    if (dot < 0 || length < 1 || length > 5)
+        return text.size();
+    bool letter = false;
+    for (QChar ch : text.sliced(dot + 1)) {
+        if (isAsciiLetter(ch))
+            letter = true;
+        else if (!isDigit(ch))
+            return text.size();
+    }
+    // As for hidden files, leading dots begin the name, not an extension:
+    // ".jpg" stays and still matches what it matches as written.
+    const QStringView before = text.first(dot);
+    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
+    return letter && nameBefore ? dot : text.size();
+}
+
+// A picture is a file name without up to two extensions.
+qsizetype pictureLength(QStringView fileName)
+{
+    return stemLength(fileName.first(stemLength(fileName)));
+}
+
 // The identifiers of a list fall into groups that select the same names: the
 // same text, or numbers equal but for leading zeros. Matching works on groups
 // and hands the results back to the identifiers as written.
@@ -173,11 +201,11 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     Groups groups(ids, options, longestName);
 
     PkMatchResult result;
-    // Pictures are numbered as they first turn up in the listing; each group
-    // collects the numbers of the pictures it selected.
+    // Pictures are numbered as they first turn up in the listing. Each group
+    // and picture it selected make a pair, sorted out once all names are seen.
     QHash<QString, int> pictureNumber;
     QList<QString> pictures;
-    std::vector<std::vector<int>> groupPictures(size_t(groups.size()));
+    std::vector<std::pair<int, int>> selections;
     std::vector<int> matched;
     for (const QString &name : names) {
         groups.collect(name, matched);
@@ -189,18 +217,27 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
         result.files.append(name);
         result.fileIds.append(first);
 
-        const QString picture = pictureOf(name);
-        const auto known = pictureNumber.constFind(picture);
-        const int number = known != pictureNumber.cend() ? *known : int(pictures.size());
-        if (number == pictures.size()) {
-            pictureNumber.insert(picture, number);
-            pictures.append(picture);
+        // A picture's files mostly follow each other in the listing.
+        const QStringView picture = QStringView(name).first(pictureLength(name));
+        int number = int(pictures.size()) - 1;
+        if (pictures.isEmpty() || pictures.constLast() != picture) {
+            const QString key = picture.toString();
+            number = pictureNumber.value(key, int(pictures.size()));
+            if (number == pictures.size()) {
+                pictureNumber.insert(key, number);
+                pictures.append(key);
+            }
         }
-        for (int group : matched) {
-            std::vector<int> &seen = groupPictures[size_t(group)];
-            if (seen.empty() || seen.back() != number)
-                seen.push_back(number);
-        }
+        for (int group : matched)
+            selections.emplace_back(group, number);
+    }
+    std::sort(selections.begin(), selections.end());
+    selections.erase(std::unique(selections.begin(), selections.end()), selections.end());
+    // Each group's pictures, in listing order, are a run of the sorted pairs.
+    std::vector<size_t> runStart(size_t(groups.size()), 0), runLength(size_t(groups.size()), 0);
+    for (size_t k = selections.size(); k-- > 0;) {
+        runStart[size_t(selections[k].first)] = k;
+        ++runLength[size_t(selections[k].first)];
     }
 
     // Reported as the user wrote them, extensions included, each once.
@@ -208,22 +245,20 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
         const int group = groups.groupOf(i);
-        if (group < 0 || groupPictures[size_t(group)].empty()) {
+        const size_t count = group < 0 ? 0 : runLength[size_t(group)];
+        if (count == 0) {
             if (!id.isEmpty() && !notFound.contains(id)) {
                 notFound.insert(id);
                 result.idsNotFound.append(id);
             }
             continue;
         }
-        std::vector<int> &seen = groupPictures[size_t(group)];
-        std::sort(seen.begin(), seen.end());
-        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-        if (seen.size() < 2 || ambiguous.contains(id))
+        if (count < 2 || ambiguous.contains(id))
             continue;
         ambiguous.insert(id);
         PkAmbiguousId entry{id, {}};
-        for (int number : seen)
-            entry.pictures.append(pictures.at(number));
+        for (size_t k = runStart[size_t(group)]; k < runStart[size_t(group)] + count; ++k)
+            entry.pictures.append(pictures.at(selections[k].second));
         result.ambiguous.append(entry);
     }
     return result;
@@ -231,25 +266,10 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
 
 QString PkSelectionMatcher::withoutExtension(const QString &id)
 {
-    const qsizetype dot = id.lastIndexOf(QLatin1Char('.'));
-    const qsizetype length = id.size() - dot - 1;
-    if (dot < 0 || length < 1 || length > 5)
-        return id;
-    bool letter = false;
-    for (QChar ch : QStringView(id).sliced(dot + 1)) {
-        if (isAsciiLetter(ch))
-            letter = true;
-        else if (!isDigit(ch))
-            return id;
-    }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView before = QStringView(id).first(dot);
-    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
-    return letter && nameBefore ? id.first(dot) : id;
+    return id.first(stemLength(id));
 }
 
 QString PkSelectionMatcher::pictureOf(const QString &fileName)
 {
-    return withoutExtension(withoutExtension(fileName));
+    return fileName.first(pictureLength(fileName));
 }

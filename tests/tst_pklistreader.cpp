@@ -21,6 +21,10 @@ private slots:
     void encodings_data();
     void encodings();
     void pathsOfTheWrongKind();
+    void forms_data();
+    void forms();
+    void badInput_data();
+    void badInput();
 };
 
 void TestPkListReader::encodings_data()
@@ -73,6 +77,111 @@ void TestPkListReader::pathsOfTheWrongKind()
         QCOMPARE(read.error, error);
         QCOMPARE(read.ids, Ids{});
     }
+}
+
+// Lists as clients, galleries and spreadsheets write them. Each is read from
+// a file of the given name, from its bytes and, unless the name matters, as
+// pasted text: the three must agree.
+void TestPkListReader::forms_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<Ids>("ids");
+    const QString txt = "picks.txt";
+    QTest::newRow("gallery comma list") << txt << QByteArray("IMG_1206, IMG_1508, IMG_1777\nDSC01234,DSC01240")
+                                        << Ids{"IMG_1206", "IMG_1508", "IMG_1777", "DSC01234", "DSC01240"};
+    QTest::newRow("semicolon list") << txt << QByteArray("P1010123.JPG;P1010127.JPG") << Ids{"P1010123.JPG", "P1010127.JPG"};
+    QTest::newRow("Lightroom OR filter") << txt << QByteArray("L1000412 OR L1000418 OR OR L1000420\nIMG_1 OR\nOR 2")
+                                         << Ids{"L1000412", "L1000418", "L1000420", "IMG_1 OR", "OR 2"};
+    QTest::newRow("space-separated numbers, tab-separated, one a line between")
+        << txt << QByteArray("8403 8405   8417\r\n0012\n\n_MG_1234\t\t_MG_1240 ")
+        << Ids{"8403", "8405", "8417", "0012", "", "_MG_1234", "_MG_1240"};
+    QTest::newRow("quoted pieces, straight and typographic")
+        << txt << QByteArray("\"DSCF1234\", 'DSCF1240',\xE2\x80\x9C" "DSCF1250\xE2\x80\x9D \xE2\x80\x9E" "DSCF1260\xE2\x80\x9C \"\"\n\"DSCF1270\"")
+        << Ids{"DSCF1234", "DSCF1240", "DSCF1250", "DSCF1260", "\"DSCF1270\""};
+    QTest::newRow("trailing and doubled separators, separators only")
+        << txt << QByteArray("IMG_1, IMG_2,, ;\nIMG_3,\n,,;\n, ;") << Ids{"IMG_1", "IMG_2", "IMG_3", ",,;", ", ;"};
+    QTest::newRow("any alphabet, decomposed letters, astral letters, the allowed punctuation")
+        << txt << QByteArray("\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE-0012 20231014-0012 a~1+b.c_d Mu\xCC\x88ller7 \xF0\x9D\x92\x9C" "1 IMG_\xD9\xA1")
+        << Ids{QString::fromUtf8("Фото-0012"), "20231014-0012", "a~1+b.c_d", QString::fromUtf8("Mu\u0308ller7"),
+               QString::fromUtf8("\U0001D49C1"), QString::fromUtf8("IMG_\u0661")};
+    QTest::newRow("names that stay whole")
+        << txt << QByteArray("Hochzeit Anna, Tom - 0012.jpg\nB 2\nM\xC3\xBCller 7\nIMG_0012 (2).jpg\nIMG_1 IMG_x\nIMG_1,IMG/2\n+ 12\n\xF0\x9F\x93\xB7" "1 2")
+        << Ids{"Hochzeit Anna, Tom - 0012.jpg", "B 2", QString::fromUtf8("Müller 7"), "IMG_0012 (2).jpg", "IMG_1 IMG_x",
+               "IMG_1,IMG/2", "+ 12", QString::fromUtf8("📷1 2")};
+    QTest::newRow("bullets \xE2\x80\xA2-*\xE2\x80\x93 and bullets alone")
+        << txt << QByteArray("\xE2\x80\xA2 3555\n  - 3556, 3557;3561\n* IMG_1\n\xE2\x80\x93 3558\n\xE2\x80\x94\n-\n\xE2\x80\xA2IMG_2\n3559 -\n- - 3560")
+        << Ids{"3555", "3556", "3557", "3561", "IMG_1", "3558", "", "", QString::fromUtf8("•IMG_2"), "3559 -", "- 3560"};
+    QTest::newRow("numbered 1. and 12)")
+        << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
+        << Ids{"5504", "5505", "5506", "IMG_1", "12.", "3.5507", "5508", "1000.", "5509", "A) 5510", "1? 5511"};
+    QTest::newRow("NUL bytes, as padding and as UTF-16 without byte-order mark")
+        << txt << QByteArray("IMG_1\0\0\nI\0M\0G\0_\0" "2\0\r\0\n\0\0\0", 24) << Ids{"IMG_1", "IMG_2", ""};
+
+    QTest::newRow("CSV with title line + header") << txt
+        << QByteArray("Favourites of Anna, 14 Oct 2023\n\nFilename,Rating,Comment\nIMG_1234.jpg,5,\"nice, keep\"\n,3,\n IMG_1240.jpg \n")
+        << Ids{"IMG_1234.jpg", "IMG_1240.jpg"};
+    QTest::newRow("European semicolon CSV, quoted header, File name before Name and Photo") << txt
+        << QByteArray("sep=;\n\"Photo\";\"File name\";\"Name\"\r\nx;DSC01234.JPG;y\r\nx;\"DSC01240.JPG\";y\r\n")
+        << Ids{"DSC01234.JPG", "DSC01240.JPG"};
+    QTest::newRow("tab CSV, any case, blanks _ - ignored, Name before File, Image, Photo")
+        << QString() << QByteArray("photo\tIMAGE\tFile\tn-a_M e\n1\t2\t3\tP1010123\n") << Ids{"P1010123"};
+    QTest::newRow("File before Image before Photo") << txt << QByteArray("Photo;Image;File\n1;2;P1010127") << Ids{"P1010127"};
+    QTest::newRow("Image before Photo; the delimiter that makes the most columns")
+        << txt << QByteArray("Name,Photo;Image;x\na,IMG_1;IMG_2;y\n") << Ids{"IMG_2"};
+    QTest::newRow("RFC 4180 quoting with quoted line breaks and doubled quotes") << txt
+        << QByteArray("Name,Note\n\"DSCF1234.RAF\",\"two\nlines, \"\"quoted\"\"\"\n\"DSCF\n12\"\"40\"x,y\r\nDSCF1250.RAF,\"\"\r\n")
+        << Ids{"DSCF1234.RAF", "DSCF 12\"40x", "DSCF1250.RAF"};
+    QTest::newRow("unterminated quote in CSV, read line by line from there") << txt
+        << QByteArray("File,Rating\nIMG_1.jpg,5\n\"IMG_2.jpg,4\nIMG_3.jpg,3\nIMG_4.jpg,\"\"\n")
+        << Ids{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg", "IMG_4.jpg"};
+    QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
+    QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
+    QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
+    QTest::newRow("header as the tenth non-blank line")
+        << txt << QByteArray("1\n2\n3\n\n4\n5\n6\n7\n8\n9\nImage,Rating\nIMG_9.jpg,1") << Ids{"IMG_9.jpg"};
+    QTest::newRow("header as the eleventh non-blank line stays a list")
+        << txt << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\nImage,Rating")
+        << Ids{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Image,Rating"};
+}
+
+void TestPkListReader::forms()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, list);
+    QFETCH(Ids, ids);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(name.isEmpty() ? "list" : name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
+    QCOMPARE(PkListReader::readFile(file.fileName()).ids, ids);
+    QCOMPARE(PkListReader::readBytes(list, name), ids);
+    if (!name.endsWith(".csv", Qt::CaseInsensitive))
+        QCOMPARE(PkListReader::readText(QString::fromUtf8(list)), ids);
+}
+
+// Input that makes no sense still gives a clear reading, in linear time: a
+// quadratic step would run for hours on these.
+void TestPkListReader::badInput_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7');
+    QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',');
+    QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234";
+    QTest::newRow("CSV of 100,000 lines after an unterminated quote")
+        << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg";
+    QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a";
+    QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "";
+    QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000";
+}
+
+void TestPkListReader::badInput()
+{
+    QFETCH(QByteArray, list);
+    const Ids ids = PkListReader::readBytes(list);
+    QTEST(int(ids.size()), "count");
+    QTEST(ids.constLast(), "last");
 }
 
 QTEST_GUILESS_MAIN(TestPkListReader)
