@@ -142,11 +142,20 @@ void TestPkReviewWindow::thumbnails()
 void TestPkReviewWindow::ticks()
 {
     PkReviewWindow window;
-    window.setSelection(folderSelection());
+    PkReviewSelection selection = folderSelection();
+    selection.ambiguous.insert(u"A_1"_s, {u"A_1"_s, u"A_10"_s});
+    window.setSelection(selection);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy leftOut(&window, &PkReviewWindow::leftOutChanged);
     QWidget *viewport = window.view()->viewport();
+    // The header tells what made an identifier ambiguous; a click beside its tick does nothing.
+    const QPoint header = window.view()->groupTickRect(0).center() + QPoint(200, 0);
+    QHelpEvent help(QEvent::ToolTip, header, QPoint());
+    QApplication::sendEvent(viewport, &help);
+    QCOMPARE(QToolTip::text(), u"Selects files of 2 pictures: A_1, A_10"_s);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, header);
+    QCOMPARE(window.model()->tickedCount(), 5);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->tickRect(3).center());
     QCOMPARE(leftOut.last().first().value<QList<QString>>(), QList<QString>{u"B_2.txt"_s});
     QCOMPARE(window.model()->groupState(1), Qt::PartiallyChecked);
@@ -180,7 +189,8 @@ void TestPkReviewWindow::keys()
     QWidget *view = window.view();
     const QList<std::pair<Qt::Key, int>> moves = {{Qt::Key_Right, 1}, {Qt::Key_Right, 2}, {Qt::Key_Down, 4},
                                                   {Qt::Key_Up, 2}, {Qt::Key_Left, 1}, {Qt::Key_Down, 3},
-                                                  {Qt::Key_End, 4}, {Qt::Key_Right, 4}, {Qt::Key_Home, 0}};
+                                                  {Qt::Key_End, 4}, {Qt::Key_Right, 4}, {Qt::Key_Down, 4},
+                                                  {Qt::Key_Home, 0}, {Qt::Key_Up, 0}};
     for (const auto &[key, file] : moves) {
         QTest::keyClick(view, key);
         QCOMPARE(window.view()->currentFile(), file);
