@@ -388,6 +388,7 @@ void MainWindow::showFilesToRun()
 {
     const QList<QString> files = reviewLink->filesToRun();
     infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
+    report->showFilesToCopy(files);
     run->setSelection(textFilePath, imagePath, files, int(listOfIds.size()), accepted.destination(),
                       accepted.resume());
 }

@@ -103,8 +103,13 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
     toCopyTile->setToolTip(listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' ')));
     copyNotFoundAction->setEnabled(!match.idsNotFound.isEmpty());
 
-    fileListReport = QStringList(match.files).join(QLatin1Char('\n'));
-    copyFileListAction->setEnabled(!match.files.isEmpty());
+    showFilesToCopy(match.files);
+}
+
+void PkSelectionReport::showFilesToCopy(const QList<QString> &files)
+{
+    fileListReport = QStringList(files).join(QLatin1Char('\n'));
+    copyFileListAction->setEnabled(!files.isEmpty());
 }
 
 QString PkSelectionReport::plainToolTip(const QString &text)

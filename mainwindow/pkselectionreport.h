@@ -36,6 +36,9 @@ public:
     PkMatchOptions options() const;
 
     void showMatch(const PkMatchResult &match);
+    // The files a run would copy now, which "Copy file list" gives: the
+    // match's, less any the user left out.
+    void showFilesToCopy(const QList<QString> &files);
 
     // Qt guesses from a tooltip's text whether it is markup, so names and
     // identifiers that look like tags are escaped to show exactly as written.

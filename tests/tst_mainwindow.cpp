@@ -393,6 +393,8 @@ void TestMainWindow::review()
     review->model()->setTicked(int(review->model()->selection().files.indexOf(u"B1.txt"_s)), false);
     QCOMPARE(toCopy->getMainText(), u"2"_s);
     QCOMPARE(window.findChild<PkDashboard *>()->getTotal(), 2);
+    toCopy->actions().value(2)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"A1.jpg\nB1.jpg"_s);
     tile(window, SelectedTile)->actions().value(0)->trigger();
     QCOMPARE(toCopy->getMainText(), u"4"_s);
     QCOMPARE(review->model()->tickedCount(), 4);
