@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -127,8 +126,6 @@ PkCommandLine::~PkCommandLine()
 
 int PkCommandLine::exec(const Invocation &invocation)
 {
-    // Debug output from the shared code would mix with the results.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     const int status = prepare(invocation);
     if (status != Success || invocation.dryRun)
         return status;

@@ -92,22 +92,17 @@ private:
     int fd;
 };
 
+// No call here is interrupted by a signal: the only handlers the program
+// installs (the command line's, for SIGINT and SIGTERM) restart them.
 bool copyByReadWrite(int in, int out)
 {
     std::vector<char> buffer(1 << 20);
     for (;;) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got == 0)
-            return true;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
+        if (got <= 0)
+            return got == 0;
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
             if (put <= 0)
                 return false;
             done += put;
@@ -125,8 +120,6 @@ bool copyContents(int in, int out)
             continue;
         if (n == 0)
             return true;
-        if (errno == EINTR)
-            continue;
         // Kernels and file systems that cannot copy in place (two different
         // file systems, for one) say so; read and write go on from the file
         // offsets where copy_file_range stopped.
@@ -140,10 +133,10 @@ bool publish(int out, const QByteArray &destination)
 {
     // linkat fails with EEXIST instead of replacing, so publishing never
     // overwrites, even against another program racing for the same name.
+    // Without the privilege that AT_EMPTY_PATH needs, the descriptor's entry
+    // in /proc names the file; a taken name fails there too.
     if (::linkat(out, "", AT_FDCWD, destination.constData(), AT_EMPTY_PATH) == 0)
         return true;
-    if (errno == EEXIST)
-        return false;
     const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(out);
     return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
 }

@@ -21,10 +21,8 @@ PkDropChoice PkDropChoice::fromMimeData(const QMimeData *mimeData, bool folderAl
             choice.text = mimeData->text();
         return choice;
     }
+    // A list and a folder at most: a third path always finds its place taken.
     const QList<QUrl> urls = mimeData->urls();
-    if (urls.isEmpty() || urls.size() > 2)
-        return {};
-
     PkDropChoice choice;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
