@@ -144,8 +144,9 @@ PkCommandLine::Invocation exitWith(int status, const QString &message)
 
 PkCommandLine::Invocation usageError(const QString &text)
 {
-    return exitWith(PkCommandLine::UsageError,
-                    QStringLiteral("%1: %2 See %1 --help.\n").arg(PkArguments::programName(), text));
+    const QString program = PkArguments::programName();
+    return exitWith(PkCommandLine::UsageError, program + QLatin1String(": ") + text + QLatin1String(" See ") + program
+                                                   + QLatin1String(" --help.\n"));
 }
 
 } // namespace

@@ -85,6 +85,8 @@ private slots:
         refused("empty --folder", "--list list --folder", 2, "Missing value after '--folder'. See pickwell --help.");
         refused("--list without --folder", "--list list", 2, "--list needs --folder. See pickwell --help.");
         refused("two lists", "list list", 2, "Unexpected argument 'list': give one list. See pickwell --help.");
+        refused("two destinations", job + " --to a --to b", 2,
+                "Give --list, --folder and --to once each. See pickwell --help.");
         refused("whole numbers without a job", "--whole-numbers l", 2,
                 "--whole-numbers needs --list and --folder. See pickwell --help.");
         refused("unknown option", job + " --copy-all", 2, "Unknown option 'copy-all'. See pickwell --help.");

@@ -65,7 +65,11 @@ void TestPkRunState::summary()
     QFETCH(QString, more);
 
     PkRunState run;
-    QCOMPARE(run.start(total, QStringLiteral("/pictures")), 1);
+    // An earlier run was stopped; its stop must not carry over.
+    run.start(1, QStringLiteral("/earlier"));
+    run.requestStop();
+    run.finish(0, 0, false);
+    QCOMPARE(run.start(total, QStringLiteral("/pictures")), 2);
     if (end == Stopped)
         run.requestStop();
     run.fileCopied(copied);
