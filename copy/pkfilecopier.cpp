@@ -6,12 +6,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,8 +23,8 @@
 
 namespace {
 
-// Set in tests to take the path of file systems without unnamed files:
-// "temporary", or "link" or "rename" to begin with that way of naming.
+// Set in tests of the command line to take the path of file systems without
+// unnamed files.
 const char copyPathVariable[] = "PICKWELL_TEST_COPY_PATH";
 
 // No errno is negative: copyUnnamed's way of saying that the file system has
@@ -33,10 +34,23 @@ constexpr int noUnnamedFiles = -1;
 // The hidden temporary being written, for a signal handler to remove. Two
 // buffers are filled in turn, so the one a handler may still be reading is
 // never the one being overwritten.
-char temporaryPaths[2][PATH_MAX];
+char firstTemporaryPath[PATH_MAX];
+char secondTemporaryPath[PATH_MAX];
+char *const temporaryPaths[] = {firstTemporaryPath, secondTemporaryPath};
 std::atomic<const char *> temporaryInProgress{nullptr};
 std::atomic<int> temporarySlot{0};
 std::atomic<PkFileCopier::NamingHook> namingHook{nullptr};
+std::atomic<PkFileCopier::FaultHook> faultHook{nullptr};
+
+// True, with errno set, where a test plays a file system that refuses or
+// fails call.
+bool faultInTest(PkFileCopier::Call call)
+{
+    const PkFileCopier::FaultHook hook = faultHook.load();
+    const int error = hook ? hook(call) : 0;
+    errno = error;
+    return error != 0;
+}
 
 QString notRegular()
 {
@@ -76,17 +90,13 @@ class FileDescriptor
 {
 public:
     explicit FileDescriptor(int fd) : fd(fd) {}
-    ~FileDescriptor() { close(); }
+    // Closing -1 fails harmlessly, after every errno that matters was read.
+    ~FileDescriptor() { ::close(fd); }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return fd; }
     // Network file systems report a failed write-back here at the latest.
-    int close()
-    {
-        const int result = fd >= 0 ? ::close(fd) : 0;
-        fd = -1;
-        return result;
-    }
+    int close() { return ::close(std::exchange(fd, -1)); }
 
 private:
     int fd;
@@ -97,25 +107,28 @@ private:
 bool copyByReadWrite(int in, int out)
 {
     std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got <= 0)
-            return got == 0;
+    ssize_t got;
+    while ((got = ::read(in, buffer.data(), buffer.size())) > 0) {
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
-            if (put <= 0)
+            if (put == -1)
                 return false;
             done += put;
         }
     }
+    return got == 0;
 }
 
+// A reflink or the kernel's copy_file_range copy without the data passing
+// through the process; where neither works, read and write do.
 bool copyContents(int in, int out)
 {
-    if (::ioctl(out, FICLONE, in) == 0)
+    if (!faultInTest(PkFileCopier::Call::CopyInPlace) && ::ioctl(out, FICLONE, in) == 0)
         return true;
     for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        const ssize_t n = faultInTest(PkFileCopier::Call::CopyInPlace)
+            ? -1
+            : ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
         if (n > 0)
             continue;
         if (n == 0)
@@ -135,7 +148,8 @@ bool publish(int out, const QByteArray &destination)
     // overwrites, even against another program racing for the same name.
     // Without the privilege that AT_EMPTY_PATH needs, the descriptor's entry
     // in /proc names the file; a taken name fails there too.
-    if (::linkat(out, "", AT_FDCWD, destination.constData(), AT_EMPTY_PATH) == 0)
+    if (!faultInTest(PkFileCopier::Call::LinkDescriptor)
+        && ::linkat(out, "", AT_FDCWD, destination.constData(), AT_EMPTY_PATH) == 0)
         return true;
     const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(out);
     return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
@@ -147,27 +161,18 @@ void beforeNaming(const QByteArray &destination)
         hook(QFile::decodeName(destination));
 }
 
-// Creates a hidden file of a fresh name in folder, writes its name into
-// path, and returns its descriptor, or -1 with errno set.
-int createTemporary(const QByteArray &folder, unsigned mode, char *path)
+// Creates a hidden file of a fresh name in folder, writable by its owner
+// whatever the picture's mode, writes its name into path, and returns its
+// descriptor, or -1 with errno set. A folder name too long for path leaves
+// a pattern that mkostemp refuses.
+int createTemporary(const QByteArray &folder, char *path)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const int written = std::snprintf(path, PATH_MAX, "%s/.pickwell-%08x", folder.constData(),
-                                          QRandomGenerator::global()->generate());
-        if (written >= PATH_MAX) {
-            errno = ENAMETOOLONG;
-            return -1;
-        }
-        // Writable by its owner while it is written, whatever the picture's mode.
-        const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+    std::snprintf(path, PATH_MAX, "%s/.pickwell-XXXXXX", folder.constData());
+    return ::mkostemp(path, O_CLOEXEC);
 }
 
-// The copy gets the picture's permission bits. Most often the file was
-// created with them already, and asking costs no round trip on a share.
+// The copy gets the picture's permission bits. On cards the file system
+// gives every file the same bits, and asking costs no round trip on a share.
 bool keepMode(int out, unsigned mode)
 {
     struct stat status;
@@ -180,10 +185,8 @@ bool keepMode(int out, unsigned mode)
 
 PkFileCopier::PkFileCopier(bool resume)
     : resume(resume)
+    , unnamedFiles(qEnvironmentVariableIsEmpty(copyPathVariable))
 {
-    const QByteArray path = qgetenv(copyPathVariable);
-    unnamedFiles = path.isEmpty();
-    naming = path == "link" ? Naming::Link : path == "rename" ? Naming::CheckedRename : Naming::NoReplace;
 }
 
 PkFileCopier::Result PkFileCopier::nameTaken() const
@@ -195,7 +198,7 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
 {
     // O_NONBLOCK keeps a FIFO put in place of a picture from blocking the run.
     FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.get() < 0)
+    if (in.get() == -1)
         return failed(sourceReason(errno));
     struct stat status;
     if (::fstat(in.get(), &status) != 0)
@@ -235,8 +238,10 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
 // run many times slower than cp. Returns 0 or the errno of what failed.
 int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination)
 {
-    FileDescriptor out(::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
-    if (out.get() < 0)
+    FileDescriptor out(faultInTest(Call::UnnamedFile)
+                           ? -1
+                           : ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
+    if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
     if (!copyContents(in, out.get()) || ::fchmod(out.get(), mode) != 0)
         return errno;
@@ -246,25 +251,27 @@ int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, c
 
 // Cards, exFAT disks and network shares have no unnamed files. The copy is
 // written under a hidden name in the output folder and renamed when
-// complete, without a sync per file; a failure removes the temporary. Only
-// the end of the process in the middle of a file (kill -9, a power cut) can
-// leave one behind.
+// complete, without a sync per file. The temporary's name is removed in the
+// end, which after a rename finds nothing. Only the end of the process in
+// the middle of a file (kill -9, a power cut) can leave one behind.
 int PkFileCopier::copyThroughTemporary(int in, unsigned mode, const QByteArray &folder,
                                        const QByteArray &destination)
 {
     char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
-    FileDescriptor out(createTemporary(folder, mode, path));
-    if (out.get() < 0)
+    FileDescriptor out(createTemporary(folder, path));
+    if (out.get() == -1)
         return errno;
     temporaryInProgress.store(path);
     int error = 0;
-    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode) || out.close() != 0) {
+    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode) || faultInTest(Call::Close)
+        || out.close() != 0) {
         error = errno;
     } else {
         beforeNaming(destination);
         error = giveName(path, destination.constData());
     }
-    if (temporaryInProgress.exchange(nullptr) && error != 0)
+    // A second Ctrl+C may have removed it already.
+    if (temporaryInProgress.exchange(nullptr))
         ::unlink(path);
     return error;
 }
@@ -276,17 +283,16 @@ int PkFileCopier::giveName(const char *temporary, const char *destination)
 {
     switch (naming) {
     case Naming::NoReplace:
-        if (::renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+        if (!faultInTest(Call::RenameNoReplace)
+            && ::renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
             return 0;
         if (!isRefusal(errno))
             return errno;
         naming = Naming::Link;
         [[fallthrough]];
     case Naming::Link:
-        if (::link(temporary, destination) == 0) {
-            ::unlink(temporary);
+        if (!faultInTest(Call::Link) && ::link(temporary, destination) == 0)
             return 0;
-        }
         if (!isRefusal(errno))
             return errno;
         naming = Naming::CheckedRename;
@@ -314,6 +320,11 @@ void PkFileCopier::setNamingHook(NamingHook hook)
     namingHook.store(hook);
 }
 
+void PkFileCopier::setFaultHook(FaultHook hook)
+{
+    faultHook.store(hook);
+}
+
 QString PkFileCopier::makeOutputFolder(const QString &path)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
@@ -321,5 +332,5 @@ QString PkFileCopier::makeOutputFolder(const QString &path)
     const int error = errno;
     if (error == EEXIST && QFileInfo(path).isDir())
         return QString();
-    return QStringLiteral("cannot create %1: %2").arg(PkFileReader::outputFolderName(), qt_error_string(error));
+    return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
 }

@@ -40,6 +40,14 @@ public:
     using NamingHook = void (*)(const QString &destination);
     static void setNamingHook(NamingHook hook);
 
+    // Tests only: asked before each call that a file system may refuse or
+    // fail; a nonzero answer is taken as that call's errno, and the call is
+    // not made. LinkDescriptor names an unnamed file; Close ends writing a
+    // temporary, which RenameNoReplace or else Link names.
+    enum class Call { UnnamedFile, CopyInPlace, LinkDescriptor, Close, RenameNoReplace, Link };
+    using FaultHook = int (*)(Call call);
+    static void setFaultHook(FaultHook hook);
+
 private:
     // How a temporary is given its final name, from the best a file system
     // offers down to what every one can do.
@@ -51,7 +59,7 @@ private:
     int giveName(const char *temporary, const char *destination);
 
     bool resume;
-    bool unnamedFiles = true;
+    bool unnamedFiles;
     Naming naming = Naming::NoReplace;
 };
 

@@ -25,11 +25,35 @@ private slots:
     void copyRun_data();
     void copyRun();
     void copyAcrossFileSystems();
+    void faults_data();
+    void faults();
 };
 
 namespace {
 
 using Names = QList<QString>;
+using Faults = QHash<QChar, int>;
+
+// The calls that the test file system refuses or fails, by letter: Unnamed
+// file, copy in Place, link Descriptor, Close, Rename without replacing,
+// Link; and the letters of the calls asked, but copy in place, which is
+// asked more or less often as the real file system copies.
+Faults played;
+QString asked;
+
+int playFileSystem(PkFileCopier::Call call)
+{
+    const QChar letter = QLatin1String("UPDCRL").at(int(call));
+    if (letter != 'P')
+        asked += letter;
+    return played.value(letter);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+}
 
 // Builds entries under root, which no entries leave uncreated: "name/" is a
 // folder, "name|" a FIFO, anything else a file holding its name 1,000 times,
@@ -187,8 +211,11 @@ void TestPkFileReader::copyRun()
     });
 
     reader.requestStop(stopRun);
-    if (path != "unnamed")
-        qputenv("PICKWELL_TEST_COPY_PATH", path);
+    const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}},
+                                          {"link", {{'U', EISDIR}, {'R', EINVAL}}},
+                                          {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}}}};
+    played = paths.value(path);
+    PkFileCopier::setFaultHook(playFileSystem);
     hookAction = hook;
     hookOutput = output;
     PkFileCopier::setNamingHook(actOnce);
@@ -201,17 +228,16 @@ void TestPkFileReader::copyRun()
     reader.on_startCopyIntoSignal(list, entries.isEmpty() ? QString() : pictures, into, resume);
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
     PkFileCopier::setNamingHook(nullptr);
-    qunsetenv("PICKWELL_TEST_COPY_PATH");
+    PkFileCopier::setFaultHook(nullptr);
 
     QTEST(events, "events");
     QTEST(everything(output), "output");
     for (const QString &name : everything(output)) {
-        QFile copy(output + '/' + name), source(pictures + '/' + name);
-        QVERIFY(copy.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
+        const QString copy = output + '/' + name, source = pictures + '/' + name;
         const bool foreign = entries.contains("FilesFromSelection/" + name) || (hook == "take" && name == "1.jpg");
-        QCOMPARE(copy.readAll() == source.readAll(), !foreign);
+        QCOMPARE(contents(copy) == contents(source), !foreign);
         if (!foreign)
-            QCOMPARE(copy.permissions(), source.permissions());
+            QCOMPARE(QFile::permissions(copy), QFile::permissions(source));
     }
     QCOMPARE(QFileInfo::exists(pictures + "/FilesFromSelection"), !beside);
 }
@@ -236,6 +262,57 @@ void TestPkFileReader::copyAcrossFileSystems()
     QFile copy(dir.filePath("FilesFromSelection/far.jpg"));
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), bytes);
+}
+
+// Two pictures copied by one copier onto a file system that refuses or fails
+// calls: a refusal is learned from the first picture and the next way tried;
+// a failure fails each picture, leaves nothing behind and teaches nothing.
+void TestPkFileReader::faults_data()
+{
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<QString>("calls");
+    QTest::addColumn<QString>("reason"); // none: both copied
+
+    const int no = EOPNOTSUPP;
+    QTest::newRow("unnamed files") << Faults{} << "UDUD" << "";
+    QTest::newRow("unnamed files, linked through /proc") << Faults{{'D', ENOENT}} << "UDUD" << "";
+    for (const int error : {EOPNOTSUPP, EISDIR, EINVAL})
+        QTest::addRow("no unnamed files: %d", error) << Faults{{'U', error}} << "UCRCR" << "";
+    for (const int error : {EINVAL, ENOSYS, EOPNOTSUPP, EPERM}) {
+        QTest::addRow("no renameat2: %d", error) << Faults{{'U', no}, {'R', error}} << "UCRLCL" << "";
+        QTest::addRow("no links: %d", error) << Faults{{'U', no}, {'R', error}, {'L', error}} << "UCRLC" << "";
+    }
+    for (const int error : {EXDEV, ENOSYS, EOPNOTSUPP, EINVAL})
+        QTest::addRow("no copy in place: %d", error) << Faults{{'P', error}} << "UDUD" << "";
+    const QString failed = qt_error_string(EIO);
+    QTest::newRow("unnamed file fails") << Faults{{'U', EIO}} << "UU" << failed;
+    QTest::newRow("copy fails") << Faults{{'P', EIO}} << "UU" << failed;
+    QTest::newRow("closing fails") << Faults{{'U', no}, {'C', EIO}} << "UCC" << failed;
+    QTest::newRow("renameat2 fails") << Faults{{'U', no}, {'R', EIO}} << "UCRCR" << failed;
+    QTest::newRow("link fails") << Faults{{'U', no}, {'R', EPERM}, {'L', EIO}} << "UCRLCL" << failed;
+}
+
+void TestPkFileReader::faults()
+{
+    QFETCH(Faults, faults);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    makeTree(dir.path(), {"a.jpg", "b.jpg", "out/"});
+    played = faults;
+    asked.clear();
+    PkFileCopier::setFaultHook(playFileSystem);
+    PkFileCopier copier;
+    Names reasons;
+    for (const QString name : {"a.jpg", "b.jpg"})
+        reasons << copier.copy(dir.filePath(name), dir.filePath("out/" + name)).reason;
+    PkFileCopier::setFaultHook(nullptr);
+    QTEST(asked, "calls");
+    QCOMPARE(reasons, Names(2, reason));
+    const Names copies = reason.isEmpty() ? Names{"a.jpg", "b.jpg"} : Names();
+    QCOMPARE(everything(dir.filePath("out")), copies);
+    for (const QString &name : everything(dir.filePath("out")))
+        QCOMPARE(contents(dir.filePath("out/" + name)), contents(dir.filePath(name)));
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)
