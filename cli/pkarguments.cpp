@@ -167,7 +167,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (parser.isSet(options.helpAll))
         return exitWith(PkCommandLine::Success, Parser(true).helpText());
     if (parser.isSet(options.version))
-        return exitWith(PkCommandLine::Success, QStringLiteral("%1 %2\n").arg(PkArguments::programName(), QStringLiteral(PICKWELL_VERSION)));
+        return exitWith(PkCommandLine::Success, PkArguments::programName() + QStringLiteral(" " PICKWELL_VERSION "\n"));
 
     const QStringList positional = parser.positionalArguments();
     const bool hasList = parser.isSet(options.list), hasFolder = parser.isSet(options.folder);

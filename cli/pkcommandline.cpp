@@ -71,7 +71,7 @@ QString folderProblem(const QString &path)
 
 // The signal handler only writes the signal's number into this pipe; the
 // event loop reads it and asks the worker to stop between two files.
-int signalPipe[2] = {-1, -1};
+int signalPipe[] = {-1, -1};
 
 // The first stop signal asks for the end of the run; a second one ends the
 // program at once, taking away the copy in hand.
@@ -185,7 +185,7 @@ int PkCommandLine::checkDestination(const Invocation &invocation)
         destinationPath = QDir::cleanPath(invocation.destinationPath);
         const QString problem = PkDestination::problem(folderPath, destinationPath);
         if (!problem.isEmpty()) {
-            printError(QStringLiteral("Cannot copy into %1: %2").arg(invocation.destinationPath, problem));
+            printError(QStringLiteral("Cannot copy into ") + invocation.destinationPath + QStringLiteral(": ") + problem);
             return UsageError;
         }
     }
@@ -253,7 +253,7 @@ void PkCommandLine::stopWorker()
 // a partial file nor a temporary is left.
 void PkCommandLine::watchSignals()
 {
-    if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (signalPipe[0] == -1 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
     connect(signalNotifier.get(), &QSocketNotifier::activated, this, &PkCommandLine::onSignal);
@@ -305,7 +305,7 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
         showProgress(true);
         writeTo(stderr, "\n");
     }
-    QByteArray summary = QStringLiteral("copied %1 of %2").arg(copied).arg(files.size()).toUtf8();
+    QByteArray summary = "copied " + QByteArray::number(copied) + " of " + QByteArray::number(files.size());
     if (alreadyThere > 0)
         summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)
@@ -326,7 +326,8 @@ void PkCommandLine::showProgress(bool force)
     if (!force && progressTimer.isValid() && progressTimer.elapsed() < 100)
         return;
     progressTimer.start();
-    const QByteArray line = QStringLiteral("copying %1 of %2").arg(copiedCount + failedCount + alreadyThereCount).arg(files.size()).toUtf8();
+    const QByteArray line = "copying " + QByteArray::number(copiedCount + failedCount + alreadyThereCount) + " of "
+        + QByteArray::number(files.size());
     writeTo(stderr, '\r' + line);
     progressWidth = std::max(progressWidth, int(line.size()));
     progressShown = true;

@@ -18,7 +18,7 @@ QString PkCopyTarget::chooseDestination(const QString &folder)
 {
     const QString problem = PkDestination::problem(picturesFolder, folder);
     if (!problem.isEmpty())
-        return QStringLiteral("Cannot copy into %1: %2").arg(folder, problem);
+        return QStringLiteral("Cannot copy into ") + folder + QStringLiteral(": ") + problem;
     otherDestination = folder;
     adding = false;
     return QString();

@@ -58,11 +58,11 @@ void PkReviewLink::open()
     reviewWindow->activateWindow();
 }
 
-bool PkReviewLink::eventFilter(QObject *watched, QEvent *event)
+// A double click that opens the review is the tile's no longer.
+bool PkReviewLink::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick && reviewAction->isEnabled()) {
+    const bool opens = event->type() == QEvent::MouseButtonDblClick && reviewAction->isEnabled();
+    if (opens)
         open();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
+    return opens;
 }

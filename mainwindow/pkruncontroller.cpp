@@ -142,7 +142,6 @@ void PkRunController::startRun(bool rest)
 // The run ends after the file being copied; the worker says when.
 void PkRunController::stopRun()
 {
-    runState.requestStop();
     fileReader->requestStop(runState.runNumber());
 }
 

@@ -31,13 +31,7 @@ int PkRunState::start(int total, const QString &folder)
     alreadyThere = 0;
     failures.clear();
     changedDuringRun = false;
-    stopAsked = false;
     return ++runs;
-}
-
-void PkRunState::requestStop()
-{
-    stopAsked = true;
 }
 
 void PkRunState::fileCopied(int count)
@@ -90,7 +84,7 @@ QString PkRunState::summary() const
     case Phase::Idle:
         return QString();
     case Phase::Running:
-        return QStringLiteral("%1 of %2").arg(copied + alreadyThere).arg(total);
+        return QString::number(copied + alreadyThere) + QStringLiteral(" of ") + QString::number(total);
     case Phase::Ended:
         break;
     }
@@ -100,9 +94,10 @@ QString PkRunState::summary() const
         parts += QStringLiteral(", %1 already there").arg(alreadyThere);
     if (failed)
         parts += QStringLiteral(", %1 failed").arg(failed);
-    // Names left untried by a stop are neither copied nor failed.
-    if (stopAsked && copied + alreadyThere + failed < total)
-        return QStringLiteral("Stopped: %1 of %2 copied").arg(copied).arg(total) + parts;
+    // Only a stop leaves names untried: neither copied, nor there, nor failed.
+    if (copied + alreadyThere + failed < total)
+        return QStringLiteral("Stopped: ") + QString::number(copied) + QStringLiteral(" of ") + QString::number(total)
+            + QStringLiteral(" copied") + parts;
     if (failed)
         return QStringLiteral("%1 copied").arg(copied) + parts;
     return QStringLiteral("Done: %1 copied").arg(copied) + parts;

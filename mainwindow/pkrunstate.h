@@ -23,7 +23,6 @@ public:
     // Begins a run over total files into the output folder inside folder;
     // returns its number (1, 2, ...).
     int start(int total, const QString &folder);
-    void requestStop();
     void fileCopied(int count);
     void fileAlreadyThere(int count);
     void fileFailed(const QString &name, const QString &reason);
@@ -49,7 +48,6 @@ private:
     Phase phase = Phase::Idle;
     bool selectionReady = false;
     bool changedDuringRun = false;
-    bool stopAsked = false;
     bool hasOutput = false;
     int runs = 0;
     int total = 0;

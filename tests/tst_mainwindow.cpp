@@ -382,6 +382,8 @@ void TestMainWindow::review()
     window.show();
     PkButton *toCopy = tile(window, ToCopyTile);
     QVERIFY(!toCopy->actions().value(0)->isEnabled());
+    QTest::mouseDClick(toCopy, Qt::LeftButton);
+    QVERIFY(!window.findChild<PkReviewWindow *>());
     window.chooseTextFile(file(u"list.txt"_s, "B\nA\n"));
     chooseFolder(window, pictures);
     QCOMPARE(toCopy->actions().value(0)->shortcut(), QKeySequence(u"Ctrl+R"_s));

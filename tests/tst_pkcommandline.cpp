@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,9 +31,18 @@ private slots:
         const auto invocation = PkCommandLine::parse({"pickwell", "-platform", "offscreen", "-style", "Fusion", "l"});
         QVERIFY(invocation.mode == PkCommandLine::Mode::Window);
         QCOMPARE(invocation.listPath, QDir::current().absoluteFilePath("l"));
-        // Qt's own options are listed by --help-all only.
-        QVERIFY(!PkCommandLine::parse({"pickwell", "--help"}).message.contains("-platform"));
+        // Qt's own options are listed by --help-all only. The help names the
+        // program, as --version does, and explains every exit status.
+        QProcess process;
+        start(process, QDir::currentPath(), {"--help"});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray help = process.readAllStandardOutput();
+        QVERIFY(help.startsWith("Usage: pickwell [options] [list]\n") && !help.contains("-platform"));
         QVERIFY(PkCommandLine::parse({"pickwell", "--help-all"}).message.contains("-platform <name>"));
+        for (const char *status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  "})
+            QVERIFY(help.contains(status));
+        QVERIFY(QRegularExpression("^pickwell \\d+\\.\\d+\\.\\d+\n$")
+                    .match(PkCommandLine::parse({"pickwell", "--version"}).message).hasMatch());
     }
 
     void run_data()
@@ -85,8 +95,8 @@ private slots:
         refused("empty --folder", "--list list --folder", 2, "Missing value after '--folder'. See pickwell --help.");
         refused("--list without --folder", "--list list", 2, "--list needs --folder. See pickwell --help.");
         refused("two lists", "list list", 2, "Unexpected argument 'list': give one list. See pickwell --help.");
-        refused("two destinations", job + " --to a --to b", 2,
-                "Give --list, --folder and --to once each. See pickwell --help.");
+        for (const QString &twice : {QStringLiteral("--list a --list b --folder pics"), job + " --folder pics", job + " --to a --to b"})
+            refused(qPrintable(twice), twice, 2, "Give --list, --folder and --to once each. See pickwell --help.");
         refused("whole numbers without a job", "--whole-numbers l", 2,
                 "--whole-numbers needs --list and --folder. See pickwell --help.");
         refused("unknown option", job + " --copy-all", 2, "Unknown option 'copy-all'. See pickwell --help.");
