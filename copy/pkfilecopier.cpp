@@ -16,8 +16,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,12 +117,10 @@ bool copyByReadWrite(int in, int out)
     return got == 0;
 }
 
-// A reflink or the kernel's copy_file_range copy without the data passing
-// through the process; where neither works, read and write do.
+// copy_file_range copies inside the kernel, as a reflink where the file
+// system can make one; where it cannot copy at all, read and write do.
 bool copyContents(int in, int out)
 {
-    if (!faultInTest(PkFileCopier::Call::CopyInPlace) && ::ioctl(out, FICLONE, in) == 0)
-        return true;
     for (;;) {
         const ssize_t n = faultInTest(PkFileCopier::Call::CopyInPlace)
             ? -1

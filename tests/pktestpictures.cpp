@@ -28,11 +28,7 @@ public:
     QByteArray bytes = QByteArray("II*\0\0\0\0\0", 8);
 
     void put16(quint16 value) { bytes.append(char(value & 0xff)).append(char(value >> 8)); }
-    void put32(quint32 value)
-    {
-        put16(quint16(value & 0xffff));
-        put16(quint16(value >> 16));
-    }
+    void put32(quint32 value) { put16(quint16(value & 0xffff)), put16(quint16(value >> 16)); }
     void set32(qsizetype at, quint32 value) { qToLittleEndian(value, bytes.data() + at); }
 
     static int size(quint16 type) { return type <= Ascii ? 1 : type == Short ? 2 : 4; }
@@ -143,32 +139,17 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     W tiff;
     tiff.set32(4, 8);
     qsizetype ifd0 = 0;
-    tiff.writeIfd({{254, W::Long, {1}},
-                   {256, W::Long, {quint32(previewSize.width())}},
-                   {257, W::Long, {quint32(previewSize.height())}},
-                   {258, W::Short, {8, 8, 8}},
-                   {259, W::Short, {rgb ? 1u : 7u}},
-                   {262, W::Short, {rgb ? 2u : 6u}},
-                   {273, W::Long, {0}},
-                   {274, W::Short, {quint32(orientation)}},
-                   {277, W::Short, {3}},
-                   {278, W::Long, {quint32(previewSize.height())}},
-                   {279, W::Long, {quint32(previewJpeg.size())}},
-                   {330, W::Long, {0}},
-                   {50706, W::Byte, {1, 4, 0, 0}}},
+    tiff.writeIfd({{254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
+                   {257, W::Long, {quint32(previewSize.height())}}, {258, W::Short, {8, 8, 8}},
+                   {259, W::Short, {rgb ? 1u : 7u}}, {262, W::Short, {rgb ? 2u : 6u}}, {273, W::Long, {0}},
+                   {274, W::Short, {quint32(orientation)}}, {277, W::Short, {3}},
+                   {278, W::Long, {quint32(previewSize.height())}}, {279, W::Long, {quint32(previewJpeg.size())}},
+                   {330, W::Long, {0}}, {50706, W::Byte, {1, 4, 0, 0}}},
                   &ifd0);
     qsizetype subIfd = 0;
-    tiff.writeIfd({{254, W::Long, {0}},
-                   {256, W::Long, {rawSide}},
-                   {257, W::Long, {rawSide}},
-                   {258, W::Short, {16}},
-                   {259, W::Short, {1}},
-                   {262, W::Short, {32803}},
-                   {273, W::Long, {0}},
-                   {277, W::Short, {1}},
-                   {278, W::Long, {rawSide}},
-                   {279, W::Long, {rawSide * rawSide * 2}},
-                   {33421, W::Short, {2, 2}},
+    tiff.writeIfd({{254, W::Long, {0}}, {256, W::Long, {rawSide}}, {257, W::Long, {rawSide}}, {258, W::Short, {16}},
+                   {259, W::Short, {1}}, {262, W::Short, {32803}}, {273, W::Long, {0}}, {277, W::Short, {1}},
+                   {278, W::Long, {rawSide}}, {279, W::Long, {rawSide * rawSide * 2}}, {33421, W::Short, {2, 2}},
                    {33422, W::Byte, {0, 1, 1, 2}}},
                   &subIfd);
     tiff.set32(tiff.valueField(ifd0, 330), quint32(subIfd));

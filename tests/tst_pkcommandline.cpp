@@ -123,10 +123,6 @@ private slots:
         QTest::newRow("--resume creates the output folder") << QByteArray("IMG_0003") << job + " --resume" << false
             << QByteArray("1 identifiers, 1 files to copy, 0 not found\ncopied 1 of 1\nexit 0") << QByteArray()
             << QStringList{"IMG_0003.jpg"};
-        QTest::newRow("disk full without unnamed files: no partial file, no temporary")
-            << QByteArray("IMG_0001\nIMG_0002\nIMG_0003") << "PICKWELL_TEST_COPY_PATH=temporary " + job + " --to old --resume"
-            << false << QByteArray("3 identifiers, 4 files to copy, 0 not found\ncopied 2 of 4, 1 already there, 1 failed\nexit 1")
-            << QByteArray("failed: IMG_0002.jpg: File too large\n") << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
     }
 
     void run()

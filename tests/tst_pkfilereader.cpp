@@ -57,7 +57,7 @@ QByteArray contents(const QString &path)
 
 // Builds entries under root, which no entries leave uncreated: "name/" is a
 // folder, "name|" a FIFO, anything else a file holding its name 1,000 times,
-// read-only for everyone when its name says so.
+// read-only for everyone or private to its owner when its name says so.
 void makeTree(const QString &root, const Names &entries)
 {
     for (const QString &entry : entries) {
@@ -69,6 +69,8 @@ void makeTree(const QString &root, const Names &entries)
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8().repeated(1000)) > 0);
         if (entry.startsWith("read-only"))
             QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        if (entry.startsWith("private"))
+            QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     }
 }
 
@@ -152,8 +154,9 @@ void TestPkFileReader::copyRun_data()
     const QString photo = QString::fromUtf8("Фото.jpg"), exists = ": cannot create FilesFromSelection: File exists";
     const QString taken = ": already exists in FilesFromSelection", gone = ": No such file or directory";
     row("copies whole, equal and with the picture's mode, none partial past the size limit; a stop for another run",
-        {"a b.jpg", big, photo, "x.jpg", "read-only.jpg"}, {"a b.jpg", big, photo, "read-only.jpg"}, false, "", 2,
-        {"1", big + ": File too large", "2", "3", "finished 3 1 0"}, {"a b.jpg", "read-only.jpg", photo});
+        {"a b.jpg", big, photo, "x.jpg", "read-only.jpg", "private.jpg"},
+        {"a b.jpg", big, photo, "read-only.jpg", "private.jpg"}, false, "", 2,
+        {"1", big + ": File too large", "2", "3", "4", "finished 4 1 0"}, {"a b.jpg", "private.jpg", "read-only.jpg", photo});
     row("destination appeared, vanished, unsafe and non-regular names reported, output folder reused",
         {"1.jpg", "2.jpg", "FilesFromSelection/2.jpg", "dir.jpg/", "pipe.jpg|"},
         {"1.jpg", "2.jpg", "gone.jpg", "dir.jpg", "pipe.jpg", "", "../x"}, false, "", 0,
@@ -213,7 +216,7 @@ void TestPkFileReader::copyRun()
     reader.requestStop(stopRun);
     const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}},
                                           {"link", {{'U', EISDIR}, {'R', EINVAL}}},
-                                          {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}}}};
+                                          {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}, {'P', EXDEV}}}};
     played = paths.value(path);
     PkFileCopier::setFaultHook(playFileSystem);
     hookAction = hook;

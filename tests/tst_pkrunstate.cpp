@@ -48,10 +48,6 @@ void TestPkRunState::summary_data()
     QTest::newRow("stopped, some already there") << 40 << 5 << 1 << 10 << Stopped
                                                  << "Stopped: 5 of 40 copied, 10 already there, 1 failed" << ""
                                                  << Action::CopyRest;
-    QTest::newRow("stop came after the last file") << 3 << 2 << 1 << 0 << Stopped << "2 copied, 1 failed" << ""
-                                                   << Action::CopyRest;
-    QTest::newRow("stop came after the last file, the rest there") << 3 << 1 << 0 << 2 << Stopped
-                                                   << "Done: 1 copied, 2 already there" << "" << Action::ShowCopies;
 }
 
 void TestPkRunState::summary()
