@@ -413,9 +413,9 @@ void TestMainWindow::review()
 // A picture folder that cannot take the copies says what can be done: a
 // missing one, as one that cannot be written into, and one that holds
 // FilesFromSelection, whose rest can be added to it. Another folder can take
-// the copies, never one inside FilesFromSelection; the path tile says where
-// they go, and "Show copies" opens them there. Another picture folder
-// forgets both choices.
+// the copies, never one inside FilesFromSelection, and adding the rest is not
+// carried over to it; the path tile says where they go, and "Show copies"
+// opens them there. Another picture folder forgets both choices.
 void TestMainWindow::targets()
 {
     const QString pictures = folder(u"pictures"_s, {"a.jpg", "b.jpg", "FilesFromSelection/a.jpg"}, 10);
@@ -438,6 +438,10 @@ void TestMainWindow::targets()
     QCOMPARE(outputFiles(pictures), (QStringList{"a.jpg", "b.jpg"}));
 
     chooseFolder(window, pictures);
+    QVERIFY(!warning->isHidden());
+    addRest->trigger(); // then another folder, whose FilesFromSelection is not to be added to
+    elsewhere->trigger();
+    emit window.findChildren<QFileDialog *>().last()->fileSelected(folder(u"taken"_s, {"FilesFromSelection/a.jpg"}));
     QVERIFY(!warning->isHidden());
     elsewhere->trigger();
     emit window.findChildren<QFileDialog *>().last()->fileSelected(pictures + u"/FilesFromSelection"_s);
