@@ -42,9 +42,10 @@ public:
 
     // Tests only: asked before each call that a file system may refuse or
     // fail; a nonzero answer is taken as that call's errno, and the call is
-    // not made. LinkDescriptor names an unnamed file; Close ends writing a
-    // temporary, which RenameNoReplace or else Link names.
-    enum class Call { UnnamedFile, CopyInPlace, LinkDescriptor, Close, RenameNoReplace, Link };
+    // not made. LinkDescriptor names an unnamed file; ChangeMode gives a
+    // temporary the picture's mode, and Close ends writing it, which
+    // RenameNoReplace or else Link names.
+    enum class Call { UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);
 

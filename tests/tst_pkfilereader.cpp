@@ -35,16 +35,16 @@ using Names = QList<QString>;
 using Faults = QHash<QChar, int>;
 
 // The calls that the test file system refuses or fails, by letter: Unnamed
-// file, copy in Place, link Descriptor, Close, Rename without replacing,
-// Link; and the letters of the calls asked, but copy in place, which is
-// asked more or less often as the real file system copies.
+// file, copy in Place, link Descriptor, change of Mode, Close, Rename without
+// replacing, Link; and the letters of the calls asked, but those that teach
+// the copier nothing: copying in place and the change of mode.
 Faults played;
 QString asked;
 
 int playFileSystem(PkFileCopier::Call call)
 {
-    const QChar letter = QLatin1String("UPDCRL").at(int(call));
-    if (letter != 'P')
+    const QChar letter = QLatin1String("UPDMCRL").at(int(call));
+    if (letter != 'P' && letter != 'M')
         asked += letter;
     return played.value(letter);
 }
@@ -287,7 +287,10 @@ void TestPkFileReader::faults_data()
     }
     for (const int error : {EXDEV, ENOSYS, EOPNOTSUPP, EINVAL})
         QTest::addRow("no copy in place: %d", error) << Faults{{'P', error}} << "UDUD" << "";
+    // A card holds only its own permission bits; the copies are kept.
+    QTest::newRow("the mode refused") << Faults{{'U', no}, {'M', EPERM}} << "UCRCR" << "";
     const QString failed = qt_error_string(EIO);
+    QTest::newRow("the mode fails") << Faults{{'U', no}, {'M', EIO}} << "U" << failed;
     QTest::newRow("unnamed file fails") << Faults{{'U', EIO}} << "UU" << failed;
     QTest::newRow("copy fails") << Faults{{'P', EIO}} << "UU" << failed;
     QTest::newRow("closing fails") << Faults{{'U', no}, {'C', EIO}} << "UCC" << failed;
