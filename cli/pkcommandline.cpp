@@ -182,12 +182,12 @@ int PkCommandLine::checkDestination(const Invocation &invocation)
 {
     destinationPath = folderPath;
     if (!invocation.destinationPath.isEmpty()) {
-        destinationPath = QDir::cleanPath(invocation.destinationPath);
-        const QString problem = PkDestination::problem(folderPath, destinationPath);
-        if (!problem.isEmpty()) {
-            printError(QStringLiteral("Cannot copy into ") + invocation.destinationPath + QStringLiteral(": ") + problem);
+        const QString unusable = PkDestination::refusal(folderPath, invocation.destinationPath);
+        if (!unusable.isEmpty()) {
+            printError(unusable);
             return UsageError;
         }
+        destinationPath = QDir::cleanPath(invocation.destinationPath);
     }
     resume = invocation.resume;
     const QString refusal = PkFileReader::folderRefusal(destinationPath, resume);

@@ -12,7 +12,9 @@
 
 #include <sys/stat.h>
 
-QString PkDestination::problem(const QString &picturesFolder, const QString &destination)
+namespace {
+
+QString problem(const QString &picturesFolder, const QString &destination)
 {
     struct stat status;
     if (::stat(QFile::encodeName(destination).constData(), &status) != 0)
@@ -28,4 +30,12 @@ QString PkDestination::problem(const QString &picturesFolder, const QString &des
     if (canonical.split(QLatin1Char('/')).contains(PkFileReader::outputFolderName()))
         return QStringLiteral("it is inside a folder %1").arg(PkFileReader::outputFolderName());
     return QString();
+}
+
+} // namespace
+
+QString PkDestination::refusal(const QString &picturesFolder, const QString &destination)
+{
+    const QString why = problem(picturesFolder, destination);
+    return why.isEmpty() ? why : QStringLiteral("Cannot copy into ") + destination + QStringLiteral(": ") + why;
 }

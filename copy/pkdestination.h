@@ -10,10 +10,11 @@
 class PkDestination
 {
 public:
-    // Why destination can never take the copies of the pictures in
-    // picturesFolder, in words for the user; empty when it can be used. That
-    // it may be refused like any picture folder is PkFileReader's to say.
-    static QString problem(const QString &picturesFolder, const QString &destination);
+    // Why destination, named as the user gave it, can never take the copies
+    // of the pictures in picturesFolder: "Cannot copy into destination: why";
+    // empty when it can be used. That it may be refused like any picture
+    // folder is PkFileReader's to say.
+    static QString refusal(const QString &picturesFolder, const QString &destination);
 };
 
 #endif // PKDESTINATION_H

@@ -170,7 +170,7 @@ int createTemporary(const QByteArray &folder, char *path)
 }
 
 // The copy gets the picture's permission bits where the file system can
-// hold them. Cards give every file the same bits and refuse others with
+// hold them, which every file system with unnamed files does. Cards give every file the same bits and refuse others with
 // EPERM; the copy is whole all the same, as cp's would be.
 bool keepMode(int out, unsigned mode)
 {
@@ -239,7 +239,7 @@ int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, c
                            : ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
-    if (!copyContents(in, out.get()) || ::fchmod(out.get(), mode) != 0)
+    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode))
         return errno;
     beforeNaming(destination);
     return publish(out.get(), destination) ? 0 : errno;
@@ -266,9 +266,7 @@ int PkFileCopier::copyThroughTemporary(int in, unsigned mode, const QByteArray &
         beforeNaming(destination);
         error = giveName(path, destination.constData());
     }
-    // A second Ctrl+C may have removed it already.
-    if (temporaryInProgress.exchange(nullptr))
-        ::unlink(path);
+    removeTemporaryInProgress();
     return error;
 }
 

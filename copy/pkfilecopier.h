@@ -42,8 +42,8 @@ public:
 
     // Tests only: asked before each call that a file system may refuse or
     // fail; a nonzero answer is taken as that call's errno, and the call is
-    // not made. LinkDescriptor names an unnamed file; ChangeMode gives a
-    // temporary the picture's mode, and Close ends writing it, which
+    // not made. LinkDescriptor names an unnamed file; ChangeMode gives a copy
+    // the picture's mode; Close ends writing a temporary, which
     // RenameNoReplace or else Link names.
     enum class Call { UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link };
     using FaultHook = int (*)(Call call);

@@ -16,9 +16,9 @@ void PkCopyTarget::choosePictures(const QString &folder)
 
 QString PkCopyTarget::chooseDestination(const QString &folder)
 {
-    const QString problem = PkDestination::problem(picturesFolder, folder);
-    if (!problem.isEmpty())
-        return QStringLiteral("Cannot copy into ") + folder + QStringLiteral(": ") + problem;
+    const QString refusal = PkDestination::refusal(picturesFolder, folder);
+    if (!refusal.isEmpty())
+        return refusal;
     otherDestination = folder;
     adding = false;
     return QString();

@@ -133,8 +133,6 @@ void PkRunController::startRun(bool rest)
     fileReader->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
     runState.start(int(files.size()), destination);
-    copied = 0;
-    alreadyThere = 0;
     resetPanel();
     emit startCopySignal(files, folder, destination, resume || rest);
 }
@@ -153,17 +151,15 @@ void PkRunController::showCopies() const
 // The ring counts the files that are there, copied now or before.
 void PkRunController::onCopied(int count)
 {
-    copied = count;
-    dashboard->setProgress(copied + alreadyThere);
     runState.fileCopied(count);
+    dashboard->setProgress(runState.filesThere());
     showRun();
 }
 
 void PkRunController::onAlreadyThere(int count)
 {
-    alreadyThere = count;
-    dashboard->setProgress(copied + alreadyThere);
     runState.fileAlreadyThere(count);
+    dashboard->setProgress(runState.filesThere());
     showRun();
 }
 

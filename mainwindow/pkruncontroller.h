@@ -73,8 +73,6 @@ private:
     bool resume = false;
     QList<QString> files;
     int idCount = 0;
-    int copied = 0; // this run's counts, for the ring
-    int alreadyThere = 0;
 };
 
 #endif // PKRUNCONTROLLER_H

@@ -66,7 +66,7 @@ PkRunState::Action PkRunState::action() const
         // A selection made during the run waits for its own "Start". Files
         // that a stop or a failure left out can be added to the same output.
         if (!changedDuringRun) {
-            if (copied + alreadyThere < total)
+            if (filesThere() < total)
                 return Action::CopyRest;
             return hasOutput ? Action::ShowCopies : Action::None;
         }
@@ -84,7 +84,7 @@ QString PkRunState::summary() const
     case Phase::Idle:
         return QString();
     case Phase::Running:
-        return QString::number(copied + alreadyThere) + QStringLiteral(" of ") + QString::number(total);
+        return QString::number(filesThere()) + QStringLiteral(" of ") + QString::number(total);
     case Phase::Ended:
         break;
     }
@@ -95,7 +95,7 @@ QString PkRunState::summary() const
     if (failed)
         parts += QStringLiteral(", %1 failed").arg(failed);
     // Only a stop leaves names untried: neither copied, nor there, nor failed.
-    if (copied + alreadyThere + failed < total)
+    if (filesThere() + failed < total)
         return QStringLiteral("Stopped: ") + QString::number(copied) + QStringLiteral(" of ") + QString::number(total)
             + QStringLiteral(" copied") + parts;
     if (failed)

@@ -32,6 +32,8 @@ public:
     bool isRunning() const { return phase == Phase::Running; }
     int runNumber() const { return runs; }
     QString folder() const { return runFolder; }
+    // The run's files in the output folder, copied now or there before.
+    int filesThere() const { return copied + alreadyThere; }
     Action action() const;
     // Once a run has ended, while its copies are there to be shown.
     bool canShowCopies() const { return phase == Phase::Ended && hasOutput; }

@@ -102,8 +102,6 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
                                   : QStringLiteral("%1 not found").arg(match.idsNotFound.size()), markerColor);
     toCopyTile->setToolTip(listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' ')));
     copyNotFoundAction->setEnabled(!match.idsNotFound.isEmpty());
-
-    showFilesToCopy(match.files);
 }
 
 void PkSelectionReport::showFilesToCopy(const QList<QString> &files)
