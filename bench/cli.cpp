@@ -18,6 +18,7 @@
 // written back; the order alternates between rounds; the figure is the
 // median over rounds of the ratio measured within each round.
 
+#include "benchsupport.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -131,13 +132,6 @@ QString quoted(const QString &path)
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 struct Side
 {
     std::vector<double> shell;
@@ -163,7 +157,7 @@ struct Side
     {
         std::printf("%s: medians shell %.1f ms, pickwell %.1f ms; pickwell / shell, median of the rounds' ratios "
                     "%.3f (goal <= 1.2), range %.3f - %.3f\n\n",
-                    what, median(shell), median(pickwell), median(ratios),
+                    what, BenchSupport::median(shell), BenchSupport::median(pickwell), BenchSupport::median(ratios),
                     *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
     }
 };

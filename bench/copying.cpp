@@ -26,12 +26,12 @@
 
 #include "pkfilereader.h"
 
+#include "benchsupport.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -46,21 +46,6 @@ namespace {
 constexpr int fileCount = 1000;
 constexpr int fileSize = 1024 * 1024;
 constexpr int rounds = 9;
-
-bool makeSources(const QString &path, QList<QString> &names)
-{
-    QRandomGenerator rng(11);
-    QByteArray data(fileSize, Qt::Uninitialized);
-    for (int i = 0; i < fileCount; ++i) {
-        rng.fillRange(reinterpret_cast<quint32 *>(data.data()), fileSize / 4);
-        const QString name = QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        QFile file(path + "/" + name);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != fileSize)
-            return false;
-        names.append(name);
-    }
-    return true;
-}
 
 // Hard links give each round a picture folder of its own without copying a
 // byte, so the page cache holds one set of sources for every round.
@@ -144,13 +129,6 @@ double timeQFileCopy(const QString &source, const QList<QString> &names, const Q
     return timer.nsecsElapsed() / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 struct Round
 {
     double cp = 0;
@@ -193,7 +171,7 @@ int main(int argc, char *argv[])
     QDir().mkdir(sources);
     QList<QString> names;
     std::printf("making %d files of %d bytes...\n", fileCount, fileSize);
-    if (!makeSources(sources, names))
+    if (!BenchSupport::writePictures(sources, fileCount, fileSize, names))
         return 1;
 
     PkFileReader reader;
@@ -232,10 +210,10 @@ int main(int argc, char *argv[])
         complete = complete && result.complete;
     }
     std::printf("rounds %d, medians:\n", rounds);
-    std::printf("cp                      %9.1f ms\n", median(cp));
-    std::printf("worker slot             %9.1f ms  ratio of medians %.3f\n", median(worker),
-                median(worker) / median(cp));
-    std::printf("worker / cp, median of the rounds' ratios %.3f (goal <= 1.1), range %.3f - %.3f\n", median(ratios),
+    std::printf("cp                      %9.1f ms\n", BenchSupport::median(cp));
+    std::printf("worker slot             %9.1f ms  ratio of medians %.3f\n", BenchSupport::median(worker),
+                BenchSupport::median(worker) / BenchSupport::median(cp));
+    std::printf("worker / cp, median of the rounds' ratios %.3f (goal <= 1.1), range %.3f - %.3f\n", BenchSupport::median(ratios),
                 *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
     // Disturbances only ever add time, so the fastest of each side is a
     // second view that no outlier can move.
@@ -243,7 +221,7 @@ int main(int argc, char *argv[])
     const double fastestWorker = *std::min_element(worker.begin(), worker.end());
     std::printf("fastest of each: cp %.1f ms, worker %.1f ms, ratio %.3f\n", fastestCp, fastestWorker,
                 fastestWorker / fastestCp);
-    std::printf("QFile::copy loop, once  %9.1f ms  ratio to median cp %.3f\n", qfile, qfile / median(cp));
+    std::printf("QFile::copy loop, once  %9.1f ms  ratio to median cp %.3f\n", qfile, qfile / BenchSupport::median(cp));
     std::printf("every copy signalled: %s\n", complete ? "yes" : "NO");
     settle();
     return complete ? 0 : 1;

@@ -15,12 +15,12 @@
 
 #include "pkfilereader.h"
 
+#include "benchsupport.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -59,23 +59,6 @@ QString missingTool(const QStringList &tools)
     return QString();
 }
 
-bool makePictures(const QString &folder, QList<QString> &names)
-{
-    QDir().mkpath(folder);
-    QRandomGenerator rng(11);
-    QByteArray data(fileSize, Qt::Uninitialized);
-    for (int i = 0; i < fileCount; ++i) {
-        rng.fillRange(reinterpret_cast<quint32 *>(data.data()), fileSize / 4);
-        const QString name = QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0'));
-        QFile file(folder + '/' + name);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != fileSize)
-            return false;
-        names.append(name);
-    }
-    ::sync();
-    return true;
-}
-
 double timed(const std::function<bool()> &step, bool &ok)
 {
     ::sync();
@@ -86,22 +69,18 @@ double timed(const std::function<bool()> &step, bool &ok)
     return timer.nsecsElapsed() / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Rounds on pictures in mount/pictures; every round writes into a fresh
 // folder, and removes it once both sides are timed.
 void compare(const char *what, const QString &mount)
 {
     QList<QString> names;
     const QString pictures = mount + "/pictures";
-    if (!makePictures(pictures, names)) {
+    if (!BenchSupport::writePictures(pictures, fileCount, fileSize, names)) {
         std::printf("%s: cannot write the pictures, skipped\n", what);
         return;
     }
+    // Both sides then start with the pictures on the disk.
+    ::sync();
     PkFileReader reader;
     int copied = 0;
     QObject::connect(&reader, &PkFileReader::copyFinishedSignal, &reader, [&copied](int n) { copied = n; });
@@ -136,7 +115,7 @@ void compare(const char *what, const QString &mount)
         std::fflush(stdout);
     }
     std::printf("%s: worker / cp -n, median of %d rounds %.3f (goal <= 1.25), range %.3f - %.3f%s\n", what, rounds,
-                median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                BenchSupport::median(ratios), *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()), ok ? "" : "  SOME COPIES FAILED");
 }
 

@@ -20,6 +20,7 @@
 #include "pkthumbnailloader.h"
 #include "pkthumbnailreader.h"
 
+#include "benchsupport.h"
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -214,12 +215,6 @@ Round measure(const PkReviewSelection &selection, bool scroll, QSize size = QSiz
     return round;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -250,7 +245,7 @@ int main(int argc, char *argv[])
             PkThumbnailReader::read(dir.filePath(name), 192);
             times.push_back(one.nsecsElapsed() / 1e6);
         }
-        std::printf("one thumbnail of %s on one thread: %.0f ms\n", qPrintable(name), median(times));
+        std::printf("one thumbnail of %s on one thread: %.0f ms\n", qPrintable(name), BenchSupport::median(times));
     }
     measure(jpegs, false); // the page cache warmed for both alike
     measure(raws, false);
@@ -277,12 +272,12 @@ int main(int argc, char *argv[])
     QFile load(QStringLiteral("/proc/loadavg"));
     if (load.open(QIODevice::ReadOnly))
         std::printf("load average while measuring: %s", load.readAll().constData());
-    std::printf("opening the window: %.1f ms (goal 150 ms, ratio %.2f)\n", median(open), median(open) / 150);
-    std::printf("first screen of JPEG thumbnails: %.0f ms (goal 1000 ms, ratio %.2f)\n", median(jpegScreen),
-                median(jpegScreen) / 1000);
-    std::printf("first screen of JPEG thumbnails in a new window's size (960 x 700): %.0f ms\n", median(defaultScreen));
-    std::printf("first screen of raw previews: %.0f ms, raw/JPEG ratio %.2f\n", median(rawScreen),
-                median(rawScreen) / median(jpegScreen));
+    std::printf("opening the window: %.1f ms (goal 150 ms, ratio %.2f)\n", BenchSupport::median(open), BenchSupport::median(open) / 150);
+    std::printf("first screen of JPEG thumbnails: %.0f ms (goal 1000 ms, ratio %.2f)\n", BenchSupport::median(jpegScreen),
+                BenchSupport::median(jpegScreen) / 1000);
+    std::printf("first screen of JPEG thumbnails in a new window's size (960 x 700): %.0f ms\n", BenchSupport::median(defaultScreen));
+    std::printf("first screen of raw previews: %.0f ms, raw/JPEG ratio %.2f\n", BenchSupport::median(rawScreen),
+                BenchSupport::median(rawScreen) / BenchSupport::median(jpegScreen));
     std::printf("longest GUI stall while loading and scrolling: %.1f ms (goal 50 ms, ratio %.2f), "
                 "the GUI thread busy %.1f ms of it\n", worst.ms, worst.ms / 50, worst.busyMs);
     return 0;

@@ -7,6 +7,7 @@
 
 #include "mainwindow.h"
 
+#include "benchsupport.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -109,12 +110,6 @@ Sample measure(const QString &program, const QString &mode)
     return sample;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -155,12 +150,12 @@ int main(int argc, char *argv[])
         out << QStringLiteral("against %1: start to shown window %2 ms vs Pickwell %3 ms, ratio %4; "
                               "resident memory %5 KiB vs %6 KiB, ratio %7\n")
                    .arg(QLatin1String(names[base]))
-                   .arg(median(times[base]), 0, 'f', 1)
-                   .arg(median(times[2]), 0, 'f', 1)
-                   .arg(median(times[2]) / median(times[base]), 0, 'f', 2)
-                   .arg(median(memory[base]), 0, 'f', 0)
-                   .arg(median(memory[2]), 0, 'f', 0)
-                   .arg(median(memory[2]) / median(memory[base]), 0, 'f', 2);
+                   .arg(BenchSupport::median(times[base]), 0, 'f', 1)
+                   .arg(BenchSupport::median(times[2]), 0, 'f', 1)
+                   .arg(BenchSupport::median(times[2]) / BenchSupport::median(times[base]), 0, 'f', 2)
+                   .arg(BenchSupport::median(memory[base]), 0, 'f', 0)
+                   .arg(BenchSupport::median(memory[2]), 0, 'f', 0)
+                   .arg(BenchSupport::median(memory[2]) / BenchSupport::median(memory[base]), 0, 'f', 2);
     }
     return 0;
 }
