@@ -7,6 +7,7 @@
 #include "pkfilecopier.h"
 #include "pkfilereader.h"
 #include "pklistreader.h"
+#include "pkmatchreport.h"
 #include "pkselectionmatcher.h"
 
 #include <QCoreApplication>
@@ -156,22 +157,10 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.withoutExtensions = invocation.withoutExtensions;
     options.wholeNumbers = invocation.wholeNumbers;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, ids, options);
+    QByteArray out = PkMatchReport::summary(match);
     files = std::move(match.files);
-    QString counts = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found")
-                         .arg(ids.size())
-                         .arg(files.size())
-                         .arg(match.idsNotFound.size());
-    if (!match.ambiguous.isEmpty())
-        counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
-    QByteArray out = counts.toUtf8() + '\n';
-    for (const QString &id : std::as_const(match.idsNotFound))
-        out += "not found: " + id.toUtf8() + '\n';
-    for (const PkAmbiguousId &entry : std::as_const(match.ambiguous))
-        out += "ambiguous: " + entry.id.toUtf8() + ": " + QStringList(entry.pictures).join(QStringLiteral(", ")).toUtf8() + '\n';
-    if (invocation.dryRun) {
-        for (const QString &name : std::as_const(files))
-            out += QFile::encodeName(name) + '\n';
-    }
+    if (invocation.dryRun)
+        out += PkMatchReport::fileList(files);
     writeTo(stdout, out);
     return Success;
 }
@@ -206,7 +195,7 @@ int PkCommandLine::copy()
         return Success;
     }
     std::fflush(stdout);
-    progressEnabled = ::isatty(STDERR_FILENO) == 1;
+    progress.setEnabled(::isatty(STDERR_FILENO) == 1);
     watchSignals();
     startWorker();
     PkFileReader *reader = fileReader;
@@ -224,7 +213,7 @@ int PkCommandLine::copy()
 void PkCommandLine::startWorker()
 {
     // Each count wakes this thread; only the progress line needs them.
-    if (progressEnabled) {
+    if (progress.isEnabled()) {
         connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkCommandLine::onCopied);
         connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkCommandLine::onAlreadyThere);
     }
@@ -291,7 +280,7 @@ void PkCommandLine::onAlreadyThere(int count)
 void PkCommandLine::onFailed(const QString &name, const QString &reason)
 {
     ++failedCount;
-    clearProgress();
+    progress.clear();
     writeTo(stderr, "failed: " + QFile::encodeName(name) + ": " + reason.toLocal8Bit() + '\n');
     showProgress(false);
 }
@@ -301,7 +290,7 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
     copiedCount = copied;
     failedCount = failed;
     alreadyThereCount = alreadyThere;
-    if (progressShown) {
+    if (progress.isShown()) {
         showProgress(true);
         writeTo(stderr, "\n");
     }
@@ -318,26 +307,9 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
     QCoreApplication::exit(status);
 }
 
-// One line on a terminal, rewritten in place, at most ten times a second.
 void PkCommandLine::showProgress(bool force)
 {
-    if (!progressEnabled)
-        return;
-    if (!force && progressTimer.isValid() && progressTimer.elapsed() < 100)
-        return;
-    progressTimer.start();
-    const QByteArray line = "copying " + QByteArray::number(copiedCount + failedCount + alreadyThereCount) + " of "
-        + QByteArray::number(files.size());
-    writeTo(stderr, '\r' + line);
-    progressWidth = std::max(progressWidth, int(line.size()));
-    progressShown = true;
-}
-
-void PkCommandLine::clearProgress()
-{
-    if (!progressShown)
-        return;
-    writeTo(stderr, '\r' + QByteArray(progressWidth, ' ') + '\r');
-    progressShown = false;
-    progressTimer.invalidate();
+    progress.show("copying " + QByteArray::number(copiedCount + failedCount + alreadyThereCount) + " of "
+                      + QByteArray::number(files.size()),
+                  force);
 }

@@ -3,13 +3,14 @@
 #ifndef PKCOMMANDLINE_H
 #define PKCOMMANDLINE_H
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+
+#include "pkprogressline.h"
 
 QT_BEGIN_NAMESPACE
 class QSocketNotifier;
@@ -86,7 +87,6 @@ private:
     void onFailed(const QString &name, const QString &reason);
     void onFinished(int copied, int failed, int alreadyThere);
     void showProgress(bool force);
-    void clearProgress();
 
     QString folderPath;
     QString destinationPath;
@@ -99,10 +99,7 @@ private:
     int copiedCount = 0;
     int failedCount = 0;
     int alreadyThereCount = 0;
-    bool progressEnabled = false;
-    bool progressShown = false;
-    int progressWidth = 0;
-    QElapsedTimer progressTimer;
+    PkProgressLine progress;
 };
 
 #endif // PKCOMMANDLINE_H

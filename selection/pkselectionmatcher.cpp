@@ -201,6 +201,7 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     Groups groups(ids, options, longestName);
 
     PkMatchResult result;
+    result.idCount = ids.size();
     // Pictures are numbered as they first turn up in the listing. Each group
     // and picture it selected make a pair, sorted out once all names are seen.
     QHash<QString, int> pictureNumber;

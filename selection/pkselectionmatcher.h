@@ -17,6 +17,10 @@ struct PkMatchOptions
     // a whole run of digits, leading zeros aside: "412" selects "IMG_0412.jpg"
     // but not "IMG_1412.jpg".
     bool wholeNumbers = false;
+    // An identifier that selects nothing as it stands is tried again, more
+    // loosely (case, an edit or copy marker, its number alone); it then
+    // selects the files of the one picture such a try finds.
+    bool nearMatches = false;
 };
 
 // An identifier that selected files of more than one picture, with those
@@ -27,6 +31,16 @@ struct PkAmbiguousId
     QList<QString> pictures;
 
     bool operator==(const PkAmbiguousId &other) const { return id == other.id && pictures == other.pictures; }
+};
+
+// An identifier that selected nothing as written but the files of one
+// picture by a looser comparison.
+struct PkNearMatch
+{
+    QString id;
+    QString picture;
+
+    bool operator==(const PkNearMatch &other) const { return id == other.id && picture == other.picture; }
 };
 
 // What matching a folder against a selection list found.
@@ -41,6 +55,13 @@ struct PkMatchResult
     QList<QString> idsNotFound;
     // The identifiers that selected more than one picture, each once, in list order.
     QList<PkAmbiguousId> ambiguous;
+    // The identifiers found only by a near match, each once, in list order.
+    QList<PkNearMatch> near;
+    // Lines of the list that read as text rather than identifiers (a
+    // greeting, a signature): they selected nothing and are not counted.
+    QList<QString> textLines;
+    // How many identifiers the list holds once text lines are left out.
+    qsizetype idCount = 0;
 };
 
 // Matches a picture folder's file names against a selection list: an
