@@ -8,6 +8,7 @@
 #include "pkfilereader.h"
 #include "pklistreader.h"
 #include "pkmatchreport.h"
+#include "pkterminaltext.h"
 #include "pkselectionmatcher.h"
 
 #include <QCoreApplication>
@@ -281,7 +282,7 @@ void PkCommandLine::onFailed(const QString &name, const QString &reason)
 {
     ++failedCount;
     progress.clear();
-    writeTo(stderr, "failed: " + QFile::encodeName(name) + ": " + reason.toLocal8Bit() + '\n');
+    writeTo(stderr, "failed: " + PkTerminalText::escaped(name) + ": " + reason.toLocal8Bit() + '\n');
     showProgress(false);
 }
 

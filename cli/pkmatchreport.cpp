@@ -3,6 +3,7 @@
 #include "pkmatchreport.h"
 
 #include "pkselectionmatcher.h"
+#include "pkterminaltext.h"
 
 #include <QFile>
 #include <QStringList>
@@ -17,9 +18,10 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
         counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
     QByteArray out = counts.toUtf8() + '\n';
     for (const QString &id : match.idsNotFound)
-        out += "not found: " + id.toUtf8() + '\n';
+        out += "not found: " + PkTerminalText::escaped(id) + '\n';
     for (const PkAmbiguousId &entry : match.ambiguous)
-        out += "ambiguous: " + entry.id.toUtf8() + ": " + QStringList(entry.pictures).join(QStringLiteral(", ")).toUtf8() + '\n';
+        out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": "
+            + PkTerminalText::escaped(QStringList(entry.pictures).join(QStringLiteral(", "))) + '\n';
     return out;
 }
 
