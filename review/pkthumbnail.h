@@ -20,6 +20,10 @@ struct PkThumbnail
     QString reason;
     qint64 bytes = -1;
     QDateTime taken; // invalid where the file does not say
+    // A thumbnail the file carries, shown until the decoded one replaces it.
+    bool provisional = false;
+    // A picture whose data ends early: image shows what could be decoded.
+    bool cutShort = false;
 };
 
 #endif // PKTHUMBNAIL_H
