@@ -215,10 +215,11 @@ void PkCommandLine::startWorker()
 {
     // Each count wakes this thread; only the progress line needs them.
     if (progress.isEnabled()) {
-        connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkCommandLine::onCopied);
-        connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkCommandLine::onAlreadyThere);
+        copyProgress.start(int(files.size()));
+        connect(fileReader, &PkFileReader::copyProgressSignal, this, &PkCommandLine::onProgress);
     }
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
+    connect(fileReader, &PkFileReader::copyStoppedSignal, this, &PkCommandLine::onStopped);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
     fileReader->moveToThread(workerThread);
@@ -266,51 +267,40 @@ void PkCommandLine::onSignal()
     }
 }
 
-void PkCommandLine::onCopied(int copied)
+void PkCommandLine::onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal)
 {
-    copiedCount = copied;
-    showProgress(false);
-}
-
-void PkCommandLine::onAlreadyThere(int count)
-{
-    alreadyThereCount = count;
-    showProgress(false);
+    copyProgress.update(filesDone, bytesDone, bytesTotal);
+    progress.show(copyProgress.text().toUtf8());
 }
 
 void PkCommandLine::onFailed(const QString &name, const QString &reason)
 {
-    ++failedCount;
     progress.clear();
     writeTo(stderr, "failed: " + PkTerminalText::escaped(name) + ": " + reason.toLocal8Bit() + '\n');
-    showProgress(false);
+    progress.show(copyProgress.text().toUtf8(), true);
+}
+
+void PkCommandLine::onStopped(const QString &why)
+{
+    stopCause = why;
 }
 
 void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
 {
-    copiedCount = copied;
-    failedCount = failed;
-    alreadyThereCount = alreadyThere;
-    if (progress.isShown()) {
-        showProgress(true);
-        writeTo(stderr, "\n");
-    }
+    // The result lines stand alone, as they do without a terminal.
+    progress.clear();
     QByteArray summary = "copied " + QByteArray::number(copied) + " of " + QByteArray::number(files.size());
     if (alreadyThere > 0)
         summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)
         summary += ", " + QByteArray::number(failed) + " failed";
+    // A run that ended early says why once, instead of failing every file left.
+    if (!stopCause.isEmpty())
+        summary = "stopped: " + stopCause.toUtf8() + ": " + summary;
     writeTo(stdout, summary + '\n');
     std::fflush(stdout);
-    int status = failed > 0 ? CopyFailed : Success;
+    int status = failed > 0 || !stopCause.isEmpty() ? CopyFailed : Success;
     if (stopSignal != 0)
         status = 128 + stopSignal;
     QCoreApplication::exit(status);
-}
-
-void PkCommandLine::showProgress(bool force)
-{
-    progress.show("copying " + QByteArray::number(copiedCount + failedCount + alreadyThereCount) + " of "
-                      + QByteArray::number(files.size()),
-                  force);
 }

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "pkcopyprogress.h"
 #include "pkprogressline.h"
 
 QT_BEGIN_NAMESPACE
@@ -82,11 +83,10 @@ private:
     void stopWorker();
     void watchSignals();
     void onSignal();
-    void onCopied(int copied);
-    void onAlreadyThere(int count);
+    void onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal);
     void onFailed(const QString &name, const QString &reason);
+    void onStopped(const QString &why);
     void onFinished(int copied, int failed, int alreadyThere);
-    void showProgress(bool force);
 
     QString folderPath;
     QString destinationPath;
@@ -96,10 +96,9 @@ private:
     QThread *workerThread = nullptr;
     std::unique_ptr<QSocketNotifier> signalNotifier;
     int stopSignal = 0;
-    int copiedCount = 0;
-    int failedCount = 0;
-    int alreadyThereCount = 0;
+    QString stopCause; // why the run ended before its last file, if it did
     PkProgressLine progress;
+    PkCopyProgress copyProgress;
 };
 
 #endif // PKCOMMANDLINE_H

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,8 +28,10 @@ namespace {
 const char copyPathVariable[] = "PICKWELL_TEST_COPY_PATH";
 
 // No errno is negative: copyUnnamed's way of saying that the file system has
-// no unnamed files.
+// no unnamed files, and the copy's of saying that the picture's size or time
+// changed while it was copied.
 constexpr int noUnnamedFiles = -1;
+constexpr int changedWhileCopied = -2;
 
 // The hidden temporary being written, for a signal handler to remove. Two
 // buffers are filled in turn, so the one a handler may still be reading is
@@ -55,6 +59,11 @@ bool faultInTest(PkFileCopier::Call call)
 QString notRegular()
 {
     return QStringLiteral("not a regular file");
+}
+
+QString changed()
+{
+    return QStringLiteral("changed while copied");
 }
 
 QString alreadyCopied()
@@ -86,6 +95,28 @@ bool isRefusal(int error)
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
 }
 
+// What writing gives once the destination's drive went away: unmounted,
+// unplugged, its server lost, or remounted read-only after an error.
+bool isDestinationGone(int error)
+{
+    return error == EROFS || error == ENODEV || error == ENOTCONN || error == ESTALE || error == EIO;
+}
+
+bool isFolder(const QByteArray &path)
+{
+    struct stat status;
+    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool canList(const QByteArray &path)
+{
+    DIR *dir = ::opendir(path.constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
+}
+
 class FileDescriptor
 {
 public:
@@ -102,42 +133,75 @@ private:
     int fd;
 };
 
-// No call here is interrupted by a signal: the only handlers the program
-// installs (the command line's, for SIGINT and SIGTERM) restart them.
-bool copyByReadWrite(int in, int out)
+// Copies the remaining bytes; a picture that ends before them shrank while
+// it was copied. Returns 0, changedWhileCopied or the errno of the failed
+// call, and says whether that call was reading. No call here is interrupted
+// by a signal: the only handlers the program installs (the command line's,
+// for SIGINT and SIGTERM) restart them.
+int copyByReadWrite(int in, int out, off_t remaining, bool &reading)
 {
-    std::vector<char> buffer(1 << 20);
-    ssize_t got;
-    while ((got = ::read(in, buffer.data(), buffer.size())) > 0) {
+    std::vector<char> buffer(size_t(std::clamp<off_t>(remaining, 1, 1 << 20)));
+    while (remaining > 0) {
+        const size_t wanted = size_t(std::min<off_t>(remaining, off_t(buffer.size())));
+        const ssize_t got = faultInTest(PkFileCopier::Call::Read) ? -1 : ::read(in, buffer.data(), wanted);
+        reading = got <= 0;
+        if (got <= 0)
+            return got == 0 ? changedWhileCopied : errno;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
+            const ssize_t put = faultInTest(PkFileCopier::Call::Write)
+                ? -1
+                : ::write(out, buffer.data() + done, size_t(got - done));
             if (put == -1)
-                return false;
+                return errno;
             done += put;
         }
+        remaining -= got;
     }
-    return got == 0;
+    return 0;
 }
 
-// copy_file_range copies inside the kernel, as a reflink where the file
-// system can make one; where it cannot copy at all, read and write do.
-bool copyContents(int in, int out)
+// A picture that still has bytes past the size it had when opened is
+// growing, or is a /proc file that claims to be empty and never ends. The
+// probe reads a few bytes: such files refuse a read of a single one.
+int checkEnd(int in, bool &reading)
 {
-    for (;;) {
+    char probe[64];
+    const ssize_t got = ::read(in, probe, sizeof probe);
+    reading = got != 0;
+    if (got < 0)
+        return errno;
+    return got == 0 ? 0 : changedWhileCopied;
+}
+
+// Copies exactly the picture's size as it was when opened: copy_file_range
+// copies inside the kernel, as a reflink where the file system can make one.
+// Where it stops or fails (two different file systems, for one), read and
+// write go on from the offsets it reached, and so tell the failing side.
+int copyContents(int in, int out, const struct stat &status, bool &reading)
+{
+    for (off_t remaining = status.st_size; remaining > 0;) {
         const ssize_t n = faultInTest(PkFileCopier::Call::CopyInPlace)
             ? -1
-            : ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-        if (n > 0)
-            continue;
-        if (n == 0)
-            return true;
-        // Kernels and file systems that cannot copy in place (two different
-        // file systems, for one) say so; read and write go on from the file
-        // offsets where copy_file_range stopped.
-        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)
-            return copyByReadWrite(in, out);
-        return false;
+            : ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<off_t>(remaining, 1 << 30)), 0);
+        if (n <= 0) {
+            if (const int error = copyByReadWrite(in, out, remaining, reading))
+                return error;
+            break;
+        }
+        remaining -= n;
     }
+    if (const int error = checkEnd(in, reading))
+        return error;
+    // Rewritten in place: the same size, another time.
+    struct stat after;
+    reading = true;
+    if (::fstat(in, &after) != 0)
+        return errno;
+    reading = false;
+    return after.st_size == status.st_size && after.st_mtim.tv_sec == status.st_mtim.tv_sec
+            && after.st_mtim.tv_nsec == status.st_mtim.tv_nsec
+        ? 0
+        : changedWhileCopied;
 }
 
 bool publish(int out, const QByteArray &destination)
@@ -170,11 +234,26 @@ int createTemporary(const QByteArray &folder, char *path)
 }
 
 // The copy gets the picture's permission bits where the file system can
-// hold them, which every file system with unnamed files does. Cards give every file the same bits and refuse others with
-// EPERM; the copy is whole all the same, as cp's would be.
+// hold them, which every file system with unnamed files does. Cards give
+// every file the same bits and refuse others with EPERM; the copy is whole
+// all the same, as cp's would be.
 bool keepMode(int out, unsigned mode)
 {
     return (!faultInTest(PkFileCopier::Call::ChangeMode) && ::fchmod(out, mode) == 0) || isRefusal(errno);
+}
+
+// The copy gets the picture's times, to the nanosecond where the file system
+// keeps them, so that file managers sort the copies as the pictures were
+// taken; a card that refuses them keeps the copy. With a path, after the
+// copy was closed: a network share writes the last bytes back on closing,
+// which would make the time of that write the copy's.
+bool keepTimes(int out, const char *path, const struct stat &status)
+{
+    const timespec times[] = {status.st_atim, status.st_mtim};
+    if (faultInTest(PkFileCopier::Call::ChangeTimes))
+        return isRefusal(errno);
+    const int done = path ? ::utimensat(AT_FDCWD, path, times, 0) : ::futimens(out, times);
+    return done == 0 || isRefusal(errno);
 }
 
 } // namespace
@@ -192,16 +271,24 @@ PkFileCopier::Result PkFileCopier::nameTaken() const
 
 PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &destination)
 {
-    // O_NONBLOCK keeps a FIFO put in place of a picture from blocking the run.
-    FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.get() == -1)
-        return failed(sourceReason(errno));
+    const QByteArray sourceName = QFile::encodeName(source);
+    const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
+    failedReading = true;
+    // A link is followed to what it names, as cp does; a FIFO, a device or a
+    // socket, or a link to one, is never opened, so never read or waited on.
     struct stat status;
-    if (::fstat(in.get(), &status) != 0)
-        return failed(sourceReason(errno));
-    // O_NONBLOCK means nothing for the regular files that get past this check.
+    if (::stat(sourceName.constData(), &status) != 0)
+        return failure(errno, source, folder);
     if (!S_ISREG(status.st_mode))
         return failed(notRegular());
+    // O_NONBLOCK keeps a FIFO put in the picture's place since from blocking
+    // the run; fstat then tells that it is not the file checked.
+    FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() == -1 || ::fstat(in.get(), &status) != 0)
+        return failure(errno, source, folder);
+    if (!S_ISREG(status.st_mode))
+        return failed(notRegular());
+    failedReading = false;
     // Checked before any byte is copied: a run that is finished again finds
     // most names taken, and must not pay for copying them.
     // lstat, so that even a dangling link counts as a name that is taken.
@@ -210,21 +297,55 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     if (::lstat(destinationName.constData(), &existing) == 0)
         return nameTaken();
     if (errno != ENOENT)
-        return failed(qt_error_string(errno));
+        return failure(errno, source, folder);
     // Pictures are read once, front to back; a wider read-ahead keeps a
     // spinning or network disk streaming, as it does for cp.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
-    const unsigned mode = status.st_mode & 0777;
-    int error = unnamedFiles ? copyUnnamed(in.get(), mode, folder, destinationName) : noUnnamedFiles;
+    int error = unnamedFiles ? copyUnnamed(in.get(), status, folder, destinationName) : noUnnamedFiles;
     if (error == noUnnamedFiles) {
         unnamedFiles = false;
-        error = copyThroughTemporary(in.get(), mode, folder, destinationName);
+        error = copyThroughTemporary(in.get(), status, folder, destinationName);
     }
     if (error == 0)
         return {};
-    return error == EEXIST ? nameTaken() : failed(qt_error_string(error));
+    if (error == EEXIST)
+        return nameTaken();
+    return error == changedWhileCopied ? failed(changed()) : failure(error, source, folder);
+}
+
+// Tells the failures that end a run from those of one file, by where the
+// failing call was and by what is left of each side: a file that vanished or
+// a name that is too long on a card leaves the rest to be tried.
+PkFileCopier::Result PkFileCopier::failure(int error, const QString &source, const QByteArray &folder) const
+{
+    if (failedReading) {
+        Result result = failed(sourceReason(error));
+        if (!canList(QFile::encodeName(QFileInfo(source).path())))
+            result.end = RunEnd::PicturesGone;
+        return result;
+    }
+    Result result = failed(qt_error_string(error));
+    if (error == ENOSPC || error == EDQUOT)
+        result.end = RunEnd::DriveFull;
+    else if (isDestinationGone(error) || !isFolder(folder))
+        result.end = RunEnd::DestinationGone;
+    return result;
+}
+
+QString PkFileCopier::runEndText(RunEnd end)
+{
+    switch (end) {
+    case RunEnd::DriveFull:
+        return QStringLiteral("the drive is full");
+    case RunEnd::DestinationGone:
+        return QStringLiteral("the destination is gone");
+    case RunEnd::PicturesGone:
+        return QStringLiteral("the picture folder is gone");
+    case RunEnd::None:
+        break;
+    }
+    return QString();
 }
 
 // The copy is written into an unnamed file in the destination folder and
@@ -232,14 +353,17 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
 // of the process leaves no partial file and no stray temporary behind.
 // Unlike QFile::copy it does not sync each file to disk, which would make a
 // run many times slower than cp. Returns 0 or the errno of what failed.
-int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination)
+int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArray &folder,
+                              const QByteArray &destination)
 {
     FileDescriptor out(faultInTest(Call::UnnamedFile)
                            ? -1
                            : ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
-    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode))
+    if (const int error = copyContents(in, out.get(), status, failedReading))
+        return error;
+    if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), nullptr, status))
         return errno;
     beforeNaming(destination);
     return publish(out.get(), destination) ? 0 : errno;
@@ -250,7 +374,7 @@ int PkFileCopier::copyUnnamed(int in, unsigned mode, const QByteArray &folder, c
 // complete, without a sync per file. The temporary's name is removed in the
 // end, which after a rename finds nothing. Only the end of the process in
 // the middle of a file (kill -9, a power cut) can leave one behind.
-int PkFileCopier::copyThroughTemporary(int in, unsigned mode, const QByteArray &folder,
+int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
                                        const QByteArray &destination)
 {
     char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
@@ -258,11 +382,13 @@ int PkFileCopier::copyThroughTemporary(int in, unsigned mode, const QByteArray &
     if (out.get() == -1)
         return errno;
     temporaryInProgress.store(path);
-    int error = 0;
-    if (!copyContents(in, out.get()) || !keepMode(out.get(), mode) || faultInTest(Call::Close)
-        || out.close() != 0) {
+    int error = copyContents(in, out.get(), status, failedReading);
+    if (error == 0
+        && (!keepMode(out.get(), status.st_mode & 0777) || faultInTest(Call::Close) || out.close() != 0
+            || !keepTimes(-1, path, status))) {
         error = errno;
-    } else {
+    }
+    if (error == 0) {
         beforeNaming(destination);
         error = giveName(path, destination.constData());
     }
@@ -324,7 +450,9 @@ QString PkFileCopier::makeOutputFolder(const QString &path)
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
         return QString();
     const int error = errno;
-    if (error == EEXIST && QFileInfo(path).isDir())
+    // Never through a link, which would send the copies where it points.
+    struct stat status;
+    if (error == EEXIST && ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode))
         return QString();
     return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
 }

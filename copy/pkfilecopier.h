@@ -5,6 +5,8 @@
 
 #include <QString>
 
+struct stat;
+
 // Copies pictures into an output folder, one at a time, without ever
 // overwriting a file and without leaving a partial one under a real name.
 // One copier serves one run: it learns what the destination's file system
@@ -14,17 +16,27 @@ class PkFileCopier
 public:
     enum class Outcome { Copied, AlreadyThere, Failed };
 
+    // A failure that no other file can escape either, so the run ends: the
+    // destination's drive is full, or a side of the copy is no longer there.
+    enum class RunEnd { None, DriveFull, DestinationGone, PicturesGone };
+
     struct Result
     {
         Outcome outcome = Outcome::Copied;
         QString reason; // why it failed, in words for the user
+        RunEnd end = RunEnd::None;
     };
 
     // With resume, a name that is taken in the output folder is left alone
     // and counts as already there; otherwise it fails.
     explicit PkFileCopier(bool resume = false);
 
+    // Copies source, or the regular file it links to, with its permission
+    // bits and its times, where the destination's file system keeps them.
     Result copy(const QString &source, const QString &destination);
+
+    // Why a run ended early, in words for the user ("the drive is full").
+    static QString runEndText(RunEnd end);
 
     // Creates the run's output folder, or says why it cannot be used. A
     // folder that is there already is used as it is.
@@ -42,10 +54,13 @@ public:
 
     // Tests only: asked before each call that a file system may refuse or
     // fail; a nonzero answer is taken as that call's errno, and the call is
-    // not made. LinkDescriptor names an unnamed file; ChangeMode gives a copy
-    // the picture's mode; Close ends writing a temporary, which
-    // RenameNoReplace or else Link names.
-    enum class Call { UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link };
+    // not made. LinkDescriptor names an unnamed file; ChangeMode and
+    // ChangeTimes give a copy the picture's mode and times; Close ends
+    // writing a temporary, which RenameNoReplace or else Link names; Read and
+    // Write copy where the file system cannot copy in place.
+    enum class Call {
+        UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link, ChangeTimes, Read, Write
+    };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);
 
@@ -55,13 +70,17 @@ private:
     enum class Naming { NoReplace, Link, CheckedRename };
 
     Result nameTaken() const;
-    int copyUnnamed(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination);
-    int copyThroughTemporary(int in, unsigned mode, const QByteArray &folder, const QByteArray &destination);
+    Result failure(int error, const QString &source, const QByteArray &folder) const;
+    int copyUnnamed(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination);
+    int copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
+                             const QByteArray &destination);
     int giveName(const char *temporary, const char *destination);
 
     bool resume;
     bool unnamedFiles;
     Naming naming = Naming::NoReplace;
+    // Whether the last failed call read the picture rather than wrote the copy.
+    bool failedReading = false;
 };
 
 #endif // PKFILECOPIER_H

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +21,14 @@ bool isPlainName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
         && !name.contains(QLatin1Char('/'));
+}
+
+// What a picture adds to the run's size: the file it is or links to; a
+// picture that is gone adds nothing.
+qint64 pictureSize(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_size : 0;
 }
 
 } // namespace
@@ -48,14 +57,18 @@ QString PkFileReader::folderRefusal(const QString &folderPath, bool resume)
 {
     // Copying into the output of an earlier run would silently mix two
     // selections, unless the user asks to finish that run; a file of that
-    // name would make every copy fail.
+    // name would make every copy fail, and a link would send the copies
+    // wherever it points, even where no link is left.
     const QString output = folderPath + QLatin1Char('/') + outputFolderName();
-    const QFileInfo outputInfo(output);
-    if (outputInfo.exists() && !(resume && outputInfo.isDir()))
+    struct stat status;
+    const bool exists = ::lstat(QFile::encodeName(output).constData(), &status) == 0;
+    if (exists && resume && S_ISLNK(status.st_mode))
+        return QStringLiteral("Folder \"%1\" is a link! Delete it!").arg(outputFolderName());
+    if (exists && !(resume && S_ISDIR(status.st_mode)))
         return QStringLiteral("Folder \"%1\" already exists! Delete it!").arg(outputFolderName());
     // Checked up front so that a write-protected card or share is refused
     // before anything is matched; the run still reports what this cannot foresee.
-    const QString written = outputInfo.exists() ? output : folderPath;
+    const QString written = exists ? output : folderPath;
     if (::access(QFile::encodeName(written).constData(), W_OK | X_OK) != 0)
         return QStringLiteral("Cannot write into this folder!");
     return QString();
@@ -102,6 +115,15 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         return;
     }
 
+    QList<qint64> sizes;
+    sizes.reserve(listOfFilesToCopy.size());
+    qint64 bytesTotal = 0;
+    for (const QString &name : std::as_const(listOfFilesToCopy))
+        bytesTotal += sizes.emplace_back(isPlainName(name) ? pictureSize(filePath + QLatin1Char('/') + name) : 0);
+    int filesDone = 0;
+    qint64 bytesDone = 0;
+    emit copyProgressSignal(filesDone, bytesDone, bytesTotal);
+
     PkFileCopier copier(resume);
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
@@ -109,6 +131,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             break;
         if (!isPlainName(name)) {
             fail(name, QStringLiteral("not a file of the picture folder"));
+            emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
             continue;
         }
         const PkFileCopier::Result result =
@@ -121,9 +144,17 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             emit alreadyThereSignal(++alreadyThere);
             break;
         case PkFileCopier::Outcome::Failed:
+            if (result.end != PkFileCopier::RunEnd::None) {
+                // Said once for the run: every file left would fail alike.
+                emit copyStoppedSignal(PkFileCopier::runEndText(result.end));
+                emit copyFinishedSignal(copied, failed, alreadyThere);
+                return;
+            }
             fail(name, result.reason);
             break;
         }
+        bytesDone += sizes.at(filesDone);
+        emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
     }
     emit copyFinishedSignal(copied, failed, alreadyThere);
 }

@@ -47,8 +47,14 @@ public slots:
 
 signals:
     void copyStatusSignal(int);
+    // Once as the run begins and after each file, whatever became of it:
+    // how many files and bytes were handled, of bytesTotal.
+    void copyProgressSignal(int filesDone, qint64 bytesDone, qint64 bytesTotal);
     void alreadyThereSignal(int count);
     void copyFailedSignal(QString name, QString reason);
+    // The run ends before its last file, for a reason that no file left
+    // could escape ("the drive is full"); copyFinishedSignal follows.
+    void copyStoppedSignal(QString why);
     void copyFinishedSignal(int copied, int failed, int alreadyThere);
 
 private:

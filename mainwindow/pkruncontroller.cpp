@@ -5,7 +5,6 @@
 #include "pkbutton.h"
 #include "pkdashboard.h"
 #include "pkfilereader.h"
-#include "pkselectionreport.h"
 #include "pwtools.h"
 
 #include <QAction>
@@ -60,6 +59,9 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
     connect(fileReader, &PkFileReader::copyStatusSignal, this, &PkRunController::onCopied);
     connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkRunController::onAlreadyThere);
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkRunController::onFailed);
+    connect(fileReader, &PkFileReader::copyProgressSignal, this, &PkRunController::onProgress);
+    connect(fileReader, &PkFileReader::copyStoppedSignal, this,
+            [this](const QString &why) { runState.stopped(why); });
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
     connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopyIntoSignal);
 
@@ -133,6 +135,7 @@ void PkRunController::startRun(bool rest)
     fileReader->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
     runState.start(int(files.size()), destination);
+    progress.start(int(files.size()));
     resetPanel();
     emit startCopySignal(files, folder, destination, resume || rest);
 }
@@ -163,6 +166,14 @@ void PkRunController::onAlreadyThere(int count)
     showRun();
 }
 
+// The figures of the command line's progress line, in the ring's tooltip.
+void PkRunController::onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal)
+{
+    progress.update(filesDone, bytesDone, bytesTotal);
+    if (runState.isRunning())
+        dashboard->setToolTip(progress.text());
+}
+
 void PkRunController::onFailed(const QString &name, const QString &reason)
 {
     runState.fileFailed(name, reason);
@@ -189,7 +200,7 @@ void PkRunController::showRun()
 {
     const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
     dashboard->setSummary(runState.summary(), tools.getColor(colour));
-    dashboard->setToolTip(PkSelectionReport::plainToolTip(runState.failureToolTip()));
+    dashboard->setToolTip(runState.isRunning() ? progress.text() : runState.failureToolTip());
     copyFailuresAction->setEnabled(runState.isAlarming());
     showCopiesAction->setEnabled(runState.canShowCopies());
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include "pkcopyprogress.h"
 #include "pkrunstate.h"
 
 QT_BEGIN_NAMESPACE
@@ -52,6 +53,7 @@ private:
     void showCopies() const;
     void onCopied(int count);
     void onAlreadyThere(int count);
+    void onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal);
     void onFailed(const QString &name, const QString &reason);
     void onFinished(int copied, int failed, int alreadyThere);
     void resetPanel();
@@ -67,6 +69,7 @@ private:
     QAction *copyFailuresAction = nullptr;
     QAction *showCopiesAction = nullptr;
     PkRunState runState;
+    PkCopyProgress progress;
     QString listName;
     QString folder;
     QString destination;

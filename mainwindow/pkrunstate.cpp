@@ -30,6 +30,7 @@ int PkRunState::start(int total, const QString &folder)
     copied = 0;
     alreadyThere = 0;
     failures.clear();
+    stopCause.clear();
     changedDuringRun = false;
     return ++runs;
 }
@@ -95,8 +96,10 @@ QString PkRunState::summary() const
     if (failed)
         parts += QStringLiteral(", %1 failed").arg(failed);
     // Only a stop leaves names untried: neither copied, nor there, nor failed.
+    // One that no file could escape says why, once.
+    const QString why = stopCause.isEmpty() ? QString() : stopCause + QStringLiteral(". ");
     if (filesThere() + failed < total)
-        return QStringLiteral("Stopped: ") + QString::number(copied) + QStringLiteral(" of ") + QString::number(total)
+        return QStringLiteral("Stopped: ") + why + QString::number(copied) + QStringLiteral(" of ") + QString::number(total)
             + QStringLiteral(" copied") + parts;
     if (failed)
         return QStringLiteral("%1 copied").arg(copied) + parts;
@@ -105,18 +108,38 @@ QString PkRunState::summary() const
 
 QString PkRunState::failureToolTip() const
 {
+    // Rich text, so that a name cannot be taken for markup whatever it holds.
     QStringList lines;
     for (qsizetype i = 0; i < failures.size() && i < failureToolTipLimit; ++i)
-        lines << failures.at(i).first + QStringLiteral(": ") + failures.at(i).second;
+        lines << (visible(failures.at(i).first) + QStringLiteral(": ") + failures.at(i).second).toHtmlEscaped();
     if (failures.size() > failureToolTipLimit)
         lines << QStringLiteral("and %1 more").arg(failures.size() - failureToolTipLimit);
-    return lines.join(QLatin1Char('\n'));
+    if (lines.isEmpty())
+        return QString();
+    return QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
 }
 
 QString PkRunState::failureReport() const
 {
     QStringList lines;
     for (const auto &[name, reason] : failures)
-        lines << name + QLatin1Char('\t') + reason;
+        lines << visible(name) + QLatin1Char('\t') + reason;
     return lines.join(QLatin1Char('\n'));
+}
+
+// A name with a line break or a tab would split a report of one file a line.
+QString PkRunState::visible(const QString &name)
+{
+    QString out;
+    out.reserve(name.size());
+    for (const QChar ch : name) {
+        const char16_t code = ch.unicode();
+        if (code < 0x20 || (code >= 0x7f && code <= 0x9f))
+            out += QStringLiteral("\\%1").arg(code, 3, 8, QLatin1Char('0'));
+        else if (code == 0x2028 || code == 0x2029)
+            out += QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
+        else
+            out += ch;
+    }
+    return out;
 }

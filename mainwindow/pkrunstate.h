@@ -26,6 +26,8 @@ public:
     void fileCopied(int count);
     void fileAlreadyThere(int count);
     void fileFailed(const QString &name, const QString &reason);
+    // The run ends early for a reason that no file left could escape.
+    void stopped(const QString &why) { stopCause = why; }
     // outputExists: whether the run left an output folder to show.
     void finish(int copied, int alreadyThere, bool outputExists);
 
@@ -38,13 +40,17 @@ public:
     // Once a run has ended, while its copies are there to be shown.
     bool canShowCopies() const { return phase == Phase::Ended && hasOutput; }
 
-    // The panel's summary line; isAlarming when it reports failed files.
+    // The panel's summary line; isAlarming when it reports failed files. The
+    // failures' tooltip is rich text; there and in the report, control
+    // characters in names are written as escapes ("\012").
     QString summary() const;
     bool isAlarming() const { return !failures.isEmpty(); }
     QString failureToolTip() const;
     QString failureReport() const;
 
 private:
+    static QString visible(const QString &name);
+
     enum class Phase { Idle, Running, Ended };
 
     Phase phase = Phase::Idle;
@@ -56,6 +62,7 @@ private:
     int copied = 0;
     int alreadyThere = 0;
     QString runFolder;
+    QString stopCause;
     QList<QPair<QString, QString>> failures;
 };
 

@@ -36,17 +36,28 @@ using Faults = QHash<QChar, int>;
 
 // The calls that the test file system refuses or fails, by letter: Unnamed
 // file, copy in Place, link Descriptor, change of Mode, Close, Rename without
-// replacing, Link; and the letters of the calls asked, but those that teach
-// the copier nothing: copying in place and the change of mode.
+// replacing, Link, change of Times, Get (read) and Write; and the letters of
+// the calls asked, but those that teach the copier nothing.
 Faults played;
 QString asked;
 
 int playFileSystem(PkFileCopier::Call call)
 {
-    const QChar letter = QLatin1String("UPDMCRL").at(int(call));
-    if (letter != 'P' && letter != 'M')
+    const QChar letter = QLatin1String("UPDMCRLTGW").at(int(call));
+    if (!QStringLiteral("PMTGW").contains(letter))
         asked += letter;
     return played.value(letter);
+}
+
+// Every picture's times, which each copy must keep to the nanosecond.
+const timespec pictureTimes[] = {{1600000000, 987654321}, {1500000000, 123456789}};
+
+bool keptTimes(const QString &copy)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(copy).constData(), &status) == 0
+        && status.st_atim.tv_sec == pictureTimes[0].tv_sec && status.st_atim.tv_nsec == pictureTimes[0].tv_nsec
+        && status.st_mtim.tv_sec == pictureTimes[1].tv_sec && status.st_mtim.tv_nsec == pictureTimes[1].tv_nsec;
 }
 
 QByteArray contents(const QString &path)
@@ -56,17 +67,21 @@ QByteArray contents(const QString &path)
 }
 
 // Builds entries under root, which no entries leave uncreated: "name/" is a
-// folder, "name|" a FIFO, anything else a file holding its name 1,000 times,
-// read-only for everyone or private to its owner when its name says so.
+// folder, "name|" a FIFO, "name->target" a symbolic link, anything else a
+// file holding its name 1,000 times, read-only for everyone or private to its
+// owner when its name says so.
 void makeTree(const QString &root, const Names &entries)
 {
     for (const QString &entry : entries) {
         QFile file(root + '/' + entry);
         QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        if (entry.endsWith('|'))
+        if (entry.contains("->"))
+            QVERIFY(QFile::link(entry.section("->", 1), root + '/' + entry.section("->", 0, 0)));
+        else if (entry.endsWith('|'))
             QCOMPARE(::mkfifo(QFile::encodeName(file.fileName().chopped(1)).constData(), 0644), 0);
         else if (!entry.endsWith('/'))
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8().repeated(1000)) > 0);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(entry.toUtf8().repeated(1000)) > 0
+                    && file.flush() && ::futimens(file.handle(), pictureTimes) == 0);
         if (entry.startsWith("read-only"))
             QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         if (entry.startsWith("private"))
@@ -82,6 +97,8 @@ Names everything(const QString &path)
 
 } // namespace
 
+Q_DECLARE_METATYPE(PkFileCopier::RunEnd)
+
 // A picture folder is refused while anything named like the output is in
 // it, and when it cannot be written into (a missing folder, also for root);
 // finishing a run accepts an output folder.
@@ -89,7 +106,8 @@ void TestPkFileReader::folderRefusal()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.path(), {"pics/", "FilesFromSelection", "other/FilesFromSelection/"});
+    makeTree(dir.path(), {"pics/", "FilesFromSelection", "other/FilesFromSelection/",
+                          "link/FilesFromSelection->../other/FilesFromSelection"});
     PkFileReader reader;
     const QString exists = "Folder \"FilesFromSelection\" already exists! Delete it!";
     QCOMPARE(reader.folderRefusal(dir.filePath("pics")), QString());
@@ -100,6 +118,9 @@ void TestPkFileReader::folderRefusal()
     QCOMPARE(reader.folderRefusal(dir.filePath("other"), true), QString());
     QCOMPARE(reader.folderRefusal(dir.path(), true), exists);
     QCOMPARE(reader.folderRefusal(dir.filePath("gone"), true), "Cannot write into this folder!");
+    // A link is never followed, even to an output folder.
+    QCOMPARE(reader.folderRefusal(dir.filePath("link")), exists);
+    QCOMPARE(reader.folderRefusal(dir.filePath("link"), true), "Folder \"FilesFromSelection\" is a link! Delete it!");
 }
 
 namespace {
@@ -108,6 +129,7 @@ namespace {
 // given its name.
 QString hookAction;
 QString hookOutput;
+QString hookPictures;
 
 void actOnce(const QString &destination)
 {
@@ -117,6 +139,11 @@ void actOnce(const QString &destination)
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("taken") == 5);
     } else if (action == "unmount") {
         QVERIFY(QDir(hookOutput).removeRecursively());
+    } else if (action == "fill") {
+        played.insert('P', ENOSPC);
+        played.insert('W', ENOSPC);
+    } else if (action == "lose pictures") {
+        QVERIFY(QDir().rename(hookPictures, hookPictures + "-lost"));
     } else if (action == "second signal") {
         PkFileCopier::removeTemporaryInProgress();
     }
@@ -170,8 +197,19 @@ void TestPkFileReader::copyRun_data()
         "take", 0, {"1.jpg" + taken, "1", "finished 1 1 0"}, {"1.jpg", "2.jpg"});
     row("with resume, a name taken during the copy is already there", {"1.jpg"}, {"1.jpg"}, true, "take", 0,
         {"already there 1", "finished 0 0 1"}, {"1.jpg"}, {"unnamed", "rename"});
-    row("an output folder gone during the run fails every file left", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
-        "unmount", 0, {"1.jpg" + gone, "2.jpg" + gone, "finished 0 2 0"}, {});
+    row("an output folder gone during the run ends it", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "unmount", 0,
+        {"stopped: the destination is gone", "finished 0 0 0"}, {});
+    row("a full drive ends the run and keeps what was copied", {"1.jpg", "2.jpg", "3.jpg"}, {"1.jpg", "2.jpg", "3.jpg"},
+        false, "fill", 0, {"1", "stopped: the drive is full", "finished 1 0 0"}, {"1.jpg"});
+    row("a picture folder gone during the run ends it", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
+        "lose pictures", 0, {"1", "stopped: the picture folder is gone", "finished 1 0 0"}, {"1.jpg"}, {"unnamed"});
+    row("links: to a picture copied as it; to anything else refused; a file that never ends refused",
+        {"a.jpg", "pipe|", "dir/", "a-link.jpg->a.jpg", "pipe-link.jpg->pipe", "dir-link.jpg->dir",
+         "dangling.jpg->nowhere", "endless.jpg->/proc/self/pagemap"},
+        {"a-link.jpg", "pipe-link.jpg", "dir-link.jpg", "dangling.jpg", "endless.jpg"}, false, "", 0,
+        {"1", "pipe-link.jpg: not a regular file", "dir-link.jpg: not a regular file",
+         "dangling.jpg: no longer in the folder", "endless.jpg: changed while copied", "finished 1 4 0"},
+        {"a-link.jpg"});
     row("a second Ctrl+C takes the temporary away", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "second signal",
         0, {"1.jpg" + gone, "1", "finished 1 1 0"}, {"2.jpg"}, {"temporary", "link", "rename"});
     row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {},
@@ -209,6 +247,7 @@ void TestPkFileReader::copyRun()
             [&events](int n) { events << "already there " + QString::number(n); });
     connect(&reader, &PkFileReader::copyFailedSignal, this,
             [&events](const QString &name, const QString &reason) { events << name + ": " + reason; });
+    connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
     connect(&reader, &PkFileReader::copyFinishedSignal, this, [&events](int copied, int failed, int there) {
         events << QStringLiteral("finished %1 %2 %3").arg(copied).arg(failed).arg(there);
     });
@@ -221,6 +260,7 @@ void TestPkFileReader::copyRun()
     PkFileCopier::setFaultHook(playFileSystem);
     hookAction = hook;
     hookOutput = output;
+    hookPictures = pictures;
     PkFileCopier::setNamingHook(actOnce);
     rlimit saved;
     QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -232,12 +272,14 @@ void TestPkFileReader::copyRun()
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
     PkFileCopier::setNamingHook(nullptr);
     PkFileCopier::setFaultHook(nullptr);
+    QDir().rename(pictures + "-lost", pictures);
 
     QTEST(events, "events");
     QTEST(everything(output), "output");
     for (const QString &name : everything(output)) {
         const QString copy = output + '/' + name, source = pictures + '/' + name;
         const bool foreign = entries.contains("FilesFromSelection/" + name) || (hook == "take" && name == "1.jpg");
+        QVERIFY2(foreign || keptTimes(copy), qPrintable(name)); // before reading sets the time read
         QCOMPARE(contents(copy) == contents(source), !foreign);
         if (!foreign)
             QCOMPARE(QFile::permissions(copy), QFile::permissions(source));
@@ -269,39 +311,51 @@ void TestPkFileReader::copyAcrossFileSystems()
 
 // Two pictures copied by one copier onto a file system that refuses or fails
 // calls: a refusal is learned from the first picture and the next way tried;
-// a failure fails each picture, leaves nothing behind and teaches nothing.
+// a failure fails each picture, leaves nothing behind and teaches nothing,
+// and ends the run where no other file could escape it.
 void TestPkFileReader::faults_data()
 {
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<QString>("calls");
-    QTest::addColumn<QString>("reason"); // none: both copied
+    QTest::addColumn<int>("error"); // none: both copied
+    QTest::addColumn<PkFileCopier::RunEnd>("end");
 
+    using End = PkFileCopier::RunEnd;
     const int no = EOPNOTSUPP;
-    QTest::newRow("unnamed files") << Faults{} << "UDUD" << "";
-    QTest::newRow("unnamed files, linked through /proc") << Faults{{'D', ENOENT}} << "UDUD" << "";
+    const auto row = [](const QString &name, const Faults &faults, const char *calls, int error = 0,
+                        End end = End::None) { QTest::newRow(qPrintable(name)) << faults << calls << error << end; };
+    row("unnamed files", {}, "UDUD");
+    row("unnamed files, linked through /proc", {{'D', ENOENT}}, "UDUD");
     for (const int error : {EOPNOTSUPP, EISDIR, EINVAL})
-        QTest::addRow("no unnamed files: %d", error) << Faults{{'U', error}} << "UCRCR" << "";
+        row(QStringLiteral("no unnamed files: %1").arg(error), {{'U', error}}, "UCRCR");
     for (const int error : {EINVAL, ENOSYS, EOPNOTSUPP, EPERM}) {
-        QTest::addRow("no renameat2: %d", error) << Faults{{'U', no}, {'R', error}} << "UCRLCL" << "";
-        QTest::addRow("no links: %d", error) << Faults{{'U', no}, {'R', error}, {'L', error}} << "UCRLC" << "";
+        row(QStringLiteral("no renameat2: %1").arg(error), {{'U', no}, {'R', error}}, "UCRLCL");
+        row(QStringLiteral("no links: %1").arg(error), {{'U', no}, {'R', error}, {'L', error}}, "UCRLC");
     }
-    for (const int error : {EXDEV, ENOSYS, EOPNOTSUPP, EINVAL})
-        QTest::addRow("no copy in place: %d", error) << Faults{{'P', error}} << "UDUD" << "";
-    // A card holds only its own permission bits; the copies are kept.
-    QTest::newRow("the mode refused") << Faults{{'U', no}, {'M', EPERM}} << "UCRCR" << "";
-    const QString failed = qt_error_string(EIO);
-    QTest::newRow("the mode fails") << Faults{{'U', no}, {'M', EIO}} << "U" << failed;
-    QTest::newRow("unnamed file fails") << Faults{{'U', EIO}} << "UU" << failed;
-    QTest::newRow("copy fails") << Faults{{'P', EIO}} << "UU" << failed;
-    QTest::newRow("closing fails") << Faults{{'U', no}, {'C', EIO}} << "UCC" << failed;
-    QTest::newRow("renameat2 fails") << Faults{{'U', no}, {'R', EIO}} << "UCRCR" << failed;
-    QTest::newRow("link fails") << Faults{{'U', no}, {'R', EPERM}, {'L', EIO}} << "UCRLCL" << failed;
+    for (const int error : {EXDEV, ENOSYS, EOPNOTSUPP, EINVAL, EIO})
+        row(QStringLiteral("no copy in place: %1").arg(error), {{'P', error}}, "UDUD");
+    // A card holds only its own permission bits and times; the copies are kept.
+    row("the mode refused", {{'U', no}, {'M', EPERM}}, "UCRCR");
+    row("the times refused", {{'T', EPERM}}, "UDUD");
+    row("the times refused on a card", {{'U', no}, {'T', EPERM}}, "UCRCR");
+    row("the mode fails", {{'U', no}, {'M', EIO}}, "U", EIO, End::DestinationGone);
+    row("the times fail", {{'T', ESTALE}}, "UU", ESTALE, End::DestinationGone);
+    row("unnamed file fails", {{'U', EIO}}, "UU", EIO, End::DestinationGone);
+    row("read-only remount", {{'U', EROFS}}, "UU", EROFS, End::DestinationGone);
+    row("drive full", {{'P', ENOSPC}, {'W', ENOSPC}}, "UU", ENOSPC, End::DriveFull);
+    row("quota", {{'P', EXDEV}, {'W', EDQUOT}}, "UU", EDQUOT, End::DriveFull);
+    row("a card's file size limit", {{'P', EXDEV}, {'W', EFBIG}}, "UU", EFBIG);
+    row("reading a picture fails", {{'P', EXDEV}, {'G', EIO}}, "UU", EIO);
+    row("closing fails", {{'U', no}, {'C', ENOTCONN}}, "UCC", ENOTCONN, End::DestinationGone);
+    row("renameat2 fails", {{'U', no}, {'R', EIO}}, "UCRCR", EIO, End::DestinationGone);
+    row("a name too long for the card", {{'U', no}, {'R', ENAMETOOLONG}}, "UCRCR", ENAMETOOLONG);
+    row("link fails", {{'U', no}, {'R', EPERM}, {'L', ENODEV}}, "UCRLCL", ENODEV, End::DestinationGone);
 }
 
 void TestPkFileReader::faults()
 {
     QFETCH(Faults, faults);
-    QFETCH(QString, reason);
+    QFETCH(int, error);
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     makeTree(dir.path(), {"a.jpg", "b.jpg", "out/"});
@@ -310,15 +364,23 @@ void TestPkFileReader::faults()
     PkFileCopier::setFaultHook(playFileSystem);
     PkFileCopier copier;
     Names reasons;
-    for (const QString name : {"a.jpg", "b.jpg"})
-        reasons << copier.copy(dir.filePath(name), dir.filePath("out/" + name)).reason;
+    QList<PkFileCopier::RunEnd> ends;
+    for (const QString name : {"a.jpg", "b.jpg"}) {
+        const PkFileCopier::Result result = copier.copy(dir.filePath(name), dir.filePath("out/" + name));
+        reasons << result.reason;
+        ends << result.end;
+    }
     PkFileCopier::setFaultHook(nullptr);
     QTEST(asked, "calls");
-    QCOMPARE(reasons, Names(2, reason));
-    const Names copies = reason.isEmpty() ? Names{"a.jpg", "b.jpg"} : Names();
+    QCOMPARE(reasons, Names(2, error ? qt_error_string(error) : QString()));
+    QTEST(ends.first(), "end");
+    QTEST(ends.last(), "end");
+    const Names copies = error ? Names() : Names{"a.jpg", "b.jpg"};
     QCOMPARE(everything(dir.filePath("out")), copies);
-    for (const QString &name : everything(dir.filePath("out")))
+    for (const QString &name : everything(dir.filePath("out"))) {
+        QCOMPARE(keptTimes(dir.filePath("out/" + name)), !faults.contains('T')); // before reading sets the time read
         QCOMPARE(contents(dir.filePath("out/" + name)), contents(dir.filePath(name)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)

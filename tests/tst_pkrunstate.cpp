@@ -20,8 +20,8 @@ private slots:
 using Action = PkRunState::Action;
 Q_DECLARE_METATYPE(Action)
 
-// How the run ended, if it did.
-constexpr int Running = 0, Finished = 1, Stopped = 2;
+// How the run ended, if it did: at its end, by Stop, or on a full drive.
+constexpr int Running = 0, Finished = 1, Stopped = 2, Full = 3;
 
 void TestPkRunState::summary_data()
 {
@@ -48,6 +48,11 @@ void TestPkRunState::summary_data()
     QTest::newRow("stopped, some already there") << 40 << 5 << 1 << 10 << Stopped
                                                  << "Stopped: 5 of 40 copied, 10 already there, 1 failed" << ""
                                                  << Action::CopyRest;
+    QTest::newRow("drive full") << 89 << 36 << 0 << 0 << Full << "Stopped: the drive is full. 36 of 89 copied" << ""
+                                << Action::CopyRest;
+    QTest::newRow("drive full, some failed") << 89 << 36 << 2 << 1 << Full
+                                             << "Stopped: the drive is full. 36 of 89 copied, 1 already there, 2 failed"
+                                             << "" << Action::CopyRest;
 }
 
 void TestPkRunState::summary()
@@ -64,21 +69,24 @@ void TestPkRunState::summary()
     // An earlier run's failures must not carry over.
     run.start(1, QStringLiteral("/earlier"));
     run.fileFailed(QStringLiteral("earlier.jpg"), QStringLiteral("File too large"));
+    run.stopped(QStringLiteral("the destination is gone"));
     run.finish(0, 0, false);
     QCOMPARE(run.start(total, QStringLiteral("/pictures")), 2);
     run.fileCopied(copied);
     run.fileAlreadyThere(there);
     QStringList toolTip, report;
     for (int i = 1; i <= failed; ++i) {
-        const QString name = QStringLiteral("<b>%1</b>.jpg").arg(i);
-        run.fileFailed(name, QStringLiteral("File too large"));
-        toolTip << name + QStringLiteral(": File too large");
-        report << name + QStringLiteral("\tFile too large");
+        run.fileFailed(QStringLiteral("<b>%1</b>\n.jpg").arg(i), QStringLiteral("File too large"));
+        toolTip << QStringLiteral("&lt;b&gt;%1&lt;/b&gt;\\012.jpg: File too large").arg(i);
+        report << QStringLiteral("<b>%1</b>\\012.jpg\tFile too large").arg(i);
     }
+    if (end == Full)
+        run.stopped(QStringLiteral("the drive is full"));
     if (end != Running)
         run.finish(copied, there, true);
     QCOMPARE(run.summary(), expected);
-    QCOMPARE(run.failureToolTip(), (more.isEmpty() ? toolTip : toolTip.mid(0, 20) << more).join(u'\n'));
+    const QString lines = (more.isEmpty() ? toolTip : toolTip.mid(0, 20) << more).join("<br>");
+    QCOMPARE(run.failureToolTip(), failed ? "<p style='white-space:pre'>" + lines + "</p>" : "");
     QCOMPARE(run.failureReport(), report.join(u'\n'));
     QTEST(run.action(), "action");
 }

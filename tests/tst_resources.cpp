@@ -49,6 +49,13 @@ private slots:
         QTest::newRow("percentage past the total") << "999%" << QFont("Bender", 40) << QSizeF(120, 70);
         QTest::newRow("run summary") << "Stopped: 99999 of 99999 copied, 99999 failed" << QFont("Bender", 14)
                                      << QSizeF(400, 50);
+        // The line under the ring, as wide as the text in the window allows.
+        QTest::newRow("run stopped: drive full") << "Stopped: the drive is full. 99999 of 99999 copied"
+                                                 << QFont("Bender", 14) << QSizeF(400, 50);
+        for (const char *why : {"the drive is full", "the destination is gone", "the picture folder is gone"})
+            QTest::addRow("run stopped: %s, some failed", why)
+                << QStringLiteral("Stopped: %1. 99999 of 99999 copied, 99999 failed").arg(why) << QFont("Bender", 14)
+                << QSizeF(600, 50);
     }
 
     void textsFitTheirBoxes()

@@ -103,10 +103,11 @@ QRectF PkDashboard::percentageRect() const
     return QRectF(center.x() - 60, center.y() - 40, 120, 70);
 }
 
-// Under the ring and above the tile that shows the picture folder.
+// Under the ring and above the tile that shows the picture folder, as wide
+// as a run stopped for a reason and its counts need.
 QRectF PkDashboard::summaryRect() const
 {
-    return QRectF(0.5 * width() - 200, std::round(gaugeCenter().y()) + 100, 400, 50);
+    return QRectF(0.5 * width() - 300, std::round(gaugeCenter().y()) + 100, 600, 50);
 }
 
 void PkDashboard::rebuildProgressPath()

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkcopyprogress.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+const char *const units[] = {"B", "kB", "MB", "GB", "TB"};
+constexpr int lastUnit = 4;
+
+} // namespace
+
+void PkCopyProgress::start(int files)
+{
+    this->files = files;
+    filesDone = 0;
+    bytesDone = 0;
+    bytesTotal = 0;
+    timer.start();
+}
+
+void PkCopyProgress::update(int filesDone, qint64 bytesDone, qint64 bytesTotal)
+{
+    this->filesDone = filesDone;
+    this->bytesDone = bytesDone;
+    this->bytesTotal = bytesTotal;
+}
+
+QString PkCopyProgress::text() const
+{
+    return text(filesDone, files, bytesDone, bytesTotal, timer.isValid() ? timer.elapsed() : 0);
+}
+
+QString PkCopyProgress::text(int filesDone, int files, qint64 bytesDone, qint64 bytesTotal, qint64 elapsedMs)
+{
+    QStringList parts{QStringLiteral("%1 of %2").arg(filesDone).arg(files)};
+    const int unit = unitOf(bytesTotal);
+    parts << QStringLiteral("%1 of %2 %3").arg(amount(bytesDone, unit), amount(bytesTotal, unit),
+                                               QLatin1String(units[unit]));
+    if (elapsedMs >= 1000 && bytesDone > 0) {
+        const double rate = bytesDone * 1000.0 / elapsedMs;
+        const int rateUnit = unitOf(qint64(rate));
+        const double inUnit = rate / std::pow(1000.0, rateUnit);
+        // Two digits at least: "48 MB/s", "4.8 MB/s".
+        parts << QString::number(inUnit, 'f', inUnit < 10 && rateUnit > 0 ? 1 : 0) + QLatin1Char(' ')
+                + QLatin1String(units[rateUnit]) + QStringLiteral("/s");
+        parts << duration(qint64(std::ceil((bytesTotal - bytesDone) / rate))) + QStringLiteral(" left");
+    }
+    return parts.join(QStringLiteral(" \u00b7 "));
+}
+
+QString PkCopyProgress::amount(qint64 bytes, int unit)
+{
+    if (unit == 0)
+        return QString::number(bytes);
+    return QString::number(bytes / std::pow(1000.0, unit), 'f', 1);
+}
+
+int PkCopyProgress::unitOf(qint64 bytes)
+{
+    int unit = 0;
+    for (qint64 size = 1000; unit < lastUnit && bytes >= size; size *= 1000)
+        ++unit;
+    return unit;
+}
+
+QString PkCopyProgress::duration(qint64 seconds)
+{
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (seconds < 3600)
+        return minutesAndSeconds;
+    return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, QLatin1Char('0')));
+}
