@@ -27,6 +27,8 @@ private slots:
     void copyAcrossFileSystems();
     void faults_data();
     void faults();
+    void changedWhileCopied_data();
+    void changedWhileCopied();
 };
 
 namespace {
@@ -381,6 +383,55 @@ void TestPkFileReader::faults()
         QCOMPARE(keptTimes(dir.filePath("out/" + name)), !faults.contains('T')); // before reading sets the time read
         QCOMPARE(contents(dir.filePath("out/" + name)), contents(dir.filePath(name)));
     }
+}
+
+namespace {
+
+// What happens to the picture as the copier begins to copy it.
+QString changing;
+QString change;
+
+int changeWhileCopying(PkFileCopier::Call call)
+{
+    if (call != PkFileCopier::Call::CopyInPlace || changing.isEmpty())
+        return 0;
+    QFile picture(std::exchange(changing, QString()));
+    bool done = true; // a change that could not be made fails the copy otherwise
+    if (change == "grow")
+        done = picture.open(QIODevice::Append) && picture.write("more") == 4;
+    else if (change == "shrink")
+        done = picture.resize(100);
+    else if (change == "touch")
+        done = picture.open(QIODevice::ReadWrite) && ::futimens(picture.handle(), nullptr) == 0;
+    return done ? 0 : ENOTTY;
+}
+
+} // namespace
+
+void TestPkFileReader::changedWhileCopied_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("unchanged") << "" << "";
+    QTest::newRow("grows") << "grow" << "changed while copied";
+    QTest::newRow("shrinks") << "shrink" << "changed while copied";
+    QTest::newRow("rewritten in place: the same size, another time") << "touch" << "changed while copied";
+}
+
+void TestPkFileReader::changedWhileCopied()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    makeTree(dir.path(), {"a.jpg", "out/"});
+    changing = dir.filePath("a.jpg");
+    change = what;
+    PkFileCopier::setFaultHook(changeWhileCopying);
+    const PkFileCopier::Result result = PkFileCopier().copy(dir.filePath("a.jpg"), dir.filePath("out/a.jpg"));
+    PkFileCopier::setFaultHook(nullptr);
+    QCOMPARE(result.reason, reason);
+    QCOMPARE(everything(dir.filePath("out")), reason.isEmpty() ? Names{"a.jpg"} : Names());
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)
