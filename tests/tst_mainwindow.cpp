@@ -319,6 +319,8 @@ void TestMainWindow::runs()
     QCOMPARE(run->getMainText(), u"Stop"_s);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     waitForFirstCopy();
+    // 300 files of 64 KiB: the ring's tooltip gives the figures of the run.
+    QVERIFY(QRegularExpression(u"^\\d+ of 300 · \\d+\\.\\d of 19\\.7 MB"_s).match(progress->toolTip()).hasMatch());
     QTest::keyClick(&window, Qt::Key_Escape);
     QTRY_VERIFY(progress->getSummary().startsWith("Stopped: "_L1));
     const QStringList copied = outputFiles(pictures);

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,11 +23,8 @@ private slots:
     void folderRefusal();
     void copyRun_data();
     void copyRun();
-    void copyAcrossFileSystems();
     void faults_data();
     void faults();
-    void changedWhileCopied_data();
-    void changedWhileCopied();
 };
 
 namespace {
@@ -39,16 +35,23 @@ using Faults = QHash<QChar, int>;
 // The calls that the test file system refuses or fails, by letter: Unnamed
 // file, copy in Place, link Descriptor, change of Mode, Close, Rename without
 // replacing, Link, change of Times, Get (read) and Write; and the letters of
-// the calls asked, but those that teach the copier nothing.
+// the calls asked, but those that teach the copier nothing. As copying in
+// place begins, the picture being copied grows ('+'), shrinks ('-') or is
+// rewritten in place ('~').
 Faults played;
 QString asked;
+QString copying;
 
 int playFileSystem(PkFileCopier::Call call)
 {
     const QChar letter = QLatin1String("UPDMCRLTGW").at(int(call));
     if (!QStringLiteral("PMTGW").contains(letter))
         asked += letter;
-    return played.value(letter);
+    QFile picture(letter == 'P' ? std::exchange(copying, QString()) : QString());
+    const bool changed = (played.contains('+') && picture.open(QIODevice::Append) && picture.write("more") == 4)
+        || (played.contains('-') && picture.resize(100))
+        || (played.contains('~') && picture.open(QIODevice::ReadWrite) && ::futimens(picture.handle(), nullptr) == 0);
+    return changed ? 0 : played.value(letter);
 }
 
 // Every picture's times, which each copy must keep to the nanosecond.
@@ -289,28 +292,6 @@ void TestPkFileReader::copyRun()
     QCOMPARE(QFileInfo::exists(pictures + "/FilesFromSelection"), !beside);
 }
 
-// A picture linked from another file system (/dev/shm, a tmpfs) cannot be
-// copied in place; read and write take over, and the copy is whole.
-void TestPkFileReader::copyAcrossFileSystems()
-{
-    QTemporaryDir far("/dev/shm/pickwell-XXXXXX"), dir;
-    if (!far.isValid())
-        QSKIP("This machine has no /dev/shm");
-    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    const QByteArray bytes = QByteArray("far").repeated(800000);
-    QFile source(far.filePath("far.jpg"));
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(bytes) == bytes.size());
-    source.close();
-    QVERIFY(QFile::link(source.fileName(), dir.filePath("far.jpg")));
-    PkFileReader reader;
-    QSignalSpy finished(&reader, &PkFileReader::copyFinishedSignal);
-    reader.on_startCopySignal({"far.jpg"}, dir.path());
-    QCOMPARE(finished, (QList<QVariantList>{{1, 0, 0}}));
-    QFile copy(dir.filePath("FilesFromSelection/far.jpg"));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), bytes);
-}
-
 // Two pictures copied by one copier onto a file system that refuses or fails
 // calls: a refusal is learned from the first picture and the next way tried;
 // a failure fails each picture, leaves nothing behind and teaches nothing,
@@ -319,7 +300,7 @@ void TestPkFileReader::faults_data()
 {
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<QString>("calls");
-    QTest::addColumn<int>("error"); // none: both copied
+    QTest::addColumn<int>("error"); // none: both copied; -1: "changed while copied"
     QTest::addColumn<PkFileCopier::RunEnd>("end");
 
     using End = PkFileCopier::RunEnd;
@@ -352,6 +333,9 @@ void TestPkFileReader::faults_data()
     row("renameat2 fails", {{'U', no}, {'R', EIO}}, "UCRCR", EIO, End::DestinationGone);
     row("a name too long for the card", {{'U', no}, {'R', ENAMETOOLONG}}, "UCRCR", ENAMETOOLONG);
     row("link fails", {{'U', no}, {'R', EPERM}, {'L', ENODEV}}, "UCRLCL", ENODEV, End::DestinationGone);
+    row("a picture grows while copied", {{'+', 0}}, "UU", -1);
+    row("a picture shrinks while copied", {{'-', 0}}, "UU", -1);
+    row("a picture rewritten while copied: the same size, another time", {{'~', 0}}, "UU", -1);
 }
 
 void TestPkFileReader::faults()
@@ -368,13 +352,14 @@ void TestPkFileReader::faults()
     Names reasons;
     QList<PkFileCopier::RunEnd> ends;
     for (const QString name : {"a.jpg", "b.jpg"}) {
+        copying = dir.filePath(name);
         const PkFileCopier::Result result = copier.copy(dir.filePath(name), dir.filePath("out/" + name));
         reasons << result.reason;
         ends << result.end;
     }
     PkFileCopier::setFaultHook(nullptr);
     QTEST(asked, "calls");
-    QCOMPARE(reasons, Names(2, error ? qt_error_string(error) : QString()));
+    QCOMPARE(reasons, Names(2, error < 0 ? "changed while copied" : error ? qt_error_string(error) : QString()));
     QTEST(ends.first(), "end");
     QTEST(ends.last(), "end");
     const Names copies = error ? Names() : Names{"a.jpg", "b.jpg"};
@@ -383,55 +368,6 @@ void TestPkFileReader::faults()
         QCOMPARE(keptTimes(dir.filePath("out/" + name)), !faults.contains('T')); // before reading sets the time read
         QCOMPARE(contents(dir.filePath("out/" + name)), contents(dir.filePath(name)));
     }
-}
-
-namespace {
-
-// What happens to the picture as the copier begins to copy it.
-QString changing;
-QString change;
-
-int changeWhileCopying(PkFileCopier::Call call)
-{
-    if (call != PkFileCopier::Call::CopyInPlace || changing.isEmpty())
-        return 0;
-    QFile picture(std::exchange(changing, QString()));
-    bool done = true; // a change that could not be made fails the copy otherwise
-    if (change == "grow")
-        done = picture.open(QIODevice::Append) && picture.write("more") == 4;
-    else if (change == "shrink")
-        done = picture.resize(100);
-    else if (change == "touch")
-        done = picture.open(QIODevice::ReadWrite) && ::futimens(picture.handle(), nullptr) == 0;
-    return done ? 0 : ENOTTY;
-}
-
-} // namespace
-
-void TestPkFileReader::changedWhileCopied_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("unchanged") << "" << "";
-    QTest::newRow("grows") << "grow" << "changed while copied";
-    QTest::newRow("shrinks") << "shrink" << "changed while copied";
-    QTest::newRow("rewritten in place: the same size, another time") << "touch" << "changed while copied";
-}
-
-void TestPkFileReader::changedWhileCopied()
-{
-    QFETCH(QString, what);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    makeTree(dir.path(), {"a.jpg", "out/"});
-    changing = dir.filePath("a.jpg");
-    change = what;
-    PkFileCopier::setFaultHook(changeWhileCopying);
-    const PkFileCopier::Result result = PkFileCopier().copy(dir.filePath("a.jpg"), dir.filePath("out/a.jpg"));
-    PkFileCopier::setFaultHook(nullptr);
-    QCOMPARE(result.reason, reason);
-    QCOMPARE(everything(dir.filePath("out")), reason.isEmpty() ? Names{"a.jpg"} : Names());
 }
 
 QTEST_GUILESS_MAIN(TestPkFileReader)
