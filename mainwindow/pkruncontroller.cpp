@@ -201,7 +201,7 @@ void PkRunController::showRun()
     const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
     dashboard->setSummary(runState.summary(), tools.getColor(colour));
     dashboard->setToolTip(runState.isRunning() ? progress.text() : runState.failureToolTip());
-    copyFailuresAction->setEnabled(runState.isAlarming());
+    copyFailuresAction->setEnabled(!runState.failureReport().isEmpty());
     showCopiesAction->setEnabled(runState.canShowCopies());
 
     const PkRunState::Action action = runState.action();

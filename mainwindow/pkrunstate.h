@@ -40,11 +40,12 @@ public:
     // Once a run has ended, while its copies are there to be shown.
     bool canShowCopies() const { return phase == Phase::Ended && hasOutput; }
 
-    // The panel's summary line; isAlarming when it reports failed files. The
+    // The panel's summary line; isAlarming when it reports failed files or a
+    // run that something other than Stop ended early. The
     // failures' tooltip is rich text; there and in the report, control
     // characters in names are written as escapes ("\012").
     QString summary() const;
-    bool isAlarming() const { return !failures.isEmpty(); }
+    bool isAlarming() const { return !failures.isEmpty() || !stopCause.isEmpty(); }
     QString failureToolTip() const;
     QString failureReport() const;
 

@@ -85,6 +85,7 @@ void TestPkRunState::summary()
     if (end != Running)
         run.finish(copied, there, true);
     QCOMPARE(run.summary(), expected);
+    QCOMPARE(run.isAlarming(), failed > 0 || end == Full); // in orange
     const QString lines = (more.isEmpty() ? toolTip : toolTip.mid(0, 20) << more).join("<br>");
     QCOMPARE(run.failureToolTip(), failed ? "<p style='white-space:pre'>" + lines + "</p>" : "");
     QCOMPARE(run.failureReport(), report.join(u'\n'));
