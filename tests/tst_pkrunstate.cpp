@@ -76,9 +76,9 @@ void TestPkRunState::summary()
     run.fileAlreadyThere(there);
     QStringList toolTip, report;
     for (int i = 1; i <= failed; ++i) {
-        run.fileFailed(QStringLiteral("<b>%1</b>\n.jpg").arg(i), QStringLiteral("File too large"));
-        toolTip << QStringLiteral("&lt;b&gt;%1&lt;/b&gt;\\012.jpg: File too large").arg(i);
-        report << QStringLiteral("<b>%1</b>\\012.jpg\tFile too large").arg(i);
+        run.fileFailed(QStringLiteral("<b>%1</b>\n\u007f\u009f\u00a0\u2029 .jpg").arg(i), QStringLiteral("File too large"));
+        toolTip << QStringLiteral("&lt;b&gt;%1&lt;/b&gt;\\012\\177\\237\u00a0\\u2029 .jpg: File too large").arg(i);
+        report << QStringLiteral("<b>%1</b>\\012\\177\\237\u00a0\\u2029 .jpg\tFile too large").arg(i);
     }
     if (end == Full)
         run.stopped(QStringLiteral("the drive is full"));
