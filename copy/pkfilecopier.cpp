@@ -445,7 +445,7 @@ void PkFileCopier::setFaultHook(FaultHook hook)
     faultHook.store(hook);
 }
 
-QString PkFileCopier::makeOutputFolder(const QString &path)
+QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
         return QString();
@@ -454,5 +454,7 @@ QString PkFileCopier::makeOutputFolder(const QString &path)
     struct stat status;
     if (error == EEXIST && ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode))
         return QString();
+    if (end && (error == ENOSPC || error == EDQUOT))
+        *end = RunEnd::DriveFull;
     return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
 }

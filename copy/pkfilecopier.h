@@ -39,8 +39,9 @@ public:
     static QString runEndText(RunEnd end);
 
     // Creates the run's output folder, or says why it cannot be used. A
-    // folder that is there already is used as it is.
-    static QString makeOutputFolder(const QString &path);
+    // folder that is there already is used as it is. A full drive is told
+    // apart through end, as it is for a copy.
+    static QString makeOutputFolder(const QString &path, RunEnd *end = nullptr);
 
     // Removes the hidden temporary being written, if there is one. Safe in a
     // signal handler: a second Ctrl+C ends the program without waiting for

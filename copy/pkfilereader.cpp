@@ -105,9 +105,15 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     // With nothing to copy nothing is created: an empty output folder would
     // only make the next choice of this picture folder be refused.
     const QString outputPath = (destination.isEmpty() ? filePath : destination) + QLatin1Char('/') + outputFolderName();
+    PkFileCopier::RunEnd end = PkFileCopier::RunEnd::None;
     const QString folderError = listOfFilesToCopy.isEmpty() ? QString()
                               : filePath.isEmpty()          ? QStringLiteral("no picture folder")
-                                                            : PkFileCopier::makeOutputFolder(outputPath);
+                                                            : PkFileCopier::makeOutputFolder(outputPath, &end);
+    if (end != PkFileCopier::RunEnd::None) {
+        emit copyStoppedSignal(PkFileCopier::runEndText(end));
+        emit copyFinishedSignal(0, 0, 0);
+        return;
+    }
     if (!folderError.isEmpty()) {
         for (const QString &name : std::as_const(listOfFilesToCopy))
             fail(name, folderError);

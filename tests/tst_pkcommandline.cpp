@@ -126,6 +126,9 @@ private slots:
         // On a file system of one page, where the test may mount one.
         QTest::newRow("a full drive ends the run") << QByteArray("IMG_0001\nIMG_0003") << job + " --to small" << false
             << two + "stopped: the drive is full: copied 1 of 3\nexit 1" << QByteArray() << QStringList{"IMG_0001.CR2"};
+        QTest::newRow("a full drive ends the run at its folder") << QByteArray("IMG_0003") << job + " --to small --resume"
+            << false << QByteArray("1 identifiers, 1 files to copy, 0 not found\nstopped: the drive is full: copied 0 of 1\nexit 1")
+            << QByteArray() << QStringList{};
         QTest::newRow("--resume creates the output folder") << QByteArray("IMG_0003") << job + " --resume" << false
             << QByteArray("1 identifiers, 1 files to copy, 0 not found\ncopied 1 of 1\nexit 0") << QByteArray()
             << QStringList{"IMG_0003.jpg"};
@@ -144,7 +147,8 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath("pics/IMG_0003") && QDir(dir.path()).mkpath("old/FilesFromSelection")
                 && QDir(dir.path()).mkpath("into") && QDir(dir.path()).mkpath("small"));
         const QByteArray small = QFile::encodeName(dir.filePath("small"));
-        if (arguments.endsWith("small") && ::mount("tmpfs", small.constData(), "tmpfs", 0, "size=4k") != 0)
+        const char *options = arguments.endsWith("--to small") ? "size=4k" : "nr_inodes=1"; // one page, or no room for a folder
+        if (arguments.contains("--to small") && ::mount("tmpfs", small.constData(), "tmpfs", 0, options) != 0)
             QSKIP("No small file system can be mounted here");
         const auto unmount = qScopeGuard([&small] { ::umount2(small.constData(), MNT_DETACH); });
         writeFile(dir.filePath("old/FilesFromSelection/IMG_0001.jpg"), "an earlier run's");
