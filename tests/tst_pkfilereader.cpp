@@ -250,6 +250,9 @@ void TestPkFileReader::copyRun()
     connect(&reader, &PkFileReader::copyFailedSignal, this,
             [&events](const QString &name, const QString &reason) { events << name + ": " + reason; });
     connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
+    QList<qint64> progress; // the last report: files and bytes handled, of the bytes of the run
+    connect(&reader, &PkFileReader::copyProgressSignal, this,
+            [&progress](int files, qint64 bytes, qint64 total) { progress = {files, bytes, total}; });
     connect(&reader, &PkFileReader::copyFinishedSignal, this, [&events](int copied, int failed, int there) {
         events << QStringLiteral("finished %1 %2 %3").arg(copied).arg(failed).arg(there);
     });
@@ -278,6 +281,8 @@ void TestPkFileReader::copyRun()
 
     QTEST(events, "events");
     QTEST(everything(output), "output");
+    if (progress.value(0) == list.size()) // every name was handled: so were all the bytes
+        QCOMPARE(progress.value(1), progress.value(2));
     for (const QString &name : everything(output)) {
         const QString copy = output + '/' + name, source = pictures + '/' + name;
         const bool foreign = entries.contains("FilesFromSelection/" + name) || (hook == "take" && name == "1.jpg");
