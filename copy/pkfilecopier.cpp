@@ -244,16 +244,13 @@ bool keepMode(int out, unsigned mode)
 
 // The copy gets the picture's times, to the nanosecond where the file system
 // keeps them, so that file managers sort the copies as the pictures were
-// taken; a card that refuses them keeps the copy. With a path, after the
-// copy was closed: a network share writes the last bytes back on closing,
-// which would make the time of that write the copy's.
-bool keepTimes(int out, const char *path, const struct stat &status)
+// taken; a card that refuses them keeps the copy. Set on the open file, last:
+// network file systems (NFS, SMB) write back what is pending before they
+// set a time, and a card's FUSE driver then writes the entry once, on close.
+bool keepTimes(int out, const struct stat &status)
 {
     const timespec times[] = {status.st_atim, status.st_mtim};
-    if (faultInTest(PkFileCopier::Call::ChangeTimes))
-        return isRefusal(errno);
-    const int done = path ? ::utimensat(AT_FDCWD, path, times, 0) : ::futimens(out, times);
-    return done == 0 || isRefusal(errno);
+    return (!faultInTest(PkFileCopier::Call::ChangeTimes) && ::futimens(out, times) == 0) || isRefusal(errno);
 }
 
 } // namespace
@@ -363,7 +360,7 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArra
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
     if (const int error = copyContents(in, out.get(), status, failedReading))
         return error;
-    if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), nullptr, status))
+    if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status))
         return errno;
     beforeNaming(destination);
     return publish(out.get(), destination) ? 0 : errno;
@@ -384,8 +381,8 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
     temporaryInProgress.store(path);
     int error = copyContents(in, out.get(), status, failedReading);
     if (error == 0
-        && (!keepMode(out.get(), status.st_mode & 0777) || faultInTest(Call::Close) || out.close() != 0
-            || !keepTimes(-1, path, status))) {
+        && (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status) || faultInTest(Call::Close)
+            || out.close() != 0)) {
         error = errno;
     }
     if (error == 0) {
