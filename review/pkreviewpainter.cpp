@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 enum Color { Background, Tile, Text, DimText, Frame, Marker, Panel };
@@ -32,8 +35,7 @@ PkReviewPainter::PkReviewPainter()
     badgeFont.setBold(true);
     const PwTools tools;
     const char *names[] = {"gray1", "gray2", "gray8", "gray5", "gray7", "marker", "gray1.5"};
-    for (int i = 0; i < 7; ++i)
-        colors[i] = tools.getColor(QLatin1String(names[i]));
+    std::transform(std::begin(names), std::end(names), colors, [&tools](const char *name) { return tools.getColor(QLatin1String(name)); });
 }
 
 int PkReviewPainter::headerHeight() const
@@ -48,7 +50,7 @@ int PkReviewPainter::captionHeight() const
 
 int PkReviewPainter::lineHeight() const
 {
-    return QFontMetrics(nameFont).height() + 2;
+    return QFontMetrics(nameFont).lineSpacing();
 }
 
 int PkReviewPainter::headerWidth(const QString &text) const
@@ -66,10 +68,17 @@ QRect PkReviewPainter::tickRect(const QRect &cell)
     return QRect(cell.left() + padding + 4, cell.top() + padding + 4, tickSize, tickSize);
 }
 
+QRect PkReviewPainter::headerLine(const QRect &header) const
+{
+    return QRect(header.left(), header.top() + padding, header.width(), QFontMetrics(headerFont).height());
+}
+
 QRect PkReviewPainter::headerTickRect(const QRect &header) const
 {
-    const int line = QFontMetrics(headerFont).height();
-    return QRect(header.left(), header.top() + padding + line / 2 - tickSize / 2 + 1, tickSize, tickSize);
+    QRect tick(0, 0, tickSize, tickSize);
+    tick.moveCenter(headerLine(header).center());
+    tick.moveLeft(header.left());
+    return tick;
 }
 
 QString PkReviewPainter::countText(int pictures, int files)
@@ -217,7 +226,7 @@ void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QS
                                   Qt::CheckState state) const
 {
     const QFontMetrics big(headerFont), small(nameFont);
-    const QRect first(rect.left(), rect.top() + padding, rect.width(), big.height());
+    const QRect first = headerLine(rect);
     paintTick(painter, headerTickRect(rect), state);
     painter.setFont(headerFont);
     painter.setPen(colors[Text]);

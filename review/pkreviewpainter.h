@@ -60,6 +60,7 @@ public:
     QColor marker() const { return colors[5]; }
 
 private:
+    QRect headerLine(const QRect &header) const;
     void paintThumbnail(QPainter &painter, const QRect &area, const TileLook &look) const;
     void paintFileIcon(QPainter &painter, const QRect &area, const QString &name) const;
     void paintBrokenMark(QPainter &painter, const QRect &area) const;

@@ -144,6 +144,12 @@ void TestPkReviewWindow::ticks()
     QCOMPARE(leftOut.last().first().value<QList<QString>>(), (QList<QString>{u"B_2.jpg"_s, u"B_2.txt"_s}));
     window.model()->setTicked(0, false);
     QCOMPARE(window.model()->tileState(0), Qt::PartiallyChecked);
+    // Ticked, partly ticked and unticked show apart; an unticked tile is dimmed.
+    const QImage screen = viewport->grab().toImage();
+    const auto tickCentre = [&](int tile) { return screen.pixelColor(window.view()->tickRect(tile).center()).lightness(); };
+    QCOMPARE(std::make_tuple(tickCentre(2) > 100, tickCentre(0) < 40, tickCentre(1) < 40), std::make_tuple(true, true, true));
+    QVERIFY(screen.pixelColor(window.view()->tileRect(1).topRight() + QPoint(-2, 2)).lightness()
+            < screen.pixelColor(window.view()->tileRect(2).topRight() + QPoint(-2, 2)).lightness());
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
     QCOMPARE(window.model()->groupState(0), Qt::Checked);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
@@ -267,6 +273,8 @@ void TestPkReviewWindow::menus()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY(window.loader()->isIdle());
+    // Once every file has been seen, a tile only wants the file it shows.
+    QCOMPARE(window.view()->wantedPaths(), (QList<QString>{dir.filePath(u"A_1.jpg"_s), dir.filePath(u"B_2.jpg"_s), dir.filePath(u"C_3.jpg"_s)}));
     std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
     QStringList texts;
     for (QAction *action : menu->actions())
