@@ -169,7 +169,7 @@ void PkReviewPainter::paintBadges(QPainter &painter, QPoint bottomLeft, const QS
     for (const QString &text : badges) {
         badge.setWidth(metrics.horizontalAdvance(text) + 8);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0, 0, 0, 170));
+        painter.setBrush(colors[Frame].darker(400));
         painter.drawRoundedRect(badge, 3, 3);
         painter.setPen(colors[Text]);
         painter.drawText(badge, Qt::AlignCenter, text);
@@ -232,7 +232,7 @@ void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QS
     painter.setPen(colors[Text]);
     const QRect id = first.adjusted(tickSize + 8, 0, 0, 0);
     painter.drawText(id, Qt::AlignLeft | Qt::AlignVCenter, big.elidedText(parts.value(0), Qt::ElideMiddle, id.width()));
-    QRect second(rect.left(), first.bottom() + 1, rect.width(), small.height());
+    QRect second(rect.left(), first.bottom() + padding / 3, rect.width(), small.height());
     painter.setFont(nameFont);
     // Marks, where there are any, come before the count.
     for (int i = 1; i < parts.size() && second.width() > 0; ++i) {

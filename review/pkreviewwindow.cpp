@@ -107,7 +107,8 @@ void PkReviewWindow::setUpBar()
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(14, 8, 14, 6);
     row->setSpacing(18);
-    // A long summary is cut at the window's edge rather than widen the window.
+    // A long summary takes a second line rather than widen the window.
+    summaryLine->setWordWrap(true);
     summaryLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(summaryLine, 1);
     row->addWidget(eachFile);
