@@ -75,6 +75,7 @@ void PkReviewModel::setEachFile(bool eachFile)
 void PkReviewModel::makeTiles()
 {
     tileList.clear();
+    fileTiles = QList<int>(current.files.size(), -1);
     QSet<QString> allPictures;
     for (int g = 0; g < groupList.size(); ++g) {
         Group &group = groupList[g];
@@ -91,6 +92,7 @@ void PkReviewModel::makeTiles()
                 tileList.append({g, key, {}});
             }
             tileList[tileOf.value(key)].files.append(file);
+            fileTiles[file] = tileOf.value(key);
         }
         QSet<QString> pictures;
         for (int tile : std::as_const(group.tiles)) {

@@ -42,6 +42,7 @@ public:
     const PkReviewSelection &selection() const { return current; }
     const QList<Group> &groups() const { return groupList; }
     const QList<Tile> &tiles() const { return tileList; }
+    int tileOf(int file) const { return fileTiles.value(file, -1); }
     QString path(int file) const;
     // The files of each picture share a tile unless eachFile.
     void setEachFile(bool eachFile);
@@ -78,6 +79,7 @@ private:
     PkReviewSelection current;
     QList<Group> groupList;
     QList<Tile> tileList;
+    QList<int> fileTiles;
     QList<bool> ticks;
     QSet<int> unreadableFiles;
     int ticked = 0;

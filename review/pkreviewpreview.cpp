@@ -21,6 +21,7 @@ PkReviewPreview::PkReviewPreview(QWidget *parent)
         if (path != shownPath)
             return;
         picture = loaded;
+        standIn = false;
         update();
     });
 }
@@ -41,11 +42,14 @@ QRect PkReviewPreview::barRect() const
     return QRect(0, this->height() - height, width(), height);
 }
 
-// The picture shown last stays until the new one is decoded, so moving on
-// does not flash black.
-void PkReviewPreview::showPicture(const QString &path, const QString &text, const QStringList &kinds, const QString &where)
+// The thumbnail stands in, enlarged, until the picture is decoded, so moving
+// on shows the next picture at once.
+void PkReviewPreview::showPicture(const QString &path, const QString &text, const QStringList &kinds, const QString &where,
+                                  const PkThumbnail *thumbnail)
 {
     place = where;
+    standIn = thumbnail != nullptr;
+    picture = standIn ? *thumbnail : PkThumbnail();
     shownPath = path;
     caption = text;
     badges = kinds;
@@ -84,7 +88,7 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
     if (picture.kind == PkThumbnail::Kind::Picture && !picture.image.isNull()) {
         QSize size = picture.image.size().scaled(area.size(), Qt::KeepAspectRatio);
         const QSize own = (QSizeF(picture.image.size()) / devicePixelRatioF()).toSize();
-        if (own.width() < size.width())
+        if (!standIn && own.width() < size.width())
             size = own;
         QRect target(QPoint(), size);
         target.moveCenter(area.center());

@@ -21,11 +21,13 @@ public:
     explicit PkReviewPreview(QWidget *parent = nullptr);
     ~PkReviewPreview() override;
 
-    // where: the picture's place among all and the keys that act on it.
-    void showPicture(const QString &path, const QString &caption, const QStringList &badges, const QString &where);
+    // where: the picture's place among all and the keys that act on it;
+    // thumbnail, if any, stands in until the large picture is decoded.
+    void showPicture(const QString &path, const QString &caption, const QStringList &badges, const QString &where,
+                     const PkThumbnail *thumbnail);
     void setState(Qt::CheckState state);
     QString path() const { return shownPath; }
-    bool hasPicture() const { return !picture.image.isNull(); }
+    bool hasPicture() const { return !standIn && !picture.image.isNull(); }
 
 signals:
     void stepRequested(int step);
@@ -52,6 +54,7 @@ private:
     QString place;
     PkThumbnail picture;
     int loadedBox = 0;
+    bool standIn = false;
     Qt::CheckState state = Qt::Checked;
 };
 

@@ -84,11 +84,7 @@ QRect PkReviewView::tileRect(int tile) const
 
 QRect PkReviewView::fileRect(int file) const
 {
-    for (int tile = 0; tile < model->tiles().size(); ++tile) {
-        if (model->tiles().at(tile).files.contains(file))
-            return tileRect(tile);
-    }
-    return {};
+    return tileRect(model->tileOf(file));
 }
 
 QRect PkReviewView::tickRect(int tile) const
@@ -185,14 +181,6 @@ void PkReviewView::requestThumbnails()
 void PkReviewView::setCurrentTile(int tile)
 {
     moveTo(tile);
-}
-
-void PkReviewView::setCurrentFile(int file)
-{
-    for (int tile = 0; tile < model->tiles().size(); ++tile) {
-        if (model->tiles().at(tile).files.contains(file))
-            return moveTo(tile);
-    }
 }
 
 void PkReviewView::moveTo(int tile)

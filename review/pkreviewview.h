@@ -33,7 +33,6 @@ public:
     void setCurrentTile(int tile);
     // The current tile's file whose thumbnail it shows; -1 for none.
     int currentFile() const;
-    void setCurrentFile(int file);
     // The first of a tile's files that is a picture, else its first file.
     int shownFile(int tile);
     // In the viewport's coordinates; empty for nothing laid out.

@@ -210,7 +210,8 @@ void PkReviewWindow::showPreviewTile()
     const QString place = QStringLiteral("%1 of %2  \u00b7  \u2190 \u2192 move, T ticks, Space or Esc back to the sheet, Enter opens")
                                   .arg(tile + 1)
                                   .arg(reviewModel->tiles().size());
-    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, badges, place);
+    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, badges, place,
+                               thumbnailLoader->thumbnail(reviewModel->path(file)));
     reviewPreview->setState(reviewModel->tileState(tile));
 }
 
