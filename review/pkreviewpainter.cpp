@@ -40,7 +40,7 @@ PkReviewPainter::PkReviewPainter()
 
 int PkReviewPainter::headerHeight() const
 {
-    return QFontMetrics(headerFont).height() + QFontMetrics(nameFont).height() + 2 * padding;
+    return QFontMetrics(headerFont).height() + QFontMetrics(nameFont).height() + 3 * padding;
 }
 
 int PkReviewPainter::captionHeight() const
@@ -232,13 +232,15 @@ void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QS
     painter.setPen(colors[Text]);
     const QRect id = first.adjusted(tickSize + 8, 0, 0, 0);
     painter.drawText(id, Qt::AlignLeft | Qt::AlignVCenter, big.elidedText(parts.value(0), Qt::ElideMiddle, id.width()));
-    QRect second(rect.left(), first.bottom() + padding / 3, rect.width(), small.height());
+    // The line gets room below its text, for the descenders and marks the
+    // font's tightened metrics leave out.
+    QRect second(rect.left(), first.bottom(), rect.width(), small.height() + padding);
     painter.setFont(nameFont);
     // Marks, where there are any, come before the count.
     for (int i = 1; i < parts.size() && second.width() > 0; ++i) {
         const QString part = i == 1 ? parts.at(i) : QStringLiteral("  ") + parts.at(i);
         painter.setPen(colors[i == parts.size() - 1 ? DimText : Marker]);
-        painter.drawText(second, Qt::AlignLeft | Qt::AlignVCenter, small.elidedText(part, Qt::ElideRight, second.width()));
+        painter.drawText(second, Qt::AlignLeft | Qt::AlignBottom, small.elidedText(part, Qt::ElideRight, second.width()));
         second.setLeft(second.left() + small.horizontalAdvance(part));
     }
 }

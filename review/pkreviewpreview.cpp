@@ -38,7 +38,7 @@ int PkReviewPreview::box() const
 
 QRect PkReviewPreview::barRect() const
 {
-    const int height = painter->headerHeight() + PkReviewPainter::padding;
+    const int height = painter->headerHeight();
     return QRect(0, this->height() - height, width(), height);
 }
 
@@ -100,7 +100,7 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
     const QRect header = headerRect();
     painter->paintHeader(p, header, {caption, place}, state);
     const int badgesAt = header.left() + PkReviewPainter::tickSize + 20 + painter->headerWidth(caption);
-    painter->paintBadges(p, QPoint(badgesAt, header.top() + PkReviewPainter::padding + 19), badges);
+    painter->paintBadges(p, QPoint(badgesAt, painter->headerTickRect(header).bottom()), badges);
 }
 
 void PkReviewPreview::keyPressEvent(QKeyEvent *event)
