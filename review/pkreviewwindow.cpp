@@ -153,7 +153,10 @@ void PkReviewWindow::setUpLook()
 
 void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut)
 {
-    thumbnailLoader->clear();
+    // The same folder and files again (another destination, say) keep
+    // their thumbnails.
+    if (!reviewModel->selection().isSameJob(selection))
+        thumbnailLoader->clear();
     closePreview();
     reviewModel->setSelection(selection, leftOut);
     reviewView->setCurrentTile(0);

@@ -306,8 +306,10 @@ void TestPkReviewWindow::ticksKept()
     link.review()->model()->setTicked(1, false);
     const QList<QString> kept = {u"A_1.dng"_s, u"B_2.jpg"_s, u"B_2.txt"_s, u"C_3.jpg"_s};
     QCOMPARE(link.filesToRun(), kept);
+    QTRY_VERIFY(link.review()->loader()->isIdle());
     link.setSelection(selection);
     QCOMPARE(link.filesToRun(), kept);
+    QVERIFY(link.review()->loader()->thumbnail(dir.filePath(u"A_1.jpg"_s))); // and its thumbnails
     QCOMPARE(link.review()->model()->tickedCount(), 4);
     link.review()->close();
     link.open();
