@@ -98,7 +98,10 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
         p.drawText(area, Qt::AlignCenter, picture.reason);
     }
     const QRect header = headerRect();
-    painter->paintHeader(p, header, {caption, place}, state);
+    QStringList parts = {caption};
+    if (picture.cutShort)
+        parts << QStringLiteral("Cut short");
+    painter->paintHeader(p, header, parts << place, state);
     const int badgesAt = header.left() + PkReviewPainter::tickSize + 20 + painter->headerWidth(caption);
     painter->paintBadges(p, QPoint(badgesAt, painter->headerTickRect(header).bottom()), badges);
 }

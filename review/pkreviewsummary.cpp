@@ -6,9 +6,11 @@
 
 namespace {
 
+// A part wraps to the next line whole, never between its words.
 QString link(const QString &part, const QString &text, const QString &color)
 {
-    return QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:none\">%3</a>").arg(part, color, text);
+    return QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:none\">%3</a>")
+            .arg(part, color, QString(text).replace(QLatin1Char(' '), QStringLiteral("&nbsp;")));
 }
 
 } // namespace
