@@ -110,6 +110,16 @@ void PkReviewModel::makeTiles()
     emit layoutChanged();
 }
 
+QStringList PkReviewModel::badges(int tile) const
+{
+    QStringList kinds;
+    for (int file : tileList.at(tile).files)
+        kinds << QFileInfo(current.files.at(file)).suffix().toUpper();
+    kinds.removeAll(QString());
+    kinds.removeDuplicates();
+    return kinds;
+}
+
 QString PkReviewModel::path(int file) const
 {
     return current.folder + QLatin1Char('/') + current.files.at(file);

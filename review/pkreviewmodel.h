@@ -43,6 +43,8 @@ public:
     const QList<Group> &groups() const { return groupList; }
     const QList<Tile> &tiles() const { return tileList; }
     int tileOf(int file) const { return fileTiles.value(file, -1); }
+    // The kinds of file a tile holds, as their extensions in upper case, each once.
+    QStringList badges(int tile) const;
     QString path(int file) const;
     // The files of each picture share a tile unless eachFile.
     void setEachFile(bool eachFile);

@@ -265,11 +265,7 @@ void PkReviewView::paintTile(QPainter &p, int tile)
     const PkReviewModel::Tile &t = model->tiles().at(tile);
     PkReviewPainter::TileLook look;
     look.caption = t.name;
-    for (int file : t.files) {
-        const QString suffix = QFileInfo(model->selection().files.at(file)).suffix().toUpper();
-        if (!suffix.isEmpty() && !look.badges.contains(suffix))
-            look.badges << suffix;
-    }
+    look.badges = model->badges(tile);
     const int file = shownFile(tile);
     look.shownName = model->selection().files.at(file);
     look.thumbnail = loader->thumbnail(model->path(file));

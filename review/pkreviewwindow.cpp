@@ -206,14 +206,10 @@ void PkReviewWindow::showPreviewTile()
     const int file = reviewView->shownFile(tile);
     if (file < 0)
         return;
-    QStringList badges;
-    for (int each : reviewModel->tiles().at(tile).files)
-        badges << QFileInfo(reviewModel->selection().files.at(each)).suffix().toUpper();
-    badges.removeDuplicates();
     const QString place = QStringLiteral("%1 of %2  \u00b7  \u2190 \u2192 move, T ticks, Space or Esc back to the sheet, Enter opens")
                                   .arg(tile + 1)
                                   .arg(reviewModel->tiles().size());
-    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, badges, place,
+    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, reviewModel->badges(tile), place,
                                thumbnailLoader->thumbnail(reviewModel->path(file)));
     reviewPreview->setState(reviewModel->tileState(tile));
 }

@@ -75,25 +75,25 @@ void TestPkReviewLayout::packing()
 
 void TestPkReviewLayout::pictures_data()
 {
-    // Per group: "H" where it has a header, then each tile as "name=files".
+    // Per group: "H" where it has a header, then each tile as "name=files[badges]".
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QList<qsizetype>>("fileIds");
     QTest::addColumn<bool>("eachFile");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("pictures");
-    const QStringList pair = {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.JPG", "IMG_2.JPG"};
+    const QStringList pair = {"IMG_1.CR2", "IMG_1.CR2.xmp", "IMG_1.JPG", "IMG_2.JPG", "IMG_2.jpg"};
     QTest::newRow("a picture's files share a tile, the JPEG first")
-            << pair << QList<qsizetype>{0, 0, 0, 1} << false << "IMG_1=2,0,1 | H IMG_2=3" << 2;
+            << pair << QList<qsizetype>{0, 0, 0, 1, 1} << false << "IMG_1=2,0,1[JPG CR2 XMP] | H IMG_2=3,4[JPG]" << 2;
     QTest::newRow("each file on a tile of its own")
-            << pair << QList<qsizetype>{0, 0, 0, 1} << true << "H IMG_1.CR2=0 IMG_1.CR2.xmp=1 IMG_1.JPG=2 | H IMG_2.JPG=3" << 2;
+            << pair << QList<qsizetype>{0, 0, 0, 1, 1} << true << "H IMG_1.CR2=0[CR2] IMG_1.CR2.xmp=1[XMP] IMG_1.JPG=2[JPG] | H IMG_2.JPG=3[JPG] IMG_2.jpg=4[JPG]" << 2;
     QTest::newRow("an identifier naming several pictures shows each")
-            << pair << QList<qsizetype>{0, 0, 0, 0} << false << "H IMG_1=2,0,1 IMG_2=3" << 2;
+            << pair << QList<qsizetype>{0, 0, 0, 0, 0} << false << "H IMG_1=2,0,1[JPG CR2 XMP] IMG_2=3,4[JPG]" << 2;
     QTest::newRow("files without an identifier have a header")
-            << QStringList{"IMG_1.JPG"} << QList<qsizetype>{-1} << false << "H IMG_1=0" << 1;
+            << QStringList{"IMG_1"} << QList<qsizetype>{-1} << false << "H IMG_1=0[]" << 1;
     QTest::newRow("an identifier with an extension names its picture")
-            << QStringList{"img_2.jpg"} << QList<qsizetype>{3} << false << "img_2=0" << 1;
+            << QStringList{"img_2.jpg"} << QList<qsizetype>{3} << false << "img_2=0[JPG]" << 1;
     QTest::newRow("a near match keeps its header")
-            << QStringList{"IMG_1.JPG"} << QList<qsizetype>{2} << false << "H IMG_1=0" << 1;
+            << QStringList{"IMG_1.JPG"} << QList<qsizetype>{2} << false << "H IMG_1=0[JPG]" << 1;
 }
 
 void TestPkReviewLayout::pictures()
@@ -115,7 +115,7 @@ void TestPkReviewLayout::pictures()
             QStringList indexes;
             for (int file : model.tiles().at(tile).files)
                 indexes << QString::number(file);
-            tiles << model.tiles().at(tile).name + u'=' + indexes.join(u',');
+            tiles << model.tiles().at(tile).name + u'=' + indexes.join(u',') + u'[' + model.badges(tile).join(u' ') + u']';
         }
         groups << tiles.join(u' ').trimmed();
     }
