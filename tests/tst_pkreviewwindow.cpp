@@ -338,18 +338,16 @@ void TestPkReviewWindow::sizeAndPlace()
         QCOMPARE(window.sizeSlider()->value(), 160);
         QCOMPARE(window.loader()->box(), 160);
         QCOMPARE(window.view()->fileRect(0).width(), 160 + 12);
-        if (QTest::qWaitForWindowActive(&window)) {
-            QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
-            QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
-            QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
-            QCOMPARE(window.loader()->box(), 144);
-        }
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.loader()->box(), 144);
         window.findChild<QCheckBox *>()->setChecked(true);
     }
     PkReviewWindow again;
     QCOMPARE(again.size(), QSize(640, 480));
-    QCOMPARE(again.loader()->box(), again.sizeSlider()->value());
-    QVERIFY(again.loader()->box() < 160);
+    QCOMPARE(again.loader()->box(), 144);
     QVERIFY(again.model()->eachFile());
 }
 
