@@ -19,7 +19,6 @@
 
 #include <algorithm>
 
-
 PkReviewView::PkReviewView(PkReviewModel *model, PkThumbnailLoader *loader, QWidget *parent)
     : QAbstractScrollArea(parent)
     , model(model)
