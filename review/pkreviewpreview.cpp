@@ -78,6 +78,11 @@ QRect PkReviewPreview::headerRect() const
     return barRect().adjusted(2 * PkReviewPainter::padding, 0, -2 * PkReviewPainter::padding, 0);
 }
 
+QRect PkReviewPreview::tickRect() const
+{
+    return painter->headerTickRect(headerRect());
+}
+
 // Fills the space above the bar, never larger than the picture's own pixels.
 void PkReviewPreview::paintEvent(QPaintEvent *)
 {
@@ -132,6 +137,6 @@ void PkReviewPreview::keyPressEvent(QKeyEvent *event)
 
 void PkReviewPreview::mousePressEvent(QMouseEvent *event)
 {
-    if (painter->headerTickRect(headerRect()).adjusted(-4, -4, 4, 4).contains(event->position().toPoint()))
+    if (tickRect().contains(event->position().toPoint()))
         emit tickRequested();
 }

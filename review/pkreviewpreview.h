@@ -28,6 +28,7 @@ public:
     void setState(Qt::CheckState state);
     QString path() const { return shownPath; }
     bool hasPicture() const { return !standIn && !picture.image.isNull(); }
+    QRect tickRect() const;
 
 signals:
     void stepRequested(int step);

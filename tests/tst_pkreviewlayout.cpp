@@ -2,7 +2,10 @@
 
 #include "pkreviewlayout.h"
 #include "pkreviewmodel.h"
+#include "pkreviewpainter.h"
+#include "pkthumbnail.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -17,6 +20,8 @@ private slots:
     void packing();
     void pictures_data();
     void pictures();
+    void marks_data();
+    void marks();
 };
 
 void TestPkReviewLayout::packing_data()
@@ -121,6 +126,37 @@ void TestPkReviewLayout::pictures()
     }
     QCOMPARE(groups.join(u" | "_s), expected);
     QCOMPARE(model.pictureCount(), pictures);
+}
+
+void TestPkReviewLayout::marks_data()
+{
+    QTest::addColumn<bool>("cutShort");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("whole picture") << false << true;
+    QTest::newRow("picture cut short") << true << true;
+    QTest::newRow("picture cut short, left out") << true << false;
+}
+
+// The top right corner of a grey picture: the cut-short mark in the marker
+// colour, dimmed on a tile left out.
+void TestPkReviewLayout::marks()
+{
+    QFETCH(bool, cutShort);
+    QFETCH(bool, ticked);
+    PkThumbnail thumbnail;
+    thumbnail.kind = PkThumbnail::Kind::Picture;
+    thumbnail.image = QImage(128, 128, QImage::Format_RGB32);
+    thumbnail.image.fill(Qt::gray);
+    thumbnail.box = 128;
+    thumbnail.cutShort = cutShort;
+    const PkReviewPainter painter;
+    QImage sheet(140, 170, QImage::Format_RGB32);
+    QPainter p(&sheet);
+    painter.paintTile(p, sheet.rect(), {u"A"_s, {}, &thumbnail, u"A.jpg"_s, ticked ? Qt::Checked : Qt::Unchecked, false});
+    p.end();
+    const QColor corner = sheet.pixelColor(128, 10), marker = painter.marker();
+    QCOMPARE(corner.hue() == marker.hue() && corner.saturation() > 100, cutShort);
+    QCOMPARE(corner.value() > 150, cutShort ? ticked : true);
 }
 
 QTEST_MAIN(TestPkReviewLayout)

@@ -229,6 +229,10 @@ void TestPkReviewWindow::keys()
     QTRY_VERIFY(window.preview()->hasPicture());
     QTest::keyClick(window.preview(), Qt::Key_Return);
     QCOMPARE(opened, QStringList{dir.filePath(u"A_1.jpg"_s)});
+    QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
+    QCOMPARE(window.model()->tickedCount(), 4);
+    QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center() + QPoint(0, -40));
+    QTest::keyClick(window.preview(), Qt::Key_T);
     QTest::keyClick(window.preview(), Qt::Key_Escape);
     QVERIFY(!window.isPreviewing());
     QVERIFY(window.isVisible());
