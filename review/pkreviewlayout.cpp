@@ -14,20 +14,29 @@ PkReviewLayout::PkReviewLayout(const QList<Group> &groups, const Metrics &metric
     int x = 0;
     for (int g = 0; g < groups.size(); ++g) {
         const int w = blockWidth(groups.at(g));
-        if (shelves.isEmpty() || x + w > available) {
+        const int gap = g > 0 ? gapBetween(groups.at(g - 1).header, groups.at(g).header) : 0;
+        if (shelves.isEmpty() || x + gap + w > available) {
             shelves.append({g, 0, false});
-            x = 0;
+            x = w;
+        } else {
+            x += gap + w;
         }
         ++shelves.last().count;
         shelves.last().header = shelves.last().header || groups.at(g).header;
-        x += w + m.spacing;
     }
     int top = m.margin;
-    for (const Shelf &shelf : std::as_const(shelves)) {
-        place(groups, shelf, top);
-        top = bottom + m.spacing;
+    for (int i = 0; i < shelves.size(); ++i) {
+        if (i > 0)
+            top = bottom + gapBetween(shelves.at(i - 1).header, shelves.at(i).header);
+        place(groups, shelves.at(i), top);
     }
     bottom = groups.isEmpty() ? m.margin : bottom + m.margin;
+}
+
+// Panels stand further apart than tiles, so that each group reads as one.
+int PkReviewLayout::gapBetween(bool header, bool nextHeader) const
+{
+    return header || nextHeader ? 2 * m.spacing : m.spacing;
 }
 
 int PkReviewLayout::columnsIn(int width) const
@@ -48,6 +57,8 @@ void PkReviewLayout::place(const QList<Group> &groups, const Shelf &shelf, int t
     int x = m.margin;
     for (int g = shelf.first; g < shelf.first + shelf.count; ++g) {
         const Group &group = groups.at(g);
+        if (g > shelf.first)
+            x += gapBetween(groups.at(g - 1).header, group.header);
         const int inset = group.header ? m.inset : 0;
         const int width = blockWidth(group);
         const int columns = columnsIn(width - 2 * inset);
@@ -63,6 +74,6 @@ void PkReviewLayout::place(const QList<Group> &groups, const Shelf &shelf, int t
             panelRects[g] = QRect(x, top, width, end + inset - top);
         }
         bottom = std::max(bottom, end + inset);
-        x += width + m.spacing;
+        x += width;
     }
 }

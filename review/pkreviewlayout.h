@@ -20,7 +20,7 @@ public:
         QSize cell;          // one tile
         int headerHeight = 0;
         int margin = 0;      // around the whole
-        int spacing = 0;     // between tiles, groups and shelves
+        int spacing = 0;     // between tiles; twice that beside a panel
         int inset = 0;       // between a panel's edge and its tiles
     };
     struct Group
@@ -46,6 +46,7 @@ private:
         bool header = false;
     };
 
+    int gapBetween(bool header, bool nextHeader) const;
     int columnsIn(int width) const;
     int blockWidth(const Group &group) const;
     void place(const QList<Group> &groups, const Shelf &shelf, int top);

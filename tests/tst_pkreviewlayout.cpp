@@ -27,7 +27,8 @@ private slots:
 void TestPkReviewLayout::packing_data()
 {
     // Groups as tile counts, "h" for one with a header. Tiles are 100 x 120
-    // with 10 between; headers 30 high; panels 5 wider than their tiles.
+    // with 10 between, 20 beside a panel; headers 30 high; panels 5 wider
+    // than their tiles.
     QTest::addColumn<QStringList>("groups");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("expectedTiles"); // "x,y" of each
@@ -38,12 +39,12 @@ void TestPkReviewLayout::packing_data()
     QTest::newRow("a fourth tile fits one pixel wider") << QStringList{"1", "1", "1", "1"} << 450
                                                         << "10,10 120,10 230,10 340,10" << "" << 140;
     QTest::newRow("groups side by side, tiles below the headers") << QStringList{"1", "2h"} << 450
-                                                                << "10,40 125,40 235,40" << "125,10,210" << 175;
+                                                                << "10,40 135,40 245,40" << "135,10,210" << 175;
     QTest::newRow("a group that does not fit starts a shelf") << QStringList{"2h", "2h"} << 450
-                                                          << "15,40 125,40 15,205 125,205" << "15,10,210 15,175,210" << 340;
+                                                          << "15,40 125,40 15,215 125,215" << "15,10,210 15,185,210" << 350;
     QTest::newRow("a group wider than the window wraps in its panel") << QStringList{"4h", "1"} << 450
-                                                                      << "15,40 125,40 235,40 15,170 10,305"
-                                                                      << "15,10,320" << 435;
+                                                                      << "15,40 125,40 235,40 15,170 10,315"
+                                                                      << "15,10,320" << 445;
     QTest::newRow("a window narrower than a tile still shows one") << QStringList{"2"} << 50 << "10,10 10,140" << "" << 270;
 }
 
