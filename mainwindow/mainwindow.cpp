@@ -65,6 +65,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(report, &PkSelectionReport::optionsChanged, this, &MainWindow::rematch);
     reviewLink = new PkReviewLink(infoToCopy, this);
     connect(reviewLink, &PkReviewLink::filesChanged, this, &MainWindow::showFilesToRun);
+    connect(report, &PkSelectionReport::optionsChanged, reviewLink, &PkReviewLink::startOver);
     setUpShortcuts();
     setUpPaste();
     setUpTargetChoices();

@@ -23,9 +23,22 @@ PkReviewLink::PkReviewLink(PkButton *toCopyTile, QWidget *window)
 
 void PkReviewLink::setSelection(const PkReviewSelection &newSelection)
 {
+    if (!selection.isSameJob(newSelection))
+        leftOut.clear();
     selection = newSelection;
-    leftOut.clear();
     reviewAction->setEnabled(true);
+    if (reviewWindow)
+        reviewWindow->setSelection(selection, leftOut);
+    emit filesChanged();
+}
+
+// Whether it comes before or after the match it causes, the new match finds
+// every file ticked.
+void PkReviewLink::startOver()
+{
+    if (!reviewAction->isEnabled())
+        return; // nothing matched yet
+    leftOut.clear();
     if (reviewWindow)
         reviewWindow->setSelection(selection);
     emit filesChanged();
@@ -47,7 +60,7 @@ void PkReviewLink::open()
 {
     if (!reviewWindow) {
         reviewWindow = new PkReviewWindow(window);
-        reviewWindow->setSelection(selection);
+        reviewWindow->setSelection(selection, leftOut);
         connect(reviewWindow, &PkReviewWindow::leftOutChanged, this, [this](const QList<QString> &files) {
             leftOut = QSet<QString>(files.begin(), files.end());
             emit filesChanged();

@@ -27,8 +27,12 @@ class PkReviewLink : public QObject
 public:
     PkReviewLink(PkButton *toCopyTile, QWidget *window);
 
-    // A new match: every file is ticked again.
+    // A new match. Of the same job (a destination chosen, the rest added)
+    // it keeps what was left out; of another list or folder it ticks every
+    // file again.
     void setSelection(const PkReviewSelection &selection);
+    // Ticks every file again: the matching options changed.
+    void startOver();
     // The selection's files less those left out, in their order.
     QList<QString> filesToRun() const;
     void open();

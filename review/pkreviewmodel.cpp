@@ -1,6 +1,25 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkreviewmodel.h"
+#include "pkthumbnailreader.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+// What a tile shows first: a picture Qt reads, else a raw file's preview.
+int showOrder(const QString &name)
+{
+    if (PkThumbnailReader::isRaw(name))
+        return 1;
+    static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    return formats.contains(QFileInfo(name).suffix().toLower().toLatin1()) ? 0 : 2;
+}
+
+} // namespace
 
 PkReviewModel::PkReviewModel(QObject *parent)
     : QObject(parent)
@@ -10,7 +29,7 @@ PkReviewModel::PkReviewModel(QObject *parent)
 // Identifiers whose files all stand under an earlier one get no group: the
 // files are shown once, and the identifier did find something, so it is not
 // among those not found either.
-void PkReviewModel::setSelection(const PkReviewSelection &selection)
+void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut)
 {
     current = selection;
     const qsizetype idCount = selection.ids.size();
@@ -27,12 +46,78 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection)
         if (id < idCount) {
             group.id = selection.ids.at(id);
             group.ambiguous = selection.ambiguous.contains(group.id);
+            group.near = selection.near.contains(group.id);
         }
         groupList.append(std::move(group));
     }
-    ticks = QList<bool>(selection.files.size(), true);
-    ticked = int(selection.files.size());
+    ticks.clear();
+    ticked = 0;
+    for (const QString &file : selection.files) {
+        ticks.append(!leftOut.contains(file));
+        ticked += ticks.last() ? 1 : 0;
+    }
+    unreadableFiles.clear();
+    makeTiles();
     emit ticksChanged();
+    emit unreadableChanged();
+}
+
+void PkReviewModel::setEachFile(bool eachFile)
+{
+    if (perFile == eachFile)
+        return;
+    perFile = eachFile;
+    makeTiles();
+}
+
+// A header that would only repeat the one picture's name is left out, unless
+// the group has a mark to show.
+void PkReviewModel::makeTiles()
+{
+    tileList.clear();
+    fileTiles = QList<int>(current.files.size(), -1);
+    QSet<QString> allPictures;
+    for (int g = 0; g < groupList.size(); ++g) {
+        Group &group = groupList[g];
+        group.tiles.clear();
+        QHash<QString, int> tileOf;
+        for (int file : std::as_const(group.files)) {
+            const QString &name = current.files.at(file);
+            const QString picture = PkSelectionMatcher::pictureOf(name);
+            allPictures.insert(picture);
+            const QString key = perFile ? name : picture;
+            if (!tileOf.contains(key)) {
+                tileOf.insert(key, int(tileList.size()));
+                group.tiles.append(int(tileList.size()));
+                tileList.append({g, key, {}});
+            }
+            tileList[tileOf.value(key)].files.append(file);
+            fileTiles[file] = tileOf.value(key);
+        }
+        QSet<QString> pictures;
+        for (int tile : std::as_const(group.tiles)) {
+            QList<int> &files = tileList[tile].files;
+            std::stable_sort(files.begin(), files.end(),
+                             [this](int a, int b) { return showOrder(current.files.at(a)) < showOrder(current.files.at(b)); });
+            pictures.insert(PkSelectionMatcher::pictureOf(current.files.at(files.first())));
+        }
+        group.pictures = int(pictures.size());
+        const QString named = PkSelectionMatcher::withoutExtension(group.id);
+        group.header = group.tiles.size() > 1 || group.ambiguous || group.near || named.isEmpty()
+                || !tileList.at(group.tiles.first()).name.contains(named, Qt::CaseInsensitive);
+    }
+    pictureTotal = int(allPictures.size());
+    emit layoutChanged();
+}
+
+QStringList PkReviewModel::badges(int tile) const
+{
+    QStringList kinds;
+    for (int file : tileList.at(tile).files)
+        kinds << QFileInfo(current.files.at(file)).suffix().toUpper();
+    kinds.removeAll(QString());
+    kinds.removeDuplicates();
+    return kinds;
 }
 
 QString PkReviewModel::path(int file) const
@@ -40,15 +125,24 @@ QString PkReviewModel::path(int file) const
     return current.folder + QLatin1Char('/') + current.files.at(file);
 }
 
-Qt::CheckState PkReviewModel::groupState(int group) const
+Qt::CheckState PkReviewModel::stateOf(const QList<int> &files) const
 {
     int on = 0;
-    const QList<int> &files = groupList.at(group).files;
     for (int file : files)
         on += ticks.at(file) ? 1 : 0;
     if (on == 0)
         return Qt::Unchecked;
     return on == files.size() ? Qt::Checked : Qt::PartiallyChecked;
+}
+
+Qt::CheckState PkReviewModel::groupState(int group) const
+{
+    return stateOf(groupList.at(group).files);
+}
+
+Qt::CheckState PkReviewModel::tileState(int tile) const
+{
+    return stateOf(tileList.at(tile).files);
 }
 
 void PkReviewModel::setTicked(int file, bool on)
@@ -60,14 +154,31 @@ void PkReviewModel::setTicked(int file, bool on)
     emit ticksChanged();
 }
 
-void PkReviewModel::toggleGroup(int group)
+void PkReviewModel::setAll(const QList<int> &files, bool on)
 {
-    const bool on = groupState(group) != Qt::Checked;
     QSignalBlocker blocker(this);
-    for (int file : groupList.at(group).files)
+    for (int file : files)
         setTicked(file, on);
     blocker.unblock();
     emit ticksChanged();
+}
+
+void PkReviewModel::toggleGroup(int group)
+{
+    setAll(groupList.at(group).files, groupState(group) != Qt::Checked);
+}
+
+void PkReviewModel::toggleTile(int tile)
+{
+    setAll(tileList.at(tile).files, tileState(tile) != Qt::Checked);
+}
+
+void PkReviewModel::setTilesTicked(int first, int last, bool on)
+{
+    QList<int> files;
+    for (int tile = std::min(first, last); tile <= std::max(first, last); ++tile)
+        files += tileList.at(tile).files;
+    setAll(files, on);
 }
 
 QList<QString> PkReviewModel::leftOut() const
@@ -78,4 +189,15 @@ QList<QString> PkReviewModel::leftOut() const
             files.append(current.files.at(file));
     }
     return files;
+}
+
+void PkReviewModel::setUnreadable(int file, bool unreadable)
+{
+    if (unreadableFiles.contains(file) == unreadable)
+        return;
+    if (unreadable)
+        unreadableFiles.insert(file);
+    else
+        unreadableFiles.remove(file);
+    emit unreadableChanged();
 }

@@ -7,9 +7,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
-// The selection as the review groups it, and which files stay ticked. Every
-// file is ticked again whenever a new selection comes in.
+// The selection as the review groups it: identifiers, the pictures each
+// selected (a tile per picture, or per file when asked), and which files stay
+// ticked. Ticks belong to files; a tile or a group is ticked when all its
+// files are.
 class PkReviewModel : public QObject
 {
     Q_OBJECT
@@ -19,33 +22,71 @@ public:
     {
         QString id; // empty for files no identifier was given for
         bool ambiguous = false;
+        bool near = false;
+        bool header = true; // false where the one tile's caption says it all
+        int pictures = 0;
         QList<int> files; // indexes into selection().files
+        QList<int> tiles; // indexes into tiles()
+    };
+    struct Tile
+    {
+        int group = 0;
+        QString name; // the picture's, or the file's when each file is shown
+        QList<int> files; // pictures Qt reads first, then raw files, then the rest
     };
 
     explicit PkReviewModel(QObject *parent = nullptr);
 
-    void setSelection(const PkReviewSelection &selection);
+    // Every file is ticked but those named in leftOut.
+    void setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut = {});
     const PkReviewSelection &selection() const { return current; }
     const QList<Group> &groups() const { return groupList; }
+    const QList<Tile> &tiles() const { return tileList; }
+    int tileOf(int file) const { return fileTiles.value(file, -1); }
+    // The kinds of file a tile holds, as their extensions in upper case, each once.
+    QStringList badges(int tile) const;
     QString path(int file) const;
+    // The files of each picture share a tile unless eachFile.
+    void setEachFile(bool eachFile);
+    bool eachFile() const { return perFile; }
+    int pictureCount() const { return pictureTotal; }
 
     bool isTicked(int file) const { return ticks.value(file); }
     Qt::CheckState groupState(int group) const;
+    Qt::CheckState tileState(int tile) const;
     void setTicked(int file, bool on);
     // Ticks every file of the group, or unticks them all when all are ticked.
     void toggleGroup(int group);
+    void toggleTile(int tile);
+    // Tiles first to last, in either order, all ticked or all unticked.
+    void setTilesTicked(int first, int last, bool on);
     int tickedCount() const { return ticked; }
     // The unticked files, in the selection's order.
     QList<QString> leftOut() const;
 
+    // Files found to be pictures that cannot be read, as the thumbnails come in.
+    void setUnreadable(int file, bool unreadable);
+    const QSet<int> &unreadable() const { return unreadableFiles; }
+
 signals:
     void ticksChanged();
+    void layoutChanged();
+    void unreadableChanged();
 
 private:
+    void makeTiles();
+    Qt::CheckState stateOf(const QList<int> &files) const;
+    void setAll(const QList<int> &files, bool on);
+
     PkReviewSelection current;
     QList<Group> groupList;
+    QList<Tile> tileList;
+    QList<int> fileTiles;
     QList<bool> ticks;
+    QSet<int> unreadableFiles;
     int ticked = 0;
+    int pictureTotal = 0;
+    bool perFile = false;
 };
 
 #endif // PKREVIEWMODEL_H

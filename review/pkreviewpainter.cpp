@@ -9,13 +9,16 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-enum Color { Background, Tile, Text, DimText, Frame, Marker };
+enum Color { Background, Tile, Text, DimText, Frame, Marker, Panel };
 
-QString notFoundText(const QList<QString> &ids)
+QString counted(int count, const char *one, const char *many)
 {
-    return QStringList(ids).join(QStringLiteral(",  "));
+    return count == 1 ? QStringLiteral("1 ") + QLatin1String(one) : QStringLiteral("%1 %2").arg(count).arg(QLatin1String(many));
 }
 
 } // namespace
@@ -23,19 +26,21 @@ QString notFoundText(const QList<QString> &ids)
 PkReviewPainter::PkReviewPainter()
     : headerFont(QStringLiteral("Bender"))
     , nameFont(QStringLiteral("Bender"))
+    , badgeFont(QStringLiteral("Bender"))
 {
-    headerFont.setPixelSize(18);
+    headerFont.setPixelSize(15);
     headerFont.setBold(true);
     nameFont.setPixelSize(13);
+    badgeFont.setPixelSize(10);
+    badgeFont.setBold(true);
     const PwTools tools;
-    const char *names[] = {"gray1", "gray1.5", "gray8", "gray5", "gray7", "marker"};
-    for (int i = 0; i < 6; ++i)
-        colors[i] = tools.getColor(QLatin1String(names[i]));
+    const char *names[] = {"gray1", "gray2", "gray8", "gray5", "gray7", "marker", "gray1.5"};
+    std::transform(std::begin(names), std::end(names), colors, [&tools](const char *name) { return tools.getColor(QLatin1String(name)); });
 }
 
 int PkReviewPainter::headerHeight() const
 {
-    return QFontMetrics(headerFont).height() + 2 * spacing;
+    return QFontMetrics(headerFont).height() + QFontMetrics(nameFont).height() + 3 * padding;
 }
 
 int PkReviewPainter::captionHeight() const
@@ -43,24 +48,62 @@ int PkReviewPainter::captionHeight() const
     return QFontMetrics(nameFont).height() + padding;
 }
 
-int PkReviewPainter::notFoundHeight(const QList<QString> &ids, int width) const
+int PkReviewPainter::lineHeight() const
 {
-    if (ids.isEmpty())
-        return 0;
-    const QRect text = QFontMetrics(nameFont).boundingRect(QRect(0, 0, std::max(width, 1), 1 << 24),
-                                                           Qt::TextWordWrap, notFoundText(ids));
-    return headerHeight() + text.height() + margin;
+    return QFontMetrics(nameFont).lineSpacing();
+}
+
+int PkReviewPainter::headerWidth(const QString &text) const
+{
+    return QFontMetrics(headerFont).horizontalAdvance(text);
+}
+
+int PkReviewPainter::notFoundHeight(const QList<QString> &ids) const
+{
+    return ids.isEmpty() ? 0 : headerHeight() + int(ids.size()) * lineHeight() + margin;
 }
 
 QRect PkReviewPainter::tickRect(const QRect &cell)
 {
-    return QRect(cell.left() + padding, cell.top() + padding, tickSize, tickSize);
+    return QRect(cell.left() + padding + 4, cell.top() + padding + 4, tickSize, tickSize);
+}
+
+QRect PkReviewPainter::headerLine(const QRect &header) const
+{
+    return QRect(header.left(), header.top() + padding, header.width(), QFontMetrics(headerFont).height());
+}
+
+QRect PkReviewPainter::headerTickRect(const QRect &header) const
+{
+    QRect tick(0, 0, tickSize, tickSize);
+    tick.moveCenter(headerLine(header).center());
+    tick.moveLeft(header.left());
+    return tick;
+}
+
+QString PkReviewPainter::countText(int pictures, int files)
+{
+    return counted(pictures, "picture", "pictures") + QStringLiteral(", ") + counted(files, "file", "files");
+}
+
+QStringList PkReviewPainter::headerParts(const PkReviewModel::Group &group, Qt::CheckState state)
+{
+    QString count = countText(group.pictures, int(group.files.size()));
+    if (state == Qt::Unchecked)
+        count += QStringLiteral(", left out");
+    QStringList marks;
+    if (group.ambiguous)
+        marks << QStringLiteral("ambiguous");
+    if (group.near)
+        marks << QStringLiteral("near match");
+    const QString id = group.id.isEmpty() ? QStringLiteral("Without identifier") : group.id;
+    return marks.isEmpty() ? QStringList{id, count} : QStringList{id, marks.join(QStringLiteral(", ")), count};
 }
 
 void PkReviewPainter::paintTick(QPainter &painter, const QRect &box, Qt::CheckState state) const
 {
-    painter.setPen(QPen(colors[state == Qt::Unchecked ? DimText : Marker], 1.5));
-    painter.setBrush(state == Qt::Unchecked ? QColor(0, 0, 0, 120) : colors[Marker]);
+    painter.setPen(QPen(state == Qt::Unchecked ? colors[Text] : colors[Marker], 1.5));
+    painter.setBrush(state == Qt::Unchecked ? QColor(0, 0, 0, 140) : colors[Marker]);
     painter.drawRoundedRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter.setPen(QPen(colors[Background], 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     const QPointF origin = box.topLeft();
@@ -72,35 +115,65 @@ void PkReviewPainter::paintTick(QPainter &painter, const QRect &box, Qt::CheckSt
         painter.drawLine(origin + QPointF(s * 0.25, s * 0.5), origin + QPointF(s * 0.75, s * 0.5));
 }
 
-void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const QString &name,
-                                const PkThumbnail *thumbnail, bool ticked, bool current) const
+void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const TileLook &look) const
 {
     painter.fillRect(cell, colors[Tile]);
     const int box = cell.width() - 2 * padding;
     const QRect area(cell.left() + padding, cell.top() + padding, box, box);
-    if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Picture) {
-        const QSize size = thumbnail->image.size().scaled(area.size(), Qt::KeepAspectRatio);
-        const QSize shown = thumbnail->box == box ? thumbnail->image.size() : size;
-        QRect target(QPoint(), shown);
-        target.moveCenter(area.center());
-        painter.drawImage(target, thumbnail->image);
-    } else if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Other) {
-        paintFileIcon(painter, area, name);
-    } else if (thumbnail) {
-        paintBrokenMark(painter, area);
-    }
-    if (!ticked)
-        painter.fillRect(area, QColor(0, 0, 0, 150));
+    paintThumbnail(painter, area, look);
+    if (look.state == Qt::Unchecked)
+        painter.fillRect(cell, QColor(0, 0, 0, 150));
     const QRect caption(cell.left() + padding, area.bottom() + 1, box, captionHeight());
     painter.setFont(nameFont);
-    painter.setPen(colors[ticked ? Text : DimText]);
-    painter.drawText(caption, Qt::AlignCenter,
-                     QFontMetrics(nameFont).elidedText(name, Qt::ElideMiddle, box));
-    paintTick(painter, tickRect(cell), ticked ? Qt::Checked : Qt::Unchecked);
-    if (current) {
+    painter.setPen(colors[look.state == Qt::Unchecked ? DimText : Text]);
+    painter.drawText(caption, Qt::AlignCenter, QFontMetrics(nameFont).elidedText(look.caption, Qt::ElideMiddle, box));
+    paintBadges(painter, area.bottomLeft() + QPoint(4, -4), look.badges);
+    paintTick(painter, tickRect(cell), look.state);
+    if (look.current) {
         painter.setPen(QPen(colors[Frame], 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(cell).adjusted(1, 1, -1, -1));
+    }
+}
+
+void PkReviewPainter::paintThumbnail(QPainter &painter, const QRect &area, const TileLook &look) const
+{
+    const PkThumbnail *thumbnail = look.thumbnail;
+    if (!thumbnail)
+        return;
+    if (thumbnail->kind == PkThumbnail::Kind::Other)
+        return paintFileIcon(painter, area, look.shownName);
+    if (thumbnail->kind == PkThumbnail::Kind::Broken)
+        return paintBrokenMark(painter, area);
+    const QSize size = thumbnail->image.size().scaled(area.size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(), thumbnail->box == area.width() ? thumbnail->image.size() : size);
+    target.moveCenter(area.center());
+    painter.drawImage(target, thumbnail->image);
+    if (!thumbnail->cutShort)
+        return;
+    const QString text = QStringLiteral("Cut short");
+    const QFontMetrics metrics(badgeFont);
+    QRect mark(0, 0, metrics.horizontalAdvance(text) + 8, metrics.height() + 2);
+    mark.moveTopRight(area.topRight() + QPoint(-4, 4));
+    painter.fillRect(mark, colors[Marker]);
+    painter.setFont(badgeFont);
+    painter.setPen(colors[Background]);
+    painter.drawText(mark, Qt::AlignCenter, text);
+}
+
+void PkReviewPainter::paintBadges(QPainter &painter, QPoint bottomLeft, const QStringList &badges) const
+{
+    const QFontMetrics metrics(badgeFont);
+    painter.setFont(badgeFont);
+    QRect badge(bottomLeft.x(), bottomLeft.y() - metrics.height() - 2, 0, metrics.height() + 2);
+    for (const QString &text : badges) {
+        badge.setWidth(metrics.horizontalAdvance(text) + 8);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colors[Frame].darker(400));
+        painter.drawRoundedRect(badge, 3, 3);
+        painter.setPen(colors[Text]);
+        painter.drawText(badge, Qt::AlignCenter, text);
+        badge.translate(badge.width() + 3, 0);
     }
 }
 
@@ -141,24 +214,34 @@ void PkReviewPainter::paintBrokenMark(QPainter &painter, const QRect &area) cons
     painter.drawPolyline(tear);
 }
 
-void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const PkReviewModel::Group &group,
+void PkReviewPainter::paintPanel(QPainter &painter, const QRect &rect) const
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colors[Panel]);
+    painter.drawRoundedRect(rect, 5, 5);
+}
+
+// The identifier beside the tick, its count and marks on a line below.
+void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QStringList &parts,
                                   Qt::CheckState state) const
 {
-    const QRect tick(rect.left(), rect.center().y() - tickSize / 2, tickSize, tickSize);
-    paintTick(painter, tick, state);
-    const QString id = group.id.isEmpty() ? QStringLiteral("Without identifier") : group.id;
-    const QString count = group.files.size() == 1 ? QStringLiteral("1 file")
-                                                  : QStringLiteral("%1 files").arg(group.files.size());
-    QRect text = rect.adjusted(tickSize + spacing, 0, 0, 0);
+    const QFontMetrics big(headerFont), small(nameFont);
+    const QRect first = headerLine(rect);
+    paintTick(painter, headerTickRect(rect), state);
     painter.setFont(headerFont);
-    const QFontMetrics metrics(headerFont);
-    const QString parts[] = {id, QStringLiteral("   ") + count,
-                             group.ambiguous ? QStringLiteral("   ambiguous: several pictures") : QString()};
-    const QColor partColors[] = {colors[Text], colors[DimText], colors[Marker]};
-    for (int i = 0; i < 3; ++i) {
-        painter.setPen(partColors[i]);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(parts[i], Qt::ElideMiddle, text.width()));
-        text.setLeft(text.left() + metrics.horizontalAdvance(parts[i]));
+    painter.setPen(colors[Text]);
+    const QRect id = first.adjusted(tickSize + 8, 0, 0, 0);
+    painter.drawText(id, Qt::AlignLeft | Qt::AlignVCenter, big.elidedText(parts.value(0), Qt::ElideMiddle, id.width()));
+    // The line gets room below its text, for the descenders and marks the
+    // font's tightened metrics leave out.
+    QRect second(rect.left(), first.bottom(), rect.width(), small.height() + padding);
+    painter.setFont(nameFont);
+    // Marks, where there are any, come before the count.
+    for (int i = 1; i < parts.size() && second.width() > 0; ++i) {
+        const QString part = i == 1 ? parts.at(i) : QStringLiteral("  ") + parts.at(i);
+        painter.setPen(colors[i == parts.size() - 1 ? DimText : Marker]);
+        painter.drawText(second, Qt::AlignLeft | Qt::AlignBottom, small.elidedText(part, Qt::ElideRight, second.width()));
+        second.setLeft(second.left() + small.horizontalAdvance(part));
     }
 }
 
@@ -171,5 +254,10 @@ void PkReviewPainter::paintNotFound(QPainter &painter, const QRect &rect, const 
                      ids.size() == 1 ? QStringLiteral("1 identifier not found")
                                      : QStringLiteral("%1 identifiers not found").arg(ids.size()));
     painter.setFont(nameFont);
-    painter.drawText(rect.adjusted(0, header.height(), 0, 0), Qt::TextWordWrap, notFoundText(ids));
+    painter.setPen(colors[Text]);
+    QRect line(rect.left(), header.bottom() + 1, rect.width(), lineHeight());
+    for (const QString &id : ids) {
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QFontMetrics(nameFont).elidedText(id, Qt::ElideMiddle, line.width()));
+        line.translate(0, lineHeight());
+    }
 }

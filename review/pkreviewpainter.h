@@ -8,12 +8,14 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QStringList>
 
 class QPainter;
 struct PkThumbnail;
 
-// How the review draws its tiles, group headers and the identifiers not
-// found, in the program's greys with the marker colour for what needs a look.
+// How the review draws its tiles, group panels and headers and the
+// identifiers not found, in the program's greys with the marker colour for
+// what needs a look.
 class PkReviewPainter
 {
 public:
@@ -22,31 +24,52 @@ public:
     static constexpr int padding = 6;
     static constexpr int tickSize = 18;
 
+    struct TileLook
+    {
+        QString caption;
+        QStringList badges;
+        const PkThumbnail *thumbnail = nullptr;
+        QString shownName; // the file whose thumbnail it is
+        Qt::CheckState state = Qt::Checked;
+        bool current = false;
+    };
+
     PkReviewPainter();
 
     int headerHeight() const;
     int captionHeight() const;
-    int notFoundHeight(const QList<QString> &ids, int width) const;
-    // Where the tick box of a tile or a header lies.
+    int lineHeight() const;
+    int headerWidth(const QString &text) const;
+    int notFoundHeight(const QList<QString> &ids) const;
+    // Where the tick box of a tile lies.
     static QRect tickRect(const QRect &cell);
+    QRect headerTickRect(const QRect &header) const;
+    // "1 picture, 3 files"
+    static QString countText(int pictures, int files);
+    // The header's parts: the identifier, its count, its marks.
+    static QStringList headerParts(const PkReviewModel::Group &group, Qt::CheckState state);
 
-    void paintTile(QPainter &painter, const QRect &cell, const QString &name, const PkThumbnail *thumbnail,
-                   bool ticked, bool current) const;
-    void paintHeader(QPainter &painter, const QRect &rect, const PkReviewModel::Group &group,
-                     Qt::CheckState state) const;
+    void paintTile(QPainter &painter, const QRect &cell, const TileLook &look) const;
+    void paintPanel(QPainter &painter, const QRect &rect) const;
+    void paintHeader(QPainter &painter, const QRect &rect, const QStringList &parts, Qt::CheckState state) const;
     void paintNotFound(QPainter &painter, const QRect &rect, const QList<QString> &ids) const;
+    void paintBadges(QPainter &painter, QPoint bottomLeft, const QStringList &badges) const;
+    void paintTick(QPainter &painter, const QRect &box, Qt::CheckState state) const;
 
     QColor background() const { return colors[0]; }
+    QColor marker() const { return colors[5]; }
 
 private:
-    void paintTick(QPainter &painter, const QRect &box, Qt::CheckState state) const;
+    QRect headerLine(const QRect &header) const;
+    void paintThumbnail(QPainter &painter, const QRect &area, const TileLook &look) const;
     void paintFileIcon(QPainter &painter, const QRect &area, const QString &name) const;
     void paintBrokenMark(QPainter &painter, const QRect &area) const;
 
     QFont headerFont;
     QFont nameFont;
-    // background, tile, text, dim text, frame, marker
-    QColor colors[6];
+    QFont badgeFont;
+    // background, tile, text, dim text, frame, marker, panel
+    QColor colors[7];
 };
 
 #endif // PKREVIEWPAINTER_H

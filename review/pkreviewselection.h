@@ -21,12 +21,22 @@ struct PkReviewSelection
     // Identifiers that select files of more than one picture, with those pictures.
     QHash<QString, QList<QString>> ambiguous;
     QList<QString> idsNotFound;
+    // Identifiers found only by a looser comparison, with the picture each found.
+    QHash<QString, QString> near;
+
+    // The same job: a new match of it keeps what the user ticked.
+    bool isSameJob(const PkReviewSelection &other) const
+    {
+        return folder == other.folder && ids == other.ids && files == other.files;
+    }
 
     static PkReviewSelection fromMatch(const QString &folder, const QList<QString> &ids, const PkMatchResult &match)
     {
-        PkReviewSelection selection{folder, ids, match.files, match.fileIds, {}, match.idsNotFound};
+        PkReviewSelection selection{folder, ids, match.files, match.fileIds, {}, match.idsNotFound, {}};
         for (const PkAmbiguousId &ambiguous : match.ambiguous)
             selection.ambiguous.insert(ambiguous.id, ambiguous.pictures);
+        for (const PkNearMatch &near : match.near)
+            selection.near.insert(near.id, near.picture);
         return selection;
     }
 };

@@ -3,15 +3,19 @@
 #include "pkreviewview.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
+#include "pkreviewtooltips.h"
 #include "pkthumbnailloader.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLocale>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QToolTip>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -27,12 +31,19 @@ PkReviewView::PkReviewView(PkReviewModel *model, PkThumbnailLoader *loader, QWid
     palette.setColor(QPalette::Window, painter->background());
     viewport()->setPalette(palette);
     viewport()->setAutoFillBackground(true);
-    // A thumbnail made at a size since changed is asked for again.
-    connect(loader, &PkThumbnailLoader::loaded, this, [this] {
+    connect(loader, &PkThumbnailLoader::loaded, this, [this](const QString &path) {
+        takeThumbnail(path);
         viewport()->update();
-        requestThumbnails();
+        requestThumbnails(); // a thumbnail made at a size since changed is asked for again
     });
     connect(model, &PkReviewModel::ticksChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(model, &PkReviewModel::layoutChanged, this, [this] {
+        fileOfPath.clear();
+        seen.clear();
+        for (int file = 0; file < this->model->selection().files.size(); ++file)
+            fileOfPath.insert(this->model->path(file), file);
+        relayout();
+    });
 }
 
 PkReviewView::~PkReviewView()
@@ -40,121 +51,125 @@ PkReviewView::~PkReviewView()
     delete painter;
 }
 
-int PkReviewView::cellWidth() const
-{
-    return loader->box() + 2 * PkReviewPainter::padding;
-}
-
-int PkReviewView::cellHeight() const
-{
-    return loader->box() + PkReviewPainter::padding + painter->captionHeight();
-}
-
 void PkReviewView::relayout()
 {
-    const int width = viewport()->width() - 2 * PkReviewPainter::margin;
-    columns = std::max(1, (width + PkReviewPainter::spacing) / (cellWidth() + PkReviewPainter::spacing));
-    rows.clear();
-    order.clear();
-    positionRow.clear();
-    int y = PkReviewPainter::margin;
-    const QList<PkReviewModel::Group> &groups = model->groups();
-    for (int group = 0; group < groups.size(); ++group) {
-        rows.append({group, -1, 0, y, painter->headerHeight()});
-        y += painter->headerHeight();
-        const QList<int> &files = groups.at(group).files;
-        for (int first = 0; first < files.size(); first += columns) {
-            const int count = std::min(columns, int(files.size()) - first);
-            rows.append({group, int(order.size()), count, y, cellHeight() + PkReviewPainter::spacing});
-            for (int i = 0; i < count; ++i) {
-                order.append(files.at(first + i));
-                positionRow.append(int(rows.size()) - 1);
-            }
-            y += rows.last().height;
-        }
-    }
-    notFoundY = y;
-    contentHeight = y + painter->notFoundHeight(model->selection().idsNotFound, width) + PkReviewPainter::margin;
-    currentPosition = std::clamp(currentPosition, 0, std::max(0, int(order.size()) - 1));
+    QList<PkReviewLayout::Group> groups;
+    for (const PkReviewModel::Group &group : model->groups())
+        groups.append({int(group.tiles.size()), group.header});
+    const int box = loader->box();
+    const PkReviewLayout::Metrics metrics{
+            QSize(box + 2 * PkReviewPainter::padding, box + PkReviewPainter::padding + painter->captionHeight()),
+            painter->headerHeight(), PkReviewPainter::margin, PkReviewPainter::spacing, PkReviewPainter::padding};
+    layout = PkReviewLayout(groups, metrics, viewport()->width());
+    notFoundY = layout.height();
+    contentHeight = notFoundY + painter->notFoundHeight(model->selection().idsNotFound);
+    currentIndex = std::clamp(currentIndex, 0, std::max(0, int(model->tiles().size()) - 1));
     verticalScrollBar()->setRange(0, std::max(0, contentHeight - viewport()->height()));
     verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setSingleStep(cellHeight() / 4);
+    verticalScrollBar()->setSingleStep(metrics.cell.height() / 4);
     viewport()->update();
     requestThumbnails();
 }
 
-int PkReviewView::firstRowAt(int y) const
+int PkReviewView::offset() const
 {
-    const auto row = std::upper_bound(rows.begin(), rows.end(), y,
-                                      [](int value, const Row &r) { return value < r.y + r.height; });
-    return int(row - rows.begin());
+    return verticalScrollBar()->value();
 }
 
-QRect PkReviewView::cellRect(int position) const
+QRect PkReviewView::tileRect(int tile) const
 {
-    const Row &row = rows.at(positionRow.at(position));
-    const int x = PkReviewPainter::margin + (position - row.first) * (cellWidth() + PkReviewPainter::spacing);
-    return QRect(x, row.y, cellWidth(), cellHeight());
+    return layout.tiles().value(tile).translated(0, -offset());
 }
 
 QRect PkReviewView::fileRect(int file) const
 {
-    const int position = int(order.indexOf(file));
-    if (position < 0)
-        return {};
-    return cellRect(position).translated(0, -verticalScrollBar()->value());
+    return tileRect(model->tileOf(file));
 }
 
-QRect PkReviewView::tickRect(int file) const
+QRect PkReviewView::tickRect(int tile) const
 {
-    const QRect cell = fileRect(file);
+    const QRect cell = tileRect(tile);
     return cell.isEmpty() ? cell : PkReviewPainter::tickRect(cell);
 }
 
 QRect PkReviewView::groupTickRect(int group) const
 {
-    for (const Row &row : rows) {
-        if (row.group == group && row.first < 0)
-            return QRect(PkReviewPainter::margin, row.y + (row.height - PkReviewPainter::tickSize) / 2,
-                         PkReviewPainter::tickSize, PkReviewPainter::tickSize)
-                    .translated(0, -verticalScrollBar()->value());
+    const QRect header = layout.headers().value(group);
+    return header.isEmpty() ? header : painter->headerTickRect(header.translated(0, -offset()));
+}
+
+int PkReviewView::shownFile(int tile)
+{
+    if (tile < 0 || tile >= model->tiles().size())
+        return -1;
+    const QList<int> &files = model->tiles().at(tile).files;
+    for (int file : files) {
+        const PkThumbnail *thumbnail = loader->thumbnail(model->path(file));
+        if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Picture)
+            return file;
     }
-    return {};
+    return files.first();
 }
 
-int PkReviewView::positionAt(QPoint point) const
+int PkReviewView::currentFile() const
 {
-    const int y = point.y() + verticalScrollBar()->value();
-    const int index = firstRowAt(y);
-    if (index >= rows.size() || rows.at(index).first < 0 || y < rows.at(index).y)
-        return -1;
-    const Row &row = rows.at(index);
-    const int column = (point.x() - PkReviewPainter::margin) / (cellWidth() + PkReviewPainter::spacing);
-    if (point.x() < PkReviewPainter::margin || column >= row.count)
-        return -1;
-    const int position = row.first + column;
-    return cellRect(position).contains(point.x(), y) ? position : -1;
+    return const_cast<PkReviewView *>(this)->shownFile(currentIndex);
 }
 
-int PkReviewView::groupHeaderAt(QPoint point) const
+int PkReviewView::tileAt(QPoint point) const
 {
-    const int index = firstRowAt(point.y() + verticalScrollBar()->value());
-    if (index >= rows.size() || rows.at(index).first >= 0)
-        return -1;
-    return rows.at(index).group;
+    const QPoint at = point + QPoint(0, offset());
+    const QList<QRect> &tiles = layout.tiles();
+    const auto found = std::find_if(tiles.begin(), tiles.end(), [at](const QRect &r) { return r.contains(at); });
+    return found == tiles.end() ? -1 : int(found - tiles.begin());
 }
 
-QList<QString> PkReviewView::wantedPaths() const
+int PkReviewView::headerAt(QPoint point) const
+{
+    const QList<QRect> &headers = layout.headers();
+    const QPoint at = point + QPoint(0, offset());
+    const auto found = std::find_if(headers.begin(), headers.end(), [at](const QRect &r) { return r.contains(at); });
+    return found == headers.end() ? -1 : int(found - headers.begin());
+}
+
+// Cached thumbnails count as seen too, so an evicted one is not made again
+// only to be counted.
+QList<QString> PkReviewView::wantedPaths()
 {
     QList<QString> paths;
-    const int top = verticalScrollBar()->value();
-    const int bottom = top + 2 * viewport()->height();
-    for (int index = firstRowAt(top); index < rows.size() && rows.at(index).y < bottom; ++index) {
-        const Row &row = rows.at(index);
-        for (int position = row.first; position >= 0 && position < row.first + row.count; ++position)
-            paths.append(model->path(order.at(position)));
+    const QRect ahead(0, offset(), viewport()->width(), 2 * viewport()->height());
+    for (int tile = 0; tile < layout.tiles().size(); ++tile) {
+        if (!layout.tiles().at(tile).intersects(ahead))
+            continue;
+        // A tile's other files are only needed while none before is a picture.
+        for (int file : model->tiles().at(tile).files) {
+            const QString path = model->path(file);
+            paths.append(path);
+            const PkThumbnail *thumbnail = loader->thumbnail(path);
+            if (!thumbnail || thumbnail->kind == PkThumbnail::Kind::Picture)
+                break;
+        }
+    }
+    for (int file = 0; file < model->selection().files.size(); ++file) {
+        const QString path = model->path(file);
+        if (seen.contains(path))
+            continue;
+        if (loader->thumbnail(path))
+            takeThumbnail(path);
+        else
+            paths.append(path);
     }
     return paths;
+}
+
+void PkReviewView::takeThumbnail(const QString &path)
+{
+    const PkThumbnail *thumbnail = loader->thumbnail(path);
+    const int file = fileOfPath.value(path, -1);
+    if (!thumbnail || file < 0)
+        return;
+    seen.insert(path);
+    model->setUnreadable(file, thumbnail->kind == PkThumbnail::Kind::Broken);
 }
 
 void PkReviewView::requestThumbnails()
@@ -162,72 +177,100 @@ void PkReviewView::requestThumbnails()
     loader->want(wantedPaths());
 }
 
-void PkReviewView::setCurrentFile(int file)
+void PkReviewView::setCurrentTile(int tile)
 {
-    const int position = int(order.indexOf(file));
-    if (position >= 0)
-        movePosition(position);
+    moveTo(tile);
 }
 
-void PkReviewView::movePosition(int position)
+void PkReviewView::moveTo(int tile)
 {
-    if (order.isEmpty())
+    if (model->tiles().isEmpty())
         return;
-    currentPosition = std::clamp(position, 0, int(order.size()) - 1);
-    ensureVisible(currentPosition);
+    currentIndex = std::clamp(tile, 0, int(model->tiles().size()) - 1);
+    ensureVisible(currentIndex);
     viewport()->update();
 }
 
-// Up and down keep the column where the next row is long enough.
+// Up and down go to the nearest tile, by its centre, on the next row of tiles.
 void PkReviewView::moveVertically(int step)
 {
-    if (order.isEmpty())
+    const QList<QRect> &tiles = layout.tiles();
+    if (tiles.isEmpty())
         return;
-    const int column = currentPosition - rows.at(positionRow.at(currentPosition)).first;
-    for (int index = positionRow.at(currentPosition) + step; index >= 0 && index < rows.size(); index += step) {
-        const Row &row = rows.at(index);
-        if (row.first >= 0)
-            return movePosition(row.first + std::min(column, row.count - 1));
+    const QRect from = tiles.at(currentIndex);
+    int best = -1;
+    for (int tile = 0; tile < tiles.size(); ++tile) {
+        const QRect &r = tiles.at(tile);
+        if ((r.top() - from.top()) * step <= 0)
+            continue;
+        const auto rank = [&](const QRect &c) { return std::pair(std::abs(c.top() - from.top()), std::abs(c.center().x() - from.center().x())); };
+        if (best < 0 || rank(r) < rank(tiles.at(best)))
+            best = tile;
     }
+    if (best >= 0)
+        moveTo(best);
 }
 
-void PkReviewView::ensureVisible(int position)
+void PkReviewView::ensureVisible(int tile)
 {
-    const QRect cell = cellRect(position);
+    const QRect cell = layout.tiles().value(tile);
     QScrollBar *bar = verticalScrollBar();
-    if (cell.top() - PkReviewPainter::spacing < bar->value())
-        bar->setValue(cell.top() - PkReviewPainter::spacing);
+    const int above = std::max(PkReviewPainter::spacing, painter->headerHeight());
+    if (cell.top() - above < bar->value())
+        bar->setValue(cell.top() - above);
     else if (cell.bottom() + PkReviewPainter::spacing > bar->value() + viewport()->height())
         bar->setValue(cell.bottom() + PkReviewPainter::spacing - viewport()->height());
+}
+
+void PkReviewView::showGroup(int group)
+{
+    const QRect header = layout.headers().value(group);
+    const int tile = model->groups().value(group).tiles.value(0, -1);
+    if (tile >= 0)
+        moveTo(tile);
+    verticalScrollBar()->setValue((header.isEmpty() ? layout.tiles().value(tile) : header).top() - PkReviewPainter::spacing);
+}
+
+void PkReviewView::showNotFound()
+{
+    verticalScrollBar()->setValue(notFoundY);
 }
 
 void PkReviewView::paintEvent(QPaintEvent *)
 {
     QPainter p(viewport());
     p.setRenderHint(QPainter::Antialiasing);
-    const int top = verticalScrollBar()->value();
-    p.translate(0, -top);
-    for (int index = firstRowAt(top); index < rows.size() && rows.at(index).y < top + viewport()->height(); ++index)
-        paintRow(p, rows.at(index));
+    p.translate(0, -offset());
+    const QRect shown(0, offset(), viewport()->width(), viewport()->height());
+    for (int group = 0; group < model->groups().size(); ++group) {
+        if (!layout.panels().at(group).intersects(shown))
+            continue;
+        painter->paintPanel(p, layout.panels().at(group));
+        const Qt::CheckState state = model->groupState(group);
+        painter->paintHeader(p, layout.headers().at(group), PkReviewPainter::headerParts(model->groups().at(group), state), state);
+    }
+    for (int tile = 0; tile < layout.tiles().size(); ++tile) {
+        if (layout.tiles().at(tile).intersects(shown))
+            paintTile(p, tile);
+    }
     const QList<QString> &notFound = model->selection().idsNotFound;
-    if (!notFound.isEmpty() && notFoundY < top + viewport()->height())
+    if (!notFound.isEmpty() && notFoundY < shown.bottom())
         painter->paintNotFound(p, QRect(PkReviewPainter::margin, notFoundY, viewport()->width() - 2 * PkReviewPainter::margin,
                                         contentHeight - notFoundY), notFound);
 }
 
-void PkReviewView::paintRow(QPainter &p, const Row &row)
+void PkReviewView::paintTile(QPainter &p, int tile)
 {
-    if (row.first < 0) {
-        const QRect rect(PkReviewPainter::margin, row.y, viewport()->width() - 2 * PkReviewPainter::margin, row.height);
-        painter->paintHeader(p, rect, model->groups().at(row.group), model->groupState(row.group));
-        return;
-    }
-    for (int position = row.first; position < row.first + row.count; ++position) {
-        const int file = order.at(position);
-        painter->paintTile(p, cellRect(position), model->selection().files.at(file),
-                           loader->thumbnail(model->path(file)), model->isTicked(file),
-                           position == currentPosition && hasFocus());
-    }
+    const PkReviewModel::Tile &t = model->tiles().at(tile);
+    PkReviewPainter::TileLook look;
+    look.caption = t.name;
+    look.badges = model->badges(tile);
+    const int file = shownFile(tile);
+    look.shownName = model->selection().files.at(file);
+    look.thumbnail = loader->thumbnail(model->path(file));
+    look.state = model->tileState(tile);
+    look.current = tile == currentIndex && hasFocus();
+    painter->paintTile(p, layout.tiles().at(tile), look);
 }
 
 void PkReviewView::resizeEvent(QResizeEvent *event)
@@ -246,20 +289,24 @@ void PkReviewView::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Left:
-        return movePosition(currentPosition - 1);
+        return moveTo(currentIndex - 1);
     case Qt::Key_Right:
-        return movePosition(currentPosition + 1);
+        return moveTo(currentIndex + 1);
     case Qt::Key_Up:
         return moveVertically(-1);
     case Qt::Key_Down:
         return moveVertically(1);
     case Qt::Key_Home:
-        return movePosition(0);
+        return moveTo(0);
     case Qt::Key_End:
-        return movePosition(int(order.size()) - 1);
+        return moveTo(int(model->tiles().size()) - 1);
+    case Qt::Key_T:
+        if (!model->tiles().isEmpty())
+            model->toggleTile(currentIndex);
+        return;
     case Qt::Key_Space:
-        if (currentFile() >= 0)
-            model->setTicked(currentFile(), !model->isTicked(currentFile()));
+        if (!model->tiles().isEmpty())
+            emit previewRequested();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -271,26 +318,29 @@ void PkReviewView::keyPressEvent(QKeyEvent *event)
     }
 }
 
+// Shift+click ticks or unticks every tile from the current one to this one.
 void PkReviewView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
-    const int group = groupHeaderAt(point);
+    const int group = headerAt(point);
     if (group >= 0 && groupTickRect(group).contains(point))
         return model->toggleGroup(group);
-    const int position = positionAt(point);
-    if (position < 0)
-        return;
-    const int file = order.at(position);
-    if (tickRect(file).contains(point))
-        model->setTicked(file, !model->isTicked(file));
-    movePosition(position);
+    const int tile = tileAt(point);
+    if (tile < 0 || event->button() != Qt::LeftButton)
+        return tile < 0 ? void() : moveTo(tile);
+    if (event->modifiers() & Qt::ShiftModifier)
+        model->setTilesTicked(currentIndex, tile, model->tileState(tile) != Qt::Checked);
+    else if (tickRect(tile).contains(point))
+        model->toggleTile(tile);
+    moveTo(tile);
 }
 
 void PkReviewView::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    const int position = positionAt(event->position().toPoint());
-    if (position >= 0 && !tickRect(order.at(position)).contains(event->position().toPoint()))
-        emit openRequested(model->path(order.at(position)));
+    const QPoint point = event->position().toPoint();
+    const int tile = tileAt(point);
+    if (tile >= 0 && !tickRect(tile).contains(point))
+        emit openRequested(model->path(shownFile(tile)));
 }
 
 void PkReviewView::wheelEvent(QWheelEvent *event)
@@ -301,6 +351,37 @@ void PkReviewView::wheelEvent(QWheelEvent *event)
     if (steps != 0)
         emit zoomRequested(steps);
     event->accept();
+}
+
+QMenu *PkReviewView::menuAt(QPoint point)
+{
+    const int tile = tileAt(point);
+    const bool onList = tile < 0 && point.y() + offset() >= notFoundY && !model->selection().idsNotFound.isEmpty();
+    if (tile < 0 && !onList)
+        return nullptr;
+    auto *menu = new QMenu(this);
+    if (onList) {
+        const QString ids = QStringList(model->selection().idsNotFound).join(QLatin1Char('\n')) + QLatin1Char('\n');
+        menu->addAction(QStringLiteral("Copy identifiers not found"), this, [ids] { QApplication::clipboard()->setText(ids); });
+        return menu;
+    }
+    moveTo(tile);
+    const QString path = model->path(shownFile(tile));
+    menu->addAction(QStringLiteral("Open"), this, [this, path] { emit openRequested(path); });
+    menu->addAction(QStringLiteral("Show in folder"), this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(model->selection().folder));
+    });
+    menu->addAction(QStringLiteral("Copy name"), this, [path] { QApplication::clipboard()->setText(QFileInfo(path).fileName()); });
+    return menu;
+}
+
+void PkReviewView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = menuAt(viewport()->mapFrom(this, event->pos()));
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 bool PkReviewView::viewportEvent(QEvent *event)
@@ -316,30 +397,11 @@ bool PkReviewView::viewportEvent(QEvent *event)
     return true;
 }
 
-QString PkReviewView::toolTipAt(QPoint point) const
+QString PkReviewView::toolTipAt(QPoint point)
 {
-    const int group = groupHeaderAt(point);
-    if (group >= 0) {
-        const QString id = model->groups().at(group).id;
-        const QList<QString> pictures = model->selection().ambiguous.value(id);
-        return pictures.isEmpty() ? QString()
-                                  : QStringLiteral("Selects files of %1 pictures: %2")
-                                            .arg(pictures.size())
-                                            .arg(QStringList(pictures).join(QStringLiteral(", ")));
-    }
-    const int position = positionAt(point);
-    if (position < 0)
-        return {};
-    const QString path = model->path(order.at(position));
-    QStringList lines = {QFileInfo(path).fileName()};
-    if (const PkThumbnail *thumbnail = loader->thumbnail(path)) {
-        if (thumbnail->bytes >= 0)
-            lines << QLocale().formattedDataSize(thumbnail->bytes);
-        if (thumbnail->taken.isValid())
-            lines << QStringLiteral("Taken ") + QLocale().toString(thumbnail->taken, QLocale::ShortFormat);
-        if (thumbnail->kind == PkThumbnail::Kind::Broken)
-            lines << QStringLiteral("Cannot show it: ") + thumbnail->reason;
-    }
-    const QString text = lines.join(QLatin1Char('\n'));
-    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+    const int group = headerAt(point);
+    if (group >= 0)
+        return PkReviewToolTips::group(*model, group);
+    const int tile = tileAt(point);
+    return tile < 0 ? QString() : PkReviewToolTips::tile(*model, *loader, tile);
 }

@@ -3,17 +3,22 @@
 #ifndef PKREVIEWVIEW_H
 #define PKREVIEWVIEW_H
 
+#include "pkreviewlayout.h"
+
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QList>
 #include <QRect>
+#include <QSet>
 
+class QMenu;
 class PkReviewModel;
 class PkReviewPainter;
 class PkThumbnailLoader;
 
-// The thumbnails, grouped under their identifiers in list order, with the
-// identifiers not found at the end. It lays out and paints only rows, so
-// opening it on thousands of files costs no widget per file.
+// The tiles, grouped under their identifiers in list order, with the
+// identifiers not found at the end. It lays out and paints the tiles itself,
+// so opening it on thousands of files costs no widget per file.
 class PkReviewView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -22,19 +27,31 @@ public:
     PkReviewView(PkReviewModel *model, PkThumbnailLoader *loader, QWidget *parent = nullptr);
     ~PkReviewView() override;
 
-    // Lays the groups out again after a new selection or thumbnail size.
+    // Lays the groups out again after a new selection, size or width.
     void relayout();
-    int currentFile() const { return order.value(currentPosition, -1); }
-    void setCurrentFile(int file);
-    // In the viewport's coordinates; empty for a file not laid out.
+    int currentTile() const { return currentIndex; }
+    void setCurrentTile(int tile);
+    // The current tile's file whose thumbnail it shows; -1 for none.
+    int currentFile() const;
+    // The first of a tile's files that is a picture, else its first file.
+    int shownFile(int tile);
+    // In the viewport's coordinates; empty for nothing laid out.
+    QRect tileRect(int tile) const;
     QRect fileRect(int file) const;
-    QRect tickRect(int file) const;
+    QRect tickRect(int tile) const;
     QRect groupTickRect(int group) const;
-    // The files to make thumbnails for: those shown, then the next screen.
-    QList<QString> wantedPaths() const;
+    // Scrolls a group's header, or the identifiers not found, to the top.
+    void showGroup(int group);
+    void showNotFound();
+    // The files to make thumbnails for: those shown, the next screen, then
+    // any not yet seen, so that unreadable files are found.
+    QList<QString> wantedPaths();
+    // The menu of the tile or the list at point, for the caller to delete.
+    QMenu *menuAt(QPoint point);
 
 signals:
     void openRequested(const QString &path);
+    void previewRequested();
     void zoomRequested(int steps);
 
 protected:
@@ -45,41 +62,30 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
 private:
-    struct Row
-    {
-        int group = 0;
-        int first = 0; // position of the row's first file; -1 for a group's header
-        int count = 0;
-        int y = 0;
-        int height = 0;
-    };
-
-    int cellWidth() const;
-    int cellHeight() const;
-    int firstRowAt(int y) const;
-    QRect cellRect(int position) const; // in content coordinates
-    int positionAt(QPoint point) const;
-    int groupHeaderAt(QPoint point) const;
-    void movePosition(int position);
-    void moveVertically(int rows);
-    void ensureVisible(int position);
+    int tileAt(QPoint point) const;
+    int headerAt(QPoint point) const;
+    int offset() const;
+    void moveTo(int tile);
+    void moveVertically(int step);
+    void ensureVisible(int tile);
     void requestThumbnails();
-    QString toolTipAt(QPoint point) const;
-    void paintRow(QPainter &painter, const Row &row);
+    void takeThumbnail(const QString &path);
+    QString toolTipAt(QPoint point);
+    void paintTile(QPainter &painter, int tile);
 
     PkReviewModel *model;
     PkThumbnailLoader *loader;
     PkReviewPainter *painter;
-    QList<Row> rows;
-    QList<int> order;        // position -> file
-    QList<int> positionRow;  // position -> row
+    PkReviewLayout layout;
+    QHash<QString, int> fileOfPath;
+    QSet<QString> seen;
     int notFoundY = 0;
     int contentHeight = 0;
-    int columns = 1;
-    int currentPosition = 0;
+    int currentIndex = 0;
 };
 
 #endif // PKREVIEWVIEW_H

@@ -2,16 +2,20 @@
 
 #include "pkreviewwindow.h"
 #include "pkreviewmodel.h"
+#include "pkreviewpreview.h"
+#include "pkreviewsummary.h"
 #include "pkreviewview.h"
 #include "pkthumbnailloader.h"
 #include "pwtools.h"
 
+#include <QCheckBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QSettings>
 #include <QShortcut>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -19,6 +23,7 @@ namespace {
 
 const QString geometryKey = QStringLiteral("review/geometry");
 const QString sizeKey = QStringLiteral("review/thumbnailSize");
+const QString eachFileKey = QStringLiteral("review/eachFile");
 
 } // namespace
 
@@ -27,41 +32,59 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     , reviewModel(new PkReviewModel(this))
     , thumbnailLoader(new PkThumbnailLoader(this))
     , reviewView(new PkReviewView(reviewModel, thumbnailLoader, this))
-    , summary(new QLabel(this))
+    , reviewPreview(new PkReviewPreview(this))
+    , pages(new QStackedWidget(this))
+    , bar(new QWidget(this))
+    , summaryLine(new PkReviewSummary(this))
+    , eachFile(new QCheckBox(QStringLiteral("Show each file"), this))
     , slider(new QSlider(Qt::Horizontal, this))
 {
     setWindowTitle(QStringLiteral("Review selection"));
-    slider->setRange(smallest, largest);
-    slider->setFixedWidth(200);
-    slider->setToolTip(QStringLiteral("Thumbnail size (Ctrl+wheel)"));
-    auto *bar = new QHBoxLayout;
-    bar->setContentsMargins(14, 10, 14, 6);
-    bar->addWidget(summary, 1);
-    bar->addWidget(slider);
+    setUpBar();
+    pages->addWidget(reviewView);
+    pages->addWidget(reviewPreview);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addLayout(bar);
-    layout->addWidget(reviewView, 1);
+    layout->addWidget(bar);
+    layout->addWidget(pages, 1);
     setUpLook();
 
     const QSettings settings;
-    const int size = std::clamp(settings.value(sizeKey, 192).toInt(), smallest, largest);
+    const int size = std::clamp(settings.value(sizeKey, defaultSize).toInt(), smallest, largest);
     slider->setValue(size);
     thumbnailLoader->setBox(size);
+    eachFile->setChecked(settings.value(eachFileKey, false).toBool());
+    reviewModel->setEachFile(eachFile->isChecked());
     if (!restoreGeometry(settings.value(geometryKey).toByteArray()))
         resize(960, 700);
 
     connect(slider, &QSlider::valueChanged, this, &PkReviewWindow::setThumbnailSize);
+    connect(eachFile, &QCheckBox::toggled, this, [this](bool on) {
+        QSettings().setValue(eachFileKey, on);
+        reviewModel->setEachFile(on);
+    });
     connect(reviewView, &PkReviewView::zoomRequested, this,
-            [this](int steps) { slider->setValue(slider->value() + steps * 16); });
+            [this](int steps) { slider->setValue(slider->value() + steps * sizeStep); });
     connect(reviewView, &PkReviewView::openRequested, this, &PkReviewWindow::openFile);
-    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
-    connect(reviewModel, &PkReviewModel::ticksChanged, this, [this] {
-        showSummary();
+    connect(reviewView, &PkReviewView::previewRequested, this, &PkReviewWindow::showPreview);
+    connect(reviewPreview, &PkReviewPreview::openRequested, this, &PkReviewWindow::openFile);
+    connect(reviewPreview, &PkReviewPreview::closeRequested, this, &PkReviewWindow::closePreview);
+    connect(reviewPreview, &PkReviewPreview::tickRequested, this, [this] { reviewModel->toggleTile(reviewView->currentTile()); });
+    connect(reviewPreview, &PkReviewPreview::stepRequested, this, [this](int step) {
+        reviewView->setCurrentTile(reviewView->currentTile() + step);
+        showPreviewTile();
+    });
+    connect(summaryLine, &PkReviewSummary::jumpRequested, this, &PkReviewWindow::jumpTo);
+    const auto showCounts = [this] { summaryLine->showCounts(*reviewModel); };
+    connect(reviewModel, &PkReviewModel::unreadableChanged, this, showCounts);
+    connect(reviewModel, &PkReviewModel::ticksChanged, this, [this, showCounts] {
+        showCounts();
+        if (isPreviewing())
+            reviewPreview->setState(reviewModel->tileState(reviewView->currentTile()));
         emit leftOutChanged(reviewModel->leftOut());
     });
+    setUpKeys();
 }
 
 // The main window takes this one with it when the program ends.
@@ -69,6 +92,40 @@ PkReviewWindow::~PkReviewWindow()
 {
     if (isVisible())
         QSettings().setValue(geometryKey, saveGeometry());
+}
+
+void PkReviewWindow::setUpBar()
+{
+    slider->setRange(smallest, largest);
+    slider->setSingleStep(sizeStep);
+    slider->setPageStep(2 * sizeStep);
+    slider->setFixedWidth(160);
+    slider->setToolTip(QStringLiteral("Thumbnail size (Ctrl+wheel, Ctrl+plus, Ctrl+minus)"));
+    eachFile->setToolTip(QStringLiteral("A tile for each file rather than one for each picture"));
+    eachFile->setFocusPolicy(Qt::NoFocus);
+    slider->setFocusPolicy(Qt::NoFocus);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(14, 8, 14, 6);
+    row->setSpacing(18);
+    // A long summary takes a second line rather than widen the window.
+    summaryLine->setWordWrap(true);
+    summaryLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(summaryLine, 1);
+    row->addWidget(eachFile);
+    row->addWidget(slider);
+}
+
+// Esc leaves the large preview first, then closes the window.
+void PkReviewWindow::setUpKeys()
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { isPreviewing() ? closePreview() : void(close()); });
+    const std::pair<QKeySequence, int> zooms[] = {{QKeySequence::ZoomIn, 1}, {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
+                                                  {QKeySequence::ZoomOut, -1}};
+    for (const auto &[keys, steps] : zooms) {
+        auto *zoom = new QShortcut(keys, this);
+        connect(zoom, &QShortcut::activated, this, [this, steps = steps] { slider->setValue(slider->value() + steps * sizeStep); });
+    }
 }
 
 // The main window's dark greys and Bender; the slider keeps Qt's own shape.
@@ -80,19 +137,34 @@ void PkReviewWindow::setUpLook()
     palette.setColor(QPalette::WindowText, tools.getColor(QStringLiteral("gray8")));
     palette.setColor(QPalette::Base, tools.getColor(QStringLiteral("gray1")));
     palette.setColor(QPalette::Button, tools.getColor(QStringLiteral("gray2")));
+    palette.setColor(QPalette::Text, tools.getColor(QStringLiteral("gray8")));
     palette.setColor(QPalette::Highlight, tools.getColor(QStringLiteral("marker")));
     setPalette(palette);
     setAutoFillBackground(true);
-    summary->setStyleSheet(tools.getCSSLabel(tools.getColor(QStringLiteral("gray8")), QColor(0, 0, 0, 0), 17,
-                                             QStringLiteral("Bender")));
+    const QString label = tools.getCSSLabel(tools.getColor(QStringLiteral("gray8")), QColor(0, 0, 0, 0), 16,
+                                            QStringLiteral("Bender"));
+    summaryLine->setStyleSheet(label);
+    QFont font(QStringLiteral("Bender"));
+    font.setPixelSize(15);
+    eachFile->setFont(font);
+    palette.setColor(QPalette::Base, tools.getColor(QStringLiteral("gray3")));
+    eachFile->setPalette(palette);
 }
 
-void PkReviewWindow::setSelection(const PkReviewSelection &selection)
+void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut)
 {
-    thumbnailLoader->clear();
-    reviewModel->setSelection(selection);
-    reviewView->setCurrentFile(0);
-    reviewView->relayout();
+    // The same folder and files again (another destination, say) keep
+    // their thumbnails.
+    if (!reviewModel->selection().isSameJob(selection))
+        thumbnailLoader->clear();
+    closePreview();
+    reviewModel->setSelection(selection, leftOut);
+    reviewView->setCurrentTile(0);
+}
+
+bool PkReviewWindow::isPreviewing() const
+{
+    return pages->currentWidget() == reviewPreview;
 }
 
 void PkReviewWindow::setThumbnailSize(int size)
@@ -100,16 +172,54 @@ void PkReviewWindow::setThumbnailSize(int size)
     thumbnailLoader->setBox(size);
     QSettings().setValue(sizeKey, size);
     reviewView->relayout();
+    reviewView->setCurrentTile(reviewView->currentTile());
 }
 
-void PkReviewWindow::showSummary()
+void PkReviewWindow::jumpTo(const QString &part)
 {
-    const int total = int(reviewModel->selection().files.size());
-    const int left = total - reviewModel->tickedCount();
-    QString text = total == 1 ? QStringLiteral("1 file to copy") : QStringLiteral("%1 files to copy").arg(total);
-    if (left > 0)
-        text = QStringLiteral("%1 of %2 files to copy, %3 left out").arg(total - left).arg(total).arg(left);
-    summary->setText(text);
+    if (part == PkReviewSummary::notFoundPart)
+        return reviewView->showNotFound();
+    const QList<PkReviewModel::Tile> &tiles = reviewModel->tiles();
+    for (int tile = 0; tile < tiles.size(); ++tile) {
+        const PkReviewModel::Group &group = reviewModel->groups().at(tiles.at(tile).group);
+        bool hit = (part == PkReviewSummary::ambiguousPart && group.ambiguous) || (part == PkReviewSummary::nearPart && group.near);
+        for (int file : tiles.at(tile).files) {
+            hit = hit || (part == PkReviewSummary::unreadablePart && reviewModel->unreadable().contains(file))
+                    || (part == PkReviewSummary::leftOutPart && !reviewModel->isTicked(file));
+        }
+        if (hit)
+            return reviewView->showGroup(tiles.at(tile).group), reviewView->setCurrentTile(tile);
+    }
+}
+
+void PkReviewWindow::showPreview()
+{
+    bar->hide();
+    pages->setCurrentWidget(reviewPreview);
+    reviewPreview->setFocus();
+    showPreviewTile();
+}
+
+void PkReviewWindow::showPreviewTile()
+{
+    const int tile = reviewView->currentTile();
+    const int file = reviewView->shownFile(tile);
+    if (file < 0)
+        return;
+    const QString place = QStringLiteral("%1 of %2  \u00b7  \u2190 \u2192 move, T ticks, Space or Esc back to the sheet, Enter opens")
+                                  .arg(tile + 1)
+                                  .arg(reviewModel->tiles().size());
+    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, reviewModel->badges(tile), place,
+                               thumbnailLoader->thumbnail(reviewModel->path(file)));
+    reviewPreview->setState(reviewModel->tileState(tile));
+}
+
+void PkReviewWindow::closePreview()
+{
+    bar->show();
+    pages->setCurrentWidget(reviewView);
+    reviewView->setFocus();
+    reviewView->setCurrentTile(reviewView->currentTile());
 }
 
 void PkReviewWindow::openFile(const QString &path)

@@ -5,34 +5,44 @@
 
 #include "pkreviewselection.h"
 
+#include <QSet>
 #include <QWidget>
 
-class QLabel;
+class QCheckBox;
 class QSlider;
+class QStackedWidget;
 class PkReviewModel;
+class PkReviewPreview;
+class PkReviewSummary;
 class PkReviewView;
 class PkThumbnailLoader;
 
-// "Review selection": the files to copy as thumbnails, each with a tick that
-// keeps it in the run. A window of its own beside the main one, which
-// remembers its size and place.
+// "Review selection": the pictures to copy as a contact sheet, each with a
+// tick that keeps its files in the run, and one picture at a time filling
+// the window. A window of its own beside the main one, which remembers its
+// size and place.
 class PkReviewWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    static constexpr int smallest = 160;
-    static constexpr int largest = 256;
+    static constexpr int smallest = 96;
+    static constexpr int largest = 320;
+    static constexpr int defaultSize = 128;
+    static constexpr int sizeStep = 16;
 
     explicit PkReviewWindow(QWidget *parent = nullptr);
     ~PkReviewWindow() override;
 
-    // Shows a new selection with every file ticked.
-    void setSelection(const PkReviewSelection &selection);
+    // Shows a selection with every file ticked but those left out.
+    void setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut = {});
     PkReviewModel *model() const { return reviewModel; }
     PkReviewView *view() const { return reviewView; }
+    PkReviewPreview *preview() const { return reviewPreview; }
+    PkReviewSummary *summary() const { return summaryLine; }
     PkThumbnailLoader *loader() const { return thumbnailLoader; }
     QSlider *sizeSlider() const { return slider; }
+    bool isPreviewing() const;
 
 signals:
     void leftOutChanged(const QList<QString> &files);
@@ -41,15 +51,24 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void setUpBar();
+    void setUpKeys();
     void setUpLook();
     void setThumbnailSize(int size);
-    void showSummary();
+    void jumpTo(const QString &part);
+    void showPreview();
+    void showPreviewTile();
+    void closePreview();
     void openFile(const QString &path);
 
     PkReviewModel *reviewModel;
     PkThumbnailLoader *thumbnailLoader;
     PkReviewView *reviewView;
-    QLabel *summary;
+    PkReviewPreview *reviewPreview;
+    QStackedWidget *pages;
+    QWidget *bar;
+    PkReviewSummary *summaryLine;
+    QCheckBox *eachFile;
     QSlider *slider;
 };
 

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkbutton.h"
+#include "pkreviewlink.h"
 #include "pkreviewmodel.h"
+#include "pkreviewpreview.h"
+#include "pkreviewsummary.h"
 #include "pkreviewview.h"
 #include "pkreviewwindow.h"
 #include "pktestpictures.h"
@@ -16,43 +20,36 @@ class TestPkReviewWindow : public QObject
 {
     Q_OBJECT
 
+public slots:
+    void open(const QUrl &url) { opened << url.toLocalFile(); }
+
 private slots:
     void initTestCase();
-    void groups_data();
-    void groups();
+    void init();
     void thumbnails_data();
     void thumbnails();
     void ticks();
+    void summary_data();
+    void summary();
     void keys();
+    void contactSheet();
+    void menus();
+    void ticksKept();
     void sizeAndPlace();
 
 private:
     PkReviewSelection folderSelection() const;
+    static QString tipAt(QWidget *widget, QPoint point);
 
     QTemporaryDir dir;
+    QStringList opened;
 };
-
-namespace {
-
-// "id:files" per group, files by their index; "!" marks an ambiguous identifier.
-QString describe(const PkReviewModel &model)
-{
-    QStringList groups;
-    for (const PkReviewModel::Group &group : model.groups()) {
-        QStringList files;
-        for (int file : group.files)
-            files << QString::number(file);
-        groups << group.id + (group.ambiguous ? "!"_L1 : ""_L1) + u':' + files.join(u',');
-    }
-    return groups.join(u' ');
-}
-
-} // namespace
 
 void TestPkReviewWindow::initTestCase()
 {
     // Settings of this run's own, which no other test run on the machine can touch.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(u"settings"_s));
+    QDesktopServices::setUrlHandler(u"file"_s, this, "open");
     const QImage picture = PkTestPictures::quarters(400, 200);
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.jpg"_s), PkTestPictures::jpeg(picture, 6)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s),
@@ -62,47 +59,36 @@ void TestPkReviewWindow::initTestCase()
     QVERIFY(PkTestPictures::write(dir.filePath(u"C_3.jpg"_s), "not a picture"));
 }
 
-// As the main window hands it over: A_1.dng, A_1.jpg, B_2.jpg, B_2.txt, C_3.jpg.
+void TestPkReviewWindow::init()
+{
+    QSettings().clear();
+    opened.clear();
+}
+
+// As the main window hands it over: A_1.dng, A_1.jpg, B_2.jpg, B_2.txt, C_3.jpg,
+// as tiles A_1 (the JPEG first), B_2 and C_3.
 PkReviewSelection TestPkReviewWindow::folderSelection() const
 {
     const QList<QString> ids = {u"A_1"_s, u"B_2"_s, u"C_3"_s, u"_"_s, u"Z_9"_s};
     return PkReviewSelection::fromMatch(dir.path(), ids, PkSelectionMatcher::matchFolder(dir.path(), ids));
 }
 
-void TestPkReviewWindow::groups_data()
+QString TestPkReviewWindow::tipAt(QWidget *widget, QPoint point)
 {
-    QTest::addColumn<QList<qsizetype>>("fileIds");
-    QTest::addColumn<QStringList>("ambiguous");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("files under their identifier, in list order") << QList<qsizetype>{2, 0, 2, 1} << QStringList() << "a:1 b:3 c:0,2";
-    QTest::newRow("identifier with no file of its own has no group") << QList<qsizetype>{0, 0, 2, 2} << QStringList() << "a:0,1 c:2,3";
-    QTest::newRow("file without a known identifier stands last") << QList<qsizetype>{3, 0, -1, 1} << QStringList() << "a:1 b:3 :0,2";
-    QTest::newRow("ambiguous identifier is marked") << QList<qsizetype>{0, 1, 1, 2} << QStringList{"b", "z"} << "a:0 b!:1,2 c:3";
-}
-
-void TestPkReviewWindow::groups()
-{
-    QFETCH(QList<qsizetype>, fileIds);
-    QFETCH(QStringList, ambiguous);
-    QFETCH(QString, expected);
-    PkReviewSelection selection{u"/pictures"_s, {u"a"_s, u"b"_s, u"c"_s}, {u"f0"_s, u"f1"_s, u"f2"_s, u"f3"_s}, fileIds, {}, {}};
-    for (const QString &id : ambiguous)
-        selection.ambiguous.insert(id, {u"p1"_s, u"p2"_s});
-    PkReviewModel model;
-    model.setSelection(selection);
-    QCOMPARE(describe(model), expected);
-    QCOMPARE(model.path(3), u"/pictures/f3"_s);
+    QHelpEvent help(QEvent::ToolTip, point, QPoint());
+    QApplication::sendEvent(widget, &help);
+    return QToolTip::text();
 }
 
 void TestPkReviewWindow::thumbnails_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QSize>("shown"); // on screen, the top left quarter's colour where a picture
+    QTest::addColumn<QSize>("shown"); // the top left quarter's colour where the tile shows it
     QTest::addColumn<int>("topLeft");
-    const QSize tall(96, 192), wide(192, 96);
-    QTest::newRow("raw preview turned left") << "A_1.dng" << int(PkThumbnail::Kind::Picture) << tall << 1;
-    QTest::newRow("JPEG turned right") << "A_1.jpg" << int(PkThumbnail::Kind::Picture) << tall << 2;
+    const QSize tall(64, 128), wide(128, 64);
+    QTest::newRow("raw preview turned left") << "A_1.dng" << int(PkThumbnail::Kind::Picture) << tall << -1;
+    QTest::newRow("JPEG turned right, shown for its raw file too") << "A_1.jpg" << int(PkThumbnail::Kind::Picture) << tall << 2;
     QTest::newRow("JPEG upright") << "B_2.jpg" << int(PkThumbnail::Kind::Picture) << wide << 0;
     QTest::newRow("other file") << "B_2.txt" << int(PkThumbnail::Kind::Other) << QSize(0, 0) << -1;
     QTest::newRow("broken picture") << "C_3.jpg" << int(PkThumbnail::Kind::Broken) << QSize(0, 0) << -1;
@@ -117,23 +103,20 @@ void TestPkReviewWindow::thumbnails()
     PkReviewWindow window;
     window.setSelection(folderSelection());
     window.show();
-    QCOMPARE(describe(*window.model()), u"A_1:0,1 B_2:2,3 C_3:4"_s);
     QTRY_VERIFY(window.loader()->isIdle());
     const PkThumbnail *thumbnail = window.loader()->thumbnail(dir.filePath(name));
     QVERIFY(thumbnail);
     QCOMPARE(int(thumbnail->kind), kind);
     QCOMPARE(thumbnail->image.size(), shown);
     const int file = int(window.model()->selection().files.indexOf(name));
-    QHelpEvent help(QEvent::ToolTip, window.view()->fileRect(file).center(), QPoint());
-    QApplication::sendEvent(window.view()->viewport(), &help);
-    QVERIFY2(QToolTip::text().startsWith(name + u'\n' + QLocale().formattedDataSize(thumbnail->bytes)),
-             qPrintable(QToolTip::text()));
-    QCOMPARE(QToolTip::text().contains(u"Cannot show it: "_s + thumbnail->reason), !thumbnail->reason.isEmpty());
+    const QString tip = tipAt(window.view()->viewport(), window.view()->fileRect(file).center());
+    QVERIFY2(tip.contains(name + u"  "_s + QLocale().formattedDataSize(thumbnail->bytes)), qPrintable(tip));
+    QCOMPARE(tip.contains(thumbnail->reason), true);
     if (topLeft < 0)
         return;
+    QCOMPARE(window.view()->shownFile(window.view()->currentTile()), 1);
     const QImage screen = window.view()->viewport()->grab().toImage();
-    const QRect cell = window.view()->fileRect(file);
-    const QPoint corner = cell.center() - QPoint(shown.width(), shown.height()) / 2 + QPoint(4, 4);
+    const QPoint corner = window.view()->fileRect(file).center() - QPoint(shown.width(), shown.height()) / 2 + QPoint(4, 4);
     const QColor seen = screen.pixelColor(corner), expected = PkTestPictures::quarterColor(topLeft);
     QVERIFY2(qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) + qAbs(seen.blue() - expected.blue()) < 24,
              qPrintable(seen.name()));
@@ -143,88 +126,233 @@ void TestPkReviewWindow::ticks()
 {
     PkReviewWindow window;
     PkReviewSelection selection = folderSelection();
-    selection.ambiguous.insert(u"A_1"_s, {u"A_1"_s, u"A_10"_s});
+    selection.ambiguous.insert(u"A_1"_s, {u"A_1"_s, u"<b>A_10</b>"_s});
     window.setSelection(selection);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QSignalSpy leftOut(&window, &PkReviewWindow::leftOutChanged);
     QWidget *viewport = window.view()->viewport();
-    // The header tells what made an identifier ambiguous; a click beside its tick does nothing.
-    const QPoint header = window.view()->groupTickRect(0).center() + QPoint(200, 0);
-    QHelpEvent help(QEvent::ToolTip, header, QPoint());
-    QApplication::sendEvent(viewport, &help);
-    QCOMPARE(QToolTip::text(), u"Selects files of 2 pictures: A_1, A_10"_s);
+    // The ambiguous identifier's header names the pictures it selects, as
+    // written; a click beside its tick does nothing.
+    const QPoint header = window.view()->groupTickRect(0).center() + QPoint(60, 0);
+    QCOMPARE(tipAt(viewport, header), u"<p style=\"white-space:pre\">A_1  ambiguous  1 picture, 2 files<br>Selects files of 2 pictures: A_1, &lt;b&gt;A_10&lt;/b&gt;</p>"_s);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, header);
     QCOMPARE(window.model()->tickedCount(), 5);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->tickRect(3).center());
-    QCOMPARE(leftOut.last().first().value<QList<QString>>(), QList<QString>{u"B_2.txt"_s});
-    QCOMPARE(window.model()->groupState(1), Qt::PartiallyChecked);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(1).center());
-    QCOMPARE(window.model()->groupState(1), Qt::Checked);
+    QVERIFY(window.view()->groupTickRect(1).isEmpty());
+    // A tile's tick takes all its files; the group's tick all of the group's.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->tickRect(1).center());
+    QCOMPARE(leftOut.last().first().value<QList<QString>>(), (QList<QString>{u"B_2.jpg"_s, u"B_2.txt"_s}));
+    window.model()->setTicked(0, false);
+    QCOMPARE(window.model()->tileState(0), Qt::PartiallyChecked);
+    // Ticked, partly ticked and unticked show apart; an unticked tile is dimmed.
+    const QImage screen = viewport->grab().toImage();
+    const auto tickCentre = [&](int tile) { return screen.pixelColor(window.view()->tickRect(tile).center()).lightness(); };
+    QCOMPARE(std::make_tuple(tickCentre(2) > 100, tickCentre(0) < 40, tickCentre(1) < 40), std::make_tuple(true, true, true));
+    QVERIFY(screen.pixelColor(window.view()->tileRect(1).topRight() + QPoint(-2, 2)).lightness()
+            < screen.pixelColor(window.view()->tileRect(2).topRight() + QPoint(-2, 2)).lightness());
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
-    QCOMPARE(window.model()->leftOut(), (QList<QString>{u"A_1.dng"_s, u"A_1.jpg"_s}));
-    QCOMPARE(window.model()->tickedCount(), 3);
-    QCOMPARE(window.findChild<QLabel *>()->text(), u"3 of 5 files to copy, 2 left out"_s);
-    // A click on a picture, not on its tick, only makes it the current one.
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->fileRect(4).center());
-    QCOMPARE(window.view()->currentFile(), 4);
-    QCOMPARE(window.model()->tickedCount(), 3);
-    // Below the last picture, among the identifiers not found, a click does nothing.
-    window.view()->verticalScrollBar()->setValue(window.view()->verticalScrollBar()->maximum());
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(30, viewport->height() - 4));
-    QCOMPARE(window.view()->currentFile(), 4);
-    window.setSelection(folderSelection());
-    QCOMPARE(window.model()->leftOut(), QList<QString>());
-    QCOMPARE(window.findChild<QLabel *>()->text(), u"5 files to copy"_s);
+    QCOMPARE(window.model()->groupState(0), Qt::Checked);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
+    QVERIFY(tipAt(viewport, header).contains(u"1 picture, 2 files, left out"_s));
+    QCOMPARE(window.model()->leftOut(), (QList<QString>{u"A_1.dng"_s, u"A_1.jpg"_s, u"B_2.jpg"_s, u"B_2.txt"_s}));
+    // A click on a picture, not on its tick, only makes it the current one;
+    // Shift+click then ticks every tile from there to the one clicked.
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->tileRect(0).center());
+    QCOMPARE(window.model()->tickedCount(), 1);
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(1).center());
+    QCOMPARE(window.model()->tickedCount(), 5);
+    QCOMPARE(window.view()->currentTile(), 1);
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(2).center());
+    QCOMPARE(window.model()->leftOut(), (QList<QString>{u"B_2.jpg"_s, u"B_2.txt"_s, u"C_3.jpg"_s}));
+}
+
+void TestPkReviewWindow::summary_data()
+{
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<int>("tile");
+    QTest::newRow("ambiguous") << PkReviewSummary::ambiguousPart << 1;
+    QTest::newRow("near match") << PkReviewSummary::nearPart << 2;
+    QTest::newRow("unreadable") << PkReviewSummary::unreadablePart << 2;
+    QTest::newRow("left out") << PkReviewSummary::leftOutPart << 1;
+    QTest::newRow("not found") << PkReviewSummary::notFoundPart << -1;
+}
+
+void TestPkReviewWindow::summary()
+{
+    QFETCH(QString, part);
+    QFETCH(int, tile);
+    PkReviewWindow window;
+    window.resize(360, 520);
+    PkReviewSelection selection = folderSelection();
+    selection.ambiguous.insert(u"B_2"_s, {u"B_2"_s, u"B_20"_s});
+    selection.near.insert(u"C_3"_s, u"C_3"_s);
+    selection.idsNotFound << u"Y_8"_s;
+    window.setSelection(selection, {u"B_2.txt"_s});
+    window.show();
+    QTextDocument text;
+    QTRY_VERIFY((text.setHtml(window.summary()->text()), text.toPlainText().contains(u"unreadable"_s)));
+    QCOMPARE(text.toPlainText().replace(QChar::Nbsp, u' '), u"3 pictures, 4 of 5 files to copy, 1 left out  ·  2 not found  ·  1 ambiguous  ·  1 unreadable  ·  1 near match"_s);
+    emit window.summary()->linkActivated(part);
+    QScrollBar *bar = window.view()->verticalScrollBar();
+    if (tile < 0) {
+        QCOMPARE(bar->value(), bar->maximum());
+        return;
+    }
+    QCOMPARE(window.view()->currentTile(), tile);
+    QVERIFY(window.view()->viewport()->rect().contains(window.view()->tileRect(tile)));
 }
 
 void TestPkReviewWindow::keys()
 {
     PkReviewWindow window;
-    window.resize(700, 600); // three thumbnails a row
+    window.resize(700, 600);
+    window.findChild<QCheckBox *>()->setChecked(true); // a tile for each file: A_1 and B_2 side by side, then C_3
     window.setSelection(folderSelection());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSignalSpy opened(window.view(), &PkReviewView::openRequested);
     QWidget *view = window.view();
     const QList<std::pair<Qt::Key, int>> moves = {{Qt::Key_Right, 1}, {Qt::Key_Right, 2}, {Qt::Key_Down, 4},
-                                                  {Qt::Key_Up, 2}, {Qt::Key_Left, 1}, {Qt::Key_Down, 3},
-                                                  {Qt::Key_End, 4}, {Qt::Key_Right, 4}, {Qt::Key_Down, 4},
-                                                  {Qt::Key_Home, 0}, {Qt::Key_Up, 0}};
-    for (const auto &[key, file] : moves) {
+                                                  {Qt::Key_Up, 0}, {Qt::Key_End, 4}, {Qt::Key_Right, 4},
+                                                  {Qt::Key_Down, 4}, {Qt::Key_Home, 0}, {Qt::Key_Left, 0}};
+    for (const auto &[key, tile] : moves) {
         QTest::keyClick(view, key);
-        QCOMPARE(window.view()->currentFile(), file);
+        QCOMPARE(window.view()->currentTile(), tile);
     }
+    // T ticks; Space shows the picture large, where the arrows move and T ticks too.
+    QTest::keyClick(view, Qt::Key_T);
     QTest::keyClick(view, Qt::Key_Space);
-    QTest::keyClick(view, Qt::Key_Right);
-    QTest::keyClick(view, Qt::Key_Space);
-    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(window.isPreviewing());
     QCOMPARE(window.model()->leftOut(), QList<QString>{u"A_1.dng"_s});
+    QTest::keyClick(window.preview(), Qt::Key_Right);
+    QTest::keyClick(window.preview(), Qt::Key_T);
+    QCOMPARE(window.preview()->path(), dir.filePath(u"A_1.jpg"_s));
+    QTRY_VERIFY(window.preview()->hasPicture());
+    QTest::keyClick(window.preview(), Qt::Key_Return);
+    QCOMPARE(opened, QStringList{dir.filePath(u"A_1.jpg"_s)});
+    QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
+    QCOMPARE(window.model()->tickedCount(), 4);
+    QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center() + QPoint(0, -40));
+    QTest::keyClick(window.preview(), Qt::Key_T);
+    QTest::keyClick(window.preview(), Qt::Key_Escape);
+    QVERIFY(!window.isPreviewing());
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.view()->currentTile(), 1);
+    QCOMPARE(window.model()->tickedCount(), 3);
+    QTest::keyClick(view, Qt::Key_Space);
+    QTest::keyClick(window.preview(), Qt::Key_Left);
+    QTest::keyClick(window.preview(), Qt::Key_Space);
+    QCOMPARE(window.view()->currentTile(), 0);
     QTest::keyClick(view, Qt::Key_Return);
-    QCOMPARE(opened.last().first().toString(), dir.filePath(u"A_1.jpg"_s));
-    QTest::mouseDClick(window.view()->viewport(), Qt::LeftButton, {}, window.view()->fileRect(2).center());
-    QCOMPARE(opened.last().first().toString(), dir.filePath(u"B_2.jpg"_s));
+    QTest::mouseDClick(window.view()->viewport(), Qt::LeftButton, {}, window.view()->tileRect(2).center());
+    QCOMPARE(opened, (QStringList{dir.filePath(u"A_1.jpg"_s), dir.filePath(u"A_1.dng"_s), dir.filePath(u"B_2.jpg"_s)}));
+}
+
+// 40 picks of one picture each, at 1280 x 800: a contact sheet of captioned
+// tiles without headers, at least 24 of them whole on the first screen.
+void TestPkReviewWindow::contactSheet()
+{
+    PkReviewSelection selection{u"/nowhere"_s, {}, {}, {}, {}, {}, {}};
+    for (int pick = 0; pick < 40; ++pick) {
+        selection.ids << u"IMG_%1"_s.arg(2400 + pick);
+        selection.files << u"IMG_%1.JPG"_s.arg(2400 + pick);
+        selection.fileIds << pick;
+    }
+    PkReviewWindow window;
+    window.resize(1280, 800);
+    window.setSelection(selection);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int whole = 0;
+    for (int tile = 0; tile < 40; ++tile) {
+        whole += window.view()->viewport()->rect().contains(window.view()->tileRect(tile)) ? 1 : 0;
+        QVERIFY(window.view()->groupTickRect(tile).isEmpty());
+    }
+    QVERIFY2(whole >= 24, qPrintable(QString::number(whole)));
+}
+
+void TestPkReviewWindow::menus()
+{
+    PkReviewWindow window;
+    window.setSelection(folderSelection());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.loader()->isIdle());
+    // Once every file has been seen, a tile only wants the file it shows.
+    QCOMPARE(window.view()->wantedPaths(), (QList<QString>{dir.filePath(u"A_1.jpg"_s), dir.filePath(u"B_2.jpg"_s), dir.filePath(u"C_3.jpg"_s)}));
+    std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts << action->text();
+    QCOMPARE(texts, (QStringList{u"Open"_s, u"Show in folder"_s, u"Copy name"_s}));
+    menu->actions().at(2)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"A_1.jpg"_s);
+    menu->actions().at(1)->trigger();
+    menu->actions().at(0)->trigger();
+    QCOMPARE(opened, (QStringList{dir.path(), dir.filePath(u"A_1.jpg"_s)}));
+    QWidget *viewport = window.view()->viewport();
+    QVERIFY(!window.view()->menuAt(QPoint(viewport->width() - 2, 2)));
+    menu.reset(window.view()->menuAt(QPoint(30, viewport->height() - 4)));
+    menu->actions().at(0)->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"Z_9\n"_s);
+}
+
+// What was left out stays out across a new match of the same job, and only there.
+void TestPkReviewWindow::ticksKept()
+{
+    QWidget main;
+    PkButton tile(0, QString(), &main);
+    PkReviewLink link(&tile, &main);
+    link.startOver(); // before any match: nothing to tick
+    QCOMPARE(link.filesToRun(), QList<QString>());
+    const PkReviewSelection selection = folderSelection();
+    link.setSelection(selection);
+    link.open();
+    link.review()->model()->setTicked(1, false);
+    const QList<QString> kept = {u"A_1.dng"_s, u"B_2.jpg"_s, u"B_2.txt"_s, u"C_3.jpg"_s};
+    QCOMPARE(link.filesToRun(), kept);
+    QTRY_VERIFY(link.review()->loader()->isIdle());
+    link.setSelection(selection);
+    QCOMPARE(link.filesToRun(), kept);
+    QVERIFY(link.review()->loader()->thumbnail(dir.filePath(u"A_1.jpg"_s))); // and its thumbnails
+    QCOMPARE(link.review()->model()->tickedCount(), 4);
+    link.review()->close();
+    link.open();
+    QCOMPARE(link.review()->model()->tickedCount(), 4);
+    link.startOver();
+    QCOMPARE(link.review()->model()->tickedCount(), 5);
+    link.review()->model()->setTicked(1, false);
+    PkReviewSelection other = selection;
+    other.ids.removeLast();
+    link.setSelection(other);
+    QCOMPARE(link.filesToRun(), selection.files);
 }
 
 void TestPkReviewWindow::sizeAndPlace()
 {
-    QSettings().clear();
     {
         PkReviewWindow window;
         window.setSelection(folderSelection());
         window.resize(640, 480);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.loader()->box(), 128);
         const QPoint at = window.view()->viewport()->rect().center();
         QWheelEvent zoom(at, window.mapToGlobal(at), {}, {0, 240}, Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(window.view()->viewport(), &zoom);
-        QCOMPARE(window.sizeSlider()->value(), 192 + 32);
-        QCOMPARE(window.loader()->box(), 224);
-        QCOMPARE(window.view()->fileRect(0).width(), 224 + 12);
+        QCOMPARE(window.sizeSlider()->value(), 160);
+        QCOMPARE(window.loader()->box(), 160);
+        QCOMPARE(window.view()->fileRect(0).width(), 160 + 12);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Equal, Qt::ControlModifier);
+        QTest::keyClick(&window, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window.loader()->box(), 144);
+        window.findChild<QCheckBox *>()->setChecked(true);
     }
     PkReviewWindow again;
     QCOMPARE(again.size(), QSize(640, 480));
-    QCOMPARE(again.loader()->box(), 224);
+    QCOMPARE(again.loader()->box(), 144);
+    QVERIFY(again.model()->eachFile());
 }
 
 QTEST_MAIN(TestPkReviewWindow)

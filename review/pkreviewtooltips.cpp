@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkreviewtooltips.h"
+#include "pkreviewmodel.h"
+#include "pkreviewpainter.h"
+#include "pkthumbnailloader.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+namespace {
+
+QString richText(const QStringList &lines)
+{
+    QStringList escaped;
+    for (const QString &line : lines)
+        escaped << line.toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">") + escaped.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
+}
+
+} // namespace
+
+QString PkReviewToolTips::group(const PkReviewModel &model, int group)
+{
+    const PkReviewModel::Group &g = model.groups().at(group);
+    QStringList lines = {PkReviewPainter::headerParts(g, model.groupState(group)).join(QStringLiteral("  "))};
+    const QList<QString> pictures = model.selection().ambiguous.value(g.id);
+    if (!pictures.isEmpty())
+        lines << QStringLiteral("Selects files of %1 pictures: %2").arg(pictures.size()).arg(QStringList(pictures).join(QStringLiteral(", ")));
+    if (g.near)
+        lines << QStringLiteral("Found by a near match: ") + model.selection().near.value(g.id);
+    return richText(lines);
+}
+
+// Each file with its size, when it was taken and why it cannot be shown.
+QString PkReviewToolTips::tile(const PkReviewModel &model, PkThumbnailLoader &loader, int tile)
+{
+    QStringList lines;
+    for (int file : model.tiles().at(tile).files) {
+        const QString path = model.path(file);
+        const PkThumbnail *thumbnail = loader.thumbnail(path);
+        QString line = QFileInfo(path).fileName();
+        if (thumbnail && thumbnail->bytes >= 0)
+            line += QStringLiteral("  ") + QLocale().formattedDataSize(thumbnail->bytes);
+        lines << line;
+        if (thumbnail && thumbnail->taken.isValid())
+            lines << QStringLiteral("Taken ") + QLocale().toString(thumbnail->taken, QLocale::ShortFormat);
+        if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Broken)
+            lines << thumbnail->reason;
+    }
+    return richText(lines);
+}
