@@ -17,7 +17,8 @@ public:
     QString error;
     QDateTime taken;
 
-    static PkRawPreview read(const QString &path, int box);
+    // bytes: the file's size, which a file LibRaw cannot read is named by.
+    static PkRawPreview read(const QString &path, int box, qint64 bytes);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
 };

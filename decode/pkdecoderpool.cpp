@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkdecoderpool.h"
+#include "pkdecodermessage.h"
+#include "pkthumbnailcache.h"
+
+#include <QFile>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+const char helperMark[] = "PICKWELL_DECODER_HELPER";
+
+[[maybe_unused]] const bool servedAsHelper = PkDecoderPool::serveIfHelper();
+
+void limitHelper()
+{
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer reserves terabytes of address space up front.
+    const rlim_t bytes = rlim_t(PkDecoderPool::memoryLimit);
+    rlimit memory{bytes, bytes};
+    ::setrlimit(RLIMIT_AS, &memory);
+#endif
+}
+
+PkThumbnailCache::Key keyOf(const QString &path)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+    return {path, qint64(status.st_mtime), qint64(status.st_size)};
+}
+
+} // namespace
+
+bool PkDecoderPool::serveIfHelper()
+{
+    if (qEnvironmentVariableIsEmpty(helperMark))
+        return false;
+    limitHelper();
+    for (;;) {
+        QByteArray frame;
+        PkDecoderMessage::Request request;
+        if (!PkDecoderMessage::readFrame(STDIN_FILENO, &frame) || !PkDecoderMessage::readRequest(frame, &request))
+            ::_exit(0);
+        bool found = true;
+        const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
+        if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, PkDecoderMessage::answer(thumbnail, found)))
+            ::_exit(0);
+    }
+}
+
+PkDecoderPool &PkDecoderPool::instance()
+{
+    static PkDecoderPool pool;
+    return pool;
+}
+
+// Quitting never waits for a picture: every helper is ended.
+PkDecoderPool::~PkDecoderPool()
+{
+    QMutexLocker locker(&mutex);
+    for (Helper *helper : std::as_const(busy))
+        ::kill(helper->pid, SIGKILL);
+    for (Helper *helper : std::as_const(idle))
+        end(helper);
+    idle.clear();
+}
+
+void PkDecoderPool::prepare(int count)
+{
+    QMutexLocker locker(&mutex);
+    while (idle.size() + busy.size() < count) {
+        Helper *helper = start();
+        if (!helper)
+            return;
+        idle.append(helper);
+    }
+}
+
+int PkDecoderPool::helperCount()
+{
+    QMutexLocker locker(&mutex);
+    return int(idle.size() + busy.size());
+}
+
+PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found,
+                                  const void *owner)
+{
+    bool ignored = false;
+    found = found ? found : &ignored;
+    PkThumbnail thumbnail;
+    bool timedOut = false, cancelled = false;
+    // A helper that fails is tried once more with a new one: the first may
+    // have died of something else.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        thumbnail = PkThumbnail();
+        if (ask(path, box, pass, owner, &thumbnail, found, &timedOut, &cancelled))
+            return thumbnail;
+        if (timedOut || cancelled)
+            break;
+    }
+    thumbnail = PkThumbnail();
+    thumbnail.box = box;
+    *found = !cancelled;
+    if (timedOut) {
+        thumbnail.reason = QStringLiteral("Took too long to decode (over %1 s)").arg(deadline / 1000.0);
+    } else if (!cancelled) {
+        thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
+        const PkThumbnailCache::Key key = keyOf(path);
+        if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
+            PkThumbnailCache::storeFailure(key, thumbnail.reason);
+    }
+    return thumbnail;
+}
+
+bool PkDecoderPool::ask(const QString &path, int box, PkPictureDecoder::Pass pass, const void *owner,
+                        PkThumbnail *thumbnail, bool *found, bool *timedOut, bool *cancelled)
+{
+    Helper *helper = take(owner, cancelled);
+    if (!helper)
+        return false;
+    QByteArray answer;
+    const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request({path, box, pass}))
+        && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, timedOut)
+        && PkDecoderMessage::readAnswer(answer, thumbnail, found);
+    {
+        QMutexLocker locker(&mutex);
+        *cancelled = helper->cancelled;
+    }
+    release(helper, answered);
+    return answered;
+}
+
+void PkDecoderPool::cancel(const void *owner)
+{
+    QMutexLocker locker(&mutex);
+    cancelled.append(owner);
+    for (Helper *helper : std::as_const(busy)) {
+        if (helper->owner == owner) {
+            helper->cancelled = true;
+            ::kill(helper->pid, SIGKILL);
+        }
+    }
+}
+
+void PkDecoderPool::forget(const void *owner)
+{
+    QMutexLocker locker(&mutex);
+    cancelled.removeAll(owner);
+}
+
+PkDecoderPool::Helper *PkDecoderPool::take(const void *owner, bool *refused)
+{
+    QMutexLocker locker(&mutex);
+    *refused = owner && cancelled.contains(owner);
+    if (*refused)
+        return nullptr;
+    Helper *helper = idle.isEmpty() ? start() : idle.takeFirst();
+    if (helper) {
+        helper->owner = owner;
+        helper->cancelled = false;
+        busy.append(helper);
+    }
+    return helper;
+}
+
+// A helper that did not answer in time, or answered nonsense, is ended: it
+// may still be working, or no longer be what it was started as.
+void PkDecoderPool::release(Helper *helper, bool keep)
+{
+    QMutexLocker locker(&mutex);
+    busy.removeOne(helper);
+    if (keep && idle.size() < keptHelpers)
+        idle.append(helper);
+    else
+        end(helper);
+}
+
+PkDecoderPool::Helper *PkDecoderPool::start()
+{
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        return nullptr;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    std::vector<char *> environment;
+    for (char **variable = environ; *variable; ++variable)
+        environment.push_back(*variable);
+    char mark[sizeof(helperMark) + 2];
+    std::snprintf(mark, sizeof(mark), "%s=1", helperMark);
+    environment.push_back(mark);
+    environment.push_back(nullptr);
+    char name[] = "pickwell-decoder";
+    char *arguments[] = {name, nullptr};
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, arguments, environment.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(fds[1]);
+    if (error != 0) {
+        ::close(fds[0]);
+        return nullptr;
+    }
+    return new Helper{pid, fds[0]};
+}
+
+void PkDecoderPool::end(Helper *helper)
+{
+    ::kill(helper->pid, SIGKILL);
+    ::waitpid(helper->pid, nullptr, 0);
+    ::close(helper->fd);
+    delete helper;
+}
