@@ -9,7 +9,9 @@ PkThumbnailLoader::PkThumbnailLoader(QObject *parent)
     : QObject(parent)
     , cache(cacheBytes)
 {
-    pool.setMaxThreadCount(QThread::idealThreadCount());
+    // Two more than the cores: files that keep their helpers busy until the
+    // deadline leave others to go on.
+    pool.setMaxThreadCount(QThread::idealThreadCount() + 2);
     PkDecoderPool::instance().prepare(pool.maxThreadCount());
 }
 

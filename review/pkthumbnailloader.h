@@ -11,7 +11,7 @@
 #include <QSet>
 #include <QThreadPool>
 
-// Makes thumbnails in the decoder helpers, at most one per core at a time,
+// Makes thumbnails in the decoder helpers, a few at a time,
 // and keeps them in memory up to a bound. Only the thumbnails asked for last
 // are made: what the view shows comes first, what scrolled away is dropped
 // from the queue. Every file asked for first gets a quick look (the shared
