@@ -7,6 +7,8 @@
 #include <QFile>
 
 #include <csignal>
+#include <cstdlib>
+#include <sys/prctl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -50,11 +52,16 @@ bool PkDecoderPool::serveIfHelper()
     if (qEnvironmentVariableIsEmpty(helperMark))
         return false;
     limitHelper();
+    ::prctl(PR_SET_NAME, "pickwell-decode");
+    // The tests' stand-in for a decoding library that crashes on a file.
+    const QString crashOn = qEnvironmentVariable("PICKWELL_DECODER_CRASH_ON");
     for (;;) {
         QByteArray frame;
         PkDecoderMessage::Request request;
         if (!PkDecoderMessage::readFrame(STDIN_FILENO, &frame) || !PkDecoderMessage::readRequest(frame, &request))
             ::_exit(0);
+        if (!crashOn.isEmpty() && request.path == crashOn)
+            std::abort();
         bool found = true;
         const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
         if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, PkDecoderMessage::answer(thumbnail, found)))
@@ -115,14 +122,19 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     thumbnail = PkThumbnail();
     thumbnail.box = box;
     *found = !cancelled;
+    if (cancelled)
+        return thumbnail;
+    const PkThumbnailCache::Key key = keyOf(path);
+    if (!key.path.isEmpty())
+        thumbnail.bytes = key.size;
     if (timedOut) {
         thumbnail.reason = QStringLiteral("Took too long to decode (over %1 s)").arg(deadline / 1000.0);
-    } else if (!cancelled) {
-        thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
-        const PkThumbnailCache::Key key = keyOf(path);
-        if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
-            PkThumbnailCache::storeFailure(key, thumbnail.reason);
+        return thumbnail;
     }
+    // A crash happens again on the same file: it is not tried again.
+    thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
+    if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
+        PkThumbnailCache::storeFailure(key, thumbnail.reason);
     return thumbnail;
 }
 
