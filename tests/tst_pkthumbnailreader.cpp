@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkdecodermessage.h"
 #include "pkdecoderpool.h"
 #include "pkexif.h"
 #include "pktestpictures.h"
@@ -38,6 +39,8 @@ private slots:
     void loaderQuickThenDecoded();
     void loaderOtherBox();
     void cancelledOwnerIsRefused();
+    void answerFromHelper_data();
+    void answerFromHelper();
 
 private:
     QTemporaryDir dir;
@@ -336,6 +339,52 @@ void TestPkThumbnailReader::cancelledOwnerIsRefused()
     QVERIFY(!pool.decode(path, box, PkPictureDecoder::Pass::Full, nullptr, this).image.isNull());
     pool.forget(&owner);
     QVERIFY(!pool.decode(path, box, PkPictureDecoder::Pass::Full, nullptr, &owner).image.isNull());
+}
+
+// A helper may have been taken over by the file it decoded: its answer is
+// checked before anything in it is used.
+void TestPkThumbnailReader::answerFromHelper_data()
+{
+    QTest::addColumn<quint8>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("pixelBytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true;
+    QTest::newRow("no picture") << quint8(Kind::Broken) << QSize(0, 0) << 0 << true;
+    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false;
+    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false;
+    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false;
+    QTest::newRow("negative width") << quint8(Kind::Picture) << QSize(-3, 2) << 0 << false;
+    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
+    QTest::newRow("widest allowed") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide, 1) << PkDecoderMessage::maxSide * 4 << true;
+    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+}
+
+void TestPkThumbnailReader::answerFromHelper()
+{
+    QFETCH(quint8, kind);
+    QFETCH(QSize, size);
+    QFETCH(int, pixelBytes);
+    QFETCH(bool, valid);
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width())
+        << qint32(size.height());
+    out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
+    PkThumbnail thumbnail;
+    bool found = false;
+    QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
+    if (valid) {
+        QCOMPARE(thumbnail.image.size(), size);
+        QCOMPARE(thumbnail.reason, u"why"_s);
+        QCOMPARE(thumbnail.bytes, 7);
+    }
+    PkDecoderMessage::Request request;
+    QVERIFY(PkDecoderMessage::readRequest(PkDecoderMessage::request({u"a.jpg"_s, PkDecoderMessage::maxSide}), &request));
+    QVERIFY(!PkDecoderMessage::readRequest(PkDecoderMessage::request({u"a.jpg"_s, PkDecoderMessage::maxSide + 1}), &request));
+    QVERIFY(!PkDecoderMessage::readRequest(PkDecoderMessage::request({u"a.jpg"_s, 0}), &request));
 }
 
 QTEST_GUILESS_MAIN(TestPkThumbnailReader)
