@@ -5,6 +5,7 @@
 #include "pkthumbnailcache.h"
 
 #include <QFile>
+#include <QImageReader>
 
 #include <csignal>
 #include <cstdlib>
@@ -52,6 +53,9 @@ bool PkDecoderPool::serveIfHelper()
     if (qEnvironmentVariableIsEmpty(helperMark))
         return false;
     limitHelper();
+    // Qt refuses pictures over 256 MB of pixels unless told otherwise: within
+    // the helper's limit, a large scan or panorama is still shown.
+    QImageReader::setAllocationLimit(int(memoryLimit / (1024 * 1024)) * 3 / 4);
     ::prctl(PR_SET_NAME, "pickwell-decode");
     // The tests' stand-in for a decoding library that crashes on a file.
     const QString crashOn = qEnvironmentVariable("PICKWELL_DECODER_CRASH_ON");
@@ -109,51 +113,56 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     bool ignored = false;
     found = found ? found : &ignored;
     PkThumbnail thumbnail;
-    bool timedOut = false, cancelled = false;
     // A helper that fails is tried once more with a new one: the first may
     // have died of something else.
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    Outcome outcome = Outcome::Failed;
+    for (int attempt = 0; attempt < 2 && outcome == Outcome::Failed; ++attempt) {
         thumbnail = PkThumbnail();
-        if (ask(path, box, pass, owner, &thumbnail, found, &timedOut, &cancelled))
-            return thumbnail;
-        if (timedOut || cancelled)
-            break;
+        outcome = ask({path, box, pass}, owner, &thumbnail, found);
     }
+    if (outcome == Outcome::Answered)
+        return thumbnail;
     thumbnail = PkThumbnail();
     thumbnail.box = box;
-    *found = !cancelled;
-    if (cancelled)
+    *found = outcome != Outcome::Cancelled;
+    if (outcome == Outcome::Cancelled)
         return thumbnail;
     const PkThumbnailCache::Key key = keyOf(path);
     if (!key.path.isEmpty())
         thumbnail.bytes = key.size;
-    if (timedOut) {
+    if (outcome == Outcome::TimedOut) {
         thumbnail.reason = QStringLiteral("Took too long to decode (over %1 s)").arg(deadline / 1000.0);
-        return thumbnail;
+    } else if (outcome == Outcome::NoHelper) {
+        thumbnail.reason = QStringLiteral("The picture decoder cannot be started");
+    } else {
+        // A crash happens again on the same file: it is not tried again.
+        thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
+        if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
+            PkThumbnailCache::storeFailure(key, thumbnail.reason);
     }
-    // A crash happens again on the same file: it is not tried again.
-    thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
-    if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
-        PkThumbnailCache::storeFailure(key, thumbnail.reason);
     return thumbnail;
 }
 
-bool PkDecoderPool::ask(const QString &path, int box, PkPictureDecoder::Pass pass, const void *owner,
-                        PkThumbnail *thumbnail, bool *found, bool *timedOut, bool *cancelled)
+PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &request, const void *owner,
+                                          PkThumbnail *thumbnail, bool *found)
 {
-    Helper *helper = take(owner, cancelled);
+    bool refused = false, timedOut = false;
+    Helper *helper = take(owner, &refused);
     if (!helper)
-        return false;
+        return refused ? Outcome::Cancelled : Outcome::NoHelper;
     QByteArray answer;
-    const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request({path, box, pass}))
-        && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, timedOut)
+    const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request(request))
+        && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, &timedOut)
         && PkDecoderMessage::readAnswer(answer, thumbnail, found);
+    bool cancelled = false;
     {
         QMutexLocker locker(&mutex);
-        *cancelled = helper->cancelled;
+        cancelled = helper->cancelled;
     }
     release(helper, answered);
-    return answered;
+    if (answered)
+        return Outcome::Answered;
+    return cancelled ? Outcome::Cancelled : timedOut ? Outcome::TimedOut : Outcome::Failed;
 }
 
 void PkDecoderPool::cancel(const void *owner)

@@ -3,7 +3,7 @@
 #ifndef PKDECODERPOOL_H
 #define PKDECODERPOOL_H
 
-#include "pkpicturedecoder.h"
+#include "pkdecodermessage.h"
 
 #include <QList>
 #include <QMutex>
@@ -53,8 +53,9 @@ private:
     };
 
     PkDecoderPool() = default;
-    bool ask(const QString &path, int box, PkPictureDecoder::Pass pass, const void *owner, PkThumbnail *thumbnail,
-             bool *found, bool *timedOut, bool *cancelled);
+    enum class Outcome { Answered, TimedOut, Cancelled, Failed, NoHelper };
+
+    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, PkThumbnail *thumbnail, bool *found);
     Helper *take(const void *owner, bool *cancelled);
     void release(Helper *helper, bool keep);
     static Helper *start();
