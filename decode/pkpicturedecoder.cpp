@@ -116,9 +116,10 @@ bool embedded(const QString &path, int box, PkThumbnail *thumbnail)
         return false;
     image = PkPictureDecoder::oriented(PkPictureDecoder::withoutBars(image), exif.orientation);
     thumbnail->kind = PkThumbnail::Kind::Picture;
+    // A provisional thumbnail is stretched to the size the decoded one will
+    // have, so that the tile does not change size when that comes.
     thumbnail->provisional = image.width() < box && image.height() < box;
-    thumbnail->image = image.scaled(PkPictureDecoder::fitted(image.size(), box), Qt::IgnoreAspectRatio,
-                                    Qt::SmoothTransformation);
+    thumbnail->image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return true;
 }
 

@@ -199,7 +199,7 @@ void TestPkThumbnailReader::quickLook_data()
     const QImage large = quarters(400, 200);
     QTest::newRow("thumbnail as large as the box is final") << "a.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0)) << true << false << QSize(64, 32) << 0;
     QTest::newRow("thumbnail as wide as the box is final") << "a2.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(64, 32), 0)) << true << false << QSize(64, 32) << 0;
-    QTest::newRow("smaller thumbnail is provisional") << "b.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(40, 20), 0)) << true << true << QSize(40, 20) << 0;
+    QTest::newRow("smaller thumbnail is provisional, stretched") << "b.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(40, 20), 0)) << true << true << QSize(64, 32) << 0;
     QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 40, 16)) << true << false << QSize(64, 32) << 0;
     QTest::newRow("thumbnail turned as the picture") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(80, 40), 0)) << true << false << QSize(32, 64) << 2;
     QTest::newRow("dark thumbnail is no bar") << "e.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 4, 38)) << true << false << QSize(64, 64) << -1;
