@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <sys/prctl.h>
 #include <spawn.h>
@@ -30,6 +31,13 @@ void limitHelper()
 {
     rlimit none{0, 0};
     ::setrlimit(RLIMIT_CORE, &none);
+#if defined(NDEBUG)
+    // The decoding libraries complain of every damaged file on the terminal;
+    // the thumbnail already says what is wrong with it.
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0)
+        ::dup2(null, STDERR_FILENO);
+#endif
 #if !defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer reserves terabytes of address space up front.
     const rlim_t bytes = rlim_t(PkDecoderPool::memoryLimit);
