@@ -109,12 +109,6 @@ void PkDecoderPool::prepare(int count)
     }
 }
 
-int PkDecoderPool::helperCount()
-{
-    QMutexLocker locker(&mutex);
-    return int(idle.size() + busy.size());
-}
-
 PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found,
                                   const void *owner)
 {

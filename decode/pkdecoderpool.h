@@ -36,7 +36,6 @@ public:
     void cancel(const void *owner);
     void forget(const void *owner);
     void setDeadline(int ms) { deadline = ms; }
-    int helperCount();
 
     // In a helper: answers requests until Pickwell goes, then exits. Runs
     // before main(), so that every program linking this library, its tests
