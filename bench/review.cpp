@@ -282,6 +282,7 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("settings")));
     const QString cache = dir.filePath(QStringLiteral("cache"));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("settings")))); // for --warm
     std::printf("making a 24-megapixel JPEG with an EXIF thumbnail and a DNG holding it as its preview...\n");
     const QImage picture = photograph();
     QImage thumbnail(160, 120, QImage::Format_RGB32);
