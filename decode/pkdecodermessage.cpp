@@ -20,9 +20,7 @@ bool writeAll(int fd, const char *data, qsizetype size)
 {
     while (size > 0) {
         // MSG_NOSIGNAL: a helper that died is an error here, not a signal.
-        const ssize_t written = ::send(fd, data, size_t(size), MSG_NOSIGNAL);
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = TEMP_FAILURE_RETRY(::send(fd, data, size_t(size), MSG_NOSIGNAL));
         if (written <= 0)
             return false;
         data += written;
@@ -35,16 +33,11 @@ bool readAll(int fd, char *data, qsizetype size, const QDeadlineTimer &deadline,
 {
     while (size > 0) {
         pollfd wanted{fd, POLLIN, 0};
-        const int ready = ::poll(&wanted, 1, deadline.isForever() ? -1 : int(deadline.remainingTime()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0)
-            *timedOut = true;
+        const int ready = TEMP_FAILURE_RETRY(::poll(&wanted, 1, int(deadline.remainingTime())));
+        *timedOut = ready == 0;
         if (ready <= 0)
             return false;
-        const ssize_t got = ::read(fd, data, size_t(size));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = TEMP_FAILURE_RETRY(::read(fd, data, size_t(size)));
         if (got <= 0)
             return false;
         data += got;
@@ -125,9 +118,10 @@ bool PkDecoderMessage::writeFrame(int fd, const QByteArray &payload)
 
 bool PkDecoderMessage::readFrame(int fd, QByteArray *payload, int deadlineMs, bool *timedOut)
 {
-    bool ignored = false;
+    bool ignored;
     timedOut = timedOut ? timedOut : &ignored;
-    const QDeadlineTimer deadline(deadlineMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(deadlineMs));
+    // remainingTime() is -1, which poll() takes as forever, for a negative deadline.
+    const QDeadlineTimer deadline(deadlineMs);
     char length[4];
     if (!readAll(fd, length, 4, deadline, timedOut))
         return false;

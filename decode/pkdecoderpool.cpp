@@ -34,9 +34,7 @@ void limitHelper()
 #if defined(NDEBUG)
     // The decoding libraries complain of every damaged file on the terminal;
     // the thumbnail already says what is wrong with it.
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0)
-        ::dup2(null, STDERR_FILENO);
+    ::dup2(::open("/dev/null", O_WRONLY | O_CLOEXEC), STDERR_FILENO);
 #endif
 #if !defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer reserves terabytes of address space up front.
@@ -49,7 +47,7 @@ void limitHelper()
 PkThumbnailCache::Key keyOf(const QString &path)
 {
     struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return {};
     return {path, qint64(status.st_mtime), qint64(status.st_size)};
 }
@@ -74,7 +72,7 @@ bool PkDecoderPool::serveIfHelper()
             ::_exit(0);
         if (!crashOn.isEmpty() && request.path == crashOn)
             std::abort();
-        bool found = true;
+        bool found;
         const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
         if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, PkDecoderMessage::answer(thumbnail, found)))
             ::_exit(0);
@@ -112,13 +110,13 @@ void PkDecoderPool::prepare(int count)
 PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found,
                                   const void *owner)
 {
-    bool ignored = false;
+    bool ignored;
     found = found ? found : &ignored;
     PkThumbnail thumbnail;
+    Outcome outcome = ask({path, box, pass}, owner, &thumbnail, found);
     // A helper that fails is tried once more with a new one: the first may
     // have died of something else.
-    Outcome outcome = Outcome::Failed;
-    for (int attempt = 0; attempt < 2 && outcome == Outcome::Failed; ++attempt) {
+    if (outcome == Outcome::Failed) {
         thumbnail = PkThumbnail();
         outcome = ask({path, box, pass}, owner, &thumbnail, found);
     }
@@ -148,7 +146,7 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
 PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &request, const void *owner,
                                           PkThumbnail *thumbnail, bool *found)
 {
-    bool refused = false, timedOut = false;
+    bool refused, timedOut = false;
     Helper *helper = take(owner, &refused);
     if (!helper)
         return refused ? Outcome::Cancelled : Outcome::NoHelper;
@@ -156,11 +154,9 @@ PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &reque
     const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request(request))
         && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, &timedOut)
         && PkDecoderMessage::readAnswer(answer, thumbnail, found);
-    bool cancelled = false;
-    {
-        QMutexLocker locker(&mutex);
-        cancelled = helper->cancelled;
-    }
+    QMutexLocker locker(&mutex);
+    const bool cancelled = helper->cancelled;
+    locker.unlock();
     release(helper, answered);
     if (answered)
         return Outcome::Answered;
@@ -230,9 +226,8 @@ PkDecoderPool::Helper *PkDecoderPool::start()
     std::vector<char *> environment;
     for (char **variable = environ; *variable; ++variable)
         environment.push_back(*variable);
-    char mark[sizeof(helperMark) + 2];
-    std::snprintf(mark, sizeof(mark), "%s=1", helperMark);
-    environment.push_back(mark);
+    QByteArray mark = QByteArray(helperMark) + "=1";
+    environment.push_back(mark.data());
     environment.push_back(nullptr);
     char name[] = "pickwell-decoder";
     char *arguments[] = {name, nullptr};

@@ -37,7 +37,7 @@ PkExif PkExif::fromJpeg(const QByteArray &bytes)
 {
     PkExif exif;
     std::unique_ptr<ExifData, ExifFreer> data(exif_data_new());
-    if (!data || bytes.isEmpty())
+    if (!data)
         return exif;
     // Tags are taken as written: libexif would otherwise add the ones it
     // thinks are missing and "fix" the values it finds.
@@ -50,7 +50,6 @@ PkExif PkExif::fromJpeg(const QByteArray &bytes)
     exif.make = text(data.get(), EXIF_IFD_0, EXIF_TAG_MAKE);
     exif.model = text(data.get(), EXIF_IFD_0, EXIF_TAG_MODEL);
     exif.serial = text(data.get(), EXIF_IFD_EXIF, EXIF_TAG_BODY_SERIAL_NUMBER);
-    if (data->data && data->size > 0)
-        exif.thumbnail = QByteArray(reinterpret_cast<const char *>(data->data), qsizetype(data->size));
+    exif.thumbnail = QByteArray(reinterpret_cast<const char *>(data->data), qsizetype(data->size));
     return exif;
 }

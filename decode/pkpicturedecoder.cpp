@@ -61,10 +61,7 @@ void catchJpegWarnings(QtMsgType type, const QMessageLogContext &context, const 
 
 void watchJpegWarnings()
 {
-    static const bool installed = [] {
-        previousHandler = qInstallMessageHandler(catchJpegWarnings);
-        return true;
-    }();
+    static const QtMessageHandler installed = previousHandler = qInstallMessageHandler(catchJpegWarnings);
     Q_UNUSED(installed);
 }
 
@@ -82,7 +79,7 @@ QString notRegular(mode_t mode)
 // JPEG's blur lightens the rows next to a bar: "dark" allows for it.
 bool isDark(QRgb pixel)
 {
-    return qRed(pixel) < 64 && qGreen(pixel) < 64 && qBlue(pixel) < 64;
+    return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) < 64;
 }
 
 bool darkLine(const QImage &image, int fixed, bool row, int from, int to)
@@ -111,7 +108,7 @@ bool embedded(const QString &path, int box, PkThumbnail *thumbnail)
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "jpeg");
     QString error;
-    QImage image = PkPictureDecoder::decodeScaled(reader, 4096, false, &error);
+    QImage image = PkPictureDecoder::decodeScaled(reader, 4096, &error);
     if (image.isNull())
         return false;
     image = PkPictureDecoder::oriented(PkPictureDecoder::withoutBars(image), exif.orientation);
@@ -138,12 +135,13 @@ void decodeFile(const QString &path, int size, PkThumbnail *thumbnail, bool *tra
     }
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
     if (!reader.canRead()) {
         thumbnail->reason = PkPictureDecoder::notAPicture(bytes.size());
         return;
     }
     thumbnail->taken = PkExif::fromJpeg(bytes.left(headBytes)).taken;
-    thumbnail->image = PkPictureDecoder::decodeScaled(reader, size, true, &thumbnail->reason, &thumbnail->cutShort);
+    thumbnail->image = PkPictureDecoder::decodeScaled(reader, size, &thumbnail->reason, &thumbnail->cutShort);
     // Cut before its first scan, a JPEG has nothing to show and no warning
     // says why; it lacks the marker that ends every JPEG.
     if (thumbnail->image.isNull() && bytes.startsWith("\xff\xd8") && !bytes.endsWith("\xff\xd9"))
@@ -180,7 +178,7 @@ QString PkPictureDecoder::tooLarge(QSize size)
 
 QString PkPictureDecoder::notAPicture(qint64 bytes)
 {
-    return QStringLiteral("Not a picture (%1)").arg(QLocale().formattedDataSize(bytes, bytes < 1024 * 1024 ? 0 : 1));
+    return QStringLiteral("Not a picture (%1)").arg(QLocale().formattedDataSize(bytes, 0));
 }
 
 QSize PkPictureDecoder::fitted(QSize size, int box)
@@ -201,9 +199,15 @@ QImage PkPictureDecoder::oriented(const QImage &image, int orientation)
     return upright.transformed(QTransform().rotate(degrees[orientation]));
 }
 
-QImage PkPictureDecoder::decodeScaled(QImageReader &reader, int box, bool autoTransform, QString *error, bool *cutShort)
+QImage PkPictureDecoder::scaledToFit(const QImage &image, int box)
 {
-    reader.setAutoTransform(autoTransform);
+    if (image.width() > box || image.height() > box)
+        return image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage PkPictureDecoder::decodeScaled(QImageReader &reader, int box, QString *error, bool *cutShort)
+{
     const QSize size = reader.size();
     if (qint64(size.width()) * size.height() > maxPixels) {
         *error = tooLarge(size);
@@ -223,9 +227,6 @@ QImage PkPictureDecoder::decodeScaled(QImageReader &reader, int box, bool autoTr
     }
     if (cutShort)
         *cutShort = ended;
-    // Formats without scaled reading come back at full size.
-    if (image.width() > box || image.height() > box)
-        image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 
@@ -250,7 +251,7 @@ QImage PkPictureDecoder::withoutBars(const QImage &image)
 
 PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bool *found)
 {
-    bool ignored = false;
+    bool ignored;
     found = found ? found : &ignored;
     *found = true;
     PkThumbnail thumbnail;
@@ -285,7 +286,8 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
         return thumbnail;
     }
     bool transient = false;
-    (raw ? decodeRaw : decodeFile)(path, level > 0 ? level : box, &thumbnail, &transient);
+    const int size = level > 0 ? level : box;
+    (raw ? decodeRaw : decodeFile)(path, size, &thumbnail, &transient);
     if (thumbnail.image.isNull()) {
         if (level > 0 && !transient)
             PkThumbnailCache::storeFailure(key, thumbnail.reason);
@@ -293,9 +295,10 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     }
     thumbnail.kind = PkThumbnail::Kind::Picture;
     thumbnail.reason.clear();
+    // Formats without scaled reading, and raw bitmaps, come at full size.
+    thumbnail.image = scaledToFit(thumbnail.image, size);
     if (level > 0 && !thumbnail.cutShort)
         PkThumbnailCache::store(key, level, thumbnail.image, thumbnail.taken);
-    if (thumbnail.image.width() > box || thumbnail.image.height() > box)
-        thumbnail.image = thumbnail.image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    thumbnail.image = scaledToFit(thumbnail.image, box);
     return thumbnail;
 }

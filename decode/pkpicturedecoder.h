@@ -32,11 +32,12 @@ public:
     static QSize fitted(QSize size, int box);
     // image turned upright as an EXIF orientation (1 to 8) asks.
     static QImage oriented(const QImage &image, int orientation);
+    static QImage scaledToFit(const QImage &image, int box);
     // Reads the size first and refuses too large a picture, then decodes at
-    // the smallest scale the format offers for box. cutShort: the data ended
-    // before the picture did; what was decoded is returned.
-    static QImage decodeScaled(QImageReader &reader, int box, bool autoTransform, QString *error,
-                               bool *cutShort = nullptr);
+    // the smallest scale the format offers for box (formats without one come
+    // at full size). cutShort: the data ended before the picture did; what
+    // was decoded is returned.
+    static QImage decodeScaled(QImageReader &reader, int box, QString *error, bool *cutShort = nullptr);
     // The black bars a camera puts above and below (or beside) a thumbnail
     // whose proportions differ from the picture's, cut away.
     static QImage withoutBars(const QImage &image);

@@ -54,11 +54,12 @@ QImage jpegPreview(const char *data, qsizetype size, int box, QString *error)
     QImageReader reader(&buffer, "jpeg");
     // Any orientation the JPEG itself carries is ignored: LibRaw's flip code
     // is applied afterwards for every kind of preview, and only that.
+    reader.setAutoTransform(false);
     if (!reader.canRead()) {
         *error = QStringLiteral("No preview in this raw file");
         return {};
     }
-    return PkPictureDecoder::decodeScaled(reader, box, false, error);
+    return PkPictureDecoder::decodeScaled(reader, box, error);
 }
 
 // A JPEG preview is decoded where LibRaw read it; anything else is first
@@ -73,11 +74,10 @@ QImage previewImage(libraw_data_t *raw, int box, QString *error)
         *error = rawError(code, false, 0);
         return {};
     }
-    QImage image = bitmapImage(*memory);
+    // Scaled to the box by the caller, as pictures of every format are.
+    const QImage image = bitmapImage(*memory);
     if (image.isNull())
         *error = QStringLiteral("No preview in this raw file");
-    else if (image.width() > box || image.height() > box)
-        image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkthumbnailcache.h"
+#include "pkpicturedecoder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -15,8 +16,13 @@
 
 namespace {
 
-const char *const levelNames[] = {"normal", "large", "x-large", "xx-large"};
-constexpr int levelSizes[] = {128, 256, 512, 1024};
+struct Level
+{
+    int size;
+    const char *name;
+};
+
+constexpr Level levels[] = {{128, "normal"}, {256, "large"}, {512, "x-large"}, {1024, "xx-large"}};
 
 // Constants only: helpers use them before main(), when other files'
 // initialisers may not have run yet.
@@ -33,9 +39,9 @@ constexpr QLatin1String reasonKey("X-Pickwell::Reason");
 
 QString levelFolder(int level)
 {
-    for (int i = 0; i < 4; ++i) {
-        if (levelSizes[i] == level)
-            return PkThumbnailCache::root() + u'/' + QLatin1String(levelNames[i]);
+    for (const Level &each : levels) {
+        if (each.size == level)
+            return PkThumbnailCache::root() + u'/' + QLatin1String(each.name);
     }
     return {};
 }
@@ -54,7 +60,8 @@ bool makeFolder(const QString &folder)
     const QString parent = QFileInfo(folder).path();
     if (parent == folder || !makeFolder(parent))
         return false;
-    return ::mkdir(QFile::encodeName(folder).constData(), 0700) == 0 || QFileInfo(folder).isDir();
+    ::mkdir(QFile::encodeName(folder).constData(), 0700); // made meanwhile by another, it is there too
+    return QFileInfo(folder).isDir();
 }
 
 bool isFresh(const QImage &image, const PkThumbnailCache::Key &key)
@@ -80,20 +87,15 @@ QImage readEntry(const QString &file, int level)
 
 // Written beside the entry and renamed over it, so that no reader ever sees
 // half an entry; the temporary file is made readable by the user alone.
-bool writeEntry(const QString &file, const QImage &image)
+void writeEntry(const QString &file, const QImage &image)
 {
     if (!makeFolder(QFileInfo(file).path()))
-        return false;
+        return;
     QTemporaryFile temporary(QFileInfo(file).path() + QStringLiteral("/.pickwell-XXXXXX.png"));
-    if (!temporary.open())
-        return false;
-    QImageWriter writer(&temporary, "png");
-    if (!writer.write(image) || !temporary.flush())
-        return false;
-    if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(file).constData()) != 0)
-        return false;
-    temporary.setAutoRemove(false);
-    return true;
+    if (!temporary.open() || !QImageWriter(&temporary, "png").write(image) || !temporary.flush())
+        return;
+    if (std::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(file).constData()) == 0)
+        temporary.setAutoRemove(false);
 }
 
 QImage withKey(QImage image, const PkThumbnailCache::Key &key)
@@ -117,9 +119,9 @@ QString PkThumbnailCache::root()
 
 int PkThumbnailCache::levelFor(int box)
 {
-    for (int size : levelSizes) {
-        if (box <= size)
-            return size;
+    for (const Level &each : levels) {
+        if (box <= each.size)
+            return each.size;
     }
     return 0;
 }
@@ -151,26 +153,23 @@ bool PkThumbnailCache::find(const Key &key, int level, PkThumbnail *thumbnail)
         return false;
     thumbnail->kind = PkThumbnail::Kind::Picture;
     thumbnail->taken = QDateTime::fromString(image.text(takenKey), Qt::ISODate);
-    const int box = thumbnail->box;
-    thumbnail->image = image.width() > box || image.height() > box
-        ? image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-        : image;
+    thumbnail->image = PkPictureDecoder::scaledToFit(image, thumbnail->box);
     return true;
 }
 
-bool PkThumbnailCache::store(const Key &key, int level, const QImage &image, const QDateTime &taken)
+void PkThumbnailCache::store(const Key &key, int level, const QImage &image, const QDateTime &taken)
 {
     QImage entry = withKey(image, key);
     if (taken.isValid())
         entry.setText(takenKey, taken.toString(Qt::ISODate));
-    return writeEntry(entryPath(key.path, level), entry);
+    writeEntry(entryPath(key.path, level), entry);
 }
 
-bool PkThumbnailCache::storeFailure(const Key &key, const QString &reason)
+void PkThumbnailCache::storeFailure(const Key &key, const QString &reason)
 {
     QImage mark(1, 1, QImage::Format_ARGB32);
     mark.fill(Qt::transparent);
     QImage entry = withKey(mark, key);
     entry.setText(reasonKey, reason);
-    return writeEntry(failurePath(key.path), entry);
+    writeEntry(failurePath(key.path), entry);
 }

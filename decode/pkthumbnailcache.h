@@ -34,8 +34,8 @@ public:
     // A fresh entry: a picture scaled to fit box, or a failure's reason.
     static bool find(const Key &key, int level, PkThumbnail *thumbnail);
     // image fits level x level; written under a temporary name, then renamed.
-    static bool store(const Key &key, int level, const QImage &image, const QDateTime &taken);
-    static bool storeFailure(const Key &key, const QString &reason);
+    static void store(const Key &key, int level, const QImage &image, const QDateTime &taken);
+    static void storeFailure(const Key &key, const QString &reason);
 };
 
 #endif // PKTHUMBNAILCACHE_H

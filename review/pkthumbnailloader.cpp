@@ -76,7 +76,7 @@ void PkThumbnailLoader::startNext()
         const int box = boxSize;
         pool.start([this, job, box] {
             const auto pass = job.quick ? PkPictureDecoder::Pass::Quick : PkPictureDecoder::Pass::Full;
-            bool found = true;
+            bool found;
             const PkThumbnail thumbnail = PkDecoderPool::instance().decode(job.path, box, pass, &found, this);
             QMetaObject::invokeMethod(this, [this, job, box, found, thumbnail] { finish(job, box, found, thumbnail); },
                                       Qt::QueuedConnection);

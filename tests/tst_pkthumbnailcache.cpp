@@ -22,6 +22,7 @@ private slots:
     void changedFileIsDecodedAgain_data();
     void changedFileIsDecodedAgain();
     void unwritableCacheOnlyCostsSpeed();
+    void largeBoxIsNotCached();
     void failureIsRemembered();
 
 private:
@@ -142,6 +143,13 @@ void TestPkThumbnailCache::unwritableCacheOnlyCostsSpeed()
     bool found = true;
     PkPictureDecoder::decode(picture, box, Pass::Quick, &found);
     QVERIFY(!found);
+}
+
+// No level holds a look at the picture larger than 1024 pixels.
+void TestPkThumbnailCache::largeBoxIsNotCached()
+{
+    QCOMPARE(PkPictureDecoder::decode(picture, 1100, Pass::Full).image.size(), QSize(400, 200));
+    QVERIFY(!QFileInfo::exists(dir->filePath(u"cache"_s)));
 }
 
 // What cannot be made into a thumbnail is said at once the next time.
