@@ -63,6 +63,8 @@ bool PkDecoderPool::serveIfHelper()
     // the helper's limit, a large scan or panorama is still shown.
     QImageReader::setAllocationLimit(int(memoryLimit / (1024 * 1024)) * 3 / 4);
     ::prctl(PR_SET_NAME, "pickwell-decode");
+    // Done while Pickwell is still opening its window.
+    PkPictureDecoder::warmUp();
     // The tests' stand-in for a decoding library that crashes on a file.
     const QString crashOn = qEnvironmentVariable("PICKWELL_DECODER_CRASH_ON");
     for (;;) {

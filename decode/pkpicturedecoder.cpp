@@ -166,6 +166,14 @@ void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *tran
 
 } // namespace
 
+void PkPictureDecoder::warmUp()
+{
+    qtReads(QString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImage(8, 8, QImage::Format_RGB32).save(&buffer, "JPEG");
+}
+
 bool PkPictureDecoder::isRaw(const QString &path)
 {
     return rawSuffixes().contains(QFileInfo(path).suffix().toLower());

@@ -26,6 +26,8 @@ public:
     static PkThumbnail decode(const QString &path, int box, Pass pass, bool *found = nullptr);
 
     static bool isRaw(const QString &path);
+    // Loads the image plugins, which the first picture would otherwise wait for.
+    static void warmUp();
     static QString tooLarge(QSize size);
     static QString notAPicture(qint64 bytes);
     // size scaled down, keeping its proportions, to fit box x box; never up.
