@@ -15,8 +15,14 @@ class PkThumbnailReader
 public:
     static bool isRaw(const QString &path);
     // The decoded picture, fitting box x box; from the shared thumbnail
-    // cache where it holds a fresh one for a box up to 1024.
-    static PkThumbnail read(const QString &path, int box);
+    // cache where it holds a fresh one for a box up to 1024. owner: whose
+    // request it is, for cancel().
+    static PkThumbnail read(const QString &path, int box, const void *owner = nullptr);
+    // Ends owner's requests at once (they come back broken, with no reason),
+    // and refuses its new ones until forget(owner): closing a window never
+    // waits for a picture.
+    static void cancel(const void *owner);
+    static void forget(const void *owner);
     // size scaled down, keeping its proportions, to fit box x box; never up.
     static QSize fitted(QSize size, int box);
 };
