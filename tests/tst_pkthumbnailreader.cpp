@@ -268,7 +268,7 @@ void TestPkThumbnailReader::exif()
 }
 
 // A file that keeps its decoder busy is ended at the deadline, and the next
-// file gets a helper of its own.
+// file gets a helper of its own; a closed window's requests are refused.
 void TestPkThumbnailReader::slowFileIsEnded()
 {
     const QString flood = dir.filePath(u"flood.jpg"_s), good = dir.filePath(u"good.jpg"_s);
@@ -281,6 +281,12 @@ void TestPkThumbnailReader::slowFileIsEnded()
     QVERIFY(!QFileInfo::exists(PkThumbnailCache::failurePath(flood))); // the machine may have been busy
     QCOMPARE(int(slow.kind), int(Kind::Broken));
     QCOMPARE(PkThumbnailReader::read(good, box).image.size(), QSize(64, 32));
+    // A cancelled owner's requests are refused, and no one else's.
+    PkThumbnailReader::cancel(this);
+    QVERIFY(PkThumbnailReader::read(good, box, this).image.isNull());
+    QVERIFY(!PkThumbnailReader::read(good, box).image.isNull());
+    PkThumbnailReader::forget(this);
+    QVERIFY(!PkThumbnailReader::read(good, box, this).image.isNull());
 }
 
 void TestPkThumbnailReader::loaderQuickThenDecoded_data()
