@@ -91,16 +91,18 @@ bool darkLine(const QImage &image, int fixed, bool row, int from, int to)
     return true;
 }
 
-// What the quick pass shows: the thumbnail in the file's EXIF block, final
-// when it is at least as large as the box.
-bool embedded(const QString &path, int box, PkThumbnail *thumbnail)
+// What the quick pass shows: the thumbnail in a JPEG's EXIF block, or in
+// the IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
+// preview), final when it is at least as large as the box.
+bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         thumbnail->reason = cannotRead(file.errorString());
         return true;
     }
-    const PkExif exif = PkExif::fromJpeg(file.read(headBytes));
+    const QByteArray exifMark = raw ? QByteArray("Exif\0\0", 6) : QByteArray();
+    const PkExif exif = PkExif::fromJpeg(exifMark + file.read(headBytes));
     thumbnail->taken = exif.taken;
     QByteArray bytes = exif.thumbnail;
     if (bytes.isEmpty())
@@ -290,7 +292,7 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     if (level > 0 && PkThumbnailCache::find(key, level, &thumbnail))
         return thumbnail;
     if (pass == Pass::Quick) {
-        *found = !raw && embedded(path, box, &thumbnail);
+        *found = embedded(path, raw, box, &thumbnail);
         return thumbnail;
     }
     bool transient = false;

@@ -160,7 +160,7 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     return tiff.bytes;
 }
 
-QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)
+QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
 {
     using W = TiffWriter;
     W tiff;
@@ -172,7 +172,12 @@ QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteAr
                   &ifd1);
     tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
     tiff.bytes.append(thumbnail);
-    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
+    return tiff.bytes;
+}
+
+QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)
+{
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiffWithThumbnail(orientation, thumbnail);
     QByteArray segment("\xff\xe1", 2);
     segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
     const QByteArray encoded = jpeg(image, 0);

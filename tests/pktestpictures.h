@@ -28,6 +28,8 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
 // (JPEG bytes) as the small picture cameras store beside the large one.
 QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail);
+// A TIFF, as most raw files are, whose IFD1 holds thumbnail (JPEG bytes).
+QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail);
 // A small JPEG whose frame header claims size instead.
 QByteArray jpegClaiming(QSize size);
 // A JPEG start followed by count empty comment segments, which the JPEG

@@ -208,7 +208,8 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("dark thumbnail is no bar") << "e.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 4, 38)) << true << false << QSize(64, 64) << -1;
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
-    QTest::newRow("raw file") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
+    QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
+    QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
 }
 
 // The quick look shows the thumbnail the file carries, upright and without
