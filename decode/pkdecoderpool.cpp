@@ -101,6 +101,7 @@ PkDecoderPool::~PkDecoderPool()
 void PkDecoderPool::prepare(int count)
 {
     QMutexLocker locker(&mutex);
+    prepared = std::max(prepared, count);
     while (idle.size() + busy.size() < count) {
         Helper *helper = start();
         if (!helper)
@@ -199,15 +200,22 @@ PkDecoderPool::Helper *PkDecoderPool::take(const void *owner, bool *refused)
 }
 
 // A helper that did not answer in time, or answered nonsense, is ended: it
-// may still be working, or no longer be what it was started as.
+// may still be working, or no longer be what it was started as. The others
+// are kept: there are never more than callers waiting at once.
 void PkDecoderPool::release(Helper *helper, bool keep)
 {
     QMutexLocker locker(&mutex);
     busy.removeOne(helper);
-    if (keep && idle.size() < keptHelpers)
+    if (keep) {
         idle.append(helper);
-    else
-        end(helper);
+        return;
+    }
+    end(helper);
+    // The one ended is replaced at once, so the next picture does not wait
+    // for a helper to start.
+    Helper *fresh = idle.size() + busy.size() < prepared ? start() : nullptr;
+    if (fresh)
+        idle.append(fresh);
 }
 
 PkDecoderPool::Helper *PkDecoderPool::start()

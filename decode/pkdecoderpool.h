@@ -20,7 +20,6 @@ class PkDecoderPool
 public:
     static constexpr int deadlineMs = 5000;
     static constexpr qint64 memoryLimit = 1024LL * 1024 * 1024;
-    static constexpr int keptHelpers = 4;
 
     static PkDecoderPool &instance();
     ~PkDecoderPool();
@@ -64,6 +63,7 @@ private:
     QList<Helper *> idle;
     QList<Helper *> busy;
     QList<const void *> cancelled;
+    int prepared = 0; // helpers kept started
     int deadline = deadlineMs;
 };
 
