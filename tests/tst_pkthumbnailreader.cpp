@@ -324,21 +324,27 @@ void TestPkThumbnailReader::loaderQuickThenDecoded()
     QCOMPARE(loader.thumbnail(path)->image.size(), size);
 }
 
-// A new size asks for thumbnails again; the old ones stay shown meanwhile.
+// A new size asks for thumbnails again; the old ones stay shown until the
+// file's own thumbnail, then the decoded one, replace them.
 void TestPkThumbnailReader::loaderOtherBox()
 {
     const QString path = dir.filePath(u"resized.jpg"_s);
     QVERIFY(PkTestPictures::write(path, PkTestPictures::jpegWithThumbnail(quarters(400, 200), 1, jpeg(quarters(40, 20), 0))));
     PkThumbnailLoader loader;
-    loader.setBox(128);
-    loader.want({path});
-    QTRY_VERIFY(loader.isCurrent(path));
     loader.setBox(32);
-    QVERIFY(!loader.isCurrent(path));
-    QCOMPARE(loader.thumbnail(path)->image.size(), QSize(128, 64));
     loader.want({path});
     QTRY_VERIFY(loader.isCurrent(path));
+    loader.setBox(box);
+    QVERIFY(!loader.isCurrent(path));
     QCOMPARE(loader.thumbnail(path)->image.size(), QSize(32, 16));
+    QList<bool> seen;
+    connect(&loader, &PkThumbnailLoader::loaded, this, [&](const QString &loaded) {
+        seen << loader.thumbnail(loaded)->provisional;
+    });
+    loader.want({path});
+    QTRY_VERIFY(loader.isCurrent(path));
+    QCOMPARE(seen, (QList<bool>{true, false}));
+    QCOMPARE(loader.thumbnail(path)->image.size(), QSize(64, 32));
 }
 
 // A helper may have been taken over by the file it decoded: its answer is
