@@ -164,6 +164,7 @@ void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *tran
     thumbnail->image = preview.image;
     thumbnail->reason = preview.error;
     thumbnail->taken = preview.taken;
+    thumbnail->cutShort = preview.cutShort;
 }
 
 } // namespace

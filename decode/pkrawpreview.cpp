@@ -47,7 +47,7 @@ QImage bitmapImage(const libraw_processed_image_t &memory)
     return QImage(memory.data, memory.width, memory.height, stride, format).copy();
 }
 
-QImage jpegPreview(const char *data, qsizetype size, int box, QString *error)
+QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bool *cutShort)
 {
     QByteArray bytes = QByteArray::fromRawData(data, size);
     QBuffer buffer(&bytes);
@@ -59,15 +59,15 @@ QImage jpegPreview(const char *data, qsizetype size, int box, QString *error)
         *error = QStringLiteral("No preview in this raw file");
         return {};
     }
-    return PkPictureDecoder::decodeScaled(reader, box, error);
+    return PkPictureDecoder::decodeScaled(reader, box, error, cutShort);
 }
 
 // A JPEG preview is decoded where LibRaw read it; anything else is first
 // made into pixels by LibRaw.
-QImage previewImage(libraw_data_t *raw, int box, QString *error)
+QImage previewImage(libraw_data_t *raw, int box, QString *error, bool *cutShort)
 {
     if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
-        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error);
+        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error, cutShort);
     int code = LIBRAW_SUCCESS;
     std::unique_ptr<libraw_processed_image_t, MemoryImageFreer> memory(libraw_dcraw_make_mem_thumb(raw, &code));
     if (!memory) {
@@ -114,7 +114,7 @@ PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)
     }
     if (raw->other.timestamp > 0)
         preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    const QImage image = previewImage(raw.get(), box, &preview.error);
+    const QImage image = previewImage(raw.get(), box, &preview.error, &preview.cutShort);
     if (!image.isNull())
         preview.image = PkPictureDecoder::oriented(image, exifOrientation(raw->sizes.flip));
     return preview;
