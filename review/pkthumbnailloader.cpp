@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkthumbnailloader.h"
-#include "pkthumbnailreader.h"
+#include "pkdecoderpool.h"
 
 #include <QThread>
 
@@ -9,19 +9,26 @@ PkThumbnailLoader::PkThumbnailLoader(QObject *parent)
     : QObject(parent)
     , cache(cacheBytes)
 {
-    pool.setMaxThreadCount(QThread::idealThreadCount());
+    // Two more than the cores: files that keep their helpers busy until the
+    // deadline leave others to go on.
+    pool.setMaxThreadCount(QThread::idealThreadCount() + 2);
+    PkDecoderPool::instance().prepare(pool.maxThreadCount());
 }
 
-// A thumbnail being made finishes first; its result is then dropped with
-// the events posted to this object.
+// The helpers are ended, so the threads waiting for them finish at once;
+// their results are dropped with the events posted to this object.
 PkThumbnailLoader::~PkThumbnailLoader()
 {
     queue.clear();
+    PkDecoderPool::instance().cancel(this);
     pool.waitForDone();
+    PkDecoderPool::instance().forget(this);
 }
 
 void PkThumbnailLoader::setBox(int box)
 {
+    if (box != boxSize)
+        quickDone.clear();
     boxSize = box;
 }
 
@@ -34,16 +41,23 @@ const PkThumbnail *PkThumbnailLoader::thumbnail(const QString &path)
 bool PkThumbnailLoader::isCurrent(const QString &path)
 {
     const PkThumbnail *known = cache.object(path);
-    return known && (known->kind != PkThumbnail::Kind::Picture || known->box == boxSize);
+    return known && (known->kind != PkThumbnail::Kind::Picture || (known->box == boxSize && !known->provisional));
 }
 
+// Quick looks first, for every file; then the decoding, in the same order.
 void PkThumbnailLoader::want(const QList<QString> &paths)
 {
     queue.clear();
+    QList<Job> decoding;
     for (const QString &path : paths) {
-        if (!inFlight.contains(path) && !isCurrent(path))
-            queue.append(path);
+        if (inFlight.contains(path) || isCurrent(path))
+            continue;
+        if (quickDone.contains(path))
+            decoding.append({path, false});
+        else
+            queue.append({path, true});
     }
+    queue.append(decoding);
     startNext();
 }
 
@@ -51,29 +65,45 @@ void PkThumbnailLoader::clear()
 {
     queue.clear();
     cache.clear();
+    quickDone.clear();
 }
 
 void PkThumbnailLoader::startNext()
 {
     while (!queue.isEmpty() && inFlight.size() < pool.maxThreadCount()) {
-        const QString path = queue.takeFirst();
-        inFlight.insert(path);
+        const Job job = queue.takeFirst();
+        inFlight.insert(job.path);
         const int box = boxSize;
-        pool.start([this, path, box] {
-            const PkThumbnail thumbnail = PkThumbnailReader::read(path, box);
-            QMetaObject::invokeMethod(this, [this, path, thumbnail] { finish(path, thumbnail); },
+        pool.start([this, job, box] {
+            const auto pass = job.quick ? PkPictureDecoder::Pass::Quick : PkPictureDecoder::Pass::Full;
+            bool found;
+            const PkThumbnail thumbnail = PkDecoderPool::instance().decode(job.path, box, pass, &found, this);
+            QMetaObject::invokeMethod(this, [this, job, box, found, thumbnail] { finish(job, box, found, thumbnail); },
                                       Qt::QueuedConnection);
         });
     }
 }
 
-void PkThumbnailLoader::finish(const QString &path, const PkThumbnail &thumbnail)
+void PkThumbnailLoader::finish(const Job &job, int box, bool found, const PkThumbnail &thumbnail)
 {
-    inFlight.remove(path);
-    // Icons and broken marks cost next to nothing, but are counted so that
-    // a folder of them cannot grow without bound either.
-    const qsizetype cost = std::max<qsizetype>(thumbnail.image.sizeInBytes(), 1024);
-    cache.insert(path, new PkThumbnail(thumbnail), cost);
+    inFlight.remove(job.path);
+    const PkThumbnail *known = cache.object(job.path);
+    const bool current = box == boxSize;
+    // A quick look never replaces a decoded thumbnail, nor one of another
+    // size the current one: it would only be a step back.
+    const bool better = !known || (current && (!thumbnail.provisional || known->box != box || known->provisional));
+    if (current && job.quick) {
+        quickDone.insert(job.path);
+        if (!found || thumbnail.provisional)
+            queue.append({job.path, false});
+    }
+    if (found && better) {
+        // Icons and broken marks cost next to nothing, but are counted so that
+        // a folder of them cannot grow without bound either.
+        const qsizetype cost = std::max<qsizetype>(thumbnail.image.sizeInBytes(), 1024);
+        cache.insert(job.path, new PkThumbnail(thumbnail), cost);
+    }
     startNext();
-    emit loaded(path);
+    if (found && better)
+        emit loaded(job.path);
 }

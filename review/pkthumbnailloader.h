@@ -11,9 +11,13 @@
 #include <QSet>
 #include <QThreadPool>
 
-// Makes thumbnails on a pool of threads, at most one per core, and keeps them
-// in memory up to a bound. Only the thumbnails asked for last are made: what
-// the view shows comes first, what scrolled away is dropped from the queue.
+// Makes thumbnails in the decoder helpers, a few at a time,
+// and keeps them in memory up to a bound. Only the thumbnails asked for last
+// are made: what the view shows comes first, what scrolled away is dropped
+// from the queue. Every file asked for first gets a quick look (the shared
+// cache, the thumbnail the file carries), and only then are the pictures
+// decoded, so that something shows in every tile at once; loaded() then
+// comes twice for a file whose quick thumbnail was provisional.
 class PkThumbnailLoader : public QObject
 {
     Q_OBJECT
@@ -24,6 +28,7 @@ public:
     static constexpr qsizetype cacheBytes = 200 * 1024 * 1024;
 
     explicit PkThumbnailLoader(QObject *parent = nullptr);
+    // Ends the helpers still working for it: closing never waits for a picture.
     ~PkThumbnailLoader() override;
 
     int box() const { return boxSize; }
@@ -32,6 +37,7 @@ public:
 
     // What is known of path; nullptr until its thumbnail has been made.
     const PkThumbnail *thumbnail(const QString &path);
+    // Its final thumbnail at the current box is there.
     bool isCurrent(const QString &path);
     // Replaces the queue with these paths, first ones first.
     void want(const QList<QString> &paths);
@@ -42,13 +48,20 @@ signals:
     void loaded(const QString &path);
 
 private:
+    struct Job
+    {
+        QString path;
+        bool quick = true;
+    };
+
     void startNext();
-    void finish(const QString &path, const PkThumbnail &thumbnail);
+    void finish(const Job &job, int box, bool found, const PkThumbnail &thumbnail);
 
     QThreadPool pool;
     QCache<QString, PkThumbnail> cache;
-    QList<QString> queue;
+    QList<Job> queue;
     QSet<QString> inFlight;
+    QSet<QString> quickDone; // at the current box
     int boxSize = 192;
 };
 

@@ -7,22 +7,24 @@
 
 #include <QSize>
 
-class QImageReader;
-
-// Makes one file's thumbnail. Safe to call on any thread; it only reads.
+// Makes one file's thumbnail, or a larger look at it, in a decoder helper:
+// bounded in time and memory whatever the file holds. Blocks the calling
+// thread while it waits, so never call it on the GUI thread.
 class PkThumbnailReader
 {
 public:
     static bool isRaw(const QString &path);
-    static PkThumbnail read(const QString &path, int box);
-
+    // The decoded picture, fitting box x box; from the shared thumbnail
+    // cache where it holds a fresh one for a box up to 1024. owner: whose
+    // request it is, for cancel().
+    static PkThumbnail read(const QString &path, int box, const void *owner = nullptr);
+    // Ends owner's requests at once (they come back broken, with no reason),
+    // and refuses its new ones until forget(owner): closing a window never
+    // waits for a picture.
+    static void cancel(const void *owner);
+    static void forget(const void *owner);
     // size scaled down, keeping its proportions, to fit box x box; never up.
     static QSize fitted(QSize size, int box);
-    // image turned upright as an EXIF orientation (1 to 8) asks.
-    static QImage oriented(const QImage &image, int orientation);
-    // Decodes at the smallest scale the format offers for box, without
-    // applying any orientation the data carries unless autoTransform.
-    static QImage decode(QImageReader &reader, int box, bool autoTransform, QString *error);
 };
 
 #endif // PKTHUMBNAILREADER_H

@@ -160,6 +160,47 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     return tiff.bytes;
 }
 
+QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
+{
+    using W = TiffWriter;
+    W tiff;
+    tiff.set32(4, 8);
+    const qsizetype next = tiff.writeIfd({{0x0112, W::Short, {quint32(orientation)}}});
+    tiff.set32(next, quint32(tiff.bytes.size()));
+    qsizetype ifd1 = 0;
+    tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}}, {0x0202, W::Long, {quint32(thumbnail.size())}}},
+                  &ifd1);
+    tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
+    tiff.bytes.append(thumbnail);
+    return tiff.bytes;
+}
+
+QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)
+{
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiffWithThumbnail(orientation, thumbnail);
+    QByteArray segment("\xff\xe1", 2);
+    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
+    const QByteArray encoded = jpeg(image, 0);
+    return encoded.left(2) + segment + encoded.mid(2);
+}
+
+QByteArray jpegClaiming(QSize size)
+{
+    QByteArray bytes = jpeg(quarters(16, 16), 0);
+    const qsizetype frame = bytes.indexOf("\xff\xc0");
+    qToBigEndian(quint16(size.height()), bytes.data() + frame + 5);
+    qToBigEndian(quint16(size.width()), bytes.data() + frame + 7);
+    return bytes;
+}
+
+QByteArray markerFlood(int count)
+{
+    QByteArray bytes("\xff\xd8", 2);
+    for (int i = 0; i < count; ++i)
+        bytes.append("\xff\xfe\x00\x02", 4);
+    return bytes + jpeg(quarters(16, 16), 0).mid(2);
+}
+
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

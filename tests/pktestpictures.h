@@ -25,6 +25,17 @@ QByteArray jpeg(const QImage &image, int orientation, int quality = 90, const QB
 // rgb, the preview is uncompressed 8-bit RGB instead.
 QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false);
 
+// A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
+// (JPEG bytes) as the small picture cameras store beside the large one.
+QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail);
+// A TIFF, as most raw files are, whose IFD1 holds thumbnail (JPEG bytes).
+QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail);
+// A small JPEG whose frame header claims size instead.
+QByteArray jpegClaiming(QSize size);
+// A JPEG start followed by count empty comment segments, which the JPEG
+// library keeps in a list it walks from the start for each new one.
+QByteArray markerFlood(int count);
+
 bool write(const QString &path, const QByteArray &bytes);
 
 } // namespace PkTestPictures

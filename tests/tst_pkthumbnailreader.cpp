@@ -1,26 +1,46 @@
 // SPDX-License-Identifier: MIT
 
-#include "pkrawpreview.h"
+#include "pkdecodermessage.h"
+#include "pkdecoderpool.h"
+#include "pkexif.h"
 #include "pktestpictures.h"
+#include "pkthumbnailcache.h"
+#include "pkthumbnailloader.h"
 #include "pkthumbnailreader.h"
 
+#include <QPainter>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using Kind = PkThumbnail::Kind;
+using PkTestPictures::jpeg;
+using PkTestPictures::quarters;
 
-// Every kind of file the review meets, made here, read at a 64-pixel box.
+// Every kind of file the review meets, made here, read at a 64-pixel box in
+// the decoder helpers (this test program serves as its own helper), and what
+// the view sees of the loader: the file's own thumbnail first, then the
+// decoded one.
 class TestPkThumbnailReader : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void read_data();
     void read();
-    void dateTaken_data();
-    void dateTaken();
-    void fitted_data();
+    void quickLook_data();
+    void quickLook();
     void fitted();
+    void exif_data();
+    void exif();
+    void slowFileIsEnded();
+    void loaderQuickThenDecoded_data();
+    void loaderQuickThenDecoded();
+    void loaderOtherBox();
+    void answerFromHelper_data();
+    void answerFromHelper();
 
 private:
     QTemporaryDir dir;
@@ -34,83 +54,113 @@ constexpr int box = 64;
 int quarterAt(const QImage &image, int x, int y)
 {
     const QColor seen = image.pixelColor(x, y);
-    int best = -1, bestDistance = 1 << 30;
-    for (int q = 0; q < 4; ++q) {
-        const QColor c = PkTestPictures::quarterColor(q);
-        const int d = qAbs(c.red() - seen.red()) + qAbs(c.green() - seen.green()) + qAbs(c.blue() - seen.blue());
-        if (d < bestDistance) {
-            best = q;
-            bestDistance = d;
-        }
-    }
+    const auto distance = [&](const QColor &c) {
+        return qAbs(c.red() - seen.red()) + qAbs(c.green() - seen.green()) + qAbs(c.blue() - seen.blue());
+    };
+    int best = 0;
+    for (int q = 1; q < 4; ++q)
+        best = distance(PkTestPictures::quarterColor(q)) < distance(PkTestPictures::quarterColor(best)) ? q : best;
     return best;
 }
 
 QByteArray dngOf(int width, int height, int orientation)
 {
-    return PkTestPictures::dng(PkTestPictures::jpeg(PkTestPictures::quarters(width, height), 0),
-                               QSize(width, height), orientation);
+    return PkTestPictures::dng(jpeg(quarters(width, height), 0), QSize(width, height), orientation);
 }
 
 QByteArray rgbDngOf(int width, int height, int orientation)
 {
-    const QImage rgb = PkTestPictures::quarters(width, height).convertToFormat(QImage::Format_RGB888);
-    QByteArray pixels;
-    for (int y = 0; y < height; ++y)
-        pixels.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), width * 3);
+    const QImage rgb = quarters(width, height).convertToFormat(QImage::Format_RGB888); // rows without padding
+    const QByteArray pixels(reinterpret_cast<const char *>(rgb.constBits()), rgb.sizeInBytes());
     return PkTestPictures::dng(pixels, QSize(width, height), orientation, true);
 }
 
-QByteArray pngOf(int width, int height)
+QByteArray pngOf(int width, int height, const char *format = "PNG")
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    PkTestPictures::quarters(width, height).save(&buffer, "PNG");
+    quarters(width, height).save(&buffer, format);
     return bytes;
 }
 
+// A thumbnail with black bars above and below the picture, as cameras make them.
+QByteArray letterboxed(int width, int height, int bar)
+{
+    QImage image(width, height + 2 * bar, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter(&image).drawImage(0, bar, quarters(width, height));
+    return jpeg(image, 0);
+}
+
+// Files whose name starts with one of these are made as it says, or not at
+// all; the size they should be said to have.
+qint64 make(const QString &path, const QByteArray &bytes)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name.startsWith("fifo"_L1))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? -1 : -2;
+    if (name.startsWith("folder"_L1))
+        return QDir().mkdir(path) ? -1 : -2;
+    if (name.startsWith("gone"_L1))
+        return -1;
+    return PkTestPictures::write(path, bytes) ? bytes.size() : -2;
+}
+
 } // namespace
+
+// Nothing is written into the user's own thumbnail cache.
+void TestPkThumbnailReader::initTestCase()
+{
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(u"cache"_s)));
+    qputenv("PICKWELL_DECODER_CRASH_ON", QFile::encodeName(dir.filePath(u"crash.jpg"_s)));
+}
 
 void TestPkThumbnailReader::read_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("shown");
     // The quarters seen at the top left and at the bottom right, or -1.
     QTest::addColumn<int>("topLeft");
     QTest::addColumn<int>("bottomRight");
     QTest::addColumn<QString>("reason");
 
-    using PkTestPictures::jpeg;
-    using PkTestPictures::quarters;
     const int picture = int(Kind::Picture), broken = int(Kind::Broken);
-    const QSize wide(64, 32), tall(32, 64);
+    const QSize wide(64, 32), tall(32, 64), none(0, 0);
     QTest::newRow("JPEG without orientation") << "a.jpg" << jpeg(quarters(400, 200), 0) << picture << wide << 0 << 3 << "";
-    QTest::newRow("JPEG upright") << "b.JPG" << jpeg(quarters(400, 200), 1) << picture << wide << 0 << 3 << "";
     QTest::newRow("JPEG turned 180") << "c.jpg" << jpeg(quarters(400, 200), 3) << picture << wide << 3 << 0 << "";
     QTest::newRow("JPEG turned right") << "d.jpg" << jpeg(quarters(400, 200), 6) << picture << tall << 2 << 1 << "";
-    QTest::newRow("JPEG turned left") << "e.jpeg" << jpeg(quarters(400, 200), 8) << picture << tall << 1 << 2 << "";
     QTest::newRow("PNG smaller than the box keeps its size") << "f.png" << pngOf(40, 20) << picture << QSize(40, 20) << 0 << 3 << "";
+    QTest::newRow("PNG named as a JPEG") << "f2.jpg" << pngOf(40, 20) << picture << QSize(40, 20) << 0 << 3 << "";
+    QTest::newRow("TIFF") << "t.tif" << pngOf(400, 200, "TIFF") << picture << wide << 0 << 3 << "";
+    QTest::newRow("WebP, only its width over the box") << "w.webp" << pngOf(400, 40, "WEBP") << picture << QSize(64, 6) << 0 << 3 << "";
     QTest::newRow("DNG upright") << "g.dng" << dngOf(400, 200, 1) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG mirrored") << "h.DNG" << dngOf(400, 200, 2) << picture << wide << 1 << 2 << "";
-    QTest::newRow("DNG turned 180") << "i.dng" << dngOf(400, 200, 3) << picture << wide << 3 << 0 << "";
-    QTest::newRow("DNG mirrored upside down") << "j.dng" << dngOf(400, 200, 4) << picture << wide << 2 << 1 << "";
     QTest::newRow("DNG transposed") << "k.dng" << dngOf(400, 200, 5) << picture << tall << 0 << 3 << "";
-    QTest::newRow("DNG turned right") << "l.dng" << dngOf(400, 200, 6) << picture << tall << 2 << 1 << "";
-    QTest::newRow("DNG transversed") << "m.dng" << dngOf(400, 200, 7) << picture << tall << 3 << 0 << "";
     QTest::newRow("DNG turned left") << "n.dng" << dngOf(400, 200, 8) << picture << tall << 1 << 2 << "";
     QTest::newRow("DNG with an RGB preview") << "rgb.dng" << rgbDngOf(400, 200, 6) << picture << tall << 2 << 1 << "";
     QTest::newRow("DNG with a small preview") << "o.dng" << dngOf(40, 20, 1) << picture << QSize(40, 20) << 0 << 3 << "";
-    QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << QSize(0, 0) << -1 << -1 << "";
-    QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << QSize(0, 0) << -1 << -1 << "no preview";
-    QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << QSize(0, 0) << -1 << -1 << "not a raw file";
-    QTest::newRow("JPEG name, text content") << "q.jpg" << "not a picture"_ba << broken << QSize(0, 0) << -1 << -1 << "";
+    QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
+    QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
+    QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << none << -1 << -1 << "No preview in this raw file";
+    QTest::newRow("DNG claiming a huge preview") << "o4.dng" << PkTestPictures::dng(jpeg(quarters(16, 16), 0), QSize(20000, 20000), 1) << broken << none << -1 << -1 << "Too large to preview (20000 x 20000)";
+    QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << none << -1 << -1 << "Not a picture (4 KiB)";
+    QTest::newRow("raw of 15 bytes") << "p2.CR2" << QByteArray(15, 'x') << broken << none << -1 << -1 << "Not a picture (15 bytes)";
+    QTest::newRow("JPEG name, text content") << "q.jpg" << "not a picture"_ba << broken << none << -1 << -1 << "Not a picture (13 bytes)";
+    QTest::newRow("empty JPEG") << "q2.jpg" << QByteArray() << broken << none << -1 << -1 << "Empty file";
+    QTest::newRow("JPEG claiming 30000 x 30000") << "q3.jpg" << PkTestPictures::jpegClaiming(QSize(30000, 30000)) << broken << none << -1 << -1 << "Too large to preview (30000 x 30000)";
+    QTest::newRow("truncated JPEG of exactly 200 megapixels") << "q5.jpg" << PkTestPictures::jpegClaiming(QSize(20000, 10000)) << picture << wide << -1 << -1 << "";
+    QTest::newRow("JPEG cut short before its picture") << "q4.jpg" << jpeg(quarters(400, 200), 0).left(400) << broken << none << -1 << -1 << "Cut short";
     QTest::newRow("truncated JPEG shows its top") << "r.jpg" << jpeg(quarters(400, 200), 0).left(3000) << picture << wide << 0 << -1 << "";
-    QTest::newRow("text file") << "s.txt" << "IMG_0001"_ba << int(Kind::Other) << QSize(0, 0) << -1 << -1 << "";
-    QTest::newRow("file without extension") << "README" << "x"_ba << int(Kind::Other) << QSize(0, 0) << -1 << -1 << "";
-    QTest::newRow("vanished file") << "gone.jpg" << QByteArray() << broken << QSize(0, 0) << -1 << -1 << "no longer there";
+    QTest::newRow("decoder crash") << "crash.jpg" << jpeg(quarters(400, 200), 0) << broken << none << -1 << -1 << "The picture decoder failed on this file";
+    QTest::newRow("text file") << "s.txt" << "IMG_0001"_ba << int(Kind::Other) << none << -1 << -1 << "";
+    QTest::newRow("vanished folder") << "q.jpg/gone.jpg" << QByteArray() << broken << none << -1 << -1 << "The file is no longer there";
+    QTest::newRow("vanished file") << "gone.jpg" << QByteArray() << broken << none << -1 << -1 << "The file is no longer there";
+    QTest::newRow("named pipe") << "fifo.jpg" << QByteArray() << broken << none << -1 << -1 << "Not a regular file (a named pipe)";
+    QTest::newRow("folder") << "folder.jpg" << QByteArray() << broken << none << -1 << -1 << "Not a regular file (a folder)";
 }
 
 void TestPkThumbnailReader::read()
@@ -118,70 +168,220 @@ void TestPkThumbnailReader::read()
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(int, kind);
-    QFETCH(QSize, size);
+    QFETCH(QSize, shown);
     QFETCH(int, topLeft);
     QFETCH(int, bottomRight);
     QFETCH(QString, reason);
 
     const QString path = dir.filePath(name);
-    if (!bytes.isEmpty())
-        QVERIFY(PkTestPictures::write(path, bytes));
+    const qint64 size = make(path, bytes);
     const PkThumbnail thumbnail = PkThumbnailReader::read(path, box);
+    QCOMPARE(thumbnail.reason, reason);
     QCOMPARE(int(thumbnail.kind), kind);
-    QCOMPARE(thumbnail.image.size(), size);
+    QCOMPARE(thumbnail.image.size(), shown);
     QCOMPARE(thumbnail.box, box);
-    QCOMPARE(thumbnail.bytes, bytes.isEmpty() ? -1 : bytes.size());
-    QVERIFY2(thumbnail.reason.contains(reason, Qt::CaseInsensitive), qPrintable(thumbnail.reason));
-    QCOMPARE(thumbnail.reason.isEmpty(), kind != int(Kind::Broken));
+    QCOMPARE(thumbnail.bytes, size);
+    QCOMPARE(thumbnail.cutShort, QByteArray(QTest::currentDataTag()).startsWith("truncated"));
+    QVERIFY(!thumbnail.provisional);
     QVERIFY(!thumbnail.taken.isValid()); // none of these says when it was taken
     if (topLeft >= 0)
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
     if (bottomRight >= 0)
-        QCOMPARE(quarterAt(thumbnail.image, size.width() - 3, size.height() - 3), bottomRight);
+        QCOMPARE(quarterAt(thumbnail.image, shown.width() - 3, shown.height() - 3), bottomRight);
 }
 
-void TestPkThumbnailReader::dateTaken_data()
+void TestPkThumbnailReader::quickLook_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QDateTime>("taken");
-    const QImage image = PkTestPictures::quarters(16, 16);
-    const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
-    QTest::newRow("date taken") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20 12:30:05") << noon;
-    QTest::newRow("no EXIF block") << PkTestPictures::jpeg(image, 0) << QDateTime();
-    QTest::newRow("EXIF block without a date") << PkTestPictures::jpeg(image, 6) << QDateTime();
-    QTest::newRow("date that is no date") << PkTestPictures::jpeg(image, 1, 90, "2026:13:45 99:00:00") << QDateTime();
-    QTest::newRow("date cut short") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20") << QDateTime();
-    QTest::newRow("not a JPEG") << pngOf(16, 16) << QDateTime();
-    QTest::newRow("EXIF block cut off") << PkTestPictures::jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime();
-}
-
-// The date shows in the tooltip; a block that lies about its sizes must not
-// be read beyond its end.
-void TestPkThumbnailReader::dateTaken()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QDateTime, taken);
-    const QString path = dir.filePath(u"dated.jpg"_s);
-    QVERIFY(PkTestPictures::write(path, bytes));
-    QCOMPARE(PkThumbnailReader::read(path, box).taken, taken);
-}
-
-void TestPkThumbnailReader::fitted_data()
-{
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<bool>("provisional");
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<QSize>("expected");
-    QTest::newRow("wide") << QSize(6000, 4000) << QSize(64, 42);
-    QTest::newRow("tall") << QSize(4000, 6000) << QSize(42, 64);
-    QTest::newRow("exactly the box") << QSize(64, 64) << QSize(64, 64);
-    QTest::newRow("one side over") << QSize(65, 10) << QSize(64, 9);
-    QTest::newRow("a sliver keeps a pixel") << QSize(10000, 2) << QSize(64, 1);
+    QTest::addColumn<int>("topLeft");
+
+    using PkTestPictures::jpegWithThumbnail;
+    const QImage large = quarters(400, 200);
+    QTest::newRow("thumbnail as large as the box is final") << "a.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0)) << true << false << QSize(64, 32) << 0;
+    QTest::newRow("thumbnail as wide as the box is final") << "a2.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(64, 32), 0)) << true << false << QSize(64, 32) << 0;
+    QTest::newRow("smaller thumbnail is provisional, stretched") << "b.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(40, 20), 0)) << true << true << QSize(64, 32) << 0;
+    QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 40, 16)) << true << false << QSize(64, 32) << 0;
+    QTest::newRow("thumbnail turned, as tall as the box") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(64, 32), 0)) << true << false << QSize(32, 64) << 2;
+    QTest::newRow("dark thumbnail is no bar") << "e.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 4, 38)) << true << false << QSize(64, 64) << -1;
+    QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
+    QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
+    QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
+    QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
+}
+
+// The quick look shows the thumbnail the file carries, upright and without
+// its bars, before anything is decoded.
+void TestPkThumbnailReader::quickLook()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, found);
+    QFETCH(bool, provisional);
+    QFETCH(QSize, size);
+    QFETCH(int, topLeft);
+
+    const QString path = dir.filePath(u"quick-"_s + name);
+    QVERIFY(PkTestPictures::write(path, bytes));
+    bool wasFound = false;
+    const PkThumbnail thumbnail = PkPictureDecoder::decode(path, box, PkPictureDecoder::Pass::Quick, &wasFound);
+    QCOMPARE(wasFound, found);
+    QCOMPARE(thumbnail.provisional, provisional);
+    QCOMPARE(thumbnail.image.size(), size);
+    if (topLeft >= 0)
+        QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
 }
 
 void TestPkThumbnailReader::fitted()
 {
+    const QList<QSize> sizes = {{6000, 4000}, {4000, 6000}, {64, 64}, {65, 10}, {10, 65}, {10000, 2}};
+    QList<QSize> fits;
+    for (QSize size : sizes)
+        fits << PkThumbnailReader::fitted(size, box);
+    QCOMPARE(fits, (QList<QSize>{{64, 42}, {42, 64}, {64, 64}, {64, 9}, {9, 64}, {64, 1}}));
+}
+
+void TestPkThumbnailReader::exif_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QDateTime>("taken");
+    QTest::addColumn<int>("orientation");
+    const QImage image = quarters(16, 16);
+    const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
+    QTest::newRow("date taken") << jpeg(image, 3, 90, "2026:06:20 12:30:05") << noon << 3;
+    QTest::newRow("EXIF block without a date") << jpeg(image, 6) << QDateTime() << 6;
+    QTest::newRow("orientation out of range") << jpeg(image, 9) << QDateTime() << 1;
+    QTest::newRow("date cut short") << jpeg(image, 1, 90, "2026:06:20") << QDateTime() << 1;
+    QTest::newRow("EXIF block cut off") << jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime() << 1;
+}
+
+// A block that lies about its sizes must not be read beyond its end.
+void TestPkThumbnailReader::exif()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QDateTime, taken);
+    QFETCH(int, orientation);
+    const PkExif exif = PkExif::fromJpeg(bytes);
+    QCOMPARE(exif.taken, taken);
+    QCOMPARE(exif.orientation, orientation);
+}
+
+// A file that keeps its decoder busy is ended at the deadline, and the next
+// file gets a helper of its own; a closed window's requests are refused.
+void TestPkThumbnailReader::slowFileIsEnded()
+{
+    const QString flood = dir.filePath(u"flood.jpg"_s), good = dir.filePath(u"good.jpg"_s);
+    QVERIFY(PkTestPictures::write(flood, PkTestPictures::markerFlood(200000)));
+    QVERIFY(PkTestPictures::write(good, jpeg(quarters(400, 200), 0)));
+    PkDecoderPool::instance().setDeadline(300);
+    const PkThumbnail slow = PkThumbnailReader::read(flood, box);
+    PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
+    QCOMPARE(slow.reason, u"Took too long to decode (over 0.3 s)"_s);
+    QVERIFY(!QFileInfo::exists(PkThumbnailCache::failurePath(flood))); // the machine may have been busy
+    QCOMPARE(int(slow.kind), int(Kind::Broken));
+    QCOMPARE(PkThumbnailReader::read(good, box).image.size(), QSize(64, 32));
+    // A cancelled owner's requests are refused, and no one else's.
+    PkThumbnailReader::cancel(this);
+    QVERIFY(PkThumbnailReader::read(good, box, this).image.isNull());
+    QVERIFY(!PkThumbnailReader::read(good, box).image.isNull());
+    PkThumbnailReader::forget(this);
+    QVERIFY(!PkThumbnailReader::read(good, box, this).image.isNull());
+}
+
+void TestPkThumbnailReader::loaderQuickThenDecoded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<bool>>("provisional"); // of each loaded()
+    QTest::addColumn<QSize>("size");
+    using PkTestPictures::jpegWithThumbnail;
+    const QImage picture = quarters(400, 200);
+    QTest::newRow("small thumbnail, then the picture") << jpegWithThumbnail(picture, 1, jpeg(quarters(40, 20), 0)) << QList<bool>{true, false} << QSize(64, 32);
+    QTest::newRow("thumbnail as large as the box") << jpegWithThumbnail(picture, 1, jpeg(quarters(80, 40), 0)) << QList<bool>{false} << QSize(64, 32);
+    QTest::newRow("no thumbnail") << jpeg(picture, 1) << QList<bool>{false} << QSize(64, 32);
+    QTest::newRow("empty file") << QByteArray() << QList<bool>{false} << QSize(0, 0);
+}
+
+void TestPkThumbnailReader::loaderQuickThenDecoded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<bool>, provisional);
     QFETCH(QSize, size);
-    QFETCH(QSize, expected);
-    QCOMPARE(PkThumbnailReader::fitted(size, box), expected);
+    const QString path = dir.filePath(u"loaded "_s + QString::fromLatin1(QTest::currentDataTag()) + u".jpg"_s);
+    QVERIFY(PkTestPictures::write(path, bytes));
+    PkThumbnailLoader loader;
+    loader.setBox(64);
+    QList<bool> seen;
+    connect(&loader, &PkThumbnailLoader::loaded, this, [&](const QString &loaded) {
+        seen << loader.thumbnail(loaded)->provisional;
+    });
+    loader.want({path});
+    QVERIFY(!loader.isIdle());
+    QTRY_VERIFY(loader.isIdle());
+    QCOMPARE(seen, provisional);
+    QVERIFY(loader.isCurrent(path));
+    QCOMPARE(loader.thumbnail(path)->image.size(), size);
+}
+
+// A new size asks for thumbnails again; the old ones stay shown until the
+// file's own thumbnail, then the decoded one, replace them.
+void TestPkThumbnailReader::loaderOtherBox()
+{
+    const QString path = dir.filePath(u"resized.jpg"_s);
+    QVERIFY(PkTestPictures::write(path, PkTestPictures::jpegWithThumbnail(quarters(400, 200), 1, jpeg(quarters(40, 20), 0))));
+    PkThumbnailLoader loader;
+    loader.setBox(32);
+    loader.want({path});
+    QTRY_VERIFY(loader.isCurrent(path));
+    loader.setBox(box);
+    QVERIFY(!loader.isCurrent(path));
+    QCOMPARE(loader.thumbnail(path)->image.size(), QSize(32, 16));
+    QList<bool> seen;
+    connect(&loader, &PkThumbnailLoader::loaded, this, [&](const QString &loaded) {
+        seen << loader.thumbnail(loaded)->provisional;
+    });
+    loader.want({path});
+    QTRY_VERIFY(loader.isCurrent(path));
+    QCOMPARE(seen, (QList<bool>{true, false}));
+    QCOMPARE(loader.thumbnail(path)->image.size(), QSize(64, 32));
+}
+
+// A helper may have been taken over by the file it decoded: its answer is
+// checked before anything in it is used.
+void TestPkThumbnailReader::answerFromHelper_data()
+{
+    QTest::addColumn<quint8>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("pixelBytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true;
+    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false;
+    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false;
+    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false;
+    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
+    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+}
+
+void TestPkThumbnailReader::answerFromHelper()
+{
+    QFETCH(quint8, kind);
+    QFETCH(QSize, size);
+    QFETCH(int, pixelBytes);
+    QFETCH(bool, valid);
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width())
+        << qint32(size.height());
+    out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
+    PkThumbnail thumbnail;
+    bool found = false;
+    QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
+    if (valid)
+        QCOMPARE(thumbnail.image.size(), size);
 }
 
 QTEST_GUILESS_MAIN(TestPkThumbnailReader)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkrawpreview.h"
-#include "pkthumbnailreader.h"
+#include "pkpicturedecoder.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -23,12 +23,15 @@ struct MemoryImageFreer
     void operator()(libraw_processed_image_t *image) const { libraw_dcraw_clear_mem(image); }
 };
 
-QString rawError(int code)
+// LibRaw says "input/output error" for a file too short for what its
+// header claims: the file itself was read before, so a failure here is in
+// the data, not in the disk.
+QString rawError(int code, bool opening, qint64 bytes)
 {
-    if (code == LIBRAW_NO_THUMBNAIL)
-        return QStringLiteral("This raw file holds no preview");
-    if (code == LIBRAW_FILE_UNSUPPORTED)
-        return QStringLiteral("Not a raw file LibRaw can read");
+    if (opening && (code == LIBRAW_FILE_UNSUPPORTED || code == LIBRAW_IO_ERROR))
+        return PkPictureDecoder::notAPicture(bytes);
+    if (code == LIBRAW_NO_THUMBNAIL || code == LIBRAW_UNSUPPORTED_THUMBNAIL || code == LIBRAW_IO_ERROR)
+        return QStringLiteral("No preview in this raw file");
     return QString::fromLocal8Bit(libraw_strerror(code));
 }
 
@@ -44,33 +47,37 @@ QImage bitmapImage(const libraw_processed_image_t &memory)
     return QImage(memory.data, memory.width, memory.height, stride, format).copy();
 }
 
-QImage jpegPreview(const char *data, qsizetype size, int box, QString *error)
+QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bool *cutShort)
 {
     QByteArray bytes = QByteArray::fromRawData(data, size);
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "jpeg");
     // Any orientation the JPEG itself carries is ignored: LibRaw's flip code
     // is applied afterwards for every kind of preview, and only that.
-    return PkThumbnailReader::decode(reader, box, false, error);
+    reader.setAutoTransform(false);
+    if (!reader.canRead()) {
+        *error = QStringLiteral("No preview in this raw file");
+        return {};
+    }
+    return PkPictureDecoder::decodeScaled(reader, box, error, cutShort);
 }
 
 // A JPEG preview is decoded where LibRaw read it; anything else is first
 // made into pixels by LibRaw.
-QImage previewImage(libraw_data_t *raw, int box, QString *error)
+QImage previewImage(libraw_data_t *raw, int box, QString *error, bool *cutShort)
 {
     if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
-        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error);
+        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error, cutShort);
     int code = LIBRAW_SUCCESS;
     std::unique_ptr<libraw_processed_image_t, MemoryImageFreer> memory(libraw_dcraw_make_mem_thumb(raw, &code));
     if (!memory) {
-        *error = rawError(code);
+        *error = rawError(code, false, 0);
         return {};
     }
-    QImage image = bitmapImage(*memory);
+    // Scaled to the box by the caller, as pictures of every format are.
+    const QImage image = bitmapImage(*memory);
     if (image.isNull())
-        *error = QStringLiteral("The preview is in a form the review cannot show");
-    else if (image.width() > box || image.height() > box)
-        image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        *error = QStringLiteral("No preview in this raw file");
     return image;
 }
 
@@ -82,7 +89,9 @@ int PkRawPreview::exifOrientation(int flip)
     return flip >= 0 && flip < 8 ? orientations[flip] : 1;
 }
 
-PkRawPreview PkRawPreview::read(const QString &path, int box)
+// The preview's size is known once the file is opened: one too large is
+// refused before LibRaw reads it.
+PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)
 {
     PkRawPreview preview;
     std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
@@ -91,16 +100,22 @@ PkRawPreview PkRawPreview::read(const QString &path, int box)
         return preview;
     }
     int code = libraw_open_file(raw.get(), QFile::encodeName(path).constData());
-    if (code == LIBRAW_SUCCESS)
+    const QSize size(raw->thumbnail.twidth, raw->thumbnail.theight);
+    if (code == LIBRAW_SUCCESS && qint64(size.width()) * size.height() > PkPictureDecoder::maxPixels) {
+        preview.error = PkPictureDecoder::tooLarge(size);
+        return preview;
+    }
+    const bool opened = code == LIBRAW_SUCCESS;
+    if (opened)
         code = libraw_unpack_thumb(raw.get());
     if (code != LIBRAW_SUCCESS) {
-        preview.error = rawError(code);
+        preview.error = rawError(code, !opened, bytes);
         return preview;
     }
     if (raw->other.timestamp > 0)
         preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    const QImage image = previewImage(raw.get(), box, &preview.error);
+    const QImage image = previewImage(raw.get(), box, &preview.error, &preview.cutShort);
     if (!image.isNull())
-        preview.image = PkThumbnailReader::oriented(image, exifOrientation(raw->sizes.flip));
+        preview.image = PkPictureDecoder::oriented(image, exifOrientation(raw->sizes.flip));
     return preview;
 }

@@ -20,7 +20,8 @@ struct PkThumbnail
     QString reason;
     qint64 bytes = -1;
     QDateTime taken; // invalid where the file does not say
-    // A thumbnail the file carries, shown until the decoded one replaces it.
+    // A thumbnail the file carries, stretched to the size the decoded one
+    // will have, shown until that replaces it.
     bool provisional = false;
     // A picture whose data ends early: image shows what could be decoded.
     bool cutShort = false;

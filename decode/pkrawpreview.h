@@ -16,8 +16,10 @@ public:
     QImage image; // fits box x box; null when error says why
     QString error;
     QDateTime taken;
+    bool cutShort = false; // the preview's data ends early
 
-    static PkRawPreview read(const QString &path, int box);
+    // bytes: the file's size, which a file LibRaw cannot read is named by.
+    static PkRawPreview read(const QString &path, int box, qint64 bytes);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
 };

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKDECODERPOOL_H
+#define PKDECODERPOOL_H
+
+#include "pkdecodermessage.h"
+
+#include <QList>
+#include <QMutex>
+
+#include <sys/types.h>
+
+// Decodes pictures in helper processes, so that a hostile file costs at most
+// one helper's deadline and memory limit, and a crash in a decoding library
+// costs one thumbnail. The helpers are this same program, started again with
+// a mark in their environment, kept between pictures and started ahead.
+// Any thread but the GUI's may ask; each caller waits for its own helper.
+class PkDecoderPool
+{
+public:
+    static constexpr int deadlineMs = 5000;
+    static constexpr qint64 memoryLimit = 1024LL * 1024 * 1024;
+
+    static PkDecoderPool &instance();
+    ~PkDecoderPool();
+
+    // Starts helpers until count are there.
+    void prepare(int count);
+    // The thumbnail a helper made, or a broken one saying why there is none.
+    // owner: whose request it is, for cancel().
+    PkThumbnail decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found = nullptr,
+                       const void *owner = nullptr);
+    // Ends the helpers working for owner, and refuses its requests until
+    // forget(owner); its callers get nothing found.
+    void cancel(const void *owner);
+    void forget(const void *owner);
+    void setDeadline(int ms) { deadline = ms; }
+
+    // In a helper: answers requests until Pickwell goes, then exits. Runs
+    // before main(), so that every program linking this library, its tests
+    // and benchmarks too, is its own helper.
+    static bool serveIfHelper();
+
+private:
+    struct Helper
+    {
+        pid_t pid = -1;
+        int fd = -1;
+        const void *owner = nullptr;
+        bool cancelled = false;
+    };
+
+    PkDecoderPool() = default;
+    enum class Outcome { Answered, TimedOut, Cancelled, Failed, NoHelper };
+
+    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, PkThumbnail *thumbnail, bool *found);
+    Helper *take(const void *owner, bool *cancelled);
+    void release(Helper *helper, bool keep);
+    static Helper *start();
+    static void end(Helper *helper);
+
+    QMutex mutex;
+    QList<Helper *> idle;
+    QList<Helper *> busy;
+    QList<const void *> cancelled;
+    int prepared = 0; // helpers kept started
+    int deadline = deadlineMs;
+};
+
+#endif // PKDECODERPOOL_H
