@@ -13,6 +13,7 @@
 #include "pkselectionmatcher.h"
 #include "pkreviewlink.h"
 #include "pkselectionreport.h"
+#include "pwdarklook.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
@@ -222,7 +223,7 @@ void MainWindow::setUpTargetChoices()
 void MainWindow::chooseDestination()
 {
     auto *dialog = new QFileDialog(this, QString(), QFileInfo(target.pictures()).absolutePath(), QString());
-    dialog->setFileMode(QFileDialog::Directory);
+    PwDarkLook::shape(dialog, true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
     dialog->show();
@@ -238,6 +239,7 @@ void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
     textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
+    PwDarkLook::shape(textFileDialog, false);
     textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
     textFileDialog->show();
     textFileDialog->raise();
@@ -248,7 +250,7 @@ void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
     imageFolderDialog = new QFileDialog(this, QString(), QSettings().value(picturesParentKey).toString(), QString());
-    imageFolderDialog->setFileMode(QFileDialog::Directory);
+    PwDarkLook::shape(imageFolderDialog, true);
     imageFolderDialog->show();
     imageFolderDialog->raise();
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);

@@ -254,6 +254,7 @@ void TestMainWindow::workflow()
     tile(next, FolderButton)->click();
     QCOMPARE(next.findChildren<QFileDialog *>().value(0)->directory(), QDir(dir->filePath(u"lists"_s)));
     QCOMPARE(next.findChildren<QFileDialog *>().value(1)->directory(), QDir(dir->filePath(u"old"_s)));
+    QVERIFY(next.findChildren<QFileDialog *>().value(1)->testOption(QFileDialog::ShowDirsOnly));
     QAction *option = tile(next, SelectedTile)->actions().value(0);
     QVERIFY(option->isChecked());
     chooseList(next, list);
@@ -290,8 +291,10 @@ void TestMainWindow::runs()
     chooseFolder(window, pictures);
     QTest::keyClick(&window, Qt::Key_Escape);
     QCOMPARE(run->getMainText(), u"Start"_s);
+    QSignalSpy started(window.findChild<PkRunController *>(), &PkRunController::startCopySignal);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
-    QTRY_COMPARE(run->getMainText(), u"Stop"_s);
+    QVERIFY(started.wait());
+    QCOMPARE(run->getMainText(), u"Stop"_s);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     waitForFirstCopy();
     QTest::keyClick(&window, Qt::Key_Escape);
