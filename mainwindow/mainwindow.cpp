@@ -393,6 +393,10 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     dashboard->show();
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
     reviewLink->setSelection(PkReviewSelection::fromMatch(imagePath, listOfIds, match));
+    // The review says when the files to copy change; the destination is
+    // checked for the new match even when they stay the same.
+    if (!jobs->isBusy())
+        showFilesToRun();
 }
 
 // Shows where the copies of the chosen picture folder go, and takes the
