@@ -5,6 +5,10 @@
 #include "pkfilereader.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <dirent.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,6 +40,17 @@ public:
     const int fd;
 };
 
+QSet<QString> namesIn(const QString &folder)
+{
+    QSet<QString> names;
+    if (DIR *listing = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent *entry = ::readdir(listing))
+            names.insert(QFile::decodeName(entry->d_name));
+        ::closedir(listing);
+    }
+    return names;
+}
+
 bool sameDevice(const QString &a, const QString &b)
 {
     struct stat first, second;
@@ -46,12 +61,11 @@ bool sameDevice(const QString &a, const QString &b)
 } // namespace
 
 QString PkSpaceCheck::shortfall(const QString &picturesFolder, const QList<QString> &files,
-                                const QString &destination, bool resume)
+                                const QString &destination, bool resume, const QHash<QString, qint64> &sizes)
 {
     // An output folder that is there already is where the copies land.
     const QString output = destination + QLatin1Char('/') + PkFileReader::outputFolderName();
-    const FolderFd existing(output);
-    const QString drive = existing.fd >= 0 ? output : destination;
+    const QString drive = QFileInfo(output).isDir() ? output : destination;
     struct statvfs figures;
     struct statfs kind;
     const QByteArray drivePath = QFile::encodeName(drive);
@@ -60,21 +74,31 @@ QString PkSpaceCheck::shortfall(const QString &picturesFolder, const QList<QStri
         || mayShareBlocks(sameDevice(picturesFolder, drive), (unsigned long)kind.f_type))
         return QString();
 
-    const FolderFd pictures(picturesFolder);
+    // One listing of the output folder rather than a look for each name.
+    const QSet<QString> there = resume && drive == output ? namesIn(output) : QSet<QString>();
+    const QHash<QString, qint64> missing = sizes.isEmpty() ? PkSpaceCheck::sizes(picturesFolder, files) : sizes;
     const qint64 block = qint64(figures.f_frsize);
     qint64 needed = 0;
     for (const QString &name : files) {
-        const QByteArray encoded = QFile::encodeName(name);
-        struct stat status;
-        if (resume && existing.fd >= 0 && ::fstatat(existing.fd, encoded.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0)
-            continue;
-        // Copies follow links to the file they name; a file that is gone
-        // fails on its own in the run.
-        if (::fstatat(pictures.fd, encoded.constData(), &status, 0) == 0 && S_ISREG(status.st_mode))
-            needed += onDisk(status.st_size, block);
+        if (!there.contains(name))
+            needed += onDisk(missing.value(name), block);
     }
     const qint64 free = qint64(figures.f_bavail) * block;
     return needed > free ? sentence(needed, free) : QString();
+}
+
+QHash<QString, qint64> PkSpaceCheck::sizes(const QString &picturesFolder, const QList<QString> &files)
+{
+    QHash<QString, qint64> sizes;
+    const FolderFd pictures(picturesFolder);
+    for (const QString &name : files) {
+        struct stat status;
+        // Copies follow links to the file they name; a file that is gone
+        // fails on its own in the run.
+        if (::fstatat(pictures.fd, QFile::encodeName(name).constData(), &status, 0) == 0 && S_ISREG(status.st_mode))
+            sizes.insert(name, status.st_size);
+    }
+    return sizes;
 }
 
 QString PkSpaceCheck::sentence(qint64 needed, qint64 free)

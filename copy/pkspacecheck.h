@@ -3,6 +3,7 @@
 #ifndef PKSPACECHECK_H
 #define PKSPACECHECK_H
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -17,8 +18,13 @@ public:
     // destination; empty when they fit or when that cannot be told (no
     // figures from the file system, or copies that may share the pictures'
     // blocks). With resume, the files already in the output folder cost nothing.
+    // Sizes are taken from sizes where it has them, so that a change of the
+    // files to copy costs no round trip a file on a share.
     static QString shortfall(const QString &picturesFolder, const QList<QString> &files,
-                             const QString &destination, bool resume);
+                             const QString &destination, bool resume, const QHash<QString, qint64> &sizes = {});
+    // The sizes of the regular files (or links to one) among files; others
+    // are left out.
+    static QHash<QString, qint64> sizes(const QString &picturesFolder, const QList<QString> &files);
 
     // The sentence for needed and free bytes: the need rounded up, the free
     // space rounded down, so that the figures never read as if they fit.

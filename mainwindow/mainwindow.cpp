@@ -387,6 +387,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         return;
     }
     match = job.match;
+    fileSizes = job.sizes;
     listOfFilesToCopy = match.files;
     report->showMatch(match);
     infoToCopy->show();
@@ -454,6 +455,7 @@ void MainWindow::checkFiles(const QList<QString> &files, bool rest, bool start)
     PkMatchJobs::Check job;
     job.target = accepted;
     job.files = files;
+    job.sizes = fileSizes;
     job.rest = rest;
     job.start = start;
     jobs->check(job);

@@ -110,6 +110,7 @@ private:
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
     PkMatchResult match;
+    QHash<QString, qint64> fileSizes; // of match's files
     QString folderWarning; // the chosen folder's, when refused
     QString checkWarning;  // the accepted folder's destination, for the files to copy
     QString listWarning;

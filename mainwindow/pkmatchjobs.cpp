@@ -77,8 +77,10 @@ void PkMatchJobs::run(Preparation &job)
         job.refusal = job.target.warning();
         job.canAddToExisting = job.target.canAddToExisting();
     }
-    if (job.matchFolder && job.refusal.isEmpty())
+    if (job.matchFolder && job.refusal.isEmpty()) {
         job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, job.options);
+        job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
+    }
 }
 
 void PkMatchJobs::run(Check &job)
@@ -90,7 +92,7 @@ void PkMatchJobs::run(Check &job)
     if (!job.warning.isEmpty())
         return;
     const QString shortfall = PkSpaceCheck::shortfall(job.target.pictures(), job.files, job.target.destination(),
-                                                      job.target.resume());
+                                                      job.target.resume(), job.sizes);
     if (!shortfall.isEmpty())
         job.warning = shortfall + QStringLiteral(". Right-click: copy elsewhere.");
 }

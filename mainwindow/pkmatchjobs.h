@@ -3,6 +3,7 @@
 #ifndef PKMATCHJOBS_H
 #define PKMATCHJOBS_H
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -40,6 +41,7 @@ public:
         bool matchFolder = false; // target's pictures against ids
         PkMatchOptions options;
         PkMatchResult match;
+        QHash<QString, qint64> sizes; // of the matched files, read once a match
     };
 
     // Whether files of target's picture folder can be copied where target
@@ -48,6 +50,7 @@ public:
     {
         PkCopyTarget target;
         QList<QString> files;
+        QHash<QString, qint64> sizes;
         bool rest = false; // to finish a run: the output folder is added to
         bool start = false; // the run starts when the check passes
         QString warning;
