@@ -360,8 +360,10 @@ void MainWindow::prepare(bool takeChosen, const QString &newDestination)
     jobs->prepare(job);
     if (listPending)
         infoSelected->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
-    if (job.matchFolder)
+    if (job.matchFolder) {
         infoToCopy->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
+        infoToCopy->show();
+    }
     showBusy();
 }
 
@@ -382,6 +384,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
             return prepare(false);
         // Nothing new to copy: what was ready before still is.
         infoToCopy->setMainText(QString::number(reviewLink->filesToRun().size()), tools->getColor(QStringLiteral("gray7")));
+        infoToCopy->setHidden(imagePath.isEmpty());
         showBusy();
         emit matched();
         return;

@@ -115,7 +115,7 @@ void TestPkCopyTarget::checks()
     for (const QString &path : {folder(u"other"_s, {"a1.jpg"}), pictures})
         QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, path)));
     QCOMPARE(toCopy->getMainText(), u"\u2026"_s);
-    QVERIFY(run->isHidden());
+    QVERIFY(run->isHidden() && !toCopy->isHidden());
     QCOMPARE(window.cursor().shape(), Qt::BusyCursor);
     settle(window);
     QCOMPARE(toCopy->getMainText(), u"2"_s);
