@@ -254,7 +254,8 @@ void TestMainWindow::workflow()
     tile(next, FolderButton)->click();
     QCOMPARE(next.findChildren<QFileDialog *>().value(0)->directory(), QDir(dir->filePath(u"lists"_s)));
     QCOMPARE(next.findChildren<QFileDialog *>().value(1)->directory(), QDir(dir->filePath(u"old"_s)));
-    QVERIFY(next.findChildren<QFileDialog *>().value(1)->testOption(QFileDialog::ShowDirsOnly));
+    QVERIFY(next.findChildren<QFileDialog *>().value(1)->testOption(QFileDialog::ShowDirsOnly)); // folders only
+    QVERIFY(!next.findChildren<QFileDialog *>().value(0)->testOption(QFileDialog::ShowDirsOnly));
     QAction *option = tile(next, SelectedTile)->actions().value(0);
     QVERIFY(option->isChecked());
     chooseList(next, list);
