@@ -28,6 +28,7 @@
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -88,11 +89,9 @@ bool renderStandardWidgets(const QString &outDir)
     ok = box.grab().save(outDir + QStringLiteral("/messagebox.png")) && ok;
 
     for (const bool folders : {false, true}) {
-        QFileDialog dialog(nullptr, QString(), QDir::currentPath(), QString());
-        PwDarkLook::shape(&dialog, folders);
-        dialog.show();
+        const std::unique_ptr<QFileDialog> dialog(PwDarkLook::fileDialog(nullptr, QDir::currentPath(), folders));
         settle();
-        ok = dialog.grab().save(outDir + (folders ? QStringLiteral("/dialog-folder.png") : QStringLiteral("/dialog-list.png")))
+        ok = dialog->grab().save(outDir + (folders ? QStringLiteral("/dialog-folder.png") : QStringLiteral("/dialog-list.png")))
             && ok;
     }
     return ok;

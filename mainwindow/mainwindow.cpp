@@ -222,12 +222,9 @@ void MainWindow::setUpTargetChoices()
 
 void MainWindow::chooseDestination()
 {
-    auto *dialog = new QFileDialog(this, QString(), QFileInfo(target.pictures()).absolutePath(), QString());
-    PwDarkLook::shape(dialog, true);
+    QFileDialog *dialog = PwDarkLook::fileDialog(this, QFileInfo(target.pictures()).absolutePath(), true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
-    dialog->show();
-    dialog->raise();
 }
 
 void MainWindow::on_destinationSelected(const QString &path)
@@ -238,21 +235,15 @@ void MainWindow::on_destinationSelected(const QString &path)
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
-    textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
-    PwDarkLook::shape(textFileDialog, false);
+    textFileDialog = PwDarkLook::fileDialog(this, QSettings().value(listFolderKey).toString(), false);
     textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
-    textFileDialog->show();
-    textFileDialog->raise();
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
 }
 
 void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
-    imageFolderDialog = new QFileDialog(this, QString(), QSettings().value(picturesParentKey).toString(), QString());
-    PwDarkLook::shape(imageFolderDialog, true);
-    imageFolderDialog->show();
-    imageFolderDialog->raise();
+    imageFolderDialog = PwDarkLook::fileDialog(this, QSettings().value(picturesParentKey).toString(), true);
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 

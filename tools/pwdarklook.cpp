@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolTip>
@@ -49,14 +50,18 @@ void PwDarkLook::apply()
     QToolTip::setPalette(palette());
 }
 
-void PwDarkLook::shape(QFileDialog *dialog, bool foldersOnly)
+QFileDialog *PwDarkLook::fileDialog(QWidget *parent, const QString &folder, bool foldersOnly)
 {
+    auto *dialog = new QFileDialog(parent, QString(), folder, QString());
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (foldersOnly) {
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
     }
     dialog->resize(960, 560);
+    // The places beside the list read whole too, whatever an earlier dialog left.
+    if (auto *splitter = dialog->findChild<QSplitter *>(QStringLiteral("splitter")))
+        splitter->setSizes({160, 800});
     // The name takes what the sizes, kinds and dates leave.
     if (auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"))) {
         QHeaderView *header = view->header();
@@ -64,4 +69,7 @@ void PwDarkLook::shape(QFileDialog *dialog, bool foldersOnly)
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
     }
+    dialog->show();
+    dialog->raise();
+    return dialog;
 }

@@ -7,6 +7,8 @@
 
 QT_BEGIN_NAMESPACE
 class QFileDialog;
+class QString;
+class QWidget;
 QT_END_NAMESPACE
 
 // The window's dark greys for everything Qt draws itself: context menus,
@@ -20,10 +22,11 @@ public:
     // Makes the application draw its standard widgets in palette(), in a
     // style that follows the palette rather than the desktop's theme.
     static void apply();
-    // A file dialog in the same look (the desktop's own would not follow it),
-    // large enough that every column of its detail view reads in full; with
-    // foldersOnly it lists and chooses folders alone.
-    static void shape(QFileDialog *dialog, bool foldersOnly);
+    // Opens a file dialog on folder, without blocking parent, in the same
+    // look (the desktop's own would not follow it) and large enough that
+    // every column of its detail view reads in full; with foldersOnly it
+    // lists and chooses folders alone.
+    static QFileDialog *fileDialog(QWidget *parent, const QString &folder, bool foldersOnly);
 };
 
 #endif // PWDARKLOOK_H
