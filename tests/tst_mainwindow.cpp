@@ -266,8 +266,8 @@ void TestMainWindow::workflow()
 
 // Ctrl+Return only starts and Esc only stops; a stop ends the run after the
 // file in hand. A new selection clears the panel. Under a file-size limit,
-// failed files are reported as written. A selection made during a run waits
-// for its own "Start"; closing the window during a run stops it too.
+// failed files are reported as written. Closing the window during a run
+// stops it too.
 void TestMainWindow::runs()
 {
     QStringList names;
@@ -342,10 +342,6 @@ void TestMainWindow::runs()
     chooseFolder(window, pictures);
     pressStart(window);
     waitForFirstCopy();
-    chooseList(window, file(u"one.txt"_s, "p01\n"));
-    QCOMPARE(tile(window, ToCopyTile)->getMainText(), u"100"_s);
-    QCOMPARE(progress->getTotal(), 300); // still the run's
-    QCOMPARE(run->getMainText(), u"Stop"_s);
     owner.reset();
     const QStringList closed = outputFiles(pictures);
     QCOMPARE(closed, names.mid(0, closed.size()));
