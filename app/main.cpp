@@ -2,6 +2,7 @@
 
 #include "mainwindow.h"
 #include "pkcommandline.h"
+#include "pwdarklook.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    PwDarkLook::apply();
     MainWindow window;
     if (!invocation.listPath.isEmpty())
         window.chooseTextFile(invocation.listPath);

@@ -2,15 +2,25 @@
 
 // Renders the painted button, the information tiles and the progress panel
 // over their piece of the window's background picture into PNG files, so the
-// look can be judged without running the whole program.
+// look can be judged without running the whole program; and the standard
+// widgets in the application's dark look: a context menu, a tooltip, a
+// message box and the two file dialogs.
 //
 // Usage: bench_render_widgets <output folder>
 
 #include "pkbutton.h"
 #include "pkdashboard.h"
+#include "pwdarklook.h"
 #include "pwtools.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolTip>
 #include <QDir>
 #include <QFontDatabase>
 #include <QImage>
@@ -18,6 +28,7 @@
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -42,11 +53,56 @@ bool renderOver(QWidget &widget, QPoint windowPos, const QString &fileName)
     return image.save(fileName);
 }
 
+// Waits for the dialogs to list their folders before they are grabbed.
+void settle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool renderStandardWidgets(const QString &outDir)
+{
+    bool ok = true;
+    QMenu menu;
+    menu.addAction(QStringLiteral("Review selection\u2026"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    menu.addAction(QStringLiteral("Copy identifiers not found"));
+    menu.addAction(QStringLiteral("Copy file list"))->setEnabled(false);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Match without extensions"))->setCheckable(true);
+    menu.popup(QPoint(100, 100));
+    menu.setActiveAction(menu.actions().value(1));
+    ok = menu.grab().save(outDir + QStringLiteral("/menu.png")) && ok;
+
+    QWidget anchor;
+    anchor.resize(400, 100);
+    anchor.show();
+    QToolTip::showText(QPoint(50, 50), QStringLiteral("Not found: IMG_0002.CR2, IMG_9000"), &anchor);
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel"))
+            ok = widget->grab().save(outDir + QStringLiteral("/tooltip.png")) && ok;
+    }
+
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Pickwell"), QStringLiteral("Cannot read the list."),
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    box.show();
+    ok = box.grab().save(outDir + QStringLiteral("/messagebox.png")) && ok;
+
+    for (const bool folders : {false, true}) {
+        const std::unique_ptr<QFileDialog> dialog(PwDarkLook::fileDialog(nullptr, QDir::currentPath(), folders));
+        settle();
+        ok = dialog->grab().save(outDir + (folders ? QStringLiteral("/dialog-folder.png") : QStringLiteral("/dialog-list.png")))
+            && ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    PwDarkLook::apply();
     QTextStream err(stderr);
 
     if (argc < 2) {
@@ -102,5 +158,5 @@ int main(int argc, char *argv[])
     panel.setProgress(3);
     save(panel, QPoint(0, 80), QStringLiteral("panel-complete.png"));
 
-    return ok ? 0 : 1;
+    return renderStandardWidgets(outDir) && ok ? 0 : 1;
 }

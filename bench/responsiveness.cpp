@@ -13,6 +13,7 @@
 
 #include "mainwindow.h"
 #include "pkdashboard.h"
+#include "pkmatchjobs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -154,8 +155,16 @@ RunFigures measureRun(const QString &root)
     window.show();
     QCoreApplication::processEvents();
     auto *dashboard = window.findChild<PkDashboard *>();
+    // The window matches off the GUI thread and says when it is done.
+    QEventLoop matching;
+    QObject::connect(&window, &MainWindow::matched, &matching, [&] {
+        if (!window.findChild<PkMatchJobs *>()->isBusy())
+            matching.quit();
+    });
     QMetaObject::invokeMethod(&window, "on_textFileSelected", Q_ARG(QString, selectionFile));
+    matching.exec();
     QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, pictureFolder));
+    matching.exec();
     if (!dashboard || dashboard->getTotal() != fileCount) {
         std::fprintf(stderr, "the window did not select all %d pictures\n", fileCount);
         return figures;

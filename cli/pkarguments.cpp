@@ -73,7 +73,8 @@ const char exitStatusText[] =
     "  2      wrong usage, a list or folder that cannot be read, or a --to folder\n"
     "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
     "  3      the folder (or the --to folder) was refused: it already holds\n"
-    "         FilesFromSelection (without --resume), or it cannot be written into\n"
+    "         FilesFromSelection (without --resume), it cannot be written into,\n"
+    "         or the files do not fit on its drive\n"
     "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
 struct Parser

@@ -10,6 +10,7 @@
 #include "pkmatchreport.h"
 #include "pkterminaltext.h"
 #include "pkselectionmatcher.h"
+#include "pkspacecheck.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -128,10 +129,23 @@ PkCommandLine::~PkCommandLine()
 
 int PkCommandLine::exec(const Invocation &invocation)
 {
-    const int status = prepare(invocation);
+    int status = prepare(invocation);
+    if (status == Success)
+        status = checkSpace();
     if (status != Success || invocation.dryRun)
         return status;
     return copy();
+}
+
+// Once the files are known: a drive they cannot fit on is refused before
+// anything is written, as a refused folder is, also on a dry run.
+int PkCommandLine::checkSpace()
+{
+    const QString shortfall = PkSpaceCheck::shortfall(folderPath, files, destinationPath, resume);
+    if (shortfall.isEmpty())
+        return Success;
+    printError(shortfall);
+    return FolderRefused;
 }
 
 // Everything up to the copying: reads the list, checks and matches the

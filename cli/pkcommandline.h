@@ -78,6 +78,7 @@ public:
 private:
     int prepare(const Invocation &invocation);
     int checkDestination(const Invocation &invocation);
+    int checkSpace();
     int copy();
     void startWorker();
     void stopWorker();

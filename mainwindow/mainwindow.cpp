@@ -7,11 +7,13 @@
 #include "pkdashboard.h"
 #include "pkdropchoice.h"
 #include "pkfilereader.h"
+#include "pkmatchjobs.h"
 #include "pkruncontroller.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
 #include "pkreviewlink.h"
 #include "pkselectionreport.h"
+#include "pwdarklook.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
 
@@ -38,17 +40,6 @@ namespace {
 const QString listFolderKey = QStringLiteral("dialogs/listFolder");
 const QString picturesParentKey = QStringLiteral("dialogs/picturesParentFolder");
 
-// Reading a list and listing a folder on a network share can take seconds,
-// during which the window cannot repaint; the cursor says why.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -66,6 +57,10 @@ MainWindow::MainWindow(QWidget *parent)
     reviewLink = new PkReviewLink(infoToCopy, this);
     connect(reviewLink, &PkReviewLink::filesChanged, this, &MainWindow::showFilesToRun);
     connect(report, &PkSelectionReport::optionsChanged, reviewLink, &PkReviewLink::startOver);
+    jobs = new PkMatchJobs(this);
+    connect(jobs, &PkMatchJobs::prepared, this, &MainWindow::takePreparation);
+    connect(jobs, &PkMatchJobs::checked, this, &MainWindow::takeCheck);
+    run->setStartGate([this](bool rest) { checkAtStart(rest); });
     setUpShortcuts();
     setUpPaste();
     setUpTargetChoices();
@@ -217,7 +212,7 @@ void MainWindow::setUpTargetChoices()
     addRestAction->setEnabled(false);
     connect(addRestAction, &QAction::triggered, this, [this] {
         target.addToExisting();
-        takeTarget();
+        prepare(true);
     });
     infoImagePath->addAction(addRestAction);
     infoImagePath->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -228,60 +223,28 @@ void MainWindow::setUpTargetChoices()
 
 void MainWindow::chooseDestination()
 {
-    auto *dialog = new QFileDialog(this, QString(), QFileInfo(target.pictures()).absolutePath(), QString());
-    dialog->setFileMode(QFileDialog::Directory);
+    QFileDialog *dialog = PwDarkLook::fileDialog(this, QFileInfo(target.pictures()).absolutePath(), true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
-    dialog->show();
-    dialog->raise();
 }
 
 void MainWindow::on_destinationSelected(const QString &path)
 {
-    const BusyCursor busy;
-    folderWarning = target.chooseDestination(QDir::cleanPath(path));
-    if (folderWarning.isEmpty()) {
-        takeTarget();
-        return;
-    }
-    showWarning();
-}
-
-// Shows where the copies of the chosen picture folder go, and takes the
-// folder when they can go there.
-void MainWindow::takeTarget()
-{
-    infoImagePath->setMainText(target.pathText(), tools->getColor(QStringLiteral("gray8")));
-    infoImagePath->show();
-    copyElsewhereAction->setEnabled(true);
-    addRestAction->setEnabled(target.canAddToExisting());
-    folderWarning = target.warning();
-    showWarning();
-    if (!folderWarning.isEmpty())
-        return;
-    accepted = target;
-    imagePath = target.pictures();
-    if (!textFilePath.isEmpty())
-        matchSelection();
+    prepare(true, QDir::cleanPath(path));
 }
 
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
-    textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
+    textFileDialog = PwDarkLook::fileDialog(this, QSettings().value(listFolderKey).toString(), false);
     textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
-    textFileDialog->show();
-    textFileDialog->raise();
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
 }
 
 void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
-    imageFolderDialog = new QFileDialog(this, QString(), QSettings().value(picturesParentKey).toString(), QString());
-    imageFolderDialog->setFileMode(QFileDialog::Directory);
-    imageFolderDialog->show();
-    imageFolderDialog->raise();
+    imageFolderDialog = PwDarkLook::fileDialog(this, QSettings().value(picturesParentKey).toString(), true);
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 
@@ -292,51 +255,50 @@ void MainWindow::on_buttonStartCopypressed()
 
 void MainWindow::on_textFileSelected(const QString path)
 {
-    const BusyCursor busy;
     qDebug() << "MainWindow::on_fileSelected:" << path;
     QSettings().setValue(listFolderKey, QFileInfo(path).absolutePath());
-    takeList(path, PkListReader::readFile(path));
+    takeList(path, path, QString());
 }
 
 void MainWindow::chooseListText(const QString &text)
 {
-    const BusyCursor busy;
-    takeList(QStringLiteral("Pasted list"), PkSelectionList{PkListReader::readText(text), QString()});
+    takeList(QStringLiteral("Pasted list"), QString(), text);
 }
 
-// name is what the Text file tile shows: the list's path, or that it was pasted.
-void MainWindow::takeList(const QString &name, PkSelectionList list)
+// name is what the Text file tile shows: the list's path, or that it was
+// pasted. The list is read with the matching, off the GUI thread.
+void MainWindow::takeList(const QString &name, const QString &path, const QString &text)
 {
     textFilePath = name;
     infoTextFile->setMainText(name, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
     buttonImageFilePath->show();
-
-    listOfIds = std::move(list.ids);
-    listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
-    infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
-    showWarning();
-
-    if (imagePath.isEmpty())
-        return;
-    matchSelection();
-    qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
+    pendingList = {path, text.isNull() ? QString() : text};
+    listPending = true;
+    // Adding to an earlier run was asked for that run's list.
+    target.dropAddToExisting();
+    accepted.dropAddToExisting();
+    prepare(false);
 }
 
 void MainWindow::on_imagePathSelected(const QString path)
 {
-    const BusyCursor busy;
     qDebug() << "MainWindow::on_imagePath:" << path;
     QSettings().setValue(picturesParentKey, QFileInfo(QDir::cleanPath(path)).absolutePath());
     target.choosePictures(path);
-    takeTarget();
+    infoImagePath->setMainText(target.pathText(), tools->getColor(QStringLiteral("gray8")));
+    infoImagePath->show();
+    prepare(true);
 }
 
 // The warning tile lies over the two count tiles. A refused folder comes
-// before an unreadable list; the tile goes once neither applies.
+// before the accepted one's destination, and both before an unreadable list;
+// the tile goes once none applies.
 void MainWindow::showWarning()
 {
-    const QString text = folderWarning.isEmpty() ? listWarning : folderWarning;
+    QString text = folderWarning.isEmpty() ? checkWarning : folderWarning;
+    if (text.isEmpty())
+        text = listWarning;
     infoWarning->setMainText(text, tools->getColor(QStringLiteral("marker")));
     infoWarning->setHidden(text.isEmpty());
     infoSelected->setHidden(!text.isEmpty() || textFilePath.isEmpty());
@@ -344,10 +306,8 @@ void MainWindow::showWarning()
 
 void MainWindow::rematch()
 {
-    if (imagePath.isEmpty() || textFilePath.isEmpty())
-        return;
-    const BusyCursor busy;
-    matchSelection();
+    if (!imagePath.isEmpty() && !textFilePath.isEmpty())
+        prepare(false);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -372,24 +332,139 @@ void MainWindow::dropEvent(QDropEvent *event)
         on_imagePathSelected(choice.folder);
 }
 
-// Matches the accepted folder against the identifiers and shows the result:
-// the count tile, the status panel with its new total, and "Start".
-void MainWindow::matchSelection()
+
+// Starts the disk work for the choices made so far: the list chosen last when
+// it is not read yet, the chosen folder when takeChosen (a new folder or
+// destination, or adding to an earlier run), else the accepted folder, which
+// is matched anew. The tiles say that the work is under way meanwhile.
+void MainWindow::prepare(bool takeChosen, const QString &newDestination)
 {
-    match = PkSelectionMatcher::matchFolder(imagePath, listOfIds, report->options());
+    PkMatchJobs::Preparation job;
+    job.readList = listPending;
+    job.listPath = pendingList.first;
+    job.listText = pendingList.second;
+    job.ids = listOfIds;
+    job.target = takeChosen ? target : accepted;
+    job.newDestination = newDestination;
+    job.checkTarget = takeChosen;
+    job.matchFolder = !textFilePath.isEmpty() && !job.target.pictures().isEmpty();
+    job.options = report->options();
+    jobs->prepare(job);
+    if (listPending)
+        infoSelected->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
+    if (job.matchFolder) {
+        infoToCopy->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
+        infoToCopy->show();
+    }
+    showBusy();
+}
+
+void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
+{
+    if (job.readList) {
+        listPending = false;
+        listOfIds = job.ids;
+        listWarning = job.listError.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + job.listError;
+        infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
+    }
+    if (job.checkTarget)
+        takeTarget(job);
+    showWarning();
+    if (!job.matchFolder || !job.refusal.isEmpty()) {
+        // A refused folder keeps the accepted one, matched with a list read meanwhile.
+        if (job.readList && !imagePath.isEmpty())
+            return prepare(false);
+        // Nothing new to copy: what was ready before still is.
+        infoToCopy->setMainText(QString::number(reviewLink->filesToRun().size()), tools->getColor(QStringLiteral("gray7")));
+        infoToCopy->setHidden(imagePath.isEmpty());
+        showBusy();
+        emit matched();
+        return;
+    }
+    match = job.match;
+    fileSizes = job.sizes;
     listOfFilesToCopy = match.files;
     report->showMatch(match);
     infoToCopy->show();
     dashboard->show();
+    qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
     reviewLink->setSelection(PkReviewSelection::fromMatch(imagePath, listOfIds, match));
+    // The review says when the files to copy change; the destination is
+    // checked for the new match even when they stay the same.
+    if (!jobs->isBusy())
+        showFilesToRun();
 }
 
-// The files left out in the review are left out of the count and the run.
+// Shows where the copies of the chosen picture folder go, and takes the
+// folder when they can go there. A refused destination changes nothing but
+// the warning.
+void MainWindow::takeTarget(const PkMatchJobs::Preparation &job)
+{
+    folderWarning = job.refusal;
+    if (!job.newDestination.isEmpty() && job.target.destination() != job.newDestination)
+        return;
+    target = job.target;
+    infoImagePath->setMainText(target.pathText(), tools->getColor(QStringLiteral("gray8")));
+    infoImagePath->show();
+    copyElsewhereAction->setEnabled(true);
+    addRestAction->setEnabled(job.canAddToExisting);
+    if (folderWarning.isEmpty()) {
+        accepted = target;
+        imagePath = target.pictures();
+    }
+}
+
+// The files left out in the review are left out of the count and the run;
+// each change of them checks again where they go and whether they fit.
 void MainWindow::showFilesToRun()
 {
     const QList<QString> files = reviewLink->filesToRun();
     infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
     report->showFilesToCopy(files);
-    run->setSelection(textFilePath, imagePath, files, int(listOfIds.size()), accepted.destination(),
-                      accepted.resume());
+    checkFiles(files, false, false);
+}
+
+void MainWindow::takeCheck(const PkMatchJobs::Check &job)
+{
+    checkWarning = job.warning;
+    if (target.pictures() == accepted.pictures())
+        addRestAction->setEnabled(job.canAddToExisting);
+    showWarning();
+    showBusy();
+    if (job.start && job.warning.isEmpty())
+        run->startRun(job.rest);
+    else
+        run->setSelection(textFilePath, imagePath, job.files, int(listOfIds.size()), accepted.destination(),
+                          accepted.resume(), job.warning.isEmpty());
+    emit matched();
+}
+
+// The drive may have filled since the files were checked: Start checks again.
+void MainWindow::checkAtStart(bool rest)
+{
+    checkFiles(reviewLink->filesToRun(), rest, true);
+}
+
+void MainWindow::checkFiles(const QList<QString> &files, bool rest, bool start)
+{
+    PkMatchJobs::Check job;
+    job.target = accepted;
+    job.files = files;
+    job.sizes = fileSizes;
+    job.rest = rest;
+    job.start = start;
+    jobs->check(job);
+    showBusy();
+}
+
+// While the disk work is under way Start is not offered and the cursor says
+// that the window is busy, though it still answers.
+void MainWindow::showBusy()
+{
+    const bool busy = jobs->isBusy();
+    run->setHeld(busy);
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }

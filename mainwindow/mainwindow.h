@@ -5,9 +5,11 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QString>
 
 #include "pkcopytarget.h"
+#include "pkmatchjobs.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
 
@@ -46,6 +48,10 @@ public:
     // Takes text, pasted or dropped, as the selection list.
     void chooseListText(const QString &text);
 
+signals:
+    // The disk work for the last choice is done and its result shown.
+    void matched();
+
 private slots:
     void on_buttonTextFilePathpressed();
     void on_buttonImageFilePathpressed();
@@ -67,13 +73,18 @@ private:
     void setUpPaste();
     void setUpTargetChoices();
     void chooseDestination();
-    void takeTarget();
-    void takeList(const QString &name, PkSelectionList list);
+    void takeList(const QString &name, const QString &path, const QString &text);
     void rematch();
     void showWarning();
     void setUpShortcuts();
-    void matchSelection();
+    void prepare(bool takeChosen, const QString &newDestination = QString());
+    void takePreparation(const PkMatchJobs::Preparation &job);
+    void takeTarget(const PkMatchJobs::Preparation &job);
     void showFilesToRun();
+    void takeCheck(const PkMatchJobs::Check &job);
+    void checkAtStart(bool rest);
+    void checkFiles(const QList<QString> &files, bool rest, bool start);
+    void showBusy();
 
     Ui::MainWindow *ui;
     std::unique_ptr<PwTools> tools;
@@ -99,8 +110,13 @@ private:
     QList<QString> listOfIds;
     QList<QString> listOfFilesToCopy;
     PkMatchResult match;
-    QString folderWarning;
+    QHash<QString, qint64> fileSizes; // of match's files
+    QString folderWarning; // the chosen folder's, when refused
+    QString checkWarning;  // the accepted folder's destination, for the files to copy
     QString listWarning;
+    QPair<QString, QString> pendingList; // path, or text when not null, not read yet
+    bool listPending = false;
+    PkMatchJobs *jobs = nullptr;
     PkSelectionReport *report = nullptr;
     PkRunController *run = nullptr;
     PkReviewLink *reviewLink = nullptr;

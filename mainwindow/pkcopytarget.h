@@ -17,6 +17,9 @@ public:
     // Why folder can never take the copies, empty when it is taken.
     QString chooseDestination(const QString &folder);
     void addToExisting() { adding = true; }
+    // A new list is a new job: what it copies is not added to an earlier run
+    // unless the user says so again.
+    void dropAddToExisting() { adding = false; }
 
     QString pictures() const { return picturesFolder; }
     // The folder that holds, or is to hold, FilesFromSelection.

@@ -93,7 +93,7 @@ PkRunController::~PkRunController()
 }
 
 void PkRunController::setSelection(const QString &listName, const QString &folder, const QList<QString> &files,
-                                   int idCount, const QString &destination, bool resume)
+                                   int idCount, const QString &destination, bool resume, bool ready)
 {
     this->destination = destination;
     this->resume = resume;
@@ -101,7 +101,7 @@ void PkRunController::setSelection(const QString &listName, const QString &folde
     this->folder = folder;
     this->files = files;
     this->idCount = idCount;
-    if (runState.selectionChanged(true))
+    if (runState.selectionChanged(ready))
         resetPanel();
     else
         showRun();
@@ -111,10 +111,10 @@ void PkRunController::press()
 {
     switch (runState.action()) {
     case PkRunState::Action::Start:
-        startRun(false);
+        requestRun(false);
         break;
     case PkRunState::Action::CopyRest:
-        startRun(true);
+        requestRun(true);
         break;
     case PkRunState::Action::Stop:
         stopRun();
@@ -125,6 +125,22 @@ void PkRunController::press()
     case PkRunState::Action::None:
         break;
     }
+}
+
+void PkRunController::setHeld(bool held)
+{
+    this->held = held;
+    showRun();
+}
+
+void PkRunController::requestRun(bool rest)
+{
+    if (held)
+        return;
+    if (startGate)
+        startGate(rest);
+    else
+        startRun(rest);
 }
 
 // The rest of a run goes into the same output folder, leaving alone what
@@ -206,7 +222,8 @@ void PkRunController::showRun()
 
     const PkRunState::Action action = runState.action();
     runButton->setMainText(runButtonText(action), runButton->getMainTextColor());
-    runButton->setHidden(action == PkRunState::Action::None);
-    startShortcut->setEnabled(action == PkRunState::Action::Start || action == PkRunState::Action::CopyRest);
+    const bool starts = action == PkRunState::Action::Start || action == PkRunState::Action::CopyRest;
+    runButton->setHidden(action == PkRunState::Action::None || (held && starts));
+    startShortcut->setEnabled(starts && !held);
     stopShortcut->setEnabled(action == PkRunState::Action::Stop);
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 #include "pkcopyprogress.h"
 #include "pkrunstate.h"
 
@@ -38,17 +40,24 @@ public:
     // What a run started now would copy: files of folder, matched by a list
     // of idCount identifiers shown under listName, into the output folder
     // inside destination; with resume, into the one that is there already.
+    // ready: whether the destination can take them, so that Start is offered.
     void setSelection(const QString &listName, const QString &folder, const QList<QString> &files, int idCount,
-                      const QString &destination, bool resume);
+                      const QString &destination, bool resume, bool ready = true);
 
     // The run button was pressed.
     void press();
+    // While held, Start and Copy the rest are not offered (a check is under way).
+    void setHeld(bool held);
+    // When set, Start and Copy the rest go through gate, which calls startRun
+    // once the destination has been checked again.
+    void setStartGate(std::function<void(bool rest)> gate) { startGate = std::move(gate); }
+    void startRun(bool rest);
 
 signals:
     void startCopySignal(QList<QString> files, QString folder, QString destination, bool resume);
 
 private:
-    void startRun(bool rest);
+    void requestRun(bool rest);
     void stopRun();
     void showCopies() const;
     void onCopied(int count);
@@ -76,6 +85,8 @@ private:
     bool resume = false;
     QList<QString> files;
     int idCount = 0;
+    bool held = false;
+    std::function<void(bool)> startGate;
 };
 
 #endif // PKRUNCONTROLLER_H

@@ -15,6 +15,7 @@ class TestPkRunState : public QObject
 private slots:
     void summary_data();
     void summary();
+    void selectionDuringRun();
 };
 
 using Action = PkRunState::Action;
@@ -90,6 +91,19 @@ void TestPkRunState::summary()
     QCOMPARE(run.failureToolTip(), failed ? "<p style='white-space:pre'>" + lines + "</p>" : "");
     QCOMPARE(run.failureReport(), report.join(u'\n'));
     QTEST(run.action(), "action");
+}
+
+// A selection made during a run waits for its own Start; once the run is
+// over, a selection clears the panel and offers Start only when it is ready.
+void TestPkRunState::selectionDuringRun()
+{
+    PkRunState run;
+    run.start(3, QStringLiteral("/pictures"));
+    QVERIFY(!run.selectionChanged(true));
+    run.finish(3, 0, true);
+    QCOMPARE(run.action(), Action::Start);
+    QVERIFY(run.selectionChanged(false));
+    QCOMPARE(run.action(), Action::None);
 }
 
 QTEST_GUILESS_MAIN(TestPkRunState)

@@ -42,6 +42,8 @@ private slots:
         QTest::newRow("warning caption") << " Warning" << bold(10) << QSizeF(672, 13);
         QTest::newRow("warning text") << R"(Folder "FilesFromSelection" already exists! Delete it!)" << bold(16)
                                       << QSizeF(674, 23);
+        QTest::newRow("drive too small") << "Needs 999.9 GB, 999.9 GB free on this drive. Right-click: copy elsewhere."
+                                         << bold(16) << QSizeF(674, 23);
         QTest::newRow("unreadable list") << "Cannot read the list: Permission denied" << bold(16) << QSizeF(674, 23);
         QTest::newRow("unwritable folder") << "Cannot write into this folder!" << bold(16) << QSizeF(674, 23);
         QTest::newRow("path tile caption") << " Image path" << bold(8) << QSizeF(672, 10);

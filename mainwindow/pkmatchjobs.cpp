@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkmatchjobs.h"
+
+#include "pklistreader.h"
+#include "pkspacecheck.h"
+
+#include <QMetaObject>
+#include <QRunnable>
+
+PkMatchJobs::PkMatchJobs(QObject *parent)
+    : QObject(parent)
+{
+    // A superseded job cannot be interrupted inside a folder listing, so the
+    // one that replaces it must not queue behind it.
+    pool.setMaxThreadCount(4);
+}
+
+PkMatchJobs::~PkMatchJobs()
+{
+    pool.waitForDone();
+}
+
+void PkMatchJobs::prepare(const Preparation &job)
+{
+    preparing = true;
+    checking = false;
+    ++checks;
+    const int generation = ++preparations;
+    start(job, generation, preparations, [this](const Preparation &done) {
+        preparing = false;
+        emit prepared(done);
+    });
+}
+
+void PkMatchJobs::check(const Check &job)
+{
+    checking = true;
+    const int generation = ++checks;
+    start(job, generation, checks, [this](const Check &done) {
+        // The preparation in hand checks its own files when it comes.
+        if (preparing)
+            return;
+        checking = false;
+        emit checked(done);
+    });
+}
+
+// The result comes back through the event loop; by then a newer job may have
+// been started, and latest says so.
+template<typename Job, typename Done>
+void PkMatchJobs::start(Job job, int generation, const int &latest, Done done)
+{
+    pool.start(QRunnable::create([this, job, generation, &latest, done]() mutable {
+        run(job);
+        QMetaObject::invokeMethod(
+            this,
+            [job = std::move(job), generation, &latest, done] {
+                if (generation == latest)
+                    done(job);
+            },
+            Qt::QueuedConnection);
+    }));
+}
+
+void PkMatchJobs::run(Preparation &job)
+{
+    if (job.readList) {
+        PkSelectionList list = job.listText.isNull() ? PkListReader::readFile(job.listPath)
+                                                     : PkSelectionList{PkListReader::readText(job.listText), QString()};
+        job.ids = std::move(list.ids);
+        job.listError = list.error;
+    }
+    if (!job.newDestination.isEmpty())
+        job.refusal = job.target.chooseDestination(job.newDestination);
+    if (job.checkTarget && job.refusal.isEmpty()) {
+        job.refusal = job.target.warning();
+        job.canAddToExisting = job.target.canAddToExisting();
+    }
+    if (job.matchFolder && job.refusal.isEmpty()) {
+        job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, job.options);
+        job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
+    }
+}
+
+void PkMatchJobs::run(Check &job)
+{
+    if (job.rest)
+        job.target.addToExisting();
+    job.warning = job.target.warning();
+    job.canAddToExisting = job.target.canAddToExisting();
+    if (!job.warning.isEmpty())
+        return;
+    const QString shortfall = PkSpaceCheck::shortfall(job.target.pictures(), job.files, job.target.destination(),
+                                                      job.target.resume(), job.sizes);
+    if (!shortfall.isEmpty())
+        job.warning = shortfall + QStringLiteral(". Right-click: copy elsewhere.");
+}

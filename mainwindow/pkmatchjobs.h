@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKMATCHJOBS_H
+#define PKMATCHJOBS_H
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include "pkcopytarget.h"
+#include "pkselectionmatcher.h"
+
+// The window's work that touches the disk: reading a list, checking and
+// matching a picture folder, checking where the copies go and whether they
+// fit. On a network share each of these costs round trips, so all of them
+// run on threads of their own and come back as values. A newer job
+// supersedes the ones in hand: their results are dropped when they arrive.
+class PkMatchJobs : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A list to read, a picture folder to take, a folder to match; each part
+    // is done when asked for, in that order, and an answer fills the rest.
+    struct Preparation
+    {
+        bool readList = false;
+        QString listPath;
+        QString listText; // read instead of listPath when not null
+        QList<QString> ids;
+        QString listError;
+
+        PkCopyTarget target;
+        QString newDestination; // chosen for target before it is checked
+        bool checkTarget = false;
+        QString refusal; // why target cannot take the copies
+        bool canAddToExisting = false;
+
+        bool matchFolder = false; // target's pictures against ids
+        PkMatchOptions options;
+        PkMatchResult match;
+        QHash<QString, qint64> sizes; // of the matched files, read once a match
+    };
+
+    // Whether files of target's picture folder can be copied where target
+    // says: its refusal, else a shortfall of space.
+    struct Check
+    {
+        PkCopyTarget target;
+        QList<QString> files;
+        QHash<QString, qint64> sizes;
+        bool rest = false; // to finish a run: the output folder is added to
+        bool start = false; // the run starts when the check passes
+        QString warning;
+        bool canAddToExisting = false;
+    };
+
+    explicit PkMatchJobs(QObject *parent = nullptr);
+    // Waits for the jobs in hand: they read what the caller may remove next.
+    ~PkMatchJobs() override;
+
+    // Supersedes every job in hand, checks too.
+    void prepare(const Preparation &job);
+    // Supersedes the checks in hand; a preparation in hand still comes,
+    // since its files will be checked anew.
+    void check(const Check &job);
+    bool isBusy() const { return preparing || checking; }
+
+    // The work itself, as the jobs run it.
+    static void run(Preparation &job);
+    static void run(Check &job);
+
+signals:
+    void prepared(const PkMatchJobs::Preparation &job);
+    void checked(const PkMatchJobs::Check &job);
+
+private:
+    template<typename Job, typename Done>
+    void start(Job job, int generation, const int &latest, Done done);
+
+    QThreadPool pool;
+    int preparations = 0;
+    int checks = 0;
+    bool preparing = false;
+    bool checking = false;
+};
+
+#endif // PKMATCHJOBS_H

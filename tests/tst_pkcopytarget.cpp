@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkdashboard.h"
+#include "pkreviewmodel.h"
+#include "pkreviewwindow.h"
+#include "pkwindowtest.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// Where the window's copies go, and whether they can go there: checked off
+// the GUI thread whenever the files to copy change, and again at Start.
+class TestPkCopyTarget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir->filePath(u"settings"_s));
+    }
+    void targets();
+    void checks();
+
+private:
+    QString file(const QString &name, const QByteArray &bytes) { return writeTestFile(dir->filePath(name), bytes); }
+    QString folder(const QString &name, const QStringList &files, int size = 0)
+    {
+        return makeTestFolder(dir->filePath(name), files, size);
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+// A picture folder that cannot take the copies says what can be done: a
+// missing one, as one that cannot be written into, and one that holds
+// FilesFromSelection, whose rest can be added to it. Another folder can take
+// the copies, never one inside FilesFromSelection, and adding the rest is not
+// carried over to it; the path tile says where they go, and "Show copies"
+// opens them there. Another picture folder forgets both choices.
+void TestPkCopyTarget::targets()
+{
+    const QString pictures = folder(u"pictures"_s, {"a.jpg", "b.jpg", "FilesFromSelection/a.jpg"}, 10);
+    const QString other = folder(u"other"_s, {});
+    MainWindow window;
+    PkButton *path = tile(window, FolderTile), *warning = tile(window, WarningTile), *run = tile(window, StartButton);
+    PkDashboard *progress = window.findChild<PkDashboard *>();
+    QAction *elsewhere = path->actions().value(0), *addRest = path->actions().value(1);
+    chooseList(window, file(u"list.txt"_s, "a\nb\n"));
+    chooseFolder(window, dir->filePath(u"gone"_s));
+    QCOMPARE(warning->getMainText(), u"Cannot write into this folder! Right-click to copy into another folder."_s);
+    QVERIFY(elsewhere->isEnabled() && !addRest->isEnabled());
+    chooseFolder(window, pictures);
+    QCOMPARE(warning->getMainText(),
+             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
+    addRest->trigger();
+    settle(window);
+    QVERIFY(warning->isHidden() && !addRest->isEnabled());
+    pressStart(window);
+    QTRY_COMPARE(progress->getSummary(), u"Done: 1 copied, 1 already there"_s);
+    QCOMPARE(QDir(pictures + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.jpg", "b.jpg"}));
+
+    chooseFolder(window, pictures);
+    QVERIFY(!warning->isHidden());
+    addRest->trigger(); // then another folder, whose FilesFromSelection is not to be added to
+    settle(window);
+    const auto chooseDestination = [&](const QString &path) {
+        elsewhere->trigger();
+        emit window.findChildren<QFileDialog *>().last()->fileSelected(path);
+        settle(window);
+    };
+    chooseDestination(folder(u"taken"_s, {"FilesFromSelection/a.jpg"}));
+    QVERIFY(!warning->isHidden());
+    chooseDestination(pictures + u"/FilesFromSelection"_s);
+    QCOMPARE(warning->getMainText(),
+             u"Cannot copy into %1/FilesFromSelection: it is inside a folder FilesFromSelection"_s.arg(pictures));
+    chooseDestination(other);
+    QVERIFY(warning->isHidden());
+    QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
+    pressStart(window);
+    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied"_s);
+    QCOMPARE(QDir(other + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.jpg", "b.jpg"}));
+    QTextBrowser fileManager;
+    QSignalSpy opened(&fileManager, &QTextBrowser::anchorClicked);
+    QDesktopServices::setUrlHandler(u"file"_s, &fileManager, "anchorClicked");
+    run->click();
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(opened, QList<QVariantList>{{QUrl::fromLocalFile(other + u"/FilesFromSelection"_s)}});
+    chooseFolder(window, pictures);
+    QCOMPARE(path->getMainText(), pictures);
+    QVERIFY(!warning->isHidden());
+}
+
+// The window answers while it matches: the To copy tile shows that work is
+// under way, Start is not offered, and a newer choice supersedes the one in
+// hand. Each change of the files to copy checks the destination: after a run,
+// a new list meets its FilesFromSelection, whose rest can be added; that
+// choice holds across options and ticks and goes with a new list. A drive too
+// small for the files is named before Start, and Start checks again.
+void TestPkCopyTarget::checks()
+{
+    const QString pictures = folder(u"pictures"_s, {"a.jpg", "b.jpg"}, 10);
+    QFile huge(pictures + u"/c.cr2"_s);
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(8) << 40));
+    MainWindow window;
+    PkButton *run = tile(window, StartButton), *toCopy = tile(window, ToCopyTile), *warning = tile(window, WarningTile);
+    QAction *addRest = tile(window, FolderTile)->actions().value(1);
+    chooseList(window, file(u"list.txt"_s, "a\nb\n"));
+    for (const QString &path : {folder(u"other"_s, {"a1.jpg"}), pictures})
+        QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, path)));
+    QCOMPARE(toCopy->getMainText(), u"\u2026"_s);
+    QVERIFY(run->isHidden() && !toCopy->isHidden());
+    QCOMPARE(window.cursor().shape(), Qt::BusyCursor);
+    settle(window);
+    QCOMPARE(toCopy->getMainText(), u"2"_s);
+    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    pressStart(window);
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied"_s);
+
+    const QString exists = u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s;
+    const QRegularExpression full(u"^Needs 8\\.8 TB, \\d+\\.\\d [kMGT]B free on this drive\\. Right-click: copy elsewhere\\.$"_s);
+    chooseList(window, file(u"more.txt"_s, "a\nb\nc\n"));
+    QCOMPARE(warning->getMainText(), exists);
+    QVERIFY(run->isHidden() && addRest->isEnabled());
+    addRest->trigger();
+    settle(window);
+    QVERIFY2(full.match(warning->getMainText()).hasMatch(), qPrintable(warning->getMainText()));
+    tile(window, SelectedTile)->actions().value(0)->trigger();
+    settle(window);
+    QVERIFY(full.match(warning->getMainText()).hasMatch() && run->isHidden());
+    toCopy->actions().value(0)->trigger();
+    auto *review = window.findChild<PkReviewWindow *>();
+    review->model()->setTicked(int(review->model()->selection().files.indexOf(u"c.cr2"_s)), false);
+    settle(window);
+    QVERIFY(warning->isHidden() && !run->isHidden());
+    QDir(pictures + u"/FilesFromSelection"_s).removeRecursively();
+    file(u"pictures/FilesFromSelection"_s, "a file in its place");
+    run->click();
+    settle(window);
+    QCOMPARE(warning->getMainText(),
+             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click to copy into another folder."_s);
+    QVERIFY(run->isHidden());
+    QCOMPARE(window.findChild<PkDashboard *>()->getSummary(), QString());
+    QFile::remove(pictures + u"/FilesFromSelection"_s);
+    QDir(pictures).mkdir(u"FilesFromSelection"_s);
+    chooseList(window, file(u"list.txt"_s, "a\nb\n"));
+    QCOMPARE(warning->getMainText(), exists);
+}
+
+QTEST_MAIN(TestPkCopyTarget)
+#include "tst_pkcopytarget.moc"
