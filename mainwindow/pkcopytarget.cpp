@@ -26,7 +26,10 @@ QString PkCopyTarget::chooseDestination(const QString &folder)
 
 bool PkCopyTarget::canAddToExisting() const
 {
-    return !adding && QFileInfo(destination() + QLatin1Char('/') + PkFileReader::outputFolderName()).isDir();
+    // A link in the output folder's place is never followed, so there is no
+    // earlier run to add to.
+    const QFileInfo output(destination() + QLatin1Char('/') + PkFileReader::outputFolderName());
+    return !adding && output.isDir() && !output.isSymLink();
 }
 
 QString PkCopyTarget::warning() const

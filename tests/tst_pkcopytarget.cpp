@@ -95,6 +95,12 @@ void TestPkCopyTarget::targets()
     chooseFolder(window, pictures);
     QCOMPARE(path->getMainText(), pictures);
     QVERIFY(!warning->isHidden());
+    // A link in FilesFromSelection's place is never followed: nothing to add to.
+    const QString linked = folder(u"linked"_s, {"a.jpg"});
+    QVERIFY(QFile::link(other + u"/FilesFromSelection"_s, linked + u"/FilesFromSelection"_s));
+    chooseFolder(window, linked);
+    QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it!"_s);
+    QVERIFY(!addRest->isEnabled());
 }
 
 // The window answers while it matches: the To copy tile shows that work is
