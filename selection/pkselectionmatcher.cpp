@@ -4,6 +4,8 @@
 
 #include "pkfolderlister.h"
 #include "pkidmatcher.h"
+#include "pkmatchtext.h"
+#include "pknearmatcher.h"
 
 #include <QHash>
 #include <QSet>
@@ -16,93 +18,36 @@
 
 namespace {
 
-// Text is compared composed (NFC): a Mac writes "ü" as "u" and a combining
-// mark, a list typed elsewhere as one character. Text below U+0300 has no
-// combining marks and is the same in both forms, so names in plain Latin
-// skip the costly normalisation.
-constexpr char16_t firstComposable = 0x300;
+constexpr char16_t firstComposable = PkMatchText::firstComposable;
 
-QString comparable(const QString &text)
+std::u16string_view unitsOf(QStringView text)
 {
-    const bool plain = std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < firstComposable; });
-    return plain ? text : text.normalized(QString::NormalizationForm_C);
-}
-
-bool isDigit(QChar ch)
-{
-    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-}
-
-bool isNumber(QStringView text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-std::u16string_view withoutLeadingZeros(QStringView digits)
-{
-    qsizetype start = 0;
-    while (start + 1 < digits.size() && digits[start] == QLatin1Char('0'))
-        ++start;
-    return std::u16string_view(digits.utf16() + start, size_t(digits.size() - start));
-}
-
-bool isAsciiLetter(QChar ch)
-{
-    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
-}
-
-// How much of text stays when its last extension goes: a dot and 1 to 5
-// ASCII letters or digits, at least one a letter, at its end.
-qsizetype stemLength(QStringView text)
-{
-    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
-    const qsizetype length = text.size() - dot - 1;
-    if (dot < 0 || length < 1 || length > 5)
-        return text.size();
-    bool letter = false;
-    for (QChar ch : text.sliced(dot + 1)) {
-        if (isAsciiLetter(ch))
-            letter = true;
-        else if (!isDigit(ch))
-            return text.size();
-    }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView before = text.first(dot);
-    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
-    return letter && nameBefore ? dot : text.size();
-}
-
-// A picture is a file name without up to two extensions.
-qsizetype pictureLength(QStringView fileName)
-{
-    return stemLength(fileName.first(stemLength(fileName)));
+    return std::u16string_view(text.utf16(), size_t(text.size()));
 }
 
 // The identifiers of a list fall into groups that select the same names: the
-// same text, or numbers equal but for leading zeros. Matching works on groups
-// and hands the results back to the identifiers as written.
+// same text, the same picture, or numbers equal but for leading zeros.
+// Matching works on groups and hands the results back to the identifiers as
+// written. Substrings go through the automaton; pictures and numbers are
+// looked up by the name's picture and its runs of digits.
 class Groups
 {
 public:
     Groups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
     {
-        QList<QString> patterns;
-        patterns.reserve(ids.size());
-        for (const QString &id : ids)
-            patterns.append(comparable(options.withoutExtensions ? PkSelectionMatcher::withoutExtension(id) : id));
+        QList<QString> patterns(ids.size());
         idGroup.assign(size_t(ids.size()), -1);
-        // Numbers stay out of the automaton, which then never sees them.
-        if (options.wholeNumbers) {
-            for (qsizetype i = 0; i < patterns.size(); ++i) {
-                if (!isNumber(patterns.at(i)))
-                    continue;
-                numberText.append(patterns.at(i));
-                patterns[i].clear();
-                const auto [it, added] = numberGroup.try_emplace(withoutLeadingZeros(numberText.constLast()), count);
-                idGroup[size_t(i)] = it->second;
-                count += added ? 1 : 0;
-            }
+        for (qsizetype i = 0; i < ids.size(); ++i) {
+            const QString &id = ids.at(i);
+            const qsizetype stem = PkMatchText::stemLength(id);
+            const bool picture = options.withoutExtensions && stem < id.size();
+            QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
+            if (options.wholeNumbers && PkMatchText::isNumber(pattern))
+                idGroup[size_t(i)] = addKey(numberText, numberGroup, std::move(pattern), true);
+            else if (picture)
+                idGroup[size_t(i)] = addKey(pictureText, pictureGroup, std::move(pattern), false);
+            else
+                patterns[i] = std::move(pattern);
         }
         matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
         nodeGroup.assign(size_t(matcher->nodeCount()), -1);
@@ -130,30 +75,23 @@ public:
         ++generation;
         const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
         // Most names are plain Latin and are scanned once, as they are.
+        QString composed;
         if (matcher->forEachEnd(name, add) >= firstComposable) {
-            const QString composed = name.normalized(QString::NormalizationForm_C);
+            composed = name.normalized(QString::NormalizationForm_C);
             if (composed != name) {
                 found.clear();
                 ++generation;
                 matcher->forEachEnd(composed, add);
             }
         }
-        if (numberGroup.empty())
-            return;
-        // Normalisation leaves ASCII digits and where their runs end alone.
-        for (qsizetype i = 0; i < name.size();) {
-            if (!isDigit(name.at(i))) {
-                ++i;
-                continue;
-            }
-            qsizetype end = i;
-            while (end < name.size() && isDigit(name.at(end)))
-                ++end;
-            const auto it = numberGroup.find(withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
-            if (it != numberGroup.end())
+        if (!pictureGroup.empty()) {
+            const QStringView comparable = composed.isNull() ? QStringView(name) : QStringView(composed);
+            const auto it = pictureGroup.find(unitsOf(comparable.first(PkMatchText::pictureLength(comparable))));
+            if (it != pictureGroup.end())
                 addGroup(it->second, found);
-            i = end;
         }
+        if (!numberGroup.empty())
+            collectNumbers(name, found);
     }
 
     int size() const { return count; }
@@ -162,17 +100,46 @@ public:
     qsizetype firstIdOf(int group) const { return firstId[size_t(group)]; }
 
 private:
+    using Keys = std::unordered_map<std::u16string_view, int>;
+
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<int> nodeGroup;
     // The keys point into these strings' data, which stays where it is.
-    QList<QString> numberText;
-    std::unordered_map<std::u16string_view, int> numberGroup;
+    QList<QString> numberText, pictureText;
+    Keys numberGroup, pictureGroup;
     std::vector<int> idGroup;
     std::vector<qsizetype> firstId;
     int count = 0;
     // A group is in the names' current collection when its stamp is the generation.
     std::vector<qsizetype> stamp;
     qsizetype generation = 0;
+
+    int addKey(QList<QString> &texts, Keys &keys, QString text, bool number)
+    {
+        texts.append(std::move(text));
+        const QStringView key = texts.constLast();
+        const auto [it, added] = keys.try_emplace(number ? PkMatchText::withoutLeadingZeros(key) : unitsOf(key), count);
+        count += added ? 1 : 0;
+        return it->second;
+    }
+
+    // Normalisation leaves ASCII digits and where their runs end alone.
+    void collectNumbers(const QString &name, std::vector<int> &found)
+    {
+        for (qsizetype i = 0; i < name.size();) {
+            if (!PkMatchText::isDigit(name.at(i))) {
+                ++i;
+                continue;
+            }
+            qsizetype end = i;
+            while (end < name.size() && PkMatchText::isDigit(name.at(end)))
+                ++end;
+            const auto it = numberGroup.find(PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
+            if (it != numberGroup.end())
+                addGroup(it->second, found);
+            i = end;
+        }
+    }
 
     void addGroup(int group, std::vector<int> &found)
     {
@@ -182,6 +149,69 @@ private:
         }
     }
 };
+
+// What the near matches found, for each identifier text that selected
+// nothing, and the files they select, as (listing position, identifier) pairs.
+struct NearResults
+{
+    QHash<QString, qsizetype> index;
+    std::vector<PkNearMatcher::Found> found;
+    std::vector<std::pair<qsizetype, qsizetype>> files;
+};
+
+void findNear(const QList<QString> &ids, const std::vector<bool> &unfound,
+              PkMatchOptions options, NearResults &near, PkNearMatcher &matcher)
+{
+    QList<QString> texts;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (unfound[size_t(i)] && !ids.at(i).isEmpty() && !near.index.contains(ids.at(i))) {
+            near.index.insert(ids.at(i), texts.size());
+            texts.append(ids.at(i));
+        }
+    }
+    if (!options.nearMatches || texts.isEmpty())
+        return;
+    near.found = matcher.find(texts);
+    // Each file once, under the first identifier in list order that selects it.
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!unfound[size_t(i)] || ids.at(i).isEmpty())
+            continue;
+        for (qsizetype file : near.found[size_t(near.index.value(ids.at(i)))].files)
+            near.files.emplace_back(file, i);
+    }
+    std::sort(near.files.begin(), near.files.end());
+    near.files.erase(std::unique(near.files.begin(), near.files.end(),
+                                 [](const auto &a, const auto &b) { return a.first == b.first; }),
+                     near.files.end());
+}
+
+// Adds the files that near matches selected to the files that the
+// identifiers selected as written, in listing order, each under the first
+// identifier that selects it.
+void mergeFiles(const QStringList &names, const std::vector<qsizetype> &listed,
+                const std::vector<std::pair<qsizetype, qsizetype>> &nearFiles, PkMatchResult &result)
+{
+    QList<QString> files;
+    QList<qsizetype> fileIds;
+    files.reserve(qsizetype(listed.size() + nearFiles.size()));
+    fileIds.reserve(files.capacity());
+    size_t a = 0, b = 0;
+    while (a < listed.size() || b < nearFiles.size()) {
+        const qsizetype nameA = a < listed.size() ? listed[a] : names.size();
+        const qsizetype nameB = b < nearFiles.size() ? nearFiles[b].first : names.size();
+        if (nameA <= nameB) {
+            files.append(result.files.at(qsizetype(a)));
+            fileIds.append(nameA == nameB ? std::min(result.fileIds.at(qsizetype(a)), nearFiles[b++].second)
+                                          : result.fileIds.at(qsizetype(a)));
+            ++a;
+        } else {
+            files.append(names.at(nameB));
+            fileIds.append(nearFiles[b++].second);
+        }
+    }
+    result.files = std::move(files);
+    result.fileIds = std::move(fileIds);
+}
 
 } // namespace
 
@@ -201,14 +231,15 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     Groups groups(ids, options, longestName);
 
     PkMatchResult result;
-    result.idCount = ids.size();
     // Pictures are numbered as they first turn up in the listing. Each group
     // and picture it selected make a pair, sorted out once all names are seen.
     QHash<QString, int> pictureNumber;
     QList<QString> pictures;
     std::vector<std::pair<int, int>> selections;
     std::vector<int> matched;
-    for (const QString &name : names) {
+    std::vector<qsizetype> listed;
+    for (qsizetype n = 0; n < names.size(); ++n) {
+        const QString &name = names.at(n);
         groups.collect(name, matched);
         if (matched.empty())
             continue;
@@ -217,9 +248,10 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
             first = std::min(first, groups.firstIdOf(group));
         result.files.append(name);
         result.fileIds.append(first);
+        listed.push_back(n);
 
         // A picture's files mostly follow each other in the listing.
-        const QStringView picture = QStringView(name).first(pictureLength(name));
+        const QStringView picture = QStringView(name).first(PkMatchText::pictureLength(name));
         int number = int(pictures.size()) - 1;
         if (pictures.isEmpty() || pictures.constLast() != picture) {
             const QString key = picture.toString();
@@ -241,36 +273,63 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
         ++runLength[size_t(selections[k].first)];
     }
 
+    std::vector<bool> unfound(size_t(ids.size()));
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        unfound[size_t(i)] = groups.groupOf(i) < 0 || runLength[size_t(groups.groupOf(i))] == 0;
+    NearResults near;
+    PkNearMatcher nearMatcher(names, options);
+    findNear(ids, unfound, options, near, nearMatcher);
+    if (!near.files.empty())
+        mergeFiles(names, listed, near.files, result);
+
     // Reported as the user wrote them, extensions included, each once.
-    QSet<QString> notFound, ambiguous;
+    QSet<QString> reported;
+    result.idCount = ids.size();
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
-        const int group = groups.groupOf(i);
-        const size_t count = group < 0 ? 0 : runLength[size_t(group)];
-        if (count == 0) {
-            if (!id.isEmpty() && !notFound.contains(id)) {
-                notFound.insert(id);
-                result.idsNotFound.append(id);
-            }
+        if (!unfound[size_t(i)]) {
+            const size_t group = size_t(groups.groupOf(i));
+            if (runLength[group] < 2 || reported.contains(id))
+                continue;
+            reported.insert(id);
+            PkAmbiguousId entry{id, {}};
+            for (size_t k = runStart[group]; k < runStart[group] + runLength[group]; ++k)
+                entry.pictures.append(pictures.at(selections[k].second));
+            result.ambiguous.append(entry);
             continue;
         }
-        if (count < 2 || ambiguous.contains(id))
+        if (id.isEmpty())
             continue;
-        ambiguous.insert(id);
-        PkAmbiguousId entry{id, {}};
-        for (size_t k = runStart[size_t(group)]; k < runStart[size_t(group)] + count; ++k)
-            entry.pictures.append(pictures.at(selections[k].second));
-        result.ambiguous.append(entry);
+        const PkNearMatcher::Found *found = near.found.empty() ? nullptr : &near.found[size_t(near.index.value(id))];
+        const size_t pictureCount = found ? found->pictures.size() : 0;
+        // A greeting or a signature is no pick: it is neither counted nor missed.
+        const bool text = pictureCount == 0 && PkMatchText::isText(id);
+        result.idCount -= text ? 1 : 0;
+        if (reported.contains(id))
+            continue;
+        reported.insert(id);
+        if (text) {
+            result.textLines.append(id);
+        } else if (pictureCount == 0) {
+            result.idsNotFound.append(id);
+        } else if (pictureCount == 1) {
+            result.near.append({id, nearMatcher.picture(found->pictures.front())});
+        } else {
+            PkAmbiguousId entry{id, {}};
+            for (int picture : found->pictures)
+                entry.pictures.append(nearMatcher.picture(picture));
+            result.ambiguous.append(entry);
+        }
     }
     return result;
 }
 
 QString PkSelectionMatcher::withoutExtension(const QString &id)
 {
-    return id.first(stemLength(id));
+    return id.first(PkMatchText::stemLength(id));
 }
 
 QString PkSelectionMatcher::pictureOf(const QString &fileName)
 {
-    return fileName.first(pictureLength(fileName));
+    return fileName.first(PkMatchText::pictureLength(fileName));
 }
