@@ -157,12 +157,21 @@ int PkCommandLine::prepare(const Invocation &invocation)
     PkMatchOptions options;
     options.withoutExtensions = invocation.withoutExtensions;
     options.wholeNumbers = invocation.wholeNumbers;
+    options.nearMatches = invocation.nearMatches;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, ids, options);
-    QByteArray out = PkMatchReport::summary(match);
+    const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
-    if (invocation.dryRun)
-        out += PkMatchReport::fileList(files);
-    writeTo(stdout, out);
+    if (!invocation.dryRun) {
+        writeTo(stdout, report);
+        return Success;
+    }
+    // A dry run feeds a pipe: standard output holds the paths and nothing else.
+    writeTo(stderr, report);
+    QList<QString> leftOut;
+    const QByteArray paths = PkMatchReport::fileList(invocation.folderPath, files, invocation.print0, leftOut);
+    for (const QString &name : leftOut)
+        writeTo(stderr, "left out, as its name holds a line break (see --print0): " + PkTerminalText::escaped(name) + '\n');
+    writeTo(stdout, paths);
     return Success;
 }
 
