@@ -57,6 +57,15 @@ QList<QString> decodeLines(QByteArrayView bytes)
     } else {
         windowsCodePage = !bytes.isValidUtf8();
     }
+    // "CSV (Macintosh)" and other classic Mac programs end lines with a lone
+    // carriage return; a file with no line feed at all was written so.
+    if (findLineFeed(bytes, 0, lineFeed) < 0) {
+        const QByteArrayView carriageReturn = encoding == QStringConverter::Utf16LE ? QByteArrayView("\r\0", 2)
+            : encoding == QStringConverter::Utf16BE                                 ? QByteArrayView("\0\r", 2)
+                                                                                    : QByteArrayView("\r", 1);
+        if (findLineFeed(bytes, 0, carriageReturn) >= 0)
+            lineFeed = carriageReturn;
+    }
     QStringDecoder decoder(encoding, flags);
     if (windowsCodePage) {
         decoder = QStringDecoder("windows-1252", flags);
@@ -124,7 +133,9 @@ QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &file
 
 QList<QString> PkListReader::readText(const QString &text)
 {
-    QList<QString> lines = text.split(QLatin1Char('\n'));
+    const QChar lineEnd = !text.contains(QLatin1Char('\n')) && text.contains(QLatin1Char('\r')) ? QLatin1Char('\r')
+                                                                                            : QLatin1Char('\n');
+    QList<QString> lines = text.split(lineEnd);
     // A final line feed ends the last line; it starts no further one.
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();

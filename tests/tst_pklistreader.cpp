@@ -48,6 +48,10 @@ void TestPkListReader::encodings_data()
             << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
     }
     QTest::newRow("empty file") << QByteArray() << Ids{};
+    QTest::newRow("classic Mac line ends, a lone CR") << QByteArray("A1\r\rB 2\r") << Ids{"A1", "", "B 2"};
+    QTest::newRow("UTF-16 LE with classic Mac line ends")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(u"A1\r\u0D0A\rB2"_qs))
+        << Ids{"A1", QString::fromUtf8("\u0D0A"), "B2"};
 }
 
 void TestPkListReader::encodings()
@@ -135,6 +139,8 @@ void TestPkListReader::forms_data()
     QTest::newRow("unterminated quote in CSV, read line by line from there") << txt
         << QByteArray("File,Rating\nIMG_1.jpg,5\n\"IMG_2.jpg,4\nIMG_3.jpg,3\nIMG_4.jpg,\"\"\n")
         << Ids{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg", "IMG_4.jpg"};
+    QTest::newRow("CSV (Macintosh): a spreadsheet saved with lone CRs") << "picks.csv"
+        << QByteArray("Filename,Rating\rIMG_1.jpg,5\r\"IMG_2.jpg\",4\r") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
     QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
