@@ -268,7 +268,7 @@ void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
     textFileDialog = new QFileDialog(this, QString(), QSettings().value(listFolderKey).toString(), QString());
-    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
+    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv *.lrsmcol)"), QStringLiteral("All files (*)")});
     textFileDialog->show();
     textFileDialog->raise();
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);

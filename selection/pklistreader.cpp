@@ -4,6 +4,7 @@
 
 #include "pkcsvreader.h"
 #include "pklinesplitter.h"
+#include "pksmartcollection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -89,13 +90,21 @@ QList<QString> decodeLines(QByteArrayView bytes)
     return lines;
 }
 
-QList<QString> readLines(QList<QString> lines, const QString &fileName)
+PkSelectionList readLines(QList<QString> lines, const QString &fileName)
 {
-    QList<QString> ids;
-    if (PkCsvReader::read(lines, fileName, ids))
-        return ids;
+    PkSelectionList list;
+    if (!lines.isEmpty() && QStringView(lines.constFirst()).trimmed().startsWith(u"s = {")) {
+        const QString text = lines.join(QLatin1Char('\n'));
+        if (PkSmartCollection::isSmartCollection(text)) {
+            list.ids = PkSmartCollection::read(text, list.error);
+            return list;
+        }
+    }
+    if (PkCsvReader::read(lines, fileName, list.ids))
+        return list;
     PkLineSplitter::read(lines);
-    return lines;
+    list.ids = std::move(lines);
+    return list;
 }
 
 } // namespace
@@ -122,13 +131,12 @@ PkSelectionList PkListReader::readFile(const QString &path)
         list.error = file.errorString();
         return list;
     }
-    list.ids = readBytes(bytes, path);
-    return list;
+    return readLines(decodeLines(bytes), path);
 }
 
 QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
 {
-    return readLines(decodeLines(bytes), fileName);
+    return readLines(decodeLines(bytes), fileName).ids;
 }
 
 QList<QString> PkListReader::readText(const QString &text)
@@ -141,5 +149,5 @@ QList<QString> PkListReader::readText(const QString &text)
         lines.removeLast();
     for (QString &line : lines)
         dropNulls(line);
-    return readLines(std::move(lines), QString());
+    return readLines(std::move(lines), QString()).ids;
 }

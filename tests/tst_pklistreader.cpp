@@ -25,6 +25,8 @@ private slots:
     void forms();
     void badInput_data();
     void badInput();
+    void smartCollection_data();
+    void smartCollection();
 };
 
 void TestPkListReader::encodings_data()
@@ -188,6 +190,50 @@ void TestPkListReader::badInput()
     const Ids ids = PkListReader::readBytes(list);
     QTEST(int(ids.size()), "count");
     QTEST(ids.constLast(), "last");
+}
+
+// A smart collection saved from a photo catalogue: the words of its rules on
+// the file name that include pictures, in file order.
+void TestPkListReader::smartCollection_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<QString>("error");
+    const QByteArray head = "s = {\n\tid = \"5F1C\",\n\ttitle = \"Anna's {picks}\",\n\ttype = \"LibrarySmartCollection\",\n"
+                            "\tvalue = {\n";
+    const auto rule = [](const char *criteria, const char *operation, const QByteArray &value) {
+        return "\t\t{\n\t\t\tcriteria = \"" + QByteArray(criteria) + "\",\n\t\t\toperation = \"" + operation
+            + "\",\n\t\t\tvalue = " + value + ",\n\t\t\tvalue2 = \"\",\n\t\t},\n";
+    };
+    const QByteArray tail = "\t\tcombine = \"union\",\n\t},\n\tversion = 0,\n}\n";
+    QTest::newRow("a smart collection: including rules in file order, excluding ones and !words left out")
+        << head + rule("filename", "any", "\"IMG_2403  IMG_2407 !IMG_2409\"") + rule("rating", ">=", "3")
+               + rule("filename", "noneOf", "\"IMG_1\"") + rule("filename", "!=", "\"IMG_2\"")
+               + rule("filename", "words", "\"DSC_0012\\\"x\"") + rule("filename", "beginsWith", "\"L1000412\"")
+               + rule("filename", "==", "'P1 P2'") + "\t\t-- a comment { \"value\" = \"no\"\n" + tail
+        << Ids{"IMG_2403", "IMG_2407", "DSC_0012\"x", "L1000412", "P1", "P2"} << QString();
+    QTest::newRow("a smart collection cut short in a rule") << head + rule("filename", "all", "\"A1 A2\"")
+        + "\t\t{ criteria = \"filename\", operation = \"endsWith\", value = \"B1\"" << Ids{"A1", "A2", "B1"} << QString();
+    QTest::newRow("a smart collection with no rule on the file name")
+        << head + rule("rating", ">=", "\"3\"") + tail << Ids{} << "the smart collection has no rule on the file name";
+    QTest::newRow("a smart collection nested 1,000 levels deep")
+        << head + QByteArray(1000, '{') + rule("filename", "any", "\"A1\"") + QByteArray(1000, '}') << Ids{}
+        << "the smart collection nests too deep";
+    QTest::newRow("a smart collection cut short in a 10 MB string")
+        << head + "{ criteria = \"filename\", operation = \"any\", value = \"A1 " + QByteArray(10'000'000, 'x')
+        << Ids{"A1", QString(10'000'000, 'x')} << QString();
+    QTest::newRow("a smart collection cut short before its rules") << head << Ids{} << "the smart collection is cut short";
+}
+
+void TestPkListReader::smartCollection()
+{
+    QFETCH(QByteArray, list);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("picks.lrsmcol"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
+    const PkSelectionList read = PkListReader::readFile(file.fileName());
+    QTEST(read.ids, "ids");
+    QTEST(read.error, "error");
 }
 
 QTEST_GUILESS_MAIN(TestPkListReader)
