@@ -300,7 +300,7 @@ void MainWindow::on_textFileSelected(const QString path)
 void MainWindow::chooseListText(const QString &text)
 {
     const BusyCursor busy;
-    takeList(QStringLiteral("Pasted list"), PkSelectionList{PkListReader::readText(text), QString()});
+    takeList(QStringLiteral("Pasted list"), PkListReader::readText(text));
 }
 
 // name is what the Text file tile shows: the list's path, or that it was pasted.
@@ -313,7 +313,8 @@ void MainWindow::takeList(const QString &name, PkSelectionList list)
 
     listOfIds = std::move(list.ids);
     listWarning = list.error.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + list.error;
-    infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
+    infoSelected->setMainText(QString::number(listOfIds.size() + list.blankLines), tools->getColor(QStringLiteral("gray7")));
+    report->setBlankLines(list.blankLines);
     showWarning();
 
     if (imagePath.isEmpty())

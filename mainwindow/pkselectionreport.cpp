@@ -118,12 +118,16 @@ void PkSelectionReport::showOptions()
 
 void PkSelectionReport::showMatch(const PkMatchResult &match)
 {
-    selectedTile->setMainText(QString::number(match.idCount), countColor);
+    selectedTile->setMainText(QString::number(match.idCount + blankLines), countColor);
     // Identifiers that named no file, or too many pictures, are what the
     // photographer has to write back to the client about.
     QStringList ambiguousLines, ambiguousReportLines, nearLines, nearReportLines;
     for (const PkAmbiguousId &entry : match.ambiguous) {
-        const QString pictures = QStringList(entry.pictures).join(QStringLiteral(", "));
+        // Thousands of pictures sharing a long prefix would make lines of
+        // megabytes each: each names the first ones and counts the rest.
+        QString pictures = QStringList(entry.pictures.mid(0, toolTipLimit)).join(QStringLiteral(", "));
+        if (entry.pictures.size() > toolTipLimit)
+            pictures += QStringLiteral(" and %1 more").arg(entry.pictures.size() - toolTipLimit);
         ambiguousLines.append(entry.id + QStringLiteral(": ") + pictures);
         ambiguousReportLines.append(entry.id + QLatin1Char('\t') + pictures);
     }

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -34,12 +35,24 @@ void dropNulls(QString &line)
         line.remove(QChar::Null);
 }
 
+bool isAsciiBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isBlank(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
+}
+
 // Lists come from spreadsheets and editors of every kind: UTF-16 announces
 // itself with a byte-order mark, and a list that is not valid UTF-8 was most
 // likely saved in the Western Windows code page. Each line is decoded on its
 // own, so a huge list is never held whole both as bytes and as text. The
 // lines keep everything but their line feed; reading them decides the rest.
-QList<QString> decodeLines(QByteArrayView bytes)
+// Blank lines are only counted: a list of millions of them must not take a
+// string each.
+QList<QString> decodeLines(QByteArrayView bytes, qsizetype &blankLines)
 {
     const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
     QStringConverter::Encoding encoding = QStringConverter::Utf8;
@@ -78,19 +91,31 @@ QList<QString> decodeLines(QByteArrayView bytes)
 
     // One look at the bytes spares millions of lines a look each.
     const bool nulls = encoding != QStringConverter::Utf8 || bytes.contains('\0');
+    const bool singleBytes = lineFeed.size() == 1;
     QList<QString> lines;
     for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype feed = findLineFeed(bytes, start, lineFeed);
         const qsizetype end = feed < 0 ? bytes.size() : feed;
-        lines.append(decoder(bytes.sliced(start, end - start)));
-        if (nulls)
-            dropNulls(lines.last());
+        const QByteArrayView bytesOfLine = bytes.sliced(start, end - start);
         start = end + lineFeed.size();
+        if (singleBytes && std::all_of(bytesOfLine.begin(), bytesOfLine.end(), isAsciiBlank)) {
+            ++blankLines;
+            continue;
+        }
+        QString line = decoder(bytesOfLine);
+        if (nulls)
+            dropNulls(line);
+        if (isBlank(line))
+            ++blankLines;
+        else
+            lines.append(std::move(line));
     }
     return lines;
 }
 
-PkSelectionList readLines(QList<QString> lines, const QString &fileName)
+// Blank lines count as identifiers of a plain list; a spreadsheet's and a
+// smart collection's never did.
+PkSelectionList readLines(QList<QString> lines, const QString &fileName, qsizetype blankLines)
 {
     PkSelectionList list;
     if (!lines.isEmpty() && QStringView(lines.constFirst()).trimmed().startsWith(u"s = {")) {
@@ -104,6 +129,7 @@ PkSelectionList readLines(QList<QString> lines, const QString &fileName)
         return list;
     PkLineSplitter::read(lines);
     list.ids = std::move(lines);
+    list.blankLines = blankLines;
     return list;
 }
 
@@ -131,23 +157,34 @@ PkSelectionList PkListReader::readFile(const QString &path)
         list.error = file.errorString();
         return list;
     }
-    return readLines(decodeLines(bytes), path);
+    return readBytes(bytes, path);
 }
 
-QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
+PkSelectionList PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
 {
-    return readLines(decodeLines(bytes), fileName).ids;
+    qsizetype blankLines = 0;
+    QList<QString> lines = decodeLines(bytes, blankLines);
+    return readLines(std::move(lines), fileName, blankLines);
 }
 
-QList<QString> PkListReader::readText(const QString &text)
+PkSelectionList PkListReader::readText(const QString &text)
 {
     const QChar lineEnd = !text.contains(QLatin1Char('\n')) && text.contains(QLatin1Char('\r')) ? QLatin1Char('\r')
                                                                                             : QLatin1Char('\n');
-    QList<QString> lines = text.split(lineEnd);
-    // A final line feed ends the last line; it starts no further one.
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines)
+    QList<QString> lines;
+    qsizetype blankLines = 0;
+    if (text.isEmpty())
+        return {};
+    for (const QStringView piece : QStringView(text).tokenize(lineEnd)) {
+        QString line = piece.toString();
         dropNulls(line);
-    return readLines(std::move(lines), QString()).ids;
+        if (isBlank(line))
+            ++blankLines;
+        else
+            lines.append(std::move(line));
+    }
+    // A final line end ends the last line; it starts no further one.
+    if (text.endsWith(lineEnd))
+        --blankLines;
+    return readLines(std::move(lines), QString(), blankLines);
 }
