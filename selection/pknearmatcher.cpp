@@ -6,154 +6,181 @@
 #include "pkmatchtext.h"
 
 #include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
-PkNearMatcher::PkNearMatcher(const QStringList &names, PkMatchOptions options)
-    : names(names)
-    , options(options)
+namespace {
+
+enum Step : int { IgnoringCase, WithoutMarker, ByNumber };
+
+std::u16string_view unitsOf(QStringView text)
 {
+    return std::u16string_view(text.utf16(), size_t(text.size()));
 }
 
-std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QList<QString> &ids)
+// A file that a try found for an identifier.
+struct Hit
 {
-    std::vector<Found> found(size_t(ids.size()));
-    if (ids.isEmpty() || names.isEmpty())
-        return found;
-    indexPictures();
-    findIgnoringCase(ids, found);
-    findWithoutMarker(ids, found);
-    findByNumber(ids, found);
-    return found;
-}
+    int id;
+    int step;
+    qsizetype name;
 
-PkNearMatcher::Kind PkNearMatcher::kindOf(const QString &id) const
-{
-    const qsizetype stem = PkMatchText::stemLength(id);
-    const bool number = options.wholeNumbers && PkMatchText::isNumber(QStringView(id).first(stem));
-    if (options.withoutExtensions && stem < id.size())
-        return number ? Kind::Number : Kind::Picture;
-    return number && stem == id.size() ? Kind::Number : Kind::Substring;
-}
-
-// Pictures are numbered in listing order, so that sorted numbers list them
-// as the folder does.
-void PkNearMatcher::indexPictures()
-{
-    QHash<QString, int> numberOf;
-    namePicture.reserve(size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString &name = names.at(i);
-        const QString picture = name.first(PkMatchText::pictureLength(name));
-        const int number = numberOf.value(picture, int(pictures.size()));
-        if (number == pictures.size()) {
-            numberOf.insert(picture, number);
-            pictures.append(picture);
-            pictureFiles.emplace_back();
-            foldedPictures[PkMatchText::folded(picture)].push_back(number);
-        }
-        namePicture.push_back(number);
-        pictureFiles[size_t(number)].push_back(i);
+    bool operator<(const Hit &other) const
+    {
+        return std::tie(id, step, name) < std::tie(other.id, other.step, other.name);
     }
-}
+    bool operator==(const Hit &other) const { return id == other.id && step == other.step && name == other.name; }
+};
 
-void PkNearMatcher::indexNumbers()
+// The keys each try looks up for the identifiers, and the hits of one pass
+// over the names.
+class Tries
 {
-    numbersIndexed = true;
-    for (int p = 0; p < int(pictures.size()); ++p) {
-        const QString &picture = pictures.at(p);
+public:
+    Tries(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    {
+        QList<QString> patterns(ids.size());
+        for (qsizetype j = 0; j < ids.size(); ++j) {
+            const QString &id = ids.at(j);
+            const qsizetype stemLength = PkMatchText::stemLength(id);
+            const QString stem = PkMatchText::folded(id.first(stemLength));
+            const bool number = options.wholeNumbers && PkMatchText::isNumber(stem);
+            const bool picture = options.withoutExtensions && stemLength < id.size();
+            // Folding changes no digit: numbers find nothing new ignoring case.
+            if (picture && !number)
+                addKey(pictureKeys, stem, int(j), IgnoringCase);
+            else if (!number && !picture)
+                patterns[j] = PkMatchText::folded(id);
+            const qsizetype unmarked = PkMatchText::unmarkedLength(stem);
+            if (unmarked > 0)
+                addKey(pictureKeys, stem.first(unmarked), int(j), WithoutMarker);
+            const QStringView digits = PkMatchText::pictureNumber(QStringView(stem).first(unmarked > 0 ? unmarked : stem.size()));
+            if (!digits.isEmpty())
+                addKey(numberKeys, PkMatchText::withoutLeadingZeros(digits), int(j), ByNumber);
+        }
+        matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        nodeIds.resize(size_t(matcher->nodeCount()));
+        for (qsizetype j = 0; j < patterns.size(); ++j) {
+            if (matcher->endNode(j) >= 0)
+                nodeIds[size_t(matcher->endNode(j))].push_back(int(j));
+        }
+    }
+
+    void scan(const QStringList &names)
+    {
+        QString folded;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString &name = names.at(i);
+            const QStringView view = fold(name, folded);
+            matcher->forEachEnd(view, [this, i](int32_t node) {
+                for (int id : nodeIds[size_t(node)])
+                    hits.push_back({id, IgnoringCase, i});
+            });
+            if (!pictureKeys.empty())
+                addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), i);
+            if (!numberKeys.empty())
+                scanNumbers(QStringView(name).first(PkMatchText::pictureLength(name)), i);
+        }
+        std::sort(hits.begin(), hits.end());
+        hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+    }
+
+    std::vector<Hit> hits;
+
+private:
+    struct Key
+    {
+        int id;
+        int step;
+    };
+    using Keys = std::unordered_map<std::u16string_view, std::vector<Key>>;
+
+    // The keys point into these strings' data, which stays where it is.
+    QList<QString> keyText;
+    Keys pictureKeys, numberKeys;
+    std::unique_ptr<PkIdMatcher> matcher;
+    std::vector<std::vector<int>> nodeIds;
+
+    void addKey(Keys &keys, QStringView key, int id, int step)
+    {
+        keyText.append(key.toString());
+        keys[unitsOf(keyText.constLast())].push_back({id, step});
+    }
+    void addKey(Keys &keys, std::u16string_view key, int id, int step)
+    {
+        addKey(keys, QStringView(key.data(), qsizetype(key.size())), id, step);
+    }
+
+    void addHits(const Keys &keys, std::u16string_view key, qsizetype name)
+    {
+        const auto it = keys.find(key);
+        if (it == keys.end())
+            return;
+        for (const Key &entry : it->second)
+            hits.push_back({entry.id, entry.step, name});
+    }
+
+    void scanNumbers(QStringView picture, qsizetype name)
+    {
         for (qsizetype i = 0; i < picture.size();) {
             qsizetype end = i;
             while (end < picture.size() && PkMatchText::isDigit(picture.at(end)))
                 ++end;
-            if (end > i) {
-                const std::u16string_view digits = PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i));
-                std::vector<int> &list = numberPictures[QString::fromUtf16(digits.data(), qsizetype(digits.size()))];
-                if (list.empty() || list.back() != p)
-                    list.push_back(p);
-            }
+            if (end > i)
+                addHits(numberKeys, PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i)), name);
             i = end + 1;
         }
     }
-}
 
-// The same comparison as the first try, case-folded on both sides: pictures
-// by equality, substrings in one pass of an automaton over the folded names.
-// Folding changes no digit, so numbers find nothing new here.
-void PkNearMatcher::findIgnoringCase(const QList<QString> &ids, std::vector<Found> &found)
-{
-    QList<QString> patterns(ids.size());
-    bool substrings = false;
-    for (qsizetype j = 0; j < ids.size(); ++j) {
-        const Kind kind = kindOf(ids.at(j));
-        if (kind == Kind::Picture)
-            selectPictures(foldedPictures.value(PkMatchText::folded(PkSelectionMatcher::withoutExtension(ids.at(j)))),
-                           found[size_t(j)]);
-        else if (kind == Kind::Substring)
-            patterns[j] = PkMatchText::folded(ids.at(j)), substrings = true;
-    }
-    if (!substrings)
-        return;
-    qsizetype longest = 0;
-    for (const QString &name : names)
-        longest = std::max(longest, name.size());
-    const PkIdMatcher matcher(patterns, longest);
-    std::vector<std::pair<int32_t, int>> hits;
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const int picture = namePicture[size_t(i)];
-        matcher.forEachEnd(PkMatchText::folded(names.at(i)),
-                           [&hits, picture](int32_t node) { hits.emplace_back(node, picture); });
-    }
-    std::sort(hits.begin(), hits.end());
-    hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
-    for (qsizetype j = 0; j < ids.size(); ++j) {
-        const int32_t node = matcher.endNode(j);
-        if (node < 0)
-            continue;
-        auto run = std::lower_bound(hits.begin(), hits.end(), std::make_pair(node, 0));
-        Found &result = found[size_t(j)];
-        for (; run != hits.end() && run->first == node; ++run)
-            result.pictures.push_back(run->second);
-        if (result.pictures.size() != 1)
-            continue;
-        for (qsizetype file : pictureFiles[size_t(result.pictures.front())]) {
-            if (PkMatchText::folded(names.at(file)).contains(patterns.at(j)))
-                result.files.push_back(file);
+    // Most names are plain ASCII: they are folded into one buffer, without
+    // a string of their own each.
+    static QStringView fold(const QString &name, QString &buffer)
+    {
+        if (std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; })) {
+            buffer = PkMatchText::folded(name);
+            return buffer;
         }
+        buffer.resize(name.size());
+        QChar *out = buffer.data();
+        for (QChar ch : name)
+            *out++ = ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + 32) : ch;
+        return buffer;
     }
-}
+};
 
-void PkNearMatcher::findWithoutMarker(const QList<QString> &ids, std::vector<Found> &found)
+} // namespace
+
+std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, const QList<QString> &ids,
+                                                      PkMatchOptions options)
 {
-    for (qsizetype j = 0; j < ids.size(); ++j) {
-        if (!found[size_t(j)].pictures.empty())
-            continue;
-        const QString stem = PkMatchText::folded(PkSelectionMatcher::withoutExtension(ids.at(j)));
-        const qsizetype length = PkMatchText::unmarkedLength(stem);
-        if (length > 0)
-            selectPictures(foldedPictures.value(stem.first(length)), found[size_t(j)]);
+    std::vector<Found> found(size_t(ids.size()));
+    if (ids.isEmpty() || names.isEmpty())
+        return found;
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    Tries tries(ids, options, longestName);
+    tries.scan(names);
+    // Hits come sorted by identifier, then try, then listing order: each
+    // identifier's first run is the try that decides.
+    for (auto run = tries.hits.begin(); run != tries.hits.end();) {
+        Found &result = found[size_t(run->id)];
+        const auto end = std::find_if(run, tries.hits.end(),
+                                      [&run](const Hit &hit) { return hit.id != run->id || hit.step != run->step; });
+        std::unordered_set<std::u16string_view> seen;
+        for (auto hit = run; hit != end; ++hit) {
+            const QString &name = names.at(hit->name);
+            const QStringView picture = QStringView(name).first(PkMatchText::pictureLength(name));
+            if (seen.insert(unitsOf(picture)).second)
+                result.pictures.append(picture.toString());
+            result.files.push_back(hit->name);
+        }
+        if (result.pictures.size() != 1)
+            result.files.clear();
+        const int id = run->id;
+        run = std::find_if(end, tries.hits.end(), [id](const Hit &hit) { return hit.id != id; });
     }
-}
-
-void PkNearMatcher::findByNumber(const QList<QString> &ids, std::vector<Found> &found)
-{
-    for (qsizetype j = 0; j < ids.size(); ++j) {
-        if (!found[size_t(j)].pictures.empty())
-            continue;
-        const QString stem = PkMatchText::folded(PkSelectionMatcher::withoutExtension(ids.at(j)));
-        const qsizetype length = PkMatchText::unmarkedLength(stem);
-        const QStringView number = PkMatchText::pictureNumber(QStringView(stem).first(length > 0 ? length : stem.size()));
-        if (number.isEmpty())
-            continue;
-        if (!numbersIndexed)
-            indexNumbers();
-        const std::u16string_view key = PkMatchText::withoutLeadingZeros(number);
-        selectPictures(numberPictures.value(QString::fromUtf16(key.data(), qsizetype(key.size()))), found[size_t(j)]);
-    }
-}
-
-void PkNearMatcher::selectPictures(std::vector<int> list, Found &found) const
-{
-    std::sort(list.begin(), list.end());
-    found.pictures = std::move(list);
-    if (found.pictures.size() == 1)
-        found.files = pictureFiles[size_t(found.pictures.front())];
+    return found;
 }

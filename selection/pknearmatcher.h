@@ -5,7 +5,6 @@
 
 #include "pkselectionmatcher.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,45 +16,22 @@
 // their picture without an edit or copy marker, then their number alone.
 // Clients retype, rename and export in lower case; these tries find what
 // they meant without touching any identifier that already selects files.
+// All tries share one pass over the names, which costs about as much as the
+// first match did.
 class PkNearMatcher
 {
 public:
-    // What a try found for one identifier: the pictures, in listing order,
-    // and, when it found exactly one, the files to select (their positions in
-    // the listing, ascending).
+    // What the deciding try found for one identifier: the pictures, in
+    // listing order, and, when it found exactly one, the files to select
+    // (their positions in the listing, ascending).
     struct Found
     {
-        std::vector<int> pictures;
+        QList<QString> pictures;
         std::vector<qsizetype> files;
     };
 
-    PkNearMatcher(const QStringList &names, PkMatchOptions options);
-
-    // One result for each of ids, none of which selected anything.
-    std::vector<Found> find(const QList<QString> &ids);
-
-    // A picture as the folder spells it (its first file's name without up to
-    // two extensions).
-    const QString &picture(int index) const { return pictures.at(index); }
-
-private:
-    enum class Kind { Substring, Picture, Number };
-    Kind kindOf(const QString &id) const;
-    void indexPictures();
-    void indexNumbers();
-    void findIgnoringCase(const QList<QString> &ids, std::vector<Found> &found);
-    void findWithoutMarker(const QList<QString> &ids, std::vector<Found> &found);
-    void findByNumber(const QList<QString> &ids, std::vector<Found> &found);
-    void selectPictures(std::vector<int> pictures, Found &found) const;
-
-    const QStringList &names;
-    PkMatchOptions options;
-    QList<QString> pictures;
-    std::vector<int> namePicture;                  // per name: its picture
-    std::vector<std::vector<qsizetype>> pictureFiles;
-    QHash<QString, std::vector<int>> foldedPictures;  // case-folded picture -> pictures
-    QHash<QString, std::vector<int>> numberPictures;  // number without leading zeros -> pictures
-    bool numbersIndexed = false;
+    // One result for each of ids, none of which selected anything as written.
+    static std::vector<Found> find(const QStringList &names, const QList<QString> &ids, PkMatchOptions options);
 };
 
 #endif // PKNEARMATCHER_H

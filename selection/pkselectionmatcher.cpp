@@ -159,8 +159,8 @@ struct NearResults
     std::vector<std::pair<qsizetype, qsizetype>> files;
 };
 
-void findNear(const QList<QString> &ids, const std::vector<bool> &unfound,
-              PkMatchOptions options, NearResults &near, PkNearMatcher &matcher)
+void findNear(const QStringList &names, const QList<QString> &ids, const std::vector<bool> &unfound,
+              PkMatchOptions options, NearResults &near)
 {
     QList<QString> texts;
     for (qsizetype i = 0; i < ids.size(); ++i) {
@@ -171,7 +171,7 @@ void findNear(const QList<QString> &ids, const std::vector<bool> &unfound,
     }
     if (!options.nearMatches || texts.isEmpty())
         return;
-    near.found = matcher.find(texts);
+    near.found = PkNearMatcher::find(names, texts, options);
     // Each file once, under the first identifier in list order that selects it.
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!unfound[size_t(i)] || ids.at(i).isEmpty())
@@ -277,8 +277,7 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     for (qsizetype i = 0; i < ids.size(); ++i)
         unfound[size_t(i)] = groups.groupOf(i) < 0 || runLength[size_t(groups.groupOf(i))] == 0;
     NearResults near;
-    PkNearMatcher nearMatcher(names, options);
-    findNear(ids, unfound, options, near, nearMatcher);
+    findNear(names, ids, unfound, options, near);
     if (!near.files.empty())
         mergeFiles(names, listed, near.files, result);
 
@@ -313,12 +312,9 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
         } else if (pictureCount == 0) {
             result.idsNotFound.append(id);
         } else if (pictureCount == 1) {
-            result.near.append({id, nearMatcher.picture(found->pictures.front())});
+            result.near.append({id, found->pictures.constFirst()});
         } else {
-            PkAmbiguousId entry{id, {}};
-            for (int picture : found->pictures)
-                entry.pictures.append(nearMatcher.picture(picture));
-            result.ambiguous.append(entry);
+            result.ambiguous.append({id, found->pictures});
         }
     }
     return result;
