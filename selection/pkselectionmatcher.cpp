@@ -3,7 +3,7 @@
 #include "pkselectionmatcher.h"
 
 #include "pkfolderlister.h"
-#include "pkidmatcher.h"
+#include "pkidgroups.h"
 #include "pkmatchtext.h"
 #include "pknearmatcher.h"
 
@@ -11,142 +11,28 @@
 #include <QSet>
 
 #include <algorithm>
-#include <memory>
-#include <string_view>
-#include <unordered_map>
+#include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr char16_t firstComposable = PkMatchText::firstComposable;
-
-std::u16string_view unitsOf(QStringView text)
+// The groups that each name selects, for the names in the order they were
+// collected.
+struct Collected
 {
-    return std::u16string_view(text.utf16(), size_t(text.size()));
-}
+    std::vector<uint32_t> start{0};
+    std::vector<int> groups;
 
-// The identifiers of a list fall into groups that select the same names: the
-// same text, the same picture, or numbers equal but for leading zeros.
-// Matching works on groups and hands the results back to the identifiers as
-// written. Substrings go through the automaton; pictures and numbers are
-// looked up by the name's picture and its runs of digits.
-class Groups
-{
-public:
-    Groups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    void add(PkIdGroups &idGroups, const QString &name, std::vector<int> &found)
     {
-        QList<QString> patterns(ids.size());
-        idGroup.assign(size_t(ids.size()), -1);
-        for (qsizetype i = 0; i < ids.size(); ++i) {
-            const QString &id = ids.at(i);
-            const qsizetype stem = PkMatchText::stemLength(id);
-            const bool picture = options.withoutExtensions && stem < id.size();
-            QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
-            if (options.wholeNumbers && PkMatchText::isNumber(pattern))
-                idGroup[size_t(i)] = addKey(numberText, numberGroup, std::move(pattern), true);
-            else if (picture)
-                idGroup[size_t(i)] = addKey(pictureText, pictureGroup, std::move(pattern), false);
-            else
-                patterns[i] = std::move(pattern);
-        }
-        matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
-        nodeGroup.assign(size_t(matcher->nodeCount()), -1);
-        for (qsizetype i = 0; i < patterns.size(); ++i) {
-            const int32_t node = matcher->endNode(i);
-            if (node < 0)
-                continue;
-            int &group = nodeGroup[size_t(node)];
-            if (group < 0)
-                group = count++;
-            idGroup[size_t(i)] = group;
-        }
-        firstId.assign(size_t(count), ids.size());
-        stamp.assign(size_t(count), 0);
-        for (qsizetype i = ids.size() - 1; i >= 0; --i) {
-            if (idGroup[size_t(i)] >= 0)
-                firstId[size_t(idGroup[size_t(i)])] = i;
-        }
-    }
-
-    // The groups that select name, each once.
-    void collect(const QString &name, std::vector<int> &found)
-    {
-        found.clear();
-        ++generation;
-        const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
-        // Most names are plain Latin and are scanned once, as they are.
-        QString composed;
-        if (matcher->forEachEnd(name, add) >= firstComposable) {
-            composed = name.normalized(QString::NormalizationForm_C);
-            if (composed != name) {
-                found.clear();
-                ++generation;
-                matcher->forEachEnd(composed, add);
-            }
-        }
-        if (!pictureGroup.empty()) {
-            const QStringView comparable = composed.isNull() ? QStringView(name) : QStringView(composed);
-            const auto it = pictureGroup.find(unitsOf(comparable.first(PkMatchText::pictureLength(comparable))));
-            if (it != pictureGroup.end())
-                addGroup(it->second, found);
-        }
-        if (!numberGroup.empty())
-            collectNumbers(name, found);
-    }
-
-    int size() const { return count; }
-    // -1 for an identifier that can select nothing (empty, or too long).
-    int groupOf(qsizetype id) const { return idGroup[size_t(id)]; }
-    qsizetype firstIdOf(int group) const { return firstId[size_t(group)]; }
-
-private:
-    using Keys = std::unordered_map<std::u16string_view, int>;
-
-    std::unique_ptr<PkIdMatcher> matcher;
-    std::vector<int> nodeGroup;
-    // The keys point into these strings' data, which stays where it is.
-    QList<QString> numberText, pictureText;
-    Keys numberGroup, pictureGroup;
-    std::vector<int> idGroup;
-    std::vector<qsizetype> firstId;
-    int count = 0;
-    // A group is in the names' current collection when its stamp is the generation.
-    std::vector<qsizetype> stamp;
-    qsizetype generation = 0;
-
-    int addKey(QList<QString> &texts, Keys &keys, QString text, bool number)
-    {
-        texts.append(std::move(text));
-        const QStringView key = texts.constLast();
-        const auto [it, added] = keys.try_emplace(number ? PkMatchText::withoutLeadingZeros(key) : unitsOf(key), count);
-        count += added ? 1 : 0;
-        return it->second;
-    }
-
-    // Normalisation leaves ASCII digits and where their runs end alone.
-    void collectNumbers(const QString &name, std::vector<int> &found)
-    {
-        for (qsizetype i = 0; i < name.size();) {
-            if (!PkMatchText::isDigit(name.at(i))) {
-                ++i;
-                continue;
-            }
-            qsizetype end = i;
-            while (end < name.size() && PkMatchText::isDigit(name.at(end)))
-                ++end;
-            const auto it = numberGroup.find(PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
-            if (it != numberGroup.end())
-                addGroup(it->second, found);
-            i = end;
-        }
-    }
-
-    void addGroup(int group, std::vector<int> &found)
-    {
-        if (stamp[size_t(group)] != generation) {
-            stamp[size_t(group)] = generation;
-            found.push_back(group);
-        }
+        idGroups.collect(name, found);
+        groups.insert(groups.end(), found.begin(), found.end());
+        start.push_back(uint32_t(groups.size()));
     }
 };
 
@@ -213,39 +99,28 @@ void mergeFiles(const QStringList &names, const std::vector<qsizetype> &listed,
     result.fileIds = std::move(fileIds);
 }
 
-} // namespace
-
-PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
-                                              PkMatchOptions options)
+// Sorts out what the names selected: names[p] was collected at order[p], or
+// at p when order is empty.
+PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const Collected &collected,
+                       const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options)
 {
-    // An empty path would list the working directory, which no user chose.
-    return matchNames(folderPath.isEmpty() ? QStringList() : PkFolderLister::fileNames(folderPath), ids, options);
-}
-
-PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
-                                             PkMatchOptions options)
-{
-    qsizetype longestName = 0;
-    for (const QString &name : names)
-        longestName = std::max(longestName, name.size());
-    Groups groups(ids, options, longestName);
-
     PkMatchResult result;
     // Pictures are numbered as they first turn up in the listing. Each group
     // and picture it selected make a pair, sorted out once all names are seen.
     QHash<QString, int> pictureNumber;
     QList<QString> pictures;
     std::vector<std::pair<int, int>> selections;
-    std::vector<int> matched;
     std::vector<qsizetype> listed;
     for (qsizetype n = 0; n < names.size(); ++n) {
-        const QString &name = names.at(n);
-        groups.collect(name, matched);
-        if (matched.empty())
+        const size_t at = size_t(order.empty() ? n : order[size_t(n)]);
+        const auto matchedBegin = collected.groups.begin() + collected.start[at];
+        const auto matchedEnd = collected.groups.begin() + collected.start[at + 1];
+        if (matchedBegin == matchedEnd)
             continue;
+        const QString &name = names.at(n);
         qsizetype first = ids.size();
-        for (int group : matched)
-            first = std::min(first, groups.firstIdOf(group));
+        for (auto group = matchedBegin; group != matchedEnd; ++group)
+            first = std::min(first, groups.firstIdOf(*group));
         result.files.append(name);
         result.fileIds.append(first);
         listed.push_back(n);
@@ -261,8 +136,8 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
                 pictures.append(key);
             }
         }
-        for (int group : matched)
-            selections.emplace_back(group, number);
+        for (auto group = matchedBegin; group != matchedEnd; ++group)
+            selections.emplace_back(*group, number);
     }
     std::sort(selections.begin(), selections.end());
     selections.erase(std::unique(selections.begin(), selections.end()), selections.end());
@@ -318,6 +193,73 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
         }
     }
     return result;
+}
+
+} // namespace
+
+// Listing a large folder costs mostly system time: the names are matched on
+// another core while the rest are read, then put in the listing's order.
+PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                              PkMatchOptions options)
+{
+    // An empty path would list the working directory, which no user chose.
+    if (folderPath.isEmpty())
+        return matchNames({}, ids, options);
+    std::optional<PkIdGroups> groups;
+    Collected collected;
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<QStringList> batches;
+    bool listed = false;
+    std::thread worker([&] {
+        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
+        groups.emplace(ids, options, qsizetype(NAME_MAX));
+        std::vector<int> found;
+        for (;;) {
+            QStringList batch;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                ready.wait(lock, [&] { return !batches.empty() || listed; });
+                if (batches.empty())
+                    return;
+                batch = std::move(batches.front());
+                batches.pop_front();
+            }
+            for (const QString &name : std::as_const(batch))
+                collected.add(*groups, name, found);
+        }
+    });
+    const QStringList names = PkFolderLister::unsortedFileNames(folderPath, [&](QStringList batch) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        batches.push_back(std::move(batch));
+        ready.notify_one();
+    });
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        listed = true;
+        ready.notify_one();
+    }
+    worker.join();
+    const std::vector<qint32> order = PkFolderLister::sortOrder(names);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qint32 index : order)
+        sorted.append(names.at(index));
+    return assemble(sorted, order, collected, *groups, ids, options);
+}
+
+PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
+                                             PkMatchOptions options)
+{
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    PkIdGroups groups(ids, options, longestName);
+    Collected collected;
+    std::vector<int> found;
+    for (const QString &name : names)
+        collected.add(groups, name, found);
+    return assemble(names, {}, collected, groups, ids, options);
 }
 
 QString PkSelectionMatcher::withoutExtension(const QString &id)

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkfolderlister.h"
 #include "pkmatchtext.h"
 #include "pkselectionmatcher.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using Names = QList<QString>;
@@ -34,6 +37,7 @@ private slots:
     void match();
     void withoutExtension();
     void markers();
+    void folder();
 };
 
 void TestPkSelectionMatcher::match_data()
@@ -170,6 +174,29 @@ void TestPkSelectionMatcher::withoutExtension()
         {"x.@", "x.@"}, {"x.[", "x.["}, {"x.`", "x.`"}, {"x.{", "x.{"}, {"x./", "x./"}, {"x.:", "x.:"}};
     for (const auto &[id, expected] : cases)
         QCOMPARE(PkSelectionMatcher::withoutExtension(id), expected);
+}
+
+// A folder is matched while it is listed, a few thousand names at a time, and
+// gives what matching its listing gives.
+void TestPkSelectionMatcher::folder()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    for (int i = 0; i < 2500; ++i) {
+        QFile file(dir.filePath(QStringLiteral("%1_%2.%3").arg(i % 2 ? "img" : "IMG").arg(i * 7919 % 2500).arg(i % 3 ? "jpg" : "CR2")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const Names ids{"IMG_12.jpg", "img_1", "2499", "IMG_77", "none", "img_3.CR2", "#1321"};
+    const PkMatchOptions options{true, false, true};
+    const PkMatchResult folder = PkSelectionMatcher::matchFolder(dir.path(), ids, options);
+    const PkMatchResult listed = PkSelectionMatcher::matchNames(PkFolderLister::fileNames(dir.path()), ids, options);
+    QVERIFY(folder.files.size() > 100);
+    QCOMPARE(folder.files, listed.files);
+    QCOMPARE(folder.fileIds, listed.fileIds);
+    QCOMPARE(folder.ambiguous, listed.ambiguous);
+    QCOMPARE(folder.near, listed.near);
+    QCOMPARE(folder.idsNotFound, Names{"none"});
+    QCOMPARE(PkSelectionMatcher::matchFolder(QString(), ids).idsNotFound, ids);
 }
 
 QTEST_APPLESS_MAIN(TestPkSelectionMatcher)
