@@ -113,13 +113,8 @@ private:
                 value += text.at(at);
                 continue;
             }
-            const QChar next = text.at(++at);
-            if (next == QLatin1Char('n'))
-                value += QLatin1Char('\n');
-            else if (next == QLatin1Char('t'))
-                value += QLatin1Char('\t');
-            else
-                value += next;
+            // An escaped quote or backslash stands for itself.
+            value += text.at(++at);
         }
         ++at;
         return value;

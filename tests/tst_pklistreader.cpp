@@ -61,7 +61,6 @@ void TestPkListReader::encodings_data()
             << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
     }
     QTest::newRow("empty file") << QByteArray() << Ids{};
-    QTest::newRow("classic Mac line ends, a lone CR") << QByteArray("A1\r\rB 2\r") << Ids{"A1", "", "B 2"};
     QTest::newRow("UTF-16 LE with classic Mac line ends")
         << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(u"A1\r\u0D0A\rB2"_qs))
         << Ids{"A1", QString::fromUtf8("\u0D0A"), "B2"};
@@ -108,6 +107,8 @@ void TestPkListReader::forms_data()
     const QString txt = "picks.txt";
     QTest::newRow("gallery comma list") << txt << QByteArray("IMG_1206, IMG_1508, IMG_1777\nDSC01234,DSC01240")
                                         << Ids{"IMG_1206", "IMG_1508", "IMG_1777", "DSC01234", "DSC01240"};
+    QTest::newRow("classic Mac line ends, a lone CR") << txt << QByteArray("A1\r\rB 2\r") << Ids{"A1", "", "B 2"};
+    QTest::newRow("empty list") << txt << QByteArray() << Ids{};
     QTest::newRow("semicolon list") << txt << QByteArray("P1010123.JPG;P1010127.JPG") << Ids{"P1010123.JPG", "P1010127.JPG"};
     QTest::newRow("Lightroom OR filter") << txt << QByteArray("L1000412 OR L1000418 OR OR L1000420\nIMG_1 OR\nOR 2")
                                          << Ids{"L1000412", "L1000418", "L1000420", "IMG_1 OR", "OR 2"};

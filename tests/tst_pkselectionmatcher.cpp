@@ -121,6 +121,10 @@ void TestPkSelectionMatcher::match_data()
         << Names{"Hi Sam,", "IMG_1", "Thanks so much!!", "big day", "Anna", "table 12", "Thanks so much!!"} << window
         << Names{"Big Day.jpg", "IMG_1.jpg"} << Positions{3, 1} << Names{"Anna", "table 12"} << Ambiguous{}
         << Near{{"big day", "Big Day"}} << Names{"Hi Sam,", "Thanks so much!!"};
+    QTest::newRow("numbers stay whole in near matches")
+        << Names{"IMG_1412.jpg", "IMG_4120.jpg", "IMG_2403.JPG"} << Names{"412", "img_2403.jpg", "#2403", "9999.jpg"}
+        << PkMatchOptions{true, true, true} << Names{"IMG_2403.JPG"} << Positions{1} << Names{"412", "9999.jpg"}
+        << Ambiguous{} << Near{{"img_2403.jpg", "IMG_2403"}, {"#2403", "IMG_2403"}} << Names{};
     QTest::newRow("near matches off: as written only, text still left out")
         << shoot << Names{"img_2403.jpg", "IMG 2407", "Kind regards"} << stripped << Names{} << Positions{}
         << Names{"img_2403.jpg", "IMG 2407"} << Ambiguous{} << Near{} << Names{"Kind regards"};
