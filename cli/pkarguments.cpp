@@ -98,7 +98,7 @@ struct Parser
     const QCommandLineOption version = parser.addVersionOption();
     QCommandLineOption helpAll{QStringLiteral("help-all")};
     QCommandLineOption list{QStringLiteral("list"),
-                            QStringLiteral("The selection list: a text file or a spreadsheet export (CSV); "
+                            QStringLiteral("The selection list: a text file, a spreadsheet export (CSV) or a smart collection (.lrsmcol); "
                                            "- reads it from standard input."),
                             QStringLiteral("file")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
