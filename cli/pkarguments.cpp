@@ -98,8 +98,8 @@ struct Parser
     const QCommandLineOption version = parser.addVersionOption();
     QCommandLineOption helpAll{QStringLiteral("help-all")};
     QCommandLineOption list{QStringLiteral("list"),
-                            QStringLiteral("The selection list: a text file, a spreadsheet export (CSV) or a smart collection (.lrsmcol); "
-                                           "- reads it from standard input."),
+                            QStringLiteral("The selection list: a text file, a spreadsheet export (CSV) or a "
+                                           "smart collection (.lrsmcol); - reads it from standard input."),
                             QStringLiteral("file")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
                               QStringLiteral("folder")};
