@@ -34,9 +34,11 @@ struct Hit
     bool operator==(const Hit &other) const { return id == other.id && step == other.step && name == other.name; }
 };
 
+} // namespace
+
 // The keys each try looks up for the identifiers, and the hits of one pass
 // over the names.
-class Tries
+class PkNearMatcher::Tries
 {
 public:
     Tries(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
@@ -68,23 +70,17 @@ public:
         }
     }
 
-    void scan(const QStringList &names)
+    void scan(const QString &name, qsizetype position)
     {
-        QString folded;
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            const QString &name = names.at(i);
-            const QStringView view = fold(name, folded);
-            matcher->forEachEnd(view, [this, i](int32_t node) {
-                for (int id : nodeIds[size_t(node)])
-                    hits.push_back({id, IgnoringCase, i});
-            });
-            if (!pictureKeys.empty())
-                addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), i);
-            if (!numberKeys.empty())
-                scanNumbers(QStringView(name).first(PkMatchText::pictureLength(name)), i);
-        }
-        std::sort(hits.begin(), hits.end());
-        hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+        const QStringView view = fold(name, folded);
+        matcher->forEachEnd(view, [this, position](int32_t node) {
+            for (int id : nodeIds[size_t(node)])
+                hits.push_back({id, IgnoringCase, position});
+        });
+        if (!pictureKeys.empty())
+            addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), position);
+        if (!numberKeys.empty())
+            scanNumbers(QStringView(name).first(PkMatchText::pictureLength(name)), position);
     }
 
     std::vector<Hit> hits;
@@ -100,6 +96,7 @@ private:
     // The keys point into these strings' data, which stays where it is.
     QList<QString> keyText;
     Keys pictureKeys, numberKeys;
+    QString folded;
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<std::vector<int>> nodeIds;
 
@@ -150,24 +147,37 @@ private:
     }
 };
 
-} // namespace
-
-std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, const QList<QString> &ids,
-                                                      PkMatchOptions options)
+PkNearMatcher::PkNearMatcher(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    : idCount(ids.size())
+    , tries(std::make_unique<Tries>(ids, options, longestName))
 {
-    std::vector<Found> found(size_t(ids.size()));
-    if (ids.isEmpty() || names.isEmpty())
-        return found;
-    qsizetype longestName = 0;
-    for (const QString &name : names)
-        longestName = std::max(longestName, name.size());
-    Tries tries(ids, options, longestName);
-    tries.scan(names);
+}
+
+PkNearMatcher::~PkNearMatcher() = default;
+
+void PkNearMatcher::scan(const QString &name, qsizetype position)
+{
+    tries->scan(name, position);
+}
+
+std::vector<PkNearMatcher::Found> PkNearMatcher::found(const QStringList &names, const std::vector<qint32> &order)
+{
+    std::vector<Hit> &hits = tries->hits;
+    if (!order.empty()) {
+        std::vector<qint32> rank(order.size());
+        for (size_t p = 0; p < order.size(); ++p)
+            rank[size_t(order[p])] = qint32(p);
+        for (Hit &hit : hits)
+            hit.name = rank[size_t(hit.name)];
+    }
+    std::sort(hits.begin(), hits.end());
+    hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+    std::vector<Found> results(static_cast<size_t>(idCount));
     // Hits come sorted by identifier, then try, then listing order: each
     // identifier's first run is the try that decides.
-    for (auto run = tries.hits.begin(); run != tries.hits.end();) {
-        Found &result = found[size_t(run->id)];
-        const auto end = std::find_if(run, tries.hits.end(),
+    for (auto run = hits.begin(); run != hits.end();) {
+        Found &result = results[size_t(run->id)];
+        const auto end = std::find_if(run, hits.end(),
                                       [&run](const Hit &hit) { return hit.id != run->id || hit.step != run->step; });
         std::unordered_set<std::u16string_view> seen;
         for (auto hit = run; hit != end; ++hit) {
@@ -180,7 +190,20 @@ std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, 
         if (result.pictures.size() != 1)
             result.files.clear();
         const int id = run->id;
-        run = std::find_if(end, tries.hits.end(), [id](const Hit &hit) { return hit.id != id; });
+        run = std::find_if(end, hits.end(), [id](const Hit &hit) { return hit.id != id; });
     }
-    return found;
+    hits.clear();
+    return results;
+}
+
+std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, const QList<QString> &ids,
+                                                      PkMatchOptions options)
+{
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    PkNearMatcher matcher(ids, options, longestName);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        matcher.scan(names.at(i), i);
+    return matcher.found(names);
 }

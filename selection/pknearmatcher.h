@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 // Looks again for identifiers that selected no file as written, more loosely
@@ -30,8 +31,23 @@ public:
         std::vector<qsizetype> files;
     };
 
+    // Looks for ids in names handed to scan one at a time, in any order.
+    PkNearMatcher(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName);
+    ~PkNearMatcher();
+
+    void scan(const QString &name, qsizetype position);
+
+    // One result for each of the ids. names is the listing: the name scanned
+    // at position n stands at n, or, with order, at the p where order[p] is n.
+    std::vector<Found> found(const QStringList &names, const std::vector<qint32> &order = {});
+
     // One result for each of ids, none of which selected anything as written.
     static std::vector<Found> find(const QStringList &names, const QList<QString> &ids, PkMatchOptions options);
+
+private:
+    class Tries;
+    qsizetype idCount;
+    std::unique_ptr<Tries> tries;
 };
 
 #endif // PKNEARMATCHER_H

@@ -45,19 +45,33 @@ struct NearResults
     std::vector<std::pair<qsizetype, qsizetype>> files;
 };
 
-void findNear(const QStringList &names, const QList<QString> &ids, const std::vector<bool> &unfound,
-              PkMatchOptions options, NearResults &near)
+// The identifiers that near matches look for, each text once, numbered as
+// index says: those that selected nothing, or, before that is known, all.
+QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, QHash<QString, qsizetype> &index)
 {
     QList<QString> texts;
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        if (unfound[size_t(i)] && !ids.at(i).isEmpty() && !near.index.contains(ids.at(i))) {
-            near.index.insert(ids.at(i), texts.size());
+        if ((unfound.empty() || unfound[size_t(i)]) && !ids.at(i).isEmpty() && !index.contains(ids.at(i))) {
+            index.insert(ids.at(i), texts.size());
             texts.append(ids.at(i));
         }
     }
-    if (!options.nearMatches || texts.isEmpty())
+    return texts;
+}
+
+// prepared, when set, has already looked for every identifier, names
+// scanned in the order that order gives.
+void findNear(const QStringList &names, const QList<QString> &ids, const std::vector<bool> &unfound,
+              PkMatchOptions options, NearResults &near, PkNearMatcher *prepared, const std::vector<qint32> &order)
+{
+    if (!options.nearMatches || std::none_of(unfound.begin(), unfound.end(), [](bool b) { return b; }))
         return;
-    near.found = PkNearMatcher::find(names, texts, options);
+    if (prepared) {
+        nearTexts(ids, {}, near.index);
+        near.found = prepared->found(names, order);
+    } else {
+        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.index), options);
+    }
     // Each file once, under the first identifier in list order that selects it.
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!unfound[size_t(i)] || ids.at(i).isEmpty())
@@ -102,7 +116,8 @@ void mergeFiles(const QStringList &names, const std::vector<qsizetype> &listed,
 // Sorts out what the names selected: names[p] was collected at order[p], or
 // at p when order is empty.
 PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const Collected &collected,
-                       const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options)
+                       const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options,
+                       PkNearMatcher *near = nullptr)
 {
     PkMatchResult result;
     // Pictures are numbered as they first turn up in the listing. Each group
@@ -151,10 +166,10 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     std::vector<bool> unfound(size_t(ids.size()));
     for (qsizetype i = 0; i < ids.size(); ++i)
         unfound[size_t(i)] = groups.groupOf(i) < 0 || runLength[size_t(groups.groupOf(i))] == 0;
-    NearResults near;
-    findNear(names, ids, unfound, options, near);
-    if (!near.files.empty())
-        mergeFiles(names, listed, near.files, result);
+    NearResults nearResults;
+    findNear(names, ids, unfound, options, nearResults, near, order);
+    if (!nearResults.files.empty())
+        mergeFiles(names, listed, nearResults.files, result);
 
     // Reported as the user wrote them, extensions included, each once.
     QSet<QString> reported;
@@ -174,7 +189,8 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         }
         if (id.isEmpty())
             continue;
-        const PkNearMatcher::Found *found = near.found.empty() ? nullptr : &near.found[size_t(near.index.value(id))];
+        const PkNearMatcher::Found *found =
+            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.index.value(id))];
         const size_t pictureCount = found ? found->pictures.size() : 0;
         // A greeting or a signature is no pick: it is neither counted nor missed.
         const bool text = pictureCount == 0 && PkMatchText::isText(id);
@@ -206,6 +222,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     if (folderPath.isEmpty())
         return matchNames({}, ids, options);
     std::optional<PkIdGroups> groups;
+    std::optional<PkNearMatcher> near;
     Collected collected;
     std::mutex mutex;
     std::condition_variable ready;
@@ -214,7 +231,15 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     std::thread worker([&] {
         // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
         groups.emplace(ids, options, qsizetype(NAME_MAX));
+        // Near matches are looked for at once, for every identifier, while
+        // this core waits for names anyway; only those for identifiers that
+        // select nothing are used.
+        if (options.nearMatches) {
+            QHash<QString, qsizetype> index;
+            near.emplace(nearTexts(ids, {}, index), options, qsizetype(NAME_MAX));
+        }
         std::vector<int> found;
+        qsizetype position = 0;
         for (;;) {
             QStringList batch;
             {
@@ -225,8 +250,11 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
                 batch = std::move(batches.front());
                 batches.pop_front();
             }
-            for (const QString &name : std::as_const(batch))
+            for (const QString &name : std::as_const(batch)) {
                 collected.add(*groups, name, found);
+                if (near)
+                    near->scan(name, position++);
+            }
         }
     });
     const QStringList names = PkFolderLister::unsortedFileNames(folderPath, [&](QStringList batch) {
@@ -245,7 +273,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     sorted.reserve(names.size());
     for (const qint32 index : order)
         sorted.append(names.at(index));
-    return assemble(sorted, order, collected, *groups, ids, options);
+    return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
 }
 
 PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
