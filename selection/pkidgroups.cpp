@@ -24,9 +24,9 @@ PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizet
         const bool picture = options.withoutExtensions && stem < id.size();
         QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
         if (options.wholeNumbers && PkMatchText::isNumber(pattern))
-            idGroup[size_t(i)] = addKey(numberText, numberGroup, std::move(pattern), true);
+            idGroup[size_t(i)] = addKey(numberText, numberGroup, numberFilter, std::move(pattern), true);
         else if (picture)
-            idGroup[size_t(i)] = addKey(pictureText, pictureGroup, std::move(pattern), false);
+            idGroup[size_t(i)] = addKey(pictureText, pictureGroup, pictureFilter, std::move(pattern), false);
         else
             patterns[i] = std::move(pattern);
     }
@@ -66,7 +66,8 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
     }
     if (!pictureGroup.empty()) {
         const QStringView comparable = composed.isNull() ? QStringView(name) : QStringView(composed);
-        const auto it = pictureGroup.find(unitsOf(comparable.first(PkMatchText::pictureLength(comparable))));
+        const QStringView picture = comparable.first(PkMatchText::pictureLength(comparable));
+        const auto it = pictureFilter.mayContain(picture) ? pictureGroup.find(unitsOf(picture)) : pictureGroup.end();
         if (it != pictureGroup.end())
             addGroup(it->second, found);
     }
@@ -74,11 +75,12 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
         collectNumbers(name, found);
 }
 
-int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, QString text, bool number)
+int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number)
 {
     texts.append(std::move(text));
-    const QStringView key = texts.constLast();
-    const auto [it, added] = keys.try_emplace(number ? PkMatchText::withoutLeadingZeros(key) : unitsOf(key), count);
+    const std::u16string_view key = number ? PkMatchText::withoutLeadingZeros(texts.constLast()) : unitsOf(texts.constLast());
+    filter.add(QStringView(key.data(), qsizetype(key.size())));
+    const auto [it, added] = keys.try_emplace(key, count);
     count += added ? 1 : 0;
     return it->second;
 }
@@ -94,9 +96,12 @@ void PkIdGroups::collectNumbers(const QString &name, std::vector<int> &found)
         qsizetype end = i;
         while (end < name.size() && PkMatchText::isDigit(name.at(end)))
             ++end;
-        const auto it = numberGroup.find(PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
-        if (it != numberGroup.end())
-            addGroup(it->second, found);
+        const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i));
+        if (numberFilter.mayContain(QStringView(digits.data(), qsizetype(digits.size())))) {
+            const auto it = numberGroup.find(digits);
+            if (it != numberGroup.end())
+                addGroup(it->second, found);
+        }
         i = end;
     }
 }

@@ -3,6 +3,7 @@
 #ifndef PKIDGROUPS_H
 #define PKIDGROUPS_H
 
+#include "pkkeyfilter.h"
 #include "pkselectionmatcher.h"
 
 #include <QList>
@@ -37,7 +38,7 @@ public:
 private:
     using Keys = std::unordered_map<std::u16string_view, int>;
 
-    int addKey(QList<QString> &texts, Keys &keys, QString text, bool number);
+    int addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number);
     void collectNumbers(const QString &name, std::vector<int> &found);
     void addGroup(int group, std::vector<int> &found);
 
@@ -46,6 +47,7 @@ private:
     // The keys point into these strings' data, which stays where it is.
     QList<QString> numberText, pictureText;
     Keys numberGroup, pictureGroup;
+    PkKeyFilter numberFilter, pictureFilter;
     std::vector<int> idGroup;
     std::vector<qsizetype> firstId;
     int count = 0;

@@ -3,6 +3,7 @@
 #include "pknearmatcher.h"
 
 #include "pkidmatcher.h"
+#include "pkkeyfilter.h"
 #include "pkmatchtext.h"
 
 #include <algorithm>
@@ -63,6 +64,7 @@ public:
                 addKey(numberKeys, PkMatchText::withoutLeadingZeros(digits), int(j), ByNumber);
         }
         matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        substrings = matcher->nodeCount() > 1;
         nodeIds.resize(size_t(matcher->nodeCount()));
         for (qsizetype j = 0; j < patterns.size(); ++j) {
             if (matcher->endNode(j) >= 0)
@@ -72,15 +74,22 @@ public:
 
     void scan(const QString &name, qsizetype position)
     {
-        const QStringView view = fold(name, folded);
-        matcher->forEachEnd(view, [this, position](int32_t node) {
-            for (int id : nodeIds[size_t(node)])
-                hits.push_back({id, IgnoringCase, position});
-        });
-        if (!pictureKeys.empty())
-            addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), position);
+        const qsizetype pictureLength = PkMatchText::pictureLength(name);
+        // Folding keeps the dots and ASCII letters that end a picture, so
+        // that without substrings to look for, the picture alone is folded.
+        if (substrings) {
+            const QStringView view = fold(name, folded);
+            matcher->forEachEnd(view, [this, position](int32_t node) {
+                for (int id : nodeIds[size_t(node)])
+                    hits.push_back({id, IgnoringCase, position});
+            });
+            if (!pictureKeys.empty())
+                addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), position);
+        } else if (!pictureKeys.empty()) {
+            addHits(pictureKeys, unitsOf(fold(QStringView(name).first(pictureLength), folded)), position);
+        }
         if (!numberKeys.empty())
-            scanNumbers(QStringView(name).first(PkMatchText::pictureLength(name)), position);
+            scanNumbers(QStringView(name).first(pictureLength), position);
     }
 
     std::vector<Hit> hits;
@@ -91,19 +100,26 @@ private:
         int id;
         int step;
     };
-    using Keys = std::unordered_map<std::u16string_view, std::vector<Key>>;
+    struct Keys
+    {
+        std::unordered_map<std::u16string_view, std::vector<Key>> table;
+        PkKeyFilter filter;
+        bool empty() const { return table.empty(); }
+    };
 
     // The keys point into these strings' data, which stays where it is.
     QList<QString> keyText;
     Keys pictureKeys, numberKeys;
     QString folded;
+    bool substrings = false;
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<std::vector<int>> nodeIds;
 
     void addKey(Keys &keys, QStringView key, int id, int step)
     {
         keyText.append(key.toString());
-        keys[unitsOf(keyText.constLast())].push_back({id, step});
+        keys.table[unitsOf(keyText.constLast())].push_back({id, step});
+        keys.filter.add(keyText.constLast());
     }
     void addKey(Keys &keys, std::u16string_view key, int id, int step)
     {
@@ -112,8 +128,10 @@ private:
 
     void addHits(const Keys &keys, std::u16string_view key, qsizetype name)
     {
-        const auto it = keys.find(key);
-        if (it == keys.end())
+        if (!keys.filter.mayContain(QStringView(key.data(), qsizetype(key.size()))))
+            return;
+        const auto it = keys.table.find(key);
+        if (it == keys.table.end())
             return;
         for (const Key &entry : it->second)
             hits.push_back({entry.id, entry.step, name});
@@ -133,10 +151,10 @@ private:
 
     // Most names are plain ASCII: they are folded into one buffer, without
     // a string of their own each.
-    static QStringView fold(const QString &name, QString &buffer)
+    static QStringView fold(QStringView name, QString &buffer)
     {
         if (std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; })) {
-            buffer = PkMatchText::folded(name);
+            buffer = PkMatchText::folded(name.toString());
             return buffer;
         }
         buffer.resize(name.size());

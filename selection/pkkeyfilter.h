@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKKEYFILTER_H
+#define PKKEYFILTER_H
+
+#include <QStringView>
+
+#include <bitset>
+#include <cstdint>
+
+// Tells at the cost of a few instructions that most keys are in no table:
+// one bit per hash of the keys that are. Matching looks up every file name's
+// picture and runs of digits in tables of a few thousand identifiers, and a
+// table's buckets spill out of the cache where this one bit stays in it.
+class PkKeyFilter
+{
+public:
+    void add(QStringView key) { bits.set(slot(key)); }
+    bool mayContain(QStringView key) const { return bits.test(slot(key)); }
+
+private:
+    static constexpr size_t slotCount = size_t(1) << 16;
+
+    // FNV-1a over the UTF-16 code units.
+    static size_t slot(QStringView key)
+    {
+        uint32_t hash = 2166136261u;
+        for (QChar ch : key)
+            hash = (hash ^ ch.unicode()) * 16777619u;
+        return (hash ^ (hash >> 16)) & (slotCount - 1);
+    }
+
+    std::bitset<slotCount> bits;
+};
+
+#endif // PKKEYFILTER_H
