@@ -3,10 +3,10 @@
 #ifndef PKKEYFILTER_H
 #define PKKEYFILTER_H
 
+#include <QHashFunctions>
 #include <QStringView>
 
 #include <bitset>
-#include <cstdint>
 
 // Tells at the cost of a few instructions that most keys are in no table:
 // one bit per hash of the keys that are. Matching looks up every file name's
@@ -21,14 +21,7 @@ public:
 private:
     static constexpr size_t slotCount = size_t(1) << 16;
 
-    // FNV-1a over the UTF-16 code units.
-    static size_t slot(QStringView key)
-    {
-        uint32_t hash = 2166136261u;
-        for (QChar ch : key)
-            hash = (hash ^ ch.unicode()) * 16777619u;
-        return (hash ^ (hash >> 16)) & (slotCount - 1);
-    }
+    static size_t slot(QStringView key) { return qHash(key) % slotCount; }
 
     std::bitset<slotCount> bits;
 };
