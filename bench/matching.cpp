@@ -6,8 +6,10 @@
 // reference for what Unicode forms, ambiguity and first identifiers add) and
 // against the nested indexOf loop, matching numbers whole against matching
 // them as substrings, and findFilesToCopy against the shell recipe
-// `ls DIR | grep -F -f LIST`. Checks that all of them select the same files,
-// also when the identifiers are written with an extension and matched without it.
+// `ls DIR | grep -F -f LIST`; matching file names by picture, and identifiers
+// that find nothing with the near tries against the first try alone. Checks
+// that all of them select the same files, and that names matched by picture
+// select exactly the files of their pictures.
 
 #include "benchsupport.h"
 #include "pkfilereader.h"
