@@ -153,6 +153,8 @@ private:
 // batches of this many.
 constexpr qsizetype batchSize = 2048;
 
+// With batch set, the names go to it and none are returned: the lists move
+// from thread to thread without a string's reference count touched on both.
 QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &batch, QString *error)
 {
     const QByteArray path = QFile::encodeName(folderPath);
@@ -171,7 +173,7 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
         return {};
     }
 
-    QStringList names, pending;
+    QStringList names;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(folder.get());
@@ -188,14 +190,11 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
             || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
             continue;
         names.append(QFile::decodeName(entry->d_name));
-        if (!batch)
-            continue;
-        pending.append(names.constLast());
-        if (pending.size() == batchSize)
-            batch(std::exchange(pending, QStringList()));
+        if (batch && names.size() == batchSize)
+            batch(std::exchange(names, QStringList()));
     }
-    if (batch && !pending.isEmpty())
-        batch(pending);
+    if (batch && !names.isEmpty())
+        batch(std::exchange(names, QStringList()));
     return names;
 }
 
@@ -216,13 +215,12 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     return sorted;
 }
 
-QStringList PkFolderLister::unsortedFileNames(const QString &folderPath, const Batch &batch, QString *error)
+void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error)
 {
     if (error)
         error->clear();
-    if (folderPath.isEmpty())
-        return {};
-    return listFolder(folderPath, batch, error);
+    if (!folderPath.isEmpty())
+        listFolder(folderPath, batch, error);
 }
 
 std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)

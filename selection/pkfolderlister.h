@@ -28,9 +28,9 @@ public:
     // can go on while the rest of a large or slow folder is read.
     using Batch = std::function<void(QStringList)>;
 
-    // The same names as fileNames in the folder's own order, also handed to
-    // batch, when set, a few thousand at a time as they are read.
-    static QStringList unsortedFileNames(const QString &folderPath, const Batch &batch, QString *error = nullptr);
+    // Hands the same names as fileNames to batch, in the folder's own order,
+    // a few thousand at a time as they are read.
+    static void listInBatches(const QString &folderPath, const Batch &batch, QString *error = nullptr);
 
     // The positions in names, a folder's own order, in the order that
     // fileNames lists them.

@@ -227,6 +227,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     std::mutex mutex;
     std::condition_variable ready;
     std::deque<QStringList> batches;
+    std::vector<QStringList> matched; // the batches the worker is done with, in order
     bool listed = false;
     std::thread worker([&] {
         // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
@@ -255,9 +256,10 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
                 if (near)
                     near->scan(name, position++);
             }
+            matched.push_back(std::move(batch));
         }
     });
-    const QStringList names = PkFolderLister::unsortedFileNames(folderPath, [&](QStringList batch) {
+    PkFolderLister::listInBatches(folderPath, [&](QStringList batch) {
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
         ready.notify_one();
@@ -268,11 +270,14 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
         ready.notify_one();
     }
     worker.join();
+    QStringList names;
+    for (QStringList &batch : matched)
+        names.append(std::move(batch));
     const std::vector<qint32> order = PkFolderLister::sortOrder(names);
     QStringList sorted;
     sorted.reserve(names.size());
     for (const qint32 index : order)
-        sorted.append(names.at(index));
+        sorted.append(std::move(names[index]));
     return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
 }
 
