@@ -8,9 +8,9 @@
 #include <QStringList>
 
 // How identifiers are compared with file names. All are off by default, as
-// scripts and the file reader want it: then an identifier selects every name
-// that contains it, case-sensitively. The window and the command line turn
-// on withoutExtensions and nearMatches for a new user.
+// the file reader wants it: then an identifier selects every name that
+// contains it, case-sensitively. The window and the command line turn on
+// withoutExtensions and nearMatches unless the user chose otherwise.
 struct PkMatchOptions
 {
     // An identifier with an extension selects the files of its picture: those
