@@ -83,8 +83,10 @@ public:
                 for (int id : nodeIds[size_t(node)])
                     hits.push_back({id, IgnoringCase, position});
             });
+            // An ASCII name folds unit for unit, its picture's length with it.
             if (!pictureKeys.empty())
-                addHits(pictureKeys, unitsOf(view.first(PkMatchText::pictureLength(view))), position);
+                addHits(pictureKeys, unitsOf(view.first(foldedWide ? PkMatchText::pictureLength(view) : pictureLength)),
+                        position);
         } else if (!pictureKeys.empty()) {
             addHits(pictureKeys, unitsOf(fold(QStringView(name).first(pictureLength), folded)), position);
         }
@@ -111,6 +113,7 @@ private:
     QList<QString> keyText;
     Keys pictureKeys, numberKeys;
     QString folded;
+    bool foldedWide = false; // the last name folded held other than ASCII
     bool substrings = false;
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<std::vector<int>> nodeIds;
@@ -151,9 +154,10 @@ private:
 
     // Most names are plain ASCII: they are folded into one buffer, without
     // a string of their own each.
-    static QStringView fold(QStringView name, QString &buffer)
+    QStringView fold(QStringView name, QString &buffer)
     {
-        if (std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; })) {
+        foldedWide = std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
+        if (foldedWide) {
             buffer = PkMatchText::folded(name.toString());
             return buffer;
         }
