@@ -105,8 +105,8 @@ int main()
     std::printf("%-40s %7.3f s  1.00x\n", "reference reading, one a line", reference);
     bool same = true;
     for (const Form &form : forms) {
-        const double seconds = bestSeconds([&] { return PkListReader::readBytes(form.bytes, form.fileName); }, count);
-        const bool equal = PkListReader::readBytes(form.bytes, form.fileName) == expected;
+        const double seconds = bestSeconds([&] { return PkListReader::readBytes(form.bytes, form.fileName).ids; }, count);
+        const bool equal = PkListReader::readBytes(form.bytes, form.fileName).ids == expected;
         same = same && equal;
         std::printf("%-40s %7.3f s  %.2fx%s\n", form.name, seconds, seconds / reference, equal ? "" : "  DIFFERENT IDENTIFIERS");
     }

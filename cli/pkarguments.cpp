@@ -49,12 +49,27 @@ const char description[] =
     "Without --list and --folder the window starts, with the given list already\n"
     "chosen. With both, the job runs without a window and without a display: it\n"
     "prints \"N identifiers, M files to copy, K not found\" (and \", A ambiguous\"\n"
-    "when some identifiers select files of more than one picture), one line\n"
-    "\"not found: ID\" for each identifier that names no file, one line\n"
-    "\"ambiguous: ID: PICTURE, PICTURE, ...\" for each ambiguous identifier, and at\n"
-    "the end \"copied X of M\";\n"
+    "when some identifiers select files of more than one picture, \", E near\" when\n"
+    "some were found by a near match), one line \"not found: ID\" for each\n"
+    "identifier that names no file, \"near: ID: PICTURE\" for each near match,\n"
+    "\"ambiguous: ID: PICTURE, PICTURE, ...\" (at most 20 pictures) for each\n"
+    "ambiguous identifier, \"text: LINE\" for each line left out as text (words\n"
+    "without a digit, such as a greeting), and at the end \"copied X of M\";\n"
     "each file that cannot be copied is reported on stderr as\n"
     "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.\n"
+    "\n"
+    "An identifier with an extension selects every file of its picture:\n"
+    "IMG_2403.JPG selects IMG_2403.JPG, IMG_2403.CR2 and IMG_2403.CR2.xmp, not\n"
+    "IMG_24031.JPG. Other identifiers select every file whose name holds them.\n"
+    "An identifier that selects nothing is tried again: ignoring case\n"
+    "(img_2403.jpg), without an edit or copy marker (IMG_2403-Edit.jpg,\n"
+    "IMG_2403 copy.jpg, IMG_2403 (1).jpg), then by its number alone (IMG 2403,\n"
+    "#2403); it selects the picture found only when there is exactly one.\n"
+    "\n"
+    "With --dry-run, standard output holds only the paths of the files that\n"
+    "would be copied (FOLDER/NAME), one a line, for a pipe; the summary and the\n"
+    "lines above go to standard error. With --print0 each path ends with a NUL,\n"
+    "for xargs -0.\n"
     "\n"
     "With --to, FilesFromSelection goes into another folder, for pictures on a\n"
     "write-protected card or a read-only share. With --resume, a run that ended\n"
@@ -62,7 +77,8 @@ const char description[] =
     "name in it are left alone, even with other content, and counted as already\n"
     "there (\"copied 12 of 40, 28 already there\"). For example:\n"
     "  pickwell --list picks.txt --folder /media/card/DCIM --to ~/Pictures/job\n"
-    "  pickwell --list picks.txt --folder /srv/photos/wedding --resume";
+    "  pickwell --list picks.txt --folder /srv/photos/wedding --resume\n"
+    "  pickwell --list picks.txt --folder DCIM --dry-run --print0 | xargs -0 ls -l";
 
 const char exitStatusText[] =
     "\n"
@@ -84,8 +100,8 @@ struct Parser
     const QCommandLineOption version = parser.addVersionOption();
     QCommandLineOption helpAll{QStringLiteral("help-all")};
     QCommandLineOption list{QStringLiteral("list"),
-                            QStringLiteral("The selection list: a text file or a spreadsheet export (CSV); "
-                                           "- reads it from standard input."),
+                            QStringLiteral("The selection list: a text file, a spreadsheet export (CSV) or a "
+                                           "smart collection (.lrsmcol); - reads it from standard input."),
                             QStringLiteral("file")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
                               QStringLiteral("folder")};
@@ -96,12 +112,22 @@ struct Parser
                               QStringLiteral("Finish an earlier run: use FilesFromSelection as it is and leave "
                                              "the files already in it alone.")};
     QCommandLineOption dryRun{QStringLiteral("dry-run"),
-                              QStringLiteral("Print the names of the files that would be copied, one a line, "
-                                             "and create nothing.")};
+                              QStringLiteral("Print the paths of the files that would be copied, one a line, "
+                                             "on standard output, the rest on standard error, and create nothing.")};
+    QCommandLineOption print0{QStringLiteral("print0"),
+                              QStringLiteral("With --dry-run: end each path with a NUL instead of a line feed.")};
     QCommandLineOption withoutExtensions{
         QStringLiteral("without-extensions"),
-        QStringLiteral("Drop each identifier's extension (\".jpg\", \".CR2\") before matching, so that "
+        QStringLiteral("The default: an identifier with an extension selects every file of its picture, so that "
                        "IMG_0012.jpg also selects IMG_0012.CR2.")};
+    QCommandLineOption withExtensions{
+        QStringLiteral("with-extensions"),
+        QStringLiteral("Match identifiers with their extensions as written: IMG_0012.jpg selects the names "
+                       "that hold IMG_0012.jpg.")};
+    QCommandLineOption noNearMatches{
+        QStringLiteral("no-near-matches"),
+        QStringLiteral("Do not try an identifier that selects nothing again ignoring case, edit or copy "
+                       "markers, or all but its number.")};
     QCommandLineOption wholeNumbers{
         QStringLiteral("whole-numbers"),
         QStringLiteral("Let an identifier of digits only select a file only where that number stands whole in "
@@ -113,7 +139,8 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &folder, &to, &resume, &dryRun, &withoutExtensions, &wholeNumbers})
+        for (QCommandLineOption *option : {&list, &folder, &to, &resume, &dryRun, &print0, &withoutExtensions,
+                                           &withExtensions, &wholeNumbers, &noNearMatches})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -179,6 +206,11 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (hasList != hasFolder)
         return usageError(hasList ? QStringLiteral("--list needs --folder.") : QStringLiteral("--folder needs --list."));
 
+    if (parser.isSet(options.withoutExtensions) && parser.isSet(options.withExtensions))
+        return usageError(QStringLiteral("Give --with-extensions or --without-extensions, not both."));
+    if (parser.isSet(options.print0) && !parser.isSet(options.dryRun))
+        return usageError(QStringLiteral("--print0 needs --dry-run."));
+
     PkCommandLine::Invocation invocation;
     if (hasList) {
         if (!positional.isEmpty())
@@ -189,14 +221,17 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         invocation.destinationPath = parser.value(options.to);
         invocation.resume = parser.isSet(options.resume);
         invocation.dryRun = parser.isSet(options.dryRun);
-        invocation.withoutExtensions = parser.isSet(options.withoutExtensions);
+        invocation.print0 = parser.isSet(options.print0);
+        invocation.withoutExtensions = !parser.isSet(options.withExtensions);
         invocation.wholeNumbers = parser.isSet(options.wholeNumbers);
+        invocation.nearMatches = !parser.isSet(options.noNearMatches);
         return invocation;
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
     for (const QCommandLineOption *option :
-         {&options.to, &options.resume, &options.dryRun, &options.withoutExtensions, &options.wholeNumbers}) {
+         {&options.to, &options.resume, &options.dryRun, &options.withoutExtensions, &options.withExtensions,
+          &options.wholeNumbers, &options.noNearMatches}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

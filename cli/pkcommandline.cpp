@@ -43,7 +43,7 @@ void printError(const QString &text)
 // Reads the list, or gives the system's reason why it cannot be read. A
 // missing list is an error here, unlike in the window, where no dialog can
 // choose one: a script has most likely misspelt it. "-" is standard input.
-QString readList(const QString &path, QList<QString> &ids)
+QString readList(const QString &path, PkSelectionList &list)
 {
     if (path == QLatin1String("-")) {
         QFile in;
@@ -52,14 +52,13 @@ QString readList(const QString &path, QList<QString> &ids)
         const QByteArray bytes = in.readAll();
         if (in.error() != QFileDevice::NoError)
             return in.errorString();
-        ids = PkListReader::readBytes(bytes);
-        return {};
+        list = PkListReader::readBytes(bytes);
+        return list.error;
     }
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return qt_error_string(errno);
-    PkSelectionList list = PkListReader::readFile(path);
-    ids = std::move(list.ids);
+    list = PkListReader::readFile(path);
     return list.error;
 }
 
@@ -152,8 +151,8 @@ int PkCommandLine::checkSpace()
 // folder, and prints what was found.
 int PkCommandLine::prepare(const Invocation &invocation)
 {
-    QList<QString> ids;
-    const QString listError = readList(invocation.listPath, ids);
+    PkSelectionList list;
+    const QString listError = readList(invocation.listPath, list);
     if (!listError.isEmpty()) {
         printError(QStringLiteral("Cannot read the list: %1").arg(listError));
         return UsageError;
@@ -171,12 +170,22 @@ int PkCommandLine::prepare(const Invocation &invocation)
     PkMatchOptions options;
     options.withoutExtensions = invocation.withoutExtensions;
     options.wholeNumbers = invocation.wholeNumbers;
-    PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, ids, options);
-    QByteArray out = PkMatchReport::summary(match);
+    options.nearMatches = invocation.nearMatches;
+    PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
+    match.idCount += list.blankLines;
+    const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
-    if (invocation.dryRun)
-        out += PkMatchReport::fileList(files);
-    writeTo(stdout, out);
+    if (!invocation.dryRun) {
+        writeTo(stdout, report);
+        return Success;
+    }
+    // A dry run feeds a pipe: standard output holds the paths and nothing else.
+    writeTo(stderr, report);
+    QList<QString> leftOut;
+    const QByteArray paths = PkMatchReport::fileList(invocation.folderPath, files, invocation.print0, leftOut);
+    for (const QString &name : leftOut)
+        writeTo(stderr, "left out, as its name holds a line break (see --print0): " + PkTerminalText::escaped(name) + '\n');
+    writeTo(stdout, paths);
     return Success;
 }
 

@@ -52,8 +52,10 @@ public:
         QString destinationPath; // --to: where FilesFromSelection goes instead of folderPath
         bool resume = false;
         bool dryRun = false;
-        bool withoutExtensions = false;
+        bool withoutExtensions = true; // an identifier with an extension selects its whole picture
         bool wholeNumbers = false;
+        bool nearMatches = true;
+        bool print0 = false;           // a dry run ends each path with a NUL
         QString message;
         int exitStatus = Success;
     };

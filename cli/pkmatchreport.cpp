@@ -6,29 +6,57 @@
 #include "pkterminaltext.h"
 
 #include <QFile>
-#include <QStringList>
 
-QByteArray PkMatchReport::summary(const PkMatchResult &match)
+namespace {
+
+// Built up to the limit only: thousands of pictures sharing a long prefix
+// would otherwise make lines of hundreds of megabytes.
+QByteArray pictureList(const QList<QString> &pictures)
 {
-    QString counts = QStringLiteral("%1 identifiers, %2 files to copy, %3 not found")
-                         .arg(match.idCount)
-                         .arg(match.files.size())
-                         .arg(match.idsNotFound.size());
-    if (!match.ambiguous.isEmpty())
-        counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
-    QByteArray out = counts.toUtf8() + '\n';
-    for (const QString &id : match.idsNotFound)
-        out += "not found: " + PkTerminalText::escaped(id) + '\n';
-    for (const PkAmbiguousId &entry : match.ambiguous)
-        out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": "
-            + PkTerminalText::escaped(QStringList(entry.pictures).join(QStringLiteral(", "))) + '\n';
+    QByteArray out;
+    const qsizetype shown = std::min<qsizetype>(pictures.size(), PkMatchReport::pictureLimit);
+    for (qsizetype i = 0; i < shown; ++i)
+        out += (i > 0 ? ", " : "") + PkTerminalText::escaped(pictures.at(i));
+    if (pictures.size() > shown)
+        out += " and " + QByteArray::number(pictures.size() - shown) + " more";
     return out;
 }
 
-QByteArray PkMatchReport::fileList(const QList<QString> &files)
+} // namespace
+
+QByteArray PkMatchReport::summary(const PkMatchResult &match)
 {
+    QByteArray out = QByteArray::number(match.idCount) + " identifiers, " + QByteArray::number(match.files.size())
+        + " files to copy, " + QByteArray::number(match.idsNotFound.size()) + " not found";
+    if (!match.ambiguous.isEmpty())
+        out += ", " + QByteArray::number(match.ambiguous.size()) + " ambiguous";
+    if (!match.near.isEmpty())
+        out += ", " + QByteArray::number(match.near.size()) + " near";
+    out += '\n';
+    for (const QString &id : match.idsNotFound)
+        out += "not found: " + PkTerminalText::escaped(id) + '\n';
+    for (const PkNearMatch &entry : match.near)
+        out += "near: " + PkTerminalText::escaped(entry.id) + ": " + PkTerminalText::escaped(entry.picture) + '\n';
+    for (const PkAmbiguousId &entry : match.ambiguous)
+        out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": " + pictureList(entry.pictures) + '\n';
+    for (const QString &line : match.textLines)
+        out += "text: " + PkTerminalText::escaped(line) + '\n';
+    return out;
+}
+
+QByteArray PkMatchReport::fileList(const QString &folder, const QList<QString> &files, bool nulTerminated,
+                                   QList<QString> &leftOut)
+{
+    QByteArray prefix = QFile::encodeName(folder);
+    if (!prefix.endsWith('/'))
+        prefix += '/';
     QByteArray out;
-    for (const QString &name : files)
-        out += QFile::encodeName(name) + '\n';
+    for (const QString &name : files) {
+        if (!nulTerminated && name.contains(QLatin1Char('\n'))) {
+            leftOut.append(name);
+            continue;
+        }
+        out += prefix + QFile::encodeName(name) + (nulTerminated ? '\0' : '\n');
+    }
     return out;
 }

@@ -10,13 +10,21 @@
 struct PkMatchResult;
 
 // What the command line prints of a match: the summary line, then one line
-// per identifier that needs a look (not found, ambiguous), and, for a dry
-// run, the files that would be copied.
+// per identifier that needs a look (not found, near, ambiguous, text), and,
+// for a dry run, the paths of the files that would be copied.
 class PkMatchReport
 {
 public:
+    // An ambiguous line names this many pictures, then how many more there are.
+    static constexpr int pictureLimit = 20;
+
     static QByteArray summary(const PkMatchResult &match);
-    static QByteArray fileList(const QList<QString> &files);
+
+    // folder, a slash and each name, raw for a pipe, ended by a line feed or
+    // with nulTerminated by a NUL. A name with a line break would read as two
+    // paths: it is left out of line-ended output and appended to leftOut.
+    static QByteArray fileList(const QString &folder, const QList<QString> &files, bool nulTerminated,
+                               QList<QString> &leftOut);
 };
 
 #endif // PKMATCHREPORT_H

@@ -237,7 +237,7 @@ void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
     textFileDialog = PwDarkLook::fileDialog(this, QSettings().value(listFolderKey).toString(), false);
-    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv)"), QStringLiteral("All files (*)")});
+    textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv *.lrsmcol)"), QStringLiteral("All files (*)")});
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
 }
 
@@ -365,7 +365,8 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         listPending = false;
         listOfIds = job.ids;
         listWarning = job.listError.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + job.listError;
-        infoSelected->setMainText(QString::number(listOfIds.size()), tools->getColor(QStringLiteral("gray7")));
+        infoSelected->setMainText(QString::number(listOfIds.size() + job.blankLines), tools->getColor(QStringLiteral("gray7")));
+        report->setBlankLines(job.blankLines);
     }
     if (job.checkTarget)
         takeTarget(job);

@@ -67,8 +67,9 @@ void PkMatchJobs::run(Preparation &job)
 {
     if (job.readList) {
         PkSelectionList list = job.listText.isNull() ? PkListReader::readFile(job.listPath)
-                                                     : PkSelectionList{PkListReader::readText(job.listText), QString()};
+                                                     : PkListReader::readText(job.listText);
         job.ids = std::move(list.ids);
+        job.blankLines = list.blankLines;
         job.listError = list.error;
     }
     if (!job.newDestination.isEmpty())

@@ -30,6 +30,7 @@ public:
         QString listPath;
         QString listText; // read instead of listPath when not null
         QList<QString> ids;
+        qsizetype blankLines = 0;
         QString listError;
 
         PkCopyTarget target;

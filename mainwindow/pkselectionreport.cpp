@@ -16,6 +16,7 @@ namespace {
 
 const QString withoutExtensionsKey = QStringLiteral("matching/withoutExtensions");
 const QString wholeNumbersKey = QStringLiteral("matching/wholeNumbers");
+const QString nearMatchesKey = QStringLiteral("matching/nearMatches");
 
 // The first toolTipLimit items under a heading, then how many more there are.
 QString listToolTip(const QString &heading, const QStringList &lines, const QString &separator, QChar beforeMore)
@@ -26,7 +27,7 @@ QString listToolTip(const QString &heading, const QStringList &lines, const QStr
     QString text = heading + lines.mid(0, limit).join(separator);
     if (lines.size() > limit)
         text += beforeMore + QStringLiteral("and %1 more").arg(lines.size() - limit);
-    return PkSelectionReport::plainToolTip(text);
+    return text;
 }
 
 } // namespace
@@ -37,26 +38,34 @@ PkSelectionReport::PkSelectionReport(PkButton *selectedTile, PkButton *toCopyTil
     , selectedTile(selectedTile)
     , toCopyTile(toCopyTile)
     , markerColor(tools.getColor(QStringLiteral("marker")))
+    , countColor(tools.getColor(QStringLiteral("gray7")))
+    , noteColor(tools.getColor(QStringLiteral("gray8")))
 {
-    withoutExtensionsAction = addOption(QStringLiteral("Match without extensions"), withoutExtensionsKey);
-    wholeNumbersAction = addOption(QStringLiteral("Match whole numbers"), wholeNumbersKey);
+    // A gallery's file names select the raw files too, and a typo or a
+    // renamed copy still finds its picture, unless the user chose otherwise.
+    withoutExtensionsAction = addOption(QStringLiteral("Match without extensions"), withoutExtensionsKey, true);
+    wholeNumbersAction = addOption(QStringLiteral("Match whole numbers"), wholeNumbersKey, false);
+    nearMatchesAction = addOption(QStringLiteral("Find near matches"), nearMatchesKey, true);
     copyAmbiguousAction = addCopyAction(selectedTile, QStringLiteral("Copy ambiguous identifiers"),
                                         &PkSelectionReport::ambiguousReport);
+    copyNearAction = addCopyAction(selectedTile, QStringLiteral("Copy near matches"), &PkSelectionReport::nearReport);
     copyNotFoundAction = addCopyAction(toCopyTile, QStringLiteral("Copy identifiers not found"),
                                        &PkSelectionReport::notFoundReport);
     // So the user can check the names before pressing "Start".
     copyFileListAction = addCopyAction(toCopyTile, QStringLiteral("Copy file list"), &PkSelectionReport::fileListReport);
     selectedTile->setContextMenuPolicy(Qt::ActionsContextMenu);
     toCopyTile->setContextMenuPolicy(Qt::ActionsContextMenu);
+    showOptions();
 }
 
-QAction *PkSelectionReport::addOption(const QString &text, const QString &key)
+QAction *PkSelectionReport::addOption(const QString &text, const QString &key, bool on)
 {
     auto *action = new QAction(text, selectedTile);
     action->setCheckable(true);
-    action->setChecked(QSettings().value(key, false).toBool());
+    action->setChecked(QSettings().value(key, on).toBool());
     connect(action, &QAction::toggled, this, [this, key](bool on) {
         QSettings().setValue(key, on);
+        showOptions();
         emit optionsChanged();
     });
     selectedTile->addAction(action);
@@ -78,29 +87,81 @@ PkMatchOptions PkSelectionReport::options() const
     PkMatchOptions options;
     options.withoutExtensions = withoutExtensionsAction->isChecked();
     options.wholeNumbers = wholeNumbersAction->isChecked();
+    options.nearMatches = nearMatchesAction->isChecked();
     return options;
+}
+
+// The options in force, in the words of the footer; three of them fit its
+// box only without spaces.
+QString PkSelectionReport::optionsLine() const
+{
+    QStringList words;
+    if (withoutExtensionsAction->isChecked())
+        words << QStringLiteral("picture");
+    if (wholeNumbersAction->isChecked())
+        words << QStringLiteral("whole");
+    if (nearMatchesAction->isChecked())
+        words << QStringLiteral("near");
+    if (words.isEmpty())
+        return QStringLiteral("as written");
+    if (words.size() == 1 && withoutExtensionsAction->isChecked())
+        return QStringLiteral("by picture");
+    return words.join(words.size() > 2 ? QStringLiteral("\u00b7") : QStringLiteral(" \u00b7 "));
+}
+
+// The footer names the options unless identifiers need a look.
+void PkSelectionReport::showOptions()
+{
+    if (!ambiguousShown)
+        selectedTile->setFooterText(optionsLine(), noteColor);
 }
 
 void PkSelectionReport::showMatch(const PkMatchResult &match)
 {
+    selectedTile->setMainText(QString::number(match.idCount + blankLines), countColor);
     // Identifiers that named no file, or too many pictures, are what the
     // photographer has to write back to the client about.
-    QStringList ambiguousLines, ambiguousReportLines;
+    QStringList ambiguousLines, ambiguousReportLines, nearLines, nearReportLines;
     for (const PkAmbiguousId &entry : match.ambiguous) {
-        const QString pictures = QStringList(entry.pictures).join(QStringLiteral(", "));
+        // Thousands of pictures sharing a long prefix would make lines of
+        // megabytes each: each names the first ones and counts the rest.
+        QString pictures = QStringList(entry.pictures.mid(0, toolTipLimit)).join(QStringLiteral(", "));
+        if (entry.pictures.size() > toolTipLimit)
+            pictures += QStringLiteral(" and %1 more").arg(entry.pictures.size() - toolTipLimit);
         ambiguousLines.append(entry.id + QStringLiteral(": ") + pictures);
         ambiguousReportLines.append(entry.id + QLatin1Char('\t') + pictures);
     }
+    for (const PkNearMatch &entry : match.near) {
+        nearLines.append(entry.id + QStringLiteral(": ") + entry.picture);
+        nearReportLines.append(entry.id + QLatin1Char('\t') + entry.picture);
+    }
     ambiguousReport = ambiguousReportLines.join(QLatin1Char('\n'));
-    selectedTile->setFooterText(match.ambiguous.isEmpty() ? QString()
-                                    : QStringLiteral("%1 ambiguous").arg(match.ambiguous.size()), markerColor);
-    selectedTile->setToolTip(listToolTip(QStringLiteral("Ambiguous:\n"), ambiguousLines, QStringLiteral("\n"), QLatin1Char('\n')));
+    nearReport = nearReportLines.join(QLatin1Char('\n'));
+    ambiguousShown = !match.ambiguous.isEmpty();
+    if (ambiguousShown)
+        selectedTile->setFooterText(QStringLiteral("%1 ambiguous").arg(match.ambiguous.size()), markerColor);
+    showOptions();
+    const QStringList parts{
+        listToolTip(QStringLiteral("Ambiguous:\n"), ambiguousLines, QStringLiteral("\n"), QLatin1Char('\n')),
+        listToolTip(QStringLiteral("Found by a near match:\n"), nearLines, QStringLiteral("\n"), QLatin1Char('\n')),
+        listToolTip(QStringLiteral("Left out as text:\n"), match.textLines, QStringLiteral("\n"), QLatin1Char('\n'))};
+    QStringList shown;
+    for (const QString &part : parts) {
+        if (!part.isEmpty())
+            shown.append(part);
+    }
+    selectedTile->setToolTip(plainToolTip(shown.join(QStringLiteral("\n\n"))));
     copyAmbiguousAction->setEnabled(!match.ambiguous.isEmpty());
+    copyNearAction->setEnabled(!match.near.isEmpty());
 
     notFoundReport = QStringList(match.idsNotFound).join(QLatin1Char('\n'));
-    toCopyTile->setFooterText(match.idsNotFound.isEmpty() ? QString()
-                                  : QStringLiteral("%1 not found").arg(match.idsNotFound.size()), markerColor);
-    toCopyTile->setToolTip(listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' ')));
+    if (!match.idsNotFound.isEmpty())
+        toCopyTile->setFooterText(QStringLiteral("%1 not found").arg(match.idsNotFound.size()), markerColor);
+    else
+        toCopyTile->setFooterText(match.near.isEmpty() ? QString() : QStringLiteral("%1 near").arg(match.near.size()),
+                                  noteColor);
+    toCopyTile->setToolTip(plainToolTip(
+        listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' '))));
     copyNotFoundAction->setEnabled(!match.idsNotFound.isEmpty());
 }
 

@@ -18,10 +18,13 @@ class PkButton;
 class PwTools;
 
 // What the two count tiles tell about a match beyond their numbers, and the
-// matching options behind them. The Selected tile counts the identifiers that
-// selected more than one picture and offers the options; the To copy tile
-// counts the identifiers that named nothing. Footers, tooltips and the
-// context actions that copy each report to the clipboard live here.
+// matching options behind them. The Selected tile counts the identifiers
+// after matching, names the options in force or counts the identifiers that
+// selected more than one picture, lists the near matches and the lines left
+// out as text, and offers the options; the To copy tile counts the
+// identifiers that named nothing, or else those found by a near match.
+// Footers, tooltips and the context actions that copy each report to the
+// clipboard live here.
 class PkSelectionReport : public QObject
 {
     Q_OBJECT
@@ -35,6 +38,8 @@ public:
     // The options as the user last set them; they are kept in the settings.
     PkMatchOptions options() const;
 
+    // Blank lines of the list count as identifiers that match nothing.
+    void setBlankLines(qsizetype count) { blankLines = count; }
     void showMatch(const PkMatchResult &match);
     // The files a run would copy now, which "Copy file list" gives: the
     // match's, less any the user left out.
@@ -48,18 +53,27 @@ signals:
     void optionsChanged();
 
 private:
-    QAction *addOption(const QString &text, const QString &key);
+    QAction *addOption(const QString &text, const QString &key, bool on);
+    QString optionsLine() const;
+    void showOptions();
     QAction *addCopyAction(PkButton *tile, const QString &text, QString PkSelectionReport::*report);
 
     PkButton *selectedTile;
     PkButton *toCopyTile;
     QColor markerColor;
+    QColor countColor;
+    QColor noteColor;
     QAction *withoutExtensionsAction = nullptr;
     QAction *wholeNumbersAction = nullptr;
+    QAction *nearMatchesAction = nullptr;
     QAction *copyAmbiguousAction = nullptr;
+    QAction *copyNearAction = nullptr;
     QAction *copyNotFoundAction = nullptr;
     QAction *copyFileListAction = nullptr;
     QString ambiguousReport;
+    QString nearReport;
+    bool ambiguousShown = false;
+    qsizetype blankLines = 0;
     QString notFoundReport;
     QString fileListReport;
 };

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -92,7 +93,7 @@ quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
 // order that depends on where the sort found them. Running the same
 // algorithm with a comparator that agrees with QDir's on every pair puts
 // them exactly where QDir does.
-QStringList sortedLikeQDir(const QStringList &names)
+std::vector<qint32> orderLikeQDir(const QStringList &names)
 {
     const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
     qsizetype units = 0;
@@ -124,11 +125,11 @@ QStringList sortedLikeQDir(const QStringList &names)
         return order < 0 || (order == 0 && a.keyLength < b.keyLength);
     });
 
-    QStringList sorted;
-    sorted.reserve(names.size());
+    std::vector<qint32> order;
+    order.reserve(items.size());
     for (const SortItem &item : items)
-        sorted.append(names.at(item.index));
-    return sorted;
+        order.push_back(item.index);
+    return order;
 }
 
 class FolderStream
@@ -148,7 +149,13 @@ private:
     DIR *stream;
 };
 
-QStringList listFolder(const QString &folderPath, QString *error)
+// A caller that works on the names while the rest are read gets them in
+// batches of this many.
+constexpr qsizetype batchSize = 2048;
+
+// With batch set, the names go to it and none are returned: the lists move
+// from thread to thread without a string's reference count touched on both.
+QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &batch, QString *error)
 {
     const QByteArray path = QFile::encodeName(folderPath);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -183,8 +190,12 @@ QStringList listFolder(const QString &folderPath, QString *error)
             || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
             continue;
         names.append(QFile::decodeName(entry->d_name));
+        if (batch && names.size() == batchSize)
+            batch(std::exchange(names, QStringList()));
     }
-    return sortedLikeQDir(names);
+    if (batch && !names.isEmpty())
+        batch(std::exchange(names, QStringList()));
+    return names;
 }
 
 } // namespace
@@ -196,5 +207,23 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     // An empty path would list the working directory, which nobody chose.
     if (folderPath.isEmpty())
         return {};
-    return listFolder(folderPath, error);
+    const QStringList names = listFolder(folderPath, {}, error);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qint32 index : sortOrder(names))
+        sorted.append(names.at(index));
+    return sorted;
+}
+
+void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error)
+{
+    if (error)
+        error->clear();
+    if (!folderPath.isEmpty())
+        listFolder(folderPath, batch, error);
+}
+
+std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)
+{
+    return orderLikeQDir(names);
 }

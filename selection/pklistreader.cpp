@@ -4,11 +4,13 @@
 
 #include "pkcsvreader.h"
 #include "pklinesplitter.h"
+#include "pksmartcollection.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -33,12 +35,24 @@ void dropNulls(QString &line)
         line.remove(QChar::Null);
 }
 
+bool isAsciiBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isBlank(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
+}
+
 // Lists come from spreadsheets and editors of every kind: UTF-16 announces
 // itself with a byte-order mark, and a list that is not valid UTF-8 was most
 // likely saved in the Western Windows code page. Each line is decoded on its
 // own, so a huge list is never held whole both as bytes and as text. The
 // lines keep everything but their line feed; reading them decides the rest.
-QList<QString> decodeLines(QByteArrayView bytes)
+// Blank lines are only counted: a list of millions of them must not take a
+// string each.
+QList<QString> decodeLines(QByteArrayView bytes, qsizetype &blankLines)
 {
     const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
     QStringConverter::Encoding encoding = QStringConverter::Utf8;
@@ -57,6 +71,15 @@ QList<QString> decodeLines(QByteArrayView bytes)
     } else {
         windowsCodePage = !bytes.isValidUtf8();
     }
+    // "CSV (Macintosh)" and other classic Mac programs end lines with a lone
+    // carriage return; a file with no line feed at all was written so.
+    if (findLineFeed(bytes, 0, lineFeed) < 0) {
+        const QByteArrayView carriageReturn = encoding == QStringConverter::Utf16LE ? QByteArrayView("\r\0", 2)
+            : encoding == QStringConverter::Utf16BE                                 ? QByteArrayView("\0\r", 2)
+                                                                                    : QByteArrayView("\r", 1);
+        if (findLineFeed(bytes, 0, carriageReturn) >= 0)
+            lineFeed = carriageReturn;
+    }
     QStringDecoder decoder(encoding, flags);
     if (windowsCodePage) {
         decoder = QStringDecoder("windows-1252", flags);
@@ -68,25 +91,46 @@ QList<QString> decodeLines(QByteArrayView bytes)
 
     // One look at the bytes spares millions of lines a look each.
     const bool nulls = encoding != QStringConverter::Utf8 || bytes.contains('\0');
+    const bool singleBytes = lineFeed.size() == 1;
     QList<QString> lines;
     for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype feed = findLineFeed(bytes, start, lineFeed);
         const qsizetype end = feed < 0 ? bytes.size() : feed;
-        lines.append(decoder(bytes.sliced(start, end - start)));
-        if (nulls)
-            dropNulls(lines.last());
+        const QByteArrayView bytesOfLine = bytes.sliced(start, end - start);
         start = end + lineFeed.size();
+        if (singleBytes && std::all_of(bytesOfLine.begin(), bytesOfLine.end(), isAsciiBlank)) {
+            ++blankLines;
+            continue;
+        }
+        QString line = decoder(bytesOfLine);
+        if (nulls)
+            dropNulls(line);
+        if (isBlank(line))
+            ++blankLines;
+        else
+            lines.append(std::move(line));
     }
     return lines;
 }
 
-QList<QString> readLines(QList<QString> lines, const QString &fileName)
+// Blank lines count as identifiers of a plain list; a spreadsheet's and a
+// smart collection's never did.
+PkSelectionList readLines(QList<QString> lines, const QString &fileName, qsizetype blankLines)
 {
-    QList<QString> ids;
-    if (PkCsvReader::read(lines, fileName, ids))
-        return ids;
+    PkSelectionList list;
+    if (!lines.isEmpty() && QStringView(lines.constFirst()).trimmed().startsWith(u"s = {")) {
+        const QString text = lines.join(QLatin1Char('\n'));
+        if (PkSmartCollection::isSmartCollection(text)) {
+            list.ids = PkSmartCollection::read(text, list.error);
+            return list;
+        }
+    }
+    if (PkCsvReader::read(lines, fileName, list.ids))
+        return list;
     PkLineSplitter::read(lines);
-    return lines;
+    list.ids = std::move(lines);
+    list.blankLines = blankLines;
+    return list;
 }
 
 } // namespace
@@ -113,22 +157,34 @@ PkSelectionList PkListReader::readFile(const QString &path)
         list.error = file.errorString();
         return list;
     }
-    list.ids = readBytes(bytes, path);
-    return list;
+    return readBytes(bytes, path);
 }
 
-QList<QString> PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
+PkSelectionList PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
 {
-    return readLines(decodeLines(bytes), fileName);
+    qsizetype blankLines = 0;
+    QList<QString> lines = decodeLines(bytes, blankLines);
+    return readLines(std::move(lines), fileName, blankLines);
 }
 
-QList<QString> PkListReader::readText(const QString &text)
+PkSelectionList PkListReader::readText(const QString &text)
 {
-    QList<QString> lines = text.split(QLatin1Char('\n'));
-    // A final line feed ends the last line; it starts no further one.
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines)
+    const QChar lineEnd = !text.contains(QLatin1Char('\n')) && text.contains(QLatin1Char('\r')) ? QLatin1Char('\r')
+                                                                                            : QLatin1Char('\n');
+    QList<QString> lines;
+    qsizetype blankLines = 0;
+    if (text.isEmpty())
+        return {};
+    for (const QStringView piece : QStringView(text).tokenize(lineEnd)) {
+        QString line = piece.toString();
         dropNulls(line);
-    return readLines(std::move(lines), QString());
+        if (isBlank(line))
+            ++blankLines;
+        else
+            lines.append(std::move(line));
+    }
+    // A final line end ends the last line; it starts no further one.
+    if (text.endsWith(lineEnd))
+        --blankLines;
+    return readLines(std::move(lines), QString(), blankLines);
 }

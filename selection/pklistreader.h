@@ -9,10 +9,15 @@
 
 // A selection list as read from its file. error holds the system's reason when
 // the file exists but cannot be read; a missing file is simply an empty list.
+// Blank lines of a plain list count as identifiers that match nothing; they
+// are counted, not kept in ids.
 struct PkSelectionList
 {
     QList<QString> ids;
     QString error;
+    qsizetype blankLines = 0;
+
+    qsizetype count() const { return ids.size() + blankLines; }
 };
 
 // Reads the identifiers of a selection list, from a file, from standard input
@@ -24,10 +29,10 @@ public:
 
     // The identifiers in bytes, a list's whole content. fileName is the name
     // the list came under, empty for pasted text or standard input.
-    static QList<QString> readBytes(QByteArrayView bytes, const QString &fileName = QString());
+    static PkSelectionList readBytes(QByteArrayView bytes, const QString &fileName = QString());
 
     // The identifiers in text that is already decoded, as pasted text is.
-    static QList<QString> readText(const QString &text);
+    static PkSelectionList readText(const QString &text);
 };
 
 #endif // PKLISTREADER_H

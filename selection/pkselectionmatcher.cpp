@@ -3,223 +3,145 @@
 #include "pkselectionmatcher.h"
 
 #include "pkfolderlister.h"
-#include "pkidmatcher.h"
+#include "pkidgroups.h"
+#include "pkmatchtext.h"
+#include "pknearmatcher.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
-#include <memory>
-#include <string_view>
-#include <unordered_map>
+#include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
 
-// Text is compared composed (NFC): a Mac writes "ü" as "u" and a combining
-// mark, a list typed elsewhere as one character. Text below U+0300 has no
-// combining marks and is the same in both forms, so names in plain Latin
-// skip the costly normalisation.
-constexpr char16_t firstComposable = 0x300;
-
-QString comparable(const QString &text)
+// The groups that each name selects, for the names in the order they were
+// collected.
+struct Collected
 {
-    const bool plain = std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < firstComposable; });
-    return plain ? text : text.normalized(QString::NormalizationForm_C);
-}
+    std::vector<uint32_t> start{0};
+    std::vector<int> groups;
 
-bool isDigit(QChar ch)
-{
-    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-}
-
-bool isNumber(QStringView text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
-}
-
-std::u16string_view withoutLeadingZeros(QStringView digits)
-{
-    qsizetype start = 0;
-    while (start + 1 < digits.size() && digits[start] == QLatin1Char('0'))
-        ++start;
-    return std::u16string_view(digits.utf16() + start, size_t(digits.size() - start));
-}
-
-bool isAsciiLetter(QChar ch)
-{
-    return (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) || (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z'));
-}
-
-// How much of text stays when its last extension goes: a dot and 1 to 5
-// ASCII letters or digits, at least one a letter, at its end.
-qsizetype stemLength(QStringView text)
-{
-    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
-    const qsizetype length = text.size() - dot - 1;
-    if (dot < 0 || length < 1 || length > 5)
-        return text.size();
-    bool letter = false;
-    for (QChar ch : text.sliced(dot + 1)) {
-        if (isAsciiLetter(ch))
-            letter = true;
-        else if (!isDigit(ch))
-            return text.size();
-    }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView before = text.first(dot);
-    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
-    return letter && nameBefore ? dot : text.size();
-}
-
-// A picture is a file name without up to two extensions.
-qsizetype pictureLength(QStringView fileName)
-{
-    return stemLength(fileName.first(stemLength(fileName)));
-}
-
-// The identifiers of a list fall into groups that select the same names: the
-// same text, or numbers equal but for leading zeros. Matching works on groups
-// and hands the results back to the identifiers as written.
-class Groups
-{
-public:
-    Groups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    void add(PkIdGroups &idGroups, const QString &name, std::vector<int> &found)
     {
-        QList<QString> patterns;
-        patterns.reserve(ids.size());
-        for (const QString &id : ids)
-            patterns.append(comparable(options.withoutExtensions ? PkSelectionMatcher::withoutExtension(id) : id));
-        idGroup.assign(size_t(ids.size()), -1);
-        // Numbers stay out of the automaton, which then never sees them.
-        if (options.wholeNumbers) {
-            for (qsizetype i = 0; i < patterns.size(); ++i) {
-                if (!isNumber(patterns.at(i)))
-                    continue;
-                numberText.append(patterns.at(i));
-                patterns[i].clear();
-                const auto [it, added] = numberGroup.try_emplace(withoutLeadingZeros(numberText.constLast()), count);
-                idGroup[size_t(i)] = it->second;
-                count += added ? 1 : 0;
-            }
-        }
-        matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
-        nodeGroup.assign(size_t(matcher->nodeCount()), -1);
-        for (qsizetype i = 0; i < patterns.size(); ++i) {
-            const int32_t node = matcher->endNode(i);
-            if (node < 0)
-                continue;
-            int &group = nodeGroup[size_t(node)];
-            if (group < 0)
-                group = count++;
-            idGroup[size_t(i)] = group;
-        }
-        firstId.assign(size_t(count), ids.size());
-        stamp.assign(size_t(count), 0);
-        for (qsizetype i = ids.size() - 1; i >= 0; --i) {
-            if (idGroup[size_t(i)] >= 0)
-                firstId[size_t(idGroup[size_t(i)])] = i;
-        }
-    }
-
-    // The groups that select name, each once.
-    void collect(const QString &name, std::vector<int> &found)
-    {
-        found.clear();
-        ++generation;
-        const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
-        // Most names are plain Latin and are scanned once, as they are.
-        if (matcher->forEachEnd(name, add) >= firstComposable) {
-            const QString composed = name.normalized(QString::NormalizationForm_C);
-            if (composed != name) {
-                found.clear();
-                ++generation;
-                matcher->forEachEnd(composed, add);
-            }
-        }
-        if (numberGroup.empty())
-            return;
-        // Normalisation leaves ASCII digits and where their runs end alone.
-        for (qsizetype i = 0; i < name.size();) {
-            if (!isDigit(name.at(i))) {
-                ++i;
-                continue;
-            }
-            qsizetype end = i;
-            while (end < name.size() && isDigit(name.at(end)))
-                ++end;
-            const auto it = numberGroup.find(withoutLeadingZeros(QStringView(name).sliced(i, end - i)));
-            if (it != numberGroup.end())
-                addGroup(it->second, found);
-            i = end;
-        }
-    }
-
-    int size() const { return count; }
-    // -1 for an identifier that can select nothing (empty, or too long).
-    int groupOf(qsizetype id) const { return idGroup[size_t(id)]; }
-    qsizetype firstIdOf(int group) const { return firstId[size_t(group)]; }
-
-private:
-    std::unique_ptr<PkIdMatcher> matcher;
-    std::vector<int> nodeGroup;
-    // The keys point into these strings' data, which stays where it is.
-    QList<QString> numberText;
-    std::unordered_map<std::u16string_view, int> numberGroup;
-    std::vector<int> idGroup;
-    std::vector<qsizetype> firstId;
-    int count = 0;
-    // A group is in the names' current collection when its stamp is the generation.
-    std::vector<qsizetype> stamp;
-    qsizetype generation = 0;
-
-    void addGroup(int group, std::vector<int> &found)
-    {
-        if (stamp[size_t(group)] != generation) {
-            stamp[size_t(group)] = generation;
-            found.push_back(group);
-        }
+        idGroups.collect(name, found);
+        groups.insert(groups.end(), found.begin(), found.end());
+        start.push_back(uint32_t(groups.size()));
     }
 };
 
-} // namespace
-
-PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
-                                              PkMatchOptions options)
+// What the near matches found, for each identifier text that selected
+// nothing, and the files they select, as (listing position, identifier) pairs.
+struct NearResults
 {
-    // An empty path would list the working directory, which no user chose.
-    return matchNames(folderPath.isEmpty() ? QStringList() : PkFolderLister::fileNames(folderPath), ids, options);
+    QHash<QString, qsizetype> index;
+    std::vector<PkNearMatcher::Found> found;
+    std::vector<std::pair<qsizetype, qsizetype>> files;
+};
+
+// The identifiers that near matches look for, each text once, numbered as
+// index says: those that selected nothing, or, before that is known, all.
+QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, QHash<QString, qsizetype> &index)
+{
+    QList<QString> texts;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if ((unfound.empty() || unfound[size_t(i)]) && !ids.at(i).isEmpty() && !index.contains(ids.at(i))) {
+            index.insert(ids.at(i), texts.size());
+            texts.append(ids.at(i));
+        }
+    }
+    return texts;
 }
 
-PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
-                                             PkMatchOptions options)
+// prepared, when set, has already looked for every identifier, names
+// scanned in the order that order gives.
+void findNear(const QStringList &names, const QList<QString> &ids, const std::vector<bool> &unfound,
+              PkMatchOptions options, NearResults &near, PkNearMatcher *prepared, const std::vector<qint32> &order)
 {
-    qsizetype longestName = 0;
-    for (const QString &name : names)
-        longestName = std::max(longestName, name.size());
-    Groups groups(ids, options, longestName);
+    if (!options.nearMatches || std::none_of(unfound.begin(), unfound.end(), [](bool b) { return b; }))
+        return;
+    if (prepared) {
+        nearTexts(ids, {}, near.index);
+        near.found = prepared->found(names, order);
+    } else {
+        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.index), options);
+    }
+    // Each file once, under the first identifier in list order that selects it.
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!unfound[size_t(i)] || ids.at(i).isEmpty())
+            continue;
+        for (qsizetype file : near.found[size_t(near.index.value(ids.at(i)))].files)
+            near.files.emplace_back(file, i);
+    }
+    std::sort(near.files.begin(), near.files.end());
+    near.files.erase(std::unique(near.files.begin(), near.files.end(),
+                                 [](const auto &a, const auto &b) { return a.first == b.first; }),
+                     near.files.end());
+}
 
+// Adds the files that near matches selected to the files that the
+// identifiers selected as written, in listing order, each under the first
+// identifier that selects it.
+void mergeFiles(const QStringList &names, const std::vector<qsizetype> &listed,
+                const std::vector<std::pair<qsizetype, qsizetype>> &nearFiles, PkMatchResult &result)
+{
+    QList<QString> files;
+    QList<qsizetype> fileIds;
+    files.reserve(qsizetype(listed.size() + nearFiles.size()));
+    fileIds.reserve(files.capacity());
+    size_t a = 0, b = 0;
+    while (a < listed.size() || b < nearFiles.size()) {
+        const qsizetype nameA = a < listed.size() ? listed[a] : names.size();
+        const qsizetype nameB = b < nearFiles.size() ? nearFiles[b].first : names.size();
+        if (nameA <= nameB) {
+            files.append(result.files.at(qsizetype(a)));
+            fileIds.append(nameA == nameB ? std::min(result.fileIds.at(qsizetype(a)), nearFiles[b++].second)
+                                          : result.fileIds.at(qsizetype(a)));
+            ++a;
+        } else {
+            files.append(names.at(nameB));
+            fileIds.append(nearFiles[b++].second);
+        }
+    }
+    result.files = std::move(files);
+    result.fileIds = std::move(fileIds);
+}
+
+// Sorts out what the names selected: names[p] was collected at order[p], or
+// at p when order is empty.
+PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const Collected &collected,
+                       const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options,
+                       PkNearMatcher *near = nullptr)
+{
     PkMatchResult result;
-    result.idCount = ids.size();
     // Pictures are numbered as they first turn up in the listing. Each group
     // and picture it selected make a pair, sorted out once all names are seen.
     QHash<QString, int> pictureNumber;
     QList<QString> pictures;
     std::vector<std::pair<int, int>> selections;
-    std::vector<int> matched;
-    for (const QString &name : names) {
-        groups.collect(name, matched);
-        if (matched.empty())
+    std::vector<qsizetype> listed;
+    for (qsizetype n = 0; n < names.size(); ++n) {
+        const size_t at = size_t(order.empty() ? n : order[size_t(n)]);
+        const auto matchedBegin = collected.groups.begin() + collected.start[at];
+        const auto matchedEnd = collected.groups.begin() + collected.start[at + 1];
+        if (matchedBegin == matchedEnd)
             continue;
+        const QString &name = names.at(n);
         qsizetype first = ids.size();
-        for (int group : matched)
-            first = std::min(first, groups.firstIdOf(group));
+        for (auto group = matchedBegin; group != matchedEnd; ++group)
+            first = std::min(first, groups.firstIdOf(*group));
         result.files.append(name);
         result.fileIds.append(first);
+        listed.push_back(n);
 
         // A picture's files mostly follow each other in the listing.
-        const QStringView picture = QStringView(name).first(pictureLength(name));
+        const QStringView picture = QStringView(name).first(PkMatchText::pictureLength(name));
         int number = int(pictures.size()) - 1;
         if (pictures.isEmpty() || pictures.constLast() != picture) {
             const QString key = picture.toString();
@@ -229,8 +151,8 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
                 pictures.append(key);
             }
         }
-        for (int group : matched)
-            selections.emplace_back(group, number);
+        for (auto group = matchedBegin; group != matchedEnd; ++group)
+            selections.emplace_back(*group, number);
     }
     std::sort(selections.begin(), selections.end());
     selections.erase(std::unique(selections.begin(), selections.end()), selections.end());
@@ -241,36 +163,144 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
         ++runLength[size_t(selections[k].first)];
     }
 
+    std::vector<bool> unfound(size_t(ids.size()));
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        unfound[size_t(i)] = groups.groupOf(i) < 0 || runLength[size_t(groups.groupOf(i))] == 0;
+    NearResults nearResults;
+    findNear(names, ids, unfound, options, nearResults, near, order);
+    if (!nearResults.files.empty())
+        mergeFiles(names, listed, nearResults.files, result);
+
     // Reported as the user wrote them, extensions included, each once.
-    QSet<QString> notFound, ambiguous;
+    QSet<QString> reported;
+    result.idCount = ids.size();
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
-        const int group = groups.groupOf(i);
-        const size_t count = group < 0 ? 0 : runLength[size_t(group)];
-        if (count == 0) {
-            if (!id.isEmpty() && !notFound.contains(id)) {
-                notFound.insert(id);
-                result.idsNotFound.append(id);
-            }
+        if (!unfound[size_t(i)]) {
+            const size_t group = size_t(groups.groupOf(i));
+            if (runLength[group] < 2 || reported.contains(id))
+                continue;
+            reported.insert(id);
+            PkAmbiguousId entry{id, {}};
+            for (size_t k = runStart[group]; k < runStart[group] + runLength[group]; ++k)
+                entry.pictures.append(pictures.at(selections[k].second));
+            result.ambiguous.append(entry);
             continue;
         }
-        if (count < 2 || ambiguous.contains(id))
+        if (id.isEmpty())
             continue;
-        ambiguous.insert(id);
-        PkAmbiguousId entry{id, {}};
-        for (size_t k = runStart[size_t(group)]; k < runStart[size_t(group)] + count; ++k)
-            entry.pictures.append(pictures.at(selections[k].second));
-        result.ambiguous.append(entry);
+        const PkNearMatcher::Found *found =
+            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.index.value(id))];
+        const size_t pictureCount = found ? found->pictures.size() : 0;
+        // A greeting or a signature is no pick: it is neither counted nor missed.
+        const bool text = pictureCount == 0 && PkMatchText::isText(id);
+        result.idCount -= text ? 1 : 0;
+        if (reported.contains(id))
+            continue;
+        reported.insert(id);
+        if (text) {
+            result.textLines.append(id);
+        } else if (pictureCount == 0) {
+            result.idsNotFound.append(id);
+        } else if (pictureCount == 1) {
+            result.near.append({id, found->pictures.constFirst()});
+        } else {
+            result.ambiguous.append({id, found->pictures});
+        }
     }
     return result;
 }
 
+} // namespace
+
+// Listing a large folder costs mostly system time: the names are matched on
+// another core while the rest are read, then put in the listing's order.
+PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                              PkMatchOptions options)
+{
+    // An empty path would list the working directory, which no user chose.
+    if (folderPath.isEmpty())
+        return matchNames({}, ids, options);
+    std::optional<PkIdGroups> groups;
+    std::optional<PkNearMatcher> near;
+    Collected collected;
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<QStringList> batches;
+    std::vector<QStringList> matched; // the batches the worker is done with, in order
+    bool listed = false;
+    std::thread worker([&] {
+        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
+        groups.emplace(ids, options, qsizetype(NAME_MAX));
+        // Near matches are looked for at once, for every identifier, while
+        // this core waits for names anyway; only those for identifiers that
+        // select nothing are used.
+        if (options.nearMatches) {
+            QHash<QString, qsizetype> index;
+            near.emplace(nearTexts(ids, {}, index), options, qsizetype(NAME_MAX));
+        }
+        std::vector<int> found;
+        qsizetype position = 0;
+        for (;;) {
+            QStringList batch;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                ready.wait(lock, [&] { return !batches.empty() || listed; });
+                if (batches.empty())
+                    return;
+                batch = std::move(batches.front());
+                batches.pop_front();
+            }
+            for (const QString &name : std::as_const(batch)) {
+                collected.add(*groups, name, found);
+                if (near)
+                    near->scan(name, position++);
+            }
+            matched.push_back(std::move(batch));
+        }
+    });
+    PkFolderLister::listInBatches(folderPath, [&](QStringList batch) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        batches.push_back(std::move(batch));
+        ready.notify_one();
+    });
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        listed = true;
+        ready.notify_one();
+    }
+    worker.join();
+    QStringList names;
+    for (QStringList &batch : matched)
+        names.append(std::move(batch));
+    const std::vector<qint32> order = PkFolderLister::sortOrder(names);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qint32 index : order)
+        sorted.append(std::move(names[index]));
+    return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
+}
+
+PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
+                                             PkMatchOptions options)
+{
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    PkIdGroups groups(ids, options, longestName);
+    Collected collected;
+    std::vector<int> found;
+    for (const QString &name : names)
+        collected.add(groups, name, found);
+    return assemble(names, {}, collected, groups, ids, options);
+}
+
 QString PkSelectionMatcher::withoutExtension(const QString &id)
 {
-    return id.first(stemLength(id));
+    return id.first(PkMatchText::stemLength(id));
 }
 
 QString PkSelectionMatcher::pictureOf(const QString &fileName)
 {
-    return fileName.first(pictureLength(fileName));
+    return fileName.first(PkMatchText::pictureLength(fileName));
 }

@@ -7,11 +7,15 @@
 #include <QString>
 #include <QStringList>
 
-// How identifiers are compared with file names. Both are off by default:
-// then an identifier selects every name that contains it.
+// How identifiers are compared with file names. All are off by default, as
+// the file reader wants it: then an identifier selects every name that
+// contains it, case-sensitively. The window and the command line turn on
+// withoutExtensions and nearMatches unless the user chose otherwise.
 struct PkMatchOptions
 {
-    // Each identifier is matched as withoutExtension gives it.
+    // An identifier with an extension selects the files of its picture: those
+    // whose pictureOf equals withoutExtension of the identifier. Identifiers
+    // without one still select every name that contains them.
     bool withoutExtensions = false;
     // An identifier of digits only selects a name where that number stands as
     // a whole run of digits, leading zeros aside: "412" selects "IMG_0412.jpg"
@@ -64,9 +68,8 @@ struct PkMatchResult
     qsizetype idCount = 0;
 };
 
-// Matches a picture folder's file names against a selection list: an
-// identifier selects every name that contains it, case-sensitively, with
-// composed and decomposed Unicode spellings taken as equal.
+// Matches a picture folder's file names against a selection list as the
+// options say, with composed and decomposed Unicode spellings taken as equal.
 class PkSelectionMatcher
 {
 public:

@@ -65,22 +65,35 @@ private slots:
         const QString job = "--list list --folder pics";
         QTest::newRow("full run") << list << job << false << found + "copied 4 of 4\nexit 0" << QByteArray()
                                   << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg", "Фото.jpg"};
-        QTest::newRow("dry run lists and creates nothing") << list << job + " --dry-run" << false
-            << found + "IMG_0001.CR2\nIMG_0001.jpg\nIMG_0003.jpg\nФото.jpg\nexit 0" << QByteArray() << QStringList{};
-        QTest::newRow("nothing to copy creates nothing") << QByteArray("IMG_0002.CR2") << job << false
-            << QByteArray("1 identifiers, 0 files to copy, 1 not found\nnot found: IMG_0002.CR2\ncopied 0 of 0\nexit 0")
+        QTest::newRow("dry run: paths on stdout, the rest on stderr, a name with a line break left out") << list + "line"
+            << job + " --dry-run" << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\n"
+                                                         "pics/Фото.jpg\nexit 0")
+            << QByteArray("7 identifiers, 5 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n"
+               "left out, as its name holds a line break (see --print0): new\\012line.jpg\n") << QStringList{};
+        QTest::newRow("dry run with --print0 keeps the line break; near matches, text lines")
+            << QByteArray("img_0003.JPG\nHi Sam, thanks!\nIMG 0002\nline\n") << job + " --dry-run --print0" << false
+            << QByteArray("pics/IMG_0002.jpg\0pics/IMG_0003.jpg\0pics/new\nline.jpg\0exit 0", 60)
+            << QByteArray("3 identifiers, 3 files to copy, 0 not found, 2 near\nnear: img_0003.JPG: IMG_0003\n"
+                          "near: IMG 0002: IMG_0002\ntext: Hi Sam, thanks!\n") << QStringList{};
+        QTest::newRow("extensions as written, no near matches")
+            << QByteArray("IMG_0001.jpg\nimg_0003.jpg\n") << job + " --dry-run --with-extensions --no-near-matches"
+            << false << QByteArray("pics/IMG_0001.jpg\nexit 0")
+            << QByteArray("2 identifiers, 1 files to copy, 1 not found\nnot found: img_0003.jpg\n") << QStringList{};
+        QTest::newRow("nothing to copy creates nothing") << QByteArray("IMG_0004.CR2") << job << false
+            << QByteArray("1 identifiers, 0 files to copy, 1 not found\nnot found: IMG_0004.CR2\ncopied 0 of 0\nexit 0")
             << QByteArray() << QStringList{};
         QTest::newRow("disk full: status 1, no partial file") << QByteArray("IMG_0001\nIMG_0002") << job << false
             << QByteArray("2 identifiers, 3 files to copy, 0 not found\ncopied 2 of 3, 1 failed\nexit 1")
             << QByteArray("failed: IMG_0002.jpg: File too large\n") << QStringList{"IMG_0001.CR2", "IMG_0001.jpg"};
         QTest::newRow("list from standard input; an identifier that selects three pictures")
             << QByteArray("IMG_000\n3\n") << "--list - --folder pics --dry-run" << false
+            << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
             << QByteArray("2 identifiers, 4 files to copy, 0 not found, 1 ambiguous\n"
-                          "ambiguous: IMG_000: IMG_0001, IMG_0002, IMG_0003\n"
-                          "IMG_0001.CR2\nIMG_0001.jpg\nIMG_0002.jpg\nIMG_0003.jpg\nexit 0") << QByteArray() << QStringList{};
-        QTest::newRow("whole numbers, leading zeros aside") << QByteArray("1\n0003\n0\n") << job + " --whole-numbers --dry-run"
-            << false << QByteArray("3 identifiers, 3 files to copy, 1 not found\nnot found: 0\n"
-                                   "IMG_0001.CR2\nIMG_0001.jpg\nIMG_0003.jpg\nexit 0") << QByteArray() << QStringList{};
+                          "ambiguous: IMG_000: IMG_0001, IMG_0002, IMG_0003\n") << QStringList{};
+        QTest::newRow("whole numbers, leading zeros aside") << QByteArray("1\n0003\n0\n")
+            << "--list list --folder pics/ --whole-numbers --dry-run" << false
+            << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\nexit 0")
+            << QByteArray("3 identifiers, 3 files to copy, 1 not found\nnot found: 0\n") << QStringList{};
         QTest::newRow("progress on a terminal") << QByteArray("IMG_0003") << job << true
             << QByteArray("1 identifiers, 1 files to copy, 0 not found\ncopied 1 of 1\nexit 0")
             << QByteArray("^\r0 of 1 \u00b7 0\\.0 of 1\\.2 kB(\r1 of 1 \u00b7 1\\.2 of 1\\.2 kB)?\r {23}\r$")
@@ -103,6 +116,11 @@ private slots:
         refused("whole numbers without a job", "--whole-numbers l", 2,
                 "--whole-numbers needs --list and --folder. See pickwell --help.");
         refused("unknown option", job + " --copy-all", 2, "Unknown option 'copy-all'. See pickwell --help.");
+        refused("with and without extensions", job + " --with-extensions --without-extensions", 2,
+                "Give --with-extensions or --without-extensions, not both. See pickwell --help.");
+        refused("--print0 without --dry-run", job + " --print0", 2, "--print0 needs --dry-run. See pickwell --help.");
+        refused("no near matches without a job", "--no-near-matches", 2,
+                "--no-near-matches needs --list and --folder. See pickwell --help.");
         const QByteArray exists = "Folder \"FilesFromSelection\" already exists! Delete it!";
         refused("output folder there", "--list list --folder old", 3, exists);
         refused("output folder there, dry run", "--list list --folder old --dry-run", 3, exists);
@@ -150,7 +168,7 @@ private slots:
             QSKIP("No small file system can be mounted here");
         const auto unmount = qScopeGuard([&small] { ::umount2(small.constData(), MNT_DETACH); });
         writeFile(dir.filePath("old/FilesFromSelection/IMG_0001.jpg"), "an earlier run's");
-        const QStringList pictures{"IMG_0001.jpg", "IMG_0001.CR2", "IMG_0002.jpg", "IMG_0003.jpg", "Фото.jpg"};
+        const QStringList pictures{"IMG_0001.jpg", "IMG_0001.CR2", "IMG_0002.jpg", "IMG_0003.jpg", "Фото.jpg", "new\nline.jpg"};
         for (const QString &name : pictures)
             writeFile(dir.filePath("pics/" + name), name.toUtf8().repeated(name == "IMG_0002.jpg" ? 10000 : 100));
         writeFile(dir.filePath("list"), list);
@@ -229,6 +247,7 @@ private slots:
         QCOMPARE(process.exitCode(), 128 + signalNumber);
         const QByteArray out = process.readAllStandardOutput();
         QVERIFY(out.startsWith("2 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
+        QVERIFY(out.contains(", p0018 and 3981 more\n"));
         QVERIFY(out.endsWith("\ncopied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
     }
 
@@ -245,7 +264,7 @@ private slots:
         }
         writeFile(dir.filePath("pics/small.jpg"), "x");
         writeFile(dir.filePath("list"), "big\nsmall\n");
-        const QRegularExpression sentence("^pickwell: Needs 8\\.8 TB, \\d+\\.\\d [kMGT]B free on this drive\n$");
+        const QRegularExpression sentence("(^|\n)pickwell: Needs 8\\.8 TB, \\d+\\.\\d [kMGT]B free on this drive\n$");
         for (const QString more : {"", " --dry-run", " --to old --resume"}) {
             QProcess process;
             start(process, dir.path(), ("--list list --folder pics" + more).split(' '));

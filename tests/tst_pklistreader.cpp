@@ -12,6 +12,17 @@
 
 using Ids = QList<QString>;
 
+// Blank lines are counted apart from the identifiers; the expected lists hold
+// them as empty identifiers where they stand.
+static void compareList(const PkSelectionList &read, Ids expected)
+{
+    Ids ids = read.ids;
+    ids.removeAll(QString());
+    QCOMPARE(read.count(), expected.size());
+    expected.removeAll(QString());
+    QCOMPARE(ids, expected);
+}
+
 // Selection lists as editors and spreadsheets save them, read from real files.
 class TestPkListReader : public QObject
 {
@@ -25,6 +36,8 @@ private slots:
     void forms();
     void badInput_data();
     void badInput();
+    void smartCollection_data();
+    void smartCollection();
 };
 
 void TestPkListReader::encodings_data()
@@ -48,6 +61,9 @@ void TestPkListReader::encodings_data()
             << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
     }
     QTest::newRow("empty file") << QByteArray() << Ids{};
+    QTest::newRow("UTF-16 LE with classic Mac line ends")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(u"A1\r\u0D0A\rB2"_qs))
+        << Ids{"A1", QString::fromUtf8("\u0D0A"), "B2"};
 }
 
 void TestPkListReader::encodings()
@@ -57,8 +73,9 @@ void TestPkListReader::encodings()
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     QFile file(dir.filePath("list.txt"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
+    QFETCH(Ids, ids);
     const PkSelectionList read = PkListReader::readFile(file.fileName());
-    QTEST(read.ids, "ids");
+    compareList(read, ids);
     QCOMPARE(read.error, QString());
 }
 
@@ -90,6 +107,8 @@ void TestPkListReader::forms_data()
     const QString txt = "picks.txt";
     QTest::newRow("gallery comma list") << txt << QByteArray("IMG_1206, IMG_1508, IMG_1777\nDSC01234,DSC01240")
                                         << Ids{"IMG_1206", "IMG_1508", "IMG_1777", "DSC01234", "DSC01240"};
+    QTest::newRow("classic Mac line ends, a lone CR") << txt << QByteArray("A1\r\rB 2\r") << Ids{"A1", "", "B 2"};
+    QTest::newRow("empty list") << txt << QByteArray() << Ids{};
     QTest::newRow("semicolon list") << txt << QByteArray("P1010123.JPG;P1010127.JPG") << Ids{"P1010123.JPG", "P1010127.JPG"};
     QTest::newRow("Lightroom OR filter") << txt << QByteArray("L1000412 OR L1000418 OR OR L1000420\nIMG_1 OR\nOR 2")
                                          << Ids{"L1000412", "L1000418", "L1000420", "IMG_1 OR", "OR 2"};
@@ -135,6 +154,8 @@ void TestPkListReader::forms_data()
     QTest::newRow("unterminated quote in CSV, read line by line from there") << txt
         << QByteArray("File,Rating\nIMG_1.jpg,5\n\"IMG_2.jpg,4\nIMG_3.jpg,3\nIMG_4.jpg,\"\"\n")
         << Ids{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg", "IMG_4.jpg"};
+    QTest::newRow("CSV (Macintosh): a spreadsheet saved with lone CRs") << "picks.csv"
+        << QByteArray("Filename,Rating\rIMG_1.jpg,5\r\"IMG_2.jpg\",4\r") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
     QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
@@ -153,10 +174,10 @@ void TestPkListReader::forms()
     QTemporaryDir dir;
     QFile file(dir.filePath(name.isEmpty() ? "list" : name));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
-    QCOMPARE(PkListReader::readFile(file.fileName()).ids, ids);
-    QCOMPARE(PkListReader::readBytes(list, name), ids);
+    compareList(PkListReader::readFile(file.fileName()), ids);
+    compareList(PkListReader::readBytes(list, name), ids);
     if (!name.endsWith(".csv", Qt::CaseInsensitive))
-        QCOMPARE(PkListReader::readText(QString::fromUtf8(list)), ids);
+        compareList(PkListReader::readText(QString::fromUtf8(list)), ids);
 }
 
 // Input that makes no sense still gives a clear reading, in linear time: a
@@ -166,22 +187,71 @@ void TestPkListReader::badInput_data()
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("last");
-    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7');
-    QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',');
-    QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234";
+    QTest::addColumn<int>("stored");
+    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7') << 1;
+    QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',') << 1;
+    QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234" << 500'000;
     QTest::newRow("CSV of 100,000 lines after an unterminated quote")
-        << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg";
-    QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a";
-    QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "";
-    QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000";
+        << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg"
+        << 100'001;
+    QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a" << 1;
+    QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "" << 3;
+    QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000" << 3;
+    QTest::newRow("3 million blank lines are counted, not stored")
+        << QByteArray(" \r\n\t\n\n").repeated(1'000'000) + "IMG_1" << 3'000'001 << "IMG_1" << 1;
 }
 
 void TestPkListReader::badInput()
 {
     QFETCH(QByteArray, list);
-    const Ids ids = PkListReader::readBytes(list);
-    QTEST(int(ids.size()), "count");
-    QTEST(ids.constLast(), "last");
+    const PkSelectionList read = PkListReader::readBytes(list);
+    QTEST(int(read.count()), "count");
+    QTEST(read.ids.value(read.ids.size() - 1), "last");
+    QTEST(int(read.ids.size()), "stored");
+}
+
+// A smart collection saved from a photo catalogue: the words of its rules on
+// the file name that include pictures, in file order.
+void TestPkListReader::smartCollection_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<Ids>("ids");
+    QTest::addColumn<QString>("error");
+    const QByteArray head = "s = {\n\tid = \"5F1C\",\n\ttitle = \"Anna's {picks}\",\n\ttype = \"LibrarySmartCollection\",\n"
+                            "\tvalue = {\n";
+    const auto rule = [](const char *criteria, const char *operation, const QByteArray &value) {
+        return "\t\t{\n\t\t\tcriteria = \"" + QByteArray(criteria) + "\",\n\t\t\toperation = \"" + operation
+            + "\",\n\t\t\tvalue = " + value + ",\n\t\t\tvalue2 = \"\",\n\t\t},\n";
+    };
+    const QByteArray tail = "\t\tcombine = \"union\",\n\t},\n\tversion = 0,\n}\n";
+    QTest::newRow("a smart collection: including rules in file order, excluding ones and !words left out")
+        << head + rule("filename", "any", "\"IMG_2403  IMG_2407 !IMG_2409\"") + rule("rating", ">=", "3")
+               + rule("filename", "noneOf", "\"IMG_1\"") + rule("filename", "!=", "\"IMG_2\"")
+               + rule("filename", "words", "\"DSC_0012\\\"x\"") + rule("filename", "beginsWith", "\"L1000412\"")
+               + rule("filename", "==", "'P1 P2'") + "\t\t-- a comment { \"value\" = \"no\"\n" + tail
+        << Ids{"IMG_2403", "IMG_2407", "DSC_0012\"x", "L1000412", "P1", "P2"} << QString();
+    QTest::newRow("a smart collection cut short in a rule") << head + rule("filename", "all", "\"A1 A2\"")
+        + "\t\t{ criteria = \"filename\", operation = \"endsWith\", value = \"B1\"" << Ids{"A1", "A2", "B1"} << QString();
+    QTest::newRow("a smart collection with no rule on the file name")
+        << head + rule("rating", ">=", "\"3\"") + tail << Ids{} << "the smart collection has no rule on the file name";
+    QTest::newRow("a smart collection nested 1,000 levels deep")
+        << head + QByteArray(1000, '{') + rule("filename", "any", "\"A1\"") + QByteArray(1000, '}') << Ids{}
+        << "the smart collection nests too deep";
+    QTest::newRow("a smart collection cut short in a 10 MB string")
+        << head + "{ criteria = \"filename\", operation = \"any\", value = \"A1 " + QByteArray(10'000'000, 'x')
+        << Ids{"A1", QString(10'000'000, 'x')} << QString();
+    QTest::newRow("a smart collection cut short before its rules") << head << Ids{} << "the smart collection is cut short";
+}
+
+void TestPkListReader::smartCollection()
+{
+    QFETCH(QByteArray, list);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("picks.lrsmcol"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size() && file.flush());
+    const PkSelectionList read = PkListReader::readFile(file.fileName());
+    QTEST(read.ids, "ids");
+    QTEST(read.error, "error");
 }
 
 QTEST_GUILESS_MAIN(TestPkListReader)

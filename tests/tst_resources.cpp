@@ -39,6 +39,9 @@ private slots:
         QTest::newRow("tile value") << "99999" << bold(30) << QSizeF(134, 38);
         QTest::newRow("tile footer") << "9999 not found" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer ambiguous") << "9999 ambiguous" << bold(13) << QSizeF(134, 19);
+        QTest::newRow("tile footer near") << "9999 near" << bold(13) << QSizeF(134, 19);
+        QTest::newRow("tile footer, three options") << u"picture\u00b7whole\u00b7near"_qs << bold(13) << QSizeF(134, 19);
+        QTest::newRow("tile footer, two options") << u"picture \u00b7 whole"_qs << bold(13) << QSizeF(134, 19);
         QTest::newRow("warning caption") << " Warning" << bold(10) << QSizeF(672, 13);
         QTest::newRow("warning text") << R"(Folder "FilesFromSelection" already exists! Delete it!)" << bold(16)
                                       << QSizeF(674, 23);

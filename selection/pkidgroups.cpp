@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkidgroups.h"
+
+#include "pkidmatcher.h"
+#include "pkmatchtext.h"
+
+namespace {
+
+std::u16string_view unitsOf(QStringView text)
+{
+    return std::u16string_view(text.utf16(), size_t(text.size()));
+}
+
+} // namespace
+
+PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+{
+    QList<QString> patterns(ids.size());
+    idGroup.assign(size_t(ids.size()), -1);
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString &id = ids.at(i);
+        const qsizetype stem = PkMatchText::stemLength(id);
+        const bool picture = options.withoutExtensions && stem < id.size();
+        QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
+        if (options.wholeNumbers && PkMatchText::isNumber(pattern))
+            idGroup[size_t(i)] = addKey(numberText, numberGroup, numberFilter, std::move(pattern), true);
+        else if (picture)
+            idGroup[size_t(i)] = addKey(pictureText, pictureGroup, pictureFilter, std::move(pattern), false);
+        else
+            patterns[i] = std::move(pattern);
+    }
+    matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+    nodeGroup.assign(size_t(matcher->nodeCount()), -1);
+    for (qsizetype i = 0; i < patterns.size(); ++i) {
+        const int32_t node = matcher->endNode(i);
+        if (node < 0)
+            continue;
+        int &group = nodeGroup[size_t(node)];
+        if (group < 0)
+            group = count++;
+        idGroup[size_t(i)] = group;
+    }
+    firstId.assign(size_t(count), ids.size());
+    stamp.assign(size_t(count), 0);
+    for (qsizetype i = ids.size() - 1; i >= 0; --i) {
+        if (idGroup[size_t(i)] >= 0)
+            firstId[size_t(idGroup[size_t(i)])] = i;
+    }
+}
+
+void PkIdGroups::collect(const QString &name, std::vector<int> &found)
+{
+    found.clear();
+    ++generation;
+    const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
+    // Most names are plain Latin and are scanned once, as they are.
+    QString composed;
+    if (matcher->forEachEnd(name, add) >= PkMatchText::firstComposable) {
+        composed = name.normalized(QString::NormalizationForm_C);
+        if (composed != name) {
+            found.clear();
+            ++generation;
+            matcher->forEachEnd(composed, add);
+        }
+    }
+    if (!pictureGroup.empty()) {
+        const QStringView comparable = composed.isNull() ? QStringView(name) : QStringView(composed);
+        const QStringView picture = comparable.first(PkMatchText::pictureLength(comparable));
+        const auto it = pictureFilter.mayContain(picture) ? pictureGroup.find(unitsOf(picture)) : pictureGroup.end();
+        if (it != pictureGroup.end())
+            addGroup(it->second, found);
+    }
+    if (!numberGroup.empty())
+        collectNumbers(name, found);
+}
+
+int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number)
+{
+    texts.append(std::move(text));
+    const std::u16string_view key = number ? PkMatchText::withoutLeadingZeros(texts.constLast()) : unitsOf(texts.constLast());
+    filter.add(QStringView(key.data(), qsizetype(key.size())));
+    const auto [it, added] = keys.try_emplace(key, count);
+    count += added ? 1 : 0;
+    return it->second;
+}
+
+    // Normalisation leaves ASCII digits and where their runs end alone.
+void PkIdGroups::collectNumbers(const QString &name, std::vector<int> &found)
+{
+    for (qsizetype i = 0; i < name.size();) {
+        if (!PkMatchText::isDigit(name.at(i))) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < name.size() && PkMatchText::isDigit(name.at(end)))
+            ++end;
+        const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i));
+        if (numberFilter.mayContain(QStringView(digits.data(), qsizetype(digits.size())))) {
+            const auto it = numberGroup.find(digits);
+            if (it != numberGroup.end())
+                addGroup(it->second, found);
+        }
+        i = end;
+    }
+}
+
+void PkIdGroups::addGroup(int group, std::vector<int> &found)
+{
+    if (stamp[size_t(group)] != generation) {
+        stamp[size_t(group)] = generation;
+        found.push_back(group);
+    }
+}
+
+PkIdGroups::~PkIdGroups() = default;

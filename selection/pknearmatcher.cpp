@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: MIT
+
+#include "pknearmatcher.h"
+
+#include "pkidmatcher.h"
+#include "pkkeyfilter.h"
+#include "pkmatchtext.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+enum Step : int { IgnoringCase, WithoutMarker, ByNumber };
+
+std::u16string_view unitsOf(QStringView text)
+{
+    return std::u16string_view(text.utf16(), size_t(text.size()));
+}
+
+// A file that a try found for an identifier.
+struct Hit
+{
+    int id;
+    int step;
+    qsizetype name;
+
+    bool operator<(const Hit &other) const
+    {
+        return std::tie(id, step, name) < std::tie(other.id, other.step, other.name);
+    }
+    bool operator==(const Hit &other) const { return id == other.id && step == other.step && name == other.name; }
+};
+
+} // namespace
+
+// The keys each try looks up for the identifiers, and the hits of one pass
+// over the names.
+class PkNearMatcher::Tries
+{
+public:
+    Tries(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    {
+        QList<QString> patterns(ids.size());
+        for (qsizetype j = 0; j < ids.size(); ++j) {
+            const QString &id = ids.at(j);
+            const qsizetype stemLength = PkMatchText::stemLength(id);
+            const QString stem = PkMatchText::folded(id.first(stemLength));
+            const bool number = options.wholeNumbers && PkMatchText::isNumber(stem);
+            const bool picture = options.withoutExtensions && stemLength < id.size();
+            // Folding changes no digit: numbers find nothing new ignoring case.
+            if (picture && !number)
+                addKey(pictureKeys, stem, int(j), IgnoringCase);
+            else if (!number && !picture)
+                patterns[j] = PkMatchText::folded(id);
+            const qsizetype unmarked = PkMatchText::unmarkedLength(stem);
+            if (unmarked > 0)
+                addKey(pictureKeys, stem.first(unmarked), int(j), WithoutMarker);
+            const QStringView digits = PkMatchText::pictureNumber(QStringView(stem).first(unmarked > 0 ? unmarked : stem.size()));
+            if (!digits.isEmpty())
+                addKey(numberKeys, PkMatchText::withoutLeadingZeros(digits), int(j), ByNumber);
+        }
+        matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        substrings = matcher->nodeCount() > 1;
+        nodeIds.resize(size_t(matcher->nodeCount()));
+        for (qsizetype j = 0; j < patterns.size(); ++j) {
+            if (matcher->endNode(j) >= 0)
+                nodeIds[size_t(matcher->endNode(j))].push_back(int(j));
+        }
+    }
+
+    void scan(const QString &name, qsizetype position)
+    {
+        const qsizetype pictureLength = PkMatchText::pictureLength(name);
+        // Folding keeps the dots and ASCII letters that end a picture, so
+        // that without substrings to look for, the picture alone is folded.
+        if (substrings) {
+            const QStringView view = fold(name, folded);
+            matcher->forEachEnd(view, [this, position](int32_t node) {
+                for (int id : nodeIds[size_t(node)])
+                    hits.push_back({id, IgnoringCase, position});
+            });
+            // An ASCII name folds unit for unit, its picture's length with it.
+            if (!pictureKeys.empty())
+                addHits(pictureKeys, unitsOf(view.first(foldedWide ? PkMatchText::pictureLength(view) : pictureLength)),
+                        position);
+        } else if (!pictureKeys.empty()) {
+            addHits(pictureKeys, unitsOf(fold(QStringView(name).first(pictureLength), folded)), position);
+        }
+        if (!numberKeys.empty())
+            scanNumbers(QStringView(name).first(pictureLength), position);
+    }
+
+    std::vector<Hit> hits;
+
+private:
+    struct Key
+    {
+        int id;
+        int step;
+    };
+    struct Keys
+    {
+        std::unordered_map<std::u16string_view, std::vector<Key>> table;
+        PkKeyFilter filter;
+        bool empty() const { return table.empty(); }
+    };
+
+    // The keys point into these strings' data, which stays where it is.
+    QList<QString> keyText;
+    Keys pictureKeys, numberKeys;
+    QString folded;
+    bool foldedWide = false; // the last name folded held other than ASCII
+    bool substrings = false;
+    std::unique_ptr<PkIdMatcher> matcher;
+    std::vector<std::vector<int>> nodeIds;
+
+    void addKey(Keys &keys, QStringView key, int id, int step)
+    {
+        keyText.append(key.toString());
+        keys.table[unitsOf(keyText.constLast())].push_back({id, step});
+        keys.filter.add(keyText.constLast());
+    }
+    void addKey(Keys &keys, std::u16string_view key, int id, int step)
+    {
+        addKey(keys, QStringView(key.data(), qsizetype(key.size())), id, step);
+    }
+
+    void addHits(const Keys &keys, std::u16string_view key, qsizetype name)
+    {
+        if (!keys.filter.mayContain(QStringView(key.data(), qsizetype(key.size()))))
+            return;
+        const auto it = keys.table.find(key);
+        if (it == keys.table.end())
+            return;
+        for (const Key &entry : it->second)
+            hits.push_back({entry.id, entry.step, name});
+    }
+
+    void scanNumbers(QStringView picture, qsizetype name)
+    {
+        for (qsizetype i = 0; i < picture.size();) {
+            qsizetype end = i;
+            while (end < picture.size() && PkMatchText::isDigit(picture.at(end)))
+                ++end;
+            if (end > i)
+                addHits(numberKeys, PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i)), name);
+            i = end + 1;
+        }
+    }
+
+    // Most names are plain ASCII: they are folded into one buffer, without
+    // a string of their own each.
+    QStringView fold(QStringView name, QString &buffer)
+    {
+        foldedWide = std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
+        if (foldedWide) {
+            buffer = PkMatchText::folded(name.toString());
+            return buffer;
+        }
+        buffer.resize(name.size());
+        QChar *out = buffer.data();
+        for (QChar ch : name)
+            *out++ = ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + 32) : ch;
+        return buffer;
+    }
+};
+
+PkNearMatcher::PkNearMatcher(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+    : idCount(ids.size())
+    , tries(std::make_unique<Tries>(ids, options, longestName))
+{
+}
+
+PkNearMatcher::~PkNearMatcher() = default;
+
+void PkNearMatcher::scan(const QString &name, qsizetype position)
+{
+    tries->scan(name, position);
+}
+
+std::vector<PkNearMatcher::Found> PkNearMatcher::found(const QStringList &names, const std::vector<qint32> &order)
+{
+    std::vector<Hit> &hits = tries->hits;
+    if (!order.empty()) {
+        std::vector<qint32> rank(order.size());
+        for (size_t p = 0; p < order.size(); ++p)
+            rank[size_t(order[p])] = qint32(p);
+        for (Hit &hit : hits)
+            hit.name = rank[size_t(hit.name)];
+    }
+    std::sort(hits.begin(), hits.end());
+    hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+    std::vector<Found> results(static_cast<size_t>(idCount));
+    // Hits come sorted by identifier, then try, then listing order: each
+    // identifier's first run is the try that decides.
+    for (auto run = hits.begin(); run != hits.end();) {
+        Found &result = results[size_t(run->id)];
+        const auto end = std::find_if(run, hits.end(),
+                                      [&run](const Hit &hit) { return hit.id != run->id || hit.step != run->step; });
+        std::unordered_set<std::u16string_view> seen;
+        for (auto hit = run; hit != end; ++hit) {
+            const QString &name = names.at(hit->name);
+            const QStringView picture = QStringView(name).first(PkMatchText::pictureLength(name));
+            if (seen.insert(unitsOf(picture)).second)
+                result.pictures.append(picture.toString());
+            result.files.push_back(hit->name);
+        }
+        if (result.pictures.size() != 1)
+            result.files.clear();
+        const int id = run->id;
+        run = std::find_if(end, hits.end(), [id](const Hit &hit) { return hit.id != id; });
+    }
+    hits.clear();
+    return results;
+}
+
+std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, const QList<QString> &ids,
+                                                      PkMatchOptions options)
+{
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    PkNearMatcher matcher(ids, options, longestName);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        matcher.scan(names.at(i), i);
+    return matcher.found(names);
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKSMARTCOLLECTION_H
+#define PKSMARTCOLLECTION_H
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// Reads a smart collection that a photo catalogue saved to a file: a Lua
+// table (`s = { ... type = "LibrarySmartCollection" ... }`) whose rules say
+// which pictures belong. The picks are the words of the rules on the file
+// name that include pictures, in file order; rules that exclude pictures and
+// words starting with `!` are not picks.
+class PkSmartCollection
+{
+public:
+    static bool isSmartCollection(QStringView text);
+
+    // The identifiers, read as far as the table makes sense. error receives
+    // why there are none: the file is cut short, or it has no such rule.
+    static QList<QString> read(QStringView text, QString &error);
+};
+
+#endif // PKSMARTCOLLECTION_H

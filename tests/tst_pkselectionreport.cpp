@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkbutton.h"
+#include "pkselectionreport.h"
+#include "pwtools.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Texts = QList<QString>;
+Q_DECLARE_METATYPE(PkMatchResult)
+
+// What the Selected and To copy tiles say of a match, and the options they offer.
+class TestPkSelectionReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+        QSettings().clear();
+    }
+
+    void match_data()
+    {
+        QTest::addColumn<PkMatchResult>("match");
+        QTest::addColumn<Texts>("selected"); // count, footer, tooltip, Copy ambiguous, Copy near
+        QTest::addColumn<Texts>("toCopy");   // footer, tooltip
+
+        PkMatchResult mail;
+        mail.near = {{"img_4120.jpg", "IMG_4120"}, {"IMG 1412", "IMG_1412"}};
+        mail.textLines = {"Hi Sam,"};
+        mail.idCount = 2;
+        QTest::newRow("an e-mail: near matches and a greeting; a blank line counts")
+            << mail
+            << Texts{"3", "picture \u00b7 near",
+                     "Found by a near match:\nimg_4120.jpg: IMG_4120\nIMG 1412: IMG_1412\n\nLeft out as text:\nHi Sam,", "",
+                     "img_4120.jpg\tIMG_4120\nIMG 1412\tIMG_1412"}
+            << Texts{"2 near", ""};
+
+        PkMatchResult prefix;
+        Texts pictures, missing;
+        for (int i = 0; i < 21; ++i)
+            pictures << QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0')), missing << QStringLiteral("x%1").arg(i);
+        prefix.ambiguous = {{"P", pictures}, {"P0", pictures.mid(0, 20)}};
+        prefix.near = {{"p 7", "P07"}};
+        prefix.idsNotFound = missing;
+        prefix.idCount = 24;
+        const QString first = QStringList(pictures.mid(0, 20)).join(", ");
+        QTest::newRow("an identifier in 21 pictures names 20, 21 identifiers not found show 20")
+            << prefix
+            << Texts{"25", "2 ambiguous",
+                     "Ambiguous:\nP: " + first + " and 1 more\nP0: " + first + "\n\nFound by a near match:\np 7: P07",
+                     "P\t" + first + " and 1 more\nP0\t" + first, "p 7\tP07"}
+            << Texts{"21 not found", "Not found: " + QStringList(missing.mid(0, 20)).join(", ") + " and 1 more"};
+    }
+
+    void match()
+    {
+        QFETCH(PkMatchResult, match);
+        QFETCH(Texts, selected);
+        QFETCH(Texts, toCopy);
+        PkButton selectedTile(0, "standard"), toCopyTile(1, "standard");
+        PkSelectionReport report(&selectedTile, &toCopyTile, PwTools());
+        report.setBlankLines(1);
+        report.showMatch(match);
+        const QList<QAction *> actions = selectedTile.actions();
+        QCOMPARE(actions.size(), 5);
+        Texts shown{selectedTile.getMainText(), selectedTile.getFooterText(), selectedTile.toolTip()};
+        for (QAction *copy : {actions.at(3), actions.at(4)}) {
+            QGuiApplication::clipboard()->clear();
+            copy->trigger();
+            shown << (copy->isEnabled() ? QGuiApplication::clipboard()->text() : QString());
+        }
+        QCOMPARE(shown, selected);
+        QCOMPARE((Texts{toCopyTile.getFooterText(), toCopyTile.toolTip()}), toCopy);
+    }
+
+    // The footer names the options in force unless identifiers are ambiguous;
+    // by picture and near matches are on for a new user, and a choice is kept.
+    void options()
+    {
+        PkButton selectedTile(0, "standard"), toCopyTile(1, "standard");
+        auto report = std::make_unique<PkSelectionReport>(&selectedTile, &toCopyTile, PwTools());
+        const QList<QAction *> actions = selectedTile.actions();
+        const auto footer = [&selectedTile] { return selectedTile.getFooterText(); };
+        QCOMPARE(footer(), "picture \u00b7 near");
+        actions.at(1)->trigger();
+        QCOMPARE(footer(), "picture\u00b7whole\u00b7near");
+        actions.at(2)->trigger();
+        QCOMPARE(footer(), "picture \u00b7 whole");
+        actions.at(1)->trigger();
+        QCOMPARE(footer(), "by picture");
+        actions.at(0)->trigger();
+        QCOMPARE(footer(), "as written");
+        actions.at(2)->trigger();
+        QCOMPARE(footer(), "near");
+        const PkMatchOptions options = report->options();
+        QVERIFY(!options.withoutExtensions && !options.wholeNumbers && options.nearMatches);
+        report = std::make_unique<PkSelectionReport>(&selectedTile, &toCopyTile, PwTools());
+        QCOMPARE(footer(), "near");
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+QTEST_MAIN(TestPkSelectionReport)
+#include "tst_pkselectionreport.moc"
