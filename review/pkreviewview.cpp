@@ -172,6 +172,14 @@ void PkReviewView::takeThumbnail(const QString &path)
     model->setUnreadable(file, thumbnail->kind == PkThumbnail::Kind::Broken);
 }
 
+void PkReviewView::refresh(const QList<QString> &paths)
+{
+    for (const QString &path : paths)
+        seen.remove(path);
+    requestThumbnails();
+    viewport()->update();
+}
+
 void PkReviewView::requestThumbnails()
 {
     loader->want(wantedPaths());

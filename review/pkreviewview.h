@@ -49,6 +49,10 @@ public:
     // The menu of the tile or the list at point, for the caller to delete.
     QMenu *menuAt(QPoint point);
 
+    // Shows paths afresh: their files were removed, renamed or put back.
+    void refresh(const QList<QString> &paths);
+    void requestThumbnails();
+
 signals:
     void openRequested(const QString &path);
     void previewRequested();
@@ -72,7 +76,6 @@ private:
     void moveTo(int tile);
     void moveVertically(int step);
     void ensureVisible(int tile);
-    void requestThumbnails();
     void takeThumbnail(const QString &path);
     QString toolTipAt(QPoint point);
     void paintTile(QPainter &painter, int tile);

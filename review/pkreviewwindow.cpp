@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkreviewwindow.h"
+#include "pkfolderwatch.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpreview.h"
 #include "pkreviewsummary.h"
@@ -38,6 +39,7 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     , summaryLine(new PkReviewSummary(this))
     , eachFile(new QCheckBox(QStringLiteral("Show each file"), this))
     , slider(new QSlider(Qt::Horizontal, this))
+    , folderWatch(new PkFolderWatch(this))
 {
     setWindowTitle(QStringLiteral("Review selection"));
     setUpBar();
@@ -76,6 +78,7 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
         showPreviewTile();
     });
     connect(summaryLine, &PkReviewSummary::jumpRequested, this, &PkReviewWindow::jumpTo);
+    connect(folderWatch, &PkFolderWatch::listed, this, &PkReviewWindow::takeListing);
     const auto showCounts = [this] { summaryLine->showCounts(*reviewModel); };
     connect(reviewModel, &PkReviewModel::unreadableChanged, this, showCounts);
     connect(reviewModel, &PkReviewModel::ticksChanged, this, [this, showCounts] {
@@ -158,8 +161,32 @@ void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet
     if (!reviewModel->selection().isSameJob(selection))
         thumbnailLoader->clear();
     closePreview();
+    goneFiles.clear();
+    folderWatch->watch(selection.folder);
     reviewModel->setSelection(selection, leftOut);
     reviewView->setCurrentTile(0);
+}
+
+// A file removed or renamed since the match is made again, and its tile then
+// says that it is no longer there; one put back shows again.
+void PkReviewWindow::takeListing(const QSet<QString> &names)
+{
+    QList<QString> changed;
+    const QList<QString> &files = reviewModel->selection().files;
+    for (int file = 0; file < files.size(); ++file) {
+        const bool gone = !names.contains(files.at(file));
+        if (gone == goneFiles.contains(file))
+            continue;
+        if (gone)
+            goneFiles.insert(file);
+        else
+            goneFiles.remove(file);
+        changed.append(reviewModel->path(file));
+    }
+    if (changed.isEmpty())
+        return;
+    thumbnailLoader->drop(changed);
+    reviewView->refresh(changed);
 }
 
 bool PkReviewWindow::isPreviewing() const

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QSlider;
 class QStackedWidget;
+class PkFolderWatch;
 class PkReviewModel;
 class PkReviewPreview;
 class PkReviewSummary;
@@ -60,6 +61,7 @@ private:
     void showPreviewTile();
     void closePreview();
     void openFile(const QString &path);
+    void takeListing(const QSet<QString> &names);
 
     PkReviewModel *reviewModel;
     PkThumbnailLoader *thumbnailLoader;
@@ -70,6 +72,8 @@ private:
     PkReviewSummary *summaryLine;
     QCheckBox *eachFile;
     QSlider *slider;
+    PkFolderWatch *folderWatch;
+    QSet<int> goneFiles; // removed or renamed since the match
 };
 
 #endif // PKREVIEWWINDOW_H

@@ -68,6 +68,14 @@ void PkThumbnailLoader::clear()
     quickDone.clear();
 }
 
+void PkThumbnailLoader::drop(const QList<QString> &paths)
+{
+    for (const QString &path : paths) {
+        cache.remove(path);
+        quickDone.remove(path);
+    }
+}
+
 void PkThumbnailLoader::startNext()
 {
     while (!queue.isEmpty() && inFlight.size() < pool.maxThreadCount()) {

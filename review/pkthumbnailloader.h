@@ -42,6 +42,8 @@ public:
     // Replaces the queue with these paths, first ones first.
     void want(const QList<QString> &paths);
     void clear();
+    // Forgets what is known of paths, which are made again when next wanted.
+    void drop(const QList<QString> &paths);
     bool isIdle() const { return queue.isEmpty() && inFlight.isEmpty(); }
 
 signals:

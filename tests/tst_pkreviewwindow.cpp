@@ -36,6 +36,7 @@ private slots:
     void menus();
     void ticksKept();
     void sizeAndPlace();
+    void removedWhileOpen();
 
 private:
     PkReviewSelection folderSelection() const;
@@ -353,6 +354,30 @@ void TestPkReviewWindow::sizeAndPlace()
     QCOMPARE(again.size(), QSize(640, 480));
     QCOMPARE(again.loader()->box(), 144);
     QVERIFY(again.model()->eachFile());
+}
+
+
+// A picture removed or renamed while the review is open says so on its tile,
+// and counts as unreadable; put back, it shows again.
+void TestPkReviewWindow::removedWhileOpen()
+{
+    QTemporaryDir folder;
+    const QByteArray jpeg = PkTestPictures::jpeg(PkTestPictures::quarters(64, 32), 1);
+    for (const char *name : {"D_1.jpg", "D_2.jpg"})
+        QVERIFY(PkTestPictures::write(folder.filePath(QString::fromLatin1(name)), jpeg));
+    const QList<QString> ids = {u"D_"_s};
+    PkReviewWindow window;
+    window.setSelection(PkReviewSelection::fromMatch(folder.path(), ids, PkSelectionMatcher::matchFolder(folder.path(), ids)));
+    window.show();
+    QTRY_VERIFY(window.loader()->isIdle());
+    const QString path = folder.filePath(u"D_2.jpg"_s);
+    QVERIFY(QFile::rename(path, path + u".moved"_s));
+    QTRY_VERIFY(window.loader()->thumbnail(path) && window.loader()->thumbnail(path)->kind == PkThumbnail::Kind::Broken);
+    QCOMPARE(window.loader()->thumbnail(path)->reason, u"The file is no longer there"_s);
+    QTRY_COMPARE(window.model()->unreadable().size(), 1);
+    QVERIFY(QFile::rename(path + u".moved"_s, path));
+    QTRY_VERIFY(window.loader()->thumbnail(path) && window.loader()->thumbnail(path)->kind == PkThumbnail::Kind::Picture);
+    QTRY_COMPARE(window.model()->unreadable().size(), 0);
 }
 
 QTEST_MAIN(TestPkReviewWindow)

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+
+#ifndef PKFOLDERWATCH_H
+#define PKFOLDERWATCH_H
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+
+// Tells which of a folder's files are there whenever the folder changes, so
+// that the review can say which pictures were removed or renamed since they
+// were matched. The folder is listed off the GUI thread: on a share that
+// takes round trips.
+class PkFolderWatch : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PkFolderWatch(QObject *parent = nullptr);
+    ~PkFolderWatch() override;
+
+    // Watches folder from now on; an empty one watches nothing.
+    void watch(const QString &folder);
+
+signals:
+    // The names of the folder's files, after a change.
+    void listed(const QSet<QString> &names);
+
+private:
+    void list();
+
+    QFileSystemWatcher watcher;
+    QTimer settle;
+    QThreadPool pool;
+    QString folder;
+};
+
+#endif // PKFOLDERWATCH_H
