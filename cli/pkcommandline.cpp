@@ -152,6 +152,8 @@ int PkCommandLine::checkSpace()
 // folder, and prints what was found.
 int PkCommandLine::prepare(const Invocation &invocation)
 {
+    if (!invocation.likePath.isEmpty())
+        return prepareLike(invocation);
     QList<QString> ids;
     const QString listError = readList(invocation.listPath, ids);
     if (!listError.isEmpty()) {

@@ -48,6 +48,7 @@ public:
     {
         Mode mode = Mode::Window;
         QString listPath;
+        QString likePath; // --like: a folder of example pictures instead of a list
         QString folderPath;
         QString destinationPath; // --to: where FilesFromSelection goes instead of folderPath
         bool resume = false;
@@ -77,6 +78,7 @@ public:
 
 private:
     int prepare(const Invocation &invocation);
+    int prepareLike(const Invocation &invocation);
     int checkDestination(const Invocation &invocation);
     int checkSpace();
     int copy();

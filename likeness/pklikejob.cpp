@@ -179,11 +179,12 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
     if (result.cancelled)
         return result;
 
+    const QDir baseDir(QFileInfo(base).absoluteFilePath());
     QHash<int, qsizetype> firstExampleOf; // picture -> id
     PkMatchResult &match = result.match;
     for (int i = 0; i < examples.size(); ++i) {
         const QString id = base.isEmpty() ? QFileInfo(examples.at(i)).fileName()
-                                          : QDir(base).relativeFilePath(examples.at(i));
+                                          : baseDir.relativeFilePath(QFileInfo(examples.at(i)).absoluteFilePath());
         if (!exampleFacts.at(i).problem.isEmpty()) {
             result.notPictures.append({id, exampleFacts.at(i).problem});
             continue;
