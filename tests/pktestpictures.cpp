@@ -170,6 +170,11 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
 
 QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
 {
+    return withShot(jpeg(image, 0, quality), shot);
+}
+
+QByteArray withShot(const QByteArray &encoded, const Shot &shot)
+{
     using W = TiffWriter;
     auto ascii = [](const QByteArray &text) {
         std::vector<quint32> values(text.begin(), text.end());
@@ -192,13 +197,20 @@ QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
     W tiff;
     tiff.set32(4, 8);
     qsizetype ifd0 = 0;
-    tiff.writeIfd(ifd0Entries, &ifd0);
+    const qsizetype next = tiff.writeIfd(ifd0Entries, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
     tiff.writeIfd(exifEntries);
+    if (!shot.thumbnail.isEmpty()) {
+        tiff.set32(next, quint32(tiff.bytes.size()));
+        qsizetype ifd1 = 0;
+        tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}},
+                       {0x0202, W::Long, {quint32(shot.thumbnail.size())}}}, &ifd1);
+        tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
+        tiff.bytes.append(shot.thumbnail);
+    }
     const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
     QByteArray segment("\xff\xe1", 2);
     segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
-    const QByteArray encoded = jpeg(image, 0, quality);
     return encoded.left(2) + segment + encoded.mid(2);
 }
 
