@@ -124,15 +124,14 @@ bool makeFolder(const QString &folder, const QString &examples, const QString &s
         shot.make = "Canon";
         shot.model = "Canon EOS R5";
         shot.serial = "012345";
-        shot.thumbnail = PkTestPictures::jpeg(PkTestPictures::scene(i, 160, 120), 0, 80);
+        const QByteArray thumbnail = PkTestPictures::jpeg(PkTestPictures::scene(i, 160, 120), 0, 80);
         const QString name = folder + QStringLiteral("/IMG_%1").arg(i, 4, 10, QLatin1Char('0'));
-        if (!PkTestPictures::write(name + ".JPG", PkTestPictures::withShot(encoded, shot))
+        if (!PkTestPictures::write(name + ".JPG", PkTestPictures::withShot(encoded, shot, thumbnail))
             || !PkTestPictures::write(name + ".CR2", raw))
             return false;
         if (i % 40 != 7)
             continue;
         const QImage look = PkTestPictures::scene(i, 1200, 900);
-        shot.thumbnail.clear();
         if (!PkTestPictures::write(examples + QStringLiteral("/client-%1.jpg").arg(i), PkTestPictures::jpegOfShot(look, shot, 80))
             || !PkTestPictures::write(stripped + QStringLiteral("/client-%1.jpg").arg(i), PkTestPictures::jpeg(look, 0, 80)))
             return false;

@@ -190,6 +190,7 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
             continue;
         }
         const qsizetype idIndex = match.idCount++;
+        result.ids.append(id);
         const PkLikeVerdict verdict = matcher.match(exampleFacts.at(i), [&] { return exampleHashes.at(i); });
         if (verdict.kind == PkLikeVerdict::Kind::NotFound) {
             match.idsNotFound.append(id);

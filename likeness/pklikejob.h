@@ -29,6 +29,7 @@ struct PkLikeFinding
 struct PkLikeResult
 {
     PkMatchResult match;
+    QList<QString> ids; // the examples that are pictures, as match counts them
     QList<PkLikeFinding> found; // in example order
     QList<std::pair<QString, QString>> notPictures; // example, why
     int byTime = 0;

@@ -173,7 +173,7 @@ QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
     return withShot(jpeg(image, 0, quality), shot);
 }
 
-QByteArray withShot(const QByteArray &encoded, const Shot &shot)
+QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail)
 {
     using W = TiffWriter;
     auto ascii = [](const QByteArray &text) {
@@ -200,13 +200,13 @@ QByteArray withShot(const QByteArray &encoded, const Shot &shot)
     const qsizetype next = tiff.writeIfd(ifd0Entries, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
     tiff.writeIfd(exifEntries);
-    if (!shot.thumbnail.isEmpty()) {
+    if (!thumbnail.isEmpty()) {
         tiff.set32(next, quint32(tiff.bytes.size()));
         qsizetype ifd1 = 0;
         tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}},
-                       {0x0202, W::Long, {quint32(shot.thumbnail.size())}}}, &ifd1);
+                       {0x0202, W::Long, {quint32(thumbnail.size())}}}, &ifd1);
         tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
-        tiff.bytes.append(shot.thumbnail);
+        tiff.bytes.append(thumbnail);
     }
     const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
     QByteArray segment("\xff\xe1", 2);

@@ -47,11 +47,11 @@ struct Shot
     QByteArray make;
     QByteArray model;
     QByteArray serial;
-    QByteArray thumbnail; // a JPEG, written as IFD1's
 };
 QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality = 90);
-// encoded (a JPEG without EXIF) with shot's EXIF block put in.
-QByteArray withShot(const QByteArray &encoded, const Shot &shot);
+// encoded (a JPEG without EXIF) with shot's EXIF block put in, and
+// thumbnail (JPEG bytes), unless empty, as its IFD1.
+QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail = {});
 // A picture of shapes on a gradient, different for each seed.
 QImage scene(int seed, int width, int height);
 
