@@ -88,6 +88,8 @@ void TestPkLikeJob::initTestCase()
     QVERIFY(example("other-camera.jpg", PkTestPictures::scene(8, 300, 200), {"2024:06:01 12:00:01", "", "", "", "77"}));
     QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
     QVERIFY(PkTestPictures::write(examples + "/phone.heic", "ftypheic"));
+    QVERIFY(PkTestPictures::write(examples + "/huge.jpg", PkTestPictures::jpegClaiming(QSize(60000, 60000))));
+    QVERIFY(PkTestPictures::write(examples + "/empty.jpg", ""));
 
     PkHashCache cache(dir.filePath(QStringLiteral("hashes")));
     PkLikeJob::Options options;
@@ -187,6 +189,8 @@ void TestPkLikeJob::examples_data()
     QTest::newRow("not in the folder") << "elsewhere.jpg" << "not found";
     QTest::newRow("not a picture") << "notes.jpg" << "Not a picture";
     QTest::newRow("HEIC") << "phone.heic" << "HEIC pictures cannot be read here";
+    QTest::newRow("claims 60000 x 60000") << "huge.jpg" << "Too large to preview (60000 x 60000)";
+    QTest::newRow("empty") << "empty.jpg" << "Empty file";
 }
 
 void TestPkLikeJob::examples()
