@@ -8,14 +8,15 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-PkHashCache::PkHashCache(const QString &file)
+PkHashCache::PkHashCache(const QString &file, int limit)
     : file(file.isEmpty() ? defaultFile() : file)
+    , limit(limit)
 {
     QFile in(this->file);
     if (!in.open(QIODevice::ReadOnly))
         return;
     // One entry a line: hash, size and time, then the path to the line's end.
-    while (!in.atEnd() && entries.size() < maxEntries) {
+    while (!in.atEnd() && entries.size() < limit) {
         const QByteArray line = in.readLine().chopped(1);
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() < 4)
@@ -72,7 +73,7 @@ bool PkHashCache::save()
     QList<QString> kept;
     for (bool used : {true, false}) {
         for (const QString &path : order) {
-            if (entries.value(path).used == used && kept.size() < maxEntries)
+            if (entries.value(path).used == used && kept.size() < limit)
                 kept.append(path);
         }
     }

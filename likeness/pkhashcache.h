@@ -19,8 +19,9 @@ class PkHashCache
 public:
     static constexpr int maxEntries = 100'000;
 
-    // file: where the cache lives; empty for the usual place.
-    explicit PkHashCache(const QString &file = {});
+    // file: where the cache lives; empty for the usual place. limit: how
+    // many entries the file keeps.
+    explicit PkHashCache(const QString &file = {}, int limit = maxEntries);
 
     std::optional<quint64> find(const QString &path, qint64 size, qint64 modified);
     void store(const QString &path, qint64 size, qint64 modified, quint64 hash);
@@ -39,6 +40,7 @@ private:
     };
 
     QString file;
+    int limit;
     QMutex mutex;
     QHash<QString, Entry> entries;
     QList<QString> order; // as read: most recently used first

@@ -26,8 +26,9 @@ void TestPkLikeCommandLine::run_data()
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QStringList>("copies");
 
-    const QByteArray report = "2 examples, 3 files to copy, 0 not found, 1 not pictures\n"
-                              "like: a.jpg: IMG_0001 (capture time)\nlike: sub/b.jpg: IMG_0002 (content)\n"
+    const QByteArray report = "4 examples, 3 files to copy, 1 not found, 1 not pictures\n"
+                              "like: a.jpg: IMG_0001 (capture time)\nlike: d.jpg: IMG_0001 (capture time, content differs)\n"
+                              "like: sub/b.jpg: IMG_0002 (content)\nnot found: z.jpg\n"
                               "not a picture: c.txt: Not a picture\n";
     QTest::newRow("dry run, list options ignored") << "--like ex --folder pics --dry-run --whole-numbers" << report
         << QByteArray("IMG_0001.CR2\nIMG_0001.jpg\nIMG_0002.jpg\nexit 0") << QStringList();
@@ -60,6 +61,8 @@ void TestPkLikeCommandLine::run()
     QVERIFY(write(dir.filePath("ex/a.jpg"), jpegOfShot(scene(1, 200, 150), {"2024:01:02 10:11:12", "", "", "", ""})));
     QVERIFY(write(dir.filePath("ex/sub/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)));
     QVERIFY(write(dir.filePath("ex/c.txt"), "thanks!"));
+    QVERIFY(write(dir.filePath("ex/d.jpg"), jpegOfShot(scene(5, 200, 150), {"2024:01:02 10:11:12", "", "", "", ""})));
+    QVERIFY(write(dir.filePath("ex/z.jpg"), jpeg(scene(9, 200, 150), 0)));
 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

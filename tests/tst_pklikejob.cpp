@@ -71,9 +71,12 @@ void TestPkLikeJob::initTestCase()
         QVERIFY(PkTestPictures::write(name + ".JPG", PkTestPictures::jpegOfShot(PkTestPictures::scene(i, 600, 400), shots[i])));
         QVERIFY(PkTestPictures::write(name + ".CR2.xmp", "<x/>"));
     }
-    const QByteArray preview = PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0);
-    QVERIFY(PkTestPictures::write(folder + "/IMG_5.DNG",
-                                  PkTestPictures::dng(preview, QSize(600, 400), 1, false, "2024:06:01 12:00:05")));
+    for (int i = 5; i <= 6; ++i) {
+        const QByteArray preview = PkTestPictures::jpeg(PkTestPictures::scene(i - 1, 600, 400), 0);
+        QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_%1.DNG").arg(i),
+                                      PkTestPictures::dng(preview, QSize(600, 400), 1, false, "2024:06:01 12:00:05")));
+    }
+    QVERIFY(PkTestPictures::write(folder + "/IMG_5.JPG", PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0)));
 
     auto example = [&](const QString &name, const QImage &image, const Shot &facts) {
         return PkTestPictures::write(examples + '/' + name, PkTestPictures::jpegOfShot(image, facts, 75));
@@ -84,6 +87,7 @@ void TestPkLikeJob::initTestCase()
     QVERIFY(example("burst.jpg", PkTestPictures::scene(2, 300, 200), {"2024:06:01 12:00:02", "", "Canon", "", ""}));
     QVERIFY(example("shifted.jpg", colourShifted(PkTestPictures::scene(3, 300, 200)), stripped));
     QVERIFY(example("raw-only.jpg", PkTestPictures::scene(4, 300, 200), {"2024:06:01 12:00:05", "", "", "", ""}));
+    QVERIFY(example("raw-look.jpg", PkTestPictures::scene(5, 300, 200), stripped));
     QVERIFY(example("elsewhere.jpg", PkTestPictures::scene(9, 300, 200), stripped));
     QVERIFY(example("other-camera.jpg", PkTestPictures::scene(8, 300, 200), {"2024:06:01 12:00:01", "", "", "", "77"}));
     QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
@@ -147,7 +151,7 @@ void TestPkLikeJob::verdict_data()
     QTest::newRow("nearest past the limit") << shot(-1) << bits(far) << one << "not found";
     QTest::newRow("second clearly farther") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin), bits(40)}
                                             << "found 2 by content";
-    QTest::newRow("second too near") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin - 1), bits(40)}
+    QTest::newRow("second too near") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin - 1), bits(margin)}
                                      << "ambiguous 2 3";
     QTest::newRow("no hash") << shot(-1) << quint64(0) << QList<quint64>{} << "not found";
 }
@@ -184,7 +188,8 @@ void TestPkLikeJob::examples_data()
     QTest::newRow("stripped, in a sub-folder") << "nested/smith-0002.jpg" << "IMG_2 by content";
     QTest::newRow("burst in one second") << "burst.jpg" << "IMG_3 by time";
     QTest::newRow("colour-shifted") << "shifted.jpg" << "IMG_4 by content";
-    QTest::newRow("raw with only a time") << "raw-only.jpg" << "IMG_5 by time";
+    QTest::newRow("raw gives the time") << "raw-only.jpg" << "IMG_5 by time";
+    QTest::newRow("raw gives the look") << "raw-look.jpg" << "IMG_6 by content";
     QTest::newRow("another camera, same second") << "other-camera.jpg" << "not found";
     QTest::newRow("not in the folder") << "elsewhere.jpg" << "not found";
     QTest::newRow("not a picture") << "notes.jpg" << "Not a picture";
@@ -209,10 +214,10 @@ void TestPkLikeJob::examples()
             said = why.left(expected.size());
     }
     QCOMPARE(said, expected);
-    QCOMPARE(result.match.idCount, 7);
+    QCOMPARE(result.match.idCount, 8);
     QCOMPARE(result.byTime, 3);
     QVERIFY(result.match.files.contains(QStringLiteral("IMG_1.CR2.xmp")));
-    QCOMPARE(result.match.files.size(), 9);
+    QCOMPARE(result.match.files.size(), 11);
 }
 
 void TestPkLikeJob::hashCache()
@@ -225,9 +230,17 @@ void TestPkLikeJob::hashCache()
     QVERIFY(cache.find(picture, info.size(), modified).has_value());
     QVERIFY(!cache.find(picture, info.size() + 1, modified).has_value());
     QVERIFY(!cache.find(picture, info.size(), modified - 1).has_value());
-    cache.store(QStringLiteral("/a b/c"), 1, 2, 0xabcdef);
-    QVERIFY(cache.save());
-    QCOMPARE(PkHashCache(file).find(QStringLiteral("/a b/c"), 1, 2), std::optional<quint64>(0xabcdef));
+    // Bounded: the entries used last are kept.
+    PkHashCache small(file, 2);
+    small.store(QStringLiteral("/a b/c"), 1, 2, 0xabcdef);
+    QVERIFY(small.save());
+    PkHashCache reread(file, 2);
+    QCOMPARE(reread.find(QStringLiteral("/a b/c"), 1, 2), std::optional<quint64>(0xabcdef));
+    reread.store(QStringLiteral("/d"), 3, 4, 5);
+    QVERIFY(reread.save());
+    PkHashCache last(file, 2);
+    QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
+    QVERIFY(!last.find(picture, info.size(), modified));
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeJob)
