@@ -400,7 +400,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     infoToCopy->show();
     dashboard->show();
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
-    reviewLink->setSelection(PkReviewSelection::fromMatch(imagePath, listOfIds, match));
+    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, listOfIds, match, job.like));
     // The review says when the files to copy change; the destination is
     // checked for the new match even when they stay the same.
     if (!jobs->isBusy())

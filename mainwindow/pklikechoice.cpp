@@ -54,6 +54,18 @@ QString PkLikeChoice::toolTip(const PkLikeResult &like, const QString &rest)
     return rest.isEmpty() ? how : how + QLatin1Char('\n') + rest;
 }
 
+PkReviewSelection PkLikeChoice::reviewSelection(const QString &folder, const QList<QString> &ids,
+                                                const PkMatchResult &match, const PkLikeResult &like)
+{
+    PkReviewSelection selection = PkReviewSelection::fromMatch(folder, ids, match);
+    for (const PkLikeFinding &finding : like.found) {
+        selection.how.insert(finding.example, finding.byContent ? QStringLiteral("found by content")
+                                   : finding.contentDiffers ? QStringLiteral("found by capture time, content differs")
+                                                            : QStringLiteral("found by capture time"));
+    }
+    return selection;
+}
+
 QStringList PkLikeChoice::pictures(const QStringList &paths)
 {
     for (const QString &path : paths) {

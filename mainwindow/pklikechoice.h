@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include "pkreviewselection.h"
+
 class PkButton;
 class PkMatchJobs;
 class QShortcut;
@@ -28,6 +30,10 @@ public:
     // How the found ones were found ("14 by capture time, 4 by content"),
     // put before the rest of the To copy tile's tooltip.
     static QString toolTip(const PkLikeResult &like, const QString &rest);
+    // What the review shows of a match; with examples, each group says how
+    // its example found its picture.
+    static PkReviewSelection reviewSelection(const QString &folder, const QList<QString> &ids,
+                                             const PkMatchResult &match, const PkLikeResult &like);
     // The paths that name pictures, when every one of them does.
     static QStringList pictures(const QStringList &paths);
 

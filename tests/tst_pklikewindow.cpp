@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 
 #include "pklikechoice.h"
+#include "pklikejob.h"
+#include "pkreviewmodel.h"
+#include "pkreviewpainter.h"
 #include "pktestpictures.h"
 #include "pkwindowtest.h"
 
@@ -15,6 +18,7 @@ class TestPkLikeWindow : public QObject
 
 private slots:
     void examples();
+    void reviewHeaders();
 };
 
 void TestPkLikeWindow::examples()
@@ -39,6 +43,22 @@ void TestPkLikeWindow::examples()
     chooseFolder(window, dir.filePath("pics"));
     QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
+}
+
+// Each example's group in the review says how it found its picture.
+void TestPkLikeWindow::reviewHeaders()
+{
+    PkLikeResult like;
+    like.found = {{"a.jpg", "IMG_1", false, false}, {"b.jpg", "IMG_2", true, false}, {"c.jpg", "IMG_3", false, true}};
+    PkMatchResult match;
+    match.files = {"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
+    match.fileIds = {0, 1, 2};
+    PkReviewModel model;
+    model.setSelection(PkLikeChoice::reviewSelection("/p", {"a.jpg", "b.jpg", "c.jpg"}, match, like));
+    QStringList marks;
+    for (const PkReviewModel::Group &group : model.groups())
+        marks << PkReviewPainter::headerParts(group, Qt::Checked).value(1);
+    QCOMPARE(marks, (QStringList{"found by capture time", "found by content", "found by capture time, content differs"}));
 }
 
 QTEST_MAIN(TestPkLikeWindow)
