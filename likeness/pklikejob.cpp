@@ -116,7 +116,8 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
     const QStringList names = PkFolderLister::fileNames(folder);
     QHash<QString, int> pictureIndex;
     const QList<Picture> pictures = picturesOf(names, &pictureIndex);
-    const int total = int(pictures.size() + 2 * examples.size());
+    // Counted as if every picture were hashed; the count ends at total.
+    const int total = int(2 * pictures.size() + examples.size());
     std::atomic_int done{0};
 
     QList<PkLikeFacts> facts(pictures.size());
@@ -172,10 +173,11 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
         }
     }
     if (everyPicture) {
-        std::atomic_int hashed{0};
-        forEach(int(pictures.size()), [&](int i) { pictureHash(i); }, options, &hashed, 0);
+        forEach(int(pictures.size()), [&](int i) { pictureHash(i); }, options, &done, total);
     }
     result.cancelled = cancelled(options);
+    if (options.progress && !result.cancelled)
+        options.progress(total, total);
     if (result.cancelled)
         return result;
 

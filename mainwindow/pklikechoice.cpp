@@ -30,6 +30,7 @@ PkLikeChoice::PkLikeChoice(QWidget *listButton, PkButton *toCopy, PkMatchJobs *j
     listButton->addAction(action);
     listButton->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(jobs, &PkMatchJobs::progress, this, &PkLikeChoice::showProgress);
+    connect(jobs, &PkMatchJobs::prepared, this, [this] { stop->setEnabled(false); });
     // Esc stops a matching of examples in hand; the choices stay as they
     // are. The shortcut lives only meanwhile, as Esc also stops a run.
     stop = new QShortcut(QKeySequence(Qt::Key_Escape), listButton->window());

@@ -98,7 +98,14 @@ void TestPkLikeJob::initTestCase()
     PkHashCache cache(dir.filePath(QStringLiteral("hashes")));
     PkLikeJob::Options options;
     options.cache = &cache;
+    QMutex mutex;
+    QList<int> last;
+    options.progress = [&](int done, int total) {
+        QMutexLocker lock(&mutex);
+        last = {done, total};
+    };
     result = PkLikeJob::run(PkLikeJob::examplesIn(examples), examples, folder, options);
+    QVERIFY(last.size() == 2 && last.at(0) == last.at(1) && last.at(1) > 0);
     QVERIFY(cache.save());
 }
 
