@@ -132,9 +132,14 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
             exampleFacts[i].problem = problem;
             return;
         }
-        exampleFacts[i] = PkLikeReader::facts(examples.at(i));
+        // A raw example is read by a helper alone: LibRaw parses far more
+        // of a file than libexif does of a JPEG's first segments.
+        const bool raw = PkLikeReader::isRaw(examples.at(i));
+        if (!raw)
+            exampleFacts[i] = PkLikeReader::facts(examples.at(i));
         if (exampleFacts.at(i).problem.isEmpty()) {
-            exampleHashes[i] = PkLikeReader::hash(examples.at(i), nullptr, options.owner, &problem);
+            exampleHashes[i] = PkLikeReader::hash(examples.at(i), nullptr, options.owner, &problem,
+                                                  raw ? &exampleFacts[i].taken : nullptr);
             if (!exampleHashes.at(i) && !exampleFacts.at(i).taken.isValid())
                 exampleFacts[i].problem = problem;
         }

@@ -80,7 +80,7 @@ PkLikeFacts PkLikeReader::facts(const QString &path)
 }
 
 std::optional<quint64> PkLikeReader::hash(const QString &path, PkHashCache *cache, const void *owner,
-                                          QString *problem)
+                                          QString *problem, QDateTime *taken)
 {
     struct stat status = {};
     if (!statFile(path, &status)) {
@@ -98,6 +98,8 @@ std::optional<quint64> PkLikeReader::hash(const QString &path, PkHashCache *cach
     PkThumbnail thumbnail = pool.decode(path, 64, PkPictureDecoder::Pass::Quick, &found, owner);
     if (!found || thumbnail.image.isNull())
         thumbnail = pool.decode(path, uncachedBox, PkPictureDecoder::Pass::Full, &found, owner);
+    if (taken)
+        *taken = thumbnail.taken;
     if (thumbnail.kind != PkThumbnail::Kind::Picture || thumbnail.image.isNull()) {
         if (problem)
             *problem = thumbnail.reason.isEmpty() ? QStringLiteral("Not a picture") : thumbnail.reason;

@@ -24,8 +24,9 @@ public:
     // The hash, from cache where it holds one for the file as it is now;
     // else from the thumbnail the file carries, else from a decode. Empty
     // when the file cannot be read as a picture: problem says why.
+    // taken, when given, receives the capture time the helper read.
     static std::optional<quint64> hash(const QString &path, PkHashCache *cache, const void *owner,
-                                       QString *problem = nullptr);
+                                       QString *problem = nullptr, QDateTime *taken = nullptr);
     static bool isRaw(const QString &name);
     // Whether name reads as a picture Pickwell can match; problem says why not.
     static bool isPictureName(const QString &name, QString *problem = nullptr);

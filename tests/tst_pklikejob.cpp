@@ -88,6 +88,7 @@ void TestPkLikeJob::initTestCase()
     QVERIFY(example("shifted.jpg", colourShifted(PkTestPictures::scene(3, 300, 200)), stripped));
     QVERIFY(example("raw-only.jpg", PkTestPictures::scene(4, 300, 200), {"2024:06:01 12:00:05", "", "", "", ""}));
     QVERIFY(example("raw-look.jpg", PkTestPictures::scene(5, 300, 200), stripped));
+    QVERIFY(QFile::copy(folder + "/IMG_6.DNG", examples + "/client.dng"));
     QVERIFY(example("elsewhere.jpg", PkTestPictures::scene(9, 300, 200), stripped));
     QVERIFY(example("other-camera.jpg", PkTestPictures::scene(8, 300, 200), {"2024:06:01 12:00:01", "", "", "", "77"}));
     QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
@@ -197,6 +198,7 @@ void TestPkLikeJob::examples_data()
     QTest::newRow("colour-shifted") << "shifted.jpg" << "IMG_4 by content";
     QTest::newRow("raw gives the time") << "raw-only.jpg" << "IMG_5 by time";
     QTest::newRow("raw gives the look") << "raw-look.jpg" << "IMG_6 by content";
+    QTest::newRow("a raw example") << "client.dng" << "IMG_6 by time";
     QTest::newRow("another camera, same second") << "other-camera.jpg" << "not found";
     QTest::newRow("not in the folder") << "elsewhere.jpg" << "not found";
     QTest::newRow("not a picture") << "notes.jpg" << "Not a picture";
@@ -221,8 +223,8 @@ void TestPkLikeJob::examples()
             said = why.left(expected.size());
     }
     QCOMPARE(said, expected);
-    QCOMPARE(result.match.idCount, 8);
-    QCOMPARE(result.byTime, 3);
+    QCOMPARE(result.match.idCount, 9);
+    QCOMPARE(result.byTime, 4);
     QVERIFY(result.match.files.contains(QStringLiteral("IMG_1.CR2.xmp")));
     QCOMPARE(result.match.files.size(), 11);
 }
