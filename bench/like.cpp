@@ -74,7 +74,7 @@ void distanceTable()
     const char *kinds[] = {"resized", "colour-shifted", "noisy", "cropped"};
     std::printf("distance table: %d originals, each altered 4 ways and resized to 480 px (margin %d)\n", originals,
                 PkLikeMatcher::margin);
-    std::printf("limit  found  mismatched  of %d\n", originals * 4);
+    std::printf("limit  found  mismatched  (nearest alone: found  mismatched)  of %d\n", originals * 4);
     QList<std::array<int, 2>> measured;
     for (int kind = 0; kind < 4; ++kind) {
         for (int i = 0; i < originals; ++i) {
@@ -88,14 +88,17 @@ void distanceTable()
         }
     }
     for (int limit = 2; limit <= 20; limit += 2) {
-        int found = 0, mismatched = 0;
+        int found = 0, mismatched = 0, nearestFound = 0, nearestMismatched = 0;
         for (const auto &[right, wrong] : measured) {
             const int first = std::min(right, wrong), second = std::max(right, wrong);
-            if (first > limit || second < first + PkLikeMatcher::margin)
+            if (first > limit)
                 continue;
-            ++(right < wrong ? found : mismatched);
+            ++(right <= wrong ? nearestFound : nearestMismatched);
+            if (second >= first + PkLikeMatcher::margin)
+                ++(right < wrong ? found : mismatched);
         }
-        std::printf("%5d  %5d  %10d%s\n", limit, found, mismatched, limit == PkLikeMatcher::maxDistance ? "  <- chosen" : "");
+        std::printf("%5d  %5d  %10d                  %5d  %10d%s\n", limit, found, mismatched, nearestFound,
+                    nearestMismatched, limit == PkLikeMatcher::maxDistance ? "  <- chosen" : "");
     }
     for (int kind = 0; kind < 4; ++kind) {
         int worst = 0, closestWrong = 64;
