@@ -78,7 +78,15 @@ const char description[] =
     "there (\"copied 12 of 40, 28 already there\"). For example:\n"
     "  pickwell --list picks.txt --folder /media/card/DCIM --to ~/Pictures/job\n"
     "  pickwell --list picks.txt --folder /srv/photos/wedding --resume\n"
-    "  pickwell --list picks.txt --folder DCIM --dry-run --print0 | xargs -0 ls -l";
+    "  pickwell --list picks.txt --folder DCIM --dry-run --print0 | xargs -0 ls -l\n"
+    "\n"
+    "With --like instead of --list, example pictures (a client's downloads,\n"
+    "renamed, resized, perhaps stripped of their metadata) are the list: each\n"
+    "finds the picture taken in the same second by the same camera, or else the\n"
+    "one that looks clearly nearest, and selects all its files. stderr then says\n"
+    "\"like: EXAMPLE: PICTURE (capture time)\" or \"(content)\" for each example\n"
+    "found, and \"not a picture: NAME: REASON\" for files that are none. For example:\n"
+    "  pickwell --like ~/Downloads/favourites --folder /srv/photos/wedding --dry-run";
 
 const char exitStatusText[] =
     "\n"
@@ -86,7 +94,8 @@ const char exitStatusText[] =
     "  0      every file copied (with --dry-run: the folder was matched)\n"
     "  1      some files could not be copied, or a full drive or a folder that is\n"
     "         gone ended the run (\"stopped: the drive is full: copied 36 of 89\")\n"
-    "  2      wrong usage, a list or folder that cannot be read, or a --to folder\n"
+    "  2      wrong usage (--like inside the picture folder too), a list or folder\n"
+    "         that cannot be read, or a --to folder\n"
     "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
     "  3      the folder (or the --to folder) was refused: it already holds\n"
     "         FilesFromSelection (without --resume), it cannot be written into,\n"
@@ -103,6 +112,10 @@ struct Parser
                             QStringLiteral("The selection list: a text file, a spreadsheet export (CSV) or a "
                                            "smart collection (.lrsmcol); - reads it from standard input."),
                             QStringLiteral("file")};
+    QCommandLineOption like{QStringLiteral("like"),
+                            QStringLiteral("Instead of a list: a folder of example pictures (the client's "
+                                           "downloads, in sub-folders too); each selects the picture it shows."),
+                            QStringLiteral("folder")};
     QCommandLineOption folder{QStringLiteral("folder"), QStringLiteral("The picture folder to copy from."),
                               QStringLiteral("folder")};
     QCommandLineOption to{QStringLiteral("to"),
@@ -139,7 +152,7 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &folder, &to, &resume, &dryRun, &print0, &withoutExtensions,
+        for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &withoutExtensions,
                                            &withExtensions, &wholeNumbers, &noNearMatches})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
@@ -199,12 +212,18 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         return exitWith(PkCommandLine::Success, PkArguments::programName() + QStringLiteral(" " PICKWELL_VERSION "\n"));
 
     const QStringList positional = parser.positionalArguments();
-    const bool hasList = parser.isSet(options.list), hasFolder = parser.isSet(options.folder);
+    const bool hasLike = parser.isSet(options.like);
+    const bool hasList = parser.isSet(options.list) || hasLike, hasFolder = parser.isSet(options.folder);
     if (parser.values(options.list).size() > 1 || parser.values(options.folder).size() > 1
         || parser.values(options.to).size() > 1)
         return usageError(QStringLiteral("Give --list, --folder and --to once each."));
+    if (parser.values(options.like).size() > 1)
+        return usageError(QStringLiteral("Give --like once."));
+    if (hasLike && parser.isSet(options.list))
+        return usageError(QStringLiteral("Give either --list or --like."));
     if (hasList != hasFolder)
-        return usageError(hasList ? QStringLiteral("--list needs --folder.") : QStringLiteral("--folder needs --list."));
+        return usageError(hasList ? QStringLiteral("--%1 needs --folder.").arg(hasLike ? "like" : "list")
+                                  : QStringLiteral("--folder needs --list or --like."));
 
     if (parser.isSet(options.withoutExtensions) && parser.isSet(options.withExtensions))
         return usageError(QStringLiteral("Give --with-extensions or --without-extensions, not both."));
@@ -217,6 +236,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
             return usageError(QStringLiteral("Unexpected argument '%1'.").arg(positional.constFirst()));
         invocation.mode = PkCommandLine::Mode::CommandLine;
         invocation.listPath = parser.value(options.list);
+        invocation.likePath = parser.value(options.like);
         invocation.folderPath = parser.value(options.folder);
         invocation.destinationPath = parser.value(options.to);
         invocation.resume = parser.isSet(options.resume);

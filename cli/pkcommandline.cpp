@@ -151,6 +151,8 @@ int PkCommandLine::checkSpace()
 // folder, and prints what was found.
 int PkCommandLine::prepare(const Invocation &invocation)
 {
+    if (!invocation.likePath.isEmpty())
+        return prepareLike(invocation);
     PkSelectionList list;
     const QString listError = readList(invocation.listPath, list);
     if (!listError.isEmpty()) {
@@ -181,12 +183,17 @@ int PkCommandLine::prepare(const Invocation &invocation)
     }
     // A dry run feeds a pipe: standard output holds the paths and nothing else.
     writeTo(stderr, report);
+    printPaths(invocation);
+    return Success;
+}
+
+void PkCommandLine::printPaths(const Invocation &invocation)
+{
     QList<QString> leftOut;
     const QByteArray paths = PkMatchReport::fileList(invocation.folderPath, files, invocation.print0, leftOut);
     for (const QString &name : leftOut)
         writeTo(stderr, "left out, as its name holds a line break (see --print0): " + PkTerminalText::escaped(name) + '\n');
     writeTo(stdout, paths);
-    return Success;
 }
 
 // Where the copies go: --to's folder, or the picture folder. Nothing is

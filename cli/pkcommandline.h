@@ -48,6 +48,7 @@ public:
     {
         Mode mode = Mode::Window;
         QString listPath;
+        QString likePath; // --like: a folder of example pictures instead of a list
         QString folderPath;
         QString destinationPath; // --to: where FilesFromSelection goes instead of folderPath
         bool resume = false;
@@ -79,6 +80,8 @@ public:
 
 private:
     int prepare(const Invocation &invocation);
+    int prepareLike(const Invocation &invocation);
+    void printPaths(const Invocation &invocation);
     int checkDestination(const Invocation &invocation);
     int checkSpace();
     int copy();

@@ -89,6 +89,22 @@ int PkRawPreview::exifOrientation(int flip)
     return flip >= 0 && flip < 8 ? orientations[flip] : 1;
 }
 
+PkExif PkRawPreview::metadata(const QString &path)
+{
+    PkExif exif;
+    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
+    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS)
+        return exif;
+    if (raw->other.timestamp > 0)
+        exif.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
+    exif.make = QString::fromUtf8(raw->idata.make, qstrnlen(raw->idata.make, sizeof raw->idata.make)).trimmed();
+    exif.model = QString::fromUtf8(raw->idata.model, qstrnlen(raw->idata.model, sizeof raw->idata.model)).trimmed();
+    const char *serial = raw->shootinginfo.BodySerial;
+    exif.serial = QString::fromUtf8(serial, qstrnlen(serial, sizeof raw->shootinginfo.BodySerial)).trimmed();
+    exif.orientation = exifOrientation(raw->sizes.flip);
+    return exif;
+}
+
 // The preview's size is known once the file is opened: one too large is
 // refused before LibRaw reads it.
 PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)

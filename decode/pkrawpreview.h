@@ -3,6 +3,8 @@
 #ifndef PKRAWPREVIEW_H
 #define PKRAWPREVIEW_H
 
+#include "pkexif.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QString>
@@ -20,6 +22,9 @@ public:
 
     // bytes: the file's size, which a file LibRaw cannot read is named by.
     static PkRawPreview read(const QString &path, int box, qint64 bytes);
+    // What the raw file says of its capture: time (to the second), make,
+    // model and body serial, as LibRaw reads them; nothing is unpacked.
+    static PkExif metadata(const QString &path);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
 };

@@ -6,6 +6,7 @@
 #include "pkbutton.h"
 #include "pkdashboard.h"
 #include "pkdropchoice.h"
+#include "pklikechoice.h"
 #include "pkfilereader.h"
 #include "pkmatchjobs.h"
 #include "pkruncontroller.h"
@@ -63,6 +64,10 @@ MainWindow::MainWindow(QWidget *parent)
     run->setStartGate([this](bool rest) { checkAtStart(rest); });
     setUpShortcuts();
     setUpPaste();
+    connect(new PkLikeChoice(buttonTextFilePath, infoToCopy, jobs, tools->getColor(QStringLiteral("gray7"))),
+            &PkLikeChoice::chosen, this, [this](const QStringList &examples) {
+                takeList(PkLikeChoice::tileText(examples.size()), QString(), QString(), examples);
+            });
     setUpTargetChoices();
     setAcceptDrops(true);
 }
@@ -267,8 +272,9 @@ void MainWindow::chooseListText(const QString &text)
 
 // name is what the Text file tile shows: the list's path, or that it was
 // pasted. The list is read with the matching, off the GUI thread.
-void MainWindow::takeList(const QString &name, const QString &path, const QString &text)
+void MainWindow::takeList(const QString &name, const QString &path, const QString &text, const QStringList &examples)
 {
+    listExamples = examples;
     textFilePath = name;
     infoTextFile->setMainText(name, tools->getColor(QStringLiteral("gray8")));
     infoTextFile->show();
@@ -326,6 +332,8 @@ void MainWindow::dropEvent(QDropEvent *event)
     }
     if (!choice.text.isEmpty())
         chooseListText(choice.text);
+    if (!choice.pictures.isEmpty())
+        takeList(PkLikeChoice::tileText(choice.pictures.size()), QString(), QString(), choice.pictures);
     if (!choice.file.isEmpty())
         on_textFileSelected(choice.file);
     if (!choice.folder.isEmpty())
@@ -344,6 +352,7 @@ void MainWindow::prepare(bool takeChosen, const QString &newDestination)
     job.listPath = pendingList.first;
     job.listText = pendingList.second;
     job.ids = listOfIds;
+    job.examples = listExamples;
     job.target = takeChosen ? target : accepted;
     job.newDestination = newDestination;
     job.checkTarget = takeChosen;
@@ -383,13 +392,16 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         return;
     }
     match = job.match;
+    if (!job.examples.isEmpty())
+        listOfIds = job.ids;
     fileSizes = job.sizes;
     listOfFilesToCopy = match.files;
     report->showMatch(match);
+    infoToCopy->setToolTip(PkLikeChoice::toolTip(job.like, infoToCopy->toolTip()));
     infoToCopy->show();
     dashboard->show();
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
-    reviewLink->setSelection(PkReviewSelection::fromMatch(imagePath, listOfIds, match));
+    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, listOfIds, match, job.like));
     // The review says when the files to copy change; the destination is
     // checked for the new match even when they stay the same.
     if (!jobs->isBusy())

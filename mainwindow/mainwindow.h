@@ -73,7 +73,7 @@ private:
     void setUpPaste();
     void setUpTargetChoices();
     void chooseDestination();
-    void takeList(const QString &name, const QString &path, const QString &text);
+    void takeList(const QString &name, const QString &path, const QString &text, const QStringList &examples = {});
     void rematch();
     void showWarning();
     void setUpShortcuts();
@@ -108,6 +108,7 @@ private:
     QString textFilePath;
     QString imagePath;
     QList<QString> listOfIds;
+    QStringList listExamples; // example pictures chosen as the list
     QList<QString> listOfFilesToCopy;
     PkMatchResult match;
     QHash<QString, qint64> fileSizes; // of match's files

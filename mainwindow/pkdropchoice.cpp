@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkdropchoice.h"
+#include "pklikechoice.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -21,9 +22,15 @@ PkDropChoice PkDropChoice::fromMimeData(const QMimeData *mimeData, bool folderAl
             choice.text = mimeData->text();
         return choice;
     }
-    // A list and a folder at most: a third path always finds its place taken.
+    // Picture files alone are examples; else a list and a folder at most:
+    // a third path always finds its place taken.
     const QList<QUrl> urls = mimeData->urls();
     PkDropChoice choice;
+    for (const QUrl &url : urls)
+        choice.pictures.append(url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString());
+    choice.pictures = PkLikeChoice::pictures(choice.pictures);
+    if (!choice.pictures.isEmpty())
+        return choice;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             return {};

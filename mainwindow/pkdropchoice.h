@@ -4,6 +4,7 @@
 #define PKDROPCHOICE_H
 
 #include <QString>
+#include <QStringList>
 
 QT_BEGIN_NAMESPACE
 class QDropEvent;
@@ -12,14 +13,15 @@ QT_END_NAMESPACE
 
 // What a drop onto the window chooses: a selection file, a picture folder,
 // or both, in which case the file is taken first; or a list as text, dragged
-// out of a mail or an editor.
+// out of a mail or an editor; or picture files, the examples of what to copy.
 struct PkDropChoice
 {
     QString file;
     QString folder;
     QString text;
+    QStringList pictures;
 
-    bool isEmpty() const { return file.isEmpty() && folder.isEmpty() && text.isEmpty(); }
+    bool isEmpty() const { return file.isEmpty() && folder.isEmpty() && text.isEmpty() && pictures.isEmpty(); }
 
     // A folder alone is only taken while folderAllowed, so that a drop can
     // never accept a folder before a list.

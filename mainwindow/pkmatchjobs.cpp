@@ -2,9 +2,11 @@
 
 #include "pkmatchjobs.h"
 
+#include "pkhashcache.h"
 #include "pklistreader.h"
 #include "pkspacecheck.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QRunnable>
 
@@ -27,10 +29,23 @@ void PkMatchJobs::prepare(const Preparation &job)
     checking = false;
     ++checks;
     const int generation = ++preparations;
-    start(job, generation, preparations, [this](const Preparation &done) {
+    // A superseded matching of examples stops between two pictures.
+    cancelling->store(true);
+    cancelling = std::make_shared<std::atomic_bool>(false);
+    Preparation own = job;
+    own.cancel = cancelling;
+    own.reporter = this;
+    start(own, generation, preparations, [this](const Preparation &done) {
         preparing = false;
         emit prepared(done);
     });
+}
+
+void PkMatchJobs::cancel()
+{
+    cancelling->store(true);
+    ++preparations;
+    preparing = false;
 }
 
 void PkMatchJobs::check(const Check &job)
@@ -65,7 +80,11 @@ void PkMatchJobs::start(Job job, int generation, const int &latest, Done done)
 
 void PkMatchJobs::run(Preparation &job)
 {
-    if (job.readList) {
+    if (job.readList && !job.examples.isEmpty()) {
+        job.ids.clear();
+        for (const QString &path : job.examples)
+            job.ids.append(QFileInfo(path).fileName());
+    } else if (job.readList) {
         PkSelectionList list = job.listText.isNull() ? PkListReader::readFile(job.listPath)
                                                      : PkListReader::readText(job.listText);
         job.ids = std::move(list.ids);
@@ -78,10 +97,36 @@ void PkMatchJobs::run(Preparation &job)
         job.refusal = job.target.warning();
         job.canAddToExisting = job.target.canAddToExisting();
     }
-    if (job.matchFolder && job.refusal.isEmpty()) {
+    if (job.matchFolder && job.refusal.isEmpty() && !job.examples.isEmpty()) {
+        const PkLikeJob::Options options = likeOptions(job);
+        job.like = PkLikeJob::run(job.examples, QString(), job.target.pictures(), options);
+        options.cache->save();
+        job.match = job.like.match;
+        job.ids = job.like.ids;
+        job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
+    } else if (job.matchFolder && job.refusal.isEmpty()) {
         job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, job.options);
         job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
     }
+}
+
+PkLikeJob::Options PkMatchJobs::likeOptions(const Preparation &job)
+{
+    static PkHashCache cache;
+    PkLikeJob::Options options;
+    options.cache = &cache;
+    options.cancel = job.cancel.get();
+    PkMatchJobs *jobs = job.reporter;
+    const std::shared_ptr<std::atomic_bool> cancel = job.cancel;
+    if (jobs) {
+        options.progress = [jobs, cancel](int done, int total) {
+            QMetaObject::invokeMethod(jobs, [jobs, cancel, done, total] {
+                if (!cancel->load())
+                    emit jobs->progress(done, total);
+            }, Qt::QueuedConnection);
+        };
+    }
+    return options;
 }
 
 void PkMatchJobs::run(Check &job)

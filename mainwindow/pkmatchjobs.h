@@ -9,7 +9,11 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <atomic>
+#include <memory>
+
 #include "pkcopytarget.h"
+#include "pklikejob.h"
 #include "pkselectionmatcher.h"
 
 // The window's work that touches the disk: reading a list, checking and
@@ -32,6 +36,12 @@ public:
         QList<QString> ids;
         qsizetype blankLines = 0;
         QString listError;
+        // Example pictures instead of a list: ids become their names, and
+        // the folder is matched by capture time and content.
+        QStringList examples;
+        PkLikeResult like;
+        std::shared_ptr<std::atomic_bool> cancel;
+        PkMatchJobs *reporter = nullptr; // told of the progress
 
         PkCopyTarget target;
         QString newDestination; // chosen for target before it is checked
@@ -68,6 +78,8 @@ public:
     // since its files will be checked anew.
     void check(const Check &job);
     bool isBusy() const { return preparing || checking; }
+    // Ends the preparation in hand, which then never comes.
+    void cancel();
 
     // The work itself, as the jobs run it.
     static void run(Preparation &job);
@@ -76,12 +88,16 @@ public:
 signals:
     void prepared(const PkMatchJobs::Preparation &job);
     void checked(const PkMatchJobs::Check &job);
+    // How far the matching of examples has come.
+    void progress(int done, int total);
 
 private:
+    static PkLikeJob::Options likeOptions(const Preparation &job);
     template<typename Job, typename Done>
     void start(Job job, int generation, const int &latest, Done done);
 
     QThreadPool pool;
+    std::shared_ptr<std::atomic_bool> cancelling = std::make_shared<std::atomic_bool>(false);
     int preparations = 0;
     int checks = 0;
     bool preparing = false;

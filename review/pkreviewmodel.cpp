@@ -47,6 +47,7 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<
             group.id = selection.ids.at(id);
             group.ambiguous = selection.ambiguous.contains(group.id);
             group.near = selection.near.contains(group.id);
+            group.how = selection.how.value(group.id);
         }
         groupList.append(std::move(group));
     }

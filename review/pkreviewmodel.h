@@ -23,6 +23,7 @@ public:
         QString id; // empty for files no identifier was given for
         bool ambiguous = false;
         bool near = false;
+        QString how; // how an example found its picture
         bool header = true; // false where the one tile's caption says it all
         int pictures = 0;
         QList<int> files; // indexes into selection().files

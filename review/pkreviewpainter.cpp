@@ -96,6 +96,8 @@ QStringList PkReviewPainter::headerParts(const PkReviewModel::Group &group, Qt::
         marks << QStringLiteral("ambiguous");
     if (group.near)
         marks << QStringLiteral("near match");
+    if (!group.how.isEmpty())
+        marks << group.how;
     const QString id = group.id.isEmpty() ? QStringLiteral("Without identifier") : group.id;
     return marks.isEmpty() ? QStringList{id, count} : QStringList{id, marks.join(QStringLiteral(", ")), count};
 }

@@ -23,6 +23,8 @@ struct PkReviewSelection
     QList<QString> idsNotFound;
     // Identifiers found only by a looser comparison, with the picture each found.
     QHash<QString, QString> near;
+    // Example pictures chosen as the list: how each found its picture.
+    QHash<QString, QString> how = {};
 
     // The same job: a new match of it keeps what the user ticked.
     bool isSameJob(const PkReviewSelection &other) const

@@ -4,7 +4,9 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <vector>
@@ -132,20 +134,26 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     return encoded.left(2) + segment + encoded.mid(2);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb)
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb, const QByteArray &taken)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
     W tiff;
     tiff.set32(4, 8);
     qsizetype ifd0 = 0;
-    tiff.writeIfd({{254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
-                   {257, W::Long, {quint32(previewSize.height())}}, {258, W::Short, {8, 8, 8}},
-                   {259, W::Short, {rgb ? 1u : 7u}}, {262, W::Short, {rgb ? 2u : 6u}}, {273, W::Long, {0}},
-                   {274, W::Short, {quint32(orientation)}}, {277, W::Short, {3}},
-                   {278, W::Long, {quint32(previewSize.height())}}, {279, W::Long, {quint32(previewJpeg.size())}},
-                   {330, W::Long, {0}}, {50706, W::Byte, {1, 4, 0, 0}}},
-                  &ifd0);
+    std::vector<W::Entry> entries = {
+        {254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
+        {257, W::Long, {quint32(previewSize.height())}}, {258, W::Short, {8, 8, 8}},
+        {259, W::Short, {rgb ? 1u : 7u}}, {262, W::Short, {rgb ? 2u : 6u}}, {273, W::Long, {0}},
+        {274, W::Short, {quint32(orientation)}}, {277, W::Short, {3}},
+        {278, W::Long, {quint32(previewSize.height())}}, {279, W::Long, {quint32(previewJpeg.size())}},
+        {330, W::Long, {0}}, {50706, W::Byte, {1, 4, 0, 0}}};
+    if (!taken.isEmpty()) {
+        std::vector<quint32> text(taken.begin(), taken.end());
+        text.push_back(0);
+        entries.insert(entries.begin() + 11, {306, W::Ascii, text});
+    }
+    tiff.writeIfd(entries, &ifd0);
     qsizetype subIfd = 0;
     tiff.writeIfd({{254, W::Long, {0}}, {256, W::Long, {rawSide}}, {257, W::Long, {rawSide}}, {258, W::Short, {16}},
                    {259, W::Short, {1}}, {262, W::Short, {32803}}, {273, W::Long, {0}}, {277, W::Short, {1}},
@@ -158,6 +166,74 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     tiff.set32(tiff.valueField(subIfd, 273), quint32(tiff.bytes.size()));
     tiff.bytes.append(QByteArray(rawSide * rawSide * 2, '\x10'));
     return tiff.bytes;
+}
+
+QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
+{
+    return withShot(jpeg(image, 0, quality), shot);
+}
+
+QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail)
+{
+    using W = TiffWriter;
+    auto ascii = [](const QByteArray &text) {
+        std::vector<quint32> values(text.begin(), text.end());
+        values.push_back(0);
+        return values;
+    };
+    std::vector<W::Entry> ifd0Entries;
+    if (!shot.make.isEmpty())
+        ifd0Entries.push_back({0x010f, W::Ascii, ascii(shot.make)});
+    if (!shot.model.isEmpty())
+        ifd0Entries.push_back({0x0110, W::Ascii, ascii(shot.model)});
+    ifd0Entries.push_back({0x8769, W::Long, {0}});
+    std::vector<W::Entry> exifEntries;
+    if (!shot.taken.isEmpty())
+        exifEntries.push_back({0x9003, W::Ascii, ascii(shot.taken)});
+    if (!shot.subSeconds.isEmpty())
+        exifEntries.push_back({0x9291, W::Ascii, ascii(shot.subSeconds)});
+    if (!shot.serial.isEmpty())
+        exifEntries.push_back({0xa431, W::Ascii, ascii(shot.serial)});
+    W tiff;
+    tiff.set32(4, 8);
+    qsizetype ifd0 = 0;
+    const qsizetype next = tiff.writeIfd(ifd0Entries, &ifd0);
+    tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
+    tiff.writeIfd(exifEntries);
+    if (!thumbnail.isEmpty()) {
+        tiff.set32(next, quint32(tiff.bytes.size()));
+        qsizetype ifd1 = 0;
+        tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}},
+                       {0x0202, W::Long, {quint32(thumbnail.size())}}}, &ifd1);
+        tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
+        tiff.bytes.append(thumbnail);
+    }
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
+    QByteArray segment("\xff\xe1", 2);
+    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
+    return encoded.left(2) + segment + encoded.mid(2);
+}
+
+QImage scene(int seed, int width, int height)
+{
+    QRandomGenerator random(quint32(seed) * 7919u + 1u);
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor::fromRgb(random.generate() | 0xff000000u));
+    gradient.setColorAt(1, QColor::fromRgb(random.generate() | 0xff000000u));
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 12; ++i) {
+        painter.setBrush(QColor::fromRgb(random.generate() | 0xff000000u));
+        const QRect shape(random.bounded(width), random.bounded(height), width / 8 + random.bounded(width / 3),
+                          height / 8 + random.bounded(height / 3));
+        if (i % 2)
+            painter.drawEllipse(shape);
+        else
+            painter.drawRect(shape);
+    }
+    return image;
 }
 
 QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)

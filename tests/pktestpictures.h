@@ -23,7 +23,9 @@ QByteArray jpeg(const QImage &image, int orientation, int quality = 90, const QB
 // A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
 // given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
 // rgb, the preview is uncompressed 8-bit RGB instead.
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false);
+// taken, unless empty, is written as the file's DateTime.
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false,
+               const QByteArray &taken = {});
 
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
 // (JPEG bytes) as the small picture cameras store beside the large one.
@@ -35,6 +37,23 @@ QByteArray jpegClaiming(QSize size);
 // A JPEG start followed by count empty comment segments, which the JPEG
 // library keeps in a list it walks from the start for each new one.
 QByteArray markerFlood(int count);
+
+// A JPEG whose EXIF block holds what a camera writes of the shot; empty
+// fields are left out.
+struct Shot
+{
+    QByteArray taken; // "YYYY:MM:DD HH:MM:SS"
+    QByteArray subSeconds;
+    QByteArray make;
+    QByteArray model;
+    QByteArray serial;
+};
+QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality = 90);
+// encoded (a JPEG without EXIF) with shot's EXIF block put in, and
+// thumbnail (JPEG bytes), unless empty, as its IFD1.
+QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail = {});
+// A picture of shapes on a gradient, different for each seed.
+QImage scene(int seed, int width, int height);
 
 bool write(const QString &path, const QByteArray &bytes);
 

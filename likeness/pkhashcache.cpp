@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkhashcache.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextStream>
+
+PkHashCache::PkHashCache(const QString &file, int limit)
+    : file(file.isEmpty() ? defaultFile() : file)
+    , limit(limit)
+{
+    QFile in(this->file);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    // One entry a line: hash, size and time, then the path to the line's end.
+    while (!in.atEnd() && entries.size() < limit) {
+        const QByteArray line = in.readLine().chopped(1);
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 4)
+            continue;
+        bool ok[3] = {};
+        Entry entry;
+        entry.hash = fields.at(0).toULongLong(&ok[0], 16);
+        entry.size = fields.at(1).toLongLong(&ok[1]);
+        entry.modified = fields.at(2).toLongLong(&ok[2]);
+        const QString path = QString::fromUtf8(line.mid(fields.at(0).size() + fields.at(1).size() + fields.at(2).size() + 3));
+        if (ok[0] && ok[1] && ok[2] && !entries.contains(path)) {
+            entries.insert(path, entry);
+            order.append(path);
+        }
+    }
+}
+
+QString PkHashCache::defaultFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1String("/pickwell/hashes");
+}
+
+std::optional<quint64> PkHashCache::find(const QString &path, qint64 size, qint64 modified)
+{
+    QMutexLocker lock(&mutex);
+    const auto it = entries.find(path);
+    if (it == entries.end() || it->size != size || it->modified != modified)
+        return std::nullopt;
+    it->used = true;
+    return it->hash;
+}
+
+void PkHashCache::store(const QString &path, qint64 size, qint64 modified, quint64 hash)
+{
+    // The file holds one entry a line.
+    if (path.contains(QLatin1Char('\n')))
+        return;
+    QMutexLocker lock(&mutex);
+    if (!entries.contains(path))
+        order.append(path);
+    entries.insert(path, Entry{size, modified, hash, true});
+    changed = true;
+}
+
+bool PkHashCache::save()
+{
+    QMutexLocker lock(&mutex);
+    if (!changed)
+        return true;
+    QDir().mkpath(QFileInfo(file).path());
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QList<QString> kept;
+    for (bool used : {true, false}) {
+        for (const QString &path : order) {
+            if (entries.value(path).used == used && kept.size() < limit)
+                kept.append(path);
+        }
+    }
+    for (const QString &path : kept) {
+        const Entry &entry = entries[path];
+        out.write(QByteArray::number(entry.hash, 16) + ' ' + QByteArray::number(entry.size) + ' '
+                  + QByteArray::number(entry.modified) + ' ' + path.toUtf8() + '\n');
+    }
+    changed = false;
+    return out.commit();
+}

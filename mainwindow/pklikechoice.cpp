@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+
+#include "pklikechoice.h"
+
+#include "pkbutton.h"
+#include "pklikejob.h"
+#include "pklikereader.h"
+#include "pkmatchjobs.h"
+#include "pwdarklook.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
+#include <QShortcut>
+
+namespace {
+const QString examplesFolderKey = QStringLiteral("examplesFolder");
+} // namespace
+
+PkLikeChoice::PkLikeChoice(QWidget *listButton, PkButton *toCopy, PkMatchJobs *jobs, const QColor &color)
+    : QObject(listButton)
+    , listButton(listButton)
+    , toCopy(toCopy)
+    , jobs(jobs)
+    , color(color)
+{
+    auto *action = new QAction(QStringLiteral("Select example pictures\u2026"), listButton);
+    connect(action, &QAction::triggered, this, &PkLikeChoice::choose);
+    listButton->addAction(action);
+    listButton->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(jobs, &PkMatchJobs::progress, this, &PkLikeChoice::showProgress);
+    connect(jobs, &PkMatchJobs::prepared, this, [this] { stop->setEnabled(false); });
+    // Esc stops a matching of examples in hand; the choices stay as they
+    // are. The shortcut lives only meanwhile, as Esc also stops a run.
+    stop = new QShortcut(QKeySequence(Qt::Key_Escape), listButton->window());
+    stop->setEnabled(false);
+    connect(stop, &QShortcut::activated, this, [this] {
+        stop->setEnabled(false);
+        this->jobs->cancel();
+        this->toCopy->setMainText(QStringLiteral("Stopped"), this->color);
+    });
+}
+
+QString PkLikeChoice::tileText(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 example picture") : QStringLiteral("%1 example pictures").arg(count);
+}
+
+QString PkLikeChoice::toolTip(const PkLikeResult &like, const QString &rest)
+{
+    if (like.byTime + like.byContent == 0)
+        return rest;
+    const QString how = QStringLiteral("%1 by capture time, %2 by content").arg(like.byTime).arg(like.byContent);
+    return rest.isEmpty() ? how : how + QLatin1Char('\n') + rest;
+}
+
+PkReviewSelection PkLikeChoice::reviewSelection(const QString &folder, const QList<QString> &ids,
+                                                const PkMatchResult &match, const PkLikeResult &like)
+{
+    PkReviewSelection selection = PkReviewSelection::fromMatch(folder, ids, match);
+    for (const PkLikeFinding &finding : like.found) {
+        selection.how.insert(finding.example, finding.byContent ? QStringLiteral("found by content")
+                                   : finding.contentDiffers ? QStringLiteral("found by capture time, content differs")
+                                                            : QStringLiteral("found by capture time"));
+    }
+    return selection;
+}
+
+QStringList PkLikeChoice::pictures(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir() || !PkLikeReader::isPictureName(path))
+            return {};
+    }
+    return paths;
+}
+
+void PkLikeChoice::choose()
+{
+    QFileDialog *dialog = PwDarkLook::fileDialog(listButton->window(), QSettings().value(examplesFolderKey).toString(), false);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setNameFilters({QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.heic *.dng *.cr2 *.cr3 "
+                                           "*.nef *.arw *.raf *.orf *.rw2 *.pef *.srw)"),
+                            QStringLiteral("All files (*)")});
+    connect(dialog, &QFileDialog::filesSelected, this, [this](const QStringList &files) {
+        if (files.isEmpty())
+            return;
+        QSettings().setValue(examplesFolderKey, QFileInfo(files.constFirst()).absolutePath());
+        emit chosen(files);
+    });
+}
+
+void PkLikeChoice::showProgress(int done, int total)
+{
+    const bool matching = done < total;
+    stop->setEnabled(matching);
+    if (matching && total > 0)
+        toCopy->setMainText(QStringLiteral("%1%").arg(done * 100 / total), color);
+}

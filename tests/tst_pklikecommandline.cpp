@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+
+#include "pktestpictures.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The program run with example pictures instead of a list, as a script
+// would run it: its report on stderr, a dry run's files on stdout, its exit
+// status and what it copies.
+class TestPkLikeCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void run_data();
+    void run();
+};
+
+void TestPkLikeCommandLine::run_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QStringList>("copies");
+
+    const QByteArray report = "4 examples, 3 files to copy, 1 not found, 1 not pictures\n"
+                              "like: a.jpg: IMG_0001 (capture time)\nlike: d.jpg: IMG_0001 (capture time, content differs)\n"
+                              "like: sub/b.jpg: IMG_0002 (content)\nnot found: z.jpg\n"
+                              "not a picture: c.txt: Not a picture\n";
+    QTest::newRow("dry run, list options ignored") << "--like ex --folder pics --dry-run --whole-numbers" << report
+        << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList();
+    QTest::newRow("copies whole pictures") << "--like ex --folder pics" << report << QByteArray("copied 3 of 3\nexit 0")
+        << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"};
+    const auto refused = [](const char *name, const QString &arguments, const QByteArray &why) {
+        QTest::newRow(name) << arguments << "pickwell: " + why + '\n' << QByteArray("exit 2") << QStringList();
+    };
+    refused("with --list", "--like ex --list l --folder pics", "Give either --list or --like. See pickwell --help.");
+    refused("without --folder", "--like ex", "--like needs --folder. See pickwell --help.");
+    refused("twice", "--like ex --like ex --folder pics", "Give --like once. See pickwell --help.");
+    refused("inside the picture folder", "--like pics/inner --folder pics",
+            "The examples folder must lie outside the picture folder.");
+    refused("the picture folder itself", "--like pics/ --folder pics",
+            "The examples folder must lie outside the picture folder.");
+    refused("missing examples", "--like gone --folder pics", "Cannot read the examples folder: gone");
+    refused("missing folder", "--like ex --folder gone", "Cannot read the folder: gone");
+}
+
+void TestPkLikeCommandLine::run()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QStringList, copies);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && QDir(dir.path()).mkpath("pics/inner") && QDir(dir.path()).mkpath("ex/sub"));
+    using namespace PkTestPictures;
+    QVERIFY(write(dir.filePath("pics/IMG_0001.jpg"), jpegOfShot(scene(1, 400, 300), {"2024:01:02 10:11:12", "", "", "", ""})));
+    QVERIFY(write(dir.filePath("pics/IMG_0001.CR2"), "raw"));
+    QVERIFY(write(dir.filePath("pics/IMG_0002.jpg"), jpeg(scene(2, 400, 300), 0)));
+    QVERIFY(write(dir.filePath("ex/a.jpg"), jpegOfShot(scene(1, 200, 150), {"2024:01:02 10:11:12", "", "", "", ""})));
+    QVERIFY(write(dir.filePath("ex/sub/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)));
+    QVERIFY(write(dir.filePath("ex/c.txt"), "thanks!"));
+    QVERIFY(write(dir.filePath("ex/d.jpg"), jpegOfShot(scene(5, 200, 150), {"2024:01:02 10:11:12", "", "", "", ""})));
+    QVERIFY(write(dir.filePath("ex/z.jpg"), jpeg(scene(9, 200, 150), 0)));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(dir.path());
+    process.start(PICKWELL_PROGRAM, arguments.split(' '));
+    QVERIFY(process.waitForFinished(60000));
+    QTEST(process.readAllStandardError(), "err");
+    QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
+    QCOMPARE(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), copies);
+}
+
+QTEST_GUILESS_MAIN(TestPkLikeCommandLine)
+#include "tst_pklikecommandline.moc"

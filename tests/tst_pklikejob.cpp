@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkhashcache.h"
+#include "pklikejob.h"
+#include "pklikematcher.h"
+#include "pktestpictures.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using PkTestPictures::Shot;
+
+class TestPkLikeJob : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sameShot_data();
+    void sameShot();
+    void verdict_data();
+    void verdict();
+    void examples_data();
+    void examples();
+    void hashCache();
+
+private:
+    QTemporaryDir dir;
+    QString folder;
+    PkLikeResult result;
+};
+
+namespace {
+
+const QDateTime noon = QDateTime::fromString(QStringLiteral("2024:06:01 12:00:00"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+
+PkLikeFacts shot(int second, const QString &sub = {}, const QString &serial = {}, const QString &make = {},
+                 const QString &model = {})
+{
+    return PkLikeFacts{second < 0 ? QDateTime() : noon.addSecs(second), sub, make, model, serial, {}};
+}
+
+QImage colourShifted(const QImage &image)
+{
+    QImage shifted = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shifted.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(shifted.scanLine(y));
+        for (int x = 0; x < shifted.width(); ++x)
+            line[x] = qRgb(std::min(255, qRed(line[x]) + 30), qGreen(line[x]), std::max(0, qBlue(line[x]) - 20));
+    }
+    return shifted;
+}
+
+} // namespace
+
+// The folder: five shots of one camera, two of them a burst in one second
+// without sub-seconds, one with only its raw, which says nothing but its time.
+void TestPkLikeJob::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    folder = dir.filePath(QStringLiteral("pictures"));
+    const QString examples = dir.filePath(QStringLiteral("examples"));
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(examples + QStringLiteral("/nested")));
+    const Shot shots[] = {{"2024:06:01 12:00:01", "10", "Canon", "Canon EOS R5", "0042"},
+                          {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"},
+                          {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"},
+                          {"2024:06:01 12:00:03", "55", "Canon", "Canon EOS R5", "0042"}};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = folder + QStringLiteral("/IMG_%1").arg(i + 1);
+        QVERIFY(PkTestPictures::write(name + ".JPG", PkTestPictures::jpegOfShot(PkTestPictures::scene(i, 600, 400), shots[i])));
+        QVERIFY(PkTestPictures::write(name + ".CR2.xmp", "<x/>"));
+    }
+    for (int i = 5; i <= 6; ++i) {
+        const QByteArray preview = PkTestPictures::jpeg(PkTestPictures::scene(i - 1, 600, 400), 0);
+        QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_%1.DNG").arg(i),
+                                      PkTestPictures::dng(preview, QSize(600, 400), 1, false, "2024:06:01 12:00:05")));
+    }
+    QVERIFY(PkTestPictures::write(folder + "/IMG_5.JPG", PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0)));
+
+    auto example = [&](const QString &name, const QImage &image, const Shot &facts) {
+        return PkTestPictures::write(examples + '/' + name, PkTestPictures::jpegOfShot(image, facts, 75));
+    };
+    const Shot stripped;
+    QVERIFY(example("smith-0001.jpg", PkTestPictures::scene(0, 300, 200), {"2024:06:01 12:00:01", "1", "CANON", "EOS R5", "42 "}));
+    QVERIFY(example("nested/smith-0002.jpg", PkTestPictures::scene(1, 240, 160), stripped));
+    QVERIFY(example("burst.jpg", PkTestPictures::scene(2, 300, 200), {"2024:06:01 12:00:02", "", "Canon", "", ""}));
+    QVERIFY(example("shifted.jpg", colourShifted(PkTestPictures::scene(3, 300, 200)), stripped));
+    QVERIFY(example("raw-only.jpg", PkTestPictures::scene(4, 300, 200), {"2024:06:01 12:00:05", "", "", "", ""}));
+    QVERIFY(example("raw-look.jpg", PkTestPictures::scene(5, 300, 200), stripped));
+    QVERIFY(QFile::copy(folder + "/IMG_6.DNG", examples + "/client.dng"));
+    QVERIFY(example("elsewhere.jpg", PkTestPictures::scene(9, 300, 200), stripped));
+    QVERIFY(example("other-camera.jpg", PkTestPictures::scene(8, 300, 200), {"2024:06:01 12:00:01", "", "", "", "77"}));
+    QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
+    QVERIFY(PkTestPictures::write(examples + "/phone.heic", "ftypheic"));
+    QVERIFY(PkTestPictures::write(examples + "/huge.jpg", PkTestPictures::jpegClaiming(QSize(60000, 60000))));
+    QVERIFY(PkTestPictures::write(examples + "/empty.jpg", ""));
+
+    PkHashCache cache(dir.filePath(QStringLiteral("hashes")));
+    PkLikeJob::Options options;
+    options.cache = &cache;
+    QMutex mutex;
+    QList<int> last;
+    options.progress = [&](int done, int total) {
+        QMutexLocker lock(&mutex);
+        last = {done, total};
+    };
+    result = PkLikeJob::run(PkLikeJob::examplesIn(examples), examples, folder, options);
+    QVERIFY(last.size() == 2 && last.at(0) == last.at(1) && last.at(1) > 0);
+    QVERIFY(cache.save());
+}
+
+void TestPkLikeJob::sameShot_data()
+{
+    QTest::addColumn<PkLikeFacts>("a");
+    QTest::addColumn<PkLikeFacts>("b");
+    QTest::addColumn<bool>("same");
+    const QString canon = QStringLiteral("Canon"), r5 = QStringLiteral("Canon EOS R5");
+    QTest::newRow("serials alike but for zeros and case") << shot(0, {}, " 00ab12") << shot(0, {}, "AB12 ") << true;
+    QTest::newRow("serials differ, names alike") << shot(0, {}, "1", canon, r5) << shot(0, {}, "2", canon, r5) << false;
+    QTest::newRow("model repeats the make") << shot(0, {}, {}, canon, r5) << shot(0, {}, {}, "CANON", "EOS R5") << true;
+    QTest::newRow("models differ") << shot(0, {}, {}, canon, r5) << shot(0, {}, {}, canon, "EOS R6") << false;
+    QTest::newRow("makes differ") << shot(0, {}, {}, canon, "X") << shot(0, {}, {}, "Nikon", "X") << false;
+    QTest::newRow("one side unnamed") << shot(0, {}, "1") << shot(0, {}, {}, canon, r5) << true;
+    QTest::newRow("sub-seconds differ") << shot(0, "12") << shot(0, "13") << false;
+    QTest::newRow("sub-seconds of two lengths") << shot(0, "5") << shot(0, "50") << true;
+    QTest::newRow("sub-seconds on one side") << shot(0, "12") << shot(0) << true;
+    QTest::newRow("seconds differ") << shot(0) << shot(1) << false;
+    QTest::newRow("no time") << shot(-1) << shot(-1) << false;
+}
+
+void TestPkLikeJob::sameShot()
+{
+    QFETCH(PkLikeFacts, a);
+    QFETCH(PkLikeFacts, b);
+    QFETCH(bool, same);
+    QCOMPARE(PkLikeFacts::sameShot(a, b), same);
+    QCOMPARE(PkLikeFacts::sameShot(b, a), same);
+}
+
+void TestPkLikeJob::verdict_data()
+{
+    QTest::addColumn<PkLikeFacts>("example");
+    QTest::addColumn<quint64>("hash");
+    // Pictures 0 and 1 at 0 s, 2 and 3 without time, 4 at 7 s.
+    QTest::addColumn<QList<quint64>>("hashes");
+    QTest::addColumn<QString>("expected");
+    const int far = PkLikeMatcher::maxDistance + 1, margin = PkLikeMatcher::margin;
+    auto bits = [](int count) { return count == 64 ? ~quint64(0) : (quint64(1) << count) - 1; };
+    const QList<quint64> apart = {bits(0), bits(40), bits(64), bits(30), bits(50)};
+    QTest::newRow("burst decided by content") << shot(0) << bits(38) << apart << "found 1 by time";
+    QTest::newRow("burst too alike") << shot(0) << bits(2) << QList<quint64>{0, bits(3), bits(64), bits(30), 0}
+                                     << "ambiguous 1 0";
+    QTest::newRow("one candidate") << shot(7) << bits(50 - PkLikeMatcher::maxDistance) << apart << "found 4 by time";
+    QTest::newRow("one candidate, content differs") << shot(7) << bits(50 - far) << apart << "found 4 by time, differs";
+    QTest::newRow("no candidate, by content") << shot(5) << bits(29) << apart << "found 3 by content";
+    const QList<quint64> one = {0, bits(64), bits(64), bits(64), bits(64)};
+    QTest::newRow("nearest at the limit") << shot(-1) << bits(PkLikeMatcher::maxDistance) << one << "found 0 by content";
+    QTest::newRow("nearest past the limit") << shot(-1) << bits(far) << one << "not found";
+    QTest::newRow("second clearly farther") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin), bits(40)}
+                                            << "found 2 by content";
+    QTest::newRow("second too near") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin - 1), bits(margin)}
+                                     << "ambiguous 2 3";
+    QTest::newRow("no hash") << shot(-1) << quint64(0) << QList<quint64>{} << "not found";
+}
+
+void TestPkLikeJob::verdict()
+{
+    QFETCH(PkLikeFacts, example);
+    QFETCH(quint64, hash);
+    QFETCH(QList<quint64>, hashes);
+    QFETCH(QString, expected);
+    const QList<PkLikeFacts> pictures = {shot(0), shot(0), shot(-1), shot(-1), shot(7)};
+    const PkLikeMatcher matcher(pictures, [&](int i) -> std::optional<quint64> {
+        return hashes.isEmpty() ? std::nullopt : std::optional(hashes.at(i));
+    });
+    const PkLikeVerdict verdict = matcher.match(example, [&]() -> std::optional<quint64> {
+        return hashes.isEmpty() ? std::nullopt : std::optional(hash);
+    });
+    QString said = verdict.kind == PkLikeVerdict::Kind::NotFound ? QStringLiteral("not found")
+        : verdict.kind == PkLikeVerdict::Kind::Ambiguous        ? QStringLiteral("ambiguous")
+                                                                 : QStringLiteral("found %1 by %2").arg(verdict.picture).arg(
+                                                                     verdict.how == PkLikeVerdict::How::Content ? "content" : "time");
+    if (verdict.contentDiffers)
+        said += QStringLiteral(", differs");
+    for (int picture : verdict.pictures)
+        said += QStringLiteral(" %1").arg(picture);
+    QCOMPARE(said, expected);
+}
+
+void TestPkLikeJob::examples_data()
+{
+    QTest::addColumn<QString>("example");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("renamed, resized, metadata kept") << "smith-0001.jpg" << "IMG_1 by time";
+    QTest::newRow("stripped, in a sub-folder") << "nested/smith-0002.jpg" << "IMG_2 by content";
+    QTest::newRow("burst in one second") << "burst.jpg" << "IMG_3 by time";
+    QTest::newRow("colour-shifted") << "shifted.jpg" << "IMG_4 by content";
+    QTest::newRow("raw gives the time") << "raw-only.jpg" << "IMG_5 by time";
+    QTest::newRow("raw gives the look") << "raw-look.jpg" << "IMG_6 by content";
+    QTest::newRow("a raw example") << "client.dng" << "IMG_6 by time";
+    QTest::newRow("another camera, same second") << "other-camera.jpg" << "not found";
+    QTest::newRow("not in the folder") << "elsewhere.jpg" << "not found";
+    QTest::newRow("not a picture") << "notes.jpg" << "Not a picture";
+    QTest::newRow("HEIC") << "phone.heic" << "HEIC pictures cannot be read here";
+    QTest::newRow("claims 60000 x 60000") << "huge.jpg" << "Too large to preview (60000 x 60000)";
+    QTest::newRow("empty") << "empty.jpg" << "Empty file";
+}
+
+void TestPkLikeJob::examples()
+{
+    QFETCH(QString, example);
+    QFETCH(QString, expected);
+    QString said;
+    for (const PkLikeFinding &finding : result.found) {
+        if (finding.example == example)
+            said = finding.picture + (finding.byContent ? " by content" : " by time");
+    }
+    if (result.match.idsNotFound.contains(example))
+        said = QStringLiteral("not found");
+    for (const auto &[name, why] : result.notPictures) {
+        if (name == example)
+            said = why.left(expected.size());
+    }
+    QCOMPARE(said, expected);
+    QCOMPARE(result.match.idCount, 9);
+    QCOMPARE(result.byTime, 4);
+    QVERIFY(result.match.files.contains(QStringLiteral("IMG_1.CR2.xmp")));
+    QCOMPARE(result.match.files.size(), 11);
+}
+
+void TestPkLikeJob::hashCache()
+{
+    const QString file = dir.filePath(QStringLiteral("hashes"));
+    PkHashCache cache(file);
+    const QString picture = folder + QStringLiteral("/IMG_1.JPG");
+    const QFileInfo info(picture);
+    const qint64 modified = info.lastModified().toSecsSinceEpoch();
+    QVERIFY(cache.find(picture, info.size(), modified).has_value());
+    QVERIFY(!cache.find(picture, info.size() + 1, modified).has_value());
+    QVERIFY(!cache.find(picture, info.size(), modified - 1).has_value());
+    // Bounded: the entries used last are kept.
+    PkHashCache small(file, 2);
+    small.store(QStringLiteral("/a b/c"), 1, 2, 0xabcdef);
+    QVERIFY(small.save());
+    PkHashCache reread(file, 2);
+    QCOMPARE(reread.find(QStringLiteral("/a b/c"), 1, 2), std::optional<quint64>(0xabcdef));
+    reread.store(QStringLiteral("/d"), 3, 4, 5);
+    QVERIFY(reread.save());
+    PkHashCache last(file, 2);
+    QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
+    QVERIFY(!last.find(picture, info.size(), modified));
+}
+
+QTEST_GUILESS_MAIN(TestPkLikeJob)
+#include "tst_pklikejob.moc"
