@@ -14,6 +14,7 @@
 #include "pkselectionmatcher.h"
 #include "pkreviewlink.h"
 #include "pkselectionreport.h"
+#include "pktilefactory.h"
 #include "pwdarklook.h"
 #include "pwpathhelper.h"
 #include "pwtools.h"
@@ -106,6 +107,7 @@ void MainWindow::setUpFrame()
 void MainWindow::setUpWidgets()
 {
     const QColor buttonTextColor = tools->getColor(QStringLiteral("gray7"));
+    const PkTileFactory make(this, *tools);
 
     labelWarranty = new QLabel(this);
     labelWarranty->setText(QStringLiteral("This program is provided without any warranty \u2013 use it "
@@ -121,57 +123,34 @@ void MainWindow::setUpWidgets()
     dashboard->move(0, 80);
     dashboard->hide();
 
-    buttonTextFilePath = createActionButton(QStringLiteral("Select text file"), buttonTextColor, 14);
+    buttonTextFilePath = make.actionButton(QStringLiteral("Select text file"), buttonTextColor, 14);
     buttonTextFilePath->move(20, 20);
     connect(buttonTextFilePath, &QAbstractButton::clicked, this,
             &MainWindow::on_buttonTextFilePathpressed);
 
-    buttonImageFilePath = createActionButton(QStringLiteral("Select image folder"), buttonTextColor, 14);
+    buttonImageFilePath = make.actionButton(QStringLiteral("Select image folder"), buttonTextColor, 14);
     buttonImageFilePath->move(width() - buttonImageFilePath->width() - 20, 20);
     connect(buttonImageFilePath, &QAbstractButton::clicked, this,
             &MainWindow::on_buttonImageFilePathpressed);
     buttonImageFilePath->hide();
 
-    buttonStartCopy = createActionButton(QStringLiteral("Start"), buttonTextColor, 15);
+    buttonStartCopy = make.actionButton(QStringLiteral("Start"), buttonTextColor, 15);
     buttonStartCopy->move(width() - buttonStartCopy->width() - 20,
                           height() - buttonStartCopy->height() - 20);
     connect(buttonStartCopy, &QAbstractButton::clicked, this, &MainWindow::on_buttonStartCopypressed);
     buttonStartCopy->hide();
 
     const int wide = width() - 40;
-    infoTextFile = createInfoTile({wide, 50}, {20, height() - 135}, 0, QStringLiteral(" Text file"),
+    infoTextFile = make.infoTile({wide, 50}, {20, height() - 135}, 0, QStringLiteral(" Text file"),
                                   QStringLiteral("gray9"));
-    infoImagePath = createInfoTile({wide, 50}, {20, height() - 190}, 0, QStringLiteral(" Image path"),
+    infoImagePath = make.infoTile({wide, 50}, {20, height() - 190}, 0, QStringLiteral(" Image path"),
                                    QStringLiteral("gray9"));
-    infoSelected = createInfoTile({160, 90}, {80, 200}, 30, QStringLiteral(" Selected"),
+    infoSelected = make.infoTile({160, 90}, {80, 200}, 30, QStringLiteral(" Selected"),
                                   QStringLiteral("gray8"));
-    infoToCopy = createInfoTile({160, 90}, {width() - 240, 200}, 30, QStringLiteral(" To copy"),
+    infoToCopy = make.infoTile({160, 90}, {width() - 240, 200}, 30, QStringLiteral(" To copy"),
                                 QStringLiteral("gray8"));
-    infoWarning = createInfoTile({wide, 60}, {20, 200}, 16, QStringLiteral(" Warning"),
+    infoWarning = make.infoTile({wide, 60}, {20, 200}, 16, QStringLiteral(" Warning"),
                                  QStringLiteral("gray8"));
-}
-
-PkButton *MainWindow::createActionButton(const QString &text, const QColor &color, double fontSize)
-{
-    auto *button = new PkButton(0, QStringLiteral("standard"), this);
-    button->setMainText(text, color);
-    button->setFontSize(fontSize);
-    button->setFixedSize(240, 50);
-    return button;
-}
-
-// A font size of 0 leaves the tile's main text in the default font.
-PkButton *MainWindow::createInfoTile(QSize size, QPoint position, double fontSize,
-                                     const QString &caption, const QString &captionColor)
-{
-    auto *tile = new PkButton(0, QStringLiteral("standard"), this);
-    tile->setFixedSize(size);
-    tile->move(position);
-    if (fontSize > 0)
-        tile->setFontSize(fontSize);
-    tile->setCaption(caption, tools->getColor(captionColor));
-    tile->hide();
-    return tile;
 }
 
 // Each shortcut belongs to its button, so Qt only lets it fire while the

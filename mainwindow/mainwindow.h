@@ -67,9 +67,6 @@ protected:
 private:
     void setUpFrame();
     void setUpWidgets();
-    PkButton *createActionButton(const QString &text, const QColor &color, double fontSize);
-    PkButton *createInfoTile(QSize size, QPoint position, double fontSize, const QString &caption,
-                             const QString &captionColor);
     void setUpPaste();
     void setUpTargetChoices();
     void chooseDestination();
