@@ -88,26 +88,34 @@ quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
     return packed;
 }
 
+bool sameKey(const std::string &keys, const SortItem &a, const SortItem &b)
+{
+    return a.keyLength == b.keyLength
+        && std::memcmp(keys.data() + a.keyOffset, keys.data() + b.keyOffset, size_t(a.keyLength)) == 0;
+}
+
 // names come in the order the directory gave them, as QDir takes them: its
 // sort is not stable, so names whose lower-case forms are equal end up in an
 // order that depends on where the sort found them. Running the same
 // algorithm with a comparator that agrees with QDir's on every pair puts
-// them exactly where QDir does.
-std::vector<qint32> orderLikeQDir(const QStringList &names)
+// them exactly where QDir does. Only the names at positions are sorted; ties
+// is set when two of them have equal keys.
+std::vector<qint32> orderLikeQDir(const QStringList &names, const std::vector<qint32> &positions, bool *ties)
 {
-    const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
+    const bool wide = !std::all_of(positions.begin(), positions.end(),
+                                   [&names](qint32 p) { return isAscii(names.at(p)); });
     qsizetype units = 0;
-    for (const QString &name : names)
-        units += name.size();
+    for (const qint32 p : positions)
+        units += names.at(p).size();
     std::string keys;
     keys.reserve(size_t(units) * (wide ? 2 : 1));
-    std::vector<SortItem> items(size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        SortItem &item = items[size_t(i)];
+    std::vector<SortItem> items(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        SortItem &item = items[i];
         item.keyOffset = qsizetype(keys.size());
-        appendKey(keys, names.at(i), wide);
+        appendKey(keys, names.at(positions[i]), wide);
         item.keyLength = qint32(qsizetype(keys.size()) - item.keyOffset);
-        item.index = qint32(i);
+        item.index = positions[i];
     }
     for (SortItem &item : items) {
         item.headHigh = packHead(keys, item, 0);
@@ -127,9 +135,20 @@ std::vector<qint32> orderLikeQDir(const QStringList &names)
 
     std::vector<qint32> order;
     order.reserve(items.size());
-    for (const SortItem &item : items)
-        order.push_back(item.index);
+    *ties = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        order.push_back(items[i].index);
+        *ties = *ties || (i > 0 && sameKey(keys, items[i - 1], items[i]));
+    }
     return order;
+}
+
+std::vector<qint32> allPositions(const QStringList &names)
+{
+    std::vector<qint32> positions(size_t(names.size()));
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = qint32(i);
+    return positions;
 }
 
 class FolderStream
@@ -225,5 +244,24 @@ void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch
 
 std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)
 {
-    return orderLikeQDir(names);
+    bool ties = false;
+    return orderLikeQDir(names, allPositions(names), &ties);
+}
+
+std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names, const std::vector<qint32> &positions)
+{
+    bool ties = false;
+    std::vector<qint32> order = orderLikeQDir(names, positions, &ties);
+    if (!ties || order.size() == size_t(names.size()))
+        return order;
+    // Where two of them tie, the other names decide which comes first.
+    std::vector<bool> wanted(size_t(names.size()));
+    for (const qint32 p : positions)
+        wanted[size_t(p)] = true;
+    order.clear();
+    for (const qint32 p : sortOrder(names)) {
+        if (wanted[size_t(p)])
+            order.push_back(p);
+    }
+    return order;
 }

@@ -182,11 +182,17 @@ void PkNearMatcher::scan(const QString &name, qsizetype position)
     tries->scan(name, position);
 }
 
+void PkNearMatcher::markFound(std::vector<bool> &positions) const
+{
+    for (const Hit &hit : tries->hits)
+        positions[size_t(hit.name)] = true;
+}
+
 std::vector<PkNearMatcher::Found> PkNearMatcher::found(const QStringList &names, const std::vector<qint32> &order)
 {
     std::vector<Hit> &hits = tries->hits;
     if (!order.empty()) {
-        std::vector<qint32> rank(order.size());
+        std::vector<qint32> rank(size_t(*std::max_element(order.begin(), order.end())) + 1);
         for (size_t p = 0; p < order.size(); ++p)
             rank[size_t(order[p])] = qint32(p);
         for (Hit &hit : hits)

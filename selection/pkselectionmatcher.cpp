@@ -271,11 +271,27 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     }
     worker.join();
     QStringList names;
+    qsizetype total = 0;
+    for (const QStringList &batch : matched)
+        total += batch.size();
+    names.reserve(total);
     for (QStringList &batch : matched)
         names.append(std::move(batch));
-    const std::vector<qint32> order = PkFolderLister::sortOrder(names);
+    // Only the names that something selected or a near try found are shown,
+    // so only they need their place in the listing.
+    std::vector<bool> shown(size_t(names.size()));
+    for (size_t p = 0; p < shown.size(); ++p)
+        shown[p] = collected.start[p] != collected.start[p + 1];
+    if (near)
+        near->markFound(shown);
+    std::vector<qint32> positions;
+    for (size_t p = 0; p < shown.size(); ++p) {
+        if (shown[p])
+            positions.push_back(qint32(p));
+    }
+    const std::vector<qint32> order = PkFolderLister::sortOrder(names, positions);
     QStringList sorted;
-    sorted.reserve(names.size());
+    sorted.reserve(qsizetype(order.size()));
     for (const qint32 index : order)
         sorted.append(std::move(names[index]));
     return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);

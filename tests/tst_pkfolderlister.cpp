@@ -58,6 +58,17 @@ private slots:
                 QVERIFY(result == 0 || errno == EEXIST);
             }
             QCOMPARE(PkFolderLister::fileNames(dir.path()), QDir(dir.path()).entryList(QDir::Files));
+            // Every third name alone, ties among them, stands as in the whole listing.
+            QStringList own;
+            PkFolderLister::listInBatches(dir.path(), [&own](const QStringList &batch) { own += batch; });
+            std::vector<qint32> some, expected;
+            for (qint32 p = 0; p < own.size(); p += 3)
+                some.push_back(p);
+            for (const qint32 p : PkFolderLister::sortOrder(own)) {
+                if (p % 3 == 0)
+                    expected.push_back(p);
+            }
+            QCOMPARE(PkFolderLister::sortOrder(own, some), expected);
         }
     }
 
