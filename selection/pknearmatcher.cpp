@@ -45,6 +45,9 @@ public:
     Tries(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
     {
         QList<QString> patterns(ids.size());
+        // Most identifiers give a picture key and some another without a marker.
+        keyText.reserve(ids.size() * 2);
+        pictureKeys.table.reserve(size_t(ids.size()) * 2);
         for (qsizetype j = 0; j < ids.size(); ++j) {
             const QString &id = ids.at(j);
             const qsizetype stemLength = PkMatchText::stemLength(id);
@@ -55,7 +58,7 @@ public:
             if (picture && !number)
                 addKey(pictureKeys, stem, int(j), IgnoringCase);
             else if (!number && !picture)
-                patterns[j] = PkMatchText::folded(id);
+                patterns[j] = stemLength == id.size() ? stem : PkMatchText::folded(id);
             const qsizetype unmarked = PkMatchText::unmarkedLength(stem);
             if (unmarked > 0)
                 addKey(pictureKeys, stem.first(unmarked), int(j), WithoutMarker);
@@ -64,6 +67,7 @@ public:
                 addKey(numberKeys, PkMatchText::withoutLeadingZeros(digits), int(j), ByNumber);
         }
         matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        matcher->ignoreAsciiCase();
         substrings = matcher->nodeCount() > 1;
         nodeIds.resize(size_t(matcher->nodeCount()));
         for (qsizetype j = 0; j < patterns.size(); ++j) {
@@ -72,24 +76,30 @@ public:
         }
     }
 
+    // An ASCII name is never folded as a whole: the automaton and the key
+    // filters take its capitals as small letters, and only a picture that
+    // passes a filter is folded to be looked up.
     void scan(const QString &name, qsizetype position)
     {
         const qsizetype pictureLength = PkMatchText::pictureLength(name);
-        // Folding keeps the dots and ASCII letters that end a picture, so
-        // that without substrings to look for, the picture alone is folded.
-        if (substrings) {
-            const QStringView view = fold(name, folded);
-            matcher->forEachEnd(view, [this, position](int32_t node) {
-                for (int id : nodeIds[size_t(node)])
-                    hits.push_back({id, IgnoringCase, position});
-            });
-            // An ASCII name folds unit for unit, its picture's length with it.
-            if (!pictureKeys.empty())
-                addHits(pictureKeys, unitsOf(view.first(foldedWide ? PkMatchText::pictureLength(view) : pictureLength)),
-                        position);
-        } else if (!pictureKeys.empty()) {
-            addHits(pictureKeys, unitsOf(fold(QStringView(name).first(pictureLength), folded)), position);
+        const size_t before = hits.size();
+        const auto found = [this, position](int32_t node) {
+            for (int id : nodeIds[size_t(node)])
+                hits.push_back({id, IgnoringCase, position});
+        };
+        const char16_t units = substrings ? matcher->forEachEnd(name, found) : unitsOr(name);
+        QStringView view = name;
+        qsizetype picture = pictureLength;
+        if (units >= 0x80) {
+            hits.resize(before);
+            folded = PkMatchText::folded(name);
+            view = folded;
+            if (substrings)
+                matcher->forEachEnd(view, found);
+            picture = PkMatchText::pictureLength(view);
         }
+        if (!pictureKeys.empty())
+            addHits(pictureKeys, view.first(picture), position);
         if (!numberKeys.empty())
             scanNumbers(QStringView(name).first(pictureLength), position);
     }
@@ -113,27 +123,33 @@ private:
     QList<QString> keyText;
     Keys pictureKeys, numberKeys;
     QString folded;
-    bool foldedWide = false; // the last name folded held other than ASCII
+    std::u16string lowered;
     bool substrings = false;
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<std::vector<int>> nodeIds;
 
-    void addKey(Keys &keys, QStringView key, int id, int step)
+    void addKey(Keys &keys, const QString &key, int id, int step)
     {
-        keyText.append(key.toString());
+        keyText.append(key);
         keys.table[unitsOf(keyText.constLast())].push_back({id, step});
         keys.filter.add(keyText.constLast());
     }
     void addKey(Keys &keys, std::u16string_view key, int id, int step)
     {
-        addKey(keys, QStringView(key.data(), qsizetype(key.size())), id, step);
+        addKey(keys, QStringView(key.data(), qsizetype(key.size())).toString(), id, step);
     }
 
-    void addHits(const Keys &keys, std::u16string_view key, qsizetype name)
+    void addHits(const Keys &keys, QStringView key, qsizetype name)
     {
-        if (!keys.filter.mayContain(QStringView(key.data(), qsizetype(key.size()))))
+        if (!keys.filter.mayContain(key))
             return;
-        const auto it = keys.table.find(key);
+        lowered.resize(key.size());
+        std::transform(key.begin(), key.end(), lowered.begin(),
+                       [](QChar ch) {
+                           const char16_t unit = ch.unicode();
+                           return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+                       });
+        const auto it = keys.table.find(lowered);
         if (it == keys.table.end())
             return;
         for (const Key &entry : it->second)
@@ -146,26 +162,20 @@ private:
             qsizetype end = i;
             while (end < picture.size() && PkMatchText::isDigit(picture.at(end)))
                 ++end;
-            if (end > i)
-                addHits(numberKeys, PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i)), name);
+            if (end > i) {
+                const std::u16string_view digits = PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i));
+                addHits(numberKeys, QStringView(digits.data(), qsizetype(digits.size())), name);
+            }
             i = end + 1;
         }
     }
 
-    // Most names are plain ASCII: they are folded into one buffer, without
-    // a string of their own each.
-    QStringView fold(QStringView name, QString &buffer)
+    static char16_t unitsOr(QStringView name)
     {
-        foldedWide = std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
-        if (foldedWide) {
-            buffer = PkMatchText::folded(name.toString());
-            return buffer;
-        }
-        buffer.resize(name.size());
-        QChar *out = buffer.data();
+        char16_t units = 0;
         for (QChar ch : name)
-            *out++ = ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + 32) : ch;
-        return buffer;
+            units |= ch.unicode();
+        return units;
     }
 };
 
