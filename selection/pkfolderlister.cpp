@@ -172,16 +172,16 @@ private:
 // batches of this many.
 constexpr qsizetype batchSize = 2048;
 
-// With batch set, the names go to it and none are returned: the lists move
-// from thread to thread without a string's reference count touched on both.
-QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &batch, QString *error)
+// Hands each name the folder lists, as it is read, to take.
+template <typename Take>
+void listFolder(const QString &folderPath, Take &&take, QString *error)
 {
     const QByteArray path = QFile::encodeName(folderPath);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         if (error)
             *error = qt_error_string(errno);
-        return {};
+        return;
     }
     FolderStream folder(::fdopendir(fd));
     if (!folder.get()) {
@@ -189,10 +189,9 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
         ::close(fd);
         if (error)
             *error = qt_error_string(reason);
-        return {};
+        return;
     }
 
-    QStringList names;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(folder.get());
@@ -208,13 +207,8 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
         if (name.startsWith('.') || !name.isValidUtf8()
             || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
             continue;
-        names.append(QFile::decodeName(entry->d_name));
-        if (batch && names.size() == batchSize)
-            batch(std::exchange(names, QStringList()));
+        take(name);
     }
-    if (batch && !names.isEmpty())
-        batch(std::exchange(names, QStringList()));
-    return names;
 }
 
 } // namespace
@@ -226,7 +220,8 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     // An empty path would list the working directory, which nobody chose.
     if (folderPath.isEmpty())
         return {};
-    const QStringList names = listFolder(folderPath, {}, error);
+    QStringList names;
+    listFolder(folderPath, [&names](QByteArrayView name) { names.append(QString::fromLocal8Bit(name)); }, error);
     QStringList sorted;
     sorted.reserve(names.size());
     for (const qint32 index : sortOrder(names))
@@ -234,12 +229,37 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     return sorted;
 }
 
+// The batches move from thread to thread without a string that both touch.
 void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error)
 {
     if (error)
         error->clear();
-    if (!folderPath.isEmpty())
-        listFolder(folderPath, batch, error);
+    if (folderPath.isEmpty())
+        return;
+    Names names;
+    listFolder(folderPath, [&](QByteArrayView name) {
+        names.bytes.append(name.data(), size_t(name.size()));
+        names.ends.push_back(qint32(names.bytes.size()));
+        if (names.size() == batchSize)
+            batch(std::exchange(names, Names()));
+    }, error);
+    if (names.size() > 0)
+        batch(std::move(names));
+}
+
+// ASCII is widened byte for byte while it is looked at; the rare other
+// name is decoded again as a whole.
+void PkFolderLister::decodeName(QByteArrayView bytes, QString &name)
+{
+    name.resize(bytes.size());
+    char16_t *out = reinterpret_cast<char16_t *>(name.data());
+    uchar high = 0;
+    for (const char byte : bytes) {
+        high |= uchar(byte);
+        *out++ = uchar(byte);
+    }
+    if (high >= 0x80)
+        name = QString::fromLocal8Bit(bytes);
 }
 
 std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)
@@ -248,20 +268,12 @@ std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)
     return orderLikeQDir(names, allPositions(names), &ties);
 }
 
-std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names, const std::vector<qint32> &positions)
+std::optional<std::vector<qint32>> PkFolderLister::sortOrder(const QStringList &names,
+                                                             const std::vector<qint32> &positions)
 {
     bool ties = false;
     std::vector<qint32> order = orderLikeQDir(names, positions, &ties);
-    if (!ties || order.size() == size_t(names.size()))
-        return order;
-    // Where two of them tie, the other names decide which comes first.
-    std::vector<bool> wanted(size_t(names.size()));
-    for (const qint32 p : positions)
-        wanted[size_t(p)] = true;
-    order.clear();
-    for (const qint32 p : sortOrder(names)) {
-        if (wanted[size_t(p)])
-            order.push_back(p);
-    }
+    if (ties)
+        return std::nullopt;
     return order;
 }

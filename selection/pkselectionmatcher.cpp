@@ -211,10 +211,48 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     return result;
 }
 
+// The names at positions among the batches, in listing order, each decoded
+// once; the order is set to their positions. Names whose lower-case forms
+// are equal are put in order among all the folder's names.
+QStringList listedInOrder(const std::vector<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
+                          std::vector<qint32> &order)
+{
+    std::vector<qint32> first{0}; // the position of each batch's first name
+    for (const PkFolderLister::Names &batch : batches)
+        first.push_back(first.back() + qint32(batch.size()));
+    QStringList names(first.back());
+    const auto decode = [&](qint32 p) {
+        const size_t b = size_t(std::upper_bound(first.begin(), first.end(), p) - first.begin() - 1);
+        PkFolderLister::decodeName(batches[b].at(p - first[b]), names[p]);
+    };
+    for (const qint32 p : positions)
+        decode(p);
+    if (std::optional<std::vector<qint32>> sorted = PkFolderLister::sortOrder(names, positions)) {
+        order = std::move(*sorted);
+    } else {
+        std::vector<bool> wanted(size_t(names.size()));
+        for (const qint32 p : positions)
+            wanted[size_t(p)] = true;
+        for (qint32 p = 0; p < names.size(); ++p)
+            decode(p);
+        order.clear();
+        for (const qint32 p : PkFolderLister::sortOrder(names)) {
+            if (wanted[size_t(p)])
+                order.push_back(p);
+        }
+    }
+    QStringList sorted;
+    sorted.reserve(qsizetype(order.size()));
+    for (const qint32 p : order)
+        sorted.append(std::move(names[p]));
+    return sorted;
+}
+
 } // namespace
 
-// Listing a large folder costs mostly system time: the names are matched on
-// another core while the rest are read, then put in the listing's order.
+// Listing a large folder costs mostly system time: the names are decoded and
+// matched on another core while the rest are read, and only those that
+// something selected become strings of their own and are put in order.
 PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
                                               PkMatchOptions options)
 {
@@ -226,8 +264,8 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     Collected collected;
     std::mutex mutex;
     std::condition_variable ready;
-    std::deque<QStringList> batches;
-    std::vector<QStringList> matched; // the batches the worker is done with, in order
+    std::deque<PkFolderLister::Names> batches;
+    std::vector<PkFolderLister::Names> matched; // the batches the worker is done with, in order
     bool listed = false;
     std::thread worker([&] {
         // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
@@ -240,9 +278,10 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
             near.emplace(nearTexts(ids, {}, index), options, qsizetype(NAME_MAX));
         }
         std::vector<int> found;
+        QString name;
         qsizetype position = 0;
         for (;;) {
-            QStringList batch;
+            PkFolderLister::Names batch;
             {
                 std::unique_lock<std::mutex> lock(mutex);
                 ready.wait(lock, [&] { return !batches.empty() || listed; });
@@ -251,7 +290,8 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
                 batch = std::move(batches.front());
                 batches.pop_front();
             }
-            for (const QString &name : std::as_const(batch)) {
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                PkFolderLister::decodeName(batch.at(i), name);
                 collected.add(*groups, name, found);
                 if (near)
                     near->scan(name, position++);
@@ -259,7 +299,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
             matched.push_back(std::move(batch));
         }
     });
-    PkFolderLister::listInBatches(folderPath, [&](QStringList batch) {
+    PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
         ready.notify_one();
@@ -270,30 +310,19 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
         ready.notify_one();
     }
     worker.join();
-    QStringList names;
-    qsizetype total = 0;
-    for (const QStringList &batch : matched)
-        total += batch.size();
-    names.reserve(total);
-    for (QStringList &batch : matched)
-        names.append(std::move(batch));
     // Only the names that something selected or a near try found are shown,
     // so only they need their place in the listing.
-    std::vector<bool> shown(size_t(names.size()));
+    std::vector<bool> shown(collected.start.size() - 1);
     for (size_t p = 0; p < shown.size(); ++p)
         shown[p] = collected.start[p] != collected.start[p + 1];
     if (near)
         near->markFound(shown);
-    std::vector<qint32> positions;
+    std::vector<qint32> positions, order;
     for (size_t p = 0; p < shown.size(); ++p) {
         if (shown[p])
             positions.push_back(qint32(p));
     }
-    const std::vector<qint32> order = PkFolderLister::sortOrder(names, positions);
-    QStringList sorted;
-    sorted.reserve(qsizetype(order.size()));
-    for (const qint32 index : order)
-        sorted.append(std::move(names[index]));
+    const QStringList sorted = listedInOrder(matched, positions, order);
     return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
 }
 
