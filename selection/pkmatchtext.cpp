@@ -84,24 +84,28 @@ std::u16string_view PkMatchText::withoutLeadingZeros(QStringView digits)
     return std::u16string_view(digits.utf16() + start, size_t(digits.size() - start));
 }
 
+// Runs for every name matched: it looks at no more than an extension's
+// length back from the end, where a search for the last dot would read on.
 qsizetype PkMatchText::stemLength(QStringView text)
 {
-    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
-    const qsizetype length = text.size() - dot - 1;
-    if (dot < 0 || length < 1 || length > 5)
-        return text.size();
+    const qsizetype size = text.size();
     bool letter = false;
-    for (QChar ch : text.sliced(dot + 1)) {
+    for (qsizetype dot = size - 1; dot >= 0 && dot >= size - 6; --dot) {
+        const QChar ch = text.at(dot);
+        if (ch == QLatin1Char('.')) {
+            // As for hidden files, leading dots begin the name, not an
+            // extension: ".jpg" stays and still matches what it matches as written.
+            const QStringView before = text.first(dot);
+            const bool nameBefore =
+                std::any_of(before.begin(), before.end(), [](QChar c) { return c != QLatin1Char('.'); });
+            return letter && nameBefore ? dot : size;
+        }
         if (isAsciiLetter(ch))
             letter = true;
         else if (!isDigit(ch))
-            return text.size();
+            return size;
     }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView before = text.first(dot);
-    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
-    return letter && nameBefore ? dot : text.size();
+    return size;
 }
 
 qsizetype PkMatchText::pictureLength(QStringView fileName)
