@@ -66,9 +66,17 @@ QString PkMatchText::comparable(const QString &text)
     return plain ? text : text.normalized(QString::NormalizationForm_C);
 }
 
-QString PkMatchText::folded(const QString &text)
+// ASCII, most of what is folded, folds to its small letters: one string
+// made, where comparable and toCaseFolded would make two.
+QString PkMatchText::folded(QStringView text)
 {
-    return comparable(text).toCaseFolded();
+    if (std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() >= 0x80; }))
+        return comparable(text.toString()).toCaseFolded();
+    QString lower(text.size(), Qt::Uninitialized);
+    std::transform(text.begin(), text.end(), lower.begin(), [](QChar ch) {
+        return ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + (u'a' - u'A')) : ch;
+    });
+    return lower;
 }
 
 bool PkMatchText::isNumber(QStringView text)
@@ -120,7 +128,8 @@ qsizetype PkMatchText::unmarkedLength(QStringView stem)
         length = withoutEditNumber(stem);
     for (size_t k = 0; length < 0 && k < std::size(wordMarkers); ++k) {
         const QStringView marker(wordMarkers[k].data(), qsizetype(wordMarkers[k].size()));
-        if (stem.endsWith(marker))
+        // Most names end in none: the last unit rules most markers out.
+        if (!stem.isEmpty() && stem.back() == QChar(marker.back()) && stem.endsWith(marker))
             length = stem.size() - marker.size();
     }
     // A marker alone names no picture.

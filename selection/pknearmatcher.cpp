@@ -51,7 +51,7 @@ public:
         for (qsizetype j = 0; j < ids.size(); ++j) {
             const QString &id = ids.at(j);
             const qsizetype stemLength = PkMatchText::stemLength(id);
-            const QString stem = PkMatchText::folded(id.first(stemLength));
+            const QString stem = PkMatchText::folded(QStringView(id).first(stemLength));
             const bool number = options.wholeNumbers && PkMatchText::isNumber(stem);
             const bool picture = options.withoutExtensions && stemLength < id.size();
             // Folding changes no digit: numbers find nothing new ignoring case.

@@ -16,7 +16,9 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -40,20 +42,27 @@ struct Collected
 // nothing, and the files they select, as (listing position, identifier) pairs.
 struct NearResults
 {
-    QHash<QString, qsizetype> index;
+    std::vector<qsizetype> textOf; // per identifier, the text it is looked for as
     std::vector<PkNearMatcher::Found> found;
     std::vector<std::pair<qsizetype, qsizetype>> files;
 };
 
 // The identifiers that near matches look for, each text once, numbered as
-// index says: those that selected nothing, or, before that is known, all.
-QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, QHash<QString, qsizetype> &index)
+// textOf says: those that selected nothing, or, before that is known, all.
+QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, std::vector<qsizetype> &textOf)
 {
     QList<QString> texts;
+    std::unordered_map<std::u16string_view, qsizetype> index;
+    index.reserve(size_t(ids.size()));
+    textOf.assign(size_t(ids.size()), -1);
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        if ((unfound.empty() || unfound[size_t(i)]) && !ids.at(i).isEmpty() && !index.contains(ids.at(i))) {
-            index.insert(ids.at(i), texts.size());
-            texts.append(ids.at(i));
+        const QString &id = ids.at(i);
+        if ((unfound.empty() || unfound[size_t(i)]) && !id.isEmpty()) {
+            const std::u16string_view text(reinterpret_cast<const char16_t *>(id.utf16()), size_t(id.size()));
+            const auto [it, added] = index.try_emplace(text, texts.size());
+            if (added)
+                texts.append(id);
+            textOf[size_t(i)] = it->second;
         }
     }
     return texts;
@@ -67,16 +76,16 @@ void findNear(const QStringList &names, const QList<QString> &ids, const std::ve
     if (!options.nearMatches || std::none_of(unfound.begin(), unfound.end(), [](bool b) { return b; }))
         return;
     if (prepared) {
-        nearTexts(ids, {}, near.index);
+        nearTexts(ids, {}, near.textOf);
         near.found = prepared->found(names, order);
     } else {
-        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.index), options);
+        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.textOf), options);
     }
     // Each file once, under the first identifier in list order that selects it.
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!unfound[size_t(i)] || ids.at(i).isEmpty())
             continue;
-        for (qsizetype file : near.found[size_t(near.index.value(ids.at(i)))].files)
+        for (qsizetype file : near.found[size_t(near.textOf[size_t(i)])].files)
             near.files.emplace_back(file, i);
     }
     std::sort(near.files.begin(), near.files.end());
@@ -190,7 +199,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         if (id.isEmpty())
             continue;
         const PkNearMatcher::Found *found =
-            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.index.value(id))];
+            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.textOf[size_t(i)])];
         const size_t pictureCount = found ? found->pictures.size() : 0;
         // A greeting or a signature is no pick: it is neither counted nor missed.
         const bool text = pictureCount == 0 && PkMatchText::isText(id);
@@ -274,8 +283,8 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
         // this core waits for names anyway; only those for identifiers that
         // select nothing are used.
         if (options.nearMatches) {
-            QHash<QString, qsizetype> index;
-            near.emplace(nearTexts(ids, {}, index), options, qsizetype(NAME_MAX));
+            std::vector<qsizetype> textOf;
+            near.emplace(nearTexts(ids, {}, textOf), options, qsizetype(NAME_MAX));
         }
         std::vector<int> found;
         QString name;
