@@ -107,14 +107,18 @@ public:
     std::vector<Hit> hits;
 
 private:
+    // What a key stands for, one of a chain: all entries of a key are in one
+    // vector rather than a vector each.
     struct Key
     {
         int id;
         int step;
+        int next; // the key's next entry, -1 after its last
     };
     struct Keys
     {
-        std::unordered_map<std::u16string_view, std::vector<Key>> table;
+        std::unordered_map<std::u16string_view, int> table; // each key's first entry
+        std::vector<Key> entries;
         PkKeyFilter filter;
         bool empty() const { return table.empty(); }
     };
@@ -131,7 +135,9 @@ private:
     void addKey(Keys &keys, const QString &key, int id, int step)
     {
         keyText.append(key);
-        keys.table[unitsOf(keyText.constLast())].push_back({id, step});
+        const auto [it, added] = keys.table.try_emplace(unitsOf(keyText.constLast()), 0);
+        keys.entries.push_back({id, step, added ? -1 : it->second});
+        it->second = int(keys.entries.size()) - 1;
         keys.filter.add(keyText.constLast());
     }
     void addKey(Keys &keys, std::u16string_view key, int id, int step)
@@ -152,8 +158,8 @@ private:
         const auto it = keys.table.find(lowered);
         if (it == keys.table.end())
             return;
-        for (const Key &entry : it->second)
-            hits.push_back({entry.id, entry.step, name});
+        for (int entry = it->second; entry >= 0; entry = keys.entries[size_t(entry)].next)
+            hits.push_back({keys.entries[size_t(entry)].id, keys.entries[size_t(entry)].step, name});
     }
 
     void scanNumbers(QStringView picture, qsizetype name)
