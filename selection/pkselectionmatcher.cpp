@@ -223,7 +223,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
 // The names at positions among the batches, in listing order, each decoded
 // once; the order is set to their positions. Names whose lower-case forms
 // are equal are put in order among all the folder's names.
-QStringList listedInOrder(const std::vector<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
+QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
                           std::vector<qint32> &order)
 {
     std::vector<qint32> first{0}; // the position of each batch's first name
@@ -260,7 +260,7 @@ QStringList listedInOrder(const std::vector<PkFolderLister::Names> &batches, con
 } // namespace
 
 // Listing a large folder costs mostly system time: the names are decoded and
-// matched on another core while the rest are read, and only those that
+// matched on the other cores while the rest are read, and only those that
 // something selected become strings of their own and are put in order.
 PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
                                               PkMatchOptions options)
@@ -273,52 +273,64 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     Collected collected;
     std::mutex mutex;
     std::condition_variable ready;
+    // The batches read so far, in order; a deque keeps them where they are
+    // while more arrive, so each thread reads them without the lock.
     std::deque<PkFolderLister::Names> batches;
-    std::vector<PkFolderLister::Names> matched; // the batches the worker is done with, in order
     bool listed = false;
-    std::thread worker([&] {
-        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
-        groups.emplace(ids, options, qsizetype(NAME_MAX));
-        // Near matches are looked for at once, for every identifier, while
-        // this core waits for names anyway; only those for identifiers that
-        // select nothing are used.
-        if (options.nearMatches) {
-            std::vector<qsizetype> textOf;
-            near.emplace(nearTexts(ids, {}, textOf), options, qsizetype(NAME_MAX));
-        }
-        std::vector<int> found;
-        QString name;
-        qsizetype position = 0;
-        for (;;) {
-            PkFolderLister::Names batch;
+    // Hands each batch in turn to work as it arrives, until the last.
+    const auto eachBatch = [&](auto &&work) {
+        for (size_t next = 0;; ++next) {
+            const PkFolderLister::Names *batch = nullptr;
             {
                 std::unique_lock<std::mutex> lock(mutex);
-                ready.wait(lock, [&] { return !batches.empty() || listed; });
-                if (batches.empty())
+                ready.wait(lock, [&] { return next < batches.size() || listed; });
+                if (next == batches.size())
                     return;
-                batch = std::move(batches.front());
-                batches.pop_front();
+                batch = &batches[next];
             }
+            work(*batch);
+        }
+    };
+    std::thread matching([&] {
+        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
+        groups.emplace(ids, options, qsizetype(NAME_MAX));
+        std::vector<int> found;
+        QString name;
+        eachBatch([&](const PkFolderLister::Names &batch) {
             for (qsizetype i = 0; i < batch.size(); ++i) {
                 PkFolderLister::decodeName(batch.at(i), name);
                 collected.add(*groups, name, found);
-                if (near)
-                    near->scan(name, position++);
             }
-            matched.push_back(std::move(batch));
-        }
+        });
+    });
+    // Near matches are looked for at once, for every identifier, on a thread
+    // of their own; only those for identifiers that select nothing are used.
+    std::thread nearMatching([&] {
+        if (!options.nearMatches)
+            return;
+        std::vector<qsizetype> textOf;
+        near.emplace(nearTexts(ids, {}, textOf), options, qsizetype(NAME_MAX));
+        QString name;
+        qsizetype position = 0;
+        eachBatch([&](const PkFolderLister::Names &batch) {
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                PkFolderLister::decodeName(batch.at(i), name);
+                near->scan(name, position++);
+            }
+        });
     });
     PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
-        ready.notify_one();
+        ready.notify_all();
     });
     {
         const std::lock_guard<std::mutex> lock(mutex);
         listed = true;
-        ready.notify_one();
+        ready.notify_all();
     }
-    worker.join();
+    matching.join();
+    nearMatching.join();
     // Only the names that something selected or a near try found are shown,
     // so only they need their place in the listing.
     std::vector<bool> shown(collected.start.size() - 1);
@@ -331,7 +343,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
         if (shown[p])
             positions.push_back(qint32(p));
     }
-    const QStringList sorted = listedInOrder(matched, positions, order);
+    const QStringList sorted = listedInOrder(batches, positions, order);
     return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
 }
 
