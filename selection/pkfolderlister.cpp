@@ -88,26 +88,34 @@ quint64 packHead(const std::string &keys, const SortItem &item, qsizetype from)
     return packed;
 }
 
+bool sameKey(const std::string &keys, const SortItem &a, const SortItem &b)
+{
+    return a.keyLength == b.keyLength
+        && std::memcmp(keys.data() + a.keyOffset, keys.data() + b.keyOffset, size_t(a.keyLength)) == 0;
+}
+
 // names come in the order the directory gave them, as QDir takes them: its
 // sort is not stable, so names whose lower-case forms are equal end up in an
 // order that depends on where the sort found them. Running the same
 // algorithm with a comparator that agrees with QDir's on every pair puts
-// them exactly where QDir does.
-std::vector<qint32> orderLikeQDir(const QStringList &names)
+// them exactly where QDir does. Only the names at positions are sorted; ties
+// is set when two of them have equal keys.
+std::vector<qint32> orderLikeQDir(const QStringList &names, const std::vector<qint32> &positions, bool *ties)
 {
-    const bool wide = !std::all_of(names.begin(), names.end(), isAscii);
+    const bool wide = !std::all_of(positions.begin(), positions.end(),
+                                   [&names](qint32 p) { return isAscii(names.at(p)); });
     qsizetype units = 0;
-    for (const QString &name : names)
-        units += name.size();
+    for (const qint32 p : positions)
+        units += names.at(p).size();
     std::string keys;
     keys.reserve(size_t(units) * (wide ? 2 : 1));
-    std::vector<SortItem> items(size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        SortItem &item = items[size_t(i)];
+    std::vector<SortItem> items(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i) {
+        SortItem &item = items[i];
         item.keyOffset = qsizetype(keys.size());
-        appendKey(keys, names.at(i), wide);
+        appendKey(keys, names.at(positions[i]), wide);
         item.keyLength = qint32(qsizetype(keys.size()) - item.keyOffset);
-        item.index = qint32(i);
+        item.index = positions[i];
     }
     for (SortItem &item : items) {
         item.headHigh = packHead(keys, item, 0);
@@ -127,9 +135,20 @@ std::vector<qint32> orderLikeQDir(const QStringList &names)
 
     std::vector<qint32> order;
     order.reserve(items.size());
-    for (const SortItem &item : items)
-        order.push_back(item.index);
+    *ties = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        order.push_back(items[i].index);
+        *ties = *ties || (i > 0 && sameKey(keys, items[i - 1], items[i]));
+    }
     return order;
+}
+
+std::vector<qint32> allPositions(const QStringList &names)
+{
+    std::vector<qint32> positions(size_t(names.size()));
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = qint32(i);
+    return positions;
 }
 
 class FolderStream
@@ -153,16 +172,16 @@ private:
 // batches of this many.
 constexpr qsizetype batchSize = 2048;
 
-// With batch set, the names go to it and none are returned: the lists move
-// from thread to thread without a string's reference count touched on both.
-QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &batch, QString *error)
+// Hands each name the folder lists, as it is read, to take.
+template <typename Take>
+void listFolder(const QString &folderPath, Take &&take, QString *error)
 {
     const QByteArray path = QFile::encodeName(folderPath);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         if (error)
             *error = qt_error_string(errno);
-        return {};
+        return;
     }
     FolderStream folder(::fdopendir(fd));
     if (!folder.get()) {
@@ -170,10 +189,9 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
         ::close(fd);
         if (error)
             *error = qt_error_string(reason);
-        return {};
+        return;
     }
 
-    QStringList names;
     for (;;) {
         errno = 0;
         const dirent *entry = ::readdir(folder.get());
@@ -189,13 +207,8 @@ QStringList listFolder(const QString &folderPath, const PkFolderLister::Batch &b
         if (name.startsWith('.') || !name.isValidUtf8()
             || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
             continue;
-        names.append(QFile::decodeName(entry->d_name));
-        if (batch && names.size() == batchSize)
-            batch(std::exchange(names, QStringList()));
+        take(name);
     }
-    if (batch && !names.isEmpty())
-        batch(std::exchange(names, QStringList()));
-    return names;
 }
 
 } // namespace
@@ -207,7 +220,8 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     // An empty path would list the working directory, which nobody chose.
     if (folderPath.isEmpty())
         return {};
-    const QStringList names = listFolder(folderPath, {}, error);
+    QStringList names;
+    listFolder(folderPath, [&names](QByteArrayView name) { names.append(QString::fromLocal8Bit(name)); }, error);
     QStringList sorted;
     sorted.reserve(names.size());
     for (const qint32 index : sortOrder(names))
@@ -215,15 +229,51 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     return sorted;
 }
 
+// The batches move from thread to thread without a string that both touch.
 void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error)
 {
     if (error)
         error->clear();
-    if (!folderPath.isEmpty())
-        listFolder(folderPath, batch, error);
+    if (folderPath.isEmpty())
+        return;
+    Names names;
+    listFolder(folderPath, [&](QByteArrayView name) {
+        names.bytes.append(name.data(), size_t(name.size()));
+        names.ends.push_back(qint32(names.bytes.size()));
+        if (names.size() == batchSize)
+            batch(std::exchange(names, Names()));
+    }, error);
+    if (names.size() > 0)
+        batch(std::move(names));
+}
+
+// ASCII is widened byte for byte while it is looked at; the rare other
+// name is decoded again as a whole.
+void PkFolderLister::decodeName(QByteArrayView bytes, QString &name)
+{
+    name.resize(bytes.size());
+    char16_t *out = reinterpret_cast<char16_t *>(name.data());
+    uchar high = 0;
+    for (const char byte : bytes) {
+        high |= uchar(byte);
+        *out++ = uchar(byte);
+    }
+    if (high >= 0x80)
+        name = QString::fromLocal8Bit(bytes);
 }
 
 std::vector<qint32> PkFolderLister::sortOrder(const QStringList &names)
 {
-    return orderLikeQDir(names);
+    bool ties = false;
+    return orderLikeQDir(names, allPositions(names), &ties);
+}
+
+std::optional<std::vector<qint32>> PkFolderLister::sortOrder(const QStringList &names,
+                                                             const std::vector<qint32> &positions)
+{
+    bool ties = false;
+    std::vector<qint32> order = orderLikeQDir(names, positions, &ties);
+    if (ties)
+        return std::nullopt;
+    return order;
 }

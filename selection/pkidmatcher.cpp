@@ -151,6 +151,12 @@ int32_t PkIdMatcher::child(int32_t node, uint32_t cls) const
     return edgeTarget[size_t(it - edgeClass.data())];
 }
 
+void PkIdMatcher::ignoreAsciiCase()
+{
+    for (char16_t unit = u'A'; unit <= u'Z'; ++unit)
+        classOf[unit] = classOf[unit + (u'a' - u'A')];
+}
+
 bool PkIdMatcher::contains(QStringView text) const
 {
     if (fail.size() <= 1)

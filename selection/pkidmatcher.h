@@ -33,6 +33,11 @@ public:
 
     bool contains(QStringView text) const;
 
+    // From now on an ASCII capital steps as its small letter does, so that
+    // identifiers already folded find a name without folding it first. Only
+    // for identifiers that hold no ASCII capital.
+    void ignoreAsciiCase();
+
     // Calls found(node) with the end node of every identifier that occurs in
     // text, once per occurrence; identifiers that are equal share a node.
     // Returns the bitwise OR of the text's code units, which is at least the

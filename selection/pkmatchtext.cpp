@@ -66,9 +66,17 @@ QString PkMatchText::comparable(const QString &text)
     return plain ? text : text.normalized(QString::NormalizationForm_C);
 }
 
-QString PkMatchText::folded(const QString &text)
+// ASCII, most of what is folded, folds to its small letters: one string
+// made, where comparable and toCaseFolded would make two.
+QString PkMatchText::folded(QStringView text)
 {
-    return comparable(text).toCaseFolded();
+    if (std::any_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() >= 0x80; }))
+        return comparable(text.toString()).toCaseFolded();
+    QString lower(text.size(), Qt::Uninitialized);
+    std::transform(text.begin(), text.end(), lower.begin(), [](QChar ch) {
+        return ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + (u'a' - u'A')) : ch;
+    });
+    return lower;
 }
 
 bool PkMatchText::isNumber(QStringView text)
@@ -84,24 +92,28 @@ std::u16string_view PkMatchText::withoutLeadingZeros(QStringView digits)
     return std::u16string_view(digits.utf16() + start, size_t(digits.size() - start));
 }
 
+// Runs for every name matched: it looks at no more than an extension's
+// length back from the end, where a search for the last dot would read on.
 qsizetype PkMatchText::stemLength(QStringView text)
 {
-    const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
-    const qsizetype length = text.size() - dot - 1;
-    if (dot < 0 || length < 1 || length > 5)
-        return text.size();
+    const qsizetype size = text.size();
     bool letter = false;
-    for (QChar ch : text.sliced(dot + 1)) {
+    for (qsizetype dot = size - 1; dot >= 0 && dot >= size - 6; --dot) {
+        const QChar ch = text.at(dot);
+        if (ch == QLatin1Char('.')) {
+            // As for hidden files, leading dots begin the name, not an
+            // extension: ".jpg" stays and still matches what it matches as written.
+            const QStringView before = text.first(dot);
+            const bool nameBefore =
+                std::any_of(before.begin(), before.end(), [](QChar c) { return c != QLatin1Char('.'); });
+            return letter && nameBefore ? dot : size;
+        }
         if (isAsciiLetter(ch))
             letter = true;
         else if (!isDigit(ch))
-            return text.size();
+            return size;
     }
-    // As for hidden files, leading dots begin the name, not an extension:
-    // ".jpg" stays and still matches what it matches as written.
-    const QStringView before = text.first(dot);
-    const bool nameBefore = std::any_of(before.begin(), before.end(), [](QChar ch) { return ch != QLatin1Char('.'); });
-    return letter && nameBefore ? dot : text.size();
+    return size;
 }
 
 qsizetype PkMatchText::pictureLength(QStringView fileName)
@@ -116,7 +128,8 @@ qsizetype PkMatchText::unmarkedLength(QStringView stem)
         length = withoutEditNumber(stem);
     for (size_t k = 0; length < 0 && k < std::size(wordMarkers); ++k) {
         const QStringView marker(wordMarkers[k].data(), qsizetype(wordMarkers[k].size()));
-        if (stem.endsWith(marker))
+        // Most names end in none: the last unit rules most markers out.
+        if (!stem.isEmpty() && stem.back() == QChar(marker.back()) && stem.endsWith(marker))
             length = stem.size() - marker.size();
     }
     // A marker alone names no picture.

@@ -21,7 +21,7 @@ public:
     // text composed (NFC): a Mac writes "ü" as "u" and a combining mark.
     static QString comparable(const QString &text);
     // comparable(text), case-folded.
-    static QString folded(const QString &text);
+    static QString folded(QStringView text);
 
     static bool isDigit(QChar ch) { return ch >= QLatin1Char('0') && ch <= QLatin1Char('9'); }
     static bool isNumber(QStringView text);

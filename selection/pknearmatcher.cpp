@@ -45,17 +45,20 @@ public:
     Tries(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
     {
         QList<QString> patterns(ids.size());
+        // Most identifiers give a picture key and some another without a marker.
+        keyText.reserve(ids.size() * 2);
+        pictureKeys.table.reserve(size_t(ids.size()) * 2);
         for (qsizetype j = 0; j < ids.size(); ++j) {
             const QString &id = ids.at(j);
             const qsizetype stemLength = PkMatchText::stemLength(id);
-            const QString stem = PkMatchText::folded(id.first(stemLength));
+            const QString stem = PkMatchText::folded(QStringView(id).first(stemLength));
             const bool number = options.wholeNumbers && PkMatchText::isNumber(stem);
             const bool picture = options.withoutExtensions && stemLength < id.size();
             // Folding changes no digit: numbers find nothing new ignoring case.
             if (picture && !number)
                 addKey(pictureKeys, stem, int(j), IgnoringCase);
             else if (!number && !picture)
-                patterns[j] = PkMatchText::folded(id);
+                patterns[j] = stemLength == id.size() ? stem : PkMatchText::folded(id);
             const qsizetype unmarked = PkMatchText::unmarkedLength(stem);
             if (unmarked > 0)
                 addKey(pictureKeys, stem.first(unmarked), int(j), WithoutMarker);
@@ -64,6 +67,7 @@ public:
                 addKey(numberKeys, PkMatchText::withoutLeadingZeros(digits), int(j), ByNumber);
         }
         matcher = std::make_unique<PkIdMatcher>(patterns, longestName);
+        matcher->ignoreAsciiCase();
         substrings = matcher->nodeCount() > 1;
         nodeIds.resize(size_t(matcher->nodeCount()));
         for (qsizetype j = 0; j < patterns.size(); ++j) {
@@ -72,24 +76,30 @@ public:
         }
     }
 
+    // An ASCII name is never folded as a whole: the automaton and the key
+    // filters take its capitals as small letters, and only a picture that
+    // passes a filter is folded to be looked up.
     void scan(const QString &name, qsizetype position)
     {
         const qsizetype pictureLength = PkMatchText::pictureLength(name);
-        // Folding keeps the dots and ASCII letters that end a picture, so
-        // that without substrings to look for, the picture alone is folded.
-        if (substrings) {
-            const QStringView view = fold(name, folded);
-            matcher->forEachEnd(view, [this, position](int32_t node) {
-                for (int id : nodeIds[size_t(node)])
-                    hits.push_back({id, IgnoringCase, position});
-            });
-            // An ASCII name folds unit for unit, its picture's length with it.
-            if (!pictureKeys.empty())
-                addHits(pictureKeys, unitsOf(view.first(foldedWide ? PkMatchText::pictureLength(view) : pictureLength)),
-                        position);
-        } else if (!pictureKeys.empty()) {
-            addHits(pictureKeys, unitsOf(fold(QStringView(name).first(pictureLength), folded)), position);
+        const size_t before = hits.size();
+        const auto found = [this, position](int32_t node) {
+            for (int id : nodeIds[size_t(node)])
+                hits.push_back({id, IgnoringCase, position});
+        };
+        const char16_t units = substrings ? matcher->forEachEnd(name, found) : unitsOr(name);
+        QStringView view = name;
+        qsizetype picture = pictureLength;
+        if (units >= 0x80) {
+            hits.resize(before);
+            folded = PkMatchText::folded(name);
+            view = folded;
+            if (substrings)
+                matcher->forEachEnd(view, found);
+            picture = PkMatchText::pictureLength(view);
         }
+        if (!pictureKeys.empty())
+            addHits(pictureKeys, view.first(picture), position);
         if (!numberKeys.empty())
             scanNumbers(QStringView(name).first(pictureLength), position);
     }
@@ -97,14 +107,18 @@ public:
     std::vector<Hit> hits;
 
 private:
+    // What a key stands for, one of a chain: all entries of a key are in one
+    // vector rather than a vector each.
     struct Key
     {
         int id;
         int step;
+        int next; // the key's next entry, -1 after its last
     };
     struct Keys
     {
-        std::unordered_map<std::u16string_view, std::vector<Key>> table;
+        std::unordered_map<std::u16string_view, int> table; // each key's first entry
+        std::vector<Key> entries;
         PkKeyFilter filter;
         bool empty() const { return table.empty(); }
     };
@@ -113,31 +127,39 @@ private:
     QList<QString> keyText;
     Keys pictureKeys, numberKeys;
     QString folded;
-    bool foldedWide = false; // the last name folded held other than ASCII
+    std::u16string lowered;
     bool substrings = false;
     std::unique_ptr<PkIdMatcher> matcher;
     std::vector<std::vector<int>> nodeIds;
 
-    void addKey(Keys &keys, QStringView key, int id, int step)
+    void addKey(Keys &keys, const QString &key, int id, int step)
     {
-        keyText.append(key.toString());
-        keys.table[unitsOf(keyText.constLast())].push_back({id, step});
+        keyText.append(key);
+        const auto [it, added] = keys.table.try_emplace(unitsOf(keyText.constLast()), 0);
+        keys.entries.push_back({id, step, added ? -1 : it->second});
+        it->second = int(keys.entries.size()) - 1;
         keys.filter.add(keyText.constLast());
     }
     void addKey(Keys &keys, std::u16string_view key, int id, int step)
     {
-        addKey(keys, QStringView(key.data(), qsizetype(key.size())), id, step);
+        addKey(keys, QStringView(key.data(), qsizetype(key.size())).toString(), id, step);
     }
 
-    void addHits(const Keys &keys, std::u16string_view key, qsizetype name)
+    void addHits(const Keys &keys, QStringView key, qsizetype name)
     {
-        if (!keys.filter.mayContain(QStringView(key.data(), qsizetype(key.size()))))
+        if (!keys.filter.mayContain(key))
             return;
-        const auto it = keys.table.find(key);
+        lowered.resize(key.size());
+        std::transform(key.begin(), key.end(), lowered.begin(),
+                       [](QChar ch) {
+                           const char16_t unit = ch.unicode();
+                           return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+                       });
+        const auto it = keys.table.find(lowered);
         if (it == keys.table.end())
             return;
-        for (const Key &entry : it->second)
-            hits.push_back({entry.id, entry.step, name});
+        for (int entry = it->second; entry >= 0; entry = keys.entries[size_t(entry)].next)
+            hits.push_back({keys.entries[size_t(entry)].id, keys.entries[size_t(entry)].step, name});
     }
 
     void scanNumbers(QStringView picture, qsizetype name)
@@ -146,26 +168,20 @@ private:
             qsizetype end = i;
             while (end < picture.size() && PkMatchText::isDigit(picture.at(end)))
                 ++end;
-            if (end > i)
-                addHits(numberKeys, PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i)), name);
+            if (end > i) {
+                const std::u16string_view digits = PkMatchText::withoutLeadingZeros(picture.sliced(i, end - i));
+                addHits(numberKeys, QStringView(digits.data(), qsizetype(digits.size())), name);
+            }
             i = end + 1;
         }
     }
 
-    // Most names are plain ASCII: they are folded into one buffer, without
-    // a string of their own each.
-    QStringView fold(QStringView name, QString &buffer)
+    static char16_t unitsOr(QStringView name)
     {
-        foldedWide = std::any_of(name.begin(), name.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
-        if (foldedWide) {
-            buffer = PkMatchText::folded(name.toString());
-            return buffer;
-        }
-        buffer.resize(name.size());
-        QChar *out = buffer.data();
+        char16_t units = 0;
         for (QChar ch : name)
-            *out++ = ch >= QLatin1Char('A') && ch <= QLatin1Char('Z') ? QChar(ch.unicode() + 32) : ch;
-        return buffer;
+            units |= ch.unicode();
+        return units;
     }
 };
 
@@ -182,11 +198,17 @@ void PkNearMatcher::scan(const QString &name, qsizetype position)
     tries->scan(name, position);
 }
 
+void PkNearMatcher::markFound(std::vector<bool> &positions) const
+{
+    for (const Hit &hit : tries->hits)
+        positions[size_t(hit.name)] = true;
+}
+
 std::vector<PkNearMatcher::Found> PkNearMatcher::found(const QStringList &names, const std::vector<qint32> &order)
 {
     std::vector<Hit> &hits = tries->hits;
     if (!order.empty()) {
-        std::vector<qint32> rank(order.size());
+        std::vector<qint32> rank(size_t(*std::max_element(order.begin(), order.end())) + 1);
         for (size_t p = 0; p < order.size(); ++p)
             rank[size_t(order[p])] = qint32(p);
         for (Hit &hit : hits)

@@ -37,8 +37,12 @@ public:
 
     void scan(const QString &name, qsizetype position);
 
+    // Marks the positions of the names that any try found, as scanned.
+    void markFound(std::vector<bool> &positions) const;
+
     // One result for each of the ids. names is the listing: the name scanned
-    // at position n stands at n, or, with order, at the p where order[p] is n.
+    // at position n stands at n, or, with order, at the p where order[p] is n;
+    // with order, names may leave out every name that no try found.
     std::vector<Found> found(const QStringList &names, const std::vector<qint32> &order = {});
 
     // One result for each of ids, none of which selected anything as written.

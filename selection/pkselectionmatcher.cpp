@@ -16,7 +16,9 @@
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -40,20 +42,27 @@ struct Collected
 // nothing, and the files they select, as (listing position, identifier) pairs.
 struct NearResults
 {
-    QHash<QString, qsizetype> index;
+    std::vector<qsizetype> textOf; // per identifier, the text it is looked for as
     std::vector<PkNearMatcher::Found> found;
     std::vector<std::pair<qsizetype, qsizetype>> files;
 };
 
 // The identifiers that near matches look for, each text once, numbered as
-// index says: those that selected nothing, or, before that is known, all.
-QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, QHash<QString, qsizetype> &index)
+// textOf says: those that selected nothing, or, before that is known, all.
+QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unfound, std::vector<qsizetype> &textOf)
 {
     QList<QString> texts;
+    std::unordered_map<std::u16string_view, qsizetype> index;
+    index.reserve(size_t(ids.size()));
+    textOf.assign(size_t(ids.size()), -1);
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        if ((unfound.empty() || unfound[size_t(i)]) && !ids.at(i).isEmpty() && !index.contains(ids.at(i))) {
-            index.insert(ids.at(i), texts.size());
-            texts.append(ids.at(i));
+        const QString &id = ids.at(i);
+        if ((unfound.empty() || unfound[size_t(i)]) && !id.isEmpty()) {
+            const std::u16string_view text(reinterpret_cast<const char16_t *>(id.utf16()), size_t(id.size()));
+            const auto [it, added] = index.try_emplace(text, texts.size());
+            if (added)
+                texts.append(id);
+            textOf[size_t(i)] = it->second;
         }
     }
     return texts;
@@ -67,16 +76,16 @@ void findNear(const QStringList &names, const QList<QString> &ids, const std::ve
     if (!options.nearMatches || std::none_of(unfound.begin(), unfound.end(), [](bool b) { return b; }))
         return;
     if (prepared) {
-        nearTexts(ids, {}, near.index);
+        nearTexts(ids, {}, near.textOf);
         near.found = prepared->found(names, order);
     } else {
-        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.index), options);
+        near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.textOf), options);
     }
     // Each file once, under the first identifier in list order that selects it.
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!unfound[size_t(i)] || ids.at(i).isEmpty())
             continue;
-        for (qsizetype file : near.found[size_t(near.index.value(ids.at(i)))].files)
+        for (qsizetype file : near.found[size_t(near.textOf[size_t(i)])].files)
             near.files.emplace_back(file, i);
     }
     std::sort(near.files.begin(), near.files.end());
@@ -190,7 +199,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         if (id.isEmpty())
             continue;
         const PkNearMatcher::Found *found =
-            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.index.value(id))];
+            nearResults.found.empty() ? nullptr : &nearResults.found[size_t(nearResults.textOf[size_t(i)])];
         const size_t pictureCount = found ? found->pictures.size() : 0;
         // A greeting or a signature is no pick: it is neither counted nor missed.
         const bool text = pictureCount == 0 && PkMatchText::isText(id);
@@ -211,10 +220,48 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     return result;
 }
 
+// The names at positions among the batches, in listing order, each decoded
+// once; the order is set to their positions. Names whose lower-case forms
+// are equal are put in order among all the folder's names.
+QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
+                          std::vector<qint32> &order)
+{
+    std::vector<qint32> first{0}; // the position of each batch's first name
+    for (const PkFolderLister::Names &batch : batches)
+        first.push_back(first.back() + qint32(batch.size()));
+    QStringList names(first.back());
+    const auto decode = [&](qint32 p) {
+        const size_t b = size_t(std::upper_bound(first.begin(), first.end(), p) - first.begin() - 1);
+        PkFolderLister::decodeName(batches[b].at(p - first[b]), names[p]);
+    };
+    for (const qint32 p : positions)
+        decode(p);
+    if (std::optional<std::vector<qint32>> sorted = PkFolderLister::sortOrder(names, positions)) {
+        order = std::move(*sorted);
+    } else {
+        std::vector<bool> wanted(size_t(names.size()));
+        for (const qint32 p : positions)
+            wanted[size_t(p)] = true;
+        for (qint32 p = 0; p < names.size(); ++p)
+            decode(p);
+        order.clear();
+        for (const qint32 p : PkFolderLister::sortOrder(names)) {
+            if (wanted[size_t(p)])
+                order.push_back(p);
+        }
+    }
+    QStringList sorted;
+    sorted.reserve(qsizetype(order.size()));
+    for (const qint32 p : order)
+        sorted.append(std::move(names[p]));
+    return sorted;
+}
+
 } // namespace
 
-// Listing a large folder costs mostly system time: the names are matched on
-// another core while the rest are read, then put in the listing's order.
+// Listing a large folder costs mostly system time: the names are decoded and
+// matched on the other cores while the rest are read, and only those that
+// something selected become strings of their own and are put in order.
 PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
                                               PkMatchOptions options)
 {
@@ -226,58 +273,77 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     Collected collected;
     std::mutex mutex;
     std::condition_variable ready;
-    std::deque<QStringList> batches;
-    std::vector<QStringList> matched; // the batches the worker is done with, in order
+    // The batches read so far, in order; a deque keeps them where they are
+    // while more arrive, so each thread reads them without the lock.
+    std::deque<PkFolderLister::Names> batches;
     bool listed = false;
-    std::thread worker([&] {
-        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
-        groups.emplace(ids, options, qsizetype(NAME_MAX));
-        // Near matches are looked for at once, for every identifier, while
-        // this core waits for names anyway; only those for identifiers that
-        // select nothing are used.
-        if (options.nearMatches) {
-            QHash<QString, qsizetype> index;
-            near.emplace(nearTexts(ids, {}, index), options, qsizetype(NAME_MAX));
-        }
-        std::vector<int> found;
-        qsizetype position = 0;
-        for (;;) {
-            QStringList batch;
+    // Hands each batch in turn to work as it arrives, until the last.
+    const auto eachBatch = [&](auto &&work) {
+        for (size_t next = 0;; ++next) {
+            const PkFolderLister::Names *batch = nullptr;
             {
                 std::unique_lock<std::mutex> lock(mutex);
-                ready.wait(lock, [&] { return !batches.empty() || listed; });
-                if (batches.empty())
+                ready.wait(lock, [&] { return next < batches.size() || listed; });
+                if (next == batches.size())
                     return;
-                batch = std::move(batches.front());
-                batches.pop_front();
+                batch = &batches[next];
             }
-            for (const QString &name : std::as_const(batch)) {
-                collected.add(*groups, name, found);
-                if (near)
-                    near->scan(name, position++);
-            }
-            matched.push_back(std::move(batch));
+            work(*batch);
         }
+    };
+    std::thread matching([&] {
+        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
+        groups.emplace(ids, options, qsizetype(NAME_MAX));
+        std::vector<int> found;
+        QString name;
+        eachBatch([&](const PkFolderLister::Names &batch) {
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                PkFolderLister::decodeName(batch.at(i), name);
+                collected.add(*groups, name, found);
+            }
+        });
     });
-    PkFolderLister::listInBatches(folderPath, [&](QStringList batch) {
+    // Near matches are looked for at once, for every identifier, on a thread
+    // of their own; only those for identifiers that select nothing are used.
+    std::thread nearMatching([&] {
+        if (!options.nearMatches)
+            return;
+        std::vector<qsizetype> textOf;
+        near.emplace(nearTexts(ids, {}, textOf), options, qsizetype(NAME_MAX));
+        QString name;
+        qsizetype position = 0;
+        eachBatch([&](const PkFolderLister::Names &batch) {
+            for (qsizetype i = 0; i < batch.size(); ++i) {
+                PkFolderLister::decodeName(batch.at(i), name);
+                near->scan(name, position++);
+            }
+        });
+    });
+    PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
-        ready.notify_one();
+        ready.notify_all();
     });
     {
         const std::lock_guard<std::mutex> lock(mutex);
         listed = true;
-        ready.notify_one();
+        ready.notify_all();
     }
-    worker.join();
-    QStringList names;
-    for (QStringList &batch : matched)
-        names.append(std::move(batch));
-    const std::vector<qint32> order = PkFolderLister::sortOrder(names);
-    QStringList sorted;
-    sorted.reserve(names.size());
-    for (const qint32 index : order)
-        sorted.append(std::move(names[index]));
+    matching.join();
+    nearMatching.join();
+    // Only the names that something selected or a near try found are shown,
+    // so only they need their place in the listing.
+    std::vector<bool> shown(collected.start.size() - 1);
+    for (size_t p = 0; p < shown.size(); ++p)
+        shown[p] = collected.start[p] != collected.start[p + 1];
+    if (near)
+        near->markFound(shown);
+    std::vector<qint32> positions, order;
+    for (size_t p = 0; p < shown.size(); ++p) {
+        if (shown[p])
+            positions.push_back(qint32(p));
+    }
+    const QStringList sorted = listedInOrder(batches, positions, order);
     return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
 }
 

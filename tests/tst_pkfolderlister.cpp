@@ -57,7 +57,29 @@ private slots:
                                              : ::mknod(path.constData(), (kind == 3 ? S_IFIFO : S_IFREG) | 0644, 0);
                 QVERIFY(result == 0 || errno == EEXIST);
             }
-            QCOMPARE(PkFolderLister::fileNames(dir.path()), QDir(dir.path()).entryList(QDir::Files));
+            const QStringList listed = PkFolderLister::fileNames(dir.path());
+            QCOMPARE(listed, QDir(dir.path()).entryList(QDir::Files));
+            // Batches hold the same names; every third name alone stands as
+            // in the whole listing, unless two of them tie.
+            QStringList own;
+            PkFolderLister::listInBatches(dir.path(), [&own](const PkFolderLister::Names &batch) {
+                for (qsizetype i = 0; i < batch.size(); ++i)
+                    PkFolderLister::decodeName(batch.at(i), own.emplaceBack());
+            });
+            std::vector<qint32> some, expected;
+            for (qint32 p = 0; p < own.size(); p += 3)
+                some.push_back(p);
+            QStringList third, inOrder;
+            for (const qint32 p : PkFolderLister::sortOrder(own)) {
+                inOrder.append(own.at(p));
+                if (p % 3 == 0) {
+                    expected.push_back(p);
+                    third.append(own.at(p).toLower());
+                }
+            }
+            QCOMPARE(inOrder, listed);
+            const bool ties = std::adjacent_find(third.begin(), third.end()) != third.end();
+            QCOMPARE(PkFolderLister::sortOrder(own, some), ties ? std::nullopt : std::optional(expected));
         }
     }
 

@@ -192,7 +192,14 @@ void TestPkSelectionMatcher::folder()
         QFile file(dir.filePath(QStringLiteral("%1_%2.%3").arg(i % 2 ? "img" : "IMG").arg(i * 7919 % 2500).arg(i % 3 ? "jpg" : "CR2")));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    const Names ids{"IMG_12.jpg", "img_1", "2499", "IMG_77", "none", "img_3.CR2", "#1321"};
+    // Names equal but for case stand where the whole folder puts them.
+    for (int i = 0; i < 8; ++i) {
+        for (const char *name : {"Müller_%1.JPG", "müller_%1.jpg"}) {
+            QFile file(dir.filePath(QString::fromUtf8(name).arg(i)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+    }
+    const Names ids{"IMG_12.jpg", "img_1", "2499", "IMG_77", "none", "img_3.CR2", "#1321", "üller_"};
     const PkMatchOptions options{true, false, true};
     const PkMatchResult folder = PkSelectionMatcher::matchFolder(dir.path(), ids, options);
     const PkMatchResult listed = PkSelectionMatcher::matchNames(PkFolderLister::fileNames(dir.path()), ids, options);
