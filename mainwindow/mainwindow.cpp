@@ -338,6 +338,12 @@ void MainWindow::prepare(bool takeChosen, const QString &newDestination)
     job.matchFolder = !textFilePath.isEmpty() && !job.target.pictures().isEmpty();
     job.options = report->options();
     jobs->prepare(job);
+    // The warning of the folder chosen before would stand over the new one's
+    // tiles until its check comes back.
+    if (job.checkTarget) {
+        folderWarning.clear();
+        showWarning();
+    }
     if (listPending)
         infoSelected->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
     if (job.matchFolder) {
