@@ -12,6 +12,7 @@
 // SFTP server answers. The stall is the longest gap between ticks of a 1 ms
 // precise timer on the GUI thread.
 
+#include "benchsupport.h"
 #include "mainwindow.h"
 #include "pkcopytarget.h"
 #include "pkmatchjobs.h"
@@ -256,15 +257,6 @@ bool makeFolder(const QString &folder, const QString &listPath)
     return true;
 }
 
-// Processor time of the calling thread: a long gap with little of it means
-// the GUI thread waited for a processor (the machine is shared), not for work.
-double threadCpuMs()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_THREAD, &usage);
-    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 double msSince(Clock::time_point from)
 {
@@ -300,10 +292,10 @@ double windowStallMs(const QString &folder, const QString &listPath, double &tot
     ticker.setInterval(1);
     Clock::time_point lastTick = Clock::now();
     double longest = 0;
-    double lastCpu = threadCpuMs();
+    double lastCpu = BenchSupport::threadCpuMs();
     const Clock::time_point start = Clock::now();
     QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
-        const double gap = msSince(lastTick), cpu = threadCpuMs();
+        const double gap = msSince(lastTick), cpu = BenchSupport::threadCpuMs();
         if (gap > longest) {
             longest = gap;
             busyMs = cpu - lastCpu;

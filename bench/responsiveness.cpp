@@ -11,6 +11,7 @@
 // under its name, so the name existing means that copy is done. The ring's
 // state is read in the same timer that measures the gaps.
 
+#include "benchsupport.h"
 #include "mainwindow.h"
 #include "pkdashboard.h"
 #include "pkmatchjobs.h"
@@ -50,15 +51,6 @@ double msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-// Processor time of the calling thread: a long gap with little of it means
-// the GUI thread was waiting for a CPU or a lock, not busy with the window.
-double threadCpuMs()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_THREAD, &usage);
-    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 QString pictureName(int index)
 {
@@ -181,7 +173,7 @@ RunFigures measureRun(const QString &root)
     double lastCpu = 0;
     QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
         const Clock::time_point now = Clock::now();
-        const double cpuNow = threadCpuMs();
+        const double cpuNow = BenchSupport::threadCpuMs();
         const double gap = msBetween(lastTick, now);
         if (gap > figures.longestGapMs) {
             figures.longestGapMs = gap;
@@ -210,7 +202,7 @@ RunFigures measureRun(const QString &root)
     QTimer::singleShot(0, &loop, [&] {
         start = Clock::now();
         lastTick = start;
-        lastCpu = threadCpuMs();
+        lastCpu = BenchSupport::threadCpuMs();
         ticker.start();
         QMetaObject::invokeMethod(&window, "on_buttonStartCopypressed");
     });

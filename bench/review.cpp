@@ -86,15 +86,6 @@ PkReviewSelection linkedFolder(const QString &folder, const QString &source, con
     return selection;
 }
 
-// Processor time of the calling thread: a long gap with little of it means
-// the GUI thread was waiting for a core, not busy with the window.
-double threadCpuMs()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_THREAD, &usage);
-    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 struct Stall
 {
@@ -111,7 +102,7 @@ public:
         timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(1);
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            const double gap = clock.nsecsElapsed() / 1e6, cpu = threadCpuMs();
+            const double gap = clock.nsecsElapsed() / 1e6, cpu = BenchSupport::threadCpuMs();
             if (gap > longest.ms)
                 longest = {gap, cpu - lastCpu};
             clock.restart();
@@ -122,7 +113,7 @@ public:
     {
         longest = {};
         clock.start();
-        lastCpu = threadCpuMs();
+        lastCpu = BenchSupport::threadCpuMs();
         timer.start();
     }
     Stall stop()

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+
 namespace BenchSupport {
 
 double median(std::vector<double> values)
@@ -15,6 +17,14 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double threadCpuMs()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 bool writePictures(const QString &folder, int count, int size, QList<QString> &names)
