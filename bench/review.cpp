@@ -283,6 +283,12 @@ int main(int argc, char *argv[])
     if (!PkTestPictures::write(dir.filePath(QStringLiteral("source.jpg")), jpeg)
         || !PkTestPictures::write(dir.filePath(QStringLiteral("source.dng")), PkTestPictures::dng(jpeg, picture.size(), 1)))
         qFatal("cannot write the pictures");
+    // Raw files whose preview carries no thumbnail of its own: every tile
+    // waits for its large preview to be decoded.
+    const QString bare = dir.filePath(QStringLiteral("bare.dng"));
+    if (!PkTestPictures::write(bare, PkTestPictures::dng(PkTestPictures::jpeg(picture, 1), picture.size(), 1)))
+        qFatal("cannot write the pictures");
+    const PkReviewSelection bareRaws = linkedFolder(dir.filePath(QStringLiteral("bare")), bare, QStringLiteral("dng"), fileCount);
     const PkReviewSelection jpegs = linkedFolder(dir.filePath(QStringLiteral("jpeg")), dir.filePath(QStringLiteral("source.jpg")),
                                                  QStringLiteral("jpg"), fileCount);
     const PkReviewSelection raws = linkedFolder(dir.filePath(QStringLiteral("raw")), dir.filePath(QStringLiteral("source.dng")),
@@ -309,12 +315,14 @@ int main(int argc, char *argv[])
     }
     measure(jpegs, false); // the page cache warmed for both alike
     measure(raws, false);
-    std::vector<double> open, jpegTile, jpegScreen, rawScreen, defaultScreen, warm;
+    measure(bareRaws, false);
+    std::vector<double> open, jpegTile, jpegScreen, rawScreen, bareScreen, defaultScreen, warm;
     Stall worst;
     for (int round = 0; round < rounds; ++round) {
         QDir(cache).removeRecursively();
         const Round j = measure(jpegs, round == 0);
         const Round r = measure(raws, round == 0);
+        bareScreen.push_back(measure(bareRaws, false).firstScreenMs);
         QDir(cache).removeRecursively();
         defaultScreen.push_back(measure(jpegs, false, QSize()).firstScreenMs);
         open.insert(open.end(), {j.openMs, r.openMs});
@@ -347,6 +355,7 @@ int main(int argc, char *argv[])
     goal("first screen of JPEG thumbnails final", jpegScreen, 1000);
     goal("first screen of raw previews final", rawScreen, 1000);
     goal("first screen final, warm cache, new process", warm, 150);
+    std::printf("first screen of raw previews without a thumbnail inside, final: %.0f ms\n", BenchSupport::median(bareScreen));
     std::printf("first screen of JPEG thumbnails in a new window's size (960 x 700): %.0f ms\n", BenchSupport::median(defaultScreen));
     std::printf("longest GUI stall while loading and scrolling: %.1f ms (goal 50 ms, ratio %.2f), "
                 "the GUI thread busy %.1f ms of it\n", worst.ms, worst.ms / 50, worst.busyMs);

@@ -91,9 +91,10 @@ bool darkLine(const QImage &image, int fixed, bool row, int from, int to)
     return true;
 }
 
-// What the quick pass shows: the thumbnail in a JPEG's EXIF block, or in
-// the IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
-// preview), final when it is at least as large as the box.
+// What the quick pass shows: the thumbnail in a JPEG's EXIF block, in the
+// IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
+// preview), or in the EXIF block of a raw file's JPEG preview; final when
+// it is at least as large as the box.
 bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
 {
     QFile file(path);
@@ -102,8 +103,10 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
         return true;
     }
     const QByteArray exifMark = raw ? QByteArray("Exif\0\0", 6) : QByteArray();
-    const PkExif exif = PkExif::fromJpeg(exifMark + file.read(headBytes));
+    PkExif exif = PkExif::fromJpeg(exifMark + file.read(headBytes));
     thumbnail->taken = exif.taken;
+    if (raw && exif.thumbnail.isEmpty())
+        exif = PkRawPreview::previewExif(path, headBytes);
     QByteArray bytes = exif.thumbnail;
     if (bytes.isEmpty())
         return false;

@@ -9,6 +9,7 @@
 
 #include <libraw/libraw.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -101,6 +102,18 @@ PkExif PkRawPreview::metadata(const QString &path)
     exif.model = QString::fromUtf8(raw->idata.model, qstrnlen(raw->idata.model, sizeof raw->idata.model)).trimmed();
     const char *serial = raw->shootinginfo.BodySerial;
     exif.serial = QString::fromUtf8(serial, qstrnlen(serial, sizeof raw->shootinginfo.BodySerial)).trimmed();
+    exif.orientation = exifOrientation(raw->sizes.flip);
+    return exif;
+}
+
+PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
+{
+    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
+    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS
+        || libraw_unpack_thumb(raw.get()) != LIBRAW_SUCCESS || raw->thumbnail.tformat != LIBRAW_THUMBNAIL_JPEG)
+        return {};
+    const auto length = std::min<qsizetype>(head, raw->thumbnail.tlength);
+    PkExif exif = PkExif::fromJpeg(QByteArray(raw->thumbnail.thumb, length));
     exif.orientation = exifOrientation(raw->sizes.flip);
     return exif;
 }

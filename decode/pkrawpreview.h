@@ -25,6 +25,10 @@ public:
     // What the raw file says of its capture: time (to the second), make,
     // model and body serial, as LibRaw reads them; nothing is unpacked.
     static PkExif metadata(const QString &path);
+    // The EXIF block of the raw file's JPEG preview, read from its first
+    // head bytes, with orientation taken from the raw file itself. Cameras
+    // that embed their whole JPEG keep its small thumbnail there.
+    static PkExif previewExif(const QString &path, qsizetype head);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
 };

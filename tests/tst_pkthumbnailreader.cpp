@@ -211,6 +211,8 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
     QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
+    const QByteArray cameraJpeg = jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0));
+    QTest::newRow("thumbnail inside a raw file's JPEG preview, turned as the raw is") << "i.dng" << PkTestPictures::dng(cameraJpeg, large.size(), 6) << true << false << QSize(32, 64) << 2;
 }
 
 // The quick look shows the thumbnail the file carries, upright and without
