@@ -148,7 +148,8 @@ protected:
 QList<QString> onScreen(PkReviewWindow &window)
 {
     QList<QString> shown;
-    for (const QString &path : window.view()->wantedPaths()) {
+    const auto [ahead, later] = window.view()->wantedPaths();
+    for (const QString &path : ahead + later) {
         const int file = path.section(u'_', -1).left(4).toInt();
         if (window.view()->fileRect(file).top() < window.view()->viewport()->height())
             shown << path;

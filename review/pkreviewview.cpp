@@ -132,11 +132,13 @@ int PkReviewView::headerAt(QPoint point) const
     return found == headers.end() ? -1 : int(found - headers.begin());
 }
 
-// Cached thumbnails count as seen too, so an evicted one is not made again
-// only to be counted.
-QList<QString> PkReviewView::wantedPaths()
+// The tiles on screen and a screen ahead, then every other file, whose
+// thumbnails are made in the background so that the summary counts the
+// unreadable ones. Cached thumbnails count as seen too, so an evicted one
+// is not made again only to be counted.
+std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
 {
-    QList<QString> paths;
+    QList<QString> shown, later;
     const QRect ahead(0, offset(), viewport()->width(), 2 * viewport()->height());
     for (int tile = 0; tile < layout.tiles().size(); ++tile) {
         if (!layout.tiles().at(tile).intersects(ahead))
@@ -144,7 +146,7 @@ QList<QString> PkReviewView::wantedPaths()
         // A tile's other files are only needed while none before is a picture.
         for (int file : model->tiles().at(tile).files) {
             const QString path = model->path(file);
-            paths.append(path);
+            shown.append(path);
             const PkThumbnail *thumbnail = loader->thumbnail(path);
             if (!thumbnail || thumbnail->kind == PkThumbnail::Kind::Picture)
                 break;
@@ -157,9 +159,15 @@ QList<QString> PkReviewView::wantedPaths()
         if (loader->thumbnail(path))
             takeThumbnail(path);
         else
-            paths.append(path);
+            later.append(path);
     }
-    return paths;
+    return {shown, later};
+}
+
+void PkReviewView::requestThumbnails()
+{
+    const auto [shown, later] = wantedPaths();
+    loader->want(shown, later);
 }
 
 void PkReviewView::takeThumbnail(const QString &path)
@@ -178,11 +186,6 @@ void PkReviewView::refresh(const QList<QString> &paths)
         seen.remove(path);
     requestThumbnails();
     viewport()->update();
-}
-
-void PkReviewView::requestThumbnails()
-{
-    loader->want(wantedPaths());
 }
 
 void PkReviewView::setCurrentTile(int tile)

@@ -11,6 +11,8 @@
 #include <QRect>
 #include <QSet>
 
+#include <utility>
+
 class QMenu;
 class PkReviewModel;
 class PkReviewPainter;
@@ -43,14 +45,14 @@ public:
     // Scrolls a group's header, or the identifiers not found, to the top.
     void showGroup(int group);
     void showNotFound();
-    // The files to make thumbnails for: those shown, the next screen, then
-    // any not yet seen, so that unreadable files are found.
-    QList<QString> wantedPaths();
     // The menu of the tile or the list at point, for the caller to delete.
     QMenu *menuAt(QPoint point);
 
     // Shows paths afresh: their files were removed, renamed or put back.
     void refresh(const QList<QString> &paths);
+    // The files to make thumbnails for: those shown and the next screen,
+    // then any not yet seen, so that unreadable files are found.
+    std::pair<QList<QString>, QList<QString>> wantedPaths();
     void requestThumbnails();
 
 signals:

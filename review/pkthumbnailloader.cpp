@@ -20,6 +20,7 @@ PkThumbnailLoader::PkThumbnailLoader(QObject *parent)
 PkThumbnailLoader::~PkThumbnailLoader()
 {
     queue.clear();
+    laterQueue.clear();
     PkDecoderPool::instance().cancel(this);
     pool.waitForDone();
     PkDecoderPool::instance().forget(this);
@@ -45,25 +46,32 @@ bool PkThumbnailLoader::isCurrent(const QString &path)
 }
 
 // Quick looks first, for every file; then the decoding, in the same order.
-void PkThumbnailLoader::want(const QList<QString> &paths)
+QList<PkThumbnailLoader::Job> PkThumbnailLoader::jobsFor(const QList<QString> &paths)
 {
-    queue.clear();
-    QList<Job> decoding;
+    QList<Job> quick, decoding;
     for (const QString &path : paths) {
         if (inFlight.contains(path) || isCurrent(path))
             continue;
         if (quickDone.contains(path))
             decoding.append({path, false});
         else
-            queue.append({path, true});
+            quick.append({path, true});
     }
-    queue.append(decoding);
+    return quick + decoding;
+}
+
+void PkThumbnailLoader::want(const QList<QString> &shown, const QList<QString> &later)
+{
+    shownPaths = QSet<QString>(shown.cbegin(), shown.cend());
+    queue = jobsFor(shown);
+    laterQueue = jobsFor(later);
     startNext();
 }
 
 void PkThumbnailLoader::clear()
 {
     queue.clear();
+    laterQueue.clear();
     cache.clear();
     quickDone.clear();
 }
@@ -78,8 +86,8 @@ void PkThumbnailLoader::drop(const QList<QString> &paths)
 
 void PkThumbnailLoader::startNext()
 {
-    while (!queue.isEmpty() && inFlight.size() < pool.maxThreadCount()) {
-        const Job job = queue.takeFirst();
+    while ((!queue.isEmpty() || !laterQueue.isEmpty()) && inFlight.size() < pool.maxThreadCount()) {
+        const Job job = (queue.isEmpty() ? laterQueue : queue).takeFirst();
         inFlight.insert(job.path);
         const int box = boxSize;
         pool.start([this, job, box] {
@@ -103,7 +111,7 @@ void PkThumbnailLoader::finish(const Job &job, int box, bool found, const PkThum
     if (current && job.quick) {
         quickDone.insert(job.path);
         if (!found || thumbnail.provisional)
-            queue.append({job.path, false});
+            (shownPaths.contains(job.path) ? queue : laterQueue).append({job.path, false});
     }
     if (found && better) {
         // Icons and broken marks cost next to nothing, but are counted so that

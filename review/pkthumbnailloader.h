@@ -39,12 +39,14 @@ public:
     const PkThumbnail *thumbnail(const QString &path);
     // Its final thumbnail at the current box is there.
     bool isCurrent(const QString &path);
-    // Replaces the queue with these paths, first ones first.
-    void want(const QList<QString> &paths);
+    // Replaces the queue with these paths, first ones first: shown ones get
+    // their quick look and then their decoding before later ones get either,
+    // so that a long folder's background work never holds up the screen.
+    void want(const QList<QString> &shown, const QList<QString> &later = {});
     void clear();
     // Forgets what is known of paths, which are made again when next wanted.
     void drop(const QList<QString> &paths);
-    bool isIdle() const { return queue.isEmpty() && inFlight.isEmpty(); }
+    bool isIdle() const { return queue.isEmpty() && laterQueue.isEmpty() && inFlight.isEmpty(); }
 
 signals:
     void loaded(const QString &path);
@@ -56,12 +58,15 @@ private:
         bool quick = true;
     };
 
+    QList<Job> jobsFor(const QList<QString> &paths);
     void startNext();
     void finish(const Job &job, int box, bool found, const PkThumbnail &thumbnail);
 
     QThreadPool pool;
     QCache<QString, PkThumbnail> cache;
-    QList<Job> queue;
+    QList<Job> queue; // for what is shown
+    QList<Job> laterQueue;
+    QSet<QString> shownPaths;
     QSet<QString> inFlight;
     QSet<QString> quickDone; // at the current box
     int boxSize = 192;

@@ -39,6 +39,7 @@ private slots:
     void loaderQuickThenDecoded_data();
     void loaderQuickThenDecoded();
     void loaderOtherBox();
+    void loaderShownFirst();
     void answerFromHelper_data();
     void answerFromHelper();
 
@@ -348,6 +349,34 @@ void TestPkThumbnailReader::loaderOtherBox()
     QTRY_VERIFY(loader.isCurrent(path));
     QCOMPARE(seen, (QList<bool>{true, false}));
     QCOMPARE(loader.thumbnail(path)->image.size(), QSize(64, 32));
+}
+
+// What is on screen is decoded before the rest of a long folder gets even
+// its quick look.
+void TestPkThumbnailReader::loaderShownFirst()
+{
+    const QString shown = dir.filePath(u"shown.jpg"_s);
+    QVERIFY(PkTestPictures::write(shown, jpeg(quarters(400, 200), 1)));
+    const QString source = dir.filePath(u"later.jpg"_s);
+    QVERIFY(PkTestPictures::write(source, PkTestPictures::jpegWithThumbnail(quarters(400, 200), 1, jpeg(quarters(40, 20), 0))));
+    QList<QString> later;
+    for (int i = 0; i < 200; ++i) {
+        later << dir.filePath(u"later-%1.jpg"_s.arg(i));
+        QVERIFY(QFile::link(source, later.last()));
+    }
+    PkThumbnailLoader loader;
+    loader.setBox(box);
+    int before = -1, loadedLater = 0;
+    connect(&loader, &PkThumbnailLoader::loaded, this, [&](const QString &path) {
+        if (path == shown)
+            before = loadedLater;
+        else
+            ++loadedLater;
+    });
+    loader.want({shown}, later);
+    QTRY_VERIFY(before >= 0);
+    QVERIFY2(before < 100, qPrintable(QString::number(before)));
+    QTRY_VERIFY(loader.isIdle());
 }
 
 // A helper may have been taken over by the file it decoded: its answer is
