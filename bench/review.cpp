@@ -35,6 +35,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -149,7 +150,8 @@ QList<QString> onScreen(PkReviewWindow &window)
 {
     QList<QString> shown;
     const auto [ahead, later] = window.view()->wantedPaths();
-    for (const QString &path : ahead + later) {
+    const QList<QString> wanted = ahead + later;
+    for (const QString &path : QSet<QString>(wanted.begin(), wanted.end())) {
         const int file = path.section(u'_', -1).left(4).toInt();
         if (window.view()->fileRect(file).top() < window.view()->viewport()->height())
             shown << path;
