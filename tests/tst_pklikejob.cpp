@@ -3,6 +3,7 @@
 #include "pkhashcache.h"
 #include "pklikejob.h"
 #include "pklikematcher.h"
+#include "pkrawpreview.h"
 #include "pktestpictures.h"
 
 #include <QDir>
@@ -24,6 +25,8 @@ private slots:
     void examples_data();
     void examples();
     void hashCache();
+    void rawCamera_data();
+    void rawCamera();
 
 private:
     QTemporaryDir dir;
@@ -250,6 +253,53 @@ void TestPkLikeJob::hashCache()
     PkHashCache last(file, 2);
     QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
     QVERIFY(!last.find(picture, info.size(), modified));
+}
+
+void TestPkLikeJob::rawCamera_data()
+{
+    QTest::addColumn<Shot>("example");
+    QTest::addColumn<QString>("expected");
+    const QByteArray time = "2024:06:01 12:00:07";
+    QTest::newRow("same body serial") << Shot{time, "", "Canon", "Canon EOS R5", "42"} << "by time";
+    QTest::newRow("serial differs, names alike") << Shot{time, "", "Canon", "Canon EOS R5", "43"} << "by content";
+    QTest::newRow("same make and model, no serial") << Shot{time, "", "CANON", "EOS R5", ""} << "by time";
+    QTest::newRow("model differs, no serial") << Shot{time, "", "Canon", "Canon EOS R6", ""} << "by content";
+    QTest::newRow("time alone") << Shot{time, "", "", "", ""} << "by time";
+}
+
+// A picture kept only as its raw file: LibRaw gives its camera, which
+// decides whether an example of the same second is the same shot. Only what
+// its capture time leaves open is hashed.
+void TestPkLikeJob::rawCamera()
+{
+    QFETCH(Shot, example);
+    QFETCH(QString, expected);
+    QTemporaryDir own;
+    QVERIFY2(own.isValid(), qPrintable(own.errorString()));
+    const QImage look = PkTestPictures::scene(7, 600, 400);
+    const Shot camera{"", "", "Canon", "Canon EOS R5", "0042"};
+    const QString folder = own.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString raw = folder + QStringLiteral("/IMG_7.DNG");
+    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, false,
+                                                           "2024:06:01 12:00:07", camera)));
+    const PkExif read = PkRawPreview::metadata(raw);
+    QCOMPARE(QStringList({read.make, read.model.endsWith(QStringLiteral("EOS R5")) ? "EOS R5" : read.model, read.serial}),
+             QStringList({"Canon", "EOS R5", "0042"}));
+    QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_8.JPG"),
+                                  PkTestPictures::jpegOfShot(PkTestPictures::scene(8, 600, 400), {"2024:06:01 12:00:09", "", "", "", ""})));
+    const QString path = own.filePath(QStringLiteral("example.jpg"));
+    QVERIFY(PkTestPictures::write(path, PkTestPictures::jpegOfShot(PkTestPictures::scene(7, 300, 200), example, 75)));
+    PkLikeJob::Options options;
+    std::atomic_int steps{0};
+    options.progress = [&steps](int, int) { ++steps; };
+    const PkLikeResult found = PkLikeJob::run({path}, {}, folder, options);
+    QCOMPARE(found.found.size(), 1);
+    QCOMPARE(found.found.at(0).picture + (found.found.at(0).byContent ? " by content" : " by time"), "IMG_7 " + expected);
+    QCOMPARE(found.paths, QList<QString>{path});
+    // Two pictures' facts, the example, the end; and both pictures' hashes
+    // where the example's time and camera find no shot.
+    QCOMPARE(steps.load(), expected == "by time" ? 4 : 6);
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeJob)
