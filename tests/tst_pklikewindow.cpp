@@ -19,7 +19,6 @@ class TestPkLikeWindow : public QObject
 private slots:
     void examples();
     void reviewHeaders();
-    void escapeStopsMatching();
 };
 
 void TestPkLikeWindow::examples()
@@ -37,10 +36,27 @@ void TestPkLikeWindow::examples()
     QVERIFY(write(dir.filePath("ex/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)));
 
     MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    PkButton *toCopy = tile(window, ToCopyTile);
+    const QString before = toCopy->getMainText();
+    QTest::keyClick(&window, Qt::Key_Escape); // no matching in hand: Esc leaves the tiles alone
+    QCOMPARE(toCopy->getMainText(), before);
     emit window.findChild<PkLikeChoice *>()->chosen({dir.filePath("ex/a.jpg"), dir.filePath("ex/b.jpg")});
     settle(window);
     QCOMPARE(tile(window, TextTile)->getMainText(), QStringLiteral("2 example pictures"));
     QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
+    // Esc with the first progress, so that no wait decides it, stops the matching.
+    bool pressed = false;
+    auto *jobs = window.findChild<PkMatchJobs *>();
+    const auto escape = connect(jobs, &PkMatchJobs::progress, &window, [&](int done, int total) {
+        if (!std::exchange(pressed, true) && done < total)
+            QTest::keyClick(&window, Qt::Key_Escape);
+    });
+    QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, dir.filePath("pics"))));
+    QTRY_VERIFY(pressed);
+    QCOMPARE(std::make_pair(jobs->isBusy(), toCopy->getMainText()), std::make_pair(false, QStringLiteral("Stopped")));
+    disconnect(escape);
     chooseFolder(window, dir.filePath("pics"));
     QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
@@ -60,42 +76,6 @@ void TestPkLikeWindow::reviewHeaders()
     for (const PkReviewModel::Group &group : model.groups())
         marks << PkReviewPainter::headerParts(group, Qt::Checked).value(1);
     QCOMPARE(marks, (QStringList{"found by capture time", "found by content", "found by capture time, content differs"}));
-}
-
-// Esc stops a matching in hand, and only then: before it, it leaves the
-// tiles alone. No wait decides it: Esc comes with the first progress.
-void TestPkLikeWindow::escapeStopsMatching()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
-    using namespace PkTestPictures;
-    makeTestFolder(dir.filePath("ex"), {});
-    makeTestFolder(dir.filePath("pics"), {});
-    for (int i = 0; i < 6; ++i)
-        QVERIFY(write(dir.filePath(QStringLiteral("pics/IMG_%1.jpg").arg(i)), jpeg(scene(i, 400, 300), 0)));
-    QVERIFY(write(dir.filePath("ex/a.jpg"), jpeg(scene(1, 200, 150), 0, 70)));
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    PkButton *toCopy = tile(window, ToCopyTile);
-    const QString before = toCopy->getMainText();
-    QTest::keyClick(&window, Qt::Key_Escape);
-    QCOMPARE(toCopy->getMainText(), before);
-    emit window.findChild<PkLikeChoice *>()->chosen({dir.filePath("ex/a.jpg")});
-    settle(window);
-    PkMatchJobs *jobs = window.findChild<PkMatchJobs *>();
-    bool pressed = false;
-    connect(jobs, &PkMatchJobs::progress, &window, [&](int done, int total) {
-        if (!pressed && done < total) {
-            pressed = true;
-            QTest::keyClick(&window, Qt::Key_Escape);
-        }
-    });
-    QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, dir.filePath("pics"))));
-    QTRY_VERIFY(pressed);
-    QVERIFY(!jobs->isBusy());
-    QCOMPARE(toCopy->getMainText(), QStringLiteral("Stopped"));
 }
 
 QTEST_MAIN(TestPkLikeWindow)
