@@ -81,7 +81,7 @@ QRect PkReviewPreview::headerRect() const
 
 QRect PkReviewPreview::tickRect() const
 {
-    return painter->headerTickRect(headerRect());
+    return tickable ? painter->headerTickRect(headerRect()) : QRect();
 }
 
 // Fills the space above the bar, never larger than the picture's own pixels.

@@ -29,7 +29,7 @@ public:
     void setState(Qt::CheckState state, bool tickable = true);
     QString path() const { return shownPath; }
     bool hasPicture() const { return !standIn && !picture.image.isNull(); }
-    QRect tickRect() const;
+    QRect tickRect() const; // empty where there is no tick
 
 signals:
     void stepRequested(int step);

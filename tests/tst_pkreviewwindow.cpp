@@ -438,6 +438,7 @@ void TestPkReviewWindow::exampleTiles()
     if (action.contains("preview"_L1)) {
         QTest::keyClick(window.view(), Qt::Key_Space);
         QCOMPARE(window.preview()->path(), selection.examples.first());
+        QVERIFY(window.preview()->tickRect().isEmpty());
         QTest::keyClick(window.preview(), Qt::Key_T);
         QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
     }
