@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkdifferencehash.h"
 #include "pkhashcache.h"
 #include "pklikejob.h"
 #include "pklikematcher.h"
+#include "pklikereader.h"
 #include "pkrawpreview.h"
 #include "pktestpictures.h"
 
@@ -253,6 +255,18 @@ void TestPkLikeJob::hashCache()
     PkHashCache last(file, 2);
     QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
     QVERIFY(!last.find(picture, info.size(), modified));
+    // A line that does not read, or repeats an earlier path, is passed over.
+    QVERIFY(PkTestPictures::write(file, "abc 1 2 /a b\nabd 3 4 /a b\nzz 1 2 /y\n"));
+    PkHashCache written(file);
+    QCOMPARE(QList({written.find("/a b", 1, 2), written.find("/a b", 3, 4), written.find("/y", 1, 2)}),
+             QList<std::optional<quint64>>({0xabc, {}, {}}));
+    // The hash comes from the thumbnail a file carries, without a decode of the whole.
+    const QString carried = dir.filePath(QStringLiteral("carried.jpg"));
+    const QImage thumbnail = PkTestPictures::scene(4, 160, 107);
+    QVERIFY(PkTestPictures::write(carried, PkTestPictures::jpegWithThumbnail(PkTestPictures::scene(3, 600, 400), 1,
+                                                                            PkTestPictures::jpeg(thumbnail, 0))));
+    const std::optional<quint64> hash = PkLikeReader::hash(carried, nullptr, nullptr);
+    QVERIFY(hash && PkLikeMatcher::distance(*hash, PkDifferenceHash::of(thumbnail)) <= PkLikeMatcher::maxDistance);
 }
 
 void TestPkLikeJob::rawCamera_data()
