@@ -198,6 +198,7 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
         }
         const qsizetype idIndex = match.idCount++;
         result.ids.append(id);
+        result.paths.append(QFileInfo(examples.at(i)).absoluteFilePath());
         const PkLikeVerdict verdict = matcher.match(exampleFacts.at(i), [&] { return exampleHashes.at(i); });
         if (verdict.kind == PkLikeVerdict::Kind::NotFound) {
             match.idsNotFound.append(id);

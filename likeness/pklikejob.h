@@ -30,6 +30,7 @@ struct PkLikeResult
 {
     PkMatchResult match;
     QList<QString> ids; // the examples that are pictures, as match counts them
+    QList<QString> paths; // per id, the example's absolute path
     QList<PkLikeFinding> found; // in example order
     QList<std::pair<QString, QString>> notPictures; // example, why
     int byTime = 0;

@@ -59,6 +59,8 @@ PkReviewSelection PkLikeChoice::reviewSelection(const QString &folder, const QLi
                                                 const PkMatchResult &match, const PkLikeResult &like)
 {
     PkReviewSelection selection = PkReviewSelection::fromMatch(folder, ids, match);
+    if (like.ids == ids)
+        selection.examples = like.paths;
     for (const PkLikeFinding &finding : like.found) {
         selection.how.insert(finding.example, finding.byContent ? QStringLiteral("found by content")
                                    : finding.contentDiffers ? QStringLiteral("found by capture time, content differs")

@@ -41,13 +41,17 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<
     groupList.clear();
     for (qsizetype id = 0; id <= idCount; ++id) {
         Group &group = byId[id];
-        if (group.files.isEmpty())
+        // An example is shown even when it found nothing: that is when the
+        // user most needs to see it.
+        group.example = selection.examples.value(id);
+        if (group.files.isEmpty() && group.example.isEmpty())
             continue;
         if (id < idCount) {
             group.id = selection.ids.at(id);
             group.ambiguous = selection.ambiguous.contains(group.id);
             group.near = selection.near.contains(group.id);
             group.how = selection.how.value(group.id);
+            group.notFound = selection.idsNotFound.contains(group.id);
         }
         groupList.append(std::move(group));
     }
@@ -81,6 +85,10 @@ void PkReviewModel::makeTiles()
     for (int g = 0; g < groupList.size(); ++g) {
         Group &group = groupList[g];
         group.tiles.clear();
+        if (!group.example.isEmpty()) {
+            group.tiles.append(int(tileList.size()));
+            tileList.append({g, QFileInfo(group.example).fileName(), {}, group.example});
+        }
         QHash<QString, int> tileOf;
         for (int file : std::as_const(group.files)) {
             const QString &name = current.files.at(file);
@@ -90,7 +98,7 @@ void PkReviewModel::makeTiles()
             if (!tileOf.contains(key)) {
                 tileOf.insert(key, int(tileList.size()));
                 group.tiles.append(int(tileList.size()));
-                tileList.append({g, key, {}});
+                tileList.append({g, key, {}, {}});
             }
             tileList[tileOf.value(key)].files.append(file);
             fileTiles[file] = tileOf.value(key);
@@ -98,13 +106,15 @@ void PkReviewModel::makeTiles()
         QSet<QString> pictures;
         for (int tile : std::as_const(group.tiles)) {
             QList<int> &files = tileList[tile].files;
+            if (files.isEmpty())
+                continue; // the example's
             std::stable_sort(files.begin(), files.end(),
                              [this](int a, int b) { return showOrder(current.files.at(a)) < showOrder(current.files.at(b)); });
             pictures.insert(PkSelectionMatcher::pictureOf(current.files.at(files.first())));
         }
         group.pictures = int(pictures.size());
         const QString named = PkSelectionMatcher::withoutExtension(group.id);
-        group.header = group.tiles.size() > 1 || group.ambiguous || group.near || named.isEmpty()
+        group.header = !group.example.isEmpty() || group.tiles.size() > 1 || group.ambiguous || group.near || named.isEmpty()
                 || !tileList.at(group.tiles.first()).name.contains(named, Qt::CaseInsensitive);
     }
     pictureTotal = int(allPictures.size());
@@ -114,6 +124,8 @@ void PkReviewModel::makeTiles()
 QStringList PkReviewModel::badges(int tile) const
 {
     QStringList kinds;
+    if (isExample(tile))
+        kinds << QFileInfo(tileList.at(tile).example).suffix().toUpper();
     for (int file : tileList.at(tile).files)
         kinds << QFileInfo(current.files.at(file)).suffix().toUpper();
     kinds.removeAll(QString());
@@ -171,6 +183,8 @@ void PkReviewModel::toggleGroup(int group)
 
 void PkReviewModel::toggleTile(int tile)
 {
+    if (isExample(tile))
+        return; // the client's own picture is never copied
     setAll(tileList.at(tile).files, tileState(tile) != Qt::Checked);
 }
 

@@ -24,6 +24,8 @@ public:
         bool ambiguous = false;
         bool near = false;
         QString how; // how an example found its picture
+        QString example; // the example picture's path, shown as the group's first tile
+        bool notFound = false;
         bool header = true; // false where the one tile's caption says it all
         int pictures = 0;
         QList<int> files; // indexes into selection().files
@@ -34,6 +36,7 @@ public:
         int group = 0;
         QString name; // the picture's, or the file's when each file is shown
         QList<int> files; // pictures Qt reads first, then raw files, then the rest
+        QString example; // the example picture's path; its tile has no files
     };
 
     explicit PkReviewModel(QObject *parent = nullptr);
@@ -47,6 +50,7 @@ public:
     // The kinds of file a tile holds, as their extensions in upper case, each once.
     QStringList badges(int tile) const;
     QString path(int file) const;
+    bool isExample(int tile) const { return !tileList.at(tile).example.isEmpty(); }
     // The files of each picture share a tile unless eachFile.
     void setEachFile(bool eachFile);
     bool eachFile() const { return perFile; }

@@ -89,9 +89,13 @@ QString PkReviewPainter::countText(int pictures, int files)
 QStringList PkReviewPainter::headerParts(const PkReviewModel::Group &group, Qt::CheckState state)
 {
     QString count = countText(group.pictures, int(group.files.size()));
-    if (state == Qt::Unchecked)
+    if (group.files.isEmpty())
+        count = QStringLiteral("nothing to copy");
+    else if (state == Qt::Unchecked)
         count += QStringLiteral(", left out");
     QStringList marks;
+    if (group.notFound)
+        marks << QStringLiteral("not found");
     if (group.ambiguous)
         marks << QStringLiteral("ambiguous");
     if (group.near)
@@ -123,14 +127,18 @@ void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const Tile
     const int box = cell.width() - 2 * padding;
     const QRect area(cell.left() + padding, cell.top() + padding, box, box);
     paintThumbnail(painter, area, look);
-    if (look.state == Qt::Unchecked)
+    const bool dim = look.state == Qt::Unchecked && !look.example;
+    if (dim)
         painter.fillRect(cell, QColor(0, 0, 0, 150));
     const QRect caption(cell.left() + padding, area.bottom() + 1, box, captionHeight());
     painter.setFont(nameFont);
-    painter.setPen(colors[look.state == Qt::Unchecked ? DimText : Text]);
+    painter.setPen(colors[dim ? DimText : Text]);
     painter.drawText(caption, Qt::AlignCenter, QFontMetrics(nameFont).elidedText(look.caption, Qt::ElideMiddle, box));
     paintBadges(painter, area.bottomLeft() + QPoint(4, -4), look.badges);
-    paintTick(painter, tickRect(cell), look.state);
+    if (look.example)
+        paintExampleFrame(painter, cell);
+    else
+        paintTick(painter, tickRect(cell), look.state);
     if (look.current) {
         painter.setPen(QPen(colors[Frame], 2));
         painter.setBrush(Qt::NoBrush);
@@ -151,16 +159,33 @@ void PkReviewPainter::paintThumbnail(QPainter &painter, const QRect &area, const
     QRect target(QPoint(), thumbnail->box == area.width() ? thumbnail->image.size() : size);
     target.moveCenter(area.center());
     painter.drawImage(target, thumbnail->image);
-    if (!thumbnail->cutShort)
-        return;
-    const QString text = QStringLiteral("Cut short");
+    if (thumbnail->cutShort)
+        paintMark(painter, area, QStringLiteral("Cut short"), Qt::AlignRight);
+}
+
+// A label in the marker colour in a top corner of area.
+void PkReviewPainter::paintMark(QPainter &painter, const QRect &area, const QString &text, Qt::Alignment corner) const
+{
     const QFontMetrics metrics(badgeFont);
     QRect mark(0, 0, metrics.horizontalAdvance(text) + 8, metrics.height() + 2);
-    mark.moveTopRight(area.topRight() + QPoint(-4, 4));
+    if (corner & Qt::AlignRight)
+        mark.moveTopRight(area.topRight() + QPoint(-4, 4));
+    else
+        mark.moveTopLeft(area.topLeft() + QPoint(4, 4));
     painter.fillRect(mark, colors[Marker]);
     painter.setFont(badgeFont);
     painter.setPen(colors[Background]);
     painter.drawText(mark, Qt::AlignCenter, text);
+}
+
+// Where other tiles have their tick, the example says what it is, and a
+// frame in the marker colour sets it apart from the pictures to copy.
+void PkReviewPainter::paintExampleFrame(QPainter &painter, const QRect &cell) const
+{
+    painter.setPen(QPen(colors[Marker], 1.5, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(cell).adjusted(2.5, 2.5, -2.5, -2.5));
+    paintMark(painter, cell.adjusted(padding, padding, -padding, 0), QStringLiteral("Example"), Qt::AlignLeft);
 }
 
 void PkReviewPainter::paintBadges(QPainter &painter, QPoint bottomLeft, const QStringList &badges) const
@@ -225,11 +250,12 @@ void PkReviewPainter::paintPanel(QPainter &painter, const QRect &rect) const
 
 // The identifier beside the tick, its count and marks on a line below.
 void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QStringList &parts,
-                                  Qt::CheckState state) const
+                                  Qt::CheckState state, bool tick) const
 {
     const QFontMetrics big(headerFont), small(nameFont);
     const QRect first = headerLine(rect);
-    paintTick(painter, headerTickRect(rect), state);
+    if (tick)
+        paintTick(painter, headerTickRect(rect), state);
     painter.setFont(headerFont);
     painter.setPen(colors[Text]);
     const QRect id = first.adjusted(tickSize + 8, 0, 0, 0);

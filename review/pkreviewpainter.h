@@ -32,6 +32,7 @@ public:
         QString shownName; // the file whose thumbnail it is
         Qt::CheckState state = Qt::Checked;
         bool current = false;
+        bool example = false; // the client's example: marked, framed, without a tick
     };
 
     PkReviewPainter();
@@ -51,7 +52,9 @@ public:
 
     void paintTile(QPainter &painter, const QRect &cell, const TileLook &look) const;
     void paintPanel(QPainter &painter, const QRect &rect) const;
-    void paintHeader(QPainter &painter, const QRect &rect, const QStringList &parts, Qt::CheckState state) const;
+    // tick: whether the header has a tick box; a group of only an example has none.
+    void paintHeader(QPainter &painter, const QRect &rect, const QStringList &parts, Qt::CheckState state,
+                     bool tick = true) const;
     void paintNotFound(QPainter &painter, const QRect &rect, const QList<QString> &ids) const;
     void paintBadges(QPainter &painter, QPoint bottomLeft, const QStringList &badges) const;
     void paintTick(QPainter &painter, const QRect &box, Qt::CheckState state) const;
@@ -64,6 +67,8 @@ private:
     void paintThumbnail(QPainter &painter, const QRect &area, const TileLook &look) const;
     void paintFileIcon(QPainter &painter, const QRect &area, const QString &name) const;
     void paintBrokenMark(QPainter &painter, const QRect &area) const;
+    void paintMark(QPainter &painter, const QRect &area, const QString &text, Qt::Alignment corner) const;
+    void paintExampleFrame(QPainter &painter, const QRect &cell) const;
 
     QFont headerFont;
     QFont nameFont;

@@ -58,9 +58,10 @@ void PkReviewPreview::showPicture(const QString &path, const QString &text, cons
     update();
 }
 
-void PkReviewPreview::setState(Qt::CheckState tickState)
+void PkReviewPreview::setState(Qt::CheckState tickState, bool hasTick)
 {
     state = tickState;
+    tickable = hasTick;
     update();
 }
 
@@ -80,7 +81,7 @@ QRect PkReviewPreview::headerRect() const
 
 QRect PkReviewPreview::tickRect() const
 {
-    return painter->headerTickRect(headerRect());
+    return tickable ? painter->headerTickRect(headerRect()) : QRect();
 }
 
 // Fills the space above the bar, never larger than the picture's own pixels.
@@ -106,7 +107,7 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
     QStringList parts = {caption};
     if (picture.cutShort)
         parts << QStringLiteral("Cut short");
-    painter->paintHeader(p, header, parts << place, state);
+    painter->paintHeader(p, header, parts << place, state, tickable);
     const int badgesAt = header.left() + PkReviewPainter::tickSize + 20 + painter->headerWidth(caption);
     painter->paintBadges(p, QPoint(badgesAt, painter->headerTickRect(header).bottom()), badges);
 }

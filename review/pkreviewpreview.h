@@ -25,10 +25,11 @@ public:
     // thumbnail, if any, stands in until the large picture is decoded.
     void showPicture(const QString &path, const QString &caption, const QStringList &badges, const QString &where,
                      const PkThumbnail *thumbnail);
-    void setState(Qt::CheckState state);
+    // An example is shown without a tick: it is never copied.
+    void setState(Qt::CheckState state, bool tickable = true);
     QString path() const { return shownPath; }
     bool hasPicture() const { return !standIn && !picture.image.isNull(); }
-    QRect tickRect() const;
+    QRect tickRect() const; // empty where there is no tick
 
 signals:
     void stepRequested(int step);
@@ -57,6 +58,7 @@ private:
     int loadedBox = 0;
     bool standIn = false;
     Qt::CheckState state = Qt::Checked;
+    bool tickable = true;
 };
 
 #endif // PKREVIEWPREVIEW_H

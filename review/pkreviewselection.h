@@ -25,6 +25,9 @@ struct PkReviewSelection
     QHash<QString, QString> near;
     // Example pictures chosen as the list: how each found its picture.
     QHash<QString, QString> how = {};
+    // Example pictures chosen as the list: per identifier, the example's
+    // own path, which lies outside the folder. Empty for a list.
+    QList<QString> examples = {};
 
     // The same job: a new match of it keeps what the user ticked.
     bool isSameJob(const PkReviewSelection &other) const

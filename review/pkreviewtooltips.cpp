@@ -35,9 +35,15 @@ QString PkReviewToolTips::group(const PkReviewModel &model, int group)
 // Each file with its size, when it was taken and why it cannot be shown.
 QString PkReviewToolTips::tile(const PkReviewModel &model, PkThumbnailLoader &loader, int tile)
 {
-    QStringList lines;
-    for (int file : model.tiles().at(tile).files) {
-        const QString path = model.path(file);
+    const PkReviewModel::Tile &t = model.tiles().at(tile);
+    QStringList paths, lines;
+    if (model.isExample(tile)) {
+        paths << t.example;
+        lines << QStringLiteral("The client's example, not copied: ") + QFileInfo(t.example).absolutePath();
+    }
+    for (int file : t.files)
+        paths << model.path(file);
+    for (const QString &path : std::as_const(paths)) {
         const PkThumbnail *thumbnail = loader.thumbnail(path);
         QString line = QFileInfo(path).fileName();
         if (thumbnail && thumbnail->bytes >= 0)

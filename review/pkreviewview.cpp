@@ -89,7 +89,7 @@ QRect PkReviewView::fileRect(int file) const
 QRect PkReviewView::tickRect(int tile) const
 {
     const QRect cell = tileRect(tile);
-    return cell.isEmpty() ? cell : PkReviewPainter::tickRect(cell);
+    return cell.isEmpty() || model->isExample(tile) ? QRect() : PkReviewPainter::tickRect(cell);
 }
 
 QRect PkReviewView::groupTickRect(int group) const
@@ -108,12 +108,15 @@ int PkReviewView::shownFile(int tile)
         if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Picture)
             return file;
     }
-    return files.first();
+    return files.value(0, -1);
 }
 
-int PkReviewView::currentFile() const
+QString PkReviewView::shownPath(int tile)
 {
-    return const_cast<PkReviewView *>(this)->shownFile(currentIndex);
+    if (tile >= 0 && tile < model->tiles().size() && model->isExample(tile))
+        return model->tiles().at(tile).example;
+    const int file = shownFile(tile);
+    return file < 0 ? QString() : model->path(file);
 }
 
 int PkReviewView::tileAt(QPoint point) const
@@ -143,6 +146,8 @@ std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
     for (int tile = 0; tile < layout.tiles().size(); ++tile) {
         if (!layout.tiles().at(tile).intersects(ahead))
             continue;
+        if (model->isExample(tile))
+            paths.append(model->tiles().at(tile).example);
         // A tile's other files are only needed while none before is a picture.
         for (int file : model->tiles().at(tile).files) {
             const QString path = model->path(file);
@@ -258,7 +263,8 @@ void PkReviewView::paintEvent(QPaintEvent *)
             continue;
         painter->paintPanel(p, layout.panels().at(group));
         const Qt::CheckState state = model->groupState(group);
-        painter->paintHeader(p, layout.headers().at(group), PkReviewPainter::headerParts(model->groups().at(group), state), state);
+        const PkReviewModel::Group &g = model->groups().at(group);
+        painter->paintHeader(p, layout.headers().at(group), PkReviewPainter::headerParts(g, state), state, !g.files.isEmpty());
     }
     for (int tile = 0; tile < layout.tiles().size(); ++tile) {
         if (layout.tiles().at(tile).intersects(shown))
@@ -276,11 +282,12 @@ void PkReviewView::paintTile(QPainter &p, int tile)
     PkReviewPainter::TileLook look;
     look.caption = t.name;
     look.badges = model->badges(tile);
-    const int file = shownFile(tile);
-    look.shownName = model->selection().files.at(file);
-    look.thumbnail = loader->thumbnail(model->path(file));
+    const QString path = shownPath(tile);
+    look.shownName = QFileInfo(path).fileName();
+    look.thumbnail = loader->thumbnail(path);
     look.state = model->tileState(tile);
     look.current = tile == currentIndex && hasFocus();
+    look.example = model->isExample(tile);
     painter->paintTile(p, layout.tiles().at(tile), look);
 }
 
@@ -321,8 +328,8 @@ void PkReviewView::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (currentFile() >= 0)
-            emit openRequested(model->path(currentFile()));
+        if (!shownPath(currentIndex).isEmpty())
+            emit openRequested(shownPath(currentIndex));
         return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
@@ -337,7 +344,7 @@ void PkReviewView::mousePressEvent(QMouseEvent *event)
     if (group >= 0 && groupTickRect(group).contains(point))
         return model->toggleGroup(group);
     const int tile = tileAt(point);
-    if (tile < 0 || event->button() != Qt::LeftButton)
+    if (tile < 0 || event->button() != Qt::LeftButton || model->isExample(tile))
         return tile < 0 ? void() : moveTo(tile);
     if (event->modifiers() & Qt::ShiftModifier)
         model->setTilesTicked(currentIndex, tile, model->tileState(tile) != Qt::Checked);
@@ -351,7 +358,7 @@ void PkReviewView::mouseDoubleClickEvent(QMouseEvent *event)
     const QPoint point = event->position().toPoint();
     const int tile = tileAt(point);
     if (tile >= 0 && !tickRect(tile).contains(point))
-        emit openRequested(model->path(shownFile(tile)));
+        emit openRequested(shownPath(tile));
 }
 
 void PkReviewView::wheelEvent(QWheelEvent *event)
@@ -377,11 +384,11 @@ QMenu *PkReviewView::menuAt(QPoint point)
         return menu;
     }
     moveTo(tile);
-    const QString path = model->path(shownFile(tile));
+    const QString path = shownPath(tile);
+    // An example lies outside the picture folder, in a folder of its own.
+    const QString folder = model->isExample(tile) ? QFileInfo(path).absolutePath() : model->selection().folder;
     menu->addAction(QStringLiteral("Open"), this, [this, path] { emit openRequested(path); });
-    menu->addAction(QStringLiteral("Show in folder"), this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(model->selection().folder));
-    });
+    menu->addAction(QStringLiteral("Show in folder"), this, [folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
     menu->addAction(QStringLiteral("Copy name"), this, [path] { QApplication::clipboard()->setText(QFileInfo(path).fileName()); });
     return menu;
 }

@@ -33,10 +33,11 @@ public:
     void relayout();
     int currentTile() const { return currentIndex; }
     void setCurrentTile(int tile);
-    // The current tile's file whose thumbnail it shows; -1 for none.
-    int currentFile() const;
-    // The first of a tile's files that is a picture, else its first file.
+    // The first of a tile's files that is a picture, else its first file;
+    // -1 for none and for an example's tile.
     int shownFile(int tile);
+    // The file a tile shows, by its path: an example's own, or shownFile's.
+    QString shownPath(int tile);
     // In the viewport's coordinates; empty for nothing laid out.
     QRect tileRect(int tile) const;
     QRect fileRect(int file) const;

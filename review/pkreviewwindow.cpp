@@ -84,7 +84,7 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     connect(reviewModel, &PkReviewModel::ticksChanged, this, [this, showCounts] {
         showCounts();
         if (isPreviewing())
-            reviewPreview->setState(reviewModel->tileState(reviewView->currentTile()));
+            reviewPreview->setState(reviewModel->tileState(reviewView->currentTile()), !reviewModel->isExample(reviewView->currentTile()));
         emit leftOutChanged(reviewModel->leftOut());
     });
     setUpKeys();
@@ -230,15 +230,17 @@ void PkReviewWindow::showPreview()
 void PkReviewWindow::showPreviewTile()
 {
     const int tile = reviewView->currentTile();
-    const int file = reviewView->shownFile(tile);
-    if (file < 0)
+    const QString path = reviewView->shownPath(tile);
+    if (path.isEmpty())
         return;
     const QString place = QStringLiteral("%1 of %2  \u00b7  \u2190 \u2192 move, T ticks, Space or Esc back to the sheet, Enter opens")
                                   .arg(tile + 1)
                                   .arg(reviewModel->tiles().size());
-    reviewPreview->showPicture(reviewModel->path(file), reviewModel->tiles().at(tile).name, reviewModel->badges(tile), place,
-                               thumbnailLoader->thumbnail(reviewModel->path(file)));
-    reviewPreview->setState(reviewModel->tileState(tile));
+    const bool example = reviewModel->isExample(tile);
+    const QString name = reviewModel->tiles().at(tile).name;
+    reviewPreview->showPicture(path, example ? QStringLiteral("Example: ") + name : name, reviewModel->badges(tile), place,
+                               thumbnailLoader->thumbnail(path));
+    reviewPreview->setState(reviewModel->tileState(tile), !example);
 }
 
 void PkReviewWindow::closePreview()

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -134,7 +135,8 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     return encoded.left(2) + segment + encoded.mid(2);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb, const QByteArray &taken)
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb, const QByteArray &taken,
+               const Shot &camera)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
@@ -148,10 +150,16 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
         {274, W::Short, {quint32(orientation)}}, {277, W::Short, {3}},
         {278, W::Long, {quint32(previewSize.height())}}, {279, W::Long, {quint32(previewJpeg.size())}},
         {330, W::Long, {0}}, {50706, W::Byte, {1, 4, 0, 0}}};
-    if (!taken.isEmpty()) {
-        std::vector<quint32> text(taken.begin(), taken.end());
+    // A TIFF directory's entries go in the order of their tags.
+    const std::pair<quint32, QByteArray> texts[] = {
+        {271, camera.make}, {272, camera.model}, {306, taken}, {50735, camera.serial}};
+    for (const auto &[tag, value] : texts) {
+        if (value.isEmpty())
+            continue;
+        std::vector<quint32> text(value.begin(), value.end());
         text.push_back(0);
-        entries.insert(entries.begin() + 11, {306, W::Ascii, text});
+        const auto at = std::find_if(entries.begin(), entries.end(), [tag = tag](const W::Entry &e) { return e.tag > tag; });
+        entries.insert(at, {quint16(tag), W::Ascii, text});
     }
     tiff.writeIfd(entries, &ifd0);
     qsizetype subIfd = 0;

@@ -20,12 +20,23 @@ QColor quarterColor(int quarter);
 // A JPEG with an EXIF block giving orientation (1 to 8; 0 writes none) and,
 // unless empty, taken ("YYYY:MM:DD HH:MM:SS") as its DateTimeOriginal.
 QByteArray jpeg(const QImage &image, int orientation, int quality = 90, const QByteArray &taken = {});
+// What a camera writes of a shot; empty fields are left out.
+struct Shot
+{
+    QByteArray taken; // "YYYY:MM:DD HH:MM:SS"
+    QByteArray subSeconds;
+    QByteArray make;
+    QByteArray model;
+    QByteArray serial;
+};
+
 // A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
 // given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
 // rgb, the preview is uncompressed 8-bit RGB instead.
-// taken, unless empty, is written as the file's DateTime.
+// taken, unless empty, is written as the file's DateTime; camera's make,
+// model and serial (as CameraSerialNumber) as theirs.
 QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false,
-               const QByteArray &taken = {});
+               const QByteArray &taken = {}, const Shot &camera = {});
 
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
 // (JPEG bytes) as the small picture cameras store beside the large one.
@@ -38,16 +49,7 @@ QByteArray jpegClaiming(QSize size);
 // library keeps in a list it walks from the start for each new one.
 QByteArray markerFlood(int count);
 
-// A JPEG whose EXIF block holds what a camera writes of the shot; empty
-// fields are left out.
-struct Shot
-{
-    QByteArray taken; // "YYYY:MM:DD HH:MM:SS"
-    QByteArray subSeconds;
-    QByteArray make;
-    QByteArray model;
-    QByteArray serial;
-};
+// A JPEG whose EXIF block holds shot.
 QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality = 90);
 // encoded (a JPEG without EXIF) with shot's EXIF block put in, and
 // thumbnail (JPEG bytes), unless empty, as its IFD1.

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkdifferencehash.h"
 #include "pkhashcache.h"
 #include "pklikejob.h"
 #include "pklikematcher.h"
+#include "pklikereader.h"
+#include "pkrawpreview.h"
 #include "pktestpictures.h"
 
 #include <QDir>
@@ -24,6 +27,8 @@ private slots:
     void examples_data();
     void examples();
     void hashCache();
+    void rawCamera_data();
+    void rawCamera();
 
 private:
     QTemporaryDir dir;
@@ -250,6 +255,65 @@ void TestPkLikeJob::hashCache()
     PkHashCache last(file, 2);
     QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
     QVERIFY(!last.find(picture, info.size(), modified));
+    // A line that does not read, or repeats an earlier path, is passed over.
+    QVERIFY(PkTestPictures::write(file, "abc 1 2 /a b\nabd 3 4 /a b\nzz 1 2 /y\n"));
+    PkHashCache written(file);
+    QCOMPARE(QList({written.find("/a b", 1, 2), written.find("/a b", 3, 4), written.find("/y", 1, 2)}),
+             QList<std::optional<quint64>>({0xabc, {}, {}}));
+    // The hash comes from the thumbnail a file carries, without a decode of the whole.
+    const QString carried = dir.filePath(QStringLiteral("carried.jpg"));
+    const QImage thumbnail = PkTestPictures::scene(4, 160, 107);
+    QVERIFY(PkTestPictures::write(carried, PkTestPictures::jpegWithThumbnail(PkTestPictures::scene(3, 600, 400), 1,
+                                                                            PkTestPictures::jpeg(thumbnail, 0))));
+    const std::optional<quint64> hash = PkLikeReader::hash(carried, nullptr, nullptr);
+    QVERIFY(hash && PkLikeMatcher::distance(*hash, PkDifferenceHash::of(thumbnail)) <= PkLikeMatcher::maxDistance);
+}
+
+void TestPkLikeJob::rawCamera_data()
+{
+    QTest::addColumn<Shot>("example");
+    QTest::addColumn<QString>("expected");
+    const QByteArray time = "2024:06:01 12:00:07";
+    QTest::newRow("same body serial") << Shot{time, "", "Canon", "Canon EOS R5", "42"} << "by time";
+    QTest::newRow("serial differs, names alike") << Shot{time, "", "Canon", "Canon EOS R5", "43"} << "by content";
+    QTest::newRow("same make and model, no serial") << Shot{time, "", "CANON", "EOS R5", ""} << "by time";
+    QTest::newRow("model differs, no serial") << Shot{time, "", "Canon", "Canon EOS R6", ""} << "by content";
+    QTest::newRow("time alone") << Shot{time, "", "", "", ""} << "by time";
+}
+
+// A picture kept only as its raw file: LibRaw gives its camera, which
+// decides whether an example of the same second is the same shot. Only what
+// its capture time leaves open is hashed.
+void TestPkLikeJob::rawCamera()
+{
+    QFETCH(Shot, example);
+    QFETCH(QString, expected);
+    QTemporaryDir own;
+    QVERIFY2(own.isValid(), qPrintable(own.errorString()));
+    const QImage look = PkTestPictures::scene(7, 600, 400);
+    const Shot camera{"", "", "Canon", "Canon EOS R5", "0042"};
+    const QString folder = own.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString raw = folder + QStringLiteral("/IMG_7.DNG");
+    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, false,
+                                                           "2024:06:01 12:00:07", camera)));
+    const PkExif read = PkRawPreview::metadata(raw);
+    QCOMPARE(QStringList({read.make, read.model.endsWith(QStringLiteral("EOS R5")) ? "EOS R5" : read.model, read.serial}),
+             QStringList({"Canon", "EOS R5", "0042"}));
+    QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_8.JPG"),
+                                  PkTestPictures::jpegOfShot(PkTestPictures::scene(8, 600, 400), {"2024:06:01 12:00:09", "", "", "", ""})));
+    const QString path = own.filePath(QStringLiteral("example.jpg"));
+    QVERIFY(PkTestPictures::write(path, PkTestPictures::jpegOfShot(PkTestPictures::scene(7, 300, 200), example, 75)));
+    PkLikeJob::Options options;
+    std::atomic_int steps{0};
+    options.progress = [&steps](int, int) { ++steps; };
+    const PkLikeResult found = PkLikeJob::run({path}, {}, folder, options);
+    QCOMPARE(found.found.size(), 1);
+    QCOMPARE(found.found.at(0).picture + (found.found.at(0).byContent ? " by content" : " by time"), "IMG_7 " + expected);
+    QCOMPARE(found.paths, QList<QString>{path});
+    // Two pictures' facts, the example, the end; and both pictures' hashes
+    // where the example's time and camera find no shot.
+    QCOMPARE(steps.load(), expected == "by time" ? 4 : 6);
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeJob)

@@ -36,10 +36,27 @@ void TestPkLikeWindow::examples()
     QVERIFY(write(dir.filePath("ex/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)));
 
     MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    PkButton *toCopy = tile(window, ToCopyTile);
+    const QString before = toCopy->getMainText();
+    QTest::keyClick(&window, Qt::Key_Escape); // no matching in hand: Esc leaves the tiles alone
+    QCOMPARE(toCopy->getMainText(), before);
     emit window.findChild<PkLikeChoice *>()->chosen({dir.filePath("ex/a.jpg"), dir.filePath("ex/b.jpg")});
     settle(window);
     QCOMPARE(tile(window, TextTile)->getMainText(), QStringLiteral("2 example pictures"));
     QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
+    // Esc with the first progress, so that no wait decides it, stops the matching.
+    bool pressed = false;
+    auto *jobs = window.findChild<PkMatchJobs *>();
+    const auto escape = connect(jobs, &PkMatchJobs::progress, &window, [&](int done, int total) {
+        if (!std::exchange(pressed, true) && done < total)
+            QTest::keyClick(&window, Qt::Key_Escape);
+    });
+    QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, dir.filePath("pics"))));
+    QTRY_VERIFY(pressed);
+    QCOMPARE(std::make_pair(jobs->isBusy(), toCopy->getMainText()), std::make_pair(false, QStringLiteral("Stopped")));
+    disconnect(escape);
     chooseFolder(window, dir.filePath("pics"));
     QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
