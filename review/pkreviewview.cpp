@@ -147,7 +147,7 @@ std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
         if (!layout.tiles().at(tile).intersects(ahead))
             continue;
         if (model->isExample(tile))
-            paths.append(model->tiles().at(tile).example);
+            shown.append(model->tiles().at(tile).example);
         // A tile's other files are only needed while none before is a picture.
         for (int file : model->tiles().at(tile).files) {
             const QString path = model->path(file);
