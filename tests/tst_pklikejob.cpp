@@ -74,7 +74,7 @@ void TestPkLikeJob::initTestCase()
     for (int i = 5; i <= 6; ++i) {
         const QByteArray preview = PkTestPictures::jpeg(PkTestPictures::scene(i - 1, 600, 400), 0);
         QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_%1.DNG").arg(i),
-                                      PkTestPictures::dng(preview, QSize(600, 400), 1, false, "2024:06:01 12:00:05")));
+                                      PkTestPictures::dng(preview, QSize(600, 400), 1, 0, "2024:06:01 12:00:05")));
     }
     QVERIFY(PkTestPictures::write(folder + "/IMG_5.JPG", PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0)));
 
