@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkbutton.h"
+#include "pkpreviewloader.h"
+#include "pkreviewpainter.h"
 #include "pkreviewlink.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpreview.h"
@@ -41,6 +43,7 @@ private slots:
 private:
     PkReviewSelection folderSelection() const;
     static QString tipAt(QWidget *widget, QPoint point);
+    static bool isNear(const QColor &seen, const QColor &expected);
 
     QTemporaryDir dir;
     QStringList opened;
@@ -81,6 +84,11 @@ QString TestPkReviewWindow::tipAt(QWidget *widget, QPoint point)
     return QToolTip::text();
 }
 
+bool TestPkReviewWindow::isNear(const QColor &seen, const QColor &expected)
+{
+    return qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) + qAbs(seen.blue() - expected.blue()) < 24;
+}
+
 void TestPkReviewWindow::thumbnails_data()
 {
     QTest::addColumn<QString>("name");
@@ -113,14 +121,22 @@ void TestPkReviewWindow::thumbnails()
     const QString tip = tipAt(window.view()->viewport(), window.view()->fileRect(file).center());
     QVERIFY2(tip.contains(name + u"  "_s + QLocale().formattedDataSize(thumbnail->bytes)), qPrintable(tip));
     QCOMPARE(tip.contains(thumbnail->reason), true);
+    const QImage screen = window.view()->viewport()->grab().toImage();
+    if (kind == int(PkThumbnail::Kind::Broken)) {
+        // The torn frame's tear runs to its right side, its last stroke down across the middle.
+        const QRect cell = window.view()->fileRect(file);
+        const int padding = PkReviewPainter::padding, side = cell.width() - 2 * padding;
+        QRect frame(0, 0, side / 2, side * 3 / 8);
+        frame.moveCenter(QRect(cell.topLeft() + QPoint(padding, padding), QSize(side, side)).center());
+        const int step = frame.width() / 6;
+        const QPoint stroke(frame.left() + step * 11 / 2, frame.center().y());
+        QVERIFY(screen.pixelColor(stroke) != screen.pixelColor(stroke - QPoint(0, step / 3)));
+    }
     if (topLeft < 0)
         return;
     QCOMPARE(window.view()->shownFile(window.view()->currentTile()), 1);
-    const QImage screen = window.view()->viewport()->grab().toImage();
     const QPoint corner = window.view()->fileRect(file).center() - QPoint(shown.width(), shown.height()) / 2 + QPoint(4, 4);
-    const QColor seen = screen.pixelColor(corner), expected = PkTestPictures::quarterColor(topLeft);
-    QVERIFY2(qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) + qAbs(seen.blue() - expected.blue()) < 24,
-             qPrintable(seen.name()));
+    QVERIFY2(isNear(screen.pixelColor(corner), PkTestPictures::quarterColor(topLeft)), qPrintable(screen.pixelColor(corner).name()));
 }
 
 void TestPkReviewWindow::ticks()
@@ -228,6 +244,14 @@ void TestPkReviewWindow::keys()
     QTest::keyClick(window.preview(), Qt::Key_T);
     QCOMPARE(window.preview()->path(), dir.filePath(u"A_1.jpg"_s));
     QTRY_VERIFY(window.preview()->hasPicture());
+    // The picture shows turned; a window made lower keeps it as decoded for its width.
+    const PkPreviewLoader *decoder = window.preview()->findChild<PkPreviewLoader *>();
+    window.resize(1200, 700);
+    QTRY_VERIFY(decoder->isIdle());
+    window.resize(1200, 600);
+    QVERIFY(decoder->isIdle());
+    const QPoint middle(window.preview()->width() / 2 - 10, window.preview()->tickRect().top() / 2 - 10);
+    QVERIFY(isNear(window.preview()->grab().toImage().pixelColor(middle), PkTestPictures::quarterColor(2)));
     QTest::keyClick(window.preview(), Qt::Key_Return);
     QCOMPARE(opened, QStringList{dir.filePath(u"A_1.jpg"_s)});
     QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
