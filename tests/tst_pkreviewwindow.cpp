@@ -2,9 +2,9 @@
 
 #include "pkbutton.h"
 #include "pkpreviewloader.h"
-#include "pkreviewpainter.h"
 #include "pkreviewlink.h"
 #include "pkreviewmodel.h"
+#include "pkreviewpainter.h"
 #include "pkreviewpreview.h"
 #include "pkreviewsummary.h"
 #include "pkreviewview.h"
@@ -181,6 +181,9 @@ void TestPkReviewWindow::ticks()
     QCOMPARE(window.view()->currentTile(), 1);
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(2).center());
     QCOMPARE(window.model()->leftOut(), (QList<QString>{u"B_2.jpg"_s, u"B_2.txt"_s, u"C_3.jpg"_s}));
+    // Another button, even on a tick, only makes the tile the current one.
+    QTest::mouseClick(viewport, Qt::MiddleButton, {}, window.view()->tickRect(0).center());
+    QCOMPARE(std::make_pair(window.view()->currentTile(), window.model()->tickedCount()), std::make_pair(0, 2));
 }
 
 void TestPkReviewWindow::summary_data()
@@ -209,6 +212,12 @@ void TestPkReviewWindow::summary()
     QTextDocument text;
     QTRY_VERIFY((text.setHtml(window.summary()->text()), text.toPlainText().contains(u"unreadable"_s)));
     QCOMPARE(text.toPlainText().replace(QChar::Nbsp, u' '), u"3 pictures, 4 of 5 files to copy, 1 left out  ·  2 not found  ·  1 ambiguous  ·  1 unreadable  ·  1 near match"_s);
+    bool linked = false; // the part is a link, which a click would follow
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            linked = linked || it.fragment().charFormat().anchorHref() == part;
+    }
+    QVERIFY(linked);
     emit window.summary()->linkActivated(part);
     QScrollBar *bar = window.view()->verticalScrollBar();
     if (tile < 0) {
