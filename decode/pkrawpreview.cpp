@@ -34,14 +34,14 @@ QString rawError(int code, bool opening, qint64 bytes)
 // A preview LibRaw unpacked as 8-bit pixels rather than as a JPEG. Its own
 // copy of them (libraw_dcraw_make_mem_thumb) takes every such preview as
 // RGB, so a grey one would be lost.
-QImage bitmapImage(const libraw_thumbnail_t &thumbnail, qsizetype size)
+QImage bitmapImage(const libraw_thumbnail_t &thumbnail)
 {
     const int colors = thumbnail.tcolors;
     if (colors != 3 && colors != 1)
         return {};
     const auto format = colors == 3 ? QImage::Format_RGB888 : QImage::Format_Grayscale8;
     const qsizetype stride = qsizetype(thumbnail.twidth) * colors;
-    if (size < stride * thumbnail.theight)
+    if (qsizetype(thumbnail.tlength) < stride * thumbnail.theight)
         return {};
     const auto *pixels = reinterpret_cast<const uchar *>(thumbnail.thumb);
     return QImage(pixels, thumbnail.twidth, thumbnail.theight, stride, format).copy();
@@ -62,10 +62,11 @@ QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bo
     return PkPictureDecoder::decodeScaled(reader, box, error, cutShort);
 }
 
-// LibRaw takes a preview's length from the file's header and leaves the
-// part of it beyond the file's end unwritten: only what the file holds is
-// decoded.
-qsizetype previewBytes(libraw_data_t *raw, qint64 fileBytes)
+// LibRaw takes a JPEG preview's length from the file's header and leaves
+// the part of it beyond the file's end unwritten: only what the file holds
+// is decoded. (A bitmap may have been made larger than its bytes in the
+// file, so its length is LibRaw's.)
+qsizetype jpegBytes(libraw_data_t *raw, qint64 fileBytes)
 {
     auto *owner = static_cast<LibRaw *>(raw->parent_class);
     const qint64 offset = owner->get_internal_data_pointer()->internal_data.toffset;
@@ -75,13 +76,12 @@ qsizetype previewBytes(libraw_data_t *raw, qint64 fileBytes)
 // A preview is decoded where LibRaw unpacked it.
 QImage previewImage(libraw_data_t *raw, qint64 fileBytes, int box, QString *error, bool *cutShort)
 {
-    const qsizetype size = previewBytes(raw, fileBytes);
     if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
-        return jpegPreview(raw->thumbnail.thumb, size, box, error, cutShort);
+        return jpegPreview(raw->thumbnail.thumb, jpegBytes(raw, fileBytes), box, error, cutShort);
     // Scaled to the box by the caller, as pictures of every format are.
     QImage image;
     if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_BITMAP)
-        image = bitmapImage(raw->thumbnail, size);
+        image = bitmapImage(raw->thumbnail);
     if (image.isNull())
         *error = QStringLiteral("No preview in this raw file");
     return image;
