@@ -287,6 +287,7 @@ void TestPkThumbnailReader::slowFileIsEnded()
     PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
     QCOMPARE(slow.reason, u"Took too long to decode (over 0.3 s)"_s);
     QVERIFY(!QFileInfo::exists(PkThumbnailCache::failurePath(flood))); // the machine may have been busy
+    QVERIFY(QFileInfo::exists(PkThumbnailCache::failurePath(dir.filePath(u"crash.jpg"_s)))); // read()'s crash is not tried again
     QCOMPARE(int(slow.kind), int(Kind::Broken));
     QCOMPARE(PkThumbnailReader::read(good, box).image.size(), QSize(64, 32));
     // A cancelled owner's requests are refused, and no one else's.
