@@ -55,7 +55,7 @@ QByteArray pngClaiming(QSize size)
 
 QByteArray rgbDngClaiming(QSize size)
 {
-    return PkTestPictures::dng(QByteArray(64 * 1024, '\x40'), size, 1, true);
+    return PkTestPictures::dng(QByteArray(64 * 1024, '\x40'), size, 1, 3);
 }
 
 double timed(const std::function<void()> &work)

@@ -129,7 +129,7 @@ QList<QString> substringsWithNotFound(const QStringList &names, const QList<QStr
             matched.append(name);
     }
     for (qsizetype i = 0; i < ids.size(); ++i) {
-        if (!ids.at(i).isEmpty() && (matcher.endNode(i) < 0 || !seen[size_t(matcher.endNode(i))]))
+        if (!ids.at(i).isEmpty() && !seen[size_t(matcher.endNode(i))])
             notFound.append(ids.at(i));
     }
     return matched;

@@ -69,9 +69,10 @@ int PkCopyProgress::unitOf(qint64 bytes)
 
 QString PkCopyProgress::duration(qint64 seconds)
 {
-    const QString minutesAndSeconds =
-        QStringLiteral("%1:%2").arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const auto twoDigits = [](qint64 value) { return QString::number(value).rightJustified(2, QLatin1Char('0')); };
+    const QString minutesAndSeconds = QString::number(seconds / 60 % 60) + QLatin1Char(':') + twoDigits(seconds % 60);
     if (seconds < 3600)
         return minutesAndSeconds;
-    return QStringLiteral("%1:%2").arg(seconds / 3600).arg(minutesAndSeconds.rightJustified(5, QLatin1Char('0')));
+    return QString::number(seconds / 3600) + QLatin1Char(':') + twoDigits(seconds / 60 % 60) + QLatin1Char(':')
+        + twoDigits(seconds % 60);
 }

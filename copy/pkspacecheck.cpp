@@ -51,13 +51,6 @@ QSet<QString> namesIn(const QString &folder)
     return names;
 }
 
-bool sameDevice(const QString &a, const QString &b)
-{
-    struct stat first, second;
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
-}
-
 } // namespace
 
 QString PkSpaceCheck::shortfall(const QString &picturesFolder, const QList<QString> &files,
@@ -128,7 +121,14 @@ qint64 PkSpaceCheck::onDisk(qint64 bytes, qint64 blockSize)
     return (bytes + blockSize - 1) / blockSize * blockSize;
 }
 
-bool PkSpaceCheck::mayShareBlocks(bool sameDevice, unsigned long fileSystemType)
+bool PkSpaceCheck::sameDevice(const QString &a, const QString &b)
 {
-    return sameDevice && (fileSystemType == btrfsMagic || fileSystemType == xfsMagic);
+    struct stat first, second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
+}
+
+bool PkSpaceCheck::mayShareBlocks(bool oneDevice, unsigned long fileSystemType)
+{
+    return oneDevice && (fileSystemType == btrfsMagic || fileSystemType == xfsMagic);
 }

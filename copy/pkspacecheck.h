@@ -35,7 +35,9 @@ public:
     static qint64 onDisk(qint64 bytes, qint64 blockSize);
     // Copy-on-write file systems (btrfs, XFS) may copy within themselves
     // without new blocks, so their free space says nothing about a copy.
-    static bool mayShareBlocks(bool sameDevice, unsigned long fileSystemType);
+    static bool mayShareBlocks(bool oneDevice, unsigned long fileSystemType);
+    // Whether both paths are on one file system; false when either is not there.
+    static bool sameDevice(const QString &a, const QString &b);
 };
 
 #endif // PKSPACECHECK_H

@@ -19,11 +19,6 @@ struct RawCloser
     void operator()(libraw_data_t *raw) const { libraw_close(raw); }
 };
 
-struct MemoryImageFreer
-{
-    void operator()(libraw_processed_image_t *image) const { libraw_dcraw_clear_mem(image); }
-};
-
 // LibRaw says "input/output error" for a file too short for what its
 // header claims: the file itself was read before, so a failure here is in
 // the data, not in the disk.
@@ -36,16 +31,20 @@ QString rawError(int code, bool opening, qint64 bytes)
     return QString::fromLocal8Bit(libraw_strerror(code));
 }
 
-// A preview LibRaw hands over as pixels rather than as a JPEG.
-QImage bitmapImage(const libraw_processed_image_t &memory)
+// A preview LibRaw unpacked as 8-bit pixels rather than as a JPEG. Its own
+// copy of them (libraw_dcraw_make_mem_thumb) takes every such preview as
+// RGB, so a grey one would be lost.
+QImage bitmapImage(const libraw_thumbnail_t &thumbnail)
 {
-    if (memory.bits != 8 || (memory.colors != 3 && memory.colors != 1))
+    const int colors = thumbnail.tcolors;
+    if (colors != 3 && colors != 1)
         return {};
-    const auto format = memory.colors == 3 ? QImage::Format_RGB888 : QImage::Format_Grayscale8;
-    const qsizetype stride = qsizetype(memory.width) * memory.colors;
-    if (qsizetype(memory.data_size) < stride * memory.height)
+    const auto format = colors == 3 ? QImage::Format_RGB888 : QImage::Format_Grayscale8;
+    const qsizetype stride = qsizetype(thumbnail.twidth) * colors;
+    if (qsizetype(thumbnail.tlength) < stride * thumbnail.theight)
         return {};
-    return QImage(memory.data, memory.width, memory.height, stride, format).copy();
+    const auto *pixels = reinterpret_cast<const uchar *>(thumbnail.thumb);
+    return QImage(pixels, thumbnail.twidth, thumbnail.theight, stride, format).copy();
 }
 
 QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bool *cutShort)
@@ -63,20 +62,26 @@ QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bo
     return PkPictureDecoder::decodeScaled(reader, box, error, cutShort);
 }
 
-// A JPEG preview is decoded where LibRaw read it; anything else is first
-// made into pixels by LibRaw.
-QImage previewImage(libraw_data_t *raw, int box, QString *error, bool *cutShort)
+// LibRaw takes a JPEG preview's length from the file's header and leaves
+// the part of it beyond the file's end unwritten: only what the file holds
+// is decoded. (A bitmap may have been made larger than its bytes in the
+// file, so its length is LibRaw's.)
+qsizetype jpegBytes(libraw_data_t *raw, qint64 fileBytes)
+{
+    auto *owner = static_cast<LibRaw *>(raw->parent_class);
+    const qint64 offset = owner->get_internal_data_pointer()->internal_data.toffset;
+    return qsizetype(std::clamp<qint64>(fileBytes - offset, 0, raw->thumbnail.tlength));
+}
+
+// A preview is decoded where LibRaw unpacked it.
+QImage previewImage(libraw_data_t *raw, qint64 fileBytes, int box, QString *error, bool *cutShort)
 {
     if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG)
-        return jpegPreview(raw->thumbnail.thumb, raw->thumbnail.tlength, box, error, cutShort);
-    int code = LIBRAW_SUCCESS;
-    std::unique_ptr<libraw_processed_image_t, MemoryImageFreer> memory(libraw_dcraw_make_mem_thumb(raw, &code));
-    if (!memory) {
-        *error = rawError(code, false, 0);
-        return {};
-    }
+        return jpegPreview(raw->thumbnail.thumb, jpegBytes(raw, fileBytes), box, error, cutShort);
     // Scaled to the box by the caller, as pictures of every format are.
-    const QImage image = bitmapImage(*memory);
+    QImage image;
+    if (raw->thumbnail.tformat == LIBRAW_THUMBNAIL_BITMAP)
+        image = bitmapImage(raw->thumbnail);
     if (image.isNull())
         *error = QStringLiteral("No preview in this raw file");
     return image;
@@ -143,7 +148,7 @@ PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)
     }
     if (raw->other.timestamp > 0)
         preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    const QImage image = previewImage(raw.get(), box, &preview.error, &preview.cutShort);
+    const QImage image = previewImage(raw.get(), bytes, box, &preview.error, &preview.cutShort);
     if (!image.isNull())
         preview.image = PkPictureDecoder::oriented(image, exifOrientation(raw->sizes.flip));
     return preview;

@@ -20,7 +20,8 @@ public:
     QDateTime taken;
     bool cutShort = false; // the preview's data ends early
 
-    // bytes: the file's size, which a file LibRaw cannot read is named by.
+    // bytes: the file's size, which a file LibRaw cannot read is named by
+    // and which bounds what is read of its preview.
     static PkRawPreview read(const QString &path, int box, qint64 bytes);
     // What the raw file says of its capture: time (to the second), make,
     // model and body serial, as LibRaw reads them; nothing is unpacked.

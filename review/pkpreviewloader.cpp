@@ -24,8 +24,10 @@ void PkPreviewLoader::load(const QString &path, int box)
     pool.start([this, path, box, ask] {
         const PkThumbnail picture = PkThumbnailReader::read(path, box);
         QMetaObject::invokeMethod(this, [this, path, picture, ask] {
-            if (ask == generation)
-                emit loaded(path, picture);
+            if (ask != generation)
+                return;
+            delivered = ask;
+            emit loaded(path, picture);
         }, Qt::QueuedConnection);
     });
 }

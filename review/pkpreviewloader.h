@@ -19,6 +19,8 @@ public:
     ~PkPreviewLoader() override;
 
     void load(const QString &path, int box);
+    // No decode asked for is still to come.
+    bool isIdle() const { return delivered == generation; }
 
 signals:
     void loaded(const QString &path, const PkThumbnail &picture);
@@ -26,6 +28,7 @@ signals:
 private:
     QThreadPool pool;
     quint64 generation = 0;
+    quint64 delivered = 0;
 };
 
 #endif // PKPREVIEWLOADER_H

@@ -91,7 +91,7 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
     const QRect area(0, 0, width(), barRect().top());
-    if (picture.kind == PkThumbnail::Kind::Picture && !picture.image.isNull()) {
+    if (!picture.image.isNull()) {
         QSize size = picture.image.size().scaled(area.size(), Qt::KeepAspectRatio);
         const QSize own = (QSizeF(picture.image.size()) / devicePixelRatioF()).toSize();
         if (!standIn && own.width() < size.width())

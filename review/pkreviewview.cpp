@@ -234,8 +234,8 @@ void PkReviewView::ensureVisible(int tile)
     const int above = std::max(PkReviewPainter::spacing, painter->headerHeight());
     if (cell.top() - above < bar->value())
         bar->setValue(cell.top() - above);
-    else if (cell.bottom() + PkReviewPainter::spacing > bar->value() + viewport()->height())
-        bar->setValue(cell.bottom() + PkReviewPainter::spacing - viewport()->height());
+    else
+        bar->setValue(std::max(bar->value(), cell.bottom() + PkReviewPainter::spacing - viewport()->height()));
 }
 
 void PkReviewView::showGroup(int group)

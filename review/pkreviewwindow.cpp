@@ -142,8 +142,7 @@ void PkReviewWindow::setUpLook()
     palette.setColor(QPalette::Button, tools.getColor(QStringLiteral("gray2")));
     palette.setColor(QPalette::Text, tools.getColor(QStringLiteral("gray8")));
     palette.setColor(QPalette::Highlight, tools.getColor(QStringLiteral("marker")));
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setPalette(palette); // a window's background is always filled
     const QString label = tools.getCSSLabel(tools.getColor(QStringLiteral("gray8")), QColor(0, 0, 0, 0), 16,
                                             QStringLiteral("Bender"));
     summaryLine->setStyleSheet(label);

@@ -34,7 +34,7 @@ PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizet
     nodeGroup.assign(size_t(matcher->nodeCount()), -1);
     for (qsizetype i = 0; i < patterns.size(); ++i) {
         const int32_t node = matcher->endNode(i);
-        if (node < 0)
+        if (node == 0)
             continue;
         int &group = nodeGroup[size_t(node)];
         if (group < 0)

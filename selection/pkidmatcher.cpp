@@ -27,7 +27,7 @@ PkIdMatcher::PkIdMatcher(const QList<QString> &ids, qsizetype longestText, qsize
     buildTrie(patterns);
     buildLinks(denseCells);
 
-    idNode.assign(size_t(ids.size()), -1);
+    idNode.assign(size_t(ids.size()), 0);
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
         if (!searched(id))

@@ -61,7 +61,8 @@ public:
     }
 
     // The end node of the index-th identifier of the list given to the
-    // constructor, -1 for one that is never searched (empty, or too long).
+    // constructor; 0, the root, which no search reports, for one that is
+    // never searched (empty, or too long).
     int32_t endNode(qsizetype index) const { return idNode[size_t(index)]; }
 
     bool isDense() const { return !delta.empty(); }
@@ -74,7 +75,7 @@ private:
     int32_t child(int32_t node, uint32_t cls) const;
     int32_t step(int32_t node, char16_t unit) const;
 
-    std::vector<int32_t> idNode;          // per identifier: its end node, -1 if left out
+    std::vector<int32_t> idNode;          // per identifier: its end node, 0 if left out
     // UTF-16 code unit -> dense class, 0 = in no identifier. 32 bits, since a
     // list may use all 65,536 code units and class 0 comes on top of them.
     std::vector<uint32_t> classOf;

@@ -70,10 +70,10 @@ public:
         matcher->ignoreAsciiCase();
         substrings = matcher->nodeCount() > 1;
         nodeIds.resize(size_t(matcher->nodeCount()));
-        for (qsizetype j = 0; j < patterns.size(); ++j) {
-            if (matcher->endNode(j) >= 0)
-                nodeIds[size_t(matcher->endNode(j))].push_back(int(j));
-        }
+        // Identifiers left out of the automaton stay at the root, where no
+        // scan looks.
+        for (qsizetype j = 0; j < patterns.size(); ++j)
+            nodeIds[size_t(matcher->endNode(j))].push_back(int(j));
     }
 
     // An ASCII name is never folded as a whole: the automaton and the key

@@ -135,19 +135,21 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     return encoded.left(2) + segment + encoded.mid(2);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb, const QByteArray &taken,
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken,
                const Shot &camera)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
+    const quint32 photometric[] = {6, 1, 0, 2}; // YCbCr JPEG, grey, -, RGB
     W tiff;
     tiff.set32(4, 8);
     qsizetype ifd0 = 0;
     std::vector<W::Entry> entries = {
         {254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
-        {257, W::Long, {quint32(previewSize.height())}}, {258, W::Short, {8, 8, 8}},
-        {259, W::Short, {rgb ? 1u : 7u}}, {262, W::Short, {rgb ? 2u : 6u}}, {273, W::Long, {0}},
-        {274, W::Short, {quint32(orientation)}}, {277, W::Short, {3}},
+        {257, W::Long, {quint32(previewSize.height())}},
+        {258, W::Short, samples == 1 ? std::vector<quint32>{8} : std::vector<quint32>{8, 8, 8}},
+        {259, W::Short, {samples ? 1u : 7u}}, {262, W::Short, {photometric[samples]}}, {273, W::Long, {0}},
+        {274, W::Short, {quint32(orientation)}}, {277, W::Short, {samples == 1 ? 1u : 3u}},
         {278, W::Long, {quint32(previewSize.height())}}, {279, W::Long, {quint32(previewJpeg.size())}},
         {330, W::Long, {0}}, {50706, W::Byte, {1, 4, 0, 0}}};
     // A TIFF directory's entries go in the order of their tags.

@@ -32,10 +32,10 @@ struct Shot
 
 // A DNG whose first IFD is the preview (JPEG bytes of previewSize) with the
 // given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
-// rgb, the preview is uncompressed 8-bit RGB instead.
+// samples (1 grey, 3 RGB), the preview is uncompressed 8-bit pixels instead.
 // taken, unless empty, is written as the file's DateTime; camera's make,
 // model and serial (as CameraSerialNumber) as theirs.
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, bool rgb = false,
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples = 0,
                const QByteArray &taken = {}, const Shot &camera = {});
 
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail

@@ -190,14 +190,15 @@ void TestPkFileReader::copyRun_data()
         {"a b.jpg", big, photo, "read-only.jpg", "private.jpg"}, false, "", 2,
         {"1", big + ": File too large", "2", "3", "4", "finished 4 1 0"}, {"a b.jpg", "private.jpg", "read-only.jpg", photo});
     row("destination appeared, vanished, unsafe and non-regular names reported, output folder reused; a link "
-        "copied as its picture, or refused as what it links to; a file that never ends refused",
+        "copied as its picture, or refused as what it links to; a file that never ends refused, one that cannot be read failed",
         {"1.jpg", "2.jpg", "FilesFromSelection/2.jpg", "dir.jpg/", "pipe.jpg|", "x.jpg", "link.jpg->x.jpg",
-         "pipe-link.jpg->pipe.jpg", "dangling.jpg->gone.jpg", "endless.jpg->/proc/self/pagemap"},
+         "pipe-link.jpg->pipe.jpg", "dangling.jpg->gone.jpg", "mem.jpg->/proc/self/mem", "endless.jpg->/proc/self/pagemap"},
         {"1.jpg", "2.jpg", "gone.jpg", "dir.jpg", "pipe.jpg", "link.jpg", "pipe-link.jpg", "dangling.jpg",
-         "endless.jpg", "", "../x"}, false, "", 0,
+         "mem.jpg", "endless.jpg", "", "../x"}, false, "", 0,
         {"1", "2.jpg" + taken, "gone.jpg: no longer in the folder", "dir.jpg: not a regular file",
          "pipe.jpg: not a regular file", "2", "pipe-link.jpg: not a regular file", "dangling.jpg: no longer in the folder",
-         "endless.jpg: changed while copied", unsafe, "../x" + unsafe, "finished 2 9 0"}, {"1.jpg", "2.jpg", "link.jpg"});
+         "mem.jpg: Input/output error", "endless.jpg: changed while copied", unsafe, "../x" + unsafe, "finished 2 10 0"},
+        {"1.jpg", "2.jpg", "link.jpg"});
     row("resume leaves a name that is there alone, whatever it holds, and copies the rest",
         {"1.jpg", "2.jpg", "3.jpg", "FilesFromSelection/2.jpg", "FilesFromSelection/3.jpg"},
         {"1.jpg", "2.jpg", "3.jpg"}, true, "", 0, {"1", "already there 1", "already there 2", "finished 1 0 2"},

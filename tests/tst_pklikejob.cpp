@@ -79,7 +79,7 @@ void TestPkLikeJob::initTestCase()
     for (int i = 5; i <= 6; ++i) {
         const QByteArray preview = PkTestPictures::jpeg(PkTestPictures::scene(i - 1, 600, 400), 0);
         QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_%1.DNG").arg(i),
-                                      PkTestPictures::dng(preview, QSize(600, 400), 1, false, "2024:06:01 12:00:05")));
+                                      PkTestPictures::dng(preview, QSize(600, 400), 1, 0, "2024:06:01 12:00:05")));
     }
     QVERIFY(PkTestPictures::write(folder + "/IMG_5.JPG", PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0)));
 
@@ -295,7 +295,7 @@ void TestPkLikeJob::rawCamera()
     const QString folder = own.filePath(QStringLiteral("pictures"));
     QVERIFY(QDir().mkpath(folder));
     const QString raw = folder + QStringLiteral("/IMG_7.DNG");
-    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, false,
+    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, 0,
                                                            "2024:06:01 12:00:07", camera)));
     const PkExif read = PkRawPreview::metadata(raw);
     QCOMPARE(QStringList({read.make, read.model.endsWith(QStringLiteral("EOS R5")) ? "EOS R5" : read.model, read.serial}),

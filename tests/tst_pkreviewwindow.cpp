@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkbutton.h"
+#include "pkpreviewloader.h"
 #include "pkreviewlink.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
@@ -44,6 +45,7 @@ private slots:
 private:
     PkReviewSelection folderSelection() const;
     static QString tipAt(QWidget *widget, QPoint point);
+    static bool isNear(const QColor &seen, const QColor &expected);
 
     QTemporaryDir dir;
     QStringList opened;
@@ -84,6 +86,11 @@ QString TestPkReviewWindow::tipAt(QWidget *widget, QPoint point)
     return QToolTip::text();
 }
 
+bool TestPkReviewWindow::isNear(const QColor &seen, const QColor &expected)
+{
+    return qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) + qAbs(seen.blue() - expected.blue()) < 24;
+}
+
 void TestPkReviewWindow::thumbnails_data()
 {
     QTest::addColumn<QString>("name");
@@ -116,14 +123,24 @@ void TestPkReviewWindow::thumbnails()
     const QString tip = tipAt(window.view()->viewport(), window.view()->fileRect(file).center());
     QVERIFY2(tip.contains(name + u"  "_s + QLocale().formattedDataSize(thumbnail->bytes)), qPrintable(tip));
     QCOMPARE(tip.contains(thumbnail->reason), true);
+    const QImage screen = window.view()->viewport()->grab().toImage();
+    if (kind == int(PkThumbnail::Kind::Broken)) {
+        // The torn frame's tear runs to its right side, its last stroke down across the middle.
+        const QRect cell = window.view()->fileRect(file);
+        const int padding = PkReviewPainter::padding, side = cell.width() - 2 * padding;
+        QRect frame(0, 0, side / 2, side * 3 / 8);
+        frame.moveCenter(QRect(cell.topLeft() + QPoint(padding, padding), QSize(side, side)).center());
+        const int step = frame.width() / 6;
+        const QPoint stroke(frame.left() + step * 11 / 2, frame.center().y());
+        QVERIFY(screen.pixelColor(stroke) != screen.pixelColor(stroke - QPoint(0, step / 3)));
+    }
     if (topLeft < 0)
         return;
     QCOMPARE(window.view()->shownFile(window.view()->currentTile()), 1);
-    const QImage screen = window.view()->viewport()->grab().toImage();
+    const QPoint inset(1, 1); // only the current tile is framed
+    QVERIFY(screen.pixelColor(window.view()->tileRect(0).topLeft() + inset) != screen.pixelColor(window.view()->tileRect(1).topLeft() + inset));
     const QPoint corner = window.view()->fileRect(file).center() - QPoint(shown.width(), shown.height()) / 2 + QPoint(4, 4);
-    const QColor seen = screen.pixelColor(corner), expected = PkTestPictures::quarterColor(topLeft);
-    QVERIFY2(qAbs(seen.red() - expected.red()) + qAbs(seen.green() - expected.green()) + qAbs(seen.blue() - expected.blue()) < 24,
-             qPrintable(seen.name()));
+    QVERIFY2(isNear(screen.pixelColor(corner), PkTestPictures::quarterColor(topLeft)), qPrintable(screen.pixelColor(corner).name()));
 }
 
 void TestPkReviewWindow::ticks()
@@ -168,6 +185,9 @@ void TestPkReviewWindow::ticks()
     QCOMPARE(window.view()->currentTile(), 1);
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(2).center());
     QCOMPARE(window.model()->leftOut(), (QList<QString>{u"B_2.jpg"_s, u"B_2.txt"_s, u"C_3.jpg"_s}));
+    // Another button, even on a tick, only makes the tile the current one.
+    QTest::mouseClick(viewport, Qt::MiddleButton, {}, window.view()->tickRect(0).center());
+    QCOMPARE(std::make_pair(window.view()->currentTile(), window.model()->tickedCount()), std::make_pair(0, 2));
 }
 
 void TestPkReviewWindow::summary_data()
@@ -196,6 +216,12 @@ void TestPkReviewWindow::summary()
     QTextDocument text;
     QTRY_VERIFY((text.setHtml(window.summary()->text()), text.toPlainText().contains(u"unreadable"_s)));
     QCOMPARE(text.toPlainText().replace(QChar::Nbsp, u' '), u"3 pictures, 4 of 5 files to copy, 1 left out  ·  2 not found  ·  1 ambiguous  ·  1 unreadable  ·  1 near match"_s);
+    bool linked = false; // the part is a link, which a click would follow
+    for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            linked = linked || it.fragment().charFormat().anchorHref() == part;
+    }
+    QVERIFY(linked);
     emit window.summary()->linkActivated(part);
     QScrollBar *bar = window.view()->verticalScrollBar();
     if (tile < 0) {
@@ -231,6 +257,14 @@ void TestPkReviewWindow::keys()
     QTest::keyClick(window.preview(), Qt::Key_T);
     QCOMPARE(window.preview()->path(), dir.filePath(u"A_1.jpg"_s));
     QTRY_VERIFY(window.preview()->hasPicture());
+    // The picture shows turned; a window made lower keeps it as decoded for its width.
+    const PkPreviewLoader *decoder = window.preview()->findChild<PkPreviewLoader *>();
+    window.resize(1200, 700);
+    QTRY_VERIFY(decoder->isIdle());
+    window.resize(1200, 600);
+    QVERIFY(decoder->isIdle());
+    const QPoint middle(window.preview()->width() / 2 - 10, window.preview()->tickRect().top() / 2 - 10);
+    QVERIFY(isNear(window.preview()->grab().toImage().pixelColor(middle), PkTestPictures::quarterColor(2)));
     QTest::keyClick(window.preview(), Qt::Key_Return);
     QCOMPARE(opened, QStringList{dir.filePath(u"A_1.jpg"_s)});
     QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());

@@ -2,6 +2,7 @@
 
 #include "pkspacecheck.h"
 
+#include <QDir>
 #include <QTest>
 
 // Amounts as the warning shows them, and what files take on a drive; the
@@ -40,6 +41,10 @@ private slots:
         QVERIFY(PkSpaceCheck::mayShareBlocks(true, 0x58465342));  // XFS
         QVERIFY(!PkSpaceCheck::mayShareBlocks(false, 0x9123683E)); // another drive
         QVERIFY(!PkSpaceCheck::mayShareBlocks(true, 0xEF53));      // ext4
+        const QString here = QDir::currentPath();
+        QVERIFY(PkSpaceCheck::sameDevice(here, here + "/."));
+        QVERIFY(!PkSpaceCheck::sameDevice(here, "/proc"));
+        QVERIFY(!PkSpaceCheck::sameDevice(here, here + "/not there"));
     }
 };
 

@@ -11,7 +11,9 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using Kind = PkThumbnail::Kind;
@@ -42,6 +44,8 @@ private slots:
     void loaderShownFirst();
     void answerFromHelper_data();
     void answerFromHelper();
+    void frames_data();
+    void frames();
 
 private:
     QTemporaryDir dir;
@@ -69,11 +73,12 @@ QByteArray dngOf(int width, int height, int orientation)
     return PkTestPictures::dng(jpeg(quarters(width, height), 0), QSize(width, height), orientation);
 }
 
-QByteArray rgbDngOf(int width, int height, int orientation)
+// width a multiple of 4, for rows without padding
+QByteArray pixelDngOf(int width, int height, int orientation, int samples)
 {
-    const QImage rgb = quarters(width, height).convertToFormat(QImage::Format_RGB888); // rows without padding
-    const QByteArray pixels(reinterpret_cast<const char *>(rgb.constBits()), rgb.sizeInBytes());
-    return PkTestPictures::dng(pixels, QSize(width, height), orientation, true);
+    const QImage image = quarters(width, height).convertToFormat(samples == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    const QByteArray pixels(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
+    return PkTestPictures::dng(pixels, QSize(width, height), orientation, samples);
 }
 
 QByteArray pngOf(int width, int height, const char *format = "PNG")
@@ -142,7 +147,8 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG mirrored") << "h.DNG" << dngOf(400, 200, 2) << picture << wide << 1 << 2 << "";
     QTest::newRow("DNG transposed") << "k.dng" << dngOf(400, 200, 5) << picture << tall << 0 << 3 << "";
     QTest::newRow("DNG turned left") << "n.dng" << dngOf(400, 200, 8) << picture << tall << 1 << 2 << "";
-    QTest::newRow("DNG with an RGB preview") << "rgb.dng" << rgbDngOf(400, 200, 6) << picture << tall << 2 << 1 << "";
+    QTest::newRow("DNG with an RGB preview") << "rgb.dng" << pixelDngOf(400, 200, 6, 3) << picture << tall << 2 << 1 << "";
+    QTest::newRow("DNG with a grey preview") << "grey.dng" << pixelDngOf(400, 200, 1, 1) << picture << wide << -1 << -1 << "";
     QTest::newRow("DNG with a small preview") << "o.dng" << dngOf(40, 20, 1) << picture << QSize(40, 20) << 0 << 3 << "";
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
@@ -284,6 +290,7 @@ void TestPkThumbnailReader::slowFileIsEnded()
     PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
     QCOMPARE(slow.reason, u"Took too long to decode (over 0.3 s)"_s);
     QVERIFY(!QFileInfo::exists(PkThumbnailCache::failurePath(flood))); // the machine may have been busy
+    QVERIFY(QFileInfo::exists(PkThumbnailCache::failurePath(dir.filePath(u"crash.jpg"_s)))); // read()'s crash is not tried again
     QCOMPARE(int(slow.kind), int(Kind::Broken));
     QCOMPARE(PkThumbnailReader::read(good, box).image.size(), QSize(64, 32));
     // A cancelled owner's requests are refused, and no one else's.
@@ -413,6 +420,40 @@ void TestPkThumbnailReader::answerFromHelper()
     QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
     if (valid)
         QCOMPARE(thumbnail.image.size(), size);
+}
+
+// A helper that stops or goes mid-answer gives no frame, and says which.
+void TestPkThumbnailReader::frames_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("gone");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<bool>("timedOut");
+    const QByteArray tenBytes("\x0a\0\0\0", 4);
+    QTest::newRow("whole frame") << tenBytes + "0123456789" << false << true << false;
+    QTest::newRow("helper silent mid-frame") << tenBytes + "012" << false << false << true;
+    QTest::newRow("helper gone mid-frame") << tenBytes + "012" << true << false << false;
+}
+
+void TestPkThumbnailReader::frames()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, gone);
+    int fds[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    QCOMPARE(::write(fds[1], sent.constData(), size_t(sent.size())), ssize_t(sent.size()));
+    if (gone)
+        ::close(fds[1]);
+    QByteArray payload;
+    bool timedOut = false;
+    const bool read = PkDecoderMessage::readFrame(fds[0], &payload, 100, &timedOut);
+    ::close(fds[0]);
+    if (!gone)
+        ::close(fds[1]);
+    QTEST(read, "read");
+    QTEST(timedOut, "timedOut");
+    if (read)
+        QCOMPARE(payload, sent.mid(4));
 }
 
 QTEST_GUILESS_MAIN(TestPkThumbnailReader)
