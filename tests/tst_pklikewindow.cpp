@@ -2,11 +2,19 @@
 
 #include "pklikechoice.h"
 #include "pklikejob.h"
+#include "pkreviewlink.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
+#include "pkreviewpreview.h"
+#include "pkreviewsummary.h"
+#include "pkreviewview.h"
+#include "pkreviewwindow.h"
 #include "pktestpictures.h"
+#include "pkthumbnailloader.h"
 #include "pkwindowtest.h"
 
+#include <QDesktopServices>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,9 +24,17 @@ class TestPkLikeWindow : public QObject
 {
     Q_OBJECT
 
+public slots:
+    void open(const QUrl &url) { opened << url.toLocalFile(); }
+
 private slots:
     void examples();
-    void reviewHeaders();
+    void exampleTiles_data();
+    void exampleTiles();
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler("file"); }
+
+private:
+    QStringList opened;
 };
 
 void TestPkLikeWindow::examples()
@@ -62,20 +78,83 @@ void TestPkLikeWindow::examples()
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
 }
 
-// Each example's group in the review says how it found its picture.
-void TestPkLikeWindow::reviewHeaders()
+void TestPkLikeWindow::exampleTiles_data()
 {
+    QTest::addColumn<QString>("action");
+    for (const char *action : {"click on a tick's place", "Shift+click", "T", "T and a click in the large preview"})
+        QTest::newRow(action) << QString::fromLatin1(action);
+}
+
+// In the review each group opens with its example, shown and opened like any
+// tile but never ticked, counted or copied, and says how it found its picture.
+void TestPkLikeWindow::exampleTiles()
+{
+    QFETCH(QString, action);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+    QDesktopServices::setUrlHandler("file", this, "open");
+    opened.clear();
     PkLikeResult like;
+    like.ids = {"a.jpg", "b.jpg", "c.jpg", "z.jpg"};
     like.found = {{"a.jpg", "IMG_1", false, false}, {"b.jpg", "IMG_2", true, false}, {"c.jpg", "IMG_3", false, true}};
     PkMatchResult match;
-    match.files = {"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
-    match.fileIds = {0, 1, 2};
-    PkReviewModel model;
-    model.setSelection(PkLikeChoice::reviewSelection("/p", {"a.jpg", "b.jpg", "c.jpg"}, match, like));
+    match.files = {"IMG_1.dng", "IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
+    match.fileIds = {0, 0, 1, 2};
+    match.idsNotFound = {"z.jpg"};
+    makeTestFolder(dir.filePath("ex"), {});
+    makeTestFolder(dir.filePath("pics"), {});
+    for (const QString &id : std::as_const(like.ids)) {
+        like.paths << dir.filePath("ex/" + id);
+        QVERIFY(PkTestPictures::write(like.paths.last(), PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0)));
+    }
+    for (const QString &file : std::as_const(match.files))
+        QVERIFY(PkTestPictures::write(dir.filePath("pics/" + file), PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0)));
+    const PkReviewSelection selection = PkLikeChoice::reviewSelection(dir.filePath("pics"), like.ids, match, like);
+    QWidget main;
+    PkButton toCopy(0, QString(), &main);
+    PkReviewLink link(&toCopy, &main);
+    link.setSelection(selection);
+    link.open();
+    PkReviewWindow &window = *link.review();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(window.loader()->isIdle());
+    const PkReviewModel &model = *window.model();
     QStringList marks;
-    for (const PkReviewModel::Group &group : model.groups())
-        marks << PkReviewPainter::headerParts(group, Qt::Checked).value(1);
-    QCOMPARE(marks, (QStringList{"found by capture time", "found by content", "found by capture time, content differs"}));
+    for (const PkReviewModel::Group &group : model.groups()) {
+        QCOMPARE(model.tiles().at(group.tiles.first()).example, like.paths.at(marks.size()));
+        marks << PkReviewPainter::headerParts(group, Qt::Checked).mid(1).join(" ");
+    }
+    QCOMPARE(marks.mid(0, 3), (QStringList{"found by capture time 1 picture, 2 files", "found by content 1 picture, 1 file",
+                                          "found by capture time, content differs 1 picture, 1 file"}));
+    QCOMPARE(marks.last(), "not found nothing to copy");
+    QCOMPARE(window.view()->tileRect(0).top(), window.view()->tileRect(1).top());
+    QCOMPARE(int(window.loader()->thumbnail(like.paths.first())->kind), int(PkThumbnail::Kind::Picture));
+    QTextDocument text;
+    text.setHtml(window.summary()->text());
+    QVERIFY2(text.toPlainText().startsWith("3 pictures, 4 files to copy"), qPrintable(text.toPlainText()));
+    std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
+    menu->actions().at(1)->trigger();
+    QTest::keyClick(window.view(), Qt::Key_Return);
+    QCOMPARE(opened, (QStringList{dir.filePath("ex"), like.paths.first()}));
+
+    QSignalSpy ticks(&model, &PkReviewModel::ticksChanged);
+    window.view()->setCurrentTile(action == "Shift+click" ? 1 : 0);
+    QWidget *viewport = window.view()->viewport();
+    if (action == "click on a tick's place")
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, PkReviewPainter::tickRect(window.view()->tileRect(0)).center());
+    if (action == "Shift+click")
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(0).center());
+    QTest::keyClick(window.view(), action.startsWith('T') ? Qt::Key_T : Qt::Key_Left);
+    if (action.contains("preview")) {
+        QTest::keyClick(window.view(), Qt::Key_Space);
+        QCOMPARE(window.preview()->path(), like.paths.first());
+        QVERIFY(window.preview()->tickRect().isEmpty());
+        QTest::keyClick(window.preview(), Qt::Key_T);
+        QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
+    }
+    QCOMPARE(ticks.count(), 0);
+    QCOMPARE(link.filesToRun(), selection.files);
 }
 
 QTEST_MAIN(TestPkLikeWindow)

@@ -39,8 +39,6 @@ private slots:
     void ticksKept();
     void sizeAndPlace();
     void removedWhileOpen();
-    void exampleTiles_data();
-    void exampleTiles();
 
 private:
     PkReviewSelection folderSelection() const;
@@ -418,68 +416,6 @@ void TestPkReviewWindow::removedWhileOpen()
     QTRY_COMPARE(window.model()->unreadable().size(), 0);
 }
 
-
-void TestPkReviewWindow::exampleTiles_data()
-{
-    QTest::addColumn<QString>("action");
-    for (const char *action : {"click on a tick's place", "Shift+click", "T", "T and a click in the large preview"})
-        QTest::newRow(action) << QString::fromLatin1(action);
-}
-
-// Example pictures as the list: each group opens with its example, shown
-// and opened like any tile, but never ticked, counted or copied.
-void TestPkReviewWindow::exampleTiles()
-{
-    QFETCH(QString, action);
-    QTemporaryDir elsewhere;
-    QVERIFY2(elsewhere.isValid(), qPrintable(elsewhere.errorString()));
-    PkReviewSelection selection = folderSelection();
-    for (const QString &id : std::as_const(selection.ids)) {
-        selection.examples << elsewhere.filePath(id + u".jpg"_s);
-        QVERIFY(PkTestPictures::write(selection.examples.last(), PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0)));
-    }
-    QWidget main;
-    PkButton toCopy(0, QString(), &main);
-    PkReviewLink link(&toCopy, &main);
-    link.setSelection(selection);
-    link.open();
-    PkReviewWindow &window = *link.review();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_VERIFY(window.loader()->isIdle());
-    const PkReviewModel &model = *window.model();
-    // Groups A_1, B_2, C_3, "_" (ambiguous, its files shown under the others) and Z_9, not found.
-    QCOMPARE(model.groups().size(), 5);
-    for (int group = 0; group < 5; ++group)
-        QCOMPARE(model.tiles().at(model.groups().at(group).tiles.first()).example, selection.examples.at(group));
-    QCOMPARE(PkReviewPainter::headerParts(model.groups().last(), Qt::Unchecked).mid(1), (QStringList{u"not found"_s, u"nothing to copy"_s}));
-    QCOMPARE(window.view()->tileRect(0).top(), window.view()->tileRect(1).top());
-    QCOMPARE(int(window.loader()->thumbnail(selection.examples.first())->kind), int(PkThumbnail::Kind::Picture));
-    QTextDocument text;
-    text.setHtml(window.summary()->text());
-    QVERIFY2(text.toPlainText().startsWith(u"3 pictures, 5 files to copy"_s), qPrintable(text.toPlainText()));
-    std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
-    menu->actions().at(1)->trigger();
-    QTest::keyClick(window.view(), Qt::Key_Return);
-    QCOMPARE(opened, (QStringList{elsewhere.path(), selection.examples.first()}));
-
-    QSignalSpy ticks(&model, &PkReviewModel::ticksChanged);
-    window.view()->setCurrentTile(action == "Shift+click"_L1 ? 1 : 0);
-    QWidget *viewport = window.view()->viewport();
-    if (action == "click on a tick's place"_L1)
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, PkReviewPainter::tickRect(window.view()->tileRect(0)).center());
-    if (action == "Shift+click"_L1)
-        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, window.view()->tileRect(0).center());
-    QTest::keyClick(window.view(), action.startsWith(u'T') ? Qt::Key_T : Qt::Key_Left);
-    if (action.contains("preview"_L1)) {
-        QTest::keyClick(window.view(), Qt::Key_Space);
-        QCOMPARE(window.preview()->path(), selection.examples.first());
-        QVERIFY(window.preview()->tickRect().isEmpty());
-        QTest::keyClick(window.preview(), Qt::Key_T);
-        QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
-    }
-    QCOMPARE(ticks.count(), 0);
-    QCOMPARE(link.filesToRun(), selection.files);
-}
 
 QTEST_MAIN(TestPkReviewWindow)
 #include "tst_pkreviewwindow.moc"
