@@ -28,7 +28,8 @@ int orientationOf(ExifData *data)
     if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->size < 2)
         return 1;
     const int value = exif_get_short(entry->data, exif_data_get_byte_order(data));
-    return value >= 1 && value <= 8 ? value : 1;
+    // 1, upright, is also what a missing or unknown value means.
+    return value >= 2 && value <= 8 ? value : 1;
 }
 
 } // namespace

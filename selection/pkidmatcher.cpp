@@ -48,12 +48,10 @@ void PkIdMatcher::buildAlphabet(const std::vector<QStringView> &patterns)
     }
     // Classes follow code-unit order, so the sorted identifiers below give
     // every node its edges already sorted by class.
-    classOf.assign(0x10000, 0);
-    classCount = 1;
-    for (size_t unit = 0; unit < present.size(); ++unit) {
-        if (present[unit])
-            classOf[unit] = uint32_t(classCount++);
-    }
+    uint32_t next = 1;
+    classOf.resize(present.size());
+    std::transform(present.begin(), present.end(), classOf.begin(), [&next](uint8_t here) { return here ? next++ : 0u; });
+    classCount = int32_t(next);
 }
 
 void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)

@@ -14,6 +14,8 @@
 #include <climits>
 #include <condition_variable>
 #include <deque>
+#include <functional>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -334,8 +336,8 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     // Only the names that something selected or a near try found are shown,
     // so only they need their place in the listing.
     std::vector<bool> shown(collected.start.size() - 1);
-    for (size_t p = 0; p < shown.size(); ++p)
-        shown[p] = collected.start[p] != collected.start[p + 1];
+    std::transform(collected.start.cbegin(), std::prev(collected.start.cend()), std::next(collected.start.cbegin()),
+                   shown.begin(), std::not_equal_to<>());
     if (near)
         near->markFound(shown);
     std::vector<qint32> positions, order;

@@ -262,6 +262,7 @@ void TestPkThumbnailReader::exif_data()
     const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
     QTest::newRow("date taken") << jpeg(image, 3, 90, "2026:06:20 12:30:05") << noon << 3;
     QTest::newRow("EXIF block without a date") << jpeg(image, 6) << QDateTime() << 6;
+    QTest::newRow("mirrored") << jpeg(image, 2) << QDateTime() << 2;
     QTest::newRow("orientation out of range") << jpeg(image, 9) << QDateTime() << 1;
     QTest::newRow("date cut short") << jpeg(image, 1, 90, "2026:06:20") << QDateTime() << 1;
     QTest::newRow("EXIF block cut off") << jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime() << 1;
