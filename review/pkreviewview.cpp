@@ -272,8 +272,8 @@ void PkReviewView::paintEvent(QPaintEvent *)
     }
     const QList<QString> &notFound = model->selection().idsNotFound;
     if (!notFound.isEmpty() && notFoundY < shown.bottom())
-        painter->paintNotFound(p, QRect(PkReviewPainter::margin, notFoundY, viewport()->width() - 2 * PkReviewPainter::margin,
-                                        contentHeight - notFoundY), notFound);
+        painter->paintNotFound(p, QRect(0, notFoundY, viewport()->width(), contentHeight - notFoundY)
+                                      .adjusted(PkReviewPainter::margin, 0, -PkReviewPainter::margin, 0), notFound);
 }
 
 void PkReviewView::paintTile(QPainter &p, int tile)

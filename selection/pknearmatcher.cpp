@@ -32,7 +32,7 @@ struct Hit
     {
         return std::tie(id, step, name) < std::tie(other.id, other.step, other.name);
     }
-    bool operator==(const Hit &other) const { return id == other.id && step == other.step && name == other.name; }
+    bool operator==(const Hit &other) const { return std::tie(id, step, name) == std::tie(other.id, other.step, other.name); }
 };
 
 } // namespace

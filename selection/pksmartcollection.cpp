@@ -122,7 +122,9 @@ private:
 
     void assign(QString value)
     {
-        if (tables.empty() || key.isEmpty())
+        // A value outside every table belongs to no rule; an empty key
+        // names no field and so sets nothing below.
+        if (tables.empty())
             return;
         Table &table = tables.back();
         if (key == QLatin1String("criteria"))

@@ -295,6 +295,14 @@ void TestPkReviewWindow::contactSheet()
         QVERIFY(window.view()->groupTickRect(tile).isEmpty());
     }
     QVERIFY2(whole >= 24, qPrintable(QString::number(whole)));
+    // Thumbnails are made for what is on screen and a screen ahead first.
+    window.resize(1280, 300);
+    QTRY_VERIFY(window.view()->viewport()->height() < 300);
+    const QList<QString> ahead = window.view()->wantedPaths().first;
+    for (int tile = 0; tile < 40; ++tile) {
+        const bool near = window.view()->tileRect(tile).top() < 2 * window.view()->viewport()->height();
+        QCOMPARE(ahead.contains(u"/nowhere/"_s + selection.files.at(tile)), near);
+    }
 }
 
 void TestPkReviewWindow::menus()
