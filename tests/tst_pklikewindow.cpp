@@ -6,7 +6,6 @@
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
 #include "pkreviewpreview.h"
-#include "pkreviewsummary.h"
 #include "pkreviewview.h"
 #include "pkreviewwindow.h"
 #include "pktestpictures.h"
@@ -130,9 +129,6 @@ void TestPkLikeWindow::exampleTiles()
     QCOMPARE(marks.last(), "not found nothing to copy");
     QCOMPARE(window.view()->tileRect(0).top(), window.view()->tileRect(1).top());
     QCOMPARE(int(window.loader()->thumbnail(like.paths.first())->kind), int(PkThumbnail::Kind::Picture));
-    QTextDocument text;
-    text.setHtml(window.summary()->text());
-    QVERIFY2(text.toPlainText().startsWith("3 pictures, 4 files to copy"), qPrintable(text.toPlainText()));
     std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
     menu->actions().at(1)->trigger();
     QTest::keyClick(window.view(), Qt::Key_Return);
