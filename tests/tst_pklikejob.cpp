@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using PkTestPictures::Shot;
 
 class TestPkLikeJob : public QObject
@@ -266,6 +268,10 @@ void TestPkLikeJob::hashCache()
                                                                             PkTestPictures::jpeg(thumbnail, 0))));
     const std::optional<quint64> hash = PkLikeReader::hash(carried, nullptr, nullptr);
     QVERIFY(hash && PkLikeMatcher::distance(*hash, PkDifferenceHash::of(thumbnail)) <= PkLikeMatcher::maxDistance);
+    // A named pipe is never opened: it would wait for a writer.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(PkLikeReader::facts(pipe).problem, QStringLiteral("Not a picture"));
 }
 
 void TestPkLikeJob::rawCamera_data()
