@@ -101,14 +101,11 @@ void TestPkLikeWindow::exampleTiles()
     match.files = {"IMG_1.dng", "IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
     match.fileIds = {0, 0, 1, 2};
     match.idsNotFound = {"z.jpg"};
-    makeTestFolder(dir.filePath("ex"), {});
-    makeTestFolder(dir.filePath("pics"), {});
-    for (const QString &id : std::as_const(like.ids)) {
-        like.paths << dir.filePath("ex/" + id);
-        QVERIFY(PkTestPictures::write(like.paths.last(), PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0)));
-    }
+    const QByteArray picture = PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0);
+    for (const QString &id : std::as_const(like.ids))
+        like.paths << writeTestFile(dir.filePath("ex/" + id), picture);
     for (const QString &file : std::as_const(match.files))
-        QVERIFY(PkTestPictures::write(dir.filePath("pics/" + file), PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0)));
+        writeTestFile(dir.filePath("pics/" + file), picture);
     const PkReviewSelection selection = PkLikeChoice::reviewSelection(dir.filePath("pics"), like.ids, match, like);
     QWidget main;
     PkButton toCopy(0, QString(), &main);
