@@ -22,8 +22,3 @@ void PkThumbnailReader::forget(const void *owner)
 {
     PkDecoderPool::instance().forget(owner);
 }
-
-QSize PkThumbnailReader::fitted(QSize size, int box)
-{
-    return PkPictureDecoder::fitted(size, box);
-}

@@ -5,7 +5,6 @@
 
 #include "pkthumbnail.h"
 
-#include <QSize>
 
 // Makes one file's thumbnail, or a larger look at it, in a decoder helper:
 // bounded in time and memory whatever the file holds. Blocks the calling
@@ -23,8 +22,6 @@ public:
     // waits for a picture.
     static void cancel(const void *owner);
     static void forget(const void *owner);
-    // size scaled down, keeping its proportions, to fit box x box; never up.
-    static QSize fitted(QSize size, int box);
 };
 
 #endif // PKTHUMBNAILREADER_H

@@ -3,6 +3,7 @@
 #include "pkdecodermessage.h"
 #include "pkdecoderpool.h"
 #include "pkexif.h"
+#include "pkpicturedecoder.h"
 #include "pktestpictures.h"
 #include "pkthumbnailcache.h"
 #include "pkthumbnailloader.h"
@@ -249,7 +250,7 @@ void TestPkThumbnailReader::fitted()
     const QList<QSize> sizes = {{6000, 4000}, {4000, 6000}, {64, 64}, {65, 10}, {10, 65}, {10000, 2}};
     QList<QSize> fits;
     for (QSize size : sizes)
-        fits << PkThumbnailReader::fitted(size, box);
+        fits << PkPictureDecoder::fitted(size, box);
     QCOMPARE(fits, (QList<QSize>{{64, 42}, {42, 64}, {64, 64}, {64, 9}, {9, 64}, {64, 1}}));
 }
 
