@@ -2,7 +2,11 @@
 
 #include "pkcsvreader.h"
 
+#include "pkcsvcolumns.h"
+
 #include <QStringView>
+
+#include <algorithm>
 
 namespace {
 
@@ -13,6 +17,11 @@ constexpr int headerSearchLines = 10;
 // No header row is this long; a single 50 MB line is not parsed three times
 // just to find that out.
 constexpr qsizetype longestHeader = 64 * 1024;
+
+// Rows that decide which column names the pictures when no header does:
+// enough to outvote a few odd cells, and a bound on the work for a sheet of
+// a thousand columns.
+constexpr int contentRows = 200;
 
 // Comma, then semicolon as spreadsheets save under European locales, then tab
 // as they copy cells.
@@ -30,6 +39,8 @@ public:
     }
 
     bool atEnd() const { return row_ >= lines_.size(); }
+    // The line the next record starts on.
+    qsizetype row() const { return row_; }
 
     QList<QString> next()
     {
@@ -103,16 +114,8 @@ private:
     bool acrossLines_;
 };
 
-QString columnKey(QStringView field)
-{
-    QString key;
-    for (const QChar c : field) {
-        if (!c.isSpace() && c != QLatin1Char('_') && c != QLatin1Char('-'))
-            key += c.toLower();
-    }
-    return key;
-}
-
+// Where the names are: the line of the first row below the header, its
+// delimiter and the column.
 struct Header
 {
     qsizetype row = -1;
@@ -136,9 +139,9 @@ Header findHeader(const QList<QString> &lines, bool csvName)
         qsizetype columns = csvName ? 0 : 1;
         for (const char16_t delimiter : delimiters) {
             const QList<QString> fields = Records(lines, QChar(delimiter), row, false).next();
-            const qsizetype column = PkCsvReader::fileColumn(fields);
+            const qsizetype column = PkCsvColumns::byHeader(fields);
             if (column >= 0 && fields.size() > columns) {
-                best = {row, QChar(delimiter), column};
+                best = {row + 1, QChar(delimiter), column};
                 columns = fields.size();
             }
         }
@@ -148,29 +151,52 @@ Header findHeader(const QList<QString> &lines, bool csvName)
     return {};
 }
 
-} // namespace
-
-qsizetype PkCsvReader::fileColumn(const QList<QString> &header)
+// A sheet saved without a header row, or with headers in words not known
+// here: the rows start at the first that holds a picture name, below at most
+// ten lines of title and header, and one column must mostly hold such names.
+// Where several delimiters find one, the one that splits the rows into the
+// most columns is the sheet's own.
+Header findContentColumn(const QList<QString> &lines)
 {
-    // "File name" and "Filename" are one key once blanks are ignored.
-    static const QString names[] = {"filename", "name", "file", "image", "photo"};
-    QList<QString> keys;
-    for (const QString &field : header)
-        keys.append(columnKey(field));
-    for (const QString &name : names) {
-        const qsizetype column = keys.indexOf(name);
-        if (column >= 0)
-            return column;
+    Header best;
+    qsizetype columns = 1;
+    for (const char16_t delimiter : delimiters) {
+        Records records(lines, QChar(delimiter), 0);
+        qsizetype first = -1;
+        for (int above = 0; first < 0 && above < headerSearchLines && !records.atEnd(); ++above) {
+            const qsizetype row = records.row();
+            const QList<QString> fields = records.next();
+            if (std::any_of(fields.begin(), fields.end(), PkCsvColumns::looksLikePictureName))
+                first = row;
+        }
+        if (first < 0)
+            continue;
+        PkCsvColumns tally;
+        Records rows(lines, QChar(delimiter), first);
+        for (int row = 0; row < contentRows && !rows.atEnd(); ++row)
+            tally.addRow(rows.next());
+        const qsizetype column = tally.byContent();
+        if (column >= 0 && tally.columns() > columns) {
+            best = {first, QChar(delimiter), column};
+            columns = tally.columns();
+        }
     }
-    return -1;
+    return best;
 }
+
+} // namespace
 
 bool PkCsvReader::read(const QList<QString> &lines, const QString &fileName, QList<QString> &ids)
 {
-    const Header header = findHeader(lines, fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive));
+    const bool csvName = fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    Header header = findHeader(lines, csvName);
+    // Any list may hold commas; only a file saved as a sheet is read by what
+    // its columns hold.
+    if (header.row < 0 && csvName)
+        header = findContentColumn(lines);
     if (header.row < 0)
         return false;
-    for (Records records(lines, header.delimiter, header.row + 1); !records.atEnd();) {
+    for (Records records(lines, header.delimiter, header.row); !records.atEnd();) {
         QList<QString> fields = records.next();
         if (header.column >= fields.size())
             continue;

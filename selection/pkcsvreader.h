@@ -16,13 +16,10 @@ public:
     // name column, appends that column's non-empty cells below it to ids and
     // returns true; otherwise leaves ids alone and returns false. A header
     // with a single column is taken only from a file whose name ends in .csv,
-    // so that a plain list holding a line `Name` stays a list.
+    // so that a plain list holding a line `Name` stays a list. Only such a
+    // file, when no header is known, is also read by the one column whose
+    // cells mostly look like picture names.
     static bool read(const QList<QString> &lines, const QString &fileName, QList<QString> &ids);
-
-    // The index of the field that names the files, by the preference Filename,
-    // File name, Name, File, Image, Photo (any case, blanks, `_` and `-`
-    // ignored), or -1.
-    static qsizetype fileColumn(const QList<QString> &header);
 };
 
 #endif // PKCSVREADER_H

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace {
 
@@ -27,12 +28,31 @@ qsizetype findLineFeed(QByteArrayView bytes, qsizetype from, QByteArrayView line
 }
 
 // A file name never holds a NUL, so NULs are no part of an identifier: they
-// pad a list cut short on a memory card, or come from UTF-16 saved without
-// its byte-order mark, which then still reads right for ASCII text.
+// pad a list cut short on a memory card, or come from UTF-16 too mixed to be
+// recognised without its byte-order mark, which then still reads right for
+// its ASCII text.
 void dropNulls(QString &line)
 {
     if (line.contains(QChar::Null))
         line.remove(QChar::Null);
+}
+
+// Notepad's "Unicode" and some exports write UTF-16 without its byte-order
+// mark. Picture lists are mostly ASCII, so over the first kilobyte the bytes
+// at one parity are then mostly zero; those at the other never are, which no
+// list padded or cut short with NULs shows.
+std::optional<QStringConverter::Encoding> utf16WithoutMark(QByteArrayView bytes)
+{
+    const QByteArrayView head = bytes.first(std::min<qsizetype>(bytes.size(), 1024) / 2 * 2);
+    qsizetype zeros[2] = {0, 0};
+    for (qsizetype at = 0; at < head.size(); ++at)
+        zeros[at % 2] += head.at(at) == '\0' ? 1 : 0;
+    const qsizetype units = head.size() / 2;
+    if (zeros[0] == 0 && zeros[1] * 2 > units)
+        return QStringConverter::Utf16LE;
+    if (zeros[1] == 0 && zeros[0] * 2 > units)
+        return QStringConverter::Utf16BE;
+    return std::nullopt;
 }
 
 bool isAsciiBlank(char c)
@@ -68,6 +88,9 @@ QList<QString> decodeLines(QByteArrayView bytes, qsizetype &blankLines)
         bytes = bytes.sliced(2);
     } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes = bytes.sliced(3);
+    } else if (const auto unmarked = utf16WithoutMark(bytes)) {
+        encoding = *unmarked;
+        lineFeed = encoding == QStringConverter::Utf16LE ? QByteArrayView("\n\0", 2) : QByteArrayView("\0\n", 2);
     } else {
         windowsCodePage = !bytes.isValidUtf8();
     }

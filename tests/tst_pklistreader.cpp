@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkcsvcolumns.h"
 #include "pklistreader.h"
 
 #include <QDir>
@@ -34,6 +35,8 @@ private slots:
     void pathsOfTheWrongKind();
     void forms_data();
     void forms();
+    void pictureNames_data();
+    void pictureNames();
     void badInput_data();
     void badInput();
     void smartCollection_data();
@@ -60,6 +63,17 @@ void TestPkListReader::encodings_data()
             << QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(utf16))
             << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
     }
+    // Without a byte-order mark: each line once, no NUL left over as a last blank one.
+    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QTest::addRow("UTF-16 %s without byte-order mark", encoding == QStringConverter::Utf16LE ? "LE" : "BE")
+            << QByteArray(QStringEncoder(encoding)(u"A1\r\n\u0424\u043E\u0442\u043E 2\r\n"_qs)) << Ids{"A1", u"\u0424\u043E\u0442\u043E 2"_qs};
+    }
+    QTest::newRow("UTF-16 without mark: half the bytes at one parity zero is too few")
+        << QByteArray("1\0" "23", 4) << Ids{"123"};
+    QTest::newRow("UTF-16 without mark: just over half") << QByteArray("1\0" "2\0" "34", 6) << Ids{u"12\u3433"_qs};
+    QTest::newRow("UTF-16 without mark: only the first kilobyte decides")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE)(u"A1\n"_qs.repeated(200) + u"\u0100" "2"_qs))
+        << Ids(200, "A1") + Ids{u"\u0100" "2"_qs};
     QTest::newRow("empty file") << QByteArray() << Ids{};
     QTest::newRow("UTF-16 LE with classic Mac line ends")
         << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(u"A1\r\u0D0A\rB2"_qs))
@@ -159,6 +173,32 @@ void TestPkListReader::forms_data()
     QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
     QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
+    QTest::newRow("Photo Name column with ratings, in any list") << txt
+        << QByteArray("Photo Name,Rating\nIMG_2403.jpg,5\nIMG_2407.jpg,4") << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
+    QTest::newRow("original file name first, translated, accents decomposed") << txt
+        << QByteArray("Name;Nazwa zdj\xC4\x99" "cia;Bestandsnaam;Pu\xCC\x8A" "vodn\xC3\xAD n\xC3\xA1zev souboru\nx;y;z;IMG_1.CR2\n")
+        << Ids{"IMG_1.CR2"};
+    QTest::newRow("file name before image name") << txt << QByteArray("Kuvan nimi\tFILNAVN\nx\tIMG_2.CR2\n")
+        << Ids{"IMG_2.CR2"};
+    QTest::newRow("image name before Name") << txt << QByteArray("Name,Nom de l\xE2\x80\x99image\nx,IMG_3.CR2") << Ids{"IMG_3.CR2"};
+    QTest::newRow(".csv without a known header: the one column of picture names, below title and header")
+        << "picks.csv" << QByteArray("Anna's picks\nBild;Sterne\n5;DSC01234\n4;_MG_1234\n3;IMG_1234-Edit\n")
+        << Ids{"DSC01234", "_MG_1234", "IMG_1234-Edit"};
+    QTest::newRow(".csv without header, ratings beside") << "picks.csv" << QByteArray("IMG_2403.jpg,5,\nIMG_2407.jpg,4,nice\n")
+        << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
+    QTest::newRow("the same sheet in a .txt reads as a list") << txt << QByteArray("IMG_2403.jpg,5\nIMG_2407.jpg,4\n")
+        << Ids{"IMG_2403.jpg", "5", "IMG_2407.jpg", "4"};
+    QTest::newRow(".csv column of half picture names is no name column") << "picks.csv"
+        << QByteArray("IMG_1.jpg,a\nfoo,b") << Ids{"IMG_1.jpg,a", "foo,b"};
+    QTest::newRow(".csv of names in two columns reads as a list") << "picks.csv"
+        << QByteArray("IMG_1206, IMG_1508\nDSC01234,DSC1.jpg") << Ids{"IMG_1206", "IMG_1508", "DSC01234", "DSC1.jpg"};
+    QTest::newRow(".csv of 1,000 columns, names in one") << "picks.csv"
+        << QByteArray("5,").repeated(600) + "IMG_1.jpg" + QByteArray(",x").repeated(399) + "\n" + QByteArray("4,").repeated(600)
+               + "IMG_2.jpg" << Ids{"IMG_1.jpg", "IMG_2.jpg"};
+    Ids names;
+    for (int i = 0; i < 1000; ++i)
+        names << u"IMG_%1.jpg"_qs.arg(i);
+    QTest::newRow(".csv of 1,000 columns of names reads as a list") << "picks.csv" << names.join(u',').toUtf8() << names;
     QTest::newRow("header as the tenth non-blank line")
         << txt << QByteArray("1\n2\n3\n\n4\n5\n6\n7\n8\n9\nImage,Rating\nIMG_9.jpg,1") << Ids{"IMG_9.jpg"};
     QTest::newRow("header as the eleventh non-blank line stays a list")
@@ -182,6 +222,26 @@ void TestPkListReader::forms()
 
 // Input that makes no sense still gives a clear reading, in linear time: a
 // quadratic step would run for hours on these.
+// What a spreadsheet's cell must hold to count as a picture name when no
+// header names the column.
+void TestPkListReader::pictureNames_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<bool>("name");
+    const std::pair<const char *, bool> cells[] = {{"IMG_1234", true}, {"_MG_1234", true}, {"DSC01234", true},
+        {"ABCDE1234", true}, {"P1010123", true}, {" x.JPG ", true}, {"a.jpeg", true}, {"a.nef", true},
+        {"ABCDEF1234", false}, {"IMG_123", false}, {"1234", false}, {"IMG__1234", false}, {"IMG_1234x", false},
+        {"__MG_1234", false}, {"a.xmp", false}, {".jpg", false}, {"a.jpgjpg", false}, {"", false}};
+    for (const auto &[cell, name] : cells)
+        QTest::newRow(cell) << QString::fromLatin1(cell) << name;
+}
+
+void TestPkListReader::pictureNames()
+{
+    QFETCH(QString, cell);
+    QTEST(PkCsvColumns::looksLikePictureName(cell), "name");
+}
+
 void TestPkListReader::badInput_data()
 {
     QTest::addColumn<QByteArray>("list");
