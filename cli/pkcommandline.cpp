@@ -62,6 +62,23 @@ QString readList(const QString &path, PkSelectionList &list)
     return list.error;
 }
 
+// A list of blank lines or of words only would report a run that did
+// nothing as a success.
+int refuseEmptyList()
+{
+    printError(QStringLiteral("the list holds no identifier"));
+    return PkCommandLine::UsageError;
+}
+
+// A FilesFromSelection that an earlier run left is refused; the user is told
+// the two ways on.
+void printExistingOutputHint(const QString &destination, bool resume)
+{
+    const QFileInfo output(destination + QLatin1Char('/') + PkFileReader::outputFolderName());
+    if (!resume && output.isDir() && !output.isSymLink())
+        writeTo(stderr, "finish it with --resume, or put FilesFromSelection elsewhere with --to\n");
+}
+
 QString folderProblem(const QString &path)
 {
     DIR *dir = ::opendir(QFile::encodeName(path).constData());
@@ -159,6 +176,8 @@ int PkCommandLine::prepare(const Invocation &invocation)
         printError(QStringLiteral("Cannot read the list: %1").arg(listError));
         return UsageError;
     }
+    if (list.ids.isEmpty())
+        return refuseEmptyList();
     folderPath = QDir::cleanPath(invocation.folderPath);
     const QString folderError = folderProblem(folderPath);
     if (!folderError.isEmpty()) {
@@ -174,6 +193,8 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.wholeNumbers = invocation.wholeNumbers;
     options.nearMatches = invocation.nearMatches;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
+    if (match.idCount == 0)
+        return refuseEmptyList();
     match.idCount += list.blankLines;
     const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
@@ -213,6 +234,7 @@ int PkCommandLine::checkDestination(const Invocation &invocation)
     const QString refusal = PkFileReader::folderRefusal(destinationPath, resume);
     if (!refusal.isEmpty()) {
         printError(refusal);
+        printExistingOutputHint(destinationPath, resume);
         return FolderRefused;
     }
     return Success;
@@ -324,11 +346,16 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
         summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)
         summary += ", " + QByteArray::number(failed) + " failed";
-    // A run that ended early says why once, instead of failing every file left.
+    // A run that ended early says why once, instead of failing every file
+    // left, and how to finish it.
+    if (stopSignal != 0 && stopCause.isEmpty() && copied + failed + alreadyThere < files.size())
+        stopCause = QStringLiteral("interrupted");
     if (!stopCause.isEmpty())
         summary = "stopped: " + stopCause.toUtf8() + ": " + summary;
     writeTo(stdout, summary + '\n');
     std::fflush(stdout);
+    if (!stopCause.isEmpty())
+        writeTo(stderr, "finish with --resume\n");
     int status = failed > 0 || !stopCause.isEmpty() ? CopyFailed : Success;
     if (stopSignal != 0)
         status = 128 + stopSignal;

@@ -9,10 +9,9 @@
 QByteArray PkLikeReport::summary(const PkLikeResult &result)
 {
     const PkMatchResult &match = result.match;
-    QString counts = QStringLiteral("%1 examples, %2 files to copy, %3 not found")
-                         .arg(match.idCount)
-                         .arg(match.files.size())
-                         .arg(match.idsNotFound.size());
+    QString counts = QString::fromUtf8(PkMatchReport::counted(match.idCount, "example", "examples") + ", "
+                                       + PkMatchReport::counted(match.files.size(), "file", "files") + " to copy, ")
+        + QStringLiteral("%1 not found").arg(match.idsNotFound.size());
     if (!match.ambiguous.isEmpty())
         counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
     if (!result.notPictures.isEmpty())

@@ -26,8 +26,9 @@ QByteArray pictureList(const QList<QString> &pictures)
 
 QByteArray PkMatchReport::summary(const PkMatchResult &match)
 {
-    QByteArray out = QByteArray::number(match.idCount) + " identifiers, " + QByteArray::number(match.files.size())
-        + " files to copy, " + QByteArray::number(match.idsNotFound.size()) + " not found";
+    QByteArray out = counted(match.idCount, "identifier", "identifiers") + ", "
+        + counted(match.files.size(), "file", "files") + " to copy, " + QByteArray::number(match.idsNotFound.size())
+        + " not found";
     if (!match.ambiguous.isEmpty())
         out += ", " + QByteArray::number(match.ambiguous.size()) + " ambiguous";
     if (!match.near.isEmpty())
@@ -42,6 +43,11 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
     for (const QString &line : match.textLines)
         out += "text: " + PkTerminalText::escaped(line) + '\n';
     return out;
+}
+
+QByteArray PkMatchReport::counted(qsizetype count, const char *one, const char *many)
+{
+    return QByteArray::number(count) + ' ' + (count == 1 ? one : many);
 }
 
 QByteArray PkMatchReport::fileList(const QString &folder, const QList<QString> &files, bool nulTerminated,

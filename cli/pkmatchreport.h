@@ -20,6 +20,9 @@ public:
 
     static QByteArray summary(const PkMatchResult &match);
 
+    // count and the noun that agrees with it: "1 file", "2 files".
+    static QByteArray counted(qsizetype count, const char *one, const char *many);
+
     // folder, a slash and each name, raw for a pipe, ended by a line feed or
     // with nulTerminated by a NUL. A name with a line break would read as two
     // paths: it is left out of line-ended output and appended to leftOut.

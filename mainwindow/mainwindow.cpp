@@ -358,7 +358,9 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     if (job.readList) {
         listPending = false;
         listOfIds = job.ids;
-        listWarning = job.listError.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + job.listError;
+        listWarning = !job.listError.isEmpty() ? QStringLiteral("Cannot read the list: ") + job.listError
+                    : listOfIds.isEmpty()        ? QStringLiteral("The list holds no identifier")
+                                                 : QString();
         infoSelected->setMainText(QString::number(listOfIds.size() + job.blankLines), tools->getColor(QStringLiteral("gray7")));
         report->setBlankLines(job.blankLines);
     }

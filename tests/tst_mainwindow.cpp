@@ -367,8 +367,11 @@ void TestMainWindow::review()
     QVERIFY(!toCopy->actions().value(0)->isEnabled());
     QTest::mouseDClick(toCopy, Qt::LeftButton);
     QVERIFY(!window.findChild<PkReviewWindow *>());
+    chooseList(window, file(u"blank.txt"_s, " \n\n"));
+    QCOMPARE(tile(window, WarningTile)->getMainText(), u"The list holds no identifier"_s);
     chooseList(window, file(u"list.txt"_s, "B\nA\n"));
     chooseFolder(window, pictures);
+    QVERIFY(tile(window, WarningTile)->isHidden());
     QCOMPARE(toCopy->actions().value(0)->shortcut(), QKeySequence(u"Ctrl+R"_s));
     QTest::mouseDClick(toCopy, Qt::LeftButton);
     auto *review = window.findChild<PkReviewWindow *>();

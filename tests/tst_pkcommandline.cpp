@@ -78,9 +78,9 @@ private slots:
         QTest::newRow("extensions as written, no near matches")
             << QByteArray("IMG_0001.jpg\nimg_0003.jpg\n") << job + " --dry-run --with-extensions --no-near-matches"
             << false << QByteArray("pics/IMG_0001.jpg\nexit 0")
-            << QByteArray("2 identifiers, 1 files to copy, 1 not found\nnot found: img_0003.jpg\n") << QStringList{};
+            << QByteArray("2 identifiers, 1 file to copy, 1 not found\nnot found: img_0003.jpg\n") << QStringList{};
         QTest::newRow("nothing to copy creates nothing") << QByteArray("IMG_0004.CR2") << job << false
-            << QByteArray("1 identifiers, 0 files to copy, 1 not found\nnot found: IMG_0004.CR2\ncopied 0 of 0\nexit 0")
+            << QByteArray("1 identifier, 0 files to copy, 1 not found\nnot found: IMG_0004.CR2\ncopied 0 of 0\nexit 0")
             << QByteArray() << QStringList{};
         QTest::newRow("disk full: status 1, no partial file") << QByteArray("IMG_0001\nIMG_0002") << job << false
             << QByteArray("2 identifiers, 3 files to copy, 0 not found\ncopied 2 of 3, 1 failed\nexit 1")
@@ -95,15 +95,18 @@ private slots:
             << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\nexit 0")
             << QByteArray("3 identifiers, 3 files to copy, 1 not found\nnot found: 0\n") << QStringList{};
         QTest::newRow("progress on a terminal") << QByteArray("IMG_0003") << job << true
-            << QByteArray("1 identifiers, 1 files to copy, 0 not found\ncopied 1 of 1\nexit 0")
+            << QByteArray("1 identifier, 1 file to copy, 0 not found\ncopied 1 of 1\nexit 0")
             << QByteArray("^\r0 of 1 \u00b7 0\\.0 of 1\\.2 kB(\r1 of 1 \u00b7 1\\.2 of 1\\.2 kB)?\r {23}\r$")
             << QStringList{"IMG_0003.jpg"};
         // One line on stderr, nothing on stdout and nothing created, whether
         // or not a window could have been opened.
-        const auto refused = [&list](const char *name, const QString &arguments, int status, const QByteArray &why) {
-            QTest::newRow(name) << list << arguments << false << "exit " + QByteArray::number(status)
-                                << "pickwell: " + why + '\n' << QStringList{};
+        const auto refused = [&list](const char *name, const QString &arguments, int status, const QByteArray &why,
+                                     const QByteArray &readList = {}) {
+            QTest::newRow(name) << (readList.isNull() ? list : readList) << arguments << false
+                                << "exit " + QByteArray::number(status) << "pickwell: " + why + '\n' << QStringList{};
         };
+        refused("blank lines only", job, 2, "the list holds no identifier", " \n\n");
+        refused("words only", job + " --dry-run", 2, "the list holds no identifier", "Thanks so much!\nLove, Anna");
         refused("missing list", "--list gone --folder pics", 2, "Cannot read the list: No such file or directory");
         refused("list is a folder", "--list pics --folder pics", 2, "Cannot read the list: Is a directory");
         refused("missing folder", "--list list --folder gone", 2, "Cannot read the folder: No such file or directory");
@@ -121,7 +124,8 @@ private slots:
         refused("--print0 without --dry-run", job + " --print0", 2, "--print0 needs --dry-run. See pickwell --help.");
         refused("no near matches without a job", "--no-near-matches", 2,
                 "--no-near-matches needs --list and --folder. See pickwell --help.");
-        const QByteArray exists = "Folder \"FilesFromSelection\" already exists! Delete it!";
+        const QByteArray exists = "Folder \"FilesFromSelection\" already exists! Delete it!\n"
+                                  "finish it with --resume, or put FilesFromSelection elsewhere with --to";
         refused("output folder there", "--list list --folder old", 3, exists);
         refused("output folder there, dry run", "--list list --folder old --dry-run", 3, exists);
         QTest::newRow("--to a folder holding FilesFromSelection") << list << job + " --to old" << false << QByteArray("exit 3")
@@ -144,10 +148,10 @@ private slots:
         // On a file system with no room for a folder, where the test may
         // mount one: the space check passes, creating the output folder fails.
         QTest::newRow("a full drive ends the run at its folder") << QByteArray("IMG_0003") << job + " --to small --resume"
-            << false << QByteArray("1 identifiers, 1 files to copy, 0 not found\nstopped: the drive is full: copied 0 of 1\nexit 1")
-            << QByteArray() << QStringList{};
+            << false << QByteArray("1 identifier, 1 file to copy, 0 not found\nstopped: the drive is full: copied 0 of 1\nexit 1")
+            << QByteArray("finish with --resume\n") << QStringList{};
         QTest::newRow("--resume creates the output folder") << QByteArray("IMG_0003") << job + " --resume" << false
-            << QByteArray("1 identifiers, 1 files to copy, 0 not found\ncopied 1 of 1\nexit 0") << QByteArray()
+            << QByteArray("1 identifier, 1 file to copy, 0 not found\ncopied 1 of 1\nexit 0") << QByteArray()
             << QStringList{"IMG_0003.jpg"};
     }
 
@@ -248,7 +252,8 @@ private slots:
         const QByteArray out = process.readAllStandardOutput();
         QVERIFY(out.startsWith("2 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
         QVERIFY(out.contains(", p0018 and 3981 more\n"));
-        QVERIFY(out.endsWith("\ncopied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
+        QVERIFY(out.endsWith("\nstopped: interrupted: copied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
+        QCOMPARE(process.readAllStandardError(), "finish with --resume\n");
     }
 
     // Files that cannot fit are refused before anything is written, on a dry
