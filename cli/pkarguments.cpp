@@ -95,7 +95,7 @@ const char exitStatusText[] =
     "  1      some files could not be copied, or a full drive or a folder that is\n"
     "         gone ended the run (\"stopped: the drive is full: copied 36 of 89\")\n"
     "  2      wrong usage (--like inside the picture folder too), a list or folder\n"
-    "         that cannot be read, or a --to folder\n"
+    "         that cannot be read or holds no identifier, or a --to folder\n"
     "         that is missing, a file, the picture folder or inside FilesFromSelection\n"
     "  3      the folder (or the --to folder) was refused: it already holds\n"
     "         FilesFromSelection (without --resume), it cannot be written into,\n"
