@@ -348,7 +348,7 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
         summary += ", " + QByteArray::number(failed) + " failed";
     // A run that ended early says why once, instead of failing every file
     // left, and how to finish it.
-    if (stopSignal != 0 && stopCause.isEmpty() && copied + failed + alreadyThere < files.size())
+    if (stopSignal != 0 && stopCause.isEmpty() && copied + failed + alreadyThere != files.size())
         stopCause = QStringLiteral("interrupted");
     if (!stopCause.isEmpty())
         summary = "stopped: " + stopCause.toUtf8() + ": " + summary;

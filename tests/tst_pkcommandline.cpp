@@ -130,6 +130,8 @@ private slots:
         refused("output folder there, dry run", "--list list --folder old --dry-run", 3, exists);
         QTest::newRow("--to a folder holding FilesFromSelection") << list << job + " --to old" << false << QByteArray("exit 3")
             << "pickwell: " + exists + '\n' << QStringList{"IMG_0001.jpg"};
+        refused("--to a folder holding a file FilesFromSelection", job + " --to filed", 3,
+                "Folder \"FilesFromSelection\" already exists! Delete it!");
         refused("--to a file", job + " --to list", 2, "Cannot copy into list: Not a directory");
         refused("--to a missing folder", job + " --to gone", 2, "Cannot copy into gone: No such file or directory");
         refused("--to the picture folder", job + " --to pics/.", 2, "Cannot copy into pics/.: it is the picture folder itself");
@@ -166,12 +168,13 @@ private slots:
         QTemporaryDir dir;
         QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
         QVERIFY(QDir(dir.path()).mkpath("pics/IMG_0003") && QDir(dir.path()).mkpath("old/FilesFromSelection")
-                && QDir(dir.path()).mkpath("into") && QDir(dir.path()).mkpath("small"));
+                && QDir(dir.path()).mkpath("into") && QDir(dir.path()).mkpath("small") && QDir(dir.path()).mkpath("filed"));
         const QByteArray small = QFile::encodeName(dir.filePath("small"));
         if (arguments.contains("--to small") && ::mount("tmpfs", small.constData(), "tmpfs", 0, "nr_inodes=1") != 0)
             QSKIP("No small file system can be mounted here");
         const auto unmount = qScopeGuard([&small] { ::umount2(small.constData(), MNT_DETACH); });
         writeFile(dir.filePath("old/FilesFromSelection/IMG_0001.jpg"), "an earlier run's");
+        writeFile(dir.filePath("filed/FilesFromSelection"), "a file, which --resume does not take either");
         const QStringList pictures{"IMG_0001.jpg", "IMG_0001.CR2", "IMG_0002.jpg", "IMG_0003.jpg", "Фото.jpg", "new\nline.jpg"};
         for (const QString &name : pictures)
             writeFile(dir.filePath("pics/" + name), name.toUtf8().repeated(name == "IMG_0002.jpg" ? 10000 : 100));
@@ -198,7 +201,7 @@ private slots:
         const QStringList words = arguments.split(' ');
         const qsizetype to = words.indexOf("--to");
         const QString output = dir.filePath((to < 0 ? "pics" : words.value(to + 1)) + "/FilesFromSelection");
-        QCOMPARE(QFileInfo::exists(output), !copies.isEmpty());
+        QCOMPARE(QFileInfo(output).isDir(), !copies.isEmpty());
         if (!copies.isEmpty())
             QCOMPARE(QFile::exists(dir.filePath("pics/FilesFromSelection")), to < 0);
         QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), copies);

@@ -148,7 +148,7 @@ void TestPkListReader::forms_data()
     QTest::newRow("numbered 1. and 12)")
         << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
         << Ids{"5504", "5505", "5506", "IMG_1", "12.", "3.5507", "5508", "1000.", "5509", "A) 5510", "1? 5511"};
-    QTest::newRow("NUL bytes, as padding and as UTF-16 without byte-order mark")
+    QTest::newRow("NUL bytes, as padding and as UTF-16 too mixed to be recognised")
         << txt << QByteArray("IMG_1\0\0\nI\0M\0G\0_\0" "2\0\r\0\n\0\0\0", 24) << Ids{"IMG_1", "IMG_2", ""};
 
     QTest::newRow("CSV with title line + header") << txt
