@@ -188,6 +188,8 @@ void TestPkListReader::forms_data()
         << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
     QTest::newRow("the same sheet in a .txt reads as a list") << txt << QByteArray("IMG_2403.jpg,5\nIMG_2407.jpg,4\n")
         << Ids{"IMG_2403.jpg", "5", "IMG_2407.jpg", "4"};
+    QTest::newRow(".csv with picture names below ten lines of title reads as a list") << "picks.csv"
+        << QByteArray("x,y\n").repeated(10) + "IMG_1.jpg,5" << Ids(10, "x,y") + Ids{"IMG_1.jpg", "5"};
     QTest::newRow(".csv column of half picture names is no name column") << "picks.csv"
         << QByteArray("IMG_1.jpg,a\nfoo,b") << Ids{"IMG_1.jpg,a", "foo,b"};
     QTest::newRow(".csv of names in two columns reads as a list") << "picks.csv"
