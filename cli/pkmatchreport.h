@@ -19,6 +19,9 @@ public:
     static constexpr int pictureLimit = 20;
 
     static QByteArray summary(const PkMatchResult &match);
+    // The lines that name the ambiguous identifiers whose files were not
+    // copied (as many as pictureLimit), and how to add them.
+    static QByteArray skipped(const QList<QString> &ids);
 
     // folder, a slash and each name, raw for a pipe, ended by a line feed or
     // with nulTerminated by a NUL. A name with a line break would read as two
