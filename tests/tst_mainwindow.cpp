@@ -35,6 +35,7 @@ private slots:
     void review();
     void ambiguity_data();
     void ambiguity();
+    void questionTexts();
 
 private:
     QString file(const QString &name, const QByteArray &bytes) { return writeTestFile(dir->filePath(name), bytes); }
@@ -468,6 +469,21 @@ void TestMainWindow::ambiguity()
     settle(window);
     pressStart(window);
     QTRY_COMPARE(progress->getSummary(), u"Done: 0 copied, %1 already there"_s.arg(copies.size()));
+}
+
+// Ten identifiers with five pictures each are named, then the rest counted.
+void TestMainWindow::questionTexts()
+{
+    QList<PkAmbiguousId> ids;
+    for (int i = 0; i < 11; ++i)
+        ids.append({QString::number(i), QStringList{"a", "b", "c", "d", "e", "f"}.mid(0, i + 1), true});
+    const QStringList lines = PkAmbiguityQuestion::lines(ids).split(u'\n');
+    QCOMPARE(lines, PkAmbiguityQuestion::lines(ids.mid(0, 10)).split(u'\n') << u"and 1 more"_s);
+    QCOMPARE(lines.value(4), u"4: a, b, c, d, e"_s);
+    QCOMPARE(lines.value(5), u"5: a, b, c, d, e and 1 more"_s);
+    QCOMPARE(PkAmbiguityQuestion::heading(2), u"2 identifiers select more than one picture"_s);
+    QVERIFY(PkAmbiguityQuestion::note(1, 1).startsWith("Its file is copied"_L1));
+    QVERIFY(PkAmbiguityQuestion::note(2, 7).startsWith("Their 7 files are copied"_L1));
 }
 
 QTEST_MAIN(TestMainWindow)
