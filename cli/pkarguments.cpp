@@ -58,6 +58,13 @@ const char description[] =
     "each file that cannot be copied is reported on stderr as\n"
     "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied.\n"
     "\n"
+    "The files of an identifier that selects files of more than one picture as\n"
+    "written (207 for 2071 selects IMG_2070 to IMG_2079 and IMG_2207) are copied\n"
+    "only with --ambiguous=copy; without it they are left out, and stderr ends\n"
+    "with \"skipped: 1 ambiguous identifier: 207\" and how to add them. Files that\n"
+    "an unambiguous identifier selects are copied all the same, and pictures apart\n"
+    "only by an edit or copy marker (IMG_2403, IMG_2403-Edit) are one picture.\n"
+    "\n"
     "An identifier with an extension selects every file of its picture:\n"
     "IMG_2403.JPG selects IMG_2403.JPG, IMG_2403.CR2 and IMG_2403.CR2.xmp, not\n"
     "IMG_24031.JPG. Other identifiers select every file whose name holds them.\n"
@@ -100,6 +107,8 @@ const char exitStatusText[] =
     "  3      the folder (or the --to folder) was refused: it already holds\n"
     "         FilesFromSelection (without --resume), it cannot be written into,\n"
     "         or the files do not fit on its drive\n"
+    "  4      the run was complete, but the files of ambiguous identifiers were left\n"
+    "         out for want of --ambiguous (with --dry-run: they would be)\n"
     "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
 struct Parser
@@ -141,6 +150,12 @@ struct Parser
         QStringLiteral("no-near-matches"),
         QStringLiteral("Do not try an identifier that selects nothing again ignoring case, edit or copy "
                        "markers, or all but its number.")};
+    QCommandLineOption ambiguous{
+        QStringLiteral("ambiguous"),
+        QStringLiteral("What becomes of the files of identifiers that select more than one picture as written: "
+                       "copy copies them, skip leaves them out. Without it they are left out and named on "
+                       "standard error, with exit status 4."),
+        QStringLiteral("copy|skip")};
     QCommandLineOption wholeNumbers{
         QStringLiteral("whole-numbers"),
         QStringLiteral("Let an identifier of digits only select a file only where that number stands whole in "
@@ -152,8 +167,8 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &withoutExtensions,
-                                           &withExtensions, &wholeNumbers, &noNearMatches})
+        for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &ambiguous,
+                                           &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -230,6 +245,11 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (parser.isSet(options.print0) && !parser.isSet(options.dryRun))
         return usageError(QStringLiteral("--print0 needs --dry-run."));
 
+    const QString copy = QStringLiteral("copy"), skip = QStringLiteral("skip");
+    const QStringList answers = parser.values(options.ambiguous);
+    if (answers.size() > 1 || (!answers.isEmpty() && answers.constFirst() != copy && answers.constFirst() != skip))
+        return usageError(QStringLiteral("Give --ambiguous=copy or --ambiguous=skip, once."));
+
     PkCommandLine::Invocation invocation;
     if (hasList) {
         if (!positional.isEmpty())
@@ -245,13 +265,17 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         invocation.withoutExtensions = !parser.isSet(options.withExtensions);
         invocation.wholeNumbers = parser.isSet(options.wholeNumbers);
         invocation.nearMatches = !parser.isSet(options.noNearMatches);
+        const QString answer = answers.value(0);
+        invocation.ambiguous = answer == copy   ? PkCommandLine::Ambiguous::Copy
+                               : answer == skip ? PkCommandLine::Ambiguous::Skip
+                                                : PkCommandLine::Ambiguous::Ask;
         return invocation;
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
     for (const QCommandLineOption *option :
-         {&options.to, &options.resume, &options.dryRun, &options.withoutExtensions, &options.withExtensions,
-          &options.wholeNumbers, &options.noNearMatches}) {
+         {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
+          &options.withExtensions, &options.wholeNumbers, &options.noNearMatches}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

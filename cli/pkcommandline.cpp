@@ -148,9 +148,43 @@ int PkCommandLine::exec(const Invocation &invocation)
     int status = prepare(invocation);
     if (status == Success)
         status = checkSpace();
-    if (status != Success || invocation.dryRun)
+    if (status != Success)
         return status;
-    return copy();
+    return reportSkipped(invocation.dryRun ? status : copy());
+}
+
+// Files that only ambiguous identifiers select are copied only when the
+// user said so: a typo such as 207 for 2071 must not deliver ten wrong pictures.
+void PkCommandLine::holdAmbiguous(const QList<QString> &ids, Ambiguous answer, PkMatchResult &match)
+{
+    if (answer == Ambiguous::Copy)
+        return;
+    QList<QString> files;
+    QList<qsizetype> skipped; // in list order, each once
+    for (qsizetype file = 0; file < match.files.size(); ++file) {
+        if (!match.isHeld(file))
+            files.append(match.files.at(file));
+        else if (answer == Ambiguous::Ask)
+            skipped.append(match.fileIds.at(file));
+    }
+    match.files = std::move(files);
+    std::sort(skipped.begin(), skipped.end());
+    skipped.erase(std::unique(skipped.begin(), skipped.end()), skipped.end());
+    for (const qsizetype id : std::as_const(skipped)) {
+        if (!skippedIds.contains(ids.at(id)))
+            skippedIds.append(ids.at(id));
+    }
+}
+
+// Said last, where the user reads it, with the way to add them. A run that
+// went through otherwise exits with its own status, so a script can tell.
+int PkCommandLine::reportSkipped(int status)
+{
+    if (skippedIds.isEmpty())
+        return status;
+    std::fflush(stdout);
+    writeTo(stderr, PkMatchReport::skipped(skippedIds));
+    return status == Success ? SkippedAmbiguous : status;
 }
 
 // Once the files are known: a drive they cannot fit on is refused before
@@ -196,6 +230,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
     if (match.idCount == 0)
         return refuseEmptyList();
     match.idCount += list.blankLines;
+    holdAmbiguous(list.ids, invocation.ambiguous, match);
     const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
     if (!invocation.dryRun) {

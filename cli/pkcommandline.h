@@ -19,6 +19,7 @@ class QThread;
 QT_END_NAMESPACE
 
 class PkFileReader;
+struct PkMatchResult;
 
 // The program without its window: reads the arguments, and runs a selection
 // list against a picture folder from a script or a terminal, with the same
@@ -36,6 +37,14 @@ public:
         CopyFailed = 1,
         UsageError = 2,
         FolderRefused = 3,
+        SkippedAmbiguous = 4, // the run was complete but for ambiguous identifiers left for an answer
+    };
+
+    // What becomes of the files that only ambiguous identifiers select.
+    enum class Ambiguous {
+        Ask,  // not copied, and named on stderr with the way to add them
+        Copy, // copied with the rest
+        Skip, // not copied, as the user chose
     };
 
     enum class Mode {
@@ -57,6 +66,7 @@ public:
         bool wholeNumbers = false;
         bool nearMatches = true;
         bool print0 = false;           // a dry run ends each path with a NUL
+        Ambiguous ambiguous = Ambiguous::Ask;
         QString message;
         int exitStatus = Success;
     };
@@ -81,6 +91,8 @@ public:
 private:
     int prepare(const Invocation &invocation);
     int prepareLike(const Invocation &invocation);
+    void holdAmbiguous(const QList<QString> &ids, Ambiguous answer, PkMatchResult &match);
+    int reportSkipped(int status);
     void printPaths(const Invocation &invocation);
     int checkDestination(const Invocation &invocation);
     int checkSpace();
@@ -103,6 +115,7 @@ private:
     std::unique_ptr<QSocketNotifier> signalNotifier;
     int stopSignal = 0;
     QString stopCause; // why the run ended before its last file, if it did
+    QList<QString> skippedIds; // ambiguous identifiers whose files wait for an answer
     PkProgressLine progress;
     PkCopyProgress copyProgress;
 };

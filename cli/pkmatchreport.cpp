@@ -11,14 +11,14 @@ namespace {
 
 // Built up to the limit only: thousands of pictures sharing a long prefix
 // would otherwise make lines of hundreds of megabytes.
-QByteArray pictureList(const QList<QString> &pictures)
+QByteArray shortList(const QList<QString> &names)
 {
     QByteArray out;
-    const qsizetype shown = std::min<qsizetype>(pictures.size(), PkMatchReport::pictureLimit);
+    const qsizetype shown = std::min<qsizetype>(names.size(), PkMatchReport::pictureLimit);
     for (qsizetype i = 0; i < shown; ++i)
-        out += (i > 0 ? ", " : "") + PkTerminalText::escaped(pictures.at(i));
-    if (pictures.size() > shown)
-        out += " and " + QByteArray::number(pictures.size() - shown) + " more";
+        out += (i > 0 ? ", " : "") + PkTerminalText::escaped(names.at(i));
+    if (names.size() > shown)
+        out += " and " + QByteArray::number(names.size() - shown) + " more";
     return out;
 }
 
@@ -39,7 +39,7 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
     for (const PkNearMatch &entry : match.near)
         out += "near: " + PkTerminalText::escaped(entry.id) + ": " + PkTerminalText::escaped(entry.picture) + '\n';
     for (const PkAmbiguousId &entry : match.ambiguous)
-        out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": " + pictureList(entry.pictures) + '\n';
+        out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": " + shortList(entry.pictures) + '\n';
     for (const QString &line : match.textLines)
         out += "text: " + PkTerminalText::escaped(line) + '\n';
     return out;
@@ -48,6 +48,12 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
 QByteArray PkMatchReport::counted(qsizetype count, const char *one, const char *many)
 {
     return QByteArray::number(count) + ' ' + (count == 1 ? one : many);
+}
+
+QByteArray PkMatchReport::skipped(const QList<QString> &ids)
+{
+    return "skipped: " + counted(ids.size(), "ambiguous identifier: ", "ambiguous identifiers: ")
+        + shortList(ids) + "\nadd them with --resume --ambiguous=copy\n";
 }
 
 QByteArray PkMatchReport::fileList(const QString &folder, const QList<QString> &files, bool nulTerminated,

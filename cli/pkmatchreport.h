@@ -19,6 +19,9 @@ public:
     static constexpr int pictureLimit = 20;
 
     static QByteArray summary(const PkMatchResult &match);
+    // The lines that name the ambiguous identifiers whose files were not
+    // copied (as many as pictureLimit), and how to add them.
+    static QByteArray skipped(const QList<QString> &ids);
 
     // count and the noun that agrees with it: "1 file", "2 files".
     static QByteArray counted(qsizetype count, const char *one, const char *many);

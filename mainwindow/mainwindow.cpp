@@ -431,18 +431,20 @@ void MainWindow::takeCheck(const PkMatchJobs::Check &job)
         addRestAction->setEnabled(job.canAddToExisting);
     showWarning();
     showBusy();
+    // A start carries its own files: an answer given at Start changed them.
+    run->setSelection(textFilePath, imagePath, job.files, int(listOfIds.size()), accepted.destination(),
+                      accepted.resume(), job.warning.isEmpty());
     if (job.start && job.warning.isEmpty())
         run->startRun(job.rest);
-    else
-        run->setSelection(textFilePath, imagePath, job.files, int(listOfIds.size()), accepted.destination(),
-                          accepted.resume(), job.warning.isEmpty());
     emit matched();
 }
 
 // The drive may have filled since the files were checked: Start checks again.
+// Files of ambiguous identifiers are asked about first.
 void MainWindow::checkAtStart(bool rest)
 {
-    checkFiles(reviewLink->filesToRun(), rest, true);
+    if (!reviewLink->askFirst([this, rest] { checkAtStart(rest); }))
+        checkFiles(reviewLink->filesToRun(), rest, true);
 }
 
 void MainWindow::checkFiles(const QList<QString> &files, bool rest, bool start)

@@ -28,6 +28,9 @@ struct PkReviewSelection
     // Example pictures chosen as the list: per identifier, the example's
     // own path, which lies outside the folder. Empty for a list.
     QList<QString> examples = {};
+    // Per file, whether only identifiers ambiguous as written select it, so
+    // that it waits for the user's answer. Missing entries are false.
+    QList<bool> held = {};
 
     // The same job: a new match of it keeps what the user ticked.
     bool isSameJob(const PkReviewSelection &other) const
@@ -42,6 +45,7 @@ struct PkReviewSelection
             selection.ambiguous.insert(ambiguous.id, ambiguous.pictures);
         for (const PkNearMatch &near : match.near)
             selection.near.insert(near.id, near.picture);
+        selection.held = match.held;
         return selection;
     }
 };

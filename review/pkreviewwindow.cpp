@@ -218,6 +218,15 @@ void PkReviewWindow::jumpTo(const QString &part)
     }
 }
 
+void PkReviewWindow::showGroupOf(const QString &id)
+{
+    const QList<PkReviewModel::Group> &groups = reviewModel->groups();
+    for (int group = 0; group < groups.size(); ++group) {
+        if (groups.at(group).id == id)
+            return reviewView->showGroup(group);
+    }
+}
+
 void PkReviewWindow::showPreview()
 {
     bar->hide();

@@ -44,6 +44,8 @@ public:
     PkThumbnailLoader *loader() const { return thumbnailLoader; }
     QSlider *sizeSlider() const { return slider; }
     bool isPreviewing() const;
+    // Scrolls to the group of the identifier id, its first tile current.
+    void showGroupOf(const QString &id);
 
 signals:
     void leftOutChanged(const QList<QString> &files);

@@ -99,29 +99,80 @@ void findNear(const QStringList &names, const QList<QString> &ids, const std::ve
 // Adds the files that near matches selected to the files that the
 // identifiers selected as written, in listing order, each under the first
 // identifier that selects it.
+// A near match selects one picture only, so a file it selects is never held.
 void mergeFiles(const QStringList &names, const std::vector<qsizetype> &listed,
                 const std::vector<std::pair<qsizetype, qsizetype>> &nearFiles, PkMatchResult &result)
 {
     QList<QString> files;
     QList<qsizetype> fileIds;
+    QList<bool> held;
     files.reserve(qsizetype(listed.size() + nearFiles.size()));
     fileIds.reserve(files.capacity());
+    held.reserve(files.capacity());
     size_t a = 0, b = 0;
     while (a < listed.size() || b < nearFiles.size()) {
         const qsizetype nameA = a < listed.size() ? listed[a] : names.size();
         const qsizetype nameB = b < nearFiles.size() ? nearFiles[b].first : names.size();
         if (nameA <= nameB) {
             files.append(result.files.at(qsizetype(a)));
+            held.append(nameA != nameB && result.held.at(qsizetype(a)));
             fileIds.append(nameA == nameB ? std::min(result.fileIds.at(qsizetype(a)), nearFiles[b++].second)
                                           : result.fileIds.at(qsizetype(a)));
             ++a;
         } else {
             files.append(names.at(nameB));
+            held.append(false);
             fileIds.append(nearFiles[b++].second);
         }
     }
     result.files = std::move(files);
     result.fileIds = std::move(fileIds);
+    result.held = std::move(held);
+}
+
+// Per picture, a number shared by the pictures that differ from it only by
+// an edit or copy marker ("IMG_2403", "IMG_2403-Edit", "IMG_2403 (1)"): to
+// the user they are one picture, and an identifier that selects them all is
+// no less clear for it.
+std::vector<int> unmarkedPictures(const QList<QString> &pictures)
+{
+    QHash<QString, int> number;
+    std::vector<int> unmarked;
+    unmarked.reserve(size_t(pictures.size()));
+    for (const QString &picture : pictures) {
+        QString key = PkMatchText::folded(picture);
+        for (qsizetype length = PkMatchText::unmarkedLength(key); length >= 0; length = PkMatchText::unmarkedLength(key))
+            key.truncate(length);
+        const auto it = number.constFind(key);
+        unmarked.push_back(it == number.cend() ? *number.insert(key, int(number.size())) : *it);
+    }
+    return unmarked;
+}
+
+// Which groups selected files of more than one picture as written, markers
+// aside, and per file selected so far, whether only such groups select it:
+// those files wait for the user's answer, the others are copied whatever
+// else selects them too.
+std::vector<bool> holdAmbiguous(const std::vector<std::pair<int, int>> &selections, const std::vector<size_t> &runStart,
+                                const std::vector<size_t> &runLength, const std::vector<int> &unmarked,
+                                const Collected &collected, const std::vector<qint32> &order,
+                                const std::vector<qsizetype> &listed, PkMatchResult &result)
+{
+    std::vector<bool> ambiguous(runStart.size());
+    for (size_t group = 0; group < runStart.size(); ++group) {
+        const size_t first = runStart[group];
+        for (size_t k = first + 1; k < first + runLength[group] && !ambiguous[group]; ++k)
+            ambiguous[group] = unmarked[size_t(selections[k].second)] != unmarked[size_t(selections[first].second)];
+    }
+    result.held.clear();
+    result.held.reserve(qsizetype(listed.size()));
+    for (const qsizetype n : listed) {
+        const size_t at = size_t(order.empty() ? n : order[size_t(n)]);
+        result.held.append(std::all_of(collected.groups.begin() + collected.start[at],
+                                       collected.groups.begin() + collected.start[at + 1],
+                                       [&ambiguous](int group) { return ambiguous[size_t(group)]; }));
+    }
+    return ambiguous;
 }
 
 // Sorts out what the names selected: names[p] was collected at order[p], or
@@ -173,6 +224,8 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         runStart[size_t(selections[k].first)] = k;
         ++runLength[size_t(selections[k].first)];
     }
+    const std::vector<bool> ambiguous =
+        holdAmbiguous(selections, runStart, runLength, unmarkedPictures(pictures), collected, order, listed, result);
 
     std::vector<bool> unfound(size_t(ids.size()));
     for (qsizetype i = 0; i < ids.size(); ++i)
@@ -189,10 +242,10 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         const QString &id = ids.at(i);
         if (!unfound[size_t(i)]) {
             const size_t group = size_t(groups.groupOf(i));
-            if (runLength[group] < 2 || reported.contains(id))
+            if (!ambiguous[group] || reported.contains(id))
                 continue;
             reported.insert(id);
-            PkAmbiguousId entry{id, {}};
+            PkAmbiguousId entry{id, {}, true};
             for (size_t k = runStart[group]; k < runStart[group] + runLength[group]; ++k)
                 entry.pictures.append(pictures.at(selections[k].second));
             result.ambiguous.append(entry);

@@ -33,8 +33,15 @@ struct PkAmbiguousId
 {
     QString id;
     QList<QString> pictures;
+    // Whether the identifier selected them as written, so that its files are
+    // held until the user answers, rather than by a near try, which selects
+    // no file of them at all.
+    bool asWritten = false;
 
-    bool operator==(const PkAmbiguousId &other) const { return id == other.id && pictures == other.pictures; }
+    bool operator==(const PkAmbiguousId &other) const
+    {
+        return id == other.id && pictures == other.pictures && asWritten == other.asWritten;
+    }
 };
 
 // An identifier that selected nothing as written but the files of one
@@ -55,6 +62,9 @@ struct PkMatchResult
     // For each of files, the position in the identifier list of the first
     // identifier, in list order, that selects it.
     QList<qsizetype> fileIds;
+    // For each of files, whether only identifiers ambiguous as written select
+    // it: such a file waits for the user's answer. Missing entries are false.
+    QList<bool> held;
     // The identifiers that named no file, as written, each once, in list order.
     QList<QString> idsNotFound;
     // The identifiers that selected more than one picture, each once, in list order.
@@ -66,6 +76,8 @@ struct PkMatchResult
     QList<QString> textLines;
     // How many identifiers the list holds once text lines are left out.
     qsizetype idCount = 0;
+
+    bool isHeld(qsizetype file) const { return held.value(file); }
 };
 
 // Matches a picture folder's file names against a selection list as the

@@ -41,7 +41,7 @@ private slots:
         const QByteArray help = process.readAllStandardOutput();
         QVERIFY(help.startsWith("Usage: pickwell [options] [list]\n") && !help.contains("-platform"));
         QVERIFY(PkCommandLine::parse({"pickwell", "--help-all"}).message.contains("-platform <name>"));
-        for (const char *status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  "})
+        for (const char *status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  ", "\n  4  "})
             QVERIFY(help.contains(status));
         QVERIFY(QRegularExpression("^pickwell \\d+\\.\\d+\\.\\d+\n$")
                     .match(PkCommandLine::parse({"pickwell", "--version"}).message).hasMatch());
@@ -82,14 +82,33 @@ private slots:
         QTest::newRow("nothing to copy creates nothing") << QByteArray("IMG_0004.CR2") << job << false
             << QByteArray("1 identifier, 0 files to copy, 1 not found\nnot found: IMG_0004.CR2\ncopied 0 of 0\nexit 0")
             << QByteArray() << QStringList{};
-        QTest::newRow("disk full: status 1, no partial file") << QByteArray("IMG_0001\nIMG_0002") << job << false
-            << QByteArray("2 identifiers, 3 files to copy, 0 not found\ncopied 2 of 3, 1 failed\nexit 1")
-            << QByteArray("failed: IMG_0002.jpg: File too large\n") << QStringList{"IMG_0001.CR2", "IMG_0001.jpg"};
-        QTest::newRow("list from standard input; an identifier that selects three pictures")
+        // A failure outranks files left for an answer.
+        const QByteArray skipped = "skipped: 1 ambiguous identifier: IMG_000\nadd them with --resume --ambiguous=copy\n";
+        QTest::newRow("disk full: status 1, no partial file") << QByteArray("IMG_0001\nIMG_0002\nIMG_000") << job << false
+            << QByteArray("3 identifiers, 3 files to copy, 0 not found, 1 ambiguous\nambiguous: IMG_000: IMG_0001, "
+                          "IMG_0002, IMG_0003\ncopied 2 of 3, 1 failed\nexit 1")
+            << "failed: IMG_0002.jpg: File too large\n" + skipped << QStringList{"IMG_0001.CR2", "IMG_0001.jpg"};
+        // Only what an unambiguous identifier selects is copied unasked, and
+        // a dry run says so as the run would.
+        const QByteArray ambiguous = "2 identifiers, 1 files to copy, 0 not found, 1 ambiguous\n"
+                                     "ambiguous: IMG_000: IMG_0001, IMG_0002, IMG_0003\n";
+        QTest::newRow("list from standard input; a typo that selects three pictures is asked about")
             << QByteArray("IMG_000\n3\n") << "--list - --folder pics --dry-run" << false
-            << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
-            << QByteArray("2 identifiers, 4 files to copy, 0 not found, 1 ambiguous\n"
-                          "ambiguous: IMG_000: IMG_0001, IMG_0002, IMG_0003\n") << QStringList{};
+            << QByteArray("pics/IMG_0003.jpg\nexit 4") << ambiguous + skipped << QStringList{};
+        QTest::newRow("ambiguous asked: the rest copied, status 4") << QByteArray("IMG_000\n3\n") << job << false
+            << ambiguous + "copied 1 of 1\nexit 4" << skipped << QStringList{"IMG_0003.jpg"};
+        QTest::newRow("--ambiguous=skip leaves them out as chosen") << QByteArray("IMG_000\n3\n") << job + " --ambiguous=skip"
+            << false << ambiguous + "copied 1 of 1\nexit 0" << QByteArray() << QStringList{"IMG_0003.jpg"};
+        QTest::newRow("--ambiguous=copy copies them") << QByteArray("IMG_000\n3\n") << job + " --dry-run --ambiguous=copy"
+            << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
+            << QByteArray("2 identifiers, 4 files to copy, 0 not found, 1 ambiguous\nambiguous: IMG_000: IMG_0001, "
+                          "IMG_0002, IMG_0003\n") << QStringList{};
+        QTest::newRow("two ambiguous identifiers and nothing else create nothing") << QByteArray(".jpg\nIMG_000") << job
+            << false << QByteArray("2 identifiers, 0 files to copy, 0 not found, 2 ambiguous\nambiguous: .jpg: IMG_0001, "
+                                   "IMG_0002, IMG_0003, new\\012line, Фото\nambiguous: IMG_000: IMG_0001, IMG_0002, "
+                                   "IMG_0003\ncopied 0 of 0\nexit 4")
+            << QByteArray("skipped: 2 ambiguous identifiers: .jpg, IMG_000\nadd them with --resume --ambiguous=copy\n")
+            << QStringList{};
         QTest::newRow("whole numbers, leading zeros aside") << QByteArray("1\n0003\n0\n")
             << "--list list --folder pics/ --whole-numbers --dry-run" << false
             << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\nexit 0")
@@ -122,6 +141,9 @@ private slots:
         refused("with and without extensions", job + " --with-extensions --without-extensions", 2,
                 "Give --with-extensions or --without-extensions, not both. See pickwell --help.");
         refused("--print0 without --dry-run", job + " --print0", 2, "--print0 needs --dry-run. See pickwell --help.");
+        for (const QString &answer : {QStringLiteral(" --ambiguous=ask"), QStringLiteral(" --ambiguous=copy --ambiguous=skip")})
+            refused(qPrintable(answer), job + answer, 2, "Give --ambiguous=copy or --ambiguous=skip, once. See pickwell --help.");
+        refused("--ambiguous without a job", "l --ambiguous=copy", 2, "--ambiguous needs --list and --folder. See pickwell --help.");
         refused("no near matches without a job", "--no-near-matches", 2,
                 "--no-near-matches needs --list and --folder. See pickwell --help.");
         const QByteArray exists = "Folder \"FilesFromSelection\" already exists! Delete it!\n"
@@ -232,7 +254,14 @@ private slots:
         writeFile(dir.filePath("a_big.jpg"), QByteArray(200 * 1024, 'x'));
         for (int i = 0; i < 4000; ++i)
             writeFile(dir.filePath(QStringLiteral("p%1.jpg").arg(i, 4, 10, QLatin1Char('0'))), QByteArray(1000, 'p'));
-        writeFile(dir.filePath("list"), "a_big\np\n");
+        // p selects every picture, and alone only the two q pictures, which
+        // wait for an answer; the signal's status outranks theirs.
+        QByteArray list = "a_big\np\n";
+        for (int i = 0; i < 4000; ++i)
+            list += QStringLiteral("p%1\n").arg(i, 4, 10, QLatin1Char('0')).toLatin1();
+        writeFile(dir.filePath("list"), list);
+        writeFile(dir.filePath("q1.jpg"), "q");
+        writeFile(dir.filePath("q2.jpg"), "q");
         const QString output = dir.filePath("FilesFromSelection");
         QProcess process;
         process.setReadChannel(QProcess::StandardError);
@@ -253,10 +282,11 @@ private slots:
         }
         QCOMPARE(process.exitCode(), 128 + signalNumber);
         const QByteArray out = process.readAllStandardOutput();
-        QVERIFY(out.startsWith("2 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
-        QVERIFY(out.contains(", p0018 and 3981 more\n"));
+        QVERIFY(out.startsWith("4002 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
+        QVERIFY(out.contains(", p0018 and 3983 more\n"));
         QVERIFY(out.endsWith("\nstopped: interrupted: copied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
-        QCOMPARE(process.readAllStandardError(), "finish with --resume\n");
+        QCOMPARE(process.readAllStandardError(),
+                 "finish with --resume\nskipped: 1 ambiguous identifier: p\nadd them with --resume --ambiguous=copy\n");
     }
 
     // Files that cannot fit are refused before anything is written, on a dry

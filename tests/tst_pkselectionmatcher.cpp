@@ -35,6 +35,8 @@ class TestPkSelectionMatcher : public QObject
 private slots:
     void match_data();
     void match();
+    void held_data();
+    void held();
     void withoutExtension();
     void markers();
     void folder();
@@ -57,24 +59,24 @@ void TestPkSelectionMatcher::match_data()
         << Names{"A1.jpg", "a123.jpg", "b2.jpg", "IMG_0001.jpg", "img_0001.jpg", "XIMG_00012.jpg"}
         << Names{"", "123", "IMG_0001", "12", "b", "zz", "zz"} << plain
         << Names{"a123.jpg", "b2.jpg", "IMG_0001.jpg", "XIMG_00012.jpg"} << Positions{1, 4, 2, 2}
-        << Names{"zz"} << Ambiguous{{"IMG_0001", {"IMG_0001", "XIMG_00012"}}, {"12", {"a123", "XIMG_00012"}}} << Near{} << Names{};
+        << Names{"zz"} << Ambiguous{{"IMG_0001", {"IMG_0001", "XIMG_00012"}, true}, {"12", {"a123", "XIMG_00012"}, true}} << Near{} << Names{};
     QTest::newRow("a picture is its name without two extensions; repeated identifiers reported once")
         << Names{"IMG_0412.CR2", "IMG_0412.CR2.xmp", "IMG_0412.JPG", "IMG_1412.jpg", "v1.2.jpg", "v1.3.jpg"}
         << Names{"412", "IMG_0412", "412", "v1"} << plain
         << Names{"IMG_0412.CR2", "IMG_0412.CR2.xmp", "IMG_0412.JPG", "IMG_1412.jpg", "v1.2.jpg", "v1.3.jpg"}
         << Positions{0, 0, 0, 0, 3, 3} << Names{}
-        << Ambiguous{{"412", {"IMG_0412", "IMG_1412"}}, {"v1", {"v1.2", "v1.3"}}} << Near{} << Names{};
+        << Ambiguous{{"412", {"IMG_0412", "IMG_1412"}, true}, {"v1", {"v1.2", "v1.3"}, true}} << Near{} << Names{};
     const QString composed = QString::fromUtf8("M\u00fcller"), decomposed = QString::fromUtf8("Mu\u0308ller");
     QTest::newRow("composed and decomposed spellings are equal on both sides; names stay as they are")
         << Names{composed + " 1.jpg", decomposed + " 2.jpg", "Muller 3.jpg"} << Names{decomposed, "nothing1 " + composed}
         << plain << Names{composed + " 1.jpg", decomposed + " 2.jpg"} << Positions{0, 0}
-        << Names{"nothing1 " + composed} << Ambiguous{{decomposed, {composed + " 1", decomposed + " 2"}}} << Near{} << Names{};
+        << Names{"nothing1 " + composed} << Ambiguous{{decomposed, {composed + " 1", decomposed + " 2"}, true}} << Near{} << Names{};
     QTest::newRow("whole numbers, leading zeros aside; other identifiers stay substrings")
         << Names{"412.tif", "5.jpg", "IMG_0412.jpg", "IMG_1412.jpg", "IMG_4120.jpg", "WED_3185.NEF", "x0.jpg", "x00.png"}
         << Names{"412", "003185", "000005", "G_1", "0", "99"} << whole
         << Names{"412.tif", "5.jpg", "IMG_0412.jpg", "IMG_1412.jpg", "WED_3185.NEF", "x0.jpg", "x00.png"}
         << Positions{0, 2, 0, 3, 1, 4, 4} << Names{"99"}
-        << Ambiguous{{"412", {"412", "IMG_0412"}}, {"0", {"x0", "x00"}}} << Near{} << Names{};
+        << Ambiguous{{"412", {"412", "IMG_0412"}, true}, {"0", {"x0", "x00"}, true}} << Near{} << Names{};
     QTest::newRow("whole numbers of a stem; other stems select their picture only")
         << Names{"0412.CR2", "0412.jpg", "1412.jpg", "IMG_1.jpg", "IMG_12.jpg"}
         << Names{"412.jpg", "1.jpg", "7.jpg", "IMG_1.jpg"} << both
@@ -84,7 +86,7 @@ void TestPkSelectionMatcher::match_data()
                  "img_0012.tif", "X.CR2"}
         << Names{"IMG_0012.JPG", "IMG_9.jpg", "IMG_9.CR2", "B_7.2", ".CR2"} << stripped
         << Names{"IMG_0012.CR2", "IMG_0012.CR2.xmp", "IMG_0012.jpg", "X.CR2"} << Positions{0, 0, 0, 4}
-        << Names{"IMG_9.jpg", "IMG_9.CR2", "B_7.2"} << Ambiguous{{".CR2", {"IMG_0012", "X"}}} << Near{} << Names{};
+        << Names{"IMG_9.jpg", "IMG_9.CR2", "B_7.2"} << Ambiguous{{".CR2", {"IMG_0012", "X"}, true}} << Near{} << Names{};
     QTest::newRow("an identifier longer than every name is not found")
         << Names{"a.jpg"} << Names{"a.jpg.and.much.more"} << plain << Names{} << Positions{}
         << Names{"a.jpg.and.much.more"} << Ambiguous{} << Near{} << Names{};
@@ -147,6 +149,50 @@ void TestPkSelectionMatcher::match()
     QCOMPARE(result.textLines, text);
     const qsizetype textCount = std::count_if(ids.begin(), ids.end(), [&text](const QString &id) { return text.contains(id); });
     QCOMPARE(result.idCount, ids.size() - textCount);
+    QCOMPARE(result.held.size(), result.files.size());
+}
+
+// Files that only identifiers ambiguous as written select wait for the
+// user; pictures apart only by an edit or copy marker are one picture.
+void TestPkSelectionMatcher::held_data()
+{
+    QTest::addColumn<Names>("names");
+    QTest::addColumn<Names>("ids");
+    QTest::addColumn<Names>("held");
+    QTest::addColumn<Ambiguous>("ambiguous");
+
+    Names typo{"IMG_2071.CR2"}, typoPictures;
+    for (int i = 2070; i < 2080; ++i) {
+        typo << QStringLiteral("IMG_%1.JPG").arg(i);
+        typoPictures << QStringLiteral("IMG_%1").arg(i);
+    }
+    std::sort(typo.begin(), typo.end());
+    QTest::newRow("a typo that matches ten pictures")
+        << typo + Names{"IMG_2207.JPG", "IMG_2403.JPG"} << Names{"207", "IMG_2403.jpg"} << typo + Names{"IMG_2207.JPG"}
+        << Ambiguous{{"207", typoPictures + Names{"IMG_2207"}, true}};
+    QTest::newRow("an edit beside its original")
+        << Names{"IMG_2403.JPG", "IMG_2403-Edit.jpg", "IMG_2403-Edit (1).jpg", "img_2403-2.tif", "IMG_2500.JPG"}
+        << Names{"IMG_2403", "IMG_2500"} << Names{} << Ambiguous{};
+    QTest::newRow("a file an unambiguous identifier selects too")
+        << Names{"IMG_2070.JPG", "IMG_2071.CR2", "IMG_2071.JPG"} << Names{"207", "IMG_2071"}
+        << Names{"IMG_2070.JPG"} << Ambiguous{{"207", {"IMG_2070", "IMG_2071"}, true}};
+    QTest::newRow("a file a near match selects too")
+        << Names{"IMG_2070.JPG", "IMG_2071.JPG", "IMG_2403.JPG"} << Names{"207", "img_2071.jpg", "img_2403.jpg"}
+        << Names{"IMG_2070.JPG"} << Ambiguous{{"207", {"IMG_2070", "IMG_2071"}, true}};
+}
+
+void TestPkSelectionMatcher::held()
+{
+    QFETCH(Names, names);
+    QFETCH(Names, ids);
+    const PkMatchResult result = PkSelectionMatcher::matchNames(names, ids, {true, false, true});
+    Names held;
+    for (qsizetype file = 0; file < result.files.size(); ++file) {
+        if (result.isHeld(file))
+            held << result.files.at(file);
+    }
+    QTEST(held, "held");
+    QTEST(result.ambiguous, "ambiguous");
 }
 
 // The last extension goes: a dot and 1 to 5 ASCII letters or digits, one of
@@ -206,6 +252,7 @@ void TestPkSelectionMatcher::folder()
     QVERIFY(folder.files.size() > 100);
     QCOMPARE(folder.files, listed.files);
     QCOMPARE(folder.fileIds, listed.fileIds);
+    QCOMPARE(folder.held, listed.held);
     QCOMPARE(folder.ambiguous, listed.ambiguous);
     QCOMPARE(folder.near, listed.near);
     QCOMPARE(folder.idsNotFound, Names{"none"});
