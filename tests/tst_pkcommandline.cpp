@@ -90,7 +90,7 @@ private slots:
             << "failed: IMG_0002.jpg: File too large\n" + skipped << QStringList{"IMG_0001.CR2", "IMG_0001.jpg"};
         // Only what an unambiguous identifier selects is copied unasked, and
         // a dry run says so as the run would.
-        const QByteArray ambiguous = "2 identifiers, 1 files to copy, 0 not found, 1 ambiguous\n"
+        const QByteArray ambiguous = "2 identifiers, 1 file to copy, 0 not found, 1 ambiguous\n"
                                      "ambiguous: IMG_000: IMG_0001, IMG_0002, IMG_0003\n";
         QTest::newRow("list from standard input; a typo that selects three pictures is asked about")
             << QByteArray("IMG_000\n3\n") << "--list - --folder pics --dry-run" << false
