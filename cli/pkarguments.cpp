@@ -108,7 +108,7 @@ const char exitStatusText[] =
     "         FilesFromSelection (without --resume), it cannot be written into,\n"
     "         or the files do not fit on its drive\n"
     "  4      the run was complete, but the files of ambiguous identifiers were left\n"
-    "         out for want of --ambiguous (with --dry-run: they would be)\n"
+    "         out, asked about or by --ambiguous=skip (with --dry-run: they would be)\n"
     "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
 struct Parser
@@ -154,7 +154,7 @@ struct Parser
         QStringLiteral("ambiguous"),
         QStringLiteral("What becomes of the files of identifiers that select more than one picture as written: "
                        "copy copies them, skip leaves them out. Without it they are left out and named on "
-                       "standard error, with exit status 4."),
+                       "standard error. Either way, files left out give exit status 4."),
         QStringLiteral("copy|skip")};
     QCommandLineOption wholeNumbers{
         QStringLiteral("whole-numbers"),

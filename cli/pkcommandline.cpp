@@ -159,12 +159,13 @@ void PkCommandLine::holdAmbiguous(const QList<QString> &ids, Ambiguous answer, P
 {
     if (answer == Ambiguous::Copy)
         return;
+    askedAbout = answer == Ambiguous::Ask;
     QList<QString> files;
     QList<qsizetype> skipped; // in list order, each once
     for (qsizetype file = 0; file < match.files.size(); ++file) {
         if (!match.isHeld(file))
             files.append(match.files.at(file));
-        else if (answer == Ambiguous::Ask)
+        else
             skipped.append(match.fileIds.at(file));
     }
     match.files = std::move(files);
@@ -176,14 +177,16 @@ void PkCommandLine::holdAmbiguous(const QList<QString> &ids, Ambiguous answer, P
     }
 }
 
-// Said last, where the user reads it, with the way to add them. A run that
-// went through otherwise exits with its own status, so a script can tell.
+// Said last, where the user reads it, with the way to add them; a user who
+// chose to skip them knows. A run that went through otherwise exits with its
+// own status, so that a script can tell that something was left out.
 int PkCommandLine::reportSkipped(int status)
 {
     if (skippedIds.isEmpty())
         return status;
     std::fflush(stdout);
-    writeTo(stderr, PkMatchReport::skipped(skippedIds));
+    if (askedAbout)
+        writeTo(stderr, PkMatchReport::skipped(skippedIds));
     return status == Success ? SkippedAmbiguous : status;
 }
 

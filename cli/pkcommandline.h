@@ -115,7 +115,8 @@ private:
     std::unique_ptr<QSocketNotifier> signalNotifier;
     int stopSignal = 0;
     QString stopCause; // why the run ended before its last file, if it did
-    QList<QString> skippedIds; // ambiguous identifiers whose files wait for an answer
+    QList<QString> skippedIds; // ambiguous identifiers whose files were not copied
+    bool askedAbout = false;   // no --ambiguous was given: they wait for an answer
     PkProgressLine progress;
     PkCopyProgress copyProgress;
 };

@@ -98,7 +98,7 @@ private slots:
         QTest::newRow("ambiguous asked: the rest copied, status 4") << QByteArray("IMG_000\n3\n") << job << false
             << ambiguous + "copied 1 of 1\nexit 4" << skipped << QStringList{"IMG_0003.jpg"};
         QTest::newRow("--ambiguous=skip leaves them out as chosen") << QByteArray("IMG_000\n3\n") << job + " --ambiguous=skip"
-            << false << ambiguous + "copied 1 of 1\nexit 0" << QByteArray() << QStringList{"IMG_0003.jpg"};
+            << false << ambiguous + "copied 1 of 1\nexit 4" << QByteArray() << QStringList{"IMG_0003.jpg"};
         QTest::newRow("--ambiguous=copy copies them") << QByteArray("IMG_000\n3\n") << job + " --dry-run --ambiguous=copy"
             << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
             << QByteArray("2 identifiers, 4 files to copy, 0 not found, 1 ambiguous\nambiguous: IMG_000: IMG_0001, "
