@@ -15,7 +15,7 @@ QByteArray PkLikeReport::summary(const PkLikeResult &result)
     if (!match.ambiguous.isEmpty())
         counts += QStringLiteral(", %1 ambiguous").arg(match.ambiguous.size());
     if (!result.notPictures.isEmpty())
-        counts += QStringLiteral(", %1 not pictures").arg(result.notPictures.size());
+        counts += QString::fromUtf8(", " + PkMatchReport::counted(result.notPictures.size(), "not a picture", "not pictures"));
     QByteArray out = counts.toUtf8() + '\n';
     for (const PkLikeFinding &finding : result.found) {
         const char *how = finding.byContent ? "content" : finding.contentDiffers ? "capture time, content differs"

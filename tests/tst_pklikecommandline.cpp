@@ -26,7 +26,7 @@ void TestPkLikeCommandLine::run_data()
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QStringList>("copies");
 
-    const QByteArray report = "4 examples, 3 files to copy, 1 not found, 1 not pictures\n"
+    const QByteArray report = "4 examples, 3 files to copy, 1 not found, 1 not a picture\n"
                               "like: a.jpg: IMG_0001 (capture time)\nlike: d.jpg: IMG_0001 (capture time, content differs)\n"
                               "like: sub/b.jpg: IMG_0002 (content)\nnot found: z.jpg\n"
                               "not a picture: c.txt: Not a picture\n";
