@@ -21,10 +21,19 @@ PkReviewLink::PkReviewLink(PkButton *toCopyTile, QWidget *window)
     toCopyTile->installEventFilter(this);
 }
 
+namespace {
+
+QSet<QString> untickedOf(const PkReviewSelection &selection)
+{
+    return QSet<QString>(selection.unticked.begin(), selection.unticked.end());
+}
+
+} // namespace
+
 void PkReviewLink::setSelection(const PkReviewSelection &newSelection)
 {
     if (!selection.isSameJob(newSelection))
-        leftOut.clear();
+        leftOut = untickedOf(newSelection);
     selection = newSelection;
     reviewAction->setEnabled(true);
     if (reviewWindow)
@@ -38,9 +47,9 @@ void PkReviewLink::startOver()
 {
     if (!reviewAction->isEnabled())
         return; // nothing matched yet
-    leftOut.clear();
+    leftOut = untickedOf(selection);
     if (reviewWindow)
-        reviewWindow->setSelection(selection);
+        reviewWindow->setSelection(selection, leftOut);
     emit filesChanged();
 }
 

@@ -29,9 +29,9 @@ public:
 
     // A new match. Of the same job (a destination chosen, the rest added)
     // it keeps what was left out; of another list or folder it ticks every
-    // file again.
+    // file again but those the selection shows unticked.
     void setSelection(const PkReviewSelection &selection);
-    // Ticks every file again: the matching options changed.
+    // Ticks every file again, as a new selection is: the matching options changed.
     void startOver();
     // The selection's files less those left out, in their order.
     QList<QString> filesToRun() const;

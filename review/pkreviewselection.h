@@ -28,6 +28,9 @@ struct PkReviewSelection
     // Example pictures chosen as the list: per identifier, the example's
     // own path, which lies outside the folder. Empty for a list.
     QList<QString> examples = {};
+    // Files shown unticked, and so left out until the user ticks them: the
+    // pictures an ambiguous example may show, of which the user picks one.
+    QList<QString> unticked = {};
 
     // The same job: a new match of it keeps what the user ticked.
     bool isSameJob(const PkReviewSelection &other) const

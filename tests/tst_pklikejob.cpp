@@ -8,6 +8,7 @@
 #include "pktestpictures.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -58,10 +59,22 @@ QImage colourShifted(const QImage &image)
     return shifted;
 }
 
+// A camera's JPEG of a night scene, dark above and below, whose 160 x 120
+// thumbnail holds it between black bars.
+QByteArray nightShot(const QImage &night, const Shot &facts)
+{
+    QImage thumbnail(160, 120, QImage::Format_RGB32);
+    thumbnail.fill(Qt::black);
+    const QImage fitted = night.scaled(thumbnail.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter(&thumbnail).drawImage(0, (120 - fitted.height()) / 2, fitted);
+    return PkTestPictures::withShot(PkTestPictures::jpeg(night, 0), facts, PkTestPictures::jpeg(thumbnail, 0, 80));
+}
+
 } // namespace
 
 // The folder: five shots of one camera, two of them a burst in one second
-// without sub-seconds, one with only its raw, which says nothing but its time.
+// without sub-seconds, one with only its raw, which says nothing but its
+// time; a night shot; two pictures alike, one of them dated.
 void TestPkLikeJob::initTestCase()
 {
     QVERIFY(dir.isValid());
@@ -83,6 +96,16 @@ void TestPkLikeJob::initTestCase()
                                       PkTestPictures::dng(preview, QSize(600, 400), 1, 0, "2024:06:01 12:00:05")));
     }
     QVERIFY(PkTestPictures::write(folder + "/IMG_5.JPG", PkTestPictures::jpeg(PkTestPictures::scene(4, 600, 400), 0)));
+    QImage night = PkTestPictures::scene(7, 600, 400);
+    QLinearGradient dusk(0, 0, 600, 0);
+    dusk.setColorAt(0, QColor(5, 5, 10));
+    dusk.setColorAt(1, QColor(50, 50, 60));
+    QPainter(&night).fillRect(0, 0, 600, 80, dusk);
+    QPainter(&night).fillRect(0, 340, 600, 60, dusk);
+    const Shot nightFacts{"2024:06:01 12:00:07", "", "", "", ""}, twinFacts{"2024:06:01 12:00:08", "", "", "", ""};
+    QVERIFY(PkTestPictures::write(folder + "/IMG_7.JPG", nightShot(night, nightFacts)));
+    QVERIFY(PkTestPictures::write(folder + "/IMG_8.JPG", PkTestPictures::jpegOfShot(PkTestPictures::scene(10, 600, 400), twinFacts)));
+    QVERIFY(PkTestPictures::write(folder + "/IMG_9.JPG", PkTestPictures::jpeg(PkTestPictures::scene(10, 600, 400), 0)));
 
     auto example = [&](const QString &name, const QImage &image, const Shot &facts) {
         return PkTestPictures::write(examples + '/' + name, PkTestPictures::jpegOfShot(image, facts, 75));
@@ -97,6 +120,9 @@ void TestPkLikeJob::initTestCase()
     QVERIFY(QFile::copy(folder + "/IMG_6.DNG", examples + "/client.dng"));
     QVERIFY(example("elsewhere.jpg", PkTestPictures::scene(9, 300, 200), stripped));
     QVERIFY(example("other-camera.jpg", PkTestPictures::scene(8, 300, 200), {"2024:06:01 12:00:01", "", "", "", "77"}));
+    QVERIFY(example("night.jpg", night.scaled(300, 200, Qt::KeepAspectRatio, Qt::SmoothTransformation), nightFacts));
+    QVERIFY(example("twin-dated.jpg", PkTestPictures::scene(10, 300, 200), twinFacts));
+    QVERIFY(example("twins.jpg", PkTestPictures::scene(10, 300, 200), stripped));
     QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
     QVERIFY(PkTestPictures::write(examples + "/phone.heic", "ftypheic"));
     QVERIFY(PkTestPictures::write(examples + "/huge.jpg", PkTestPictures::jpegClaiming(QSize(60000, 60000))));
@@ -205,6 +231,9 @@ void TestPkLikeJob::examples_data()
     QTest::newRow("raw gives the time") << "raw-only.jpg" << "IMG_5 by time";
     QTest::newRow("raw gives the look") << "raw-look.jpg" << "IMG_6 by content";
     QTest::newRow("a raw example") << "client.dng" << "IMG_6 by time";
+    QTest::newRow("letterboxed camera thumbnail vs a resized copy") << "night.jpg" << "IMG_7 by time";
+    QTest::newRow("one of two alike, dated") << "twin-dated.jpg" << "IMG_8 by time";
+    QTest::newRow("an ambiguous example with its candidates") << "twins.jpg" << "ambiguous IMG_8 IMG_9";
     QTest::newRow("another camera, same second") << "other-camera.jpg" << "not found";
     QTest::newRow("not in the folder") << "elsewhere.jpg" << "not found";
     QTest::newRow("not a picture") << "notes.jpg" << "Not a picture";
@@ -220,7 +249,11 @@ void TestPkLikeJob::examples()
     QString said;
     for (const PkLikeFinding &finding : result.found) {
         if (finding.example == example)
-            said = finding.picture + (finding.byContent ? " by content" : " by time");
+            said = finding.picture + (finding.byContent ? " by content" : " by time") + (finding.contentDiffers ? ", differs" : "");
+    }
+    for (const PkAmbiguousId &ambiguous : result.match.ambiguous) {
+        if (ambiguous.id == example)
+            said = "ambiguous " + QStringList(ambiguous.pictures).join(' ');
     }
     if (result.match.idsNotFound.contains(example))
         said = QStringLiteral("not found");
@@ -229,10 +262,14 @@ void TestPkLikeJob::examples()
             said = why.left(expected.size());
     }
     QCOMPARE(said, expected);
-    QCOMPARE(result.match.idCount, 9);
-    QCOMPARE(result.byTime, 4);
+    QCOMPARE(result.match.idCount, 12);
+    QCOMPARE(result.byTime, 6);
     QVERIFY(result.match.files.contains(QStringLiteral("IMG_1.CR2.xmp")));
-    QCOMPARE(result.match.files.size(), 11);
+    QCOMPARE(result.match.files.size(), 13);
+    // Of the pictures an ambiguous example may show, those no example found
+    // wait for the user's choice; the others are copied anyway.
+    QCOMPARE(result.choices, QList<QString>{"IMG_9.JPG"});
+    QCOMPARE(result.choiceIds, QList<qsizetype>{result.ids.indexOf("twins.jpg")});
 }
 
 void TestPkLikeJob::hashCache()
@@ -257,10 +294,16 @@ void TestPkLikeJob::hashCache()
     QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
     QVERIFY(!last.find(picture, info.size(), modified));
     // A line that does not read, or repeats an earlier path, is passed over.
-    QVERIFY(PkTestPictures::write(file, "abc 1 2 /a b\nabd 3 4 /a b\nzz 1 2 /y\n"));
+    const QByteArray lines = "abc 1 2 /a b\nabd 3 4 /a b\nzz 1 2 /y\n";
+    QVERIFY(PkTestPictures::write(file, "pickwell hashes 2\n" + lines));
     PkHashCache written(file);
     QCOMPARE(QList({written.find("/a b", 1, 2), written.find("/a b", 3, 4), written.find("/y", 1, 2)}),
              QList<std::optional<quint64>>({0xabc, {}, {}}));
+    // Hashes made another way are never reused: an old cache had no version line.
+    for (const QByteArray &old : {lines, "pickwell hashes 1\n" + lines}) {
+        QVERIFY(PkTestPictures::write(file, old));
+        QVERIFY(!PkHashCache(file).find("/a b", 1, 2));
+    }
     // The hash comes from the thumbnail a file carries, without a decode of the whole.
     const QString carried = dir.filePath(QStringLiteral("carried.jpg"));
     const QImage thumbnail = PkTestPictures::scene(4, 160, 107);
