@@ -152,12 +152,16 @@ void TestPkLikeWindow::exampleTiles()
         QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
     }
     QCOMPARE(ticks.count(), 0);
-    // The ambiguous example's pictures wait, unticked, until one is chosen.
+    // The ambiguous example's pictures wait, unticked but not dimmed beside
+    // the example (the same picture here), until one is chosen.
     QCOMPARE(link.filesToRun(), match.files);
     const int second = model.tileOf(int(selection.files.indexOf("IMG_5.jpg")));
     window.view()->setCurrentTile(second);
+    const auto shade = [&](int tile) { return viewport->grab().toImage().pixel(window.view()->tileRect(tile).center() - QPoint(20, 10)); };
+    QCOMPARE(shade(second - 1), shade(second - 2));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, PkReviewPainter::tickRect(window.view()->tileRect(second)).center());
     QCOMPARE(link.filesToRun(), match.files + QList<QString>{"IMG_5.jpg"});
+    QVERIFY(shade(second - 1) != shade(second - 2));
 }
 
 QTEST_MAIN(TestPkLikeWindow)
