@@ -91,6 +91,50 @@ bool darkLine(const QImage &image, int fixed, bool row, int from, int to)
     return true;
 }
 
+// The size of the picture a JPEG's first bytes begin, from its frame header.
+QSize jpegSize(const QByteArray &head)
+{
+    QBuffer buffer;
+    buffer.setData(head);
+    return QImageReader(&buffer, "jpeg").size();
+}
+
+// Whether lines from to to (rows, else columns) are dark from end to end.
+bool darkLines(const QImage &image, bool rows, int from, int to)
+{
+    const int end = (rows ? image.width() : image.height()) - 1;
+    for (int line = from; line <= to; ++line) {
+        if (!darkLine(image, line, rows, 0, end))
+            return false;
+    }
+    return true;
+}
+
+// Without the picture's size the bars are found by their darkness alone:
+// as many dark lines on each side as on the other, since a camera centres
+// the picture, so that a dark sky or floor is not taken for a bar.
+QImage withoutDarkBars(const QImage &image)
+{
+    const int width = image.width(), height = image.height();
+    int top = 0, bottom = height - 1, left = 0, right = width - 1;
+    while (top < bottom && darkLine(image, top, true, 0, width - 1))
+        ++top;
+    while (bottom > top && darkLine(image, bottom, true, 0, width - 1))
+        --bottom;
+    top = std::min(top, height - 1 - bottom);
+    bottom = height - 1 - top;
+    while (left < right && darkLine(image, left, false, top, bottom))
+        ++left;
+    while (right > left && darkLine(image, right, false, top, bottom))
+        --right;
+    left = std::min(left, width - 1 - right);
+    right = width - 1 - left;
+    const QRect kept(left, top, right - left + 1, bottom - top + 1);
+    if (kept.width() * 2 < width || kept.height() * 2 < height)
+        return image;
+    return image.copy(kept);
+}
+
 // What the quick pass shows: the thumbnail in a JPEG's EXIF block, in the
 // IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
 // preview), or in the EXIF block of a raw file's JPEG preview; final when
@@ -103,7 +147,8 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
         return true;
     }
     const QByteArray exifMark = raw ? QByteArray("Exif\0\0", 6) : QByteArray();
-    PkExif exif = PkExif::fromJpeg(exifMark + file.read(headBytes));
+    const QByteArray head = file.read(headBytes);
+    PkExif exif = PkExif::fromJpeg(exifMark + head);
     thumbnail->taken = exif.taken;
     if (raw && exif.thumbnail.isEmpty())
         exif = PkRawPreview::previewExif(path, headBytes);
@@ -116,7 +161,8 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
     QImage image = PkPictureDecoder::decodeScaled(reader, 4096, &error);
     if (image.isNull())
         return false;
-    image = PkPictureDecoder::oriented(PkPictureDecoder::withoutBars(image), exif.orientation);
+    image = PkPictureDecoder::oriented(PkPictureDecoder::withoutBars(image, raw ? QSize() : jpegSize(head)),
+                                       exif.orientation);
     thumbnail->kind = PkThumbnail::Kind::Picture;
     // A provisional thumbnail is stretched to the size the decoded one will
     // have, so that the tile does not change size when that comes.
@@ -244,23 +290,26 @@ QImage PkPictureDecoder::decodeScaled(QImageReader &reader, int box, QString *er
     return image;
 }
 
-// Dark rows and columns are bars only when something bright lies between them.
-QImage PkPictureDecoder::withoutBars(const QImage &image)
+// A camera fits the picture into its thumbnail's fixed proportions and
+// fills what is left over with black, centred. Knowing the picture's size,
+// that part is cut exactly, whatever dark the picture itself has at its
+// edges; where it is not dark the thumbnail is another make (cropped or
+// stretched) and is left whole. The line next to the picture may be
+// lightened by JPEG's blur and is not looked at.
+QImage PkPictureDecoder::withoutBars(const QImage &image, QSize picture)
 {
+    if (picture.isEmpty())
+        return withoutDarkBars(image);
     const int width = image.width(), height = image.height();
-    int top = 0, bottom = height - 1, left = 0, right = width - 1;
-    while (top < bottom && darkLine(image, top, true, 0, width - 1))
-        ++top;
-    while (bottom > top && darkLine(image, bottom, true, 0, width - 1))
-        --bottom;
-    while (left < right && darkLine(image, left, false, top, bottom))
-        ++left;
-    while (right > left && darkLine(image, right, false, top, bottom))
-        --right;
-    const QRect kept(left, top, right - left + 1, bottom - top + 1);
-    if (kept.width() * 2 < width || kept.height() * 2 < height)
+    const bool rows = qint64(picture.width()) * height > qint64(picture.height()) * width;
+    const int across = rows ? height : width;
+    const int kept = int(rows ? qRound(qreal(width) * picture.height() / picture.width())
+                              : qRound(qreal(height) * picture.width() / picture.height()));
+    const int first = (across - kept) / 2;
+    if (across - kept < 2 || !darkLines(image, rows, 0, first - 2)
+        || !darkLines(image, rows, first + kept + 1, across - 1))
         return image;
-    return image.copy(kept);
+    return image.copy(rows ? QRect(0, first, width, kept) : QRect(first, 0, kept, height));
 }
 
 PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bool *found)

@@ -41,8 +41,9 @@ public:
     // was decoded is returned.
     static QImage decodeScaled(QImageReader &reader, int box, QString *error, bool *cutShort = nullptr);
     // The black bars a camera puts above and below (or beside) a thumbnail
-    // whose proportions differ from the picture's, cut away.
-    static QImage withoutBars(const QImage &image);
+    // whose proportions differ from the picture's, cut away. picture: the
+    // size of the picture the thumbnail shows, where known.
+    static QImage withoutBars(const QImage &image, QSize picture = QSize());
 };
 
 #endif // PKPICTUREDECODER_H

@@ -13,7 +13,7 @@ PkHashCache::PkHashCache(const QString &file, int limit)
     , limit(limit)
 {
     QFile in(this->file);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly) || in.readLine() != header())
         return;
     // One entry a line: hash, size and time, then the path to the line's end.
     while (!in.atEnd() && entries.size() < limit) {
@@ -32,6 +32,12 @@ PkHashCache::PkHashCache(const QString &file, int limit)
             order.append(path);
         }
     }
+}
+
+// The file's first line. The first files had none: they are version 1.
+QByteArray PkHashCache::header()
+{
+    return "pickwell hashes " + QByteArray::number(version) + '\n';
 }
 
 QString PkHashCache::defaultFile()
@@ -70,6 +76,7 @@ bool PkHashCache::save()
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
+    out.write(header());
     QList<QString> kept;
     for (bool used : {true, false}) {
         for (const QString &path : order) {

@@ -18,6 +18,10 @@ class PkHashCache
 {
 public:
     static constexpr int maxEntries = 100'000;
+    // Raised whenever hashes are made another way: a file of another
+    // version is passed over whole, so that no hash made the old way meets
+    // one made the new way.
+    static constexpr int version = 2;
 
     // file: where the cache lives; empty for the usual place. limit: how
     // many entries the file keeps.
@@ -31,6 +35,8 @@ public:
     static QString defaultFile();
 
 private:
+    static QByteArray header();
+
     struct Entry
     {
         qint64 size = 0;

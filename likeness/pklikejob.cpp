@@ -187,7 +187,7 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
         return result;
 
     const QDir baseDir(QFileInfo(base).absoluteFilePath());
-    QHash<int, qsizetype> firstExampleOf; // picture -> id
+    QHash<int, qsizetype> firstExampleOf, firstAmbiguousOf; // picture -> id
     PkMatchResult &match = result.match;
     for (int i = 0; i < examples.size(); ++i) {
         const QString id = base.isEmpty() ? QFileInfo(examples.at(i)).fileName()
@@ -204,8 +204,11 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
             match.idsNotFound.append(id);
         } else if (verdict.kind == PkLikeVerdict::Kind::Ambiguous) {
             PkAmbiguousId ambiguous{id, {}};
-            for (int picture : verdict.pictures)
+            for (int picture : verdict.pictures) {
                 ambiguous.pictures.append(pictures.at(picture).name);
+                if (!firstAmbiguousOf.contains(picture))
+                    firstAmbiguousOf.insert(picture, idIndex);
+            }
             match.ambiguous.append(ambiguous);
         } else {
             const bool byContent = verdict.how == PkLikeVerdict::How::Content;
@@ -216,10 +219,13 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
         }
     }
     for (const QString &name : names) {
-        const auto it = firstExampleOf.constFind(pictureIndex.value(PkSelectionMatcher::pictureOf(name)));
-        if (it != firstExampleOf.constEnd()) {
+        const int picture = pictureIndex.value(PkSelectionMatcher::pictureOf(name));
+        if (firstExampleOf.contains(picture)) {
             match.files.append(name);
-            match.fileIds.append(*it);
+            match.fileIds.append(firstExampleOf.value(picture));
+        } else if (firstAmbiguousOf.contains(picture)) {
+            result.choices.append(name);
+            result.choiceIds.append(firstAmbiguousOf.value(picture));
         }
     }
     return result;

@@ -32,6 +32,11 @@ struct PkLikeResult
     QList<QString> ids; // the examples that are pictures, as match counts them
     QList<QString> paths; // per id, the example's absolute path
     QList<PkLikeFinding> found; // in example order
+    // The files of the pictures an ambiguous example may show that no
+    // example found, each under the first such example, in listing order:
+    // not in match, so nothing is copied until the user chooses among them.
+    QList<QString> choices;
+    QList<qsizetype> choiceIds;
     QList<std::pair<QString, QString>> notPictures; // example, why
     int byTime = 0;
     int byContent = 0;

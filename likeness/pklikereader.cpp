@@ -20,6 +20,9 @@ namespace {
 
 // The EXIF block sits in the first segments; this much always holds it.
 constexpr qint64 headBytes = 256 * 1024;
+// A camera's thumbnail is about this wide: hashed as it is, it loses none
+// of its little detail to a scaling first.
+constexpr int thumbnailBox = 160;
 
 PkLikeFacts fromExif(const PkExif &exif)
 {
@@ -95,7 +98,7 @@ std::optional<quint64> PkLikeReader::hash(const QString &path, PkHashCache *cach
     }
     PkDecoderPool &pool = PkDecoderPool::instance();
     bool found = false;
-    PkThumbnail thumbnail = pool.decode(path, 64, PkPictureDecoder::Pass::Quick, &found, owner);
+    PkThumbnail thumbnail = pool.decode(path, thumbnailBox, PkPictureDecoder::Pass::Quick, &found, owner);
     if (!found || thumbnail.image.isNull())
         thumbnail = pool.decode(path, uncachedBox, PkPictureDecoder::Pass::Full, &found, owner);
     if (taken)

@@ -6,9 +6,15 @@
 
 void PkAmbiguityAnswers::reset(const PkReviewSelection &selection)
 {
-    current = selection;
+    keep(selection);
     changed.clear();
     answers.clear();
+}
+
+void PkAmbiguityAnswers::keep(const PkReviewSelection &selection)
+{
+    current = selection;
+    candidates = QSet<QString>(selection.unticked.cbegin(), selection.unticked.cend());
 }
 
 // A held file is unticked unless all of its identifier's files were let in.
@@ -17,12 +23,17 @@ bool PkAmbiguityAnswers::heldUnticked(qsizetype file) const
     return current.held.value(file) && answers.value(current.fileIds.value(file, -1)) != Answer::CopyAll;
 }
 
+bool PkAmbiguityAnswers::untickedAtFirst(qsizetype file) const
+{
+    return heldUnticked(file) || candidates.contains(current.files.at(file));
+}
+
 QSet<QString> PkAmbiguityAnswers::leftOut() const
 {
     QSet<QString> files;
     for (qsizetype file = 0; file < current.files.size(); ++file) {
         const QString &name = current.files.at(file);
-        if (heldUnticked(file) != changed.contains(name))
+        if (untickedAtFirst(file) != changed.contains(name))
             files.insert(name);
     }
     return files;
@@ -33,7 +44,7 @@ void PkAmbiguityAnswers::setLeftOut(const QSet<QString> &files)
     changed.clear();
     for (qsizetype file = 0; file < current.files.size(); ++file) {
         const QString &name = current.files.at(file);
-        if (heldUnticked(file) != files.contains(name))
+        if (untickedAtFirst(file) != files.contains(name))
             changed.insert(name);
     }
 }

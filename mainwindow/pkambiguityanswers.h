@@ -11,8 +11,9 @@
 #include "pkreviewselection.h"
 
 // Which files of a job a run copies: every file but those the user left out
-// in the review and those held for an answer, the files that only
-// identifiers ambiguous as written select. Held files stay unticked until
+// in the review, those held for an answer, the files that only identifiers
+// ambiguous as written select, and the pictures an ambiguous example may
+// show, of which the user ticks the one meant (they wait for no answer). Held files stay unticked until
 // the user answers for their identifier, at Start or by ticking or
 // unticking files of its group in the review, which counts as long as those
 // ticks last. Held files are grouped under the first identifier that
@@ -25,7 +26,7 @@ public:
     // Nothing answered and nothing changed: a new job, or new options.
     void reset(const PkReviewSelection &selection);
     // The same job matched again keeps what the user said of it.
-    void keep(const PkReviewSelection &selection) { current = selection; }
+    void keep(const PkReviewSelection &selection);
 
     // The files unticked as things stand.
     QSet<QString> leftOut() const;
@@ -44,8 +45,10 @@ public:
 
 private:
     bool heldUnticked(qsizetype file) const;
+    bool untickedAtFirst(qsizetype file) const;
 
     PkReviewSelection current;
+    QSet<QString> candidates; // shown unticked until one is chosen
     QSet<QString> changed; // files the user ticked or unticked against what they were
     QHash<qsizetype, Answer> answers;
 };

@@ -49,18 +49,26 @@ QString PkLikeChoice::tileText(qsizetype count)
 
 QString PkLikeChoice::toolTip(const PkLikeResult &like, const QString &rest)
 {
-    if (like.byTime + like.byContent == 0)
-        return rest;
-    const QString how = QStringLiteral("%1 by capture time, %2 by content").arg(like.byTime).arg(like.byContent);
-    return rest.isEmpty() ? how : how + QLatin1Char('\n') + rest;
+    QStringList lines;
+    if (like.byTime + like.byContent > 0)
+        lines << QStringLiteral("%1 by capture time, %2 by content").arg(like.byTime).arg(like.byContent);
+    if (!like.match.ambiguous.isEmpty())
+        lines << QStringLiteral("%1 ambiguous: tick the picture meant in the review").arg(like.match.ambiguous.size());
+    if (!rest.isEmpty())
+        lines << rest;
+    return lines.join(QLatin1Char('\n'));
 }
 
 PkReviewSelection PkLikeChoice::reviewSelection(const QString &folder, const QList<QString> &ids,
                                                 const PkMatchResult &match, const PkLikeResult &like)
 {
     PkReviewSelection selection = PkReviewSelection::fromMatch(folder, ids, match);
-    if (like.ids == ids)
+    if (like.ids == ids) {
         selection.examples = like.paths;
+        selection.files += like.choices;
+        selection.fileIds += like.choiceIds;
+        selection.unticked = like.choices;
+    }
     for (const PkLikeFinding &finding : like.found) {
         selection.how.insert(finding.example, finding.byContent ? QStringLiteral("found by content")
                                    : finding.contentDiffers ? QStringLiteral("found by capture time, content differs")

@@ -27,11 +27,13 @@ public:
 
     // What the Text file tile says of them: "12 example pictures".
     static QString tileText(qsizetype count);
-    // How the found ones were found ("14 by capture time, 4 by content"),
-    // put before the rest of the To copy tile's tooltip.
+    // How the found ones were found ("14 by capture time, 4 by content")
+    // and how many are ambiguous, put before the rest of the To copy tile's
+    // tooltip.
     static QString toolTip(const PkLikeResult &like, const QString &rest);
     // What the review shows of a match; with examples, each group says how
-    // its example found its picture.
+    // its example found its picture, and an ambiguous one's group offers
+    // the pictures it may show, unticked.
     static PkReviewSelection reviewSelection(const QString &folder, const QList<QString> &ids,
                                              const PkMatchResult &match, const PkLikeResult &like);
     // The paths that name pictures, when every one of them does.

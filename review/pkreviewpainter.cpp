@@ -127,7 +127,7 @@ void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const Tile
     const int box = cell.width() - 2 * padding;
     const QRect area(cell.left() + padding, cell.top() + padding, box, box);
     paintThumbnail(painter, area, look);
-    const bool dim = look.state == Qt::Unchecked && !look.example;
+    const bool dim = look.state == Qt::Unchecked && !look.example && !look.choosing;
     if (dim)
         painter.fillRect(cell, QColor(0, 0, 0, 150));
     const QRect caption(cell.left() + padding, area.bottom() + 1, box, captionHeight());

@@ -33,6 +33,9 @@ public:
         Qt::CheckState state = Qt::Checked;
         bool current = false;
         bool example = false; // the client's example: marked, framed, without a tick
+        // Among the pictures an ambiguous example may show, none ticked yet:
+        // not dimmed, so that each can be compared with the example.
+        bool choosing = false;
     };
 
     PkReviewPainter();

@@ -31,6 +31,9 @@ struct PkReviewSelection
     // Per file, whether only identifiers ambiguous as written select it, so
     // that it waits for the user's answer. Missing entries are false.
     QList<bool> held = {};
+    // Files shown unticked, and so left out until the user ticks them: the
+    // pictures an ambiguous example may show, of which the user picks one.
+    QList<QString> unticked = {};
 
     // The same job: a new match of it keeps what the user ticked.
     bool isSameJob(const PkReviewSelection &other) const

@@ -288,6 +288,8 @@ void PkReviewView::paintTile(QPainter &p, int tile)
     look.state = model->tileState(tile);
     look.current = tile == currentIndex && hasFocus();
     look.example = model->isExample(tile);
+    const PkReviewModel::Group &group = model->groups().at(t.group);
+    look.choosing = group.ambiguous && !group.example.isEmpty() && model->groupState(t.group) == Qt::Unchecked;
     painter->paintTile(p, layout.tiles().at(tile), look);
 }
 

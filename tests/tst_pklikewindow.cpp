@@ -95,16 +95,20 @@ void TestPkLikeWindow::exampleTiles()
     QDesktopServices::setUrlHandler("file", this, "open");
     opened.clear();
     PkLikeResult like;
-    like.ids = {"a.jpg", "b.jpg", "c.jpg", "z.jpg"};
+    like.ids = {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "z.jpg"};
     like.found = {{"a.jpg", "IMG_1", false, false}, {"b.jpg", "IMG_2", true, false}, {"c.jpg", "IMG_3", false, true}};
-    PkMatchResult match;
+    like.choices = {"IMG_4.jpg", "IMG_5.jpg"};
+    like.choiceIds = {3, 3};
+    PkMatchResult &match = like.match;
     match.files = {"IMG_1.dng", "IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg"};
     match.fileIds = {0, 0, 1, 2};
     match.idsNotFound = {"z.jpg"};
+    match.ambiguous = {{"d.jpg", {"IMG_4", "IMG_5"}}};
+    QCOMPARE(PkLikeChoice::toolTip(like, "Not found: z.jpg"), "1 ambiguous: tick the picture meant in the review\nNot found: z.jpg");
     const QByteArray picture = PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0);
     for (const QString &id : std::as_const(like.ids))
         like.paths << writeTestFile(dir.filePath("ex/" + id), picture);
-    for (const QString &file : std::as_const(match.files))
+    for (const QString &file : match.files + like.choices)
         writeTestFile(dir.filePath("pics/" + file), picture);
     const PkReviewSelection selection = PkLikeChoice::reviewSelection(dir.filePath("pics"), like.ids, match, like);
     QWidget main;
@@ -119,10 +123,11 @@ void TestPkLikeWindow::exampleTiles()
     QStringList marks;
     for (const PkReviewModel::Group &group : model.groups()) {
         QCOMPARE(model.tiles().at(group.tiles.first()).example, like.paths.at(marks.size()));
-        marks << PkReviewPainter::headerParts(group, Qt::Checked).mid(1).join(" ");
+        marks << PkReviewPainter::headerParts(group, model.groupState(int(marks.size()))).mid(1).join(" ");
     }
-    QCOMPARE(marks.mid(0, 3), (QStringList{"found by capture time 1 picture, 2 files", "found by content 1 picture, 1 file",
-                                          "found by capture time, content differs 1 picture, 1 file"}));
+    QCOMPARE(marks.mid(0, 4), (QStringList{"found by capture time 1 picture, 2 files", "found by content 1 picture, 1 file",
+                                          "found by capture time, content differs 1 picture, 1 file",
+                                          "ambiguous 2 pictures, 2 files, left out"}));
     QCOMPARE(marks.last(), "not found nothing to copy");
     QCOMPARE(window.view()->tileRect(0).top(), window.view()->tileRect(1).top());
     QCOMPARE(int(window.loader()->thumbnail(like.paths.first())->kind), int(PkThumbnail::Kind::Picture));
@@ -147,7 +152,16 @@ void TestPkLikeWindow::exampleTiles()
         QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center());
     }
     QCOMPARE(ticks.count(), 0);
-    QCOMPARE(link.filesToRun(), selection.files);
+    // The ambiguous example's pictures wait, unticked but not dimmed beside
+    // the example (the same picture here), until one is chosen.
+    QCOMPARE(link.filesToRun(), match.files);
+    const int second = model.tileOf(int(selection.files.indexOf("IMG_5.jpg")));
+    window.view()->setCurrentTile(second);
+    const auto shade = [&](int tile) { return viewport->grab().toImage().pixel(window.view()->tileRect(tile).center() - QPoint(20, 10)); };
+    QCOMPARE(shade(second - 1), shade(second - 2));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, PkReviewPainter::tickRect(window.view()->tileRect(second)).center());
+    QCOMPARE(link.filesToRun(), match.files + QList<QString>{"IMG_5.jpg"});
+    QVERIFY(shade(second - 1) != shade(second - 2));
 }
 
 QTEST_MAIN(TestPkLikeWindow)

@@ -91,12 +91,13 @@ QByteArray pngOf(int width, int height, const char *format = "PNG")
     return bytes;
 }
 
-// A thumbnail with black bars above and below the picture, as cameras make them.
-QByteArray letterboxed(int width, int height, int bar)
+// A thumbnail of frame's size, black but for the picture at picture, as
+// cameras make them.
+QByteArray letterboxed(QSize frame, QRect picture)
 {
-    QImage image(width, height + 2 * bar, QImage::Format_RGB32);
+    QImage image(frame, QImage::Format_RGB32);
     image.fill(Qt::black);
-    QPainter(&image).drawImage(0, bar, quarters(width, height));
+    QPainter(&image).drawImage(picture.topLeft(), quarters(picture.width(), picture.height()));
     return jpeg(image, 0);
 }
 
@@ -209,12 +210,19 @@ void TestPkThumbnailReader::quickLook_data()
 
     using PkTestPictures::jpegWithThumbnail;
     const QImage large = quarters(400, 200);
-    QTest::newRow("thumbnail as large as the box is final") << "a.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0)) << true << false << QSize(64, 32) << 0;
     QTest::newRow("thumbnail as wide as the box is final") << "a2.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(64, 32), 0)) << true << false << QSize(64, 32) << 0;
-    QTest::newRow("smaller thumbnail is provisional, stretched") << "b.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(40, 20), 0)) << true << true << QSize(64, 32) << 0;
-    QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 40, 16)) << true << false << QSize(64, 32) << 0;
+    // The picture's proportions say where a JPEG's thumbnail has its bars;
+    // a raw file's thumbnail has them where it is dark, alike on both sides.
+    QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 72}, {0, 16, 80, 40})) << true << false << QSize(64, 32) << 0;
+    QTest::newRow("bars of one line each") << "c1.jpg" << jpegWithThumbnail(large, 1, letterboxed({20, 12}, {0, 1, 20, 10})) << true << true << QSize(64, 32) << 0;
+    QTest::newRow("dark edges of the picture stay") << "c3.jpg" << jpegWithThumbnail(quarters(400, 280), 1, letterboxed({80, 72}, {0, 16, 80, 40})) << true << false << QSize(64, 44) << -1;
+    QTest::newRow("dark above alone is no bar") << "c4.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 16, 80, 40})) << true << false << QSize(64, 44) << -1;
+    QTest::newRow("dark below alone is no bar") << "c5.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 0, 80, 40})) << true << false << QSize(64, 44) << 0;
+    QTest::newRow("bars beside a tall picture") << "c6.jpg" << jpegWithThumbnail(quarters(200, 400), 1, letterboxed({40, 40}, {10, 0, 20, 40})) << true << true << QSize(32, 64) << 0;
+    QTest::newRow("raw file's bars as deep on both sides") << "c7.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 80}, {0, 24, 80, 40})) << true << false << QSize(64, 38) << -1;
+    QTest::newRow("raw file's bars as wide on both sides") << "c8.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 40}, {24, 0, 40, 40})) << true << true << QSize(64, 53) << -1;
     QTest::newRow("thumbnail turned, as tall as the box") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(64, 32), 0)) << true << false << QSize(32, 64) << 2;
-    QTest::newRow("dark thumbnail is no bar") << "e.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 4, 38)) << true << false << QSize(64, 64) << -1;
+    QTest::newRow("dark thumbnail is no bar") << "e.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 80}, {0, 38, 80, 4})) << true << false << QSize(64, 64) << -1;
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
