@@ -35,6 +35,8 @@ public:
     void startOver();
     // The selection's files less those left out, in their order.
     QList<QString> filesToRun() const;
+    // How many of the selection's files were left out in the review.
+    qsizetype leftOutCount() const { return selection.files.size() - filesToRun().size(); }
     void open();
     PkReviewWindow *review() const { return reviewWindow; }
     QAction *action() const { return reviewAction; }
