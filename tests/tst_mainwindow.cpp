@@ -259,8 +259,8 @@ void TestMainWindow::workflow()
     tile(next, FolderButton)->click();
     QCOMPARE(next.findChildren<QFileDialog *>().value(0)->directory(), QDir(dir->filePath(u"lists"_s)));
     QCOMPARE(next.findChildren<QFileDialog *>().value(1)->directory(), QDir(dir->filePath(u"old"_s)));
-    QCOMPARE(next.findChildren<QFileDialog *>().value(0)->windowTitle(), u"Choose the client's list"_s);
-    QCOMPARE(next.findChildren<QFileDialog *>().value(1)->windowTitle(), u"Choose the picture folder"_s);
+    QCOMPARE(next.findChildren<QFileDialog *>().value(0)->windowTitle() + u", "_s + next.findChildren<QFileDialog *>().value(1)->windowTitle(),
+             u"Choose the client's list, Choose the picture folder"_s);
     QVERIFY(next.findChildren<QFileDialog *>().value(1)->testOption(QFileDialog::ShowDirsOnly)); // folders only
     QVERIFY(!next.findChildren<QFileDialog *>().value(0)->testOption(QFileDialog::ShowDirsOnly));
     QAction *option = tile(next, SelectedTile)->actions().value(0);
@@ -330,11 +330,8 @@ void TestMainWindow::runs()
     QCOMPARE(QGuiApplication::clipboard()->text(), copies.toLocalFile());
     QVERIFY(QToolTip::text().contains(copies.toLocalFile()));
 
-    // A new list clears the run's figures at once, and meets its output as choosing the folder would.
-    window.chooseTextFile(list);
+    window.chooseTextFile(list); // a new choice clears the run's figures at once
     QCOMPARE(std::pair(progress->getSummary(), progress->percentageText()), std::pair(QString(), u"0%"_s));
-    settle(window);
-    QCOMPARE(shown(window), (QStringList{"text", "folder", "file", "path", "warning"}));
 
     chooseFolder(window, second);
     QCOMPARE(progress->getSummary(), QString());

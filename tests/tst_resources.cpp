@@ -46,10 +46,9 @@ private slots:
         QTest::newRow("warning caption") << " Warning" << bold(10) << QSizeF(672, 13);
         // The refusals with the way out that follows them.
         for (const char *refusal : {R"(Folder "FilesFromSelection" already exists! Delete it!)",
-                                    R"(Folder "FilesFromSelection" is a link! Delete it!)", "Cannot write into this folder!"}) {
+                                    R"(Folder "FilesFromSelection" is a link! Delete it!)", "Cannot write into this folder!"})
             for (const char *tail : {" Right-click: add the rest.", " Right-click: other folder."})
                 QTest::addRow("warning: %s%s", refusal, tail) << QString(refusal) + tail << bold(16) << QSizeF(674, 23);
-        }
         QTest::newRow("drive too small") << "Needs 999.9 GB, 999.9 GB free on this drive. Right-click: copy elsewhere."
                                          << bold(16) << QSizeF(674, 23);
         QTest::newRow("unreadable list") << "Cannot read the list: Permission denied" << bold(16) << QSizeF(674, 23);
