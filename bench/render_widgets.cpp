@@ -89,7 +89,8 @@ bool renderStandardWidgets(const QString &outDir)
     ok = box.grab().save(outDir + QStringLiteral("/messagebox.png")) && ok;
 
     for (const bool folders : {false, true}) {
-        const std::unique_ptr<QFileDialog> dialog(PwDarkLook::fileDialog(nullptr, QDir::currentPath(), folders));
+        const QString title = folders ? QStringLiteral("Choose the picture folder") : QStringLiteral("Choose the client's list");
+        const std::unique_ptr<QFileDialog> dialog(PwDarkLook::fileDialog(nullptr, title, QDir::currentPath(), folders));
         settle();
         ok = dialog->grab().save(outDir + (folders ? QStringLiteral("/dialog-folder.png") : QStringLiteral("/dialog-list.png")))
             && ok;

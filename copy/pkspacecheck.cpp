@@ -3,6 +3,7 @@
 #include "pkspacecheck.h"
 
 #include "pkfilereader.h"
+#include "pwtools.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -101,19 +102,7 @@ QString PkSpaceCheck::sentence(qint64 needed, qint64 free)
 
 QString PkSpaceCheck::amount(qint64 bytes, bool roundUp)
 {
-    if (bytes < 1000)
-        return QStringLiteral("%1 bytes").arg(bytes);
-    static const char *const units[] = {"kB", "MB", "GB", "TB", "PB"};
-    qint64 unit = 1000;
-    int index = 0;
-    // In tenths of the unit; a figure that rounds to 1000.0 moves up a unit.
-    const auto tenths = [&] { return roundUp ? (bytes * 10 + unit - 1) / unit : bytes * 10 / unit; };
-    while (tenths() >= 10000 && index < 4) {
-        unit *= 1000;
-        ++index;
-    }
-    const qint64 value = tenths();
-    return QStringLiteral("%1.%2 %3").arg(value / 10).arg(value % 10).arg(QLatin1String(units[index]));
+    return PwTools::dataSize(bytes, roundUp);
 }
 
 qint64 PkSpaceCheck::onDisk(qint64 bytes, qint64 blockSize)

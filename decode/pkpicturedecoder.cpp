@@ -4,12 +4,12 @@
 #include "pkexif.h"
 #include "pkrawpreview.h"
 #include "pkthumbnailcache.h"
+#include "pwtools.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLocale>
 #include <QSet>
 #include <QTransform>
 
@@ -238,7 +238,7 @@ QString PkPictureDecoder::tooLarge(QSize size)
 
 QString PkPictureDecoder::notAPicture(qint64 bytes)
 {
-    return QStringLiteral("Not a picture (%1)").arg(QLocale().formattedDataSize(bytes, 0));
+    return QStringLiteral("Not a picture (%1)").arg(PwTools::dataSize(bytes));
 }
 
 QSize PkPictureDecoder::fitted(QSize size, int box)

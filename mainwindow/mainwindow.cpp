@@ -145,6 +145,9 @@ void MainWindow::setUpWidgets()
                                   QStringLiteral("gray9"));
     infoImagePath = make.infoTile({wide, 50}, {20, height() - 190}, 0, QStringLiteral(" Image path"),
                                    QStringLiteral("gray9"));
+    // A path's both ends tell where it is: the drive or share, and the job.
+    infoTextFile->setElideMode(Qt::ElideMiddle);
+    infoImagePath->setElideMode(Qt::ElideMiddle);
     infoSelected = make.infoTile({160, 90}, {80, 200}, 30, QStringLiteral(" Selected"),
                                   QStringLiteral("gray8"));
     infoToCopy = make.infoTile({160, 90}, {width() - 240, 200}, 30, QStringLiteral(" To copy"),
@@ -207,7 +210,8 @@ void MainWindow::setUpTargetChoices()
 
 void MainWindow::chooseDestination()
 {
-    QFileDialog *dialog = PwDarkLook::fileDialog(this, QFileInfo(target.pictures()).absolutePath(), true);
+    QFileDialog *dialog = PwDarkLook::fileDialog(this, QStringLiteral("Choose where %1 goes").arg(PkFileReader::outputFolderName()),
+                                                  QFileInfo(target.pictures()).absolutePath(), true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
 }
@@ -220,7 +224,8 @@ void MainWindow::on_destinationSelected(const QString &path)
 void MainWindow::on_buttonTextFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonTextFilePathpressed...";
-    textFileDialog = PwDarkLook::fileDialog(this, QSettings().value(listFolderKey).toString(), false);
+    textFileDialog = PwDarkLook::fileDialog(this, QStringLiteral("Choose the client's list"),
+                                            QSettings().value(listFolderKey).toString(), false);
     textFileDialog->setNameFilters({QStringLiteral("Lists (*.txt *.csv *.lrsmcol)"), QStringLiteral("All files (*)")});
     connect(textFileDialog, &QFileDialog::fileSelected, this, &MainWindow::on_textFileSelected);
 }
@@ -228,7 +233,8 @@ void MainWindow::on_buttonTextFilePathpressed()
 void MainWindow::on_buttonImageFilePathpressed()
 {
     qDebug() << "MainWindow::on_buttonImageFilePathpressed...";
-    imageFolderDialog = PwDarkLook::fileDialog(this, QSettings().value(picturesParentKey).toString(), true);
+    imageFolderDialog = PwDarkLook::fileDialog(this, QStringLiteral("Choose the picture folder"),
+                                               QSettings().value(picturesParentKey).toString(), true);
     connect(imageFolderDialog, &QFileDialog::fileSelected, this, &MainWindow::on_imagePathSelected);
 }
 
@@ -276,17 +282,21 @@ void MainWindow::on_imagePathSelected(const QString path)
     prepare(true);
 }
 
-// The warning tile lies over the two count tiles. A refused folder comes
-// before the accepted one's destination, and both before an unreadable list;
-// the tile goes once none applies.
+// A refused folder comes before the accepted one's destination, and both
+// before an unreadable list. The warning takes the place of the count tiles
+// and the ring, whatever brought it: drawn over them it would be read as
+// neither. The tile goes once none applies.
 void MainWindow::showWarning()
 {
     QString text = folderWarning.isEmpty() ? checkWarning : folderWarning;
     if (text.isEmpty())
         text = listWarning;
+    const bool warned = !text.isEmpty();
     infoWarning->setMainText(text, tools->getColor(QStringLiteral("marker")));
-    infoWarning->setHidden(text.isEmpty());
-    infoSelected->setHidden(!text.isEmpty() || textFilePath.isEmpty());
+    infoWarning->setHidden(!warned);
+    infoSelected->setHidden(warned || textFilePath.isEmpty());
+    infoToCopy->setHidden(warned || (imagePath.isEmpty() && !toCopyPending));
+    dashboard->setHidden(warned || imagePath.isEmpty());
 }
 
 void MainWindow::rematch()
@@ -338,23 +348,25 @@ void MainWindow::prepare(bool takeChosen, const QString &newDestination)
     job.matchFolder = !textFilePath.isEmpty() && !job.target.pictures().isEmpty();
     job.options = report->options();
     jobs->prepare(job);
+    run->clearFigures();
     // The warning of the folder chosen before would stand over the new one's
     // tiles until its check comes back.
-    if (job.checkTarget) {
+    if (job.checkTarget)
         folderWarning.clear();
-        showWarning();
-    }
     if (listPending)
         infoSelected->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
     if (job.matchFolder) {
         infoToCopy->setMainText(QStringLiteral("\u2026"), tools->getColor(QStringLiteral("gray7")));
-        infoToCopy->show();
+        report->showPending();
+        toCopyPending = true;
     }
+    showWarning();
     showBusy();
 }
 
 void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
 {
+    toCopyPending = false;
     if (job.readList) {
         listPending = false;
         listOfIds = job.ids;
@@ -373,7 +385,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
             return prepare(false);
         // Nothing new to copy: what was ready before still is.
         infoToCopy->setMainText(QString::number(reviewLink->filesToRun().size()), tools->getColor(QStringLiteral("gray7")));
-        infoToCopy->setHidden(imagePath.isEmpty());
+        showWarning();
         showBusy();
         emit matched();
         return;
@@ -385,8 +397,6 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     listOfFilesToCopy = match.files;
     report->showMatch(match);
     infoToCopy->setToolTip(PkLikeChoice::toolTip(job.like, infoToCopy->toolTip()));
-    infoToCopy->show();
-    dashboard->show();
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
     reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, listOfIds, match, job.like));
     // The review says when the files to copy change; the destination is
@@ -420,7 +430,7 @@ void MainWindow::showFilesToRun()
 {
     const QList<QString> files = reviewLink->filesToRun();
     infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
-    report->showFilesToCopy(files);
+    report->showFilesToCopy(files, reviewLink->leftOutCount());
     checkFiles(files, false, false);
 }
 

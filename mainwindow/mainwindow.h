@@ -114,6 +114,7 @@ private:
     QString listWarning;
     QPair<QString, QString> pendingList; // path, or text when not null, not read yet
     bool listPending = false;
+    bool toCopyPending = false; // the To copy tile waits for a match of the folder chosen last
     PkMatchJobs *jobs = nullptr;
     PkSelectionReport *report = nullptr;
     PkRunController *run = nullptr;

@@ -44,7 +44,7 @@ QString PkCopyTarget::warning() const
     // cannot be written into.
     const bool outputThere = QFileInfo::exists(destination() + QLatin1Char('/') + PkFileReader::outputFolderName());
     if (otherDestination.isEmpty() && (adding || !outputThere))
-        return refusal + QStringLiteral(" Right-click to copy into another folder.");
+        return refusal + QStringLiteral(" Right-click: other folder.");
     return refusal;
 }
 

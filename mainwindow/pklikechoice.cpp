@@ -88,7 +88,8 @@ QStringList PkLikeChoice::pictures(const QStringList &paths)
 
 void PkLikeChoice::choose()
 {
-    QFileDialog *dialog = PwDarkLook::fileDialog(listButton->window(), QSettings().value(examplesFolderKey).toString(), false);
+    QFileDialog *dialog = PwDarkLook::fileDialog(listButton->window(), QStringLiteral("Choose example pictures"),
+                                                  QSettings().value(examplesFolderKey).toString(), false);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setNameFilters({QStringLiteral("Pictures (*.jpg *.jpeg *.png *.tif *.tiff *.webp *.heic *.dng *.cr2 *.cr3 "
                                            "*.nef *.arw *.raf *.orf *.rw2 *.pef *.srw)"),

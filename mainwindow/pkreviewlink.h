@@ -42,6 +42,9 @@ public:
     QList<QString> filesToRun() const { return answers.filesToRun(); }
     // How many files wait for an answer, left out of filesToRun meanwhile.
     int waiting() const { return answers.waiting(); }
+    // How many of the selection's files are left out: unticked in the
+    // review, or waiting for an answer.
+    qsizetype leftOutCount() const { return selection.files.size() - filesToRun().size(); }
     void open();
     // Before a run: when files wait for an answer, asks for it and returns
     // true; go is called once the answer lets the run start.

@@ -15,6 +15,8 @@
 #include <QGuiApplication>
 #include <QShortcut>
 #include <QThread>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QUrl>
 
 namespace {
@@ -156,6 +158,15 @@ void PkRunController::startRun(bool rest)
     emit startCopySignal(files, folder, destination, resume || rest);
 }
 
+void PkRunController::clearFigures()
+{
+    if (runState.isRunning())
+        return;
+    // A choice that is refused leaves the selection before it ready.
+    runState.selectionChanged(runState.isReady());
+    resetPanel();
+}
+
 // The run ends after the file being copied; the worker says when.
 void PkRunController::stopRun()
 {
@@ -164,7 +175,17 @@ void PkRunController::stopRun()
 
 void PkRunController::showCopies() const
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName()));
+    const QString copies = runState.folder() + QLatin1Char('/') + PkFileReader::outputFolderName();
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(copies)))
+        return;
+    // Where no file manager is installed the press must still show
+    // something: where the copies are, with the path ready to paste.
+    QGuiApplication::clipboard()->setText(copies);
+    const QString where = QStringLiteral("No file manager to show them. The copies are in %1 "
+                                         "(the path is on the clipboard).").arg(copies);
+    // As rich text, so that no path can pass for markup.
+    QToolTip::showText(runButton->mapToGlobal(QPoint(0, 0)), Qt::convertFromPlainText(where, Qt::WhiteSpaceNormal),
+                       runButton);
 }
 
 // The ring counts the files that are there, copied now or before.

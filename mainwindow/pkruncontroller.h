@@ -52,6 +52,10 @@ public:
     // once the destination has been checked again.
     void setStartGate(std::function<void(bool rest)> gate) { startGate = std::move(gate); }
     void startRun(bool rest);
+    // A new choice is being matched: the last run's figures are not its
+    // own, so the panel shows none until the match comes back. A run under
+    // way keeps its panel.
+    void clearFigures();
 
 signals:
     void startCopySignal(QList<QString> files, QString folder, QString destination, bool resume);

@@ -32,6 +32,8 @@ public:
     void finish(int copied, int alreadyThere, bool outputExists);
 
     bool isRunning() const { return phase == Phase::Running; }
+    // Whether the last selection can be copied.
+    bool isReady() const { return selectionReady; }
     int runNumber() const { return runs; }
     QString folder() const { return runFolder; }
     // The run's files in the output folder, copied now or there before.

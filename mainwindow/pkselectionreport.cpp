@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QSettings>
 #include <QStringList>
@@ -155,20 +156,46 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
     copyNearAction->setEnabled(!match.near.isEmpty());
 
     notFoundReport = QStringList(match.idsNotFound).join(QLatin1Char('\n'));
-    if (!match.idsNotFound.isEmpty())
-        toCopyTile->setFooterText(QStringLiteral("%1 not found").arg(match.idsNotFound.size()), markerColor);
-    else
-        toCopyTile->setFooterText(match.near.isEmpty() ? QString() : QStringLiteral("%1 near").arg(match.near.size()),
-                                  noteColor);
+    toCopyNote = match.idsNotFound.isEmpty() ? QString() : QStringLiteral("%1 not found").arg(match.idsNotFound.size());
+    toCopyNoteColor = markerColor;
+    if (toCopyNote.isEmpty() && !match.near.isEmpty()) {
+        toCopyNote = QStringLiteral("%1 near").arg(match.near.size());
+        toCopyNoteColor = noteColor;
+    }
+    showToCopyFooter();
     toCopyTile->setToolTip(plainToolTip(
         listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' '))));
     copyNotFoundAction->setEnabled(!match.idsNotFound.isEmpty());
 }
 
-void PkSelectionReport::showFilesToCopy(const QList<QString> &files)
+void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype leftOut)
 {
     fileListReport = QStringList(files).join(QLatin1Char('\n'));
     copyFileListAction->setEnabled(!files.isEmpty());
+    leftOutCount = leftOut;
+    showToCopyFooter();
+}
+
+void PkSelectionReport::showPending()
+{
+    toCopyNote.clear();
+    showToCopyFooter();
+}
+
+// Files left out in the review make the count differ from the match, so the
+// footer says so, after what the match missed where the box has room for
+// both; that stays in the tooltip and the review otherwise.
+void PkSelectionReport::showToCopyFooter()
+{
+    if (leftOutCount <= 0)
+        return toCopyTile->setFooterText(toCopyNote, toCopyNoteColor);
+    const QString leftOut = QStringLiteral("%1 left out").arg(leftOutCount);
+    const QString both = toCopyNote + QStringLiteral(" \u00b7 ") + leftOut;
+    const bool fits = QFontMetricsF(toCopyTile->getFooterFont()).horizontalAdvance(both) <= toCopyTile->getFooterRect().width();
+    if (!toCopyNote.isEmpty() && fits)
+        toCopyTile->setFooterText(both, toCopyNoteColor);
+    else
+        toCopyTile->setFooterText(leftOut, noteColor);
 }
 
 QString PkSelectionReport::plainToolTip(const QString &text)

@@ -42,8 +42,10 @@ public:
     void setBlankLines(qsizetype count) { blankLines = count; }
     void showMatch(const PkMatchResult &match);
     // The files a run would copy now, which "Copy file list" gives: the
-    // match's, less any the user left out.
-    void showFilesToCopy(const QList<QString> &files);
+    // match's, less the leftOut ones the user left out in the review.
+    void showFilesToCopy(const QList<QString> &files, qsizetype leftOut = 0);
+    // A new match is under way: the footer of the last one is not its own.
+    void showPending();
 
     // Qt guesses from a tooltip's text whether it is markup, so names and
     // identifiers that look like tags are escaped to show exactly as written.
@@ -56,6 +58,7 @@ private:
     QAction *addOption(const QString &text, const QString &key, bool on);
     QString optionsLine() const;
     void showOptions();
+    void showToCopyFooter();
     QAction *addCopyAction(PkButton *tile, const QString &text, QString PkSelectionReport::*report);
 
     PkButton *selectedTile;
@@ -76,6 +79,9 @@ private:
     qsizetype blankLines = 0;
     QString notFoundReport;
     QString fileListReport;
+    QString toCopyNote; // what the match missed, or found only nearly
+    QColor toCopyNoteColor;
+    qsizetype leftOutCount = 0;
 };
 
 #endif // PKSELECTIONREPORT_H

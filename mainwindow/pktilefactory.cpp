@@ -29,6 +29,9 @@ PkButton *PkTileFactory::infoTile(QSize size, QPoint position, double fontSize, 
     if (fontSize > 0)
         tile->setFontSize(fontSize);
     tile->setCaption(caption, tools.getColor(captionColor));
+    // A hidden widget gets its resize event only when shown; texts fitted
+    // to the tile's boxes before then need them now.
+    tile->recalculateLayout();
     tile->hide();
     return tile;
 }

@@ -38,9 +38,12 @@ PkReviewPainter::PkReviewPainter()
     std::transform(std::begin(names), std::end(names), colors, [&tools](const char *name) { return tools.getColor(QLatin1String(name)); });
 }
 
-int PkReviewPainter::headerHeight() const
+int PkReviewPainter::headerHeight(int cellWidth) const
 {
-    return QFontMetrics(headerFont).height() + QFontMetrics(nameFont).height() + 3 * padding;
+    // A picture of many files, left out, is the longest count of a one-tile group.
+    const QFontMetrics small(nameFont);
+    const int lines = cellWidth < small.horizontalAdvance(QStringLiteral("1 picture, 10 files, left out")) ? 2 : 1;
+    return QFontMetrics(headerFont).height() + lines * small.height() + 3 * padding;
 }
 
 int PkReviewPainter::captionHeight() const
@@ -260,17 +263,60 @@ void PkReviewPainter::paintHeader(QPainter &painter, const QRect &rect, const QS
     painter.setPen(colors[Text]);
     const QRect id = first.adjusted(tickSize + 8, 0, 0, 0);
     painter.drawText(id, Qt::AlignLeft | Qt::AlignVCenter, big.elidedText(parts.value(0), Qt::ElideMiddle, id.width()));
-    // The line gets room below its text, for the descenders and marks the
-    // font's tightened metrics leave out.
-    QRect second(rect.left(), first.bottom(), rect.width(), small.height() + padding);
     painter.setFont(nameFont);
-    // Marks, where there are any, come before the count.
-    for (int i = 1; i < parts.size() && second.width() > 0; ++i) {
-        const QString part = i == 1 ? parts.at(i) : QStringLiteral("  ") + parts.at(i);
-        painter.setPen(colors[i == parts.size() - 1 ? DimText : Marker]);
-        painter.drawText(second, Qt::AlignLeft | Qt::AlignBottom, small.elidedText(part, Qt::ElideRight, second.width()));
-        second.setLeft(second.left() + small.horizontalAdvance(part));
+    const int lines = rect.height() >= headerHeight(0) ? 2 : 1;
+    for (const HeaderRun &run : headerRuns(parts, rect.width(), lines)) {
+        // Each line gets room below its text, for the descenders and marks
+        // the font's tightened metrics leave out.
+        const QRect line(rect.left() + run.x, first.bottom() + run.line * small.height(), rect.width() - run.x,
+                         small.height() + padding);
+        painter.setPen(colors[run.count ? DimText : Marker]);
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignBottom, run.text);
     }
+}
+
+// Marks come before the count. Where both do not fit on a line, the marks
+// take the first line and the count the second; a count wider than a line is
+// broken after a comma, and the marks follow it.
+QList<PkReviewPainter::HeaderRun> PkReviewPainter::headerRuns(const QStringList &parts, int width, int lines) const
+{
+    const QFontMetrics small(nameFont);
+    const QString count = parts.size() > 1 ? parts.last() : QString();
+    const QString marks = QStringList(parts.mid(1, std::max(0, int(parts.size()) - 2))).join(QStringLiteral("  "));
+    const int gap = small.horizontalAdvance(QStringLiteral("  "));
+    const int countWidth = small.horizontalAdvance(count);
+    QList<HeaderRun> runs;
+    // The marks at x on line, elided to room; returns where what follows starts.
+    const auto addMarks = [&](int line, int x, int room) {
+        const QString shown = small.elidedText(marks, Qt::ElideRight, room);
+        if (marks.isEmpty() || room <= 0 || shown.isEmpty())
+            return x;
+        runs.append({shown, line, x, false});
+        return x + small.horizontalAdvance(shown) + gap;
+    };
+    const bool oneLine = marks.isEmpty() ? countWidth <= width : small.horizontalAdvance(marks) + gap + countWidth <= width;
+    if (lines < 2 || oneLine) {
+        runs.append({count, 0, addMarks(0, 0, width - gap - countWidth), true});
+        return runs;
+    }
+    if (countWidth <= width) {
+        addMarks(0, 0, width);
+        runs.append({count, marks.isEmpty() ? 0 : 1, 0, true});
+        return runs;
+    }
+    qsizetype cut = count.lastIndexOf(QStringLiteral(", "));
+    while (cut > 0 && small.horizontalAdvance(count.left(cut + 1)) > width)
+        cut = count.lastIndexOf(QStringLiteral(", "), cut - 1);
+    if (cut <= 0) {
+        runs.append({small.elidedText(count, Qt::ElideRight, width), 0, 0, true});
+        return runs;
+    }
+    const QString tail = count.mid(cut + 2);
+    runs.append({count.left(cut + 1), 0, 0, true});
+    runs.append({tail, 1, 0, true});
+    const int after = small.horizontalAdvance(tail) + gap;
+    addMarks(1, after, width - after);
+    return runs;
 }
 
 void PkReviewPainter::paintNotFound(QPainter &painter, const QRect &rect, const QList<QString> &ids) const

@@ -10,6 +10,8 @@
 #include <QRect>
 #include <QStringList>
 
+#include <limits>
+
 class QPainter;
 struct PkThumbnail;
 
@@ -38,9 +40,21 @@ public:
         bool choosing = false;
     };
 
+    // A piece of a header's second part: the marks, or the count or a
+    // piece of it, on the first or second line below the identifier.
+    struct HeaderRun
+    {
+        QString text;
+        int line = 0;
+        int x = 0;
+        bool count = false;
+    };
+
     PkReviewPainter();
 
-    int headerHeight() const;
+    // For headers as narrow as cellWidth: one line below the identifier
+    // where a count fits beside its marks, two in the smallest tiles.
+    int headerHeight(int cellWidth = std::numeric_limits<int>::max()) const;
     int captionHeight() const;
     int lineHeight() const;
     int headerWidth(const QString &text) const;
@@ -52,6 +66,9 @@ public:
     static QString countText(int pictures, int files);
     // The header's parts: the identifier, its count, its marks.
     static QStringList headerParts(const PkReviewModel::Group &group, Qt::CheckState state);
+    // The marks and the count of parts laid out in width on lines lines:
+    // the count is never cut, the marks are elided to the room left.
+    QList<HeaderRun> headerRuns(const QStringList &parts, int width, int lines) const;
 
     void paintTile(QPainter &painter, const QRect &cell, const TileLook &look) const;
     void paintPanel(QPainter &painter, const QRect &rect) const;

@@ -4,6 +4,7 @@
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
 #include "pkthumbnailloader.h"
+#include "pwtools.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -47,7 +48,7 @@ QString PkReviewToolTips::tile(const PkReviewModel &model, PkThumbnailLoader &lo
         const PkThumbnail *thumbnail = loader.thumbnail(path);
         QString line = QFileInfo(path).fileName();
         if (thumbnail && thumbnail->bytes >= 0)
-            line += QStringLiteral("  ") + QLocale().formattedDataSize(thumbnail->bytes);
+            line += QStringLiteral("  ") + PwTools::dataSize(thumbnail->bytes);
         lines << line;
         if (thumbnail && thumbnail->taken.isValid())
             lines << QStringLiteral("Taken ") + QLocale().toString(thumbnail->taken, QLocale::ShortFormat);

@@ -53,13 +53,16 @@ PkReviewView::~PkReviewView()
 
 void PkReviewView::relayout()
 {
+    // A tooltip would go on describing what stood under the mouse before.
+    if (QToolTip::isVisible())
+        QToolTip::hideText();
     QList<PkReviewLayout::Group> groups;
     for (const PkReviewModel::Group &group : model->groups())
         groups.append({int(group.tiles.size()), group.header});
     const int box = loader->box();
     const PkReviewLayout::Metrics metrics{
             QSize(box + 2 * PkReviewPainter::padding, box + PkReviewPainter::padding + painter->captionHeight()),
-            painter->headerHeight(), PkReviewPainter::margin, PkReviewPainter::spacing, PkReviewPainter::padding};
+            painter->headerHeight(box + 2 * PkReviewPainter::padding), PkReviewPainter::margin, PkReviewPainter::spacing, PkReviewPainter::padding};
     layout = PkReviewLayout(groups, metrics, viewport()->width());
     notFoundY = layout.height();
     contentHeight = notFoundY + painter->notFoundHeight(model->selection().idsNotFound);
@@ -198,6 +201,13 @@ void PkReviewView::setCurrentTile(int tile)
     moveTo(tile);
 }
 
+void PkReviewView::showStart()
+{
+    currentIndex = 0;
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
 void PkReviewView::moveTo(int tile)
 {
     if (model->tiles().isEmpty())
@@ -231,7 +241,7 @@ void PkReviewView::ensureVisible(int tile)
 {
     const QRect cell = layout.tiles().value(tile);
     QScrollBar *bar = verticalScrollBar();
-    const int above = std::max(PkReviewPainter::spacing, painter->headerHeight());
+    const int above = std::max(PkReviewPainter::spacing, painter->headerHeight(cell.width()));
     if (cell.top() - above < bar->value())
         bar->setValue(cell.top() - above);
     else

@@ -33,6 +33,9 @@ public:
     void relayout();
     int currentTile() const { return currentIndex; }
     void setCurrentTile(int tile);
+    // The first tile current and the sheet scrolled to its top, whatever
+    // size the view has yet: it may not be shown.
+    void showStart();
     // The first of a tile's files that is a picture, else its first file;
     // -1 for none and for an example's tile.
     int shownFile(int tile);

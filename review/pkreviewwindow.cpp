@@ -163,7 +163,7 @@ void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet
     goneFiles.clear();
     folderWatch->watch(selection.folder);
     reviewModel->setSelection(selection, leftOut);
-    reviewView->setCurrentTile(0);
+    reviewView->showStart();
 }
 
 // A file removed or renamed since the match is made again, and its tile then

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 class TestPkButton : public QObject
 {
@@ -46,6 +47,36 @@ private slots:
             }
         }
         QTEST(arms, "arms");
+    }
+
+    void paths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("toolTip");
+        const QString longPath = "/media/card/" + QString(200, 'x') + "/IMG_2403.jpg";
+        QTest::newRow("a short path whole") << "/home/p/list.txt" << "/home/p/list.txt";
+        QTest::newRow("a long path elided") << longPath << longPath;
+        QTest::newRow("a path that looks like markup") << "/p/<b>list</b>.txt" << "<p>/p/&lt;b&gt;list&lt;/b&gt;.txt</p>";
+    }
+
+    // A path tile keeps both ends of a path on its one line, the whole in its tooltip; a tooltip on
+    // screen goes when the tile's changes.
+    void paths()
+    {
+        QFETCH(QString, path);
+        PkButton tile(0, "standard");
+        tile.setFixedSize(760, 50);
+        tile.recalculateLayout();
+        tile.setElideMode(Qt::ElideMiddle);
+        tile.setMainText(path, Qt::lightGray);
+        QTEST(tile.toolTip(), "toolTip");
+        const QString shown = tile.getShownMainText();
+        QVERIFY(QFontMetricsF(tile.getMainFont()).horizontalAdvance(shown) <= tile.getMainTextRect().width());
+        QCOMPARE(shown == path, path.size() < 100);
+        QVERIFY(shown.startsWith(path.left(12)) && shown.endsWith(path.right(12)));
+        QToolTip::showText(QPoint(), tile.toolTip(), &tile);
+        tile.setMainText("/other", Qt::lightGray);
+        QTRY_VERIFY(!QToolTip::isVisible());
     }
 
     // A count tile as a screen reader and the keyboard meet it, then greyed out.

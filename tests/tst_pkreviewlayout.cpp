@@ -5,6 +5,7 @@
 #include "pkreviewpainter.h"
 #include "pkthumbnail.h"
 
+#include <QFontDatabase>
 #include <QPainter>
 #include <QtTest>
 
@@ -22,6 +23,8 @@ private slots:
     void pictures();
     void marks_data();
     void marks();
+    void headers_data();
+    void headers();
 };
 
 void TestPkReviewLayout::packing_data()
@@ -158,6 +161,41 @@ void TestPkReviewLayout::marks()
     const QColor corner = sheet.pixelColor(128, 10), marker = painter.marker();
     QCOMPARE(corner.hue() == marker.hue() && corner.saturation() > 100, cutShort);
     QCOMPARE(corner.value() > 150, cutShort ? ticked : true);
+}
+
+void TestPkReviewLayout::headers_data()
+{
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("runs"); // line, m(arks) or c(ount), and the count's text or whether the marks are whole
+    const QStringList marked{"IMG_2190", "ambiguous, near match", "1 picture, 2 files"};
+    QTest::newRow("a count beside its marks") << marked << 1000 << 2 << "0m whole|0c 1 picture, 2 files";
+    QTest::newRow("a long header elided without cutting its count") << marked << 150 << 1 << "0m elided|0c 1 picture, 2 files";
+    QTest::newRow("the count below its marks in small tiles") << marked << 150 << 2 << "0m whole|1c 1 picture, 2 files";
+    QTest::newRow("a count wider than the tile broken after a comma")
+        << QStringList{"IMG", "ambiguous, near match", "1 picture, 2 files, left out"} << 108 << 2
+        << "0c 1 picture, 2 files,|1c left out|1m elided";
+    QTest::newRow("a count without marks") << QStringList{"IMG", "1 picture, 1 file"} << 150 << 2 << "0c 1 picture, 1 file";
+}
+
+// The marks yield to the count, which is never cut, and nothing runs past the header.
+void TestPkReviewLayout::headers()
+{
+    QFETCH(QStringList, parts);
+    QFETCH(int, width);
+    QFETCH(int, lines);
+    QFontDatabase::addApplicationFont(u":/fonts/Quillmark - Bender.otf"_s);
+    QFont font(u"Bender"_s); // as the painter's
+    font.setPixelSize(13);
+    const QFontMetrics metrics(font);
+    QStringList runs;
+    for (const PkReviewPainter::HeaderRun &run : PkReviewPainter().headerRuns(parts, width, lines)) {
+        QVERIFY2(run.x + metrics.horizontalAdvance(run.text) <= width, qPrintable(run.text));
+        runs << QString::number(run.line) + (run.count ? u"c "_s + run.text : run.text == parts.at(1) ? u"m whole"_s : u"m elided"_s);
+    }
+    QTEST(runs.join(u'|'), "runs");
+    QVERIFY(PkReviewPainter().headerHeight(108) > PkReviewPainter().headerHeight(140)); // a second line in the smallest tiles only
 }
 
 QTEST_MAIN(TestPkReviewLayout)

@@ -156,7 +156,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
     QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("DNG claiming a huge preview") << "o4.dng" << PkTestPictures::dng(jpeg(quarters(16, 16), 0), QSize(20000, 20000), 1) << broken << none << -1 << -1 << "Too large to preview (20000 x 20000)";
-    QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << none << -1 << -1 << "Not a picture (4 KiB)";
+    QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << none << -1 << -1 << "Not a picture (4.0 kB)";
     QTest::newRow("raw of 15 bytes") << "p2.CR2" << QByteArray(15, 'x') << broken << none << -1 << -1 << "Not a picture (15 bytes)";
     QTest::newRow("JPEG name, text content") << "q.jpg" << "not a picture"_ba << broken << none << -1 << -1 << "Not a picture (13 bytes)";
     QTest::newRow("empty JPEG") << "q2.jpg" << QByteArray() << broken << none << -1 << -1 << "Empty file";

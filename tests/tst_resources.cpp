@@ -40,15 +40,18 @@ private slots:
         QTest::newRow("tile footer") << "9999 not found" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer ambiguous") << "9999 ambiguous" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer near") << "9999 near" << bold(13) << QSizeF(134, 19);
+        QTest::newRow("tile footer left out") << "9999 left out" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer, three options") << u"picture\u00b7whole\u00b7near"_qs << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer, two options") << u"picture \u00b7 whole"_qs << bold(13) << QSizeF(134, 19);
         QTest::newRow("warning caption") << " Warning" << bold(10) << QSizeF(672, 13);
-        QTest::newRow("warning text") << R"(Folder "FilesFromSelection" already exists! Delete it!)" << bold(16)
-                                      << QSizeF(674, 23);
+        // The refusals with the way out that follows them.
+        for (const char *refusal : {R"(Folder "FilesFromSelection" already exists! Delete it!)",
+                                    R"(Folder "FilesFromSelection" is a link! Delete it!)", "Cannot write into this folder!"})
+            for (const char *tail : {" Right-click: add the rest.", " Right-click: other folder."})
+                QTest::addRow("warning: %s%s", refusal, tail) << QString(refusal) + tail << bold(16) << QSizeF(674, 23);
         QTest::newRow("drive too small") << "Needs 999.9 GB, 999.9 GB free on this drive. Right-click: copy elsewhere."
                                          << bold(16) << QSizeF(674, 23);
         QTest::newRow("unreadable list") << "Cannot read the list: Permission denied" << bold(16) << QSizeF(674, 23);
-        QTest::newRow("unwritable folder") << "Cannot write into this folder!" << bold(16) << QSizeF(674, 23);
         QTest::newRow("path tile caption") << " Image path" << bold(8) << QSizeF(672, 10);
         QTest::newRow("percentage") << "100%" << QFont("Bender", 40) << QSizeF(120, 70);
         QTest::newRow("percentage past the total") << "999%" << QFont("Bender", 40) << QSizeF(120, 70);

@@ -4,9 +4,12 @@
 
 #include "pwtools.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleFactory>
@@ -48,11 +51,28 @@ void PwDarkLook::apply()
         QApplication::setStyle(fusion);
     QApplication::setPalette(palette());
     QToolTip::setPalette(palette());
+    // Fusion frames a menu in a shade of its own dark background, which
+    // leaves it without an edge on the dark window.
+    const QString border = PwTools().getColor(QStringLiteral("gray4")).name();
+    qApp->setStyleSheet(QStringLiteral("QMenu { border: 1px solid %1; }").arg(border));
 }
 
-QFileDialog *PwDarkLook::fileDialog(QWidget *parent, const QString &folder, bool foldersOnly)
+// Enter takes the name the completer offers and closes the dialog; the
+// completer's list, a window of its own, would otherwise stay behind it.
+void PwDarkLook::closeCompleterWithDialog(QFileDialog *dialog)
 {
-    auto *dialog = new QFileDialog(parent, QString(), folder, QString());
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QCompleter *completer = edit ? edit->completer() : nullptr;
+    if (!completer)
+        return;
+    QAbstractItemView *popup = completer->popup();
+    QObject::connect(edit, &QLineEdit::returnPressed, popup, &QWidget::hide);
+    QObject::connect(dialog, &QDialog::finished, popup, &QWidget::hide);
+}
+
+QFileDialog *PwDarkLook::fileDialog(QWidget *parent, const QString &title, const QString &folder, bool foldersOnly)
+{
+    auto *dialog = new QFileDialog(parent, title, folder, QString());
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (foldersOnly) {
         dialog->setFileMode(QFileDialog::Directory);
@@ -69,6 +89,7 @@ QFileDialog *PwDarkLook::fileDialog(QWidget *parent, const QString &folder, bool
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
     }
+    closeCompleterWithDialog(dialog);
     dialog->show();
     dialog->raise();
     return dialog;

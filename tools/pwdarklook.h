@@ -22,11 +22,14 @@ public:
     // Makes the application draw its standard widgets in palette(), in a
     // style that follows the palette rather than the desktop's theme.
     static void apply();
-    // Opens a file dialog on folder, without blocking parent, in the same
-    // look (the desktop's own would not follow it) and large enough that
-    // every column of its detail view reads in full; with foldersOnly it
-    // lists and chooses folders alone.
-    static QFileDialog *fileDialog(QWidget *parent, const QString &folder, bool foldersOnly);
+    // Opens a file dialog titled with what it chooses on folder, without
+    // blocking parent, in the same look (the desktop's own would not follow
+    // it) and large enough that every column of its detail view reads in
+    // full; with foldersOnly it lists and chooses folders alone.
+    static QFileDialog *fileDialog(QWidget *parent, const QString &title, const QString &folder, bool foldersOnly);
+
+private:
+    static void closeCompleterWithDialog(QFileDialog *dialog);
 };
 
 #endif // PWDARKLOOK_H

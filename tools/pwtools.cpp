@@ -154,6 +154,23 @@ QString PwTools::getTimeStamp() const
     return formatTimeStamp(QDateTime::currentDateTime());
 }
 
+QString PwTools::dataSize(qint64 bytes, bool roundUp)
+{
+    if (bytes < 1000)
+        return QStringLiteral("%1 bytes").arg(bytes);
+    static const char *const units[] = {"kB", "MB", "GB", "TB", "PB"};
+    qint64 unit = 1000;
+    int index = 0;
+    // In tenths of the unit; a figure that rounds to 1000.0 moves up a unit.
+    const auto tenths = [&] { return roundUp ? (bytes * 10 + unit - 1) / unit : bytes * 10 / unit; };
+    while (tenths() >= 10000 && index < 4) {
+        unit *= 1000;
+        ++index;
+    }
+    const qint64 value = tenths();
+    return QStringLiteral("%1.%2 %3").arg(value / 10).arg(value % 10).arg(QLatin1String(units[index]));
+}
+
 QString PwTools::formatTimeStamp(const QDateTime &moment)
 {
     return moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss,zzz"));

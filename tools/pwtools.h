@@ -31,6 +31,9 @@ public:
 
     QString getTimeStamp() const;
     static QString formatTimeStamp(const QDateTime &moment);
+    // A size as the user reads it, in decimal units as drives are sold:
+    // "512 bytes", "4.1 kB", "2.3 GB"; rounded up or down to a tenth.
+    static QString dataSize(qint64 bytes, bool roundUp = false);
     void debugData(const QStandardItemModel *model, int firstRow, int endRow) const;
 
     // Width, then height, of one character cell in pixels.

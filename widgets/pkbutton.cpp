@@ -5,10 +5,14 @@
 #include "pwtools.h"
 
 #include <QBrush>
+#include <QEvent>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
+#include <QTextDocument>
 #include <QTextOption>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -59,6 +63,7 @@ void PkButton::setMainText(const QString &text, const QColor &color)
 {
     mainText = text;
     mainTextColor = color;
+    elideMainText();
     updateAccessibleName();
     update();
 }
@@ -82,7 +87,26 @@ void PkButton::setState(const QString &name)
 void PkButton::setFontSize(double pointSize)
 {
     mainFont = benderBold(static_cast<int>(pointSize));
+    elideMainText();
     update();
+}
+
+void PkButton::setElideMode(Qt::TextElideMode mode)
+{
+    elideMode = mode;
+    elideMainText();
+    update();
+}
+
+void PkButton::elideMainText()
+{
+    if (elideMode == Qt::ElideNone) {
+        shownMainText = mainText;
+        return;
+    }
+    shownMainText = QFontMetricsF(mainFont).elidedText(mainText, elideMode, mainTextRect.width());
+    // Qt would take a path such as "<b>" for markup.
+    setToolTip(Qt::mightBeRichText(mainText) ? Qt::convertFromPlainText(mainText, Qt::WhiteSpaceNormal) : mainText);
 }
 
 QColor PkButton::getMainTextPaintColor() const
@@ -111,6 +135,7 @@ void PkButton::recalculateLayout()
 
     captionFont = benderBold(static_cast<int>(0.8 * a));
     footerFont = benderBold(static_cast<int>(0.7 * footerRect.height()));
+    elideMainText();
 
     recalculateMarks();
     update();
@@ -151,6 +176,18 @@ void PkButton::recalculateMarks()
                   QLineF(right, bottom, 5, bottom), QLineF(5, bottom, 5, 5)};
 }
 
+// A tooltip on screen that describes what just changed would go on telling
+// the old story until the mouse moved away.
+bool PkButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTipChange) {
+        if (QToolTip::isVisible() && QToolTip::text() == lastToolTip && lastToolTip != toolTip())
+            QToolTip::hideText();
+        lastToolTip = toolTip();
+    }
+    return QAbstractButton::event(event);
+}
+
 void PkButton::resizeEvent(QResizeEvent *)
 {
     recalculateLayout();
@@ -189,7 +226,10 @@ void PkButton::paintEvent(QPaintEvent *)
     pen.setColor(getMainTextPaintColor());
     painter.setPen(pen);
     painter.setFont(mainFont);
-    painter.drawText(mainTextRect, mainText, QTextOption(Qt::AlignHCenter | Qt::AlignTop));
+    QTextOption mainOption(Qt::AlignHCenter | Qt::AlignTop);
+    if (elideMode != Qt::ElideNone)
+        mainOption.setWrapMode(QTextOption::NoWrap);
+    painter.drawText(mainTextRect, shownMainText, mainOption);
 
     pen.setColor(footerColor);
     painter.setPen(pen);

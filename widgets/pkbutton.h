@@ -36,12 +36,18 @@ public:
     void setFooterText(const QString &text, const QColor &color);
     void setState(const QString &name);
     void setFontSize(double pointSize);
+    // With an elide mode other than Qt::ElideNone, the main text stays on
+    // one line, elided where mode says, and the whole of it is the tooltip:
+    // for paths, whose both ends matter.
+    void setElideMode(Qt::TextElideMode mode);
     void recalculateLayout();
 
     QString getCaption() const { return caption; }
     QColor getCaptionColor() const { return captionColor; }
     QString getMainText() const { return mainText; }
     QColor getMainTextColor() const { return mainTextColor; }
+    // The main text as painted, elided when it has an elide mode.
+    QString getShownMainText() const { return shownMainText; }
     QString getFooterText() const { return footerText; }
     QColor getFooterColor() const { return footerColor; }
     // The colour the main text is painted in, after the state has had its say.
@@ -59,6 +65,7 @@ signals:
     void clicked(int, const QString &);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -68,6 +75,7 @@ private slots:
 private:
     void updateAccessibleName();
     void recalculateMarks();
+    void elideMainText();
 
     std::unique_ptr<PwTools> tools;
     int id = 0;
@@ -80,6 +88,9 @@ private:
     QString style;
     QString state;
     QString mainText;
+    QString shownMainText;
+    QString lastToolTip;
+    Qt::TextElideMode elideMode = Qt::ElideNone;
     QString caption;
     QString footerText;
     QColor fillColor;
