@@ -5,6 +5,8 @@
 #include "pkidmatcher.h"
 #include "pkmatchtext.h"
 
+#include <algorithm>
+
 namespace {
 
 std::u16string_view unitsOf(QStringView text)
@@ -14,12 +16,18 @@ std::u16string_view unitsOf(QStringView text)
 
 } // namespace
 
-PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName,
+                       const std::vector<int> &wholeNumber)
 {
     QList<QString> patterns(ids.size());
     idGroup.assign(size_t(ids.size()), -1);
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
+        const int prefix = size_t(i) < wholeNumber.size() ? wholeNumber[size_t(i)] : -1;
+        if (prefix >= 0) {
+            idGroup[size_t(i)] = addPrefixed(PkMatchText::comparable(id), prefix);
+            continue;
+        }
         const qsizetype stem = PkMatchText::stemLength(id);
         const bool picture = options.withoutExtensions && stem < id.size();
         QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
@@ -75,6 +83,18 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
         collectNumbers(name, found);
 }
 
+// The key is the folded text and the number without its leading zeros, as
+// collectPrefixed makes it from a name.
+int PkIdGroups::addPrefixed(const QString &id, qsizetype prefix)
+{
+    if (prefix > 0 && std::find(prefixLengths.begin(), prefixLengths.end(), prefix) == prefixLengths.end())
+        prefixLengths.push_back(prefix);
+    const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(id).sliced(prefix));
+    QString key = PkMatchText::folded(QStringView(id).first(prefix));
+    key.append(QStringView(digits.data(), qsizetype(digits.size())));
+    return addKey(numberText, numberGroup, numberFilter, std::move(key), false);
+}
+
 int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number)
 {
     texts.append(std::move(text));
@@ -97,12 +117,30 @@ void PkIdGroups::collectNumbers(const QString &name, std::vector<int> &found)
         while (end < name.size() && PkMatchText::isDigit(name.at(end)))
             ++end;
         const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i));
+        if (!prefixLengths.empty())
+            collectPrefixed(name, i, digits, found);
         if (numberFilter.mayContain(QStringView(digits.data(), qsizetype(digits.size())))) {
             const auto it = numberGroup.find(digits);
             if (it != numberGroup.end())
                 addGroup(it->second, found);
         }
         i = end;
+    }
+}
+
+void PkIdGroups::collectPrefixed(QStringView name, qsizetype run, std::u16string_view digits,
+                                 std::vector<int> &found)
+{
+    for (const qsizetype length : prefixLengths) {
+        if (length > run)
+            continue;
+        prefixed = PkMatchText::folded(name.sliced(run - length, length));
+        prefixed.append(QStringView(digits.data(), qsizetype(digits.size())));
+        if (numberFilter.mayContain(prefixed)) {
+            const auto it = numberGroup.find(unitsOf(prefixed));
+            if (it != numberGroup.end())
+                addGroup(it->second, found);
+        }
     }
 }
 
