@@ -111,10 +111,13 @@ bool isYearOfDate(const QList<QStringView> &words, qsizetype k)
     return isMonth(words.at(k - 1)) || (k > 1 && matches(day, words.at(k - 1)) && isMonth(words.at(k - 2)));
 }
 
-// "Thanks!", "Cheers", "xx": words, where a name would hold a digit or an extension.
+// "Thanks!", "Cheers", "xx": words and the punctuation of a sentence, where
+// a name would hold a digit, an underscore or a dash.
 bool isSignOff(QStringView id)
 {
-    return !hasDigit(id) && std::any_of(id.begin(), id.end(), [](QChar c) { return c.isLetter(); })
+    static const QString punctuation = QStringLiteral(" !?.,;:'\u2019");
+    return std::any_of(id.begin(), id.end(), [](QChar c) { return c.isLetter(); })
+        && std::all_of(id.begin(), id.end(), [](QChar c) { return c.isLetter() || c.isMark() || punctuation.contains(c); })
         && PkMatchText::stemLength(id) == id.size();
 }
 
