@@ -174,7 +174,6 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.wholeNumbers = invocation.wholeNumbers;
     options.nearMatches = invocation.nearMatches;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
-    match.idCount += list.blankLines;
     const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
     if (!invocation.dryRun) {

@@ -27,7 +27,7 @@ QByteArray pictureList(const QList<QString> &pictures)
 QByteArray PkMatchReport::summary(const PkMatchResult &match)
 {
     QByteArray out = QByteArray::number(match.idCount) + " identifiers, " + QByteArray::number(match.files.size())
-        + " files to copy, " + QByteArray::number(match.idsNotFound.size()) + " not found";
+        + " files to copy, " + QByteArray::number(match.idsNotFound.size() + match.ranges.size()) + " not found";
     if (!match.ambiguous.isEmpty())
         out += ", " + QByteArray::number(match.ambiguous.size()) + " ambiguous";
     if (!match.near.isEmpty())
@@ -35,6 +35,10 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
     out += '\n';
     for (const QString &id : match.idsNotFound)
         out += "not found: " + PkTerminalText::escaped(id) + '\n';
+    for (const PkRangeRead &range : match.ranges)
+        out += "range: " + PkTerminalText::escaped(range.id) + ": " + pictureList(range.missing) + " not in the folder\n";
+    for (const PkProseRead &prose : match.prose)
+        out += "prose: " + PkTerminalText::escaped(prose.shortLine()) + ": " + pictureList(prose.picks) + '\n';
     for (const PkNearMatch &entry : match.near)
         out += "near: " + PkTerminalText::escaped(entry.id) + ": " + PkTerminalText::escaped(entry.picture) + '\n';
     for (const PkAmbiguousId &entry : match.ambiguous)

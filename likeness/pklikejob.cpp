@@ -215,6 +215,7 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
                 firstExampleOf.insert(verdict.picture, idIndex);
         }
     }
+    match.ids = result.ids;
     for (const QString &name : names) {
         const auto it = firstExampleOf.constFind(pictureIndex.value(PkSelectionMatcher::pictureOf(name)));
         if (it != firstExampleOf.constEnd()) {

@@ -359,8 +359,8 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         listPending = false;
         listOfIds = job.ids;
         listWarning = job.listError.isEmpty() ? QString() : QStringLiteral("Cannot read the list: ") + job.listError;
-        infoSelected->setMainText(QString::number(listOfIds.size() + job.blankLines), tools->getColor(QStringLiteral("gray7")));
-        report->setBlankLines(job.blankLines);
+        infoSelected->setMainText(QString::number(PkLinePieces::countBeforeMatching(listOfIds)),
+                                  tools->getColor(QStringLiteral("gray7")));
     }
     if (job.checkTarget)
         takeTarget(job);
@@ -386,7 +386,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     infoToCopy->show();
     dashboard->show();
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
-    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, listOfIds, match, job.like));
+    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, match.ids, match, job.like));
     // The review says when the files to copy change; the destination is
     // checked for the new match even when they stay the same.
     if (!jobs->isBusy())
