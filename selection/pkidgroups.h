@@ -46,7 +46,8 @@ private:
     int addPrefixed(const QString &id, qsizetype prefix);
     int addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number);
     void collectNumbers(const QString &name, std::vector<int> &found);
-    void collectPrefixed(QStringView name, qsizetype run, std::u16string_view digits, std::vector<int> &found);
+    void collectPrefixed(QStringView name, qsizetype run, qsizetype runLength, std::u16string_view digits,
+                         std::vector<int> &found);
     void addGroup(int group, std::vector<int> &found);
 
     std::unique_ptr<PkIdMatcher> matcher;
@@ -57,6 +58,8 @@ private:
     PkKeyFilter numberFilter, pictureFilter;
     // The lengths of the texts that whole numbers must follow, other than none.
     std::vector<qsizetype> prefixLengths;
+    // Per number group, the fewest digits a run must have to stand for it.
+    std::vector<qsizetype> shortestRun;
     QString prefixed;
     std::vector<int> idGroup;
     std::vector<qsizetype> firstId;

@@ -134,6 +134,9 @@ void TestPkLinePieces::match_data()
         << Names{"IMG_02403.JPG", "IMG_12403.jpg", "IMG_2404.JPG", "IMG_24030.jpg"} << Names{"2403 \u2013 2404", "IMG_2404"}
         << Names{"IMG_02403.JPG", "IMG_2404.JPG"} << Names{"2403", "2404", "IMG_2404"} << Names{} << Ranges{} << Prose{}
         << Names{} << 3;
+    QTest::newRow("a range's numbers stand in runs of as many digits as written")
+        << Names{"IMG_0001.CR2", "IMG_0002.jpg", "IMG_2.jpg"} << Names{"0002-0003"} << Names{"IMG_0002.jpg"}
+        << Names{"0002"} << Names{} << Ranges{{"0002-0003", {"0003"}}} << Prose{} << Names{} << 2;
     QTest::newRow("a piece that selects as written stays whole")
         << Names{"DSC_0001-2.jpg", "DSC_0001.jpg", "IMG_2403.jpg", "x_2403-2406.jpg", "100-0412.jpg", "IMG_0412.jpg"}
         << Names{"DSC_0001-2.jpg", "2403-2406", "100-0412"} << Names{"DSC_0001-2.jpg", "x_2403-2406.jpg", "100-0412.jpg"}
