@@ -43,6 +43,7 @@ void TestPkLinePieces::ranges_data()
     QTest::newRow("digit counts differ") << "100-0412" << Names{} << 0 << 0;
     QTest::newRow("edit copy") << "DSC_0001-2" << Names{} << 0 << 0;
     QTest::newRow("two digits") << "12-15" << Names{} << 0 << 0;
+    QTest::newRow("three digits") << "100-102" << Names{"100", "102"} << 3 << 0;
     QTest::newRow("descending") << "2406-2403" << Names{} << 0 << 0;
     QTest::newRow("equal ends") << "2403-2403" << Names{} << 0 << 0;
     QTest::newRow("date") << "2026-06-20" << Names{} << 0 << 0;
@@ -84,13 +85,13 @@ void TestPkLinePieces::prose_data()
     QTest::newRow("dates and times") << "We met on 06/12/2026 at 14:03:22, see 2026-06-20 and 20 June 2026, 12/2026"
                                      << Names{} << QList<int>{};
     QTest::newRow("month before day and year") << "On June 20th, 2026 we chose 2403" << Names{"2403"} << QList<int>{0};
-    QTest::newRow("prices") << "It costs \u20AC120, prints 1.200,00 EUR or 250 USD, 12.50 each, $1,500; take 2403"
+    QTest::newRow("prices") << "It costs \u20AC120, prints 1.200,00 EUR or 250 USD, USD 300, 12.50 each, $1,500; take 2403"
                             << Names{"2403"} << QList<int>{0};
     QTest::newRow("ranges in prose") << "Could we have IMG_2403-2404 and 2410 to 2411 and 2420 \u2013 2421"
                                      << Names{"IMG_2403", "IMG_2404", "2410", "2411", "2420", "2421"}
                                      << QList<int>{4, 4, 0, 0, 0, 0};
     QTest::newRow("a name holding a date") << "please 2026-06-20_0012 too" << Names{"2026-06-20_0012"} << QList<int>{-1};
-    QTest::newRow("repeated picks once, short numbers none") << "the 2 of us like 2403 and 12 like #2403 too"
+    QTest::newRow("repeated picks once, short numbers none") << "the 2 of us like 2403 and 12 like #2403 on the 3rd"
                                                              << Names{"2403"} << QList<int>{0};
     QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"}
                                          << QList<int>{0, 0, 0};
@@ -109,6 +110,9 @@ void TestPkLinePieces::prose()
     }
     QCOMPARE(texts, picks);
     QCOMPARE(numbers, wholeNumbers);
+    const QString shown(PkProseRead::shownLength, QLatin1Char('a'));
+    QCOMPARE((PkProseRead{shown, {}}.shortLine()), shown);
+    QCOMPARE((PkProseRead{shown + "b", {}}.shortLine()), shown + QChar(0x2026));
 }
 
 void TestPkLinePieces::match_data()
@@ -148,10 +152,12 @@ void TestPkLinePieces::match_data()
         << Names{"IMG_2403.jpg", "IMG_2407.jpg", "IMG_2411.jpg"} << Names{chat} << Names{"IMG_2403.jpg", "IMG_2407.jpg"}
         << Names{"2403", "2407", "2420"} << Names{"2420"} << Ranges{} << Prose{{chat, {"2403", "2407", "2420"}}}
         << Names{} << 3;
-    QTest::newRow("a range in prose")
-        << Names{"IMG_2403.jpg", "IMG_2405.jpg"} << Names{"please 2403-2405 thanks"}
-        << Names{"IMG_2403.jpg", "IMG_2405.jpg"} << Names{"2403", "2405"} << Names{} << Ranges{{"2403-2405", {"2404"}}}
-        << Prose{{"please 2403-2405 thanks", {"2403", "2405"}}} << Names{} << 3;
+    QTest::newRow("two ranges in prose")
+        << Names{"IMG_2403.jpg", "IMG_2405.jpg", "IMG_2410.jpg", "IMG_2412.jpg"}
+        << Names{"please 2403-2405 and 2410 to 2412 thanks"}
+        << Names{"IMG_2403.jpg", "IMG_2405.jpg", "IMG_2410.jpg", "IMG_2412.jpg"} << Names{"2403", "2405", "2410", "2412"}
+        << Names{} << Ranges{{"2403-2405", {"2404"}}, {"2410 to 2412", {"2411"}}}
+        << Prose{{"please 2403-2405 and 2410 to 2412 thanks", {"2403", "2405", "2410", "2412"}}} << Names{} << 6;
     QTest::newRow("a sentence whose picks select nothing stands as written")
         << Names{"IMG_2403.jpg"} << Names{"we loved 9999 so much"} << Names{} << Names{"we loved 9999 so much"}
         << Names{"we loved 9999 so much"} << Ranges{} << Prose{} << Names{} << 1;
