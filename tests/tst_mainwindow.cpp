@@ -194,15 +194,12 @@ void TestMainWindow::piecesCounted()
     chooseFolder(window, pictures);
     QCOMPARE(selected->getMainText(), u"5"_s);
     QCOMPARE(toCopy->getMainText(), u"5"_s);
-    QVERIFY(shownToolTip(selected).startsWith(u"Counted as read: ranges as their numbers,\n"_s));
     QVERIFY(shownToolTip(selected).endsWith(
         u"Read from a sentence:\nWe like 1412, 4120 and 0\u2026: 1412, 4120, 0411\n\nLeft out as text:\nThanks!"_s));
     window.show();
     QTest::mouseDClick(toCopy, Qt::LeftButton);
-    auto *review = window.findChild<PkReviewWindow *>();
-    QVERIFY(review);
     QStringList groups;
-    for (const auto &group : review->model()->groups())
+    for (const auto &group : window.findChild<PkReviewWindow *>()->model()->groups())
         groups << group.id;
     QCOMPARE(groups, (QStringList{"0411", "0412", "1412", "4120"}));
 }

@@ -78,8 +78,8 @@ private slots:
         QTest::newRow("a range with a gap, a sentence, a sign-off")
             << QByteArray("IMG_0001 - IMG_0004\nWe like 0002 and 0003!\nCheers\n") << job + " --dry-run" << false
             << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
-            << QByteArray("6 identifiers, 4 files to copy, 1 not found\nrange: IMG_0001 - IMG_0004: IMG_0004 not in the folder\n"
-                          "prose: We like 0002 and 0003!: 0002, 0003\ntext: Cheers\n") << QStringList{};
+            << QByteArray("6 identifiers, 4 files to copy, 1 not found\nrange: IMG_0001 - IMG_0004: IMG_0004 not in the "
+                          "folder\nprose: We like 0002 and 0003!: 0002, 0003\ntext: Cheers\n") << QStringList{};
         QTest::newRow("extensions as written, no near matches")
             << QByteArray("IMG_0001.jpg\nimg_0003.jpg\n") << job + " --dry-run --with-extensions --no-near-matches"
             << false << QByteArray("pics/IMG_0001.jpg\nexit 0")
