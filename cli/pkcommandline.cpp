@@ -232,8 +232,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
     if (match.idCount == 0)
         return refuseEmptyList();
-    match.idCount += list.blankLines;
-    holdAmbiguous(list.ids, invocation.ambiguous, match);
+    holdAmbiguous(match.ids, invocation.ambiguous, match);
     const QByteArray report = PkMatchReport::summary(match);
     files = std::move(match.files);
     if (!invocation.dryRun) {

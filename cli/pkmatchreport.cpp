@@ -27,8 +27,8 @@ QByteArray shortList(const QList<QString> &names)
 QByteArray PkMatchReport::summary(const PkMatchResult &match)
 {
     QByteArray out = counted(match.idCount, "identifier", "identifiers") + ", "
-        + counted(match.files.size(), "file", "files") + " to copy, " + QByteArray::number(match.idsNotFound.size())
-        + " not found";
+        + counted(match.files.size(), "file", "files") + " to copy, "
+        + QByteArray::number(match.idsNotFound.size() + match.ranges.size()) + " not found";
     if (!match.ambiguous.isEmpty())
         out += ", " + QByteArray::number(match.ambiguous.size()) + " ambiguous";
     if (!match.near.isEmpty())
@@ -36,6 +36,10 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
     out += '\n';
     for (const QString &id : match.idsNotFound)
         out += "not found: " + PkTerminalText::escaped(id) + '\n';
+    for (const PkRangeRead &range : match.ranges)
+        out += "range: " + PkTerminalText::escaped(range.id) + ": " + shortList(range.missing) + " not in the folder\n";
+    for (const PkProseRead &prose : match.prose)
+        out += "prose: " + PkTerminalText::escaped(prose.shortLine()) + ": " + shortList(prose.picks) + '\n';
     for (const PkNearMatch &entry : match.near)
         out += "near: " + PkTerminalText::escaped(entry.id) + ": " + PkTerminalText::escaped(entry.picture) + '\n';
     for (const PkAmbiguousId &entry : match.ambiguous)

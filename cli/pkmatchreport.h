@@ -10,7 +10,8 @@
 struct PkMatchResult;
 
 // What the command line prints of a match: the summary line, then one line
-// per identifier that needs a look (not found, near, ambiguous, text), and,
+// per identifier that needs a look (not found, a range's gaps, a sentence's
+// picks, near, ambiguous, text), and,
 // for a dry run, the paths of the files that would be copied.
 class PkMatchReport
 {

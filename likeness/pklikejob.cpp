@@ -218,6 +218,7 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
                 firstExampleOf.insert(verdict.picture, idIndex);
         }
     }
+    match.ids = result.ids;
     for (const QString &name : names) {
         const int picture = pictureIndex.value(PkSelectionMatcher::pictureOf(name));
         if (firstExampleOf.contains(picture)) {

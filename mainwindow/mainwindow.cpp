@@ -373,8 +373,8 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         listWarning = !job.listError.isEmpty() ? QStringLiteral("Cannot read the list: ") + job.listError
                     : listOfIds.isEmpty()        ? QStringLiteral("The list holds no identifier")
                                                  : QString();
-        infoSelected->setMainText(QString::number(listOfIds.size() + job.blankLines), tools->getColor(QStringLiteral("gray7")));
-        report->setBlankLines(job.blankLines);
+        infoSelected->setMainText(QString::number(PkLinePieces::countBeforeMatching(listOfIds)),
+                                  tools->getColor(QStringLiteral("gray7")));
     }
     if (job.checkTarget)
         takeTarget(job);
@@ -398,7 +398,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
     report->showMatch(match);
     infoToCopy->setToolTip(PkLikeChoice::toolTip(job.like, infoToCopy->toolTip()));
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
-    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, listOfIds, match, job.like));
+    reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, match.ids, match, job.like));
     // The review says when the files to copy change; the destination is
     // checked for the new match even when they stay the same.
     if (!jobs->isBusy())

@@ -88,7 +88,6 @@ void PkMatchJobs::run(Preparation &job)
         PkSelectionList list = job.listText.isNull() ? PkListReader::readFile(job.listPath)
                                                      : PkListReader::readText(job.listText);
         job.ids = std::move(list.ids);
-        job.blankLines = list.blankLines;
         job.listError = list.error;
     }
     if (!job.newDestination.isEmpty())

@@ -34,7 +34,6 @@ public:
         QString listPath;
         QString listText; // read instead of listPath when not null
         QList<QString> ids;
-        qsizetype blankLines = 0;
         QString listError;
         // Example pictures instead of a list: ids become their names, and
         // the folder is matched by capture time and content.

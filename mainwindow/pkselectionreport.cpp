@@ -119,7 +119,7 @@ void PkSelectionReport::showOptions()
 
 void PkSelectionReport::showMatch(const PkMatchResult &match)
 {
-    selectedTile->setMainText(QString::number(match.idCount + blankLines), countColor);
+    selectedTile->setMainText(QString::number(match.idCount), countColor);
     // Identifiers that named no file, or too many pictures, are what the
     // photographer has to write back to the client about.
     QStringList ambiguousLines, ambiguousReportLines, nearLines, nearReportLines;
@@ -136,15 +136,25 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
         nearLines.append(entry.id + QStringLiteral(": ") + entry.picture);
         nearReportLines.append(entry.id + QLatin1Char('\t') + entry.picture);
     }
+    QStringList proseLines;
+    for (const PkProseRead &prose : match.prose)
+        proseLines.append(prose.shortLine() + QStringLiteral(": ") + QStringList(prose.picks).join(QStringLiteral(", ")));
     ambiguousReport = ambiguousReportLines.join(QLatin1Char('\n'));
     nearReport = nearReportLines.join(QLatin1Char('\n'));
     ambiguousShown = !match.ambiguous.isEmpty();
     if (ambiguousShown)
         selectedTile->setFooterText(QStringLiteral("%1 ambiguous").arg(match.ambiguous.size()), markerColor);
     showOptions();
+    // The figure drops when the folder shows lines to be text, and grows when
+    // a sentence holds several picks: the tooltip says why it changed.
+    const QString counted = match.textLines.isEmpty() && match.prose.isEmpty()
+        ? QString()
+        : QStringLiteral("Counted as read: ranges as their numbers,\nsentences as their picks; text and blank lines not.");
     const QStringList parts{
+        counted,
         listToolTip(QStringLiteral("Ambiguous:\n"), ambiguousLines, QStringLiteral("\n"), QLatin1Char('\n')),
         listToolTip(QStringLiteral("Found by a near match:\n"), nearLines, QStringLiteral("\n"), QLatin1Char('\n')),
+        listToolTip(QStringLiteral("Read from a sentence:\n"), proseLines, QStringLiteral("\n"), QLatin1Char('\n')),
         listToolTip(QStringLiteral("Left out as text:\n"), match.textLines, QStringLiteral("\n"), QLatin1Char('\n'))};
     QStringList shown;
     for (const QString &part : parts) {
@@ -155,17 +165,28 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
     copyAmbiguousAction->setEnabled(!match.ambiguous.isEmpty());
     copyNearAction->setEnabled(!match.near.isEmpty());
 
-    notFoundReport = QStringList(match.idsNotFound).join(QLatin1Char('\n'));
-    toCopyNote = match.idsNotFound.isEmpty() ? QString() : QStringLiteral("%1 not found").arg(match.idsNotFound.size());
+    // A range's gaps are one miss, reported with the range.
+    QStringList notFound = match.idsNotFound, gaps;
+    for (const PkRangeRead &range : match.ranges) {
+        const QString missing = range.id + QStringLiteral(": ") + QStringList(range.missing).join(QStringLiteral(", "))
+            + QStringLiteral(" not in the folder");
+        notFound.append(missing);
+        gaps.append(missing);
+    }
+    notFoundReport = notFound.join(QLatin1Char('\n'));
+    toCopyNote = notFound.isEmpty() ? QString() : QStringLiteral("%1 not found").arg(notFound.size());
     toCopyNoteColor = markerColor;
     if (toCopyNote.isEmpty() && !match.near.isEmpty()) {
         toCopyNote = QStringLiteral("%1 near").arg(match.near.size());
         toCopyNoteColor = noteColor;
     }
     showToCopyFooter();
-    toCopyTile->setToolTip(plainToolTip(
-        listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' '))));
-    copyNotFoundAction->setEnabled(!match.idsNotFound.isEmpty());
+    const QString notFoundTip =
+        listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' '));
+    const QString gapsTip = listToolTip(QStringLiteral("Ranges:\n"), gaps, QStringLiteral("\n"), QLatin1Char('\n'));
+    toCopyTile->setToolTip(plainToolTip(notFoundTip.isEmpty() || gapsTip.isEmpty() ? notFoundTip + gapsTip
+                                                                                   : notFoundTip + QStringLiteral("\n\n") + gapsTip));
+    copyNotFoundAction->setEnabled(!notFound.isEmpty());
 }
 
 void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype leftOut)

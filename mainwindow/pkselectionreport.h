@@ -38,8 +38,6 @@ public:
     // The options as the user last set them; they are kept in the settings.
     PkMatchOptions options() const;
 
-    // Blank lines of the list count as identifiers that match nothing.
-    void setBlankLines(qsizetype count) { blankLines = count; }
     void showMatch(const PkMatchResult &match);
     // The files a run would copy now, which "Copy file list" gives: the
     // match's, less the leftOut ones the user left out in the review.
@@ -76,7 +74,6 @@ private:
     QString ambiguousReport;
     QString nearReport;
     bool ambiguousShown = false;
-    qsizetype blankLines = 0;
     QString notFoundReport;
     QString fileListReport;
     QString toCopyNote; // what the match missed, or found only nearly

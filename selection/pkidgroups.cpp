@@ -5,6 +5,8 @@
 #include "pkidmatcher.h"
 #include "pkmatchtext.h"
 
+#include <algorithm>
+
 namespace {
 
 std::u16string_view unitsOf(QStringView text)
@@ -14,17 +16,27 @@ std::u16string_view unitsOf(QStringView text)
 
 } // namespace
 
-PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName)
+PkIdGroups::PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName,
+                       const std::vector<int> &wholeNumber)
 {
     QList<QString> patterns(ids.size());
     idGroup.assign(size_t(ids.size()), -1);
     for (qsizetype i = 0; i < ids.size(); ++i) {
         const QString &id = ids.at(i);
+        const int prefix = size_t(i) < wholeNumber.size() ? wholeNumber[size_t(i)] : -1;
+        if (prefix >= 0) {
+            idGroup[size_t(i)] = addPrefixed(PkMatchText::comparable(id), prefix);
+            continue;
+        }
         const qsizetype stem = PkMatchText::stemLength(id);
         const bool picture = options.withoutExtensions && stem < id.size();
         QString pattern = PkMatchText::comparable(picture ? id.first(stem) : id);
-        if (options.wholeNumbers && PkMatchText::isNumber(pattern))
-            idGroup[size_t(i)] = addKey(numberText, numberGroup, numberFilter, std::move(pattern), true);
+        if (options.wholeNumbers && PkMatchText::isNumber(pattern)) {
+            const int group = addKey(numberText, numberGroup, numberFilter, std::move(pattern), true);
+            shortestRun.resize(size_t(count), 0);
+            shortestRun[size_t(group)] = 0;
+            idGroup[size_t(i)] = group;
+        }
         else if (picture)
             idGroup[size_t(i)] = addKey(pictureText, pictureGroup, pictureFilter, std::move(pattern), false);
         else
@@ -75,6 +87,24 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
         collectNumbers(name, found);
 }
 
+// The key is the folded text and the number without its leading zeros, as
+// collectPrefixed makes it from a name. A number stands in a run of at least
+// as many digits as written: "0002" is no "2" in "IMG_0001.CR2".
+int PkIdGroups::addPrefixed(const QString &id, qsizetype prefix)
+{
+    if (prefix > 0 && std::find(prefixLengths.begin(), prefixLengths.end(), prefix) == prefixLengths.end())
+        prefixLengths.push_back(prefix);
+    const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(id).sliced(prefix));
+    QString key = PkMatchText::folded(QStringView(id).first(prefix));
+    key.append(QStringView(digits.data(), qsizetype(digits.size())));
+    const int before = count;
+    const int group = addKey(numberText, numberGroup, numberFilter, std::move(key), false);
+    shortestRun.resize(size_t(count), 0);
+    const qsizetype written = id.size() - prefix;
+    shortestRun[size_t(group)] = group >= before ? written : std::min(shortestRun[size_t(group)], written);
+    return group;
+}
+
 int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number)
 {
     texts.append(std::move(text));
@@ -97,12 +127,30 @@ void PkIdGroups::collectNumbers(const QString &name, std::vector<int> &found)
         while (end < name.size() && PkMatchText::isDigit(name.at(end)))
             ++end;
         const std::u16string_view digits = PkMatchText::withoutLeadingZeros(QStringView(name).sliced(i, end - i));
+        if (!prefixLengths.empty())
+            collectPrefixed(name, i, end - i, digits, found);
         if (numberFilter.mayContain(QStringView(digits.data(), qsizetype(digits.size())))) {
             const auto it = numberGroup.find(digits);
-            if (it != numberGroup.end())
+            if (it != numberGroup.end() && end - i >= shortestRun[size_t(it->second)])
                 addGroup(it->second, found);
         }
         i = end;
+    }
+}
+
+void PkIdGroups::collectPrefixed(QStringView name, qsizetype run, qsizetype runLength, std::u16string_view digits,
+                                 std::vector<int> &found)
+{
+    for (const qsizetype length : prefixLengths) {
+        if (length > run)
+            continue;
+        prefixed = PkMatchText::folded(name.sliced(run - length, length));
+        prefixed.append(QStringView(digits.data(), qsizetype(digits.size())));
+        if (numberFilter.mayContain(prefixed)) {
+            const auto it = numberGroup.find(unitsOf(prefixed));
+            if (it != numberGroup.end() && runLength >= shortestRun[size_t(it->second)])
+                addGroup(it->second, found);
+        }
     }
 }
 

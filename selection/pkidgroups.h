@@ -24,7 +24,12 @@ class PkIdMatcher;
 class PkIdGroups
 {
 public:
-    PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName);
+    // wholeNumber, when given, holds per identifier -1, or the length of the
+    // text before its final digits: those must then stand in a name as a
+    // whole run of digits, leading zeros aside, right after that text in
+    // any case, whatever the options say.
+    PkIdGroups(const QList<QString> &ids, PkMatchOptions options, qsizetype longestName,
+               const std::vector<int> &wholeNumber = {});
     ~PkIdGroups();
 
     // Replaces found by the groups that select name, each once.
@@ -38,8 +43,11 @@ public:
 private:
     using Keys = std::unordered_map<std::u16string_view, int>;
 
+    int addPrefixed(const QString &id, qsizetype prefix);
     int addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number);
     void collectNumbers(const QString &name, std::vector<int> &found);
+    void collectPrefixed(QStringView name, qsizetype run, qsizetype runLength, std::u16string_view digits,
+                         std::vector<int> &found);
     void addGroup(int group, std::vector<int> &found);
 
     std::unique_ptr<PkIdMatcher> matcher;
@@ -48,6 +56,11 @@ private:
     QList<QString> numberText, pictureText;
     Keys numberGroup, pictureGroup;
     PkKeyFilter numberFilter, pictureFilter;
+    // The lengths of the texts that whole numbers must follow, other than none.
+    std::vector<qsizetype> prefixLengths;
+    // Per number group, the fewest digits a run must have to stand for it.
+    std::vector<qsizetype> shortestRun;
+    QString prefixed;
     std::vector<int> idGroup;
     std::vector<qsizetype> firstId;
     int count = 0;

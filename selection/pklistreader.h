@@ -9,8 +9,8 @@
 
 // A selection list as read from its file. error holds the system's reason when
 // the file exists but cannot be read; a missing file is simply an empty list.
-// Blank lines of a plain list count as identifiers that match nothing; they
-// are counted, not kept in ids.
+// Blank lines of a plain list are counted, not kept in ids; no figure shown
+// counts them as identifiers.
 struct PkSelectionList
 {
     QList<QString> ids;

@@ -312,20 +312,26 @@ QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, cons
     return sorted;
 }
 
-} // namespace
+// What listing a folder found: the names that something selected or a near
+// try found, in listing order, and what selected them.
+struct Listing
+{
+    QStringList sorted;
+    std::vector<qint32> order;
+    Collected collected;
+    std::optional<PkIdGroups> groups;
+    std::optional<PkNearMatcher> near;
+};
 
 // Listing a large folder costs mostly system time: the names are decoded and
 // matched on the other cores while the rest are read, and only those that
 // something selected become strings of their own and are put in order.
-PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
-                                              PkMatchOptions options)
+void listFolder(const QString &folderPath, const QList<QString> &ids, const std::vector<int> &wholeNumbers,
+                PkMatchOptions options, Listing &listing)
 {
-    // An empty path would list the working directory, which no user chose.
-    if (folderPath.isEmpty())
-        return matchNames({}, ids, options);
-    std::optional<PkIdGroups> groups;
-    std::optional<PkNearMatcher> near;
-    Collected collected;
+    std::optional<PkIdGroups> &groups = listing.groups;
+    std::optional<PkNearMatcher> &near = listing.near;
+    Collected &collected = listing.collected;
     std::mutex mutex;
     std::condition_variable ready;
     // The batches read so far, in order; a deque keeps them where they are
@@ -348,7 +354,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     };
     std::thread matching([&] {
         // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
-        groups.emplace(ids, options, qsizetype(NAME_MAX));
+        groups.emplace(ids, options, qsizetype(NAME_MAX), wholeNumbers);
         std::vector<int> found;
         QString name;
         eachBatch([&](const PkFolderLister::Names &batch) {
@@ -393,27 +399,94 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
                    shown.begin(), std::not_equal_to<>());
     if (near)
         near->markFound(shown);
-    std::vector<qint32> positions, order;
+    std::vector<qint32> positions;
     for (size_t p = 0; p < shown.size(); ++p) {
         if (shown[p])
             positions.push_back(qint32(p));
     }
-    const QStringList sorted = listedInOrder(batches, positions, order);
-    return assemble(sorted, order, collected, *groups, ids, options, near ? &*near : nullptr);
+    listing.sorted = listedInOrder(batches, positions, listing.order);
 }
 
-PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
-                                             PkMatchOptions options)
+// Which of the texts that groups were made of selected any name as written.
+std::vector<bool> selectedAsWritten(const Collected &collected, const PkIdGroups &groups, qsizetype textCount)
+{
+    std::vector<bool> hit(size_t(groups.size()));
+    for (const int group : collected.groups)
+        hit[size_t(group)] = true;
+    std::vector<bool> selects(static_cast<size_t>(textCount));
+    for (qsizetype t = 0; t < textCount; ++t)
+        selects[size_t(t)] = groups.groupOf(t) >= 0 && hit[size_t(groups.groupOf(t))];
+    return selects;
+}
+
+PkMatchResult matchWith(const QStringList &names, const QList<QString> &ids, const std::vector<int> &wholeNumbers,
+                        PkMatchOptions options)
 {
     qsizetype longestName = 0;
     for (const QString &name : names)
         longestName = std::max(longestName, name.size());
-    PkIdGroups groups(ids, options, longestName);
+    PkIdGroups groups(ids, options, longestName, wholeNumbers);
     Collected collected;
     std::vector<int> found;
     for (const QString &name : names)
         collected.add(groups, name, found);
     return assemble(names, {}, collected, groups, ids, options);
+}
+
+// Once it is known what each identifier and piece selects as written, the
+// identifiers as read are matched again, against the names that anything
+// selected or a near try found: those are all they can select.
+PkMatchResult matchPieces(const PkLinePieces &pieces, const QStringList &names, const std::vector<bool> &selects,
+                          PkMatchOptions options)
+{
+    PkLinePieces::Reading reading = pieces.read(selects);
+    PkMatchResult result = matchWith(names, reading.ids, reading.wholeNumber, options);
+    PkLinePieces::finish(std::move(reading), result);
+    return result;
+}
+
+} // namespace
+
+// Ranges and sentences are matched as their pieces in the same pass as the
+// identifiers: the listing is what costs.
+PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
+                                              PkMatchOptions options)
+{
+    // An empty path would list the working directory, which no user chose.
+    if (folderPath.isEmpty())
+        return matchNames({}, ids, options);
+    const PkLinePieces pieces(ids);
+    const QList<QString> texts = pieces.texts();
+    Listing listing;
+    listFolder(folderPath, texts, pieces.wholeNumbers(), options, listing);
+    if (!pieces.isEmpty())
+        return matchPieces(pieces, listing.sorted,
+                           selectedAsWritten(listing.collected, *listing.groups, texts.size()), options);
+    PkMatchResult result = assemble(listing.sorted, listing.order, listing.collected, *listing.groups, ids, options,
+                                    listing.near ? &*listing.near : nullptr);
+    PkLinePieces::finish(pieces.read({}), result);
+    return result;
+}
+
+PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QList<QString> &ids,
+                                             PkMatchOptions options)
+{
+    const PkLinePieces pieces(ids);
+    if (pieces.isEmpty()) {
+        PkMatchResult result = matchWith(names, ids, {}, options);
+        PkLinePieces::finish(pieces.read({}), result);
+        return result;
+    }
+    const QList<QString> texts = pieces.texts();
+    qsizetype longestName = 0;
+    for (const QString &name : names)
+        longestName = std::max(longestName, name.size());
+    PkIdGroups groups(texts, options, longestName, pieces.wholeNumbers());
+    Collected collected;
+    std::vector<int> found;
+    for (const QString &name : names)
+        collected.add(groups, name, found);
+    return matchPieces(pieces, names, selectedAsWritten(collected, groups, texts.size()), options);
 }
 
 QString PkSelectionMatcher::withoutExtension(const QString &id)

@@ -3,6 +3,8 @@
 #ifndef PKSELECTIONMATCHER_H
 #define PKSELECTIONMATCHER_H
 
+#include "pklinepieces.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -76,6 +78,13 @@ struct PkMatchResult
     QList<QString> textLines;
     // How many identifiers the list holds once text lines are left out.
     qsizetype idCount = 0;
+    // The identifiers that fileIds refer to: the list's, with ranges and
+    // sentences read as the numbers and names they stand for.
+    QList<QString> ids;
+    // Ranges read as their numbers where some of them no file holds.
+    QList<PkRangeRead> ranges;
+    // Lines read as sentences, with the picks matched in their place.
+    QList<PkProseRead> prose;
 
     bool isHeld(qsizetype file) const { return held.value(file); }
 };

@@ -30,6 +30,7 @@ private slots:
     void drops_data();
     void drops();
     void pastedList();
+    void piecesCounted();
     void workflow();
     void runs();
     void review();
@@ -183,6 +184,29 @@ void TestMainWindow::pastedList()
     QCOMPARE(selected->getFooterText(), u"picture\u00b7whole\u00b7near"_s);
     QVERIFY(!selected->actions().value(3)->isEnabled());
     QVERIFY(MainWindow().findChildren<PkButton *>().value(SelectedTile)->actions().value(1)->isChecked());
+}
+
+// Before the folder a range counts as its numbers, a sentence as one line and
+// blank lines not at all; the folder shows the sentence's picks and the
+// sign-off, and the review groups the files under the identifiers read.
+void TestMainWindow::piecesCounted()
+{
+    const QString pictures = folder(u"pieces"_s, {"IMG_0411.jpg", "IMG_0412.CR2", "IMG_0412.JPG", "IMG_1412.jpg", "IMG_4120.jpg"});
+    MainWindow window;
+    PkButton *selected = tile(window, SelectedTile), *toCopy = tile(window, ToCopyTile);
+    chooseList(window, file(u"pieces.txt"_s, "0411-0412\n\nWe like 1412, 4120 and 0411!\nThanks!\n"));
+    QCOMPARE(selected->getMainText(), u"4"_s);
+    chooseFolder(window, pictures);
+    QCOMPARE(selected->getMainText(), u"5"_s);
+    QCOMPARE(toCopy->getMainText(), u"5"_s);
+    QVERIFY(shownToolTip(selected).endsWith(
+        u"Read from a sentence:\nWe like 1412, 4120 and 0\u2026: 1412, 4120, 0411\n\nLeft out as text:\nThanks!"_s));
+    window.show();
+    QTest::mouseDClick(toCopy, Qt::LeftButton);
+    QStringList groups;
+    for (const auto &group : window.findChild<PkReviewWindow *>()->model()->groups())
+        groups << group.id;
+    QCOMPARE(groups, (QStringList{"0411", "0412", "1412", "4120"}));
 }
 
 // A session through every state of the workflow, then the next one. A list

@@ -61,20 +61,25 @@ private slots:
         // progress line; on a terminal one line (err is then a pattern) is
         // rewritten in place at most ten times a second and cleared at the end.
         const QByteArray list = "IMG_0001\nIMG_0003\nIMG_9\n\n\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\nIMG_8\n";
-        const QByteArray found = "6 identifiers, 4 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n";
+        const QByteArray found = "5 identifiers, 4 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n";
         const QString job = "--list list --folder pics";
         QTest::newRow("full run") << list << job << false << found + "copied 4 of 4\nexit 0" << QByteArray()
                                   << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg", "Фото.jpg"};
         QTest::newRow("dry run: paths on stdout, the rest on stderr, a name with a line break left out") << list + "line"
             << job + " --dry-run" << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\n"
                                                          "pics/Фото.jpg\nexit 0")
-            << QByteArray("7 identifiers, 5 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n"
+            << QByteArray("6 identifiers, 5 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n"
                "left out, as its name holds a line break (see --print0): new\\012line.jpg\n") << QStringList{};
         QTest::newRow("dry run with --print0 keeps the line break; near matches, text lines")
             << QByteArray("img_0003.JPG\nHi Sam, thanks!\nIMG 0002\nline\n") << job + " --dry-run --print0" << false
             << QByteArray("pics/IMG_0002.jpg\0pics/IMG_0003.jpg\0pics/new\nline.jpg\0exit 0", 60)
             << QByteArray("3 identifiers, 3 files to copy, 0 not found, 2 near\nnear: img_0003.JPG: IMG_0003\n"
                           "near: IMG 0002: IMG_0002\ntext: Hi Sam, thanks!\n") << QStringList{};
+        QTest::newRow("a range with a gap, a sentence, a sign-off")
+            << QByteArray("IMG_0001 - IMG_0004\nWe like 0002 and 0003!\nCheers\n") << job + " --dry-run" << false
+            << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
+            << QByteArray("6 identifiers, 4 files to copy, 1 not found\nrange: IMG_0001 - IMG_0004: IMG_0004 not in the "
+                          "folder\nprose: We like 0002 and 0003!: 0002, 0003\ntext: Cheers\n") << QStringList{};
         QTest::newRow("extensions as written, no near matches")
             << QByteArray("IMG_0001.jpg\nimg_0003.jpg\n") << job + " --dry-run --with-extensions --no-near-matches"
             << false << QByteArray("pics/IMG_0001.jpg\nexit 0")

@@ -36,13 +36,15 @@ private slots:
         PkMatchResult mail;
         mail.near = {{"img_4120.jpg", "IMG_4120"}, {"IMG 1412", "IMG_1412"}};
         mail.textLines = {"Hi Sam,"};
+        mail.ranges = {{"2100-2104", {"2102", "2103"}}};
         mail.idCount = 2;
-        QTest::newRow("an e-mail: near matches and a greeting; a blank line counts")
+        QTest::newRow("an e-mail: near matches, a range with gaps and a greeting")
             << mail
-            << Texts{"3", "picture \u00b7 near",
-                     "Found by a near match:\nimg_4120.jpg: IMG_4120\nIMG 1412: IMG_1412\n\nLeft out as text:\nHi Sam,", "",
-                     "img_4120.jpg\tIMG_4120\nIMG 1412\tIMG_1412"}
-            << Texts{"2 near", ""};
+            << Texts{"2", "picture \u00b7 near",
+                     "Counted as read: ranges as their numbers,\nsentences as their picks; text and blank lines not.\n\n"
+                     "Found by a near match:\nimg_4120.jpg: IMG_4120\nIMG 1412: IMG_1412\n\nLeft out as text:\nHi Sam,",
+                     "", "img_4120.jpg\tIMG_4120\nIMG 1412\tIMG_1412"}
+            << Texts{"1 not found", "Ranges:\n2100-2104: 2102, 2103 not in the folder"};
 
         PkMatchResult prefix;
         Texts pictures, missing;
@@ -51,14 +53,19 @@ private slots:
         prefix.ambiguous = {{"P", pictures}, {"P0", pictures.mid(0, 20)}};
         prefix.near = {{"p 7", "P07"}};
         prefix.idsNotFound = missing;
+        prefix.ranges = {{"IMG_2100 - 2104", {"IMG_2101"}}};
+        prefix.prose = {{"Could we have 2403, 2407 and 2420, please?", {"2403", "2407", "2420"}}};
         prefix.idCount = 24;
         const QString first = QStringList(pictures.mid(0, 20)).join(", ");
-        QTest::newRow("an identifier in 21 pictures names 20, 21 identifiers not found show 20")
+        QTest::newRow("an identifier in 21 pictures names 20, 21 identifiers not found show 20; a sentence, a gap")
             << prefix
-            << Texts{"25", "2 ambiguous",
-                     "Ambiguous:\nP: " + first + " and 1 more\nP0: " + first + "\n\nFound by a near match:\np 7: P07",
+            << Texts{"24", "2 ambiguous",
+                     "Counted as read: ranges as their numbers,\nsentences as their picks; text and blank lines not.\n\n"
+                     "Ambiguous:\nP: " + first + " and 1 more\nP0: " + first + "\n\nFound by a near match:\np 7: P07\n\n"
+                     "Read from a sentence:\nCould we have 2403, 2407\u2026: 2403, 2407, 2420",
                      "P\t" + first + " and 1 more\nP0\t" + first, "p 7\tP07"}
-            << Texts{"21 not found", "Not found: " + QStringList(missing.mid(0, 20)).join(", ") + " and 1 more"};
+            << Texts{"22 not found", "Not found: " + QStringList(missing.mid(0, 20)).join(", ")
+                         + " and 1 more\n\nRanges:\nIMG_2100 - 2104: IMG_2101 not in the folder"};
     }
 
     void match()
@@ -68,7 +75,6 @@ private slots:
         QFETCH(Texts, toCopy);
         PkButton selectedTile(0, "standard"), toCopyTile(1, "standard");
         PkSelectionReport report(&selectedTile, &toCopyTile, PwTools());
-        report.setBlankLines(1);
         report.showMatch(match);
         const QList<QAction *> actions = selectedTile.actions();
         QCOMPARE(actions.size(), 5);
