@@ -2,7 +2,7 @@
 
 #include "pkselectionmatcher.h"
 
-#include "pkfolderlister.h"
+#include "pkfolderlisting.h"
 #include "pkidgroups.h"
 #include "pkmatchtext.h"
 #include "pknearmatcher.h"
@@ -11,34 +11,14 @@
 #include <QSet>
 
 #include <algorithm>
-#include <climits>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <iterator>
-#include <mutex>
-#include <optional>
 #include <string_view>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 namespace {
 
-// The groups that each name selects, for the names in the order they were
-// collected.
-struct Collected
-{
-    std::vector<uint32_t> start{0};
-    std::vector<int> groups;
-
-    void add(PkIdGroups &idGroups, const QString &name, std::vector<int> &found)
-    {
-        idGroups.collect(name, found);
-        groups.insert(groups.end(), found.begin(), found.end());
-        start.push_back(uint32_t(groups.size()));
-    }
-};
 
 // What the near matches found, for each identifier text that selected
 // nothing, and the files they select, as (listing position, identifier) pairs.
@@ -155,7 +135,7 @@ std::vector<int> unmarkedPictures(const QList<QString> &pictures)
 // else selects them too.
 std::vector<bool> holdAmbiguous(const std::vector<std::pair<int, int>> &selections, const std::vector<size_t> &runStart,
                                 const std::vector<size_t> &runLength, const std::vector<int> &unmarked,
-                                const Collected &collected, const std::vector<qint32> &order,
+                                const PkCollected &collected, const std::vector<qint32> &order,
                                 const std::vector<qsizetype> &listed, PkMatchResult &result)
 {
     std::vector<bool> ambiguous(runStart.size());
@@ -177,7 +157,7 @@ std::vector<bool> holdAmbiguous(const std::vector<std::pair<int, int>> &selectio
 
 // Sorts out what the names selected: names[p] was collected at order[p], or
 // at p when order is empty.
-PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const Collected &collected,
+PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const PkCollected &collected,
                        const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options,
                        PkNearMatcher *near = nullptr)
 {
@@ -275,140 +255,8 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     return result;
 }
 
-// The names at positions among the batches, in listing order, each decoded
-// once; the order is set to their positions. Names whose lower-case forms
-// are equal are put in order among all the folder's names.
-QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
-                          std::vector<qint32> &order)
-{
-    std::vector<qint32> first{0}; // the position of each batch's first name
-    for (const PkFolderLister::Names &batch : batches)
-        first.push_back(first.back() + qint32(batch.size()));
-    QStringList names(first.back());
-    const auto decode = [&](qint32 p) {
-        const size_t b = size_t(std::upper_bound(first.begin(), first.end(), p) - first.begin() - 1);
-        PkFolderLister::decodeName(batches[b].at(p - first[b]), names[p]);
-    };
-    for (const qint32 p : positions)
-        decode(p);
-    if (std::optional<std::vector<qint32>> sorted = PkFolderLister::sortOrder(names, positions)) {
-        order = std::move(*sorted);
-    } else {
-        std::vector<bool> wanted(size_t(names.size()));
-        for (const qint32 p : positions)
-            wanted[size_t(p)] = true;
-        for (qint32 p = 0; p < names.size(); ++p)
-            decode(p);
-        order.clear();
-        for (const qint32 p : PkFolderLister::sortOrder(names)) {
-            if (wanted[size_t(p)])
-                order.push_back(p);
-        }
-    }
-    QStringList sorted;
-    sorted.reserve(qsizetype(order.size()));
-    for (const qint32 p : order)
-        sorted.append(std::move(names[p]));
-    return sorted;
-}
-
-// What listing a folder found: the names that something selected or a near
-// try found, in listing order, and what selected them.
-struct Listing
-{
-    QStringList sorted;
-    std::vector<qint32> order;
-    Collected collected;
-    std::optional<PkIdGroups> groups;
-    std::optional<PkNearMatcher> near;
-};
-
-// Listing a large folder costs mostly system time: the names are decoded and
-// matched on the other cores while the rest are read, and only those that
-// something selected become strings of their own and are put in order.
-void listFolder(const QString &folderPath, const QList<QString> &ids, const std::vector<int> &wholeNumbers,
-                PkMatchOptions options, Listing &listing)
-{
-    std::optional<PkIdGroups> &groups = listing.groups;
-    std::optional<PkNearMatcher> &near = listing.near;
-    Collected &collected = listing.collected;
-    std::mutex mutex;
-    std::condition_variable ready;
-    // The batches read so far, in order; a deque keeps them where they are
-    // while more arrive, so each thread reads them without the lock.
-    std::deque<PkFolderLister::Names> batches;
-    bool listed = false;
-    // Hands each batch in turn to work as it arrives, until the last.
-    const auto eachBatch = [&](auto &&work) {
-        for (size_t next = 0;; ++next) {
-            const PkFolderLister::Names *batch = nullptr;
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                ready.wait(lock, [&] { return next < batches.size() || listed; });
-                if (next == batches.size())
-                    return;
-                batch = &batches[next];
-            }
-            work(*batch);
-        }
-    };
-    std::thread matching([&] {
-        // A file name holds at most NAME_MAX bytes, and so as many UTF-16 units.
-        groups.emplace(ids, options, qsizetype(NAME_MAX), wholeNumbers);
-        std::vector<int> found;
-        QString name;
-        eachBatch([&](const PkFolderLister::Names &batch) {
-            for (qsizetype i = 0; i < batch.size(); ++i) {
-                PkFolderLister::decodeName(batch.at(i), name);
-                collected.add(*groups, name, found);
-            }
-        });
-    });
-    // Near matches are looked for at once, for every identifier, on a thread
-    // of their own; only those for identifiers that select nothing are used.
-    std::thread nearMatching([&] {
-        if (!options.nearMatches)
-            return;
-        std::vector<qsizetype> textOf;
-        near.emplace(nearTexts(ids, {}, textOf), options, qsizetype(NAME_MAX));
-        QString name;
-        qsizetype position = 0;
-        eachBatch([&](const PkFolderLister::Names &batch) {
-            for (qsizetype i = 0; i < batch.size(); ++i) {
-                PkFolderLister::decodeName(batch.at(i), name);
-                near->scan(name, position++);
-            }
-        });
-    });
-    PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        batches.push_back(std::move(batch));
-        ready.notify_all();
-    });
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        listed = true;
-        ready.notify_all();
-    }
-    matching.join();
-    nearMatching.join();
-    // Only the names that something selected or a near try found are shown,
-    // so only they need their place in the listing.
-    std::vector<bool> shown(collected.start.size() - 1);
-    std::transform(collected.start.cbegin(), std::prev(collected.start.cend()), std::next(collected.start.cbegin()),
-                   shown.begin(), std::not_equal_to<>());
-    if (near)
-        near->markFound(shown);
-    std::vector<qint32> positions;
-    for (size_t p = 0; p < shown.size(); ++p) {
-        if (shown[p])
-            positions.push_back(qint32(p));
-    }
-    listing.sorted = listedInOrder(batches, positions, listing.order);
-}
-
 // Which of the texts that groups were made of selected any name as written.
-std::vector<bool> selectedAsWritten(const Collected &collected, const PkIdGroups &groups, qsizetype textCount)
+std::vector<bool> selectedAsWritten(const PkCollected &collected, const PkIdGroups &groups, qsizetype textCount)
 {
     std::vector<bool> hit(size_t(groups.size()));
     for (const int group : collected.groups)
@@ -426,7 +274,7 @@ PkMatchResult matchWith(const QStringList &names, const QList<QString> &ids, con
     for (const QString &name : names)
         longestName = std::max(longestName, name.size());
     PkIdGroups groups(ids, options, longestName, wholeNumbers);
-    Collected collected;
+    PkCollected collected;
     std::vector<int> found;
     for (const QString &name : names)
         collected.add(groups, name, found);
@@ -457,8 +305,10 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
         return matchNames({}, ids, options);
     const PkLinePieces pieces(ids);
     const QList<QString> texts = pieces.texts();
-    Listing listing;
-    listFolder(folderPath, texts, pieces.wholeNumbers(), options, listing);
+    PkFolderListing listing;
+    std::vector<qsizetype> textOf;
+    listing.list(folderPath, texts, options.nearMatches ? nearTexts(texts, {}, textOf) : QList<QString>(),
+                 pieces.wholeNumbers(), options);
     if (!pieces.isEmpty())
         return matchPieces(pieces, listing.sorted,
                            selectedAsWritten(listing.collected, *listing.groups, texts.size()), options);
@@ -482,7 +332,7 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     for (const QString &name : names)
         longestName = std::max(longestName, name.size());
     PkIdGroups groups(texts, options, longestName, pieces.wholeNumbers());
-    Collected collected;
+    PkCollected collected;
     std::vector<int> found;
     for (const QString &name : names)
         collected.add(groups, name, found);
