@@ -152,6 +152,12 @@ bool isListMark(QChar c)
 
 } // namespace
 
+QString PkProseRead::shortLine() const
+{
+    const QStringView said = withoutPrefixes(line);
+    return said.size() <= shownLength ? said.toString() : said.first(shownLength).toString() + QChar(0x2026);
+}
+
 PkLinePieces::PkLinePieces(const QList<QString> &ids)
     : ids(ids)
 {

@@ -26,9 +26,10 @@ struct PkProseRead
     QString line;
     QList<QString> picks;
 
-    // Reports name a sentence by its start: chat lines run on for a screen.
+    // Reports name a sentence by its start, after a chat export's date and
+    // sender: chat lines run on for a screen.
     static constexpr qsizetype shownLength = 24;
-    QString shortLine() const { return line.size() <= shownLength ? line : line.first(shownLength) + QChar(0x2026); }
+    QString shortLine() const;
 
     bool operator==(const PkProseRead &other) const { return line == other.line && picks == other.picks; }
 };
