@@ -109,6 +109,8 @@ void TestPkListReader::forms_data()
                                         << Ids{"IMG_1206", "IMG_1508", "IMG_1777", "DSC01234", "DSC01240"};
     QTest::newRow("classic Mac line ends, a lone CR") << txt << QByteArray("A1\r\rB 2\r") << Ids{"A1", "", "B 2"};
     QTest::newRow("empty list") << txt << QByteArray() << Ids{};
+    QTest::newRow("a line of each blank: space, tab, CR, VT, FF") << txt << QByteArray("A\n \n\t\n\r\n\v\n\f\nB")
+                                                                 << Ids{"A", "", "", "", "", "", "B"};
     QTest::newRow("semicolon list") << txt << QByteArray("P1010123.JPG;P1010127.JPG") << Ids{"P1010123.JPG", "P1010127.JPG"};
     QTest::newRow("Lightroom OR filter") << txt << QByteArray("L1000412 OR L1000418 OR OR L1000420\nIMG_1 OR\nOR 2")
                                          << Ids{"L1000412", "L1000418", "L1000420", "IMG_1 OR", "OR 2"};

@@ -36,6 +36,8 @@ private slots:
     void quickLook_data();
     void quickLook();
     void fitted();
+    void bars_data();
+    void bars();
     void exif_data();
     void exif();
     void slowFileIsEnded();
@@ -214,7 +216,6 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("smaller thumbnail is provisional, stretched") << "b.jpg" << jpegWithThumbnail(large, 1, jpeg(quarters(40, 20), 0)) << true << true << QSize(64, 32) << 0;
     QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 40, 16)) << true << false << QSize(64, 32) << 0;
     QTest::newRow("thumbnail turned, as tall as the box") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(64, 32), 0)) << true << false << QSize(32, 64) << 2;
-    QTest::newRow("dark thumbnail is no bar") << "e.jpg" << jpegWithThumbnail(large, 1, letterboxed(80, 4, 38)) << true << false << QSize(64, 64) << -1;
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
@@ -252,6 +253,44 @@ void TestPkThumbnailReader::fitted()
     for (QSize size : sizes)
         fits << PkPictureDecoder::fitted(size, box);
     QCOMPARE(fits, (QList<QSize>{{64, 42}, {42, 64}, {64, 64}, {64, 9}, {9, 64}, {64, 1}}));
+}
+
+void TestPkThumbnailReader::bars_data()
+{
+    QTest::addColumn<QMargins>("bars"); // on a light 40 x 30 picture
+    QTest::addColumn<int>("grey"); // of the bars
+    QTest::addColumn<QPoint>("light"); // a white pixel, if any
+    QTest::addColumn<QRect>("kept");
+    const QPoint none(-1, -1);
+    const QRect whole(0, 0, 40, 30);
+    QTest::newRow("a bar on each side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(4, 3, 35, 25);
+    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(4, 3, 35, 25);
+    QTest::newRow("bars a step lighter are picture") << QMargins(4, 3, 1, 2) << 64 << none << whole;
+    QTest::newRow("a light pixel in a bar row's first column") << QMargins(0, 3, 0, 0) << 0 << QPoint(0, 0) << whole;
+    QTest::newRow("a light pixel in a bar row's last column") << QMargins(0, 3, 0, 0) << 0 << QPoint(39, 0) << whole;
+    QTest::newRow("a light pixel in a bar column's first row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 0) << whole;
+    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 29) << whole;
+    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 30);
+    QTest::newRow("under half the width: no bars") << QMargins(12, 0, 13, 0) << 0 << none << whole;
+    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 7) << 0 << none << QRect(0, 8, 40, 15);
+    QTest::newRow("a third of the height: no bars") << QMargins(0, 10, 0, 10) << 0 << none << whole;
+    QTest::newRow("dark all over") << QMargins(0, 30, 0, 0) << 0 << none << whole;
+}
+
+// Dark rows and columns at the edges are bars when a light picture lies
+// between them, a picture at least half as wide and half as high.
+void TestPkThumbnailReader::bars()
+{
+    QFETCH(QMargins, bars);
+    QFETCH(int, grey);
+    QFETCH(QPoint, light);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(qRgb(grey, grey, grey));
+    QPainter(&image).fillRect(image.rect().marginsRemoved(bars), QColor(200, 200, 200));
+    if (light != QPoint(-1, -1))
+        image.setPixel(light, qRgb(255, 255, 255));
+    QFETCH(QRect, kept);
+    QCOMPARE(PkPictureDecoder::withoutBars(image), image.copy(kept));
 }
 
 void TestPkThumbnailReader::exif_data()
