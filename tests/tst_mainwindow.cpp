@@ -11,7 +11,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <atomic>
 #include <csignal>
 #include <memory>
 
@@ -76,17 +75,16 @@ QStringList outputFiles(const QString &pictures)
     return names;
 }
 
-// Holds the run that copies p0001.jpg, once armed, with that copy written
-// but not yet named, until the test lets it go or the window interrupts it.
-std::atomic<bool> holdArmed{false};
+// Holds a run as it copies p0001.jpg, that copy written but not yet named,
+// until the test lets it go or the window interrupts it.
 QSemaphore heldAtSecond, letGo;
 
 void holdSecondCopy(const QString &destination)
 {
-    if (!destination.endsWith("/p0001.jpg"_L1) || !holdArmed.exchange(false))
-        return;
-    heldAtSecond.release();
-    while (!letGo.tryAcquire(1, 10) && !QThread::currentThread()->isInterruptionRequested()) {
+    if (destination.endsWith("/p0001.jpg"_L1))
+        heldAtSecond.release();
+    while (destination.endsWith("/p0001.jpg"_L1) && !letGo.tryAcquire(1, 10)
+           && !QThread::currentThread()->isInterruptionRequested()) {
     }
 }
 
@@ -311,7 +309,6 @@ void TestMainWindow::runs()
     QTest::keyClick(&window, Qt::Key_Escape);
     QCOMPARE(run->getMainText(), u"Start"_s);
     QSignalSpy started(window.findChild<PkRunController *>(), &PkRunController::startCopySignal);
-    holdArmed = true;
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(started.wait());
     QCOMPARE(run->getMainText(), u"Stop"_s);
@@ -363,7 +360,6 @@ void TestMainWindow::runs()
     QDir(pictures + u"/FilesFromSelection"_s).removeRecursively();
     chooseList(window, list);
     chooseFolder(window, pictures);
-    holdArmed = true;
     pressStart(window);
     QVERIFY(heldAtSecond.tryAcquire(1, 30000));
     owner.reset();
