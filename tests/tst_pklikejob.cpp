@@ -290,7 +290,6 @@ void TestPkLikeJob::rawCamera_data()
     QTest::newRow("serial differs, names alike") << Shot{time, "", "Canon", "Canon EOS R5", "43"} << "by content";
     QTest::newRow("same make and model, no serial") << Shot{time, "", "CANON", "EOS R5", ""} << "by time";
     QTest::newRow("model differs, no serial") << Shot{time, "", "Canon", "Canon EOS R6", ""} << "by content";
-    QTest::newRow("time alone") << Shot{time, "", "", "", ""} << "by time";
     QTest::newRow("time alone, beside an example that is no picture") << Shot{time, "", "", "", ""} << "by time";
     QTest::newRow("no time") << Shot{} << "by content";
 }

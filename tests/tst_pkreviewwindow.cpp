@@ -242,7 +242,6 @@ void TestPkReviewWindow::keys()
     QTest::keyClick(view, Qt::Key_End);
     window.setSelection(folderSelection());
     QCOMPARE(window.view()->currentTile(), 0);
-    QVERIFY(window.view()->viewport()->rect().contains(window.view()->tileRect(0)));
     // T ticks; Space shows the picture large, where the arrows move and T ticks too.
     QTest::keyClick(view, Qt::Key_T);
     QTest::keyClick(view, Qt::Key_Space);
