@@ -19,6 +19,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -93,18 +94,19 @@ QString folderProblem(const QString &path)
 int signalPipe[] = {-1, -1};
 
 // The first stop signal asks for the end of the run; a second one ends the
-// program at once, taking away the copy in hand.
-volatile std::sig_atomic_t stopSignalsSeen = 0;
+// program at once, taking away the copy in hand. Two signals may be handled
+// at once on two threads: exactly one of them is the first.
+std::atomic<int> stopSignalsSeen{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
 
 void onStopSignal(int signalNumber)
 {
-    if (stopSignalsSeen) {
+    if (stopSignalsSeen.exchange(1) != 0) {
         PkFileCopier::removeTemporaryInProgress();
         ::signal(signalNumber, SIG_DFL);
         ::raise(signalNumber);
         return;
     }
-    stopSignalsSeen = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);

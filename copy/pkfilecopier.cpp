@@ -26,6 +26,9 @@ namespace {
 // Set in tests of the command line to take the path of file systems without
 // unnamed files.
 const char copyPathVariable[] = "PICKWELL_TEST_COPY_PATH";
+// Set in tests of the command line to the path of a named pipe, to hold a
+// run at a known point: see PkFileCopier::setNamingHook.
+const char holdPathVariable[] = "PICKWELL_TEST_HOLD_PATH";
 
 // No errno is negative: copyUnnamed's way of saying that the file system has
 // no unnamed files, and the copy's of saying that the picture's size or time
@@ -217,10 +220,24 @@ bool publish(int out, const QByteArray &destination)
     return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// Returns once a writer has opened the named pipe at path and closed it again.
+void waitAtHold(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    char byte;
+    while (fd != -1 && ::read(fd, &byte, 1) > 0) {
+    }
+    if (fd != -1)
+        ::close(fd);
+}
+
 void beforeNaming(const QByteArray &destination)
 {
     if (const PkFileCopier::NamingHook hook = namingHook.load())
         hook(QFile::decodeName(destination));
+    static const QByteArray holdPath = qgetenv(holdPathVariable);
+    if (!holdPath.isEmpty())
+        waitAtHold(holdPath);
 }
 
 // Creates a hidden file of a fresh name in folder, writable by its owner

@@ -50,6 +50,9 @@ public:
 
     // Tests only: called with the destination's name just before a complete
     // copy is given its name, where another program could take the name.
+    // Where PICKWELL_TEST_HOLD_PATH names a named pipe, each copy waits
+    // there too, until a test has opened the pipe for writing and closed it:
+    // tests of the command line hold a run at a known point that way.
     using NamingHook = void (*)(const QString &destination);
     static void setNamingHook(NamingHook hook);
 

@@ -164,18 +164,15 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
     };
     const PkLikeMatcher matcher(facts, pictureHash);
 
-    // An example without a capture time compares with every picture: their
-    // hashes are then made on both threads at once, ahead of the matching.
+    // An example that is the same shot as no picture, one without a capture
+    // time too, compares with every picture: their hashes are then made on
+    // both threads at once, ahead of the matching.
     bool everyPicture = false;
-    for (const PkLikeFacts &example : exampleFacts)
-        everyPicture = everyPicture || (example.problem.isEmpty() && !example.taken.isValid());
-    if (!everyPicture) {
-        for (const PkLikeFacts &example : exampleFacts) {
-            bool any = false;
-            for (const PkLikeFacts &picture : facts)
-                any = any || PkLikeFacts::sameShot(example, picture);
-            everyPicture = everyPicture || (example.problem.isEmpty() && !any);
-        }
+    for (const PkLikeFacts &example : exampleFacts) {
+        bool any = false;
+        for (const PkLikeFacts &picture : facts)
+            any = any || PkLikeFacts::sameShot(example, picture);
+        everyPicture = everyPicture || (example.problem.isEmpty() && !any);
     }
     if (everyPicture) {
         forEach(int(pictures.size()), [&](int i) { pictureHash(i); }, options, &done, total);

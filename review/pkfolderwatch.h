@@ -24,6 +24,8 @@ public:
 
     // Watches folder from now on; an empty one watches nothing.
     void watch(const QString &folder);
+    // The folders watched: the last one given, or none.
+    QStringList watched() const { return watcher.directories(); }
 
 signals:
     // The names of the folder's files, after a change.

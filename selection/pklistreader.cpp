@@ -60,9 +60,13 @@ bool isAsciiBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// ASCII blanks are those of the bytes' quick look, so that both ways a line
+// is read agree.
 bool isBlank(QStringView line)
 {
-    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
+    return std::all_of(line.begin(), line.end(), [](QChar c) {
+        return c.unicode() < 0x80 ? isAsciiBlank(char(c.unicode())) : c.isSpace();
+    });
 }
 
 // Lists come from spreadsheets and editors of every kind: UTF-16 announces

@@ -11,9 +11,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <pty.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const rlimit fileSizeLimit{64 * 1024, 64 * 1024};
@@ -234,10 +236,11 @@ private slots:
         QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), copies);
     }
 
-    // The first file fails on the size limit, which says on stderr that the
-    // run has begun; the signal then comes while thousands of files are
-    // still to go. It stops the run after the file in hand. Two signals end
-    // the program at once, and the copy in hand leaves no hidden temporary.
+    // The first file fails on the size limit; the signal comes while the
+    // second is held, written but not named, at a named pipe, and thousands
+    // of files are still to go. It stops the run after the file in hand. Two
+    // signals end the program at once, and the copy in hand leaves no hidden
+    // temporary.
     void stopSignal_data()
     {
         QTest::addColumn<QStringList>("environment");
@@ -268,20 +271,34 @@ private slots:
         writeFile(dir.filePath("q1.jpg"), "q");
         writeFile(dir.filePath("q2.jpg"), "q");
         const QString output = dir.filePath("FilesFromSelection");
+        const QByteArray hold = QFile::encodeName(dir.filePath("hold"));
+        QCOMPARE(::mkfifo(hold.constData(), 0600), 0);
+        // Opening the pipe finds the copier waiting there, and closing it lets that copy through.
+        const auto letThrough = [&hold] {
+            if (const int gate = ::open(hold.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); gate != -1)
+                ::close(gate);
+        };
         QProcess process;
         process.setReadChannel(QProcess::StandardError);
-        start(process, dir.path(), environment + QStringList{"--list", "list", "--folder", "."});
+        start(process, dir.path(), environment + QStringList{"PICKWELL_TEST_HOLD_PATH=" + dir.filePath("hold"), "--list",
+                                                             "list", "--folder", "."});
         QVERIFY(process.waitForReadyRead(30000));
         QCOMPARE(process.readAllStandardError(), "failed: a_big.jpg: File too large\n");
+        int held = -1; // p0000.jpg is held
+        QTRY_VERIFY_WITH_TIMEOUT(held != -1 || (held = ::open(hold.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) != -1, 30000);
         QCOMPARE(::kill(process.processId(), signalNumber), 0);
         // Two of one kind could merge into one while the first is pending.
         QVERIFY(!twice || ::kill(process.processId(), SIGTERM) == 0);
-        QVERIFY(process.waitForFinished(60000));
+        if (twice)
+            QVERIFY(process.waitForFinished(60000));
+        ::close(held);
+        QTRY_VERIFY_WITH_TIMEOUT((letThrough(), process.state() == QProcess::NotRunning), 60000);
         const QStringList copies = QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         QVERIFY2(copies.size() < 4000, "the run was not stopped");
         for (const QString &name : copies)
             QCOMPARE(QFileInfo(output + '/' + name).size(), 1000);
         if (twice) {
+            QCOMPARE(copies, QStringList());
             QCOMPARE(process.exitStatus(), QProcess::CrashExit);
             return;
         }
@@ -336,8 +353,10 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString &name : QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(name);
-        while (!arguments.isEmpty() && arguments.constFirst().contains('='))
-            environment.insert(arguments.constFirst().section('=', 0, 0), arguments.takeFirst().section('=', 1));
+        while (!arguments.isEmpty() && arguments.constFirst().contains('=')) {
+            const QString setting = arguments.takeFirst();
+            environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        }
         process.setProcessEnvironment(environment);
         // A write over the limit then fails instead of killing the program.
         ::signal(SIGXFSZ, SIG_IGN);

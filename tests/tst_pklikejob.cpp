@@ -285,11 +285,18 @@ void TestPkLikeJob::hashCache()
     PkHashCache last(file, 2);
     QVERIFY(last.find(QStringLiteral("/d"), 3, 4) && last.find(QStringLiteral("/a b/c"), 1, 2));
     QVERIFY(!last.find(picture, info.size(), modified));
-    // A line that does not read, or repeats an earlier path, is passed over.
-    QVERIFY(PkTestPictures::write(file, "pickwell hashes 2\nabc 1 2 /a b\nabd 3 4 /a b\nzz 1 2 /y\n"));
-    PkHashCache written(file);
-    QCOMPARE(QList({written.find("/a b", 1, 2), written.find("/a b", 3, 4), written.find("/y", 1, 2)}),
-             QList<std::optional<quint64>>({0xabc, {}, {}}));
+    // A line is read where each field reads; one that does not is asked for
+    // as what it would read as. The lines the cache writes besides stay.
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QVERIFY(bytes.contains("5 3 4 /d\n"));
+    const std::pair<QByteArray, QList<qint64>> lines[] = {{"xyz 3 4 /d", {3, 4}}, {"5 x 4 /d", {0, 4}},
+        {"5 3 x /d", {3, 0}}, {"5 3 4 /d\n6 1 2 /d", {1, 2}}}; // the last: a path repeated
+    for (const auto &[line, query] : lines) {
+        QVERIFY(PkTestPictures::write(file, QByteArray(bytes).replace("5 3 4 /d\n", line + '\n')));
+        QVERIFY2(!PkHashCache(file).find(QStringLiteral("/d"), query.at(0), query.at(1)), line.constData());
+    }
     // Hashes made another way are never reused: an old cache had no version line.
     QVERIFY(PkTestPictures::write(file, "abc 1 2 /a b\n") && !PkHashCache(file).find("/a b", 1, 2));
     // A named pipe is never opened: it would wait for a writer.
@@ -306,6 +313,8 @@ void TestPkLikeJob::rawCamera_data()
     QTest::newRow("serial differs, names alike") << Shot{time, "", "Canon", "Canon EOS R5", "43"} << "by content";
     QTest::newRow("same make and model, no serial") << Shot{time, "", "CANON", "EOS R5", ""} << "by time";
     QTest::newRow("model differs, no serial") << Shot{time, "", "Canon", "Canon EOS R6", ""} << "by content";
+    QTest::newRow("time alone, beside an example that is no picture") << Shot{time, "", "", "", ""} << "by time";
+    QTest::newRow("no time") << Shot{} << "by content";
 }
 
 // A picture kept only as its raw file: LibRaw gives its camera, which
@@ -331,13 +340,17 @@ void TestPkLikeJob::rawCamera()
     PkLikeJob::Options options;
     std::atomic_int steps{0};
     options.progress = [&steps](int, int) { ++steps; };
-    const PkLikeResult found = PkLikeJob::run({path}, {}, folder, options);
+    QList<QString> examples{path};
+    const bool notPicture = QByteArray(QTest::currentDataTag()).contains("no picture");
+    if (notPicture)
+        QVERIFY(PkTestPictures::write(examples.emplace_back(own.filePath(QStringLiteral("notes.jpg"))), "notes"));
+    const PkLikeResult found = PkLikeJob::run(examples, {}, folder, options);
     QCOMPARE(found.found.size(), 1);
     QCOMPARE(found.found.at(0).picture + (found.found.at(0).byContent ? " by content" : " by time"), "IMG_7 " + expected);
     QCOMPARE(found.paths, QList<QString>{path});
-    // Two pictures' facts, the example, the end; and both pictures' hashes
-    // where the example's time and camera find no shot.
-    QCOMPARE(steps.load(), expected == "by time" ? 4 : 6);
+    // Two pictures' facts, each example, the end; and both pictures' hashes
+    // where a picture's time and camera find no shot, never for one that is no picture.
+    QCOMPARE(steps.load(), (expected == "by time" ? 4 : 6) + int(notPicture));
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeJob)

@@ -259,6 +259,8 @@ void TestPkListReader::badInput_data()
     QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a" << 1;
     QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "" << 3;
     QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000" << 3;
+    QTest::newRow("a line of each blank, space, tab, CR, VT and FF, counted, not stored")
+        << QByteArray(" \n\t\n\r\n\v\n\f\nIMG_1") << 6 << "IMG_1" << 1;
     QTest::newRow("3 million blank lines are counted, not stored")
         << QByteArray(" \r\n\t\n\n").repeated(1'000'000) + "IMG_1" << 3'000'001 << "IMG_1" << 1;
 }

@@ -154,10 +154,24 @@ void TestPkReviewLayout::marks()
     thumbnail.box = 128;
     thumbnail.cutShort = cutShort;
     const PkReviewPainter painter;
-    QImage sheet(140, 170, QImage::Format_RGB32);
-    QPainter p(&sheet);
-    painter.paintTile(p, sheet.rect(), {u"A"_s, {}, &thumbnail, u"A.jpg"_s, ticked ? Qt::Checked : Qt::Unchecked, false});
-    p.end();
+    const auto paint = [&](const QString &caption) { // a tile of the review's size
+        QImage sheet(140, 134 + painter.captionHeight(), QImage::Format_RGB32);
+        QPainter p(&sheet);
+        painter.paintTile(p, sheet.rect(), {caption, {}, &thumbnail, u"A.jpg"_s, ticked ? Qt::Checked : Qt::Unchecked, false});
+        p.end();
+        return sheet;
+    };
+    const QImage sheet = paint(u"IMG_0001.jpg"_s), bare = paint(QString());
+    QList<int> ink; // the caption's rows
+    for (int y = 0; y < sheet.height(); ++y) {
+        if (sheet.copy(0, y, 140, 1) != bare.copy(0, y, 140, 1))
+            ink << y;
+    }
+    // The caption lies in its tile under the thumbnail, in the middle of the
+    // band between them: a pixel low at most (the font keeps room for accents
+    // above capitals), never high.
+    const int low = ink.value(0) + ink.value(ink.size() - 1) - (134 + sheet.height() - 1); // twice as much
+    QVERIFY(!ink.isEmpty() && ink.first() > 133 && low >= 0 && low <= 2);
     const QColor corner = sheet.pixelColor(128, 10), marker = painter.marker();
     QCOMPARE(corner.hue() == marker.hue() && corner.saturation() > 100, cutShort);
     QCOMPARE(corner.value() > 150, cutShort ? ticked : true);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkbutton.h"
+#include "pkfolderwatch.h"
 #include "pkpreviewloader.h"
 #include "pkreviewlink.h"
 #include "pkreviewmodel.h"
@@ -239,6 +240,10 @@ void TestPkReviewWindow::keys()
         QTest::keyClick(view, key);
         QCOMPARE(window.view()->currentTile(), tile);
     }
+    // Opened again, wherever it was left, the review begins at its first tile.
+    QTest::keyClick(view, Qt::Key_End);
+    window.setSelection(folderSelection());
+    QCOMPARE(window.view()->currentTile(), 0);
     // T ticks; Space shows the picture large, where the arrows move and T ticks too.
     QTest::keyClick(view, Qt::Key_T);
     QTest::keyClick(view, Qt::Key_Space);
@@ -416,6 +421,11 @@ void TestPkReviewWindow::removedWhileOpen()
     QVERIFY(QFile::rename(path + u".moved"_s, path));
     QTRY_VERIFY(window.loader()->thumbnail(path) && window.loader()->thumbnail(path)->kind == PkThumbnail::Kind::Picture);
     QTRY_COMPARE(window.model()->unreadable().size(), 0);
+    // Another folder is watched instead, and no longer any once the review has none.
+    for (const QString &watched : {dir.path(), folder.path(), QString()}) {
+        window.setSelection(PkReviewSelection::fromMatch(watched, ids, PkSelectionMatcher::matchFolder(watched, ids)));
+        QCOMPARE(window.findChild<PkFolderWatch *>()->watched(), watched.isEmpty() ? QStringList() : QStringList{watched});
+    }
 }
 
 

@@ -206,7 +206,8 @@ void TestPkSelectionMatcher::markers()
         {"a-pano", 1}, {"a-enhanced", 1}, {"a-enhanced-nr", 1}, {"a-2", 1}, {"a-99", 1}, {"a copy", 1},
         {"a copy 2", 1}, {"a - copy", 1}, {"a - copy (2)", 1}, {"a (1)", 1}, {"a (99)", 1}, {"a-edit-edit", 6},
         {"a-1", -1}, {"a-100", -1}, {"a-02", -1}, {"a (0)", -1}, {"a (100)", -1}, {"a(1)", -1}, {"a copy 1", -1},
-        {"a - copy (1)", 8}, {"a copy2", -1}, {"-edit", -1}, {"a", -1}, {"a)", -1}, {"a-", -1}, {"", -1}};
+        {"a - copy (1)", 8}, {"a copy2", -1}, {"-edit", -1}, {"a", -1}, {"a)", -1}, {"a-", -1}, {"", -1}, {"a ()", -1},
+        {"ab(1)", -1}, {"ab (1", -1}};
     for (const auto &[stem, length] : cases)
         QVERIFY2(PkMatchText::unmarkedLength(stem) == length, qPrintable(stem));
     const std::pair<QString, QString> numbers[] = {{"IMG 2407", "2407"}, {"#12", ""}, {"1 22 333 4", "333"},

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 
-#include "pkdecodermessage.h"
 #include "pkdecoderpool.h"
-#include "pkexif.h"
 #include "pkpicturedecoder.h"
 #include "pktestpictures.h"
 #include "pkthumbnailcache.h"
@@ -12,9 +10,7 @@
 #include <QPainter>
 #include <QtTest>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using Kind = PkThumbnail::Kind;
@@ -35,18 +31,11 @@ private slots:
     void read();
     void quickLook_data();
     void quickLook();
-    void fitted();
-    void exif_data();
-    void exif();
     void slowFileIsEnded();
     void loaderQuickThenDecoded_data();
     void loaderQuickThenDecoded();
     void loaderOtherBox();
     void loaderShownFirst();
-    void answerFromHelper_data();
-    void answerFromHelper();
-    void frames_data();
-    void frames();
 
 private:
     QTemporaryDir dir;
@@ -253,41 +242,6 @@ void TestPkThumbnailReader::quickLook()
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
 }
 
-void TestPkThumbnailReader::fitted()
-{
-    const QList<QSize> sizes = {{6000, 4000}, {4000, 6000}, {64, 64}, {65, 10}, {10, 65}, {10000, 2}};
-    QList<QSize> fits;
-    for (QSize size : sizes)
-        fits << PkPictureDecoder::fitted(size, box);
-    QCOMPARE(fits, (QList<QSize>{{64, 42}, {42, 64}, {64, 64}, {64, 9}, {9, 64}, {64, 1}}));
-}
-
-void TestPkThumbnailReader::exif_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QDateTime>("taken");
-    QTest::addColumn<int>("orientation");
-    const QImage image = quarters(16, 16);
-    const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
-    QTest::newRow("date taken") << jpeg(image, 3, 90, "2026:06:20 12:30:05") << noon << 3;
-    QTest::newRow("EXIF block without a date") << jpeg(image, 6) << QDateTime() << 6;
-    QTest::newRow("mirrored") << jpeg(image, 2) << QDateTime() << 2;
-    QTest::newRow("orientation out of range") << jpeg(image, 9) << QDateTime() << 1;
-    QTest::newRow("date cut short") << jpeg(image, 1, 90, "2026:06:20") << QDateTime() << 1;
-    QTest::newRow("EXIF block cut off") << jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime() << 1;
-}
-
-// A block that lies about its sizes must not be read beyond its end.
-void TestPkThumbnailReader::exif()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QDateTime, taken);
-    QFETCH(int, orientation);
-    const PkExif exif = PkExif::fromJpeg(bytes);
-    QCOMPARE(exif.taken, taken);
-    QCOMPARE(exif.orientation, orientation);
-}
-
 // A file that keeps its decoder busy is ended at the deadline, and the next
 // file gets a helper of its own; a closed window's requests are refused.
 void TestPkThumbnailReader::slowFileIsEnded()
@@ -394,76 +348,6 @@ void TestPkThumbnailReader::loaderShownFirst()
     QTRY_VERIFY(before >= 0);
     QVERIFY2(before < 100, qPrintable(QString::number(before)));
     QTRY_VERIFY(loader.isIdle());
-}
-
-// A helper may have been taken over by the file it decoded: its answer is
-// checked before anything in it is used.
-void TestPkThumbnailReader::answerFromHelper_data()
-{
-    QTest::addColumn<quint8>("kind");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("pixelBytes");
-    QTest::addColumn<bool>("valid");
-    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true;
-    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false;
-    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false;
-    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false;
-    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
-    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
-    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
-}
-
-void TestPkThumbnailReader::answerFromHelper()
-{
-    QFETCH(quint8, kind);
-    QFETCH(QSize, size);
-    QFETCH(int, pixelBytes);
-    QFETCH(bool, valid);
-    QByteArray frame;
-    QDataStream out(&frame, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_4);
-    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width())
-        << qint32(size.height());
-    out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
-    PkThumbnail thumbnail;
-    bool found = false;
-    QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
-    if (valid)
-        QCOMPARE(thumbnail.image.size(), size);
-}
-
-// A helper that stops or goes mid-answer gives no frame, and says which.
-void TestPkThumbnailReader::frames_data()
-{
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<bool>("gone");
-    QTest::addColumn<bool>("read");
-    QTest::addColumn<bool>("timedOut");
-    const QByteArray tenBytes("\x0a\0\0\0", 4);
-    QTest::newRow("whole frame") << tenBytes + "0123456789" << false << true << false;
-    QTest::newRow("helper silent mid-frame") << tenBytes + "012" << false << false << true;
-    QTest::newRow("helper gone mid-frame") << tenBytes + "012" << true << false << false;
-}
-
-void TestPkThumbnailReader::frames()
-{
-    QFETCH(QByteArray, sent);
-    QFETCH(bool, gone);
-    int fds[2];
-    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    QCOMPARE(::write(fds[1], sent.constData(), size_t(sent.size())), ssize_t(sent.size()));
-    if (gone)
-        ::close(fds[1]);
-    QByteArray payload;
-    bool timedOut = false;
-    const bool read = PkDecoderMessage::readFrame(fds[0], &payload, 100, &timedOut);
-    ::close(fds[0]);
-    if (!gone)
-        ::close(fds[1]);
-    QTEST(read, "read");
-    QTEST(timedOut, "timedOut");
-    if (read)
-        QCOMPARE(payload, sent.mid(4));
 }
 
 QTEST_GUILESS_MAIN(TestPkThumbnailReader)

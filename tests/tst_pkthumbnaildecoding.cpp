@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkdecodermessage.h"
+#include "pkexif.h"
+#include "pkpicturedecoder.h"
+#include "pktestpictures.h"
+
+#include <QPainter>
+#include <QtTest>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using Kind = PkThumbnail::Kind;
+using PkTestPictures::jpeg;
+using PkTestPictures::quarters;
+
+// The steps of making a thumbnail that need no file: fitting it to its box,
+// reading a JPEG's EXIF block, trimming a thumbnail's black bars, and the
+// frames and answers that come back from a decoder helper.
+class TestPkThumbnailDecoding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fitted();
+    void bars_data();
+    void bars();
+    void exif_data();
+    void exif();
+    void answerFromHelper_data();
+    void answerFromHelper();
+    void frames_data();
+    void frames();
+};
+
+constexpr int box = 64;
+
+void TestPkThumbnailDecoding::fitted()
+{
+    const QList<QSize> sizes = {{6000, 4000}, {4000, 6000}, {64, 64}, {65, 10}, {10, 65}, {10000, 2}};
+    QList<QSize> fits;
+    for (QSize size : sizes)
+        fits << PkPictureDecoder::fitted(size, box);
+    QCOMPARE(fits, (QList<QSize>{{64, 42}, {42, 64}, {64, 64}, {64, 9}, {9, 64}, {64, 1}}));
+}
+
+void TestPkThumbnailDecoding::bars_data()
+{
+    QTest::addColumn<QMargins>("bars"); // on a light 40 x 30 picture
+    QTest::addColumn<int>("grey"); // of the bars
+    QTest::addColumn<QPoint>("light"); // a white pixel, if any
+    QTest::addColumn<QRect>("kept");
+    const QPoint none(-1, -1);
+    const QRect whole(0, 0, 40, 30);
+    QTest::newRow("bars cut as deep as the shallower side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(1, 2, 38, 26);
+    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(1, 2, 38, 26);
+    QTest::newRow("bars a step lighter are picture") << QMargins(4, 3, 1, 2) << 64 << none << whole;
+    QTest::newRow("a light pixel in a bar row's first column") << QMargins(0, 3, 0, 0) << 0 << QPoint(0, 0) << whole;
+    QTest::newRow("a light pixel in a bar row's last column") << QMargins(0, 3, 0, 0) << 0 << QPoint(39, 0) << whole;
+    QTest::newRow("a light pixel in a bar column's first row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 0) << whole;
+    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 29) << whole;
+    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 30);
+    QTest::newRow("under half the width: no bars") << QMargins(12, 0, 13, 0) << 0 << none << whole;
+    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 7) << 0 << none << QRect(0, 7, 40, 16);
+    QTest::newRow("a third of the height: no bars") << QMargins(0, 10, 0, 10) << 0 << none << whole;
+    QTest::newRow("dark all over") << QMargins(0, 30, 0, 0) << 0 << none << whole;
+}
+
+// Dark rows and columns at the edges are bars, as deep on each side as on
+// the other, when a light picture lies between them, a picture at least
+// half as wide and half as high.
+void TestPkThumbnailDecoding::bars()
+{
+    QFETCH(QMargins, bars);
+    QFETCH(int, grey);
+    QFETCH(QPoint, light);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(qRgb(grey, grey, grey));
+    QPainter(&image).fillRect(image.rect().marginsRemoved(bars), QColor(200, 200, 200));
+    if (light != QPoint(-1, -1))
+        image.setPixel(light, qRgb(255, 255, 255));
+    QFETCH(QRect, kept);
+    QCOMPARE(PkPictureDecoder::withoutBars(image), image.copy(kept));
+}
+
+void TestPkThumbnailDecoding::exif_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QDateTime>("taken");
+    QTest::addColumn<int>("orientation");
+    const QImage image = quarters(16, 16);
+    const QDateTime noon(QDate(2026, 6, 20), QTime(12, 30, 5));
+    QTest::newRow("date taken") << jpeg(image, 3, 90, "2026:06:20 12:30:05") << noon << 3;
+    QTest::newRow("EXIF block without a date") << jpeg(image, 6) << QDateTime() << 6;
+    QTest::newRow("mirrored") << jpeg(image, 2) << QDateTime() << 2;
+    QTest::newRow("orientation out of range") << jpeg(image, 9) << QDateTime() << 1;
+    QTest::newRow("date cut short") << jpeg(image, 1, 90, "2026:06:20") << QDateTime() << 1;
+    QTest::newRow("EXIF block cut off") << jpeg(image, 1, 90, "2026:06:20 12:30:05").left(60) << QDateTime() << 1;
+}
+
+// A block that lies about its sizes must not be read beyond its end.
+void TestPkThumbnailDecoding::exif()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QDateTime, taken);
+    QFETCH(int, orientation);
+    const PkExif exif = PkExif::fromJpeg(bytes);
+    QCOMPARE(exif.taken, taken);
+    QCOMPARE(exif.orientation, orientation);
+}
+
+// A helper may have been taken over by the file it decoded: its answer is
+// checked before anything in it is used.
+void TestPkThumbnailDecoding::answerFromHelper_data()
+{
+    QTest::addColumn<quint8>("kind");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("pixelBytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true;
+    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false;
+    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false;
+    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false;
+    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
+    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+}
+
+void TestPkThumbnailDecoding::answerFromHelper()
+{
+    QFETCH(quint8, kind);
+    QFETCH(QSize, size);
+    QFETCH(int, pixelBytes);
+    QFETCH(bool, valid);
+    QByteArray frame;
+    QDataStream out(&frame, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width())
+        << qint32(size.height());
+    out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
+    PkThumbnail thumbnail;
+    bool found = false;
+    QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
+    if (valid)
+        QCOMPARE(thumbnail.image.size(), size);
+}
+
+// A helper that stops or goes mid-answer gives no frame, and says which.
+void TestPkThumbnailDecoding::frames_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<bool>("gone");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<bool>("timedOut");
+    const QByteArray tenBytes("\x0a\0\0\0", 4);
+    QTest::newRow("whole frame") << tenBytes + "0123456789" << false << true << false;
+    QTest::newRow("helper silent mid-frame") << tenBytes + "012" << false << false << true;
+    QTest::newRow("helper gone mid-frame") << tenBytes + "012" << true << false << false;
+}
+
+void TestPkThumbnailDecoding::frames()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(bool, gone);
+    int fds[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    QCOMPARE(::write(fds[1], sent.constData(), size_t(sent.size())), ssize_t(sent.size()));
+    if (gone)
+        ::close(fds[1]);
+    QByteArray payload;
+    bool timedOut = false;
+    const bool read = PkDecoderMessage::readFrame(fds[0], &payload, 100, &timedOut);
+    ::close(fds[0]);
+    if (!gone)
+        ::close(fds[1]);
+    QTEST(read, "read");
+    QTEST(timedOut, "timedOut");
+    if (read)
+        QCOMPARE(payload, sent.mid(4));
+}
+
+QTEST_GUILESS_MAIN(TestPkThumbnailDecoding)
+#include "tst_pkthumbnaildecoding.moc"
