@@ -92,6 +92,34 @@ public:
     }
 };
 
+// A TIFF ASCII value: the text and its terminating NUL.
+std::vector<quint32> ascii(const QByteArray &text)
+{
+    std::vector<quint32> values(text.begin(), text.end());
+    values.push_back(0);
+    return values;
+}
+
+// The TIFF as an EXIF block right after the JPEG's start-of-image marker.
+QByteArray withApp1(const QByteArray &encoded, const QByteArray &tiff)
+{
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment("\xff\xe1", 2);
+    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
+    return encoded.left(2) + segment + encoded.mid(2);
+}
+
+// An IFD1 holding a JPEG thumbnail, linked from next.
+void appendThumbnail(TiffWriter &tiff, qsizetype next, const QByteArray &thumbnail)
+{
+    tiff.set32(next, quint32(tiff.bytes.size()));
+    qsizetype ifd1 = 0;
+    tiff.writeIfd({{0x0103, TiffWriter::Short, {6}}, {0x0201, TiffWriter::Long, {0}},
+                   {0x0202, TiffWriter::Long, {quint32(thumbnail.size())}}}, &ifd1);
+    tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
+    tiff.bytes.append(thumbnail);
+}
+
 } // namespace
 
 namespace PkTestPictures {
@@ -126,13 +154,8 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     qsizetype ifd0 = 0;
     tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}, {0x8769, TiffWriter::Long, {0}}}, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
-    std::vector<quint32> text(taken.begin(), taken.end());
-    text.push_back(0);
-    tiff.writeIfd({{0x9003, TiffWriter::Ascii, text}});
-    QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
-    QByteArray segment("\xff\xe1", 2);
-    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
-    return encoded.left(2) + segment + encoded.mid(2);
+    tiff.writeIfd({{0x9003, TiffWriter::Ascii, ascii(taken)}});
+    return withApp1(encoded, tiff.bytes);
 }
 
 QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken,
@@ -158,10 +181,8 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     for (const auto &[tag, value] : texts) {
         if (value.isEmpty())
             continue;
-        std::vector<quint32> text(value.begin(), value.end());
-        text.push_back(0);
         const auto at = std::find_if(entries.begin(), entries.end(), [tag = tag](const W::Entry &e) { return e.tag > tag; });
-        entries.insert(at, {quint16(tag), W::Ascii, text});
+        entries.insert(at, {quint16(tag), W::Ascii, ascii(value)});
     }
     tiff.writeIfd(entries, &ifd0);
     qsizetype subIfd = 0;
@@ -186,11 +207,6 @@ QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
 QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail)
 {
     using W = TiffWriter;
-    auto ascii = [](const QByteArray &text) {
-        std::vector<quint32> values(text.begin(), text.end());
-        values.push_back(0);
-        return values;
-    };
     std::vector<W::Entry> ifd0Entries;
     if (!shot.make.isEmpty())
         ifd0Entries.push_back({0x010f, W::Ascii, ascii(shot.make)});
@@ -210,18 +226,9 @@ QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArra
     const qsizetype next = tiff.writeIfd(ifd0Entries, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
     tiff.writeIfd(exifEntries);
-    if (!thumbnail.isEmpty()) {
-        tiff.set32(next, quint32(tiff.bytes.size()));
-        qsizetype ifd1 = 0;
-        tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}},
-                       {0x0202, W::Long, {quint32(thumbnail.size())}}}, &ifd1);
-        tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
-        tiff.bytes.append(thumbnail);
-    }
-    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff.bytes;
-    QByteArray segment("\xff\xe1", 2);
-    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
-    return encoded.left(2) + segment + encoded.mid(2);
+    if (!thumbnail.isEmpty())
+        appendThumbnail(tiff, next, thumbnail);
+    return withApp1(encoded, tiff.bytes);
 }
 
 QImage scene(int seed, int width, int height)
@@ -248,26 +255,15 @@ QImage scene(int seed, int width, int height)
 
 QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
 {
-    using W = TiffWriter;
-    W tiff;
+    TiffWriter tiff;
     tiff.set32(4, 8);
-    const qsizetype next = tiff.writeIfd({{0x0112, W::Short, {quint32(orientation)}}});
-    tiff.set32(next, quint32(tiff.bytes.size()));
-    qsizetype ifd1 = 0;
-    tiff.writeIfd({{0x0103, W::Short, {6}}, {0x0201, W::Long, {0}}, {0x0202, W::Long, {quint32(thumbnail.size())}}},
-                  &ifd1);
-    tiff.set32(tiff.valueField(ifd1, 0x0201), quint32(tiff.bytes.size()));
-    tiff.bytes.append(thumbnail);
+    appendThumbnail(tiff, tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}}), thumbnail);
     return tiff.bytes;
 }
 
 QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)
 {
-    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiffWithThumbnail(orientation, thumbnail);
-    QByteArray segment("\xff\xe1", 2);
-    segment.append(char((app1.size() + 2) >> 8)).append(char((app1.size() + 2) & 0xff)).append(app1);
-    const QByteArray encoded = jpeg(image, 0);
-    return encoded.left(2) + segment + encoded.mid(2);
+    return withApp1(jpeg(image, 0), tiffWithThumbnail(orientation, thumbnail));
 }
 
 QByteArray jpegClaiming(QSize size)

@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 // The main window as its tests drive it: its tiles, and choices that wait
 // for the disk work behind them.
 // The painted buttons and tiles in creation order, named by their first or
@@ -64,6 +66,28 @@ inline void pressStart(MainWindow &window)
     QSignalSpy started(window.findChild<PkRunController *>(), &PkRunController::startCopySignal);
     tile(window, StartButton)->click();
     QVERIFY(started.wait());
+}
+
+// The copies in the folder's FilesFromSelection, hidden files too; a copy
+// whose size is not its source's is marked.
+inline QStringList outputFiles(const QString &pictures)
+{
+    QStringList names;
+    const QDir source(pictures), output(pictures + QStringLiteral("/FilesFromSelection"));
+    for (const QFileInfo &copy : output.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
+        names << copy.fileName() + (copy.size() == QFileInfo(source, copy.fileName()).size() ? "" : " (partial)");
+    return names;
+}
+
+// A temporary folder of the test's own, with settings inside that no other
+// test run on the machine can touch.
+inline std::unique_ptr<QTemporaryDir> testFolderWithSettings()
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid())
+        qFatal("%s", qPrintable(dir->errorString()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir->filePath(QStringLiteral("settings")));
+    return dir;
 }
 
 #endif // PKWINDOWTEST_H

@@ -21,9 +21,7 @@ class TestPkCopyTarget : public QObject
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY2(dir->isValid(), qPrintable(dir->errorString()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir->filePath(u"settings"_s));
+        dir = testFolderWithSettings();
     }
     void targets();
     void checks();

@@ -51,7 +51,6 @@ void TestPkLikeCommandLine::run_data()
 void TestPkLikeCommandLine::run()
 {
     QFETCH(QString, arguments);
-    QFETCH(QStringList, copies);
     QTemporaryDir dir;
     QVERIFY(dir.isValid() && QDir(dir.path()).mkpath("pics/inner") && QDir(dir.path()).mkpath("ex/sub"));
     using namespace PkTestPictures;
@@ -74,7 +73,7 @@ void TestPkLikeCommandLine::run()
     QVERIFY(process.waitForFinished(60000));
     QTEST(process.readAllStandardError(), "err");
     QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
-    QCOMPARE(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), copies);
+    QTEST(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), "copies");
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeCommandLine)

@@ -196,7 +196,6 @@ void TestPkLikeJob::verdict()
     QFETCH(PkLikeFacts, example);
     QFETCH(quint64, hash);
     QFETCH(QList<quint64>, hashes);
-    QFETCH(QString, expected);
     const QList<PkLikeFacts> pictures = {shot(0), shot(0), shot(-1), shot(-1), shot(7)};
     const PkLikeMatcher matcher(pictures, [&](int i) -> std::optional<quint64> {
         return hashes.isEmpty() ? std::nullopt : std::optional(hashes.at(i));
@@ -212,7 +211,7 @@ void TestPkLikeJob::verdict()
         said += QStringLiteral(", differs");
     for (int picture : verdict.pictures)
         said += QStringLiteral(" %1").arg(picture);
-    QCOMPARE(said, expected);
+    QTEST(said, "expected");
 }
 
 void TestPkLikeJob::examples_data()
@@ -312,7 +311,6 @@ void TestPkLikeJob::rawCamera_data()
     const QByteArray time = "2024:06:01 12:00:07";
     QTest::newRow("serial differs, names alike") << Shot{time, "", "Canon", "Canon EOS R5", "43"} << "by content";
     QTest::newRow("same make and model, no serial") << Shot{time, "", "CANON", "EOS R5", ""} << "by time";
-    QTest::newRow("model differs, no serial") << Shot{time, "", "Canon", "Canon EOS R6", ""} << "by content";
     QTest::newRow("time alone, beside an example that is no picture") << Shot{time, "", "", "", ""} << "by time";
     QTest::newRow("no time") << Shot{} << "by content";
 }

