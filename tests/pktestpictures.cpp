@@ -14,8 +14,9 @@
 
 namespace {
 
-// A little-endian TIFF, built entry by entry; offsets are fixed up as the
-// IFDs are written, their out-of-line values and data after them.
+// A little-endian TIFF whose first IFD follows its header, built entry by
+// entry; offsets are fixed up as the IFDs are written, their out-of-line
+// values and data after them.
 class TiffWriter
 {
 public:
@@ -28,7 +29,7 @@ public:
         std::vector<quint32> values;
     };
 
-    QByteArray bytes = QByteArray("II*\0\0\0\0\0", 8);
+    QByteArray bytes = QByteArray("II*\0\x08\0\0\0", 8);
 
     void put16(quint16 value) { bytes.append(char(value & 0xff)).append(char(value >> 8)); }
     void put32(quint32 value) { put16(quint16(value & 0xffff)), put16(quint16(value >> 16)); }
@@ -150,7 +151,6 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     if (orientation == 0 && taken.isEmpty())
         return encoded;
     TiffWriter tiff;
-    tiff.set32(4, 8);
     qsizetype ifd0 = 0;
     tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}, {0x8769, TiffWriter::Long, {0}}}, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
@@ -165,7 +165,6 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     const quint32 rawSide = 32;
     const quint32 photometric[] = {6, 1, 0, 2}; // YCbCr JPEG, grey, -, RGB
     W tiff;
-    tiff.set32(4, 8);
     qsizetype ifd0 = 0;
     std::vector<W::Entry> entries = {
         {254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
@@ -207,21 +206,18 @@ QByteArray jpegOfShot(const QImage &image, const Shot &shot, int quality)
 QByteArray withShot(const QByteArray &encoded, const Shot &shot, const QByteArray &thumbnail)
 {
     using W = TiffWriter;
-    std::vector<W::Entry> ifd0Entries;
-    if (!shot.make.isEmpty())
-        ifd0Entries.push_back({0x010f, W::Ascii, ascii(shot.make)});
-    if (!shot.model.isEmpty())
-        ifd0Entries.push_back({0x0110, W::Ascii, ascii(shot.model)});
+    std::vector<W::Entry> ifd0Entries, exifEntries;
+    const auto text = [](std::vector<W::Entry> &entries, quint16 tag, const QByteArray &value) {
+        if (!value.isEmpty())
+            entries.push_back({tag, W::Ascii, ascii(value)});
+    };
+    text(ifd0Entries, 0x010f, shot.make);
+    text(ifd0Entries, 0x0110, shot.model);
     ifd0Entries.push_back({0x8769, W::Long, {0}});
-    std::vector<W::Entry> exifEntries;
-    if (!shot.taken.isEmpty())
-        exifEntries.push_back({0x9003, W::Ascii, ascii(shot.taken)});
-    if (!shot.subSeconds.isEmpty())
-        exifEntries.push_back({0x9291, W::Ascii, ascii(shot.subSeconds)});
-    if (!shot.serial.isEmpty())
-        exifEntries.push_back({0xa431, W::Ascii, ascii(shot.serial)});
+    text(exifEntries, 0x9003, shot.taken);
+    text(exifEntries, 0x9291, shot.subSeconds);
+    text(exifEntries, 0xa431, shot.serial);
     W tiff;
-    tiff.set32(4, 8);
     qsizetype ifd0 = 0;
     const qsizetype next = tiff.writeIfd(ifd0Entries, &ifd0);
     tiff.set32(tiff.valueField(ifd0, 0x8769), quint32(tiff.bytes.size()));
@@ -256,7 +252,6 @@ QImage scene(int seed, int width, int height)
 QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
 {
     TiffWriter tiff;
-    tiff.set32(4, 8);
     appendThumbnail(tiff, tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}}), thumbnail);
     return tiff.bytes;
 }

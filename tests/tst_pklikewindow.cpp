@@ -14,7 +14,6 @@
 
 #include <QDesktopServices>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // Example pictures chosen in the window instead of a list: the tiles say
@@ -38,17 +37,14 @@ private:
 
 void TestPkLikeWindow::examples()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+    const auto dir = testFolderWithSettings();
     using namespace PkTestPictures;
     const Shot shot{"2024:01:02 10:11:12", "", "", "", ""};
-    makeTestFolder(dir.filePath("pics"), {"IMG_0001.CR2"});
-    makeTestFolder(dir.filePath("ex"), {});
-    QVERIFY(write(dir.filePath("pics/IMG_0001.jpg"), jpegOfShot(scene(1, 400, 300), shot)));
-    QVERIFY(write(dir.filePath("pics/IMG_0002.jpg"), jpeg(scene(2, 400, 300), 0)));
-    QVERIFY(write(dir.filePath("ex/a.jpg"), jpegOfShot(scene(1, 200, 150), shot)));
-    QVERIFY(write(dir.filePath("ex/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)));
+    makeTestFolder(dir->filePath("pics"), {"IMG_0001.CR2"});
+    writeTestFile(dir->filePath("pics/IMG_0001.jpg"), jpegOfShot(scene(1, 400, 300), shot));
+    writeTestFile(dir->filePath("pics/IMG_0002.jpg"), jpeg(scene(2, 400, 300), 0));
+    writeTestFile(dir->filePath("ex/a.jpg"), jpegOfShot(scene(1, 200, 150), shot));
+    writeTestFile(dir->filePath("ex/b.jpg"), jpeg(scene(2, 200, 150), 0, 70));
 
     MainWindow window;
     window.show();
@@ -57,7 +53,7 @@ void TestPkLikeWindow::examples()
     const QString before = toCopy->getMainText();
     QTest::keyClick(&window, Qt::Key_Escape); // no matching in hand: Esc leaves the tiles alone
     QCOMPARE(toCopy->getMainText(), before);
-    emit window.findChild<PkLikeChoice *>()->chosen({dir.filePath("ex/a.jpg"), dir.filePath("ex/b.jpg")});
+    emit window.findChild<PkLikeChoice *>()->chosen({dir->filePath("ex/a.jpg"), dir->filePath("ex/b.jpg")});
     settle(window);
     QCOMPARE(tile(window, TextTile)->getMainText(), QStringLiteral("2 example pictures"));
     QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
@@ -68,11 +64,11 @@ void TestPkLikeWindow::examples()
         if (!std::exchange(pressed, true) && done < total)
             QTest::keyClick(&window, Qt::Key_Escape);
     });
-    QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, dir.filePath("pics"))));
+    QVERIFY(QMetaObject::invokeMethod(&window, "on_imagePathSelected", Q_ARG(QString, dir->filePath("pics"))));
     QTRY_VERIFY(pressed);
     QCOMPARE(std::make_pair(jobs->isBusy(), toCopy->getMainText()), std::make_pair(false, QStringLiteral("Stopped")));
     disconnect(escape);
-    chooseFolder(window, dir.filePath("pics"));
+    chooseFolder(window, dir->filePath("pics"));
     QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
 }
@@ -89,9 +85,7 @@ void TestPkLikeWindow::exampleTiles_data()
 void TestPkLikeWindow::exampleTiles()
 {
     QFETCH(QString, action);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+    const auto dir = testFolderWithSettings();
     QDesktopServices::setUrlHandler("file", this, "open");
     opened.clear();
     PkLikeResult like;
@@ -107,10 +101,10 @@ void TestPkLikeWindow::exampleTiles()
     QCOMPARE(PkLikeChoice::toolTip(like, "Not found: z.jpg"), "1 ambiguous: tick the picture meant in the review\nNot found: z.jpg");
     const QByteArray picture = PkTestPictures::jpeg(PkTestPictures::quarters(300, 200), 0);
     for (const QString &id : std::as_const(like.ids))
-        like.paths << writeTestFile(dir.filePath("ex/" + id), picture);
+        like.paths << writeTestFile(dir->filePath("ex/" + id), picture);
     for (const QString &file : match.files + like.choices)
-        writeTestFile(dir.filePath("pics/" + file), picture);
-    const PkReviewSelection selection = PkLikeChoice::reviewSelection(dir.filePath("pics"), like.ids, match, like);
+        writeTestFile(dir->filePath("pics/" + file), picture);
+    const PkReviewSelection selection = PkLikeChoice::reviewSelection(dir->filePath("pics"), like.ids, match, like);
     QWidget main;
     PkButton toCopy(0, QString(), &main);
     PkReviewLink link(&toCopy, &main);
@@ -134,7 +128,7 @@ void TestPkLikeWindow::exampleTiles()
     std::unique_ptr<QMenu> menu(window.view()->menuAt(window.view()->tileRect(0).center()));
     menu->actions().at(1)->trigger();
     QTest::keyClick(window.view(), Qt::Key_Return);
-    QCOMPARE(opened, (QStringList{dir.filePath("ex"), like.paths.first()}));
+    QCOMPARE(opened, (QStringList{dir->filePath("ex"), like.paths.first()}));
 
     QSignalSpy ticks(&model, &PkReviewModel::ticksChanged);
     window.view()->setCurrentTile(action == "Shift+click" ? 1 : 0);

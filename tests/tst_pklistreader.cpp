@@ -2,12 +2,9 @@
 
 #include "pkcsvcolumns.h"
 #include "pklistreader.h"
+#include "pkwindowtest.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringEncoder>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
@@ -27,10 +24,7 @@ static void compareList(const PkSelectionList &read, Ids expected)
 // A list written to a file of the given name in dir, read back.
 static PkSelectionList readWritten(const QTemporaryDir &dir, const QString &name, const QByteArray &list)
 {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(list) != list.size() || !file.flush())
-        qFatal("cannot write %s", qPrintable(file.fileName()));
-    return PkListReader::readFile(file.fileName());
+    return PkListReader::readFile(writeTestFile(dir.filePath(name), list));
 }
 
 // Selection lists as editors and spreadsheets save them, read from real files.
@@ -103,11 +97,10 @@ void TestPkListReader::encodings()
 // the first read (nothing is mapped at address 0).
 void TestPkListReader::pathsOfTheWrongKind()
 {
-    QTemporaryDir dir;
-    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0644), 0);
-    const std::pair<QString, QString> lists[] = {{dir.path(), qt_error_string(EISDIR)}, {dir.filePath("gone"), ""},
-        {dir.filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)}};
+    const auto dir = testFolderWithSettings();
+    QCOMPARE(::mkfifo(QFile::encodeName(dir->filePath("fifo")).constData(), 0644), 0);
+    const std::pair<QString, QString> lists[] = {{dir->path(), qt_error_string(EISDIR)}, {dir->filePath("gone"), ""},
+        {dir->filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)}};
     for (const auto &[path, error] : lists) {
         const PkSelectionList read = PkListReader::readFile(path);
         QCOMPARE(read.error, error);

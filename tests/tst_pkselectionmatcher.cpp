@@ -3,10 +3,7 @@
 #include "pkfolderlister.h"
 #include "pkmatchtext.h"
 #include "pkselectionmatcher.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include "pkwindowtest.h"
 
 using Names = QList<QString>;
 using Positions = QList<qsizetype>;
@@ -233,24 +230,19 @@ void TestPkSelectionMatcher::withoutExtension()
 // gives what matching its listing gives.
 void TestPkSelectionMatcher::folder()
 {
-    QTemporaryDir dir;
-    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    for (int i = 0; i < 2500; ++i) {
-        QFile file(dir.filePath(QStringLiteral("%1_%2.%3").arg(i % 2 ? "img" : "IMG").arg(i * 7919 % 2500).arg(i % 3 ? "jpg" : "CR2")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
+    const auto dir = testFolderWithSettings();
+    for (int i = 0; i < 2500; ++i)
+        writeTestFile(dir->filePath(QString("%1_%2.%3").arg(i % 2 ? "img" : "IMG").arg(i * 7919 % 2500).arg(i % 3 ? "jpg" : "CR2")), {});
     // Names equal but for case stand where the whole folder puts them.
     for (int i = 0; i < 8; ++i) {
-        for (const char *name : {"Müller_%1.JPG", "müller_%1.jpg"}) {
-            QFile file(dir.filePath(QString::fromUtf8(name).arg(i)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char *name : {"Müller_%1.JPG", "müller_%1.jpg"})
+            writeTestFile(dir->filePath(QString::fromUtf8(name).arg(i)), {});
     }
     const Names ids{"IMG_12.jpg", "img_1", "2499", "IMG_77", "none.jpg", "img_3.CR2", "#1321", "üller_", "IMG_120 to IMG_124",
                     "we like 2497 and 2498 a lot"};
     const PkMatchOptions options{true, false, true};
-    const PkMatchResult folder = PkSelectionMatcher::matchFolder(dir.path(), ids, options);
-    const PkMatchResult listed = PkSelectionMatcher::matchNames(PkFolderLister::fileNames(dir.path()), ids, options);
+    const PkMatchResult folder = PkSelectionMatcher::matchFolder(dir->path(), ids, options);
+    const PkMatchResult listed = PkSelectionMatcher::matchNames(PkFolderLister::fileNames(dir->path()), ids, options);
     QVERIFY(folder.files.size() > 100);
     QCOMPARE(folder.files, listed.files);
     QCOMPARE(folder.fileIds, listed.fileIds);

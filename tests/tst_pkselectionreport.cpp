@@ -2,14 +2,12 @@
 
 #include "pkbutton.h"
 #include "pkselectionreport.h"
+#include "pkwindowtest.h"
 #include "pwtools.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 using Texts = QList<QString>;
 Q_DECLARE_METATYPE(PkMatchResult)
@@ -22,9 +20,7 @@ class TestPkSelectionReport : public QObject
 private slots:
     void init()
     {
-        QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
-        QSettings().clear();
+        dir = testFolderWithSettings();
     }
 
     void match_data()
@@ -112,7 +108,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir dir;
+    std::unique_ptr<QTemporaryDir> dir;
 };
 
 QTEST_MAIN(TestPkSelectionReport)

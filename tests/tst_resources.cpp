@@ -32,14 +32,12 @@ private slots:
         const auto bold = [](int pointSize) { return QFont("Bender", pointSize, QFont::Bold); };
 
         QTest::newRow("action button") << "Select image folder" << bold(14) << QSizeF(206, 19);
-        QTest::newRow("start button") << "Start" << bold(15) << QSizeF(206, 19);
         QTest::newRow("show copies button") << "Show copies" << bold(15) << QSizeF(206, 19);
         QTest::newRow("tile caption selected") << " Selected" << bold(16) << QSizeF(130, 21);
         QTest::newRow("tile caption to copy") << " To copy" << bold(16) << QSizeF(130, 21);
         QTest::newRow("tile value") << "99999" << bold(30) << QSizeF(134, 38);
         QTest::newRow("tile footer") << "9999 not found" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer ambiguous") << "9999 ambiguous" << bold(13) << QSizeF(134, 19);
-        QTest::newRow("tile footer near") << "9999 near" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer left out") << "9999 left out" << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer, three options") << u"picture\u00b7whole\u00b7near"_qs << bold(13) << QSizeF(134, 19);
         QTest::newRow("tile footer, two options") << u"picture \u00b7 whole"_qs << bold(13) << QSizeF(134, 19);
