@@ -91,6 +91,7 @@ void TestPkLinePieces::prose_data()
     QTest::newRow("a name holding a date") << "please 2026-06-20_0012 too" << Names{"2026-06-20_0012"} << QList<int>{-1};
     QTest::newRow("repeated picks once, short numbers none") << "the 2 of us like 2403 and 12 like #2403 on the 3rd"
                                                              << Names{"2403"} << QList<int>{0};
+    QTest::newRow("three digits before a year are no month") << "we like 123/2026" << Names{"123", "2026"} << QList<int>{0, 0};
     QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"}
                                          << QList<int>{0, 0, 0};
 }
