@@ -27,6 +27,7 @@ private slots:
         row("bytes, a slow rate", {3, 512, 999, 1000}, "3 of 89 · 512 of 999 B · 512 B/s · 0:01 left");
         row("kilobytes, rate under ten", {3, 4500, 999000, 1000}, "3 of 89 · 4.5 of 999.0 kB · 4.5 kB/s · 3:41 left");
         row("a rate of exactly ten", {5, 10 * mega, 100 * mega, 1000}, "5 of 89 · 10.0 of 100.0 MB · 10 MB/s · 0:09 left");
+        row("a few bytes a second", {1, 5, 20, 1000}, "1 of 89 · 5 of 20 B · 5 B/s · 0:03 left");
         row("hours left", {1, mega, 4 * giga, 1000}, "1 of 89 · 0.0 of 4.0 GB · 1.0 MB/s · 1:06:39 left");
     }
 
