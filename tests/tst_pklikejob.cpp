@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkdifferencehash.h"
 #include "pkhashcache.h"
 #include "pklikejob.h"
 #include "pklikematcher.h"
@@ -28,6 +29,7 @@ private slots:
     void examples_data();
     void examples();
     void hashCache();
+    void differenceHash();
     void rawCamera_data();
     void rawCamera();
 
@@ -261,6 +263,19 @@ void TestPkLikeJob::examples()
     // wait for the user's choice; the others are copied anyway.
     QCOMPARE(result.choices, QList<QString>{"IMG_9.JPG"});
     QCOMPARE(result.choiceIds, QList<qsizetype>{result.ids.indexOf("twins.jpg")});
+}
+
+// A cell darker than the next one on its right sets its bit; equal cells,
+// as in a flat sky, set none.
+void TestPkLikeJob::differenceHash()
+{
+    QImage falling(90, 80, QImage::Format_RGB32);
+    for (int x = 0; x < falling.width(); ++x)
+        QPainter(&falling).fillRect(x, 0, 1, 80, QColor::fromHsv(0, 0, 255 - 2 * x));
+    QImage flat = falling;
+    flat.fill(Qt::gray);
+    QCOMPARE(QList({PkDifferenceHash::of(falling), PkDifferenceHash::of(falling.mirrored(true, false)), PkDifferenceHash::of(flat)}),
+             QList<quint64>({~quint64(0), 0, 0}));
 }
 
 void TestPkLikeJob::hashCache()
