@@ -170,6 +170,8 @@ void TestPkListReader::forms_data()
         << QByteArray("Filename,Rating\rIMG_1.jpg,5\r\"IMG_2.jpg\",4\r") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
+    QTest::newRow(".csv with a known header, names of no camera's kind") << "picks.csv"
+        << QByteArray("Filename,Rating\nfirst dance,5\n") << Ids{"first dance"};
     QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
     QTest::newRow("Photo Name column with ratings, in any list") << txt
         << QByteArray("Photo Name,Rating\nIMG_2403.jpg,5\nIMG_2407.jpg,4") << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
