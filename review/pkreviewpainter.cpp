@@ -294,7 +294,10 @@ QList<PkReviewPainter::HeaderRun> PkReviewPainter::headerRuns(const QStringList 
         runs.append({shown, line, x, false});
         return x + small.horizontalAdvance(shown) + gap;
     };
-    const bool oneLine = marks.isEmpty() ? countWidth <= width : small.horizontalAdvance(marks) + gap + countWidth <= width;
+    // Whether the marks fit whole is the eliding's own answer: their advance
+    // is rounded, the eliding measures to a fraction of a pixel.
+    const bool oneLine = marks.isEmpty() ? countWidth <= width
+                                         : small.elidedText(marks, Qt::ElideRight, width - gap - countWidth) == marks;
     if (lines < 2 || oneLine) {
         runs.append({count, 0, addMarks(0, 0, width - gap - countWidth), true});
         return runs;

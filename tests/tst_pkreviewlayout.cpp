@@ -175,6 +175,23 @@ void TestPkReviewLayout::marks()
     const QColor corner = sheet.pixelColor(128, 10), marker = painter.marker();
     QCOMPARE(corner.hue() == marker.hue() && corner.saturation() > 100, cutShort);
     QCOMPARE(corner.value() > 150, cutShort ? ticked : true);
+
+    // A picture that cannot be shown: a torn frame in the middle of the
+    // thumbnail's box, half as wide.
+    thumbnail.kind = PkThumbnail::Kind::Broken;
+    thumbnail.cutShort = false;
+    const QImage broken = paint(QString());
+    int left = broken.width(), right = -1;
+    for (int y = 32; y < 128; ++y) { // below the tick
+        for (int x = 0; x < broken.width(); ++x) {
+            const QColor c = broken.pixelColor(x, y);
+            if (c.hue() == marker.hue() && c.saturation() > 100) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    QVERIFY2(std::abs(right - left - 64) <= 3 && std::abs(left + right - 140) <= 3, qPrintable(u"%1 %2"_s.arg(left).arg(right)));
 }
 
 void TestPkReviewLayout::headers_data()
@@ -191,6 +208,7 @@ void TestPkReviewLayout::headers_data()
         << QStringList{"IMG", "ambiguous, near match", "1 picture, 2 files, left out"} << 108 << 2
         << "0c 1 picture, 2 files,|1c left out|1m elided";
     QTest::newRow("a count without marks") << QStringList{"IMG", "1 picture, 1 file"} << 150 << 2 << "0c 1 picture, 1 file";
+    QTest::newRow("marks and count filling the line exactly") << marked << -1 << 2 << "0m whole|0c 1 picture, 2 files";
 }
 
 // The marks yield to the count, which is never cut, and nothing runs past the header.
@@ -203,6 +221,8 @@ void TestPkReviewLayout::headers()
     QFont font(u"Bender"_s); // as the painter's
     font.setPixelSize(13);
     const QFontMetrics metrics(font);
+    if (width < 0) // not a pixel to spare
+        width = int(std::ceil(QFontMetricsF(font).horizontalAdvance(parts.at(1)))) + metrics.horizontalAdvance(u"  "_s) + metrics.horizontalAdvance(parts.last());
     QStringList runs;
     for (const PkReviewPainter::HeaderRun &run : PkReviewPainter().headerRuns(parts, width, lines)) {
         QVERIFY2(run.x + metrics.horizontalAdvance(run.text) <= width, qPrintable(run.text));
