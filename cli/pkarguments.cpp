@@ -166,6 +166,17 @@ struct Parser
         QStringLiteral("Let an identifier of digits only select a file only where that number stands whole in "
                        "its name, leading zeros aside: 412 selects IMG_0412.jpg, not IMG_1412.jpg.")};
 
+    QCommandLineOption subfolders{
+        QStringLiteral("subfolders"),
+        QStringLiteral("Whether the picture folder's sub-folders are searched too, to any depth, as one folder: "
+                       "auto (the default) only when the folder's own files answer no identifier at all, always, "
+                       "or never."),
+        QStringLiteral("auto|always|never")};
+    QCommandLineOption flat{QStringLiteral("flat"),
+                            QStringLiteral("Copy every file to the top of FilesFromSelection instead of into the "
+                                           "sub-folder it came from; names that two files would share are not "
+                                           "copied.")};
+
     explicit Parser(bool showQtOptions)
     {
         // Qt's own options are single-dash words; no option of ours is a
@@ -173,7 +184,8 @@ struct Parser
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
         for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &ambiguous,
-                                           &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches})
+                                           &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
+                                           &subfolders, &flat})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -255,6 +267,11 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (answers.size() > 1 || (!answers.isEmpty() && answers.constFirst() != copy && answers.constFirst() != skip))
         return usageError(QStringLiteral("Give --ambiguous=copy or --ambiguous=skip, once."));
 
+    static const QStringList searches{QStringLiteral("auto"), QStringLiteral("always"), QStringLiteral("never")};
+    const QStringList search = parser.values(options.subfolders);
+    if (search.size() > 1 || (!search.isEmpty() && !searches.contains(search.constFirst())))
+        return usageError(QStringLiteral("Give --subfolders=auto, always or never, once."));
+
     PkCommandLine::Invocation invocation;
     if (hasList) {
         if (!positional.isEmpty())
@@ -274,13 +291,20 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         invocation.ambiguous = answer == copy   ? PkCommandLine::Ambiguous::Copy
                                : answer == skip ? PkCommandLine::Ambiguous::Skip
                                                 : PkCommandLine::Ambiguous::Ask;
+        using Subfolders = PkMatchOptions::Subfolders;
+        const QString searched = search.value(0);
+        invocation.subfolders = searched == searches.at(1)   ? Subfolders::Always
+                                : searched == searches.at(2) ? Subfolders::Never
+                                                             : Subfolders::WhenNoneHere;
+        invocation.flat = parser.isSet(options.flat);
         return invocation;
     }
     if (positional.size() > 1)
         return usageError(QStringLiteral("Unexpected argument '%1': give one list.").arg(positional.at(1)));
     for (const QCommandLineOption *option :
          {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
-          &options.withExtensions, &options.wholeNumbers, &options.noNearMatches}) {
+          &options.withExtensions, &options.wholeNumbers, &options.noNearMatches, &options.subfolders,
+          &options.flat}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

@@ -231,11 +231,16 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.withoutExtensions = invocation.withoutExtensions;
     options.wholeNumbers = invocation.wholeNumbers;
     options.nearMatches = invocation.nearMatches;
+    options.subfolders = invocation.subfolders;
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
     if (match.idCount == 0)
         return refuseEmptyList();
+    for (const QString &problem : std::as_const(match.unreadable))
+        printError(QStringLiteral("cannot read sub-folder ") + problem);
     holdAmbiguous(match.ids, invocation.ambiguous, match);
-    const QByteArray report = PkMatchReport::summary(match);
+    flat = invocation.flat;
+    const QList<PkFolderTree::Clash> clashes = flat ? PkFolderTree::takeClashes(match.files) : QList<PkFolderTree::Clash>();
+    const QByteArray report = PkMatchReport::summary(match) + PkMatchReport::clashes(clashes);
     files = std::move(match.files);
     if (!invocation.dryRun) {
         writeTo(stdout, report);
@@ -291,6 +296,7 @@ int PkCommandLine::copy()
     watchSignals();
     startWorker();
     PkFileReader *reader = fileReader;
+    reader->setFlatCopies(flat);
     QMetaObject::invokeMethod(
         reader,
         [reader, names = files, folder = folderPath, into = destinationPath, again = resume] {

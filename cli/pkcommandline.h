@@ -12,6 +12,7 @@
 
 #include "pkcopyprogress.h"
 #include "pkprogressline.h"
+#include "pkselectionmatcher.h"
 
 QT_BEGIN_NAMESPACE
 class QSocketNotifier;
@@ -67,6 +68,8 @@ public:
         bool nearMatches = true;
         bool print0 = false;           // a dry run ends each path with a NUL
         Ambiguous ambiguous = Ambiguous::Ask;
+        PkMatchOptions::Subfolders subfolders = PkMatchOptions::Subfolders::WhenNoneHere;
+        bool flat = false; // every copy at the top of FilesFromSelection
         QString message;
         int exitStatus = Success;
     };
@@ -109,6 +112,7 @@ private:
     QString folderPath;
     QString destinationPath;
     bool resume = false;
+    bool flat = false;
     QList<QString> files;
     PkFileReader *fileReader = nullptr;
     QThread *workerThread = nullptr;

@@ -46,6 +46,21 @@ QByteArray PkMatchReport::summary(const PkMatchResult &match)
         out += "ambiguous: " + PkTerminalText::escaped(entry.id) + ": " + shortList(entry.pictures) + '\n';
     for (const QString &line : match.textLines)
         out += "text: " + PkTerminalText::escaped(line) + '\n';
+    for (const QString &name : match.notUtf8)
+        out += "not UTF-8: " + PkTerminalText::escaped(name) + '\n';
+    if (match.subfolders > 0)
+        out += "searched: " + counted(match.subfolders, "sub-folder", "sub-folders") + " with the folder\n";
+    if (match.inSubfolders > 0)
+        out += "hint: " + counted(match.inSubfolders, "identifier", "identifiers") + " not found here "
+             + (match.inSubfolders == 1 ? "is" : "are") + " in sub-folders; see --subfolders\n";
+    return out;
+}
+
+QByteArray PkMatchReport::clashes(const QList<PkFolderTree::Clash> &clashes)
+{
+    QByteArray out;
+    for (const PkFolderTree::Clash &clash : clashes)
+        out += "clash: " + PkTerminalText::escaped(clash.name) + ": " + shortList(clash.folders) + '\n';
     return out;
 }
 

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include "pkfoldertree.h"
+
 struct PkMatchResult;
 
 // What the command line prints of a match: the summary line, then one line
@@ -20,6 +22,9 @@ public:
     static constexpr int pictureLimit = 20;
 
     static QByteArray summary(const PkMatchResult &match);
+    // One line a name that files of several folders share, where copies go
+    // into one folder: "clash: IMG_0001.JPG: CardA, CardB".
+    static QByteArray clashes(const QList<PkFolderTree::Clash> &clashes);
     // The lines that name the ambiguous identifiers whose files were not
     // copied (as many as pictureLimit), and how to add them.
     static QByteArray skipped(const QList<QString> &ids);

@@ -131,6 +131,7 @@ public:
     int get() const { return fd; }
     // Network file systems report a failed write-back here at the latest.
     int close() { return ::close(std::exchange(fd, -1)); }
+    void reset(int other) { ::close(std::exchange(fd, other)); }
 
 private:
     int fd;
@@ -471,4 +472,38 @@ QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)
     if (end && (error == ENOSPC || error == EDQUOT))
         *end = RunEnd::DriveFull;
     return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
+}
+
+// Each step is made and then opened without following a link, from the one
+// before it: a link or a file in the way stops the copy instead of sending it
+// elsewhere.
+PkFileCopier::Result PkFileCopier::makeSubfolder(const QString &outputPath, const QString &relative)
+{
+    Result result;
+    result.outcome = Outcome::Failed;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    FileDescriptor folder(::open(QFile::encodeName(outputPath).constData(), flags));
+    if (folder.get() < 0) {
+        result.end = RunEnd::DestinationGone;
+        return result;
+    }
+    QString made = PkFileReader::outputFolderName();
+    for (const QString &step : relative.split(QLatin1Char('/'))) {
+        const QByteArray name = QFile::encodeName(step);
+        made += QLatin1Char('/') + step;
+        int error = ::mkdirat(folder.get(), name.constData(), 0777) == 0 ? 0 : errno;
+        const int next = error == 0 || error == EEXIST ? ::openat(folder.get(), name.constData(), flags) : -1;
+        if (next < 0) {
+            error = error == 0 || error == EEXIST ? errno : error;
+            if (error == ENOSPC || error == EDQUOT)
+                result.end = RunEnd::DriveFull;
+            result.reason = "cannot create " + made + ": "
+                          + (error == ELOOP || error == ENOTDIR ? QStringLiteral("a file or link of that name is there")
+                                                                : qt_error_string(error));
+            return result;
+        }
+        folder.reset(next);
+    }
+    result.outcome = Outcome::Copied;
+    return result;
 }

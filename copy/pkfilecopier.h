@@ -42,6 +42,9 @@ public:
     // folder that is there already is used as it is. A full drive is told
     // apart through end, as it is for a copy.
     static QString makeOutputFolder(const QString &path, RunEnd *end = nullptr);
+    // Makes relative ("CardA/DCIM") inside the output folder at outputPath,
+    // step by step, as makeOutputFolder does; outcome Copied when it is there.
+    static Result makeSubfolder(const QString &outputPath, const QString &relative);
 
     // Removes the hidden temporary being written, if there is one. Safe in a
     // signal handler: a second Ctrl+C ends the program without waiting for

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 
 #include <sys/stat.h>
@@ -16,11 +17,14 @@
 
 namespace {
 
-// A name handed to the copy slot must stay inside the picture folder.
-bool isPlainName(const QString &name)
+// A name handed to the copy slot must stay inside the picture folder: a
+// file name, or a path below it without any step up or aside.
+bool isInsideName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/'));
+    const QList<QStringView> steps = QStringView(name).split(QLatin1Char('/'));
+    return std::none_of(steps.begin(), steps.end(), [](QStringView step) {
+        return step.isEmpty() || step == QLatin1String(".") || step == QLatin1String("..");
+    });
 }
 
 // What a picture adds to the run's size: the file it is or links to; a
@@ -74,6 +78,27 @@ QString PkFileReader::folderRefusal(const QString &folderPath, bool resume)
     return QString();
 }
 
+void PkFileReader::setFlatCopies(bool flat)
+{
+    flatCopies.store(flat);
+}
+
+// A file of a sub-folder goes to the same place below the output folder,
+// whose sub-folders are made as they are needed, or with flat to its top.
+PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
+                                           const QString &outputPath, bool flat, QSet<QString> &madeFolders)
+{
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    if (!flat && slash >= 0 && !madeFolders.contains(name.first(slash))) {
+        const PkFileCopier::Result made = PkFileCopier::makeSubfolder(outputPath, name.first(slash));
+        if (made.outcome == PkFileCopier::Outcome::Failed)
+            return made;
+        madeFolders.insert(name.first(slash));
+    }
+    return copier.copy(filePath + QLatin1Char('/') + name,
+                       outputPath + QLatin1Char('/') + (flat ? name.sliced(slash + 1) : name));
+}
+
 void PkFileReader::requestStop(int run)
 {
     runToStop.store(run);
@@ -125,23 +150,24 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     sizes.reserve(listOfFilesToCopy.size());
     qint64 bytesTotal = 0;
     for (const QString &name : std::as_const(listOfFilesToCopy))
-        bytesTotal += sizes.emplace_back(isPlainName(name) ? pictureSize(filePath + QLatin1Char('/') + name) : 0);
+        bytesTotal += sizes.emplace_back(isInsideName(name) ? pictureSize(filePath + QLatin1Char('/') + name) : 0);
     int filesDone = 0;
     qint64 bytesDone = 0;
     emit copyProgressSignal(filesDone, bytesDone, bytesTotal);
 
     PkFileCopier copier(resume);
+    const bool flat = flatCopies.load();
+    QSet<QString> madeFolders;
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
         if (stopRequested(run))
             break;
-        if (!isPlainName(name)) {
+        if (!isInsideName(name)) {
             fail(name, QStringLiteral("not a file of the picture folder"));
             emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
             continue;
         }
-        const PkFileCopier::Result result =
-            copier.copy(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + name);
+        const PkFileCopier::Result result = copyOne(copier, name, filePath, outputPath, flat, madeFolders);
         switch (result.outcome) {
         case PkFileCopier::Outcome::Copied:
             emit copyStatusSignal(++copied);

@@ -5,7 +5,10 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
+
+#include "pkfilecopier.h"
 
 #include <atomic>
 
@@ -37,6 +40,11 @@ public:
     // thread, also before that run has begun; other runs are not touched.
     void requestStop(int run);
 
+    // Whether runs from now on put every copy at the top of the output
+    // folder instead of into the sub-folder its picture came from. Safe to
+    // call from any thread before a run is started.
+    void setFlatCopies(bool flat);
+
 public slots:
     void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
     // Copies into the output folder inside destination instead of inside the
@@ -59,9 +67,12 @@ signals:
 
 private:
     bool stopRequested(int run) const;
+    static PkFileCopier::Result copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
+                                        const QString &outputPath, bool flat, QSet<QString> &madeFolders);
 
     int runsStarted = 0; // touched only by the thread the worker lives on
     std::atomic<int> runToStop{0};
+    std::atomic<bool> flatCopies{false};
 };
 
 #endif // PKFILEREADER_H

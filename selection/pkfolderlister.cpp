@@ -172,17 +172,30 @@ private:
 // batches of this many.
 constexpr qsizetype batchSize = 2048;
 
-// Hands each name the folder lists, as it is read, to take.
-template <typename Take>
-void listFolder(const QString &folderPath, Take &&take, QString *error)
+// What an entry of a folder is to a listing: QDir::Files takes regular
+// files and links to anything but a folder; a walk goes into real folders
+// only, never through a link.
+enum class EntryKind { File, Folder, Other };
+
+EntryKind entryKind(int folderFd, const char *name, unsigned char type)
 {
-    const QByteArray path = QFile::encodeName(folderPath);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = qt_error_string(errno);
-        return;
+    if (type == DT_UNKNOWN) {
+        struct stat status;
+        if (::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::Other;
+        type = IFTODT(status.st_mode);
     }
+    if (type == DT_DIR)
+        return EntryKind::Folder;
+    return isListedFile(folderFd, name, type) ? EntryKind::File : EntryKind::Other;
+}
+
+// Hands each file name of the open folder fd, as it is read, to take; others,
+// when given, receives its sub-folders and the names that are not UTF-8.
+// Closes fd.
+template <typename Take>
+void listDescriptor(int fd, Take &&take, PkFolderLister::Others *others, QString *error)
+{
     FolderStream folder(::fdopendir(fd));
     if (!folder.get()) {
         const int reason = errno;
@@ -204,11 +217,37 @@ void listFolder(const QString &folderPath, Take &&take, QString *error)
         // passes over names that are not UTF-8, which no QString could give
         // back to the file system unchanged.
         const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
-        if (name.startsWith('.') || !name.isValidUtf8()
-            || !isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
+        if (name.startsWith('.'))
             continue;
-        take(name);
+        const bool utf8 = name.isValidUtf8();
+        if (!others) {
+            if (utf8 && isListedFile(::dirfd(folder.get()), entry->d_name, entry->d_type))
+                take(name);
+            continue;
+        }
+        const EntryKind kind = entryKind(::dirfd(folder.get()), entry->d_name, entry->d_type);
+        if (kind == EntryKind::Other)
+            continue;
+        if (!utf8)
+            others->notUtf8.emplace_back(name.data(), size_t(name.size()));
+        else if (kind == EntryKind::Folder)
+            others->folders.emplace_back(name.data(), size_t(name.size()));
+        else
+            take(name);
     }
+}
+
+template <typename Take>
+void listFolder(const QString &folderPath, Take &&take, QString *error, PkFolderLister::Others *others = nullptr)
+{
+    const QByteArray path = QFile::encodeName(folderPath);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error)
+            *error = qt_error_string(errno);
+        return;
+    }
+    listDescriptor(fd, std::forward<Take>(take), others, error);
 }
 
 } // namespace
@@ -230,7 +269,7 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
 }
 
 // The batches move from thread to thread without a string that both touch.
-void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error)
+void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch, QString *error, Others *others)
 {
     if (error)
         error->clear();
@@ -242,9 +281,17 @@ void PkFolderLister::listInBatches(const QString &folderPath, const Batch &batch
         names.ends.push_back(qint32(names.bytes.size()));
         if (names.size() == batchSize)
             batch(std::exchange(names, Names()));
-    }, error);
+    }, error, others);
     if (names.size() > 0)
         batch(std::move(names));
+}
+
+void PkFolderLister::listOpenFolder(int fd, const std::function<void(QByteArrayView)> &take, Others *others,
+                                    QString *error)
+{
+    if (error)
+        error->clear();
+    listDescriptor(fd, take, others, error);
 }
 
 // ASCII is widened byte for byte while it is looked at; the rare other

@@ -46,9 +46,25 @@ public:
     // can go on while the rest of a large or slow folder is read.
     using Batch = std::function<void(Names)>;
 
+    // What a listing passes over that a walk of the folder's tree needs:
+    // its sub-folders (never hidden, never links) and the names of files and
+    // folders that are not UTF-8, as the folder holds them.
+    struct Others
+    {
+        std::vector<std::string> folders;
+        std::vector<std::string> notUtf8;
+    };
+
     // Hands the same names as fileNames to batch, in the folder's own order,
-    // a few thousand at a time as they are read.
-    static void listInBatches(const QString &folderPath, const Batch &batch, QString *error = nullptr);
+    // a few thousand at a time as they are read; others, when given, gets
+    // what is passed over.
+    static void listInBatches(const QString &folderPath, const Batch &batch, QString *error = nullptr,
+                              Others *others = nullptr);
+
+    // Hands the file names of the open folder fd to take, as fileNames takes
+    // them, in the folder's own order; closes fd.
+    static void listOpenFolder(int fd, const std::function<void(QByteArrayView)> &take, Others *others,
+                               QString *error = nullptr);
 
     // Decodes a name of a batch into name as fileNames would, reusing its
     // buffer: an ASCII name costs no allocation.

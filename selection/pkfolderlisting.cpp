@@ -58,7 +58,8 @@ QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, cons
 // matched on the other cores while the rest are read, and only those that
 // something selected become strings of their own and are put in order.
 void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids, const QList<QString> &nearTexts,
-                           const std::vector<int> &wholeNumbers, PkMatchOptions options)
+                           const std::vector<int> &wholeNumbers, PkMatchOptions options,
+                           PkFolderLister::Others *others)
 {
     std::mutex mutex;
     std::condition_variable ready;
@@ -111,7 +112,7 @@ void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids,
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
         ready.notify_all();
-    });
+    }, nullptr, others);
     {
         const std::lock_guard<std::mutex> lock(mutex);
         listed = true;

@@ -4,6 +4,7 @@
 #define PKFOLDERLISTING_H
 
 #include "pkcollected.h"
+#include "pkfolderlister.h"
 #include "pkidgroups.h"
 #include "pknearmatcher.h"
 #include "pkselectionmatcher.h"
@@ -28,7 +29,8 @@ struct PkFolderListing
     // Lists the folder once, matching ids as written and looking for
     // nearTexts by near tries while the names arrive.
     void list(const QString &folderPath, const QList<QString> &ids, const QList<QString> &nearTexts,
-              const std::vector<int> &wholeNumbers, PkMatchOptions options);
+              const std::vector<int> &wholeNumbers, PkMatchOptions options,
+              PkFolderLister::Others *others = nullptr);
 };
 
 #endif // PKFOLDERLISTING_H

@@ -46,6 +46,15 @@ public:
     // A line of two or more words with no digit: a greeting, a thank-you, a
     // signature, rather than an identifier.
     static bool isText(QStringView line);
+
+    // The file name of a path relative to the picture folder
+    // ("CardA/IMG_0001.JPG" -> "IMG_0001.JPG"): identifiers are matched
+    // against names, never against the folders a job is kept in.
+    static QString baseName(const QString &path)
+    {
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        return slash < 0 ? path : path.sliced(slash + 1);
+    }
 };
 
 #endif // PKMATCHTEXT_H

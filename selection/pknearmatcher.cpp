@@ -248,6 +248,6 @@ std::vector<PkNearMatcher::Found> PkNearMatcher::find(const QStringList &names, 
         longestName = std::max(longestName, name.size());
     PkNearMatcher matcher(ids, options, longestName);
     for (qsizetype i = 0; i < names.size(); ++i)
-        matcher.scan(names.at(i), i);
+        matcher.scan(PkMatchText::baseName(names.at(i)), i);
     return matcher.found(names);
 }

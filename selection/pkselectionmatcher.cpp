@@ -277,7 +277,7 @@ PkMatchResult matchWith(const QStringList &names, const QList<QString> &ids, con
     PkCollected collected;
     std::vector<int> found;
     for (const QString &name : names)
-        collected.add(groups, name, found);
+        collected.add(groups, PkMatchText::baseName(name), found);
     return assemble(names, {}, collected, groups, ids, options);
 }
 
@@ -297,8 +297,8 @@ PkMatchResult matchPieces(const PkLinePieces &pieces, const QStringList &names, 
 
 // Ranges and sentences are matched as their pieces in the same pass as the
 // identifiers: the listing is what costs.
-PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const QList<QString> &ids,
-                                              PkMatchOptions options)
+PkMatchResult PkSelectionMatcher::matchOwnFiles(const QString &folderPath, const QList<QString> &ids,
+                                                PkMatchOptions options, PkFolderLister::Others *others)
 {
     // An empty path would list the working directory, which no user chose.
     if (folderPath.isEmpty())
@@ -308,7 +308,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     PkFolderListing listing;
     std::vector<qsizetype> textOf;
     listing.list(folderPath, texts, options.nearMatches ? nearTexts(texts, {}, textOf) : QList<QString>(),
-                 pieces.wholeNumbers(), options);
+                 pieces.wholeNumbers(), options, others);
     if (!pieces.isEmpty())
         return matchPieces(pieces, listing.sorted,
                            selectedAsWritten(listing.collected, *listing.groups, texts.size()), options);
@@ -335,7 +335,7 @@ PkMatchResult PkSelectionMatcher::matchNames(const QStringList &names, const QLi
     PkCollected collected;
     std::vector<int> found;
     for (const QString &name : names)
-        collected.add(groups, name, found);
+        collected.add(groups, PkMatchText::baseName(name), found);
     return matchPieces(pieces, names, selectedAsWritten(collected, groups, texts.size()), options);
 }
 

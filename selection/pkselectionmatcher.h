@@ -3,6 +3,7 @@
 #ifndef PKSELECTIONMATCHER_H
 #define PKSELECTIONMATCHER_H
 
+#include "pkfolderlister.h"
 #include "pklinepieces.h"
 
 #include <QList>
@@ -27,6 +28,12 @@ struct PkMatchOptions
     // loosely (case, an edit or copy marker, its number alone); it then
     // selects the files of the one picture such a try finds.
     bool nearMatches = false;
+    // Whether the picture folder's sub-folders are matched too, as one
+    // folder with its own: never; only when the folder's own files answer no
+    // identifier at all, so that a job is never answered half from the folder
+    // and half from a sub-folder of rejects; or always.
+    enum class Subfolders { Never, WhenNoneHere, Always };
+    Subfolders subfolders = Subfolders::Never;
 };
 
 // An identifier that selected files of more than one picture, with those
@@ -85,6 +92,15 @@ struct PkMatchResult
     QList<PkRangeRead> ranges;
     // Lines read as sentences, with the picks matched in their place.
     QList<PkProseRead> prose;
+    // Where sub-folders were matched, how many; files are then named by
+    // their paths relative to the picture folder ("CardA/IMG_0001.JPG").
+    int subfolders = 0;
+    // Where they were not, how many of idsNotFound would select files in them.
+    qsizetype inSubfolders = 0;
+    // Sub-folders that could not be walked whole, each with its reason.
+    QList<QString> unreadable;
+    // Names that are not UTF-8, never matched, for the user to rename.
+    QList<QString> notUtf8;
 
     bool isHeld(qsizetype file) const { return held.value(file); }
 };
@@ -98,6 +114,10 @@ public:
                                      PkMatchOptions options = {});
     static PkMatchResult matchNames(const QStringList &names, const QList<QString> &ids,
                                     PkMatchOptions options = {});
+    // The folder's own files only, whatever options.subfolders says; others,
+    // when given, receives what the listing passed over.
+    static PkMatchResult matchOwnFiles(const QString &folderPath, const QList<QString> &ids, PkMatchOptions options,
+                                       PkFolderLister::Others *others = nullptr);
 
     // id without its last extension: a dot and 1 to 5 ASCII letters or digits
     // at its end, at least one of them a letter ("IMG_1.CR2" -> "IMG_1", but

@@ -29,6 +29,8 @@ private slots:
         row("a rate of exactly ten", {5, 10 * mega, 100 * mega, 1000}, "5 of 89 · 10.0 of 100.0 MB · 10 MB/s · 0:09 left");
         row("a few bytes a second", {1, 5, 20, 1000}, "1 of 89 · 5 of 20 B · 5 B/s · 0:03 left");
         row("hours left", {1, mega, 4 * giga, 1000}, "1 of 89 · 0.0 of 4.0 GB · 1.0 MB/s · 1:06:39 left");
+        row("an hour left, to the second", {1, mega, 3601 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 1:00:00 left");
+        row("a second under an hour", {1, mega, 3600 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 59:59 left");
     }
 
     void text()

@@ -208,7 +208,10 @@ void TestPkReviewLayout::headers_data()
         << QStringList{"IMG", "ambiguous, near match", "1 picture, 2 files, left out"} << 108 << 2
         << "0c 1 picture, 2 files,|1c left out|1m elided";
     QTest::newRow("a count without marks") << QStringList{"IMG", "1 picture, 1 file"} << 150 << 2 << "0c 1 picture, 1 file";
+    // Widths below zero are measured: marks that fit exactly, and room for
+    // the marks too small for even an ellipsis.
     QTest::newRow("marks and count filling the line exactly") << marked << -1 << 2 << "0m whole|0c 1 picture, 2 files";
+    QTest::newRow("no room for an ellipsis beside the count") << marked << -2 << 1 << "0c 1 picture, 2 files";
 }
 
 // The marks yield to the count, which is never cut, and nothing runs past the header.
@@ -221,8 +224,9 @@ void TestPkReviewLayout::headers()
     QFont font(u"Bender"_s); // as the painter's
     font.setPixelSize(13);
     const QFontMetrics metrics(font);
-    if (width < 0) // not a pixel to spare
-        width = int(std::ceil(QFontMetricsF(font).horizontalAdvance(parts.at(1)))) + metrics.horizontalAdvance(u"  "_s) + metrics.horizontalAdvance(parts.last());
+    if (width < 0)
+        width = metrics.horizontalAdvance(u"  "_s) + metrics.horizontalAdvance(parts.last())
+              + (width == -1 ? int(std::ceil(QFontMetricsF(font).horizontalAdvance(parts.at(1)))) : 2);
     QStringList runs;
     for (const PkReviewPainter::HeaderRun &run : PkReviewPainter().headerRuns(parts, width, lines)) {
         QVERIFY2(run.x + metrics.horizontalAdvance(run.text) <= width, qPrintable(run.text));
@@ -230,6 +234,10 @@ void TestPkReviewLayout::headers()
     }
     QTEST(runs.join(u'|'), "runs");
     QVERIFY(PkReviewPainter().headerHeight(108) > PkReviewPainter().headerHeight(140)); // a second line in the smallest tiles only
+    QFont title(u"Bender"_s); // a group's title stands out in bold
+    title.setPixelSize(15);
+    title.setBold(true);
+    QCOMPARE(PkReviewPainter().headerWidth(parts.first()), QFontMetrics(title).horizontalAdvance(parts.first()));
 }
 
 QTEST_MAIN(TestPkReviewLayout)
