@@ -3,6 +3,7 @@
 #include "pkcommandline.h"
 #include "pkwindowtest.h"
 
+#include <QDirIterator>
 #include <QProcess>
 
 #include <csignal>
@@ -216,6 +217,65 @@ private slots:
         if (!copies.isEmpty())
             QCOMPARE(QFile::exists(dir->filePath("pics/FilesFromSelection")), to < 0);
         QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), copies);
+    }
+
+    void tree_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::addColumn<QStringList>("copies"); // what FilesFromSelection holds, sub-folders first
+        const QString job = "--list list --folder job";
+        const QByteArray searched = "searched: 2 sub-folders with the folder\n";
+        QTest::newRow("two cards: copies keep their folders") << QByteArray("0002\n0003") << job
+            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 2 of 2\nexit 0" << QByteArray()
+            << QStringList{"CardA/IMG_0002.JPG", "CardB/IMG_0003.JPG"};
+        QTest::newRow("--flat with a clash: neither copied") << QByteArray("IMG_0001.JPG\n0002") << job + " --flat --ambiguous=copy --dry-run"
+            << QByteArray("job/CardA/IMG_0002.JPG\nexit 0")
+            << "2 identifiers, 1 file to copy, 0 not found, 1 ambiguous\nambiguous: IMG_0001.JPG: CardA/IMG_0001, CardB/IMG_0001\n"
+               + searched + "clash: IMG_0001.JPG: CardA, CardB\n" << QStringList{};
+        QTest::newRow("--flat copies to the top") << QByteArray("0002\n0003") << job + " --flat"
+            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 2 of 2\nexit 0" << QByteArray()
+            << QStringList{"IMG_0002.JPG", "IMG_0003.JPG"};
+        QTest::newRow("--resume in a tree") << QByteArray("0002\n0003") << job + " --to old --resume"
+            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 1 of 2, 1 already there\nexit 0" << QByteArray()
+            << QStringList{"CardA/IMG_0002.JPG", "CardB/IMG_0003.JPG"};
+        QTest::newRow("the hint, and a name not UTF-8") << QByteArray("0002\n9001") << job + " --subfolders=never --dry-run"
+            << QByteArray("exit 0")
+            << QByteArray("2 identifiers, 0 files to copy, 2 not found\nnot found: 0002\nnot found: 9001\nnot UTF-8: IMG_9001\\xff.JPG\n"
+                          "hint: 1 identifier not found here is in sub-folders; see --subfolders\n") << QStringList{};
+        QTest::newRow("a wrong choice") << QByteArray("0002") << job + " --subfolders=some" << QByteArray("exit 2")
+            << QByteArray("pickwell: Give --subfolders=auto, always or never, once. See pickwell --help.\n") << QStringList{};
+    }
+
+    // A job kept on two cards of one camera: both name their first picture IMG_0001.
+    void tree()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QString, arguments);
+        QFETCH(QStringList, copies);
+        const auto dir = testFolderWithSettings();
+        for (const QString &name : QStringList{"CardA/IMG_0001.JPG", "CardA/IMG_0002.JPG", "CardB/IMG_0001.JPG", "CardB/IMG_0003.JPG", "CardB/._IMG_0003.JPG"})
+            writeTestFile(dir->filePath("job/" + name), name.toUtf8());
+        writeTestFile(dir->filePath("old/FilesFromSelection/CardA/IMG_0002.JPG"), "an earlier run's");
+        writeTestFile(dir->filePath("list"), list);
+        const QByteArray unnamed = QFile::encodeName(dir->filePath("job/IMG_9001")) + "\xff.JPG";
+        const auto removeUnnamed = qScopeGuard([&unnamed] { ::unlink(unnamed.constData()); }); // QDir cannot name it
+        QVERIFY(!arguments.contains("never") || ::close(::open(unnamed.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        QProcess process;
+        start(process, dir->path(), arguments.split(' '));
+        QVERIFY(process.waitForFinished(60000));
+        QTEST(process.readAllStandardError(), "err");
+        QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
+        const QString output = dir->filePath(arguments.contains("--to old") ? "old/FilesFromSelection" : "job/FilesFromSelection");
+        QStringList found;
+        for (QDirIterator it(output, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            found << QDir(output).relativeFilePath(it.next());
+        found.sort();
+        QCOMPARE(found, copies);
+        if (arguments.contains("--resume"))
+            QCOMPARE(QFileInfo(output + "/CardA/IMG_0002.JPG").size(), qint64(sizeof("an earlier run's") - 1));
     }
 
     // The first file fails on the size limit; the signal comes while the
