@@ -70,6 +70,7 @@ MainWindow::MainWindow(QWidget *parent)
                 takeList(PkLikeChoice::tileText(examples.size()), QString(), QString(), examples);
             });
     setUpTargetChoices();
+    report->addFolderOptions(infoImagePath);
     setAcceptDrops(true);
 }
 

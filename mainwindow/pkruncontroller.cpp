@@ -2,6 +2,9 @@
 
 #include "pkruncontroller.h"
 
+#include "pkfoldertree.h"
+#include "pkselectionreport.h"
+
 #include "pkbutton.h"
 #include "pkdashboard.h"
 #include "pkfilereader.h"
@@ -152,10 +155,17 @@ void PkRunController::startRun(bool rest)
     qDebug() << tools.getTimeStamp() << "MainWindow::on_buttonStartCopypressed...";
     fileReader->moveToThread(workerThread);
     workerThread->start(QThread::InheritPriority);
-    runState.start(int(files.size()), destination);
-    progress.start(int(files.size()));
+    // Copies into one folder leave out the names that two files would share;
+    // the To copy tile's tooltip names them.
+    const bool flat = PkSelectionReport::flatCopies();
+    QList<QString> runFiles = files;
+    if (flat)
+        PkFolderTree::takeClashes(runFiles);
+    fileReader->setFlatCopies(flat);
+    runState.start(int(runFiles.size()), destination);
+    progress.start(int(runFiles.size()));
     resetPanel();
-    emit startCopySignal(files, folder, destination, resume || rest);
+    emit startCopySignal(runFiles, folder, destination, resume || rest);
 }
 
 void PkRunController::clearFigures()

@@ -3,9 +3,12 @@
 #include "pkselectionreport.h"
 
 #include "pkbutton.h"
+#include "pkfoldertree.h"
 #include "pwtools.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QMenu>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -18,6 +21,8 @@ namespace {
 const QString withoutExtensionsKey = QStringLiteral("matching/withoutExtensions");
 const QString wholeNumbersKey = QStringLiteral("matching/wholeNumbers");
 const QString nearMatchesKey = QStringLiteral("matching/nearMatches");
+const QString subfoldersKey = QStringLiteral("matching/subfolders");
+const QString flatKey = QStringLiteral("copying/flat");
 
 // The first toolTipLimit items under a heading, then how many more there are.
 QString listToolTip(const QString &heading, const QStringList &lines, const QString &separator, QChar beforeMore)
@@ -83,9 +88,50 @@ QAction *PkSelectionReport::addCopyAction(PkButton *tile, const QString &text, Q
     return action;
 }
 
+void PkSelectionReport::addFolderOptions(PkButton *tile)
+{
+    imagePathTile = tile;
+    auto *menu = new QMenu(tile);
+    auto *group = new QActionGroup(menu);
+    const int chosen = QSettings().value(subfoldersKey, int(PkMatchOptions::Subfolders::WhenNoneHere)).toInt();
+    for (const char *text : {"Never", "When the folder itself holds none of the pictures", "Always"}) {
+        QAction *action = menu->addAction(QString::fromLatin1(text));
+        action->setCheckable(true);
+        action->setChecked(subfolderActions.size() == chosen);
+        group->addAction(action);
+        subfolderActions.append(action);
+        connect(action, &QAction::triggered, this, [this, choice = subfolderActions.size() - 1] {
+            QSettings().setValue(subfoldersKey, int(choice));
+            emit optionsChanged();
+        });
+    }
+    // The default first, as menus list it.
+    menu->insertAction(subfolderActions.first(), subfolderActions.at(1));
+    auto *search = new QAction(QStringLiteral("Search sub-folders"), tile);
+    search->setMenu(menu);
+    tile->addAction(search);
+    auto *flat = new QAction(QStringLiteral("Copy into one folder"), tile);
+    flat->setCheckable(true);
+    flat->setChecked(flatCopies());
+    connect(flat, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(flatKey, on);
+        emit optionsChanged();
+    });
+    tile->addAction(flat);
+}
+
+bool PkSelectionReport::flatCopies()
+{
+    return QSettings().value(flatKey, false).toBool();
+}
+
 PkMatchOptions PkSelectionReport::options() const
 {
     PkMatchOptions options;
+    for (qsizetype choice = 0; choice < subfolderActions.size(); ++choice) {
+        if (subfolderActions.at(choice)->isChecked())
+            options.subfolders = PkMatchOptions::Subfolders(choice);
+    }
     options.withoutExtensions = withoutExtensionsAction->isChecked();
     options.wholeNumbers = wholeNumbersAction->isChecked();
     options.nearMatches = nearMatchesAction->isChecked();
@@ -184,9 +230,49 @@ void PkSelectionReport::showMatch(const PkMatchResult &match)
     const QString notFoundTip =
         listToolTip(QStringLiteral("Not found: "), match.idsNotFound, QStringLiteral(", "), QLatin1Char(' '));
     const QString gapsTip = listToolTip(QStringLiteral("Ranges:\n"), gaps, QStringLiteral("\n"), QLatin1Char('\n'));
-    toCopyTile->setToolTip(plainToolTip(notFoundTip.isEmpty() || gapsTip.isEmpty() ? notFoundTip + gapsTip
-                                                                                   : notFoundTip + QStringLiteral("\n\n") + gapsTip));
+    QStringList notes;
+    if (match.inSubfolders > 0)
+        notes << QStringLiteral("%1 not found here %2 in sub-folders: see \"Search sub-folders\" in the picture folder's menu.")
+                     .arg(match.inSubfolders == 1 ? QStringLiteral("1 identifier") : QStringLiteral("%1 identifiers").arg(match.inSubfolders),
+                          match.inSubfolders == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+    notes << listToolTip(match.unreadable.size() == 1 ? QStringLiteral("Cannot read 1 sub-folder: ")
+                                                      : QStringLiteral("Cannot read %1 sub-folders:\n").arg(match.unreadable.size()),
+                         match.unreadable, QStringLiteral("\n"), QLatin1Char('\n'))
+          << listToolTip(QStringLiteral("Names that are not UTF-8, never matched (rename them):\n"), match.notUtf8,
+                         QStringLiteral("\n"), QLatin1Char('\n'));
+    notes.removeAll(QString());
+    folderNotes = notes.join(QStringLiteral("\n\n"));
+    showToCopyToolTip(notFoundTip.isEmpty() || gapsTip.isEmpty() ? notFoundTip + gapsTip
+                                                                 : notFoundTip + QStringLiteral("\n\n") + gapsTip);
     copyNotFoundAction->setEnabled(!notFound.isEmpty());
+    if (imagePathTile) {
+        // The tile says where the pictures were found when that was not the folder alone.
+        QString path = imagePathTile->getMainText();
+        if (!imagePathSuffix.isEmpty() && path.endsWith(imagePathSuffix))
+            path.chop(imagePathSuffix.size());
+        imagePathSuffix = match.subfolders == 0 ? QString()
+                        : match.subfolders == 1 ? QStringLiteral(" \u00b7 1 sub-folder")
+                                                : QStringLiteral(" \u00b7 %1 sub-folders").arg(match.subfolders);
+        imagePathTile->setMainText(path + imagePathSuffix, imagePathTile->getMainTextColor());
+    }
+}
+
+// The match's own tip, then what the folder's tree adds, then the names
+// that copies into one folder would share.
+void PkSelectionReport::showToCopyToolTip(const QString &matchTip)
+{
+    matchToolTip = matchTip;
+    QStringList parts{matchTip, folderNotes};
+    if (flatCopies()) {
+        QList<QString> files = fileListReport.isEmpty() ? QList<QString>() : fileListReport.split(QLatin1Char('\n'));
+        QStringList clashes;
+        for (const PkFolderTree::Clash &clash : PkFolderTree::takeClashes(files))
+            clashes << clash.name + QStringLiteral(": ") + clash.folders.join(QStringLiteral(", "));
+        parts << listToolTip(QStringLiteral("Not copied, as copies into one folder would share their names:\n"), clashes,
+                             QStringLiteral("\n"), QLatin1Char('\n'));
+    }
+    parts.removeAll(QString());
+    toCopyTile->setToolTip(plainToolTip(parts.join(QStringLiteral("\n\n"))));
 }
 
 void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype leftOut)
@@ -195,6 +281,7 @@ void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype l
     copyFileListAction->setEnabled(!files.isEmpty());
     leftOutCount = leftOut;
     showToCopyFooter();
+    showToCopyToolTip(matchToolTip);
 }
 
 void PkSelectionReport::showPending()

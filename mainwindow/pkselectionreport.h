@@ -38,6 +38,13 @@ public:
     // The options as the user last set them; they are kept in the settings.
     PkMatchOptions options() const;
 
+    // Offers, in the picture folder tile's menu, whether sub-folders are
+    // searched and whether copies go into one folder; the tile then says
+    // when sub-folders were matched.
+    void addFolderOptions(PkButton *imagePathTile);
+    // Whether every copy goes to the top of the output folder.
+    static bool flatCopies();
+
     void showMatch(const PkMatchResult &match);
     // The files a run would copy now, which "Copy file list" gives: the
     // match's, less the leftOut ones the user left out in the review.
@@ -54,6 +61,8 @@ signals:
 
 private:
     QAction *addOption(const QString &text, const QString &key, bool on);
+    void showToCopyToolTip(const QString &matchTip);
+    QString matchToolTip;
     QString optionsLine() const;
     void showOptions();
     void showToCopyFooter();
@@ -67,6 +76,9 @@ private:
     QAction *withoutExtensionsAction = nullptr;
     QAction *wholeNumbersAction = nullptr;
     QAction *nearMatchesAction = nullptr;
+    QList<QAction *> subfolderActions; // never, when none here, always
+    PkButton *imagePathTile = nullptr;
+    QString imagePathSuffix; // what the tile's path was given for the last match
     QAction *copyAmbiguousAction = nullptr;
     QAction *copyNearAction = nullptr;
     QAction *copyNotFoundAction = nullptr;
@@ -77,6 +89,7 @@ private:
     QString notFoundReport;
     QString fileListReport;
     QString toCopyNote; // what the match missed, or found only nearly
+    QString folderNotes; // sub-folders: the hint, what could not be read, names not UTF-8
     QColor toCopyNoteColor;
     qsizetype leftOutCount = 0;
 };

@@ -25,6 +25,7 @@ private slots:
     }
     void targets();
     void checks();
+    void subfolders();
 
 private:
     QString file(const QString &name, const QByteArray &bytes) { return writeTestFile(dir->filePath(name), bytes); }
@@ -156,6 +157,37 @@ void TestPkCopyTarget::checks()
     QDir(pictures).mkdir(u"FilesFromSelection"_s);
     chooseList(window, file(u"list.txt"_s, "a\nb\n"));
     QCOMPARE(warning->getMainText(), exists);
+}
+
+// A job kept on two cards: searched when the folder itself holds none of
+// the pictures, as the path tile says; never searched, the To copy tile's
+// tooltip says where the rest is. Copies can go into one folder.
+void TestPkCopyTarget::subfolders()
+{
+    const QString job = folder(u"job"_s, {"CardA/IMG_0001.JPG", "CardA/IMG_0002.JPG", "CardB/IMG_0001.JPG", "CardB/IMG_0003.JPG", "CardB/._IMG_0003.JPG"});
+    MainWindow window;
+    PkButton *path = tile(window, FolderTile), *toCopy = tile(window, ToCopyTile);
+    QMenu *search = path->actions().value(2)->menu();
+    QVERIFY(search);
+    QCOMPARE(search->actions().value(0)->text(), u"When the folder itself holds none of the pictures"_s);
+    QVERIFY(search->actions().value(0)->isChecked());
+    chooseList(window, file(u"list.txt"_s, "0002\n0003\n"));
+    chooseFolder(window, job);
+    settle(window);
+    QCOMPARE(path->getMainText(), job + u" \u00b7 2 sub-folders"_s);
+    QCOMPARE(toCopy->getMainText(), u"2"_s);
+    search->actions().value(1)->trigger(); // never
+    settle(window);
+    QCOMPARE(path->getMainText(), job);
+    QCOMPARE(toCopy->getMainText(), u"0"_s);
+    QVERIFY2(toCopy->toolTip().contains(u"2 identifiers not found here are in sub-folders"_s), qPrintable(toCopy->toolTip()));
+    search->actions().value(0)->trigger();
+    path->actions().value(3)->trigger(); // into one folder
+    settle(window);
+    pressStart(window);
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied"_s);
+    QCOMPARE(QDir(job + u"/FilesFromSelection"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{u"IMG_0002.JPG"_s, u"IMG_0003.JPG"_s}));
 }
 
 QTEST_MAIN(TestPkCopyTarget)
