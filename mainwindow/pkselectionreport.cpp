@@ -281,7 +281,9 @@ void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype l
     copyFileListAction->setEnabled(!files.isEmpty());
     leftOutCount = leftOut;
     showToCopyFooter();
-    showToCopyToolTip(matchToolTip);
+    // Only the clashes of copies into one folder change with the files.
+    if (flatCopies())
+        showToCopyToolTip(matchToolTip);
 }
 
 void PkSelectionReport::showPending()
