@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -22,13 +23,15 @@ public:
     explicit PkFolderWatch(QObject *parent = nullptr);
     ~PkFolderWatch() override;
 
-    // Watches folder from now on; an empty one watches nothing.
-    void watch(const QString &folder);
+    // Watches folder from now on, and the sub-folders that hold any of files
+    // (paths relative to it); an empty folder watches nothing.
+    void watch(const QString &folder, const QList<QString> &files = {});
     // The folders watched: the last one given, or none.
     QStringList watched() const { return watcher.directories(); }
 
 signals:
-    // The names of the folder's files, after a change.
+    // The names of the folder's files, and the relative paths of the
+    // watched sub-folders' files, after a change.
     void listed(const QSet<QString> &names);
 
 private:
@@ -38,6 +41,7 @@ private:
     QTimer settle;
     QThreadPool pool;
     QString folder;
+    QStringList subfolders; // relative, each once
 };
 
 #endif // PKFOLDERWATCH_H

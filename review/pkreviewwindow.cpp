@@ -161,7 +161,7 @@ void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet
         thumbnailLoader->clear();
     closePreview();
     goneFiles.clear();
-    folderWatch->watch(selection.folder);
+    folderWatch->watch(selection.folder, selection.files);
     reviewModel->setSelection(selection, leftOut);
     reviewView->showStart();
 }

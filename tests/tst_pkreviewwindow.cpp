@@ -405,14 +405,21 @@ void TestPkReviewWindow::removedWhileOpen()
 {
     QTemporaryDir folder;
     const QByteArray jpeg = PkTestPictures::jpeg(PkTestPictures::quarters(64, 32), 1);
-    for (const char *name : {"D_1.jpg", "D_2.jpg"})
+    QVERIFY(QDir(folder.path()).mkdir(u"Card"_s));
+    for (const char *name : {"D_1.jpg", "Card/D_2.jpg"})
         QVERIFY(PkTestPictures::write(folder.filePath(QString::fromLatin1(name)), jpeg));
     const QList<QString> ids = {u"D_"_s};
+    const PkMatchOptions tree{false, false, false, PkMatchOptions::Subfolders::Always};
     PkReviewWindow window;
-    window.setSelection(PkReviewSelection::fromMatch(folder.path(), ids, PkSelectionMatcher::matchFolder(folder.path(), ids)));
+    window.setSelection(PkReviewSelection::fromMatch(folder.path(), ids, PkSelectionMatcher::matchFolder(folder.path(), ids, tree)));
     window.show();
     QTRY_VERIFY(window.loader()->isIdle());
-    const QString path = folder.filePath(u"D_2.jpg"_s);
+    // A change beside it leaves a picture in a sub-folder as it is.
+    QSignalSpy listed(window.findChild<PkFolderWatch *>(), &PkFolderWatch::listed);
+    QVERIFY(PkTestPictures::write(folder.filePath(u"notes.txt"_s), "notes"));
+    QVERIFY(listed.wait());
+    QCOMPARE(window.model()->unreadable().size(), 0);
+    const QString path = folder.filePath(u"Card/D_2.jpg"_s);
     QVERIFY(QFile::rename(path, path + u".moved"_s));
     QTRY_VERIFY(window.loader()->thumbnail(path) && window.loader()->thumbnail(path)->kind == PkThumbnail::Kind::Broken);
     QCOMPARE(window.loader()->thumbnail(path)->reason, u"The file is no longer there"_s);
