@@ -94,6 +94,8 @@ void TestPkLinePieces::prose_data()
     QTest::newRow("three digits before a year are no month") << "we like 123/2026" << Names{"123", "2026"} << QList<int>{0, 0};
     QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"}
                                          << QList<int>{0, 0, 0};
+    QTest::newRow("a range word ending the line") << "please send 2403 and 2405 to" << Names{"2403", "2405"}
+                                                  << QList<int>{0, 0};
 }
 
 void TestPkLinePieces::prose()
