@@ -28,6 +28,9 @@ PkLikeChoice::PkLikeChoice(QWidget *listButton, PkButton *toCopy, PkMatchJobs *j
     auto *action = new QAction(QStringLiteral("Select example pictures\u2026"), listButton);
     connect(action, &QAction::triggered, this, &PkLikeChoice::choose);
     listButton->addAction(action);
+    auto *folderAction = new QAction(QStringLiteral("Select a folder of example pictures\u2026"), listButton);
+    connect(folderAction, &QAction::triggered, this, &PkLikeChoice::chooseFolder);
+    listButton->addAction(folderAction);
     listButton->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(jobs, &PkMatchJobs::progress, this, &PkLikeChoice::showProgress);
     connect(jobs, &PkMatchJobs::prepared, this, [this] { stop->setEnabled(false); });
@@ -99,6 +102,20 @@ void PkLikeChoice::choose()
             return;
         QSettings().setValue(examplesFolderKey, QFileInfo(files.constFirst()).absolutePath());
         emit chosen(files);
+    });
+}
+
+// A client's downloads often keep a gallery's own sub-folders.
+void PkLikeChoice::chooseFolder()
+{
+    QFileDialog *dialog = PwDarkLook::fileDialog(listButton->window(), QStringLiteral("Choose a folder of example pictures"),
+                                                  QSettings().value(examplesFolderKey).toString(), true);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &folder) {
+        const QStringList examples = PkLikeJob::examplesIn(folder);
+        if (examples.isEmpty())
+            return;
+        QSettings().setValue(examplesFolderKey, QFileInfo(folder).absolutePath());
+        emit chosen(examples);
     });
 }
 

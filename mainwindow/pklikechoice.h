@@ -44,6 +44,7 @@ signals:
 
 private:
     void choose();
+    void chooseFolder();
     void showProgress(int done, int total);
 
     QWidget *listButton;

@@ -12,6 +12,7 @@
 #include "pkthumbnailloader.h"
 #include "pkwindowtest.h"
 
+#include <QFileDialog>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QtTest>
@@ -44,7 +45,7 @@ void TestPkLikeWindow::examples()
     writeTestFile(dir->filePath("pics/IMG_0001.jpg"), jpegOfShot(scene(1, 400, 300), shot));
     writeTestFile(dir->filePath("pics/IMG_0002.jpg"), jpeg(scene(2, 400, 300), 0));
     writeTestFile(dir->filePath("ex/a.jpg"), jpegOfShot(scene(1, 200, 150), shot));
-    writeTestFile(dir->filePath("ex/b.jpg"), jpeg(scene(2, 200, 150), 0, 70));
+    writeTestFile(dir->filePath("ex/sub/b.jpg"), jpeg(scene(2, 200, 150), 0, 70)); // a gallery's own sub-folder
 
     MainWindow window;
     window.show();
@@ -53,7 +54,15 @@ void TestPkLikeWindow::examples()
     const QString before = toCopy->getMainText();
     QTest::keyClick(&window, Qt::Key_Escape); // no matching in hand: Esc leaves the tiles alone
     QCOMPARE(toCopy->getMainText(), before);
-    emit window.findChild<PkLikeChoice *>()->chosen({dir->filePath("ex/a.jpg"), dir->filePath("ex/b.jpg")});
+    for (QAction *action : window.findChildren<QAction *>()) {
+        if (action->text().startsWith("Select a folder of example"))
+            action->trigger();
+    }
+    QFileDialog *dialog = window.findChild<QFileDialog *>();
+    emit dialog->fileSelected(dir->filePath("ex"));
+    dialog->close(); // as choosing does
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     settle(window);
     QCOMPARE(tile(window, TextTile)->getMainText(), QStringLiteral("2 example pictures"));
     QCOMPARE(tile(window, SelectedTile)->getMainText(), QStringLiteral("2"));
