@@ -7,6 +7,7 @@
 #include "pkfilecopier.h"
 #include "pkfilereader.h"
 #include "pklistreader.h"
+#include "pklikereader.h"
 #include "pkmatchreport.h"
 #include "pkterminaltext.h"
 #include "pkselectionmatcher.h"
@@ -232,6 +233,9 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.wholeNumbers = invocation.wholeNumbers;
     options.nearMatches = invocation.nearMatches;
     options.subfolders = invocation.subfolders;
+    options.oneShot = [folder = folderPath](const QString &a, const QString &b) {
+        return PkLikeReader::oneShot(folder + QLatin1Char('/') + a, folder + QLatin1Char('/') + b);
+    };
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
     if (match.idCount == 0)
         return refuseEmptyList();

@@ -113,3 +113,12 @@ std::optional<quint64> PkLikeReader::hash(const QString &path, PkHashCache *cach
         cache->store(path, size, modified, hash);
     return hash;
 }
+
+bool PkLikeReader::oneShot(const QString &a, const QString &b)
+{
+    const auto camera = [](const PkLikeFacts &facts) {
+        return !facts.serial.trimmed().isEmpty() || (!facts.make.trimmed().isEmpty() && !facts.model.trimmed().isEmpty());
+    };
+    const PkLikeFacts first = facts(a), second = facts(b);
+    return camera(first) && camera(second) && PkLikeFacts::sameShot(first, second);
+}

@@ -21,6 +21,9 @@ public:
     static constexpr int uncachedBox = 1100;
 
     static PkLikeFacts facts(const QString &path);
+    // Whether two files are one shot by their facts alone: both give a
+    // capture time and a camera, and these agree.
+    static bool oneShot(const QString &a, const QString &b);
     // The hash, from cache where it holds one for the file as it is now;
     // else from the thumbnail the file carries, else from a decode. Empty
     // when the file cannot be read as a picture: problem says why.

@@ -2,6 +2,8 @@
 
 #include "pkmatchjobs.h"
 
+#include "pklikereader.h"
+
 #include "pkhashcache.h"
 #include "pklistreader.h"
 #include "pkspacecheck.h"
@@ -104,7 +106,11 @@ void PkMatchJobs::run(Preparation &job)
         job.ids = job.like.ids;
         job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
     } else if (job.matchFolder && job.refusal.isEmpty()) {
-        job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, job.options);
+        PkMatchOptions options = job.options;
+        options.oneShot = [folder = job.target.pictures()](const QString &a, const QString &b) {
+            return PkLikeReader::oneShot(folder + QLatin1Char('/') + a, folder + QLatin1Char('/') + b);
+        };
+        job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, options);
         job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
     }
 }

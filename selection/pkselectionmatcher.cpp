@@ -129,6 +129,30 @@ std::vector<int> unmarkedPictures(const QList<QString> &pictures)
     return unmarked;
 }
 
+// Pictures of one name in different folders that options.oneShot takes for
+// one shot are one picture to the user: their numbers in unmarked are made
+// one. firstFile holds a file of each picture.
+void joinOneShots(const QList<QString> &pictures, const std::vector<qsizetype> &firstFile, const QStringList &names,
+                  const std::vector<std::pair<int, int>> &selections, const std::vector<size_t> &runStart,
+                  const std::vector<size_t> &runLength, const PkMatchOptions &options, std::vector<int> &unmarked)
+{
+    if (!options.oneShot)
+        return;
+    for (size_t group = 0; group < runStart.size(); ++group) {
+        for (size_t k = runStart[group]; k < runStart[group] + runLength[group]; ++k) {
+            for (size_t l = k + 1; l < runStart[group] + runLength[group]; ++l) {
+                const int a = selections[k].second, b = selections[l].second;
+                const int from = unmarked[size_t(b)], to = unmarked[size_t(a)];
+                if (from == to
+                    || PkMatchText::baseName(pictures.at(a)).compare(PkMatchText::baseName(pictures.at(b)), Qt::CaseInsensitive) != 0
+                    || !options.oneShot(names.at(firstFile[size_t(a)]), names.at(firstFile[size_t(b)])))
+                    continue;
+                std::replace(unmarked.begin(), unmarked.end(), from, to);
+            }
+        }
+    }
+}
+
 // Which groups selected files of more than one picture as written, markers
 // aside, and per file selected so far, whether only such groups select it:
 // those files wait for the user's answer, the others are copied whatever
@@ -167,7 +191,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     QHash<QString, int> pictureNumber;
     QList<QString> pictures;
     std::vector<std::pair<int, int>> selections;
-    std::vector<qsizetype> listed;
+    std::vector<qsizetype> listed, firstFile;
     for (qsizetype n = 0; n < names.size(); ++n) {
         const size_t at = size_t(order.empty() ? n : order[size_t(n)]);
         const auto matchedBegin = collected.groups.begin() + collected.start[at];
@@ -191,6 +215,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
             if (number == pictures.size()) {
                 pictureNumber.insert(key, number);
                 pictures.append(key);
+                firstFile.push_back(n);
             }
         }
         for (auto group = matchedBegin; group != matchedEnd; ++group)
@@ -204,8 +229,10 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
         runStart[size_t(selections[k].first)] = k;
         ++runLength[size_t(selections[k].first)];
     }
+    std::vector<int> unmarked = unmarkedPictures(pictures);
+    joinOneShots(pictures, firstFile, names, selections, runStart, runLength, options, unmarked);
     const std::vector<bool> ambiguous =
-        holdAmbiguous(selections, runStart, runLength, unmarkedPictures(pictures), collected, order, listed, result);
+        holdAmbiguous(selections, runStart, runLength, unmarked, collected, order, listed, result);
 
     std::vector<bool> unfound(size_t(ids.size()));
     for (qsizetype i = 0; i < ids.size(); ++i)

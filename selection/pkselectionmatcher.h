@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // How identifiers are compared with file names. All are off by default, as
 // the file reader wants it: then an identifier selects every name that
 // contains it, case-sensitively. The window and the command line turn on
@@ -34,6 +36,11 @@ struct PkMatchOptions
     // and half from a sub-folder of rejects; or always.
     enum class Subfolders { Never, WhenNoneHere, Always };
     Subfolders subfolders = Subfolders::Never;
+    // Whether two files of one picture name in different folders, as paths
+    // relative to the picture folder, are one shot (an export or a raw kept
+    // apart from its JPEG); asked only for pictures that one identifier
+    // selects in several folders. Without it they are two pictures.
+    std::function<bool(const QString &a, const QString &b)> oneShot = {};
 };
 
 // An identifier that selected files of more than one picture, with those

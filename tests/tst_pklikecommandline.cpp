@@ -10,6 +10,8 @@
 // The program run with example pictures instead of a list, as a script
 // would run it: its report on stderr, a dry run's files on stdout, its exit
 // status and what it copies.
+using namespace Qt::StringLiterals;
+
 class TestPkLikeCommandLine : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ class TestPkLikeCommandLine : public QObject
 private slots:
     void run_data();
     void run();
+    void oneShot();
 };
 
 void TestPkLikeCommandLine::run_data()
@@ -74,6 +77,34 @@ void TestPkLikeCommandLine::run()
     QTEST(process.readAllStandardError(), "err");
     QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
     QTEST(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), "copies");
+}
+
+// One picture name in two folders is one picture where both files give the
+// same capture time and camera (an export kept apart from its original), and
+// two where they differ or give no camera.
+void TestPkLikeCommandLine::oneShot()
+{
+    QTemporaryDir dir;
+    using namespace PkTestPictures;
+    const Shot shot{"2024:01:02 10:11:12", "", "Canon", "Canon EOS R5", ""};
+    const Shot later{"2024:01:02 10:11:13", "", "Canon", "Canon EOS R5", ""}, noCamera{"2024:01:02 10:11:14", "", "", "", ""};
+    for (const auto &[name, taken] : {std::pair{"Raw/IMG_0001.jpg", shot}, {"Export/IMG_0001.jpg", shot},
+                                      {"CardA/IMG_0002.jpg", shot}, {"CardB/IMG_0002.jpg", later},
+                                      {"CardA/IMG_0003.jpg", noCamera}, {"CardB/IMG_0003.jpg", noCamera}}) {
+        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(u"job/"_s + QLatin1String(name))).path()));
+        QVERIFY(write(dir.filePath(u"job/"_s + QLatin1String(name)), jpegOfShot(scene(1, 64, 48), taken)));
+    }
+    QVERIFY(write(dir.filePath(u"list"_s), "IMG_0001\nIMG_0002\nIMG_0003\n"));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(PICKWELL_PROGRAM, {u"--list"_s, u"list"_s, u"--folder"_s, u"job"_s, u"--dry-run"_s, u"--ambiguous=skip"_s});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardError(), "3 identifiers, 2 files to copy, 0 not found, 2 ambiguous\n"
+                                             "ambiguous: IMG_0002: CardA/IMG_0002, CardB/IMG_0002\n"
+                                             "ambiguous: IMG_0003: CardA/IMG_0003, CardB/IMG_0003\n"
+                                             "searched: 4 sub-folders with the folder\n");
+    QCOMPARE(process.readAllStandardOutput(), "job/Export/IMG_0001.jpg\njob/Raw/IMG_0001.jpg\n");
+    QCOMPARE(process.exitCode(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeCommandLine)
