@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkreviewsummary.h"
+
 #include "pkreviewmodel.h"
 #include "pwtools.h"
+
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,8 +34,14 @@ void PkReviewSummary::showCounts(const PkReviewModel &model)
     const QString marker = tools.getColor(QStringLiteral("marker")).name();
     const int files = int(model.selection().files.size());
     const int left = files - model.tickedCount();
-    const QString pictures = model.pictureCount() == 1 ? QStringLiteral("1 picture")
-                                                       : QStringLiteral("%1 pictures").arg(model.pictureCount());
+    QString pictures = model.pictureCount() == 1 ? QStringLiteral("1 picture")
+                                                 : QStringLiteral("%1 pictures").arg(model.pictureCount());
+    // A job matched with its sub-folders says how many hold its files.
+    QSet<QStringView> folders;
+    for (const QString &file : model.selection().files)
+        folders.insert(QStringView(file).first(std::max<qsizetype>(0, file.lastIndexOf(QLatin1Char('/')))));
+    if (folders.size() > 1)
+        pictures += QStringLiteral(" in %1 folders").arg(folders.size());
     QString copied = files == 1 ? QStringLiteral("1 file to copy") : QStringLiteral("%1 files to copy").arg(files);
     if (left > 0)
         copied = QStringLiteral("%1 of %2 files to copy, ").arg(files - left).arg(files)

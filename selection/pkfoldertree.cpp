@@ -211,12 +211,10 @@ void dropLoneSidecars(QStringList &names)
     });
 }
 
-// Reading a share, each folder costs round trips; a few at once overlap them.
-constexpr int walkThreads = 4;
-
 } // namespace
 
-PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vector<std::string> &folders)
+// Reading a share, each folder costs round trips; a few at once overlap them.
+PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vector<std::string> &folders, int threads)
 {
     Walker walker;
     if (folders.empty() || folderPath.isEmpty())
@@ -234,7 +232,7 @@ PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vect
         if (!isPassedOver(QByteArrayView(folder.data(), qsizetype(folder.size()))))
             walker.add({top, folder, folder, 1});
     }
-    walker.run(walkThreads);
+    walker.run(std::max(1, threads));
     walker.walk.names = walker.sortedNames();
     dropLoneSidecars(walker.walk.names);
     walker.walk.problems.sort();

@@ -40,8 +40,8 @@ public:
 
     // Walks the sub-folders of folderPath that its own listing found (folders,
     // as the folder holds their names), several at once so that the round
-    // trips of a share overlap.
-    static Walk walk(const QString &folderPath, const std::vector<std::string> &folders);
+    // trips of a share overlap; threads says how many at most.
+    static Walk walk(const QString &folderPath, const std::vector<std::string> &folders, int threads = 4);
 
     // Tests only: asked before each sub-folder is opened, with its relative
     // path; a nonzero answer is taken as the errno of opening it.

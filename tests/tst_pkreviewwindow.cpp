@@ -414,6 +414,9 @@ void TestPkReviewWindow::removedWhileOpen()
     window.setSelection(PkReviewSelection::fromMatch(folder.path(), ids, PkSelectionMatcher::matchFolder(folder.path(), ids, tree)));
     window.show();
     QTRY_VERIFY(window.loader()->isIdle());
+    QTextDocument summary;
+    summary.setHtml(window.summary()->text());
+    QVERIFY2(summary.toPlainText().startsWith(u"2 pictures in 2 folders, "_s), qPrintable(summary.toPlainText()));
     // A change beside it leaves a picture in a sub-folder as it is.
     QSignalSpy listed(window.findChild<PkFolderWatch *>(), &PkFolderWatch::listed);
     QVERIFY(PkTestPictures::write(folder.filePath(u"notes.txt"_s), "notes"));
