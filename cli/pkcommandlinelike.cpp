@@ -60,6 +60,7 @@ int PkCommandLine::prepareLike(const Invocation &invocation)
     PkHashCache cache;
     PkLikeJob::Options options;
     options.cache = &cache;
+    options.subfolders = invocation.subfolders;
     if (progress.isEnabled()) {
         options.progress = [&](int done, int total) {
             QMutexLocker lock(&progressMutex);

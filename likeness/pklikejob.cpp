@@ -3,6 +3,7 @@
 #include "pklikejob.h"
 
 #include "pkfolderlister.h"
+#include "pkfoldertree.h"
 #include "pklikematcher.h"
 #include "pklikereader.h"
 
@@ -113,7 +114,13 @@ PkLikeResult PkLikeJob::run(const QStringList &examples, const QString &base, co
                             const Options &options)
 {
     PkLikeResult result;
-    const QStringList names = PkFolderLister::fileNames(folder);
+    PkFolderLister::Others others;
+    QStringList names = PkFolderLister::fileNames(folder, nullptr, &others);
+    using Subfolders = PkMatchOptions::Subfolders;
+    if (options.subfolders == Subfolders::Always
+        || (options.subfolders == Subfolders::WhenNoneHere
+            && std::none_of(names.cbegin(), names.cend(), [](const QString &name) { return PkLikeReader::isPictureName(name); })))
+        names += PkFolderTree::walk(folder, others.folders).names;
     QHash<QString, int> pictureIndex;
     const QList<Picture> pictures = picturesOf(names, &pictureIndex);
     // Counted as if every picture were hashed; the count ends at total.

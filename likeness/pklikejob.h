@@ -58,6 +58,9 @@ public:
         Progress progress;
         const std::atomic_bool *cancel = nullptr;
         const void *owner = nullptr; // for the decoder pool's cancel()
+        // Where the pictures are looked for: as for a list, sub-folders only
+        // where the folder itself holds no picture, never, or always.
+        PkMatchOptions::Subfolders subfolders = PkMatchOptions::Subfolders::Never;
     };
 
     // examples: their paths; each is named by its path relative to base

@@ -121,6 +121,7 @@ PkLikeJob::Options PkMatchJobs::likeOptions(const Preparation &job)
     PkLikeJob::Options options;
     options.cache = &cache;
     options.cancel = job.cancel.get();
+    options.subfolders = job.options.subfolders;
     PkMatchJobs *jobs = job.reporter;
     const std::shared_ptr<std::atomic_bool> cancel = job.cancel;
     if (jobs) {

@@ -252,7 +252,7 @@ void listFolder(const QString &folderPath, Take &&take, QString *error, PkFolder
 
 } // namespace
 
-QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
+QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error, Others *others)
 {
     if (error)
         error->clear();
@@ -260,7 +260,7 @@ QStringList PkFolderLister::fileNames(const QString &folderPath, QString *error)
     if (folderPath.isEmpty())
         return {};
     QStringList names;
-    listFolder(folderPath, [&names](QByteArrayView name) { names.append(QString::fromLocal8Bit(name)); }, error);
+    listFolder(folderPath, [&names](QByteArrayView name) { names.append(QString::fromLocal8Bit(name)); }, error, others);
     QStringList sorted;
     sorted.reserve(names.size());
     for (const qint32 index : sortOrder(names))

@@ -19,13 +19,22 @@
 class PkFolderLister
 {
 public:
+    // What a listing passes over that a walk of the folder's tree needs:
+    // its sub-folders (never hidden, never links) and the names of files and
+    // folders that are not UTF-8, as the folder holds them.
+    struct Others
+    {
+        std::vector<std::string> folders;
+        std::vector<std::string> notUtf8;
+    };
+
     // The names of the folder's files and of its symbolic links to anything
     // but a folder, sorted by their lower-case forms; hidden names, broken
     // links, FIFOs, sockets and devices are left out, and so are names that
     // are not UTF-8. error, when given, receives the system's reason when the
     // folder cannot be opened or read, and is cleared otherwise. An empty path
     // names no folder and lists nothing.
-    static QStringList fileNames(const QString &folderPath, QString *error = nullptr);
+    static QStringList fileNames(const QString &folderPath, QString *error = nullptr, Others *others = nullptr);
 
     // Names as the folder holds them, UTF-8 bytes one after another: a
     // batch costs a few allocations rather than one a name.
@@ -45,15 +54,6 @@ public:
     // Receives the names in batches as they are read, so that work on them
     // can go on while the rest of a large or slow folder is read.
     using Batch = std::function<void(Names)>;
-
-    // What a listing passes over that a walk of the folder's tree needs:
-    // its sub-folders (never hidden, never links) and the names of files and
-    // folders that are not UTF-8, as the folder holds them.
-    struct Others
-    {
-        std::vector<std::string> folders;
-        std::vector<std::string> notUtf8;
-    };
 
     // Hands the same names as fileNames to batch, in the folder's own order,
     // a few thousand at a time as they are read; others, when given, gets

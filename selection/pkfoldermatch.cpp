@@ -18,23 +18,6 @@ bool answeredNothing(const PkMatchResult &result)
     return result.files.isEmpty() && result.ambiguous.isEmpty();
 }
 
-QStringList ownFileNames(const QString &folderPath, PkFolderLister::Others &others)
-{
-    QStringList names;
-    QString name;
-    PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
-        for (qsizetype i = 0; i < batch.size(); ++i) {
-            PkFolderLister::decodeName(batch.at(i), name);
-            names.append(name);
-        }
-    }, nullptr, &others);
-    QStringList sorted;
-    sorted.reserve(names.size());
-    for (const qint32 p : PkFolderLister::sortOrder(names))
-        sorted.append(names.at(p));
-    return sorted;
-}
-
 // How many of the identifiers that the folder's own files left unanswered
 // the sub-folders' files would answer.
 qsizetype answeredThere(const QStringList &names, const QList<QString> &unanswered, PkMatchOptions options)
@@ -57,7 +40,7 @@ PkMatchResult PkSelectionMatcher::matchFolder(const QString &folderPath, const Q
     QStringList own;
     PkMatchResult result;
     if (options.subfolders == Subfolders::Always)
-        own = ownFileNames(folderPath, others);
+        own = PkFolderLister::fileNames(folderPath, nullptr, &others);
     else
         result = matchOwnFiles(folderPath, ids, options, &others);
     QList<QString> notUtf8;

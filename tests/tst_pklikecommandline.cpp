@@ -105,6 +105,13 @@ void TestPkLikeCommandLine::oneShot()
                                              "searched: 4 sub-folders with the folder\n");
     QCOMPARE(process.readAllStandardOutput(), "job/Export/IMG_0001.jpg\njob/Raw/IMG_0001.jpg\n");
     QCOMPARE(process.exitCode(), 4);
+
+    // An example finds its picture in a sub-folder, the folder itself holding none.
+    QVERIFY(QDir(dir.path()).mkdir(u"ex"_s) && write(dir.filePath(u"ex/x.jpg"_s), jpegOfShot(scene(2, 64, 48), later)));
+    process.start(PICKWELL_PROGRAM, {u"--like"_s, u"ex"_s, u"--folder"_s, u"job"_s, u"--dry-run"_s});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.readAllStandardError().contains("like: x.jpg: CardB/IMG_0002 (capture time"), "");
+    QCOMPARE(process.readAllStandardOutput(), "job/CardB/IMG_0002.jpg\n");
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeCommandLine)
