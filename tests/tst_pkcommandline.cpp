@@ -235,9 +235,6 @@ private slots:
             << QByteArray("job/CardA/IMG_0002.JPG\nexit 0")
             << "2 identifiers, 1 file to copy, 0 not found, 1 ambiguous\nambiguous: IMG_0001.JPG: CardA/IMG_0001, CardB/IMG_0001\n"
                + searched + "clash: IMG_0001.JPG: CardA, CardB\n" << QStringList{};
-        QTest::newRow("--flat copies to the top") << QByteArray("0002\n0003") << job + " --flat"
-            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 2 of 2\nexit 0" << QByteArray()
-            << QStringList{"IMG_0002.JPG", "IMG_0003.JPG"};
         QTest::newRow("--resume in a tree") << QByteArray("0002\n0003") << job + " --to old --resume"
             << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 1 of 2, 1 already there\nexit 0" << QByteArray()
             << QStringList{"CardA/IMG_0002.JPG", "CardB/IMG_0003.JPG"};

@@ -168,9 +168,7 @@ void TestPkCopyTarget::subfolders()
     MainWindow window;
     PkButton *path = tile(window, FolderTile), *toCopy = tile(window, ToCopyTile);
     QMenu *search = path->actions().value(2)->menu();
-    QVERIFY(search);
-    QCOMPARE(search->actions().value(0)->text(), u"When the folder itself holds none of the pictures"_s);
-    QVERIFY(search->actions().value(0)->isChecked());
+    QVERIFY(search && search->actions().value(0)->isChecked()); // "When the folder itself holds none of the pictures"
     chooseList(window, file(u"list.txt"_s, "0002\n0003\n"));
     chooseFolder(window, job);
     settle(window);

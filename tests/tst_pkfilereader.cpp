@@ -90,10 +90,17 @@ void makeTree(const QString &root, const Names &entries)
     }
 }
 
-// Every entry, hidden and system ones too, so leftover temporaries show.
+// Every entry but folders, to any depth, hidden and system ones too, so
+// leftover temporaries show.
 Names everything(const QString &path)
 {
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    Names names;
+    for (QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();) {
+        if (!QFileInfo(it.next()).isDir())
+            names << QDir(path).relativeFilePath(it.filePath());
+    }
+    names.sort();
+    return names;
 }
 
 } // namespace
@@ -215,6 +222,10 @@ void TestPkFileReader::copyRun_data()
     row("nothing to copy creates nothing", {"a"}, {}, false, "", 0, {"finished 0 0 0"}, {}, {"unnamed"});
     row("no picture folder", {}, {"a.jpg"}, false, "", 0, {"a.jpg: no picture folder", "finished 0 1 0"}, {},
         {"unnamed"});
+    row("files of sub-folders keep their folder, never made through a file in the way",
+        {"CardA/1.jpg", "CardB/2.jpg", "FilesFromSelection/CardB"}, {"CardA/1.jpg", "CardB/2.jpg"}, true, "", 0,
+        {"1", "CardB/2.jpg: cannot create FilesFromSelection/CardB: a file or link of that name is there", "finished 1 1 0"},
+        {"CardA/1.jpg", "CardB"}, {"unnamed"});
     row("file in place of the output folder", {"a.jpg", "b.jpg", "FilesFromSelection"}, {"a.jpg", "b.jpg"}, false,
         "", 0, {"a.jpg" + exists, "b.jpg" + exists, "finished 0 2 0"}, {}, {"unnamed"});
 }
