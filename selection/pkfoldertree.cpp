@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QHash>
-#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -18,6 +17,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 
 #include <fcntl.h>
@@ -201,14 +201,29 @@ bool isSidecar(const QString &path)
 // (settings an editor keeps apart) are no picture of their own.
 void dropLoneSidecars(QStringList &names)
 {
-    QSet<QString> pictures;
+    const auto pictureOf = [](const QString &name) {
+        return std::u16string_view(reinterpret_cast<const char16_t *>(name.utf16()), size_t(PkMatchText::pictureLength(name)));
+    };
+    std::unordered_set<std::u16string_view> lone; // the sidecars' pictures, until a picture file turns up
+    for (const QString &name : std::as_const(names)) {
+        if (isSidecar(name))
+            lone.insert(pictureOf(name));
+    }
+    if (lone.empty())
+        return;
     for (const QString &name : std::as_const(names)) {
         if (!isSidecar(name))
-            pictures.insert(name.first(PkMatchText::pictureLength(name)));
+            lone.erase(pictureOf(name));
     }
-    names.removeIf([&pictures](const QString &name) {
-        return isSidecar(name) && !pictures.contains(name.first(PkMatchText::pictureLength(name)));
-    });
+    if (lone.empty())
+        return;
+    QStringList kept;
+    kept.reserve(names.size());
+    for (const QString &name : std::as_const(names)) {
+        if (!isSidecar(name) || !lone.count(pictureOf(name)))
+            kept.append(name);
+    }
+    names = std::move(kept);
 }
 
 } // namespace
