@@ -264,7 +264,7 @@ void PkSelectionReport::showToCopyToolTip(const QString &matchTip)
     matchToolTip = matchTip;
     QStringList parts{matchTip, folderNotes};
     if (flatCopies()) {
-        QList<QString> files = fileListReport.isEmpty() ? QList<QString>() : fileListReport.split(QLatin1Char('\n'));
+        QList<QString> files = filesToCopy;
         QStringList clashes;
         for (const PkFolderTree::Clash &clash : PkFolderTree::takeClashes(files))
             clashes << clash.name + QStringLiteral(": ") + clash.folders.join(QStringLiteral(", "));
@@ -277,6 +277,7 @@ void PkSelectionReport::showToCopyToolTip(const QString &matchTip)
 
 void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype leftOut)
 {
+    filesToCopy = files;
     fileListReport = QStringList(files).join(QLatin1Char('\n'));
     copyFileListAction->setEnabled(!files.isEmpty());
     leftOutCount = leftOut;

@@ -88,6 +88,7 @@ private:
     bool ambiguousShown = false;
     QString notFoundReport;
     QString fileListReport;
+    QList<QString> filesToCopy; // what fileListReport lists, for the clashes of copies into one folder
     QString toCopyNote; // what the match missed, or found only nearly
     QString folderNotes; // sub-folders: the hint, what could not be read, names not UTF-8
     QColor toCopyNoteColor;

@@ -69,6 +69,20 @@ public:
         return !seen.emplace(status.st_dev, status.st_ino).second;
     }
 
+    QStringList sortedNames()
+    {
+        QStringList decoded;
+        decoded.reserve(qsizetype(names.size()));
+        for (const std::string &name : names)
+            decoded.append(QString::fromUtf8(name));
+        names.clear();
+        QStringList sorted;
+        sorted.reserve(decoded.size());
+        for (const qint32 p : PkFolderLister::sortOrder(decoded))
+            sorted.append(std::move(decoded[p]));
+        return sorted;
+    }
+
     void run(int threads)
     {
         std::vector<std::thread> pool;
@@ -171,20 +185,6 @@ private:
         problem(relative, QStringLiteral("more than %1 levels deep, not searched").arg(PkFolderTree::maxDepth));
     }
 
-public:
-    QStringList sortedNames()
-    {
-        QStringList decoded;
-        decoded.reserve(qsizetype(names.size()));
-        for (const std::string &name : names)
-            decoded.append(QString::fromUtf8(name));
-        names.clear();
-        QStringList sorted;
-        sorted.reserve(decoded.size());
-        for (const qint32 p : PkFolderLister::sortOrder(decoded))
-            sorted.append(std::move(decoded[p]));
-        return sorted;
-    }
 };
 
 bool isSidecar(const QString &path)
