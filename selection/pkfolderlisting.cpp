@@ -15,11 +15,12 @@
 
 namespace {
 
-// The names at positions among the batches, in listing order, each decoded
-// once; the order is set to their positions. Names whose lower-case forms
-// are equal are put in order among all the folder's names.
+// The names at positions among the batches, in listing order, those at
+// positions below ahead first, each decoded once; the order is set to their
+// positions. Names whose lower-case forms are equal are put in order among
+// all the names.
 QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, const std::vector<qint32> &positions,
-                          std::vector<qint32> &order)
+                          qsizetype ahead, std::vector<qint32> &order)
 {
     std::vector<qint32> first{0}; // the position of each batch's first name
     for (const PkFolderLister::Names &batch : batches)
@@ -45,6 +46,7 @@ QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, cons
                 order.push_back(p);
         }
     }
+    std::stable_partition(order.begin(), order.end(), [ahead](qint32 p) { return p < ahead; });
     QStringList sorted;
     sorted.reserve(qsizetype(order.size()));
     for (const qint32 p : order)
@@ -52,14 +54,20 @@ QStringList listedInOrder(const std::deque<PkFolderLister::Names> &batches, cons
     return sorted;
 }
 
+// The name of a file given by its path.
+QByteArrayView lastPart(QByteArrayView path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.sliced(slash + 1);
+}
+
 } // namespace
 
 // Listing a large folder costs mostly system time: the names are decoded and
 // matched on the other cores while the rest are read, and only those that
 // something selected become strings of their own and are put in order.
-void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids, const QList<QString> &nearTexts,
-                           const std::vector<int> &wholeNumbers, PkMatchOptions options,
-                           PkFolderLister::Others *others)
+void PkFolderListing::list(const PkSelectionMatcher::Listing &produce, const QList<QString> &ids, const QList<QString> &nearTexts,
+                           const std::vector<int> &wholeNumbers, PkMatchOptions options)
 {
     std::mutex mutex;
     std::condition_variable ready;
@@ -88,7 +96,7 @@ void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids,
         QString name;
         eachBatch([&](const PkFolderLister::Names &batch) {
             for (qsizetype i = 0; i < batch.size(); ++i) {
-                PkFolderLister::decodeName(batch.at(i), name);
+                PkFolderLister::decodeName(lastPart(batch.at(i)), name);
                 collected.add(*groups, name, found);
             }
         });
@@ -96,23 +104,23 @@ void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids,
     // Near matches are looked for at once, for every identifier, on a thread
     // of their own; only those for identifiers that select nothing are used.
     std::thread nearMatching([&] {
-        if (!options.nearMatches)
+        if (!options.nearMatches || nearLater)
             return;
         near.emplace(nearTexts, options, qsizetype(NAME_MAX));
         QString name;
         qsizetype position = 0;
         eachBatch([&](const PkFolderLister::Names &batch) {
             for (qsizetype i = 0; i < batch.size(); ++i) {
-                PkFolderLister::decodeName(batch.at(i), name);
+                PkFolderLister::decodeName(lastPart(batch.at(i)), name);
                 near->scan(name, position++);
             }
         });
     });
-    PkFolderLister::listInBatches(folderPath, [&](PkFolderLister::Names batch) {
+    const qsizetype ahead = produce([&](PkFolderLister::Names batch) {
         const std::lock_guard<std::mutex> lock(mutex);
         batches.push_back(std::move(batch));
         ready.notify_all();
-    }, nullptr, others);
+    });
     {
         const std::lock_guard<std::mutex> lock(mutex);
         listed = true;
@@ -120,6 +128,8 @@ void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids,
     }
     matching.join();
     nearMatching.join();
+    if (options.nearMatches && nearLater)
+        scanNear(batches, ids.size(), options);
     // Only the names that something selected or a near try found are shown,
     // so only they need their place in the listing.
     std::vector<bool> shown(collected.start.size() - 1);
@@ -132,5 +142,28 @@ void PkFolderListing::list(const QString &folderPath, const QList<QString> &ids,
         if (shown[p])
             positions.push_back(qint32(p));
     }
-    sorted = listedInOrder(batches, positions, order);
+    sorted = listedInOrder(batches, positions, ahead, order);
+}
+
+// Where one picture number stands in many folders, every identifier's number
+// would find hundreds of files: near tries are made only for the identifiers
+// that selected nothing as written, once that is known.
+void PkFolderListing::scanNear(const std::deque<PkFolderLister::Names> &batches, qsizetype idCount,
+                               PkMatchOptions options)
+{
+    std::vector<bool> hit(size_t(groups->size()));
+    for (const int group : collected.groups)
+        hit[size_t(group)] = true;
+    std::vector<bool> unfound(static_cast<size_t>(idCount));
+    for (size_t t = 0; t < unfound.size(); ++t)
+        unfound[t] = groups->groupOf(qsizetype(t)) < 0 || !hit[size_t(groups->groupOf(qsizetype(t)))];
+    near.emplace(nearLater(unfound), options, qsizetype(NAME_MAX));
+    QString name;
+    qsizetype position = 0;
+    for (const PkFolderLister::Names &batch : batches) {
+        for (qsizetype i = 0; i < batch.size(); ++i) {
+            PkFolderLister::decodeName(lastPart(batch.at(i)), name);
+            near->scan(name, position++);
+        }
+    }
 }

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <unordered_set>
 #include <utility>
@@ -49,12 +51,56 @@ struct Task
     int depth;
 };
 
+// What editors and catalogues keep beside a picture: XMP, RawTherapee, DxO,
+// ON1 and Capture One settings.
+bool isSidecar(std::string_view path)
+{
+    static const std::array<QByteArrayView, 5> sidecars{"xmp", "pp3", "dop", "on1", "cos"};
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (path.rfind('/') != std::string_view::npos && dot < path.rfind('/')))
+        return false;
+    const QByteArrayView extension(path.data() + dot + 1, qsizetype(path.size() - dot - 1));
+    return std::any_of(sidecars.begin(), sidecars.end(), [extension](QByteArrayView sidecar) {
+        return extension.compare(sidecar, Qt::CaseInsensitive) == 0;
+    });
+}
+
+// A picture starts from a picture or raw file: sidecars alone in a folder
+// (settings an editor keeps apart) are no picture of their own. names are
+// the files of one folder.
+void dropLoneSidecars(std::vector<std::string> &names)
+{
+    if (std::none_of(names.begin(), names.end(), [](const std::string &name) { return isSidecar(name); }))
+        return;
+    std::vector<QString> pictures;
+    pictures.reserve(names.size());
+    for (const std::string &name : names) {
+        const QString decoded = QString::fromUtf8(name);
+        pictures.push_back(decoded.first(PkMatchText::pictureLength(decoded)));
+    }
+    QSet<QString> pictured; // the pictures that a picture or raw file starts
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!isSidecar(names[i]))
+            pictured.insert(pictures[i]);
+    }
+    std::vector<std::string> kept;
+    kept.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!isSidecar(names[i]) || pictured.contains(pictures[i]))
+            kept.push_back(std::move(names[i]));
+    }
+    names = std::move(kept);
+}
+
 // Several threads take folders from one stack: last found, first walked, so
 // that few folders are held open at a time however wide the tree.
 class Walker
 {
 public:
     PkFolderTree::Walk walk;
+    // Where each folder's files go as soon as it is read, when set; else
+    // they are kept for sortedNames.
+    PkFolderLister::Batch batch;
 
     void add(Task task)
     {
@@ -164,13 +210,29 @@ private:
             else
                 deeper(relative);
         }
+        dropLoneSidecars(found);
+        if (batch && !found.empty())
+            batch(batchOf(found));
         const std::lock_guard<std::mutex> lock(mutex);
         ++walk.folders;
-        for (std::string &name : found)
-            names.push_back(std::move(name));
+        if (!batch) {
+            for (std::string &name : found)
+                names.push_back(std::move(name));
+        }
         for (const std::string &name : others.notUtf8)
             walk.notUtf8.append(QString::fromUtf8(task.relative) + QLatin1Char('/')
                                 + PkFolderTree::readable(QByteArrayView(name.data(), qsizetype(name.size()))));
+    }
+
+    static PkFolderLister::Names batchOf(const std::vector<std::string> &found)
+    {
+        PkFolderLister::Names names;
+        names.ends.reserve(found.size());
+        for (const std::string &name : found) {
+            names.bytes += name;
+            names.ends.push_back(qint32(names.bytes.size()));
+        }
+        return names;
     }
 
     // Said once: a tree that deep is a loop of some kind or a mistake, and
@@ -187,51 +249,14 @@ private:
 
 };
 
-bool isSidecar(const QString &path)
-{
-    // What editors and catalogues keep beside a picture: XMP, RawTherapee,
-    // DxO, ON1 and Capture One settings.
-    static const QStringList sidecars{QStringLiteral("xmp"), QStringLiteral("pp3"), QStringLiteral("dop"),
-                                         QStringLiteral("on1"), QStringLiteral("cos")};
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot > path.lastIndexOf(QLatin1Char('/')) && sidecars.contains(path.sliced(dot + 1), Qt::CaseInsensitive);
-}
-
-// A picture starts from a picture or raw file: sidecars alone in a folder
-// (settings an editor keeps apart) are no picture of their own.
-void dropLoneSidecars(QStringList &names)
-{
-    const auto pictureOf = [](const QString &name) {
-        return std::u16string_view(reinterpret_cast<const char16_t *>(name.utf16()), size_t(PkMatchText::pictureLength(name)));
-    };
-    std::unordered_set<std::u16string_view> lone; // the sidecars' pictures, until a picture file turns up
-    for (const QString &name : std::as_const(names)) {
-        if (isSidecar(name))
-            lone.insert(pictureOf(name));
-    }
-    if (lone.empty())
-        return;
-    for (const QString &name : std::as_const(names)) {
-        if (!isSidecar(name))
-            lone.erase(pictureOf(name));
-    }
-    if (lone.empty())
-        return;
-    QStringList kept;
-    kept.reserve(names.size());
-    for (const QString &name : std::as_const(names)) {
-        if (!isSidecar(name) || !lone.count(pictureOf(name)))
-            kept.append(name);
-    }
-    names = std::move(kept);
-}
-
 } // namespace
 
 // Reading a share, each folder costs round trips; a few at once overlap them.
-PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vector<std::string> &folders, int threads)
+PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vector<std::string> &folders, int threads,
+                                      const PkFolderLister::Batch &batch)
 {
     Walker walker;
+    walker.batch = batch;
     if (folders.empty() || folderPath.isEmpty())
         return std::move(walker.walk);
     const int fd = ::open(QFile::encodeName(folderPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -249,7 +274,6 @@ PkFolderTree::Walk PkFolderTree::walk(const QString &folderPath, const std::vect
     }
     walker.run(std::max(1, threads));
     walker.walk.names = walker.sortedNames();
-    dropLoneSidecars(walker.walk.names);
     walker.walk.problems.sort();
     walker.walk.notUtf8.sort();
     return std::move(walker.walk);

@@ -3,6 +3,8 @@
 #ifndef PKFOLDERTREE_H
 #define PKFOLDERTREE_H
 
+#include "pkfolderlister.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -40,8 +42,12 @@ public:
 
     // Walks the sub-folders of folderPath that its own listing found (folders,
     // as the folder holds their names), several at once so that the round
-    // trips of a share overlap; threads says how many at most.
-    static Walk walk(const QString &folderPath, const std::vector<std::string> &folders, int threads = 4);
+    // trips of a share overlap; threads says how many at most. With batch,
+    // each folder's files are handed to it as relative paths as soon as the
+    // folder is read, from the walking threads, in no set order, and names
+    // is left empty.
+    static Walk walk(const QString &folderPath, const std::vector<std::string> &folders, int threads = 4,
+                     const PkFolderLister::Batch &batch = {});
 
     // Tests only: asked before each sub-folder is opened, with its relative
     // path; a nonzero answer is taken as the errno of opening it.

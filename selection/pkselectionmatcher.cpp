@@ -50,15 +50,16 @@ QList<QString> nearTexts(const QList<QString> &ids, const std::vector<bool> &unf
     return texts;
 }
 
-// prepared, when set, has already looked for every identifier, names
-// scanned in the order that order gives.
+// prepared, when set, has already looked for every identifier, or for those
+// unfound when preparedForUnfound, names scanned in the order that order gives.
 void findNear(const QStringList &names, const QList<QString> &ids, const std::vector<bool> &unfound,
-              PkMatchOptions options, NearResults &near, PkNearMatcher *prepared, const std::vector<qint32> &order)
+              PkMatchOptions options, NearResults &near, PkNearMatcher *prepared, bool preparedForUnfound,
+              const std::vector<qint32> &order)
 {
     if (!options.nearMatches || std::none_of(unfound.begin(), unfound.end(), [](bool b) { return b; }))
         return;
     if (prepared) {
-        nearTexts(ids, {}, near.textOf);
+        nearTexts(ids, preparedForUnfound ? unfound : std::vector<bool>(), near.textOf);
         near.found = prepared->found(names, order);
     } else {
         near.found = PkNearMatcher::find(names, nearTexts(ids, unfound, near.textOf), options);
@@ -183,7 +184,7 @@ std::vector<bool> holdAmbiguous(const std::vector<std::pair<int, int>> &selectio
 // at p when order is empty.
 PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &order, const PkCollected &collected,
                        const PkIdGroups &groups, const QList<QString> &ids, PkMatchOptions options,
-                       PkNearMatcher *near = nullptr)
+                       PkNearMatcher *near = nullptr, bool nearForUnfound = false)
 {
     PkMatchResult result;
     // Pictures are numbered as they first turn up in the listing. Each group
@@ -238,7 +239,7 @@ PkMatchResult assemble(const QStringList &names, const std::vector<qint32> &orde
     for (qsizetype i = 0; i < ids.size(); ++i)
         unfound[size_t(i)] = groups.groupOf(i) < 0 || runLength[size_t(groups.groupOf(i))] == 0;
     NearResults nearResults;
-    findNear(names, ids, unfound, options, nearResults, near, order);
+    findNear(names, ids, unfound, options, nearResults, near, nearForUnfound, order);
     if (!nearResults.files.empty())
         mergeFiles(names, listed, nearResults.files, result);
 
@@ -330,17 +331,32 @@ PkMatchResult PkSelectionMatcher::matchOwnFiles(const QString &folderPath, const
     // An empty path would list the working directory, which no user chose.
     if (folderPath.isEmpty())
         return matchNames({}, ids, options);
+    return matchListed([&](const PkFolderLister::Batch &batch) {
+        PkFolderLister::listInBatches(folderPath, batch, nullptr, others);
+        return qsizetype(0);
+    }, ids, options);
+}
+
+PkMatchResult PkSelectionMatcher::matchListed(const Listing &listed, const QList<QString> &ids, PkMatchOptions options,
+                                              NearTries near)
+{
     const PkLinePieces pieces(ids);
     const QList<QString> texts = pieces.texts();
     PkFolderListing listing;
     std::vector<qsizetype> textOf;
-    listing.list(folderPath, texts, options.nearMatches ? nearTexts(texts, {}, textOf) : QList<QString>(),
-                 pieces.wholeNumbers(), options, others);
+    if (near == NearTries::Afterwards) {
+        listing.nearLater = [&texts, &textOf](const std::vector<bool> &unfound) {
+            return nearTexts(texts, unfound, textOf);
+        };
+    }
+    listing.list(listed, texts,
+                 options.nearMatches && !listing.nearLater ? nearTexts(texts, {}, textOf) : QList<QString>(),
+                 pieces.wholeNumbers(), options);
     if (!pieces.isEmpty())
         return matchPieces(pieces, listing.sorted,
                            selectedAsWritten(listing.collected, *listing.groups, texts.size()), options);
     PkMatchResult result = assemble(listing.sorted, listing.order, listing.collected, *listing.groups, ids, options,
-                                    listing.near ? &*listing.near : nullptr);
+                                    listing.near ? &*listing.near : nullptr, bool(listing.nearLater));
     PkLinePieces::finish(pieces.read({}), result);
     return result;
 }

@@ -125,6 +125,15 @@ public:
     // when given, receives what the listing passed over.
     static PkMatchResult matchOwnFiles(const QString &folderPath, const QList<QString> &ids, PkMatchOptions options,
                                        PkFolderLister::Others *others = nullptr);
+    // Names handed over in batches, from any thread, by listed, which
+    // returns how many of the first it hands over come ahead of the rest; a
+    // name may be a path, of which only the last part is matched.
+    // Near tries are made as the names arrive, at the cost of making them for
+    // every identifier, or once it is known which select nothing.
+    using Listing = std::function<qsizetype(const PkFolderLister::Batch &batch)>;
+    enum class NearTries { WhileListing, Afterwards };
+    static PkMatchResult matchListed(const Listing &listed, const QList<QString> &ids, PkMatchOptions options,
+                                     NearTries near = NearTries::WhileListing);
 
     // id without its last extension: a dot and 1 to 5 ASCII letters or digits
     // at its end, at least one of them a letter ("IMG_1.CR2" -> "IMG_1", but

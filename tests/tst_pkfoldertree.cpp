@@ -73,6 +73,8 @@ private slots:
             << QStringList{"2403"} << whenNone << " | 2403 |  | 1, 0";
         QTest::newRow("a near match in a sub-folder") << QStringList{"CardA/img_2403.jpg"} << QStringList{"IMG_2403"} << whenNone
             << "CardA/img_2403.jpg |  |  | 1, 0";
+        QTest::newRow("near tries only for what selected nothing") << QStringList{"CardA/IMG_2403.JPG", "CardB/img_2404.jpg", "CardC/DSC_2403.NEF"}
+            << QStringList{"IMG_2403", "IMG_2404"} << always << "CardA/IMG_2403.JPG CardB/img_2404.jpg |  |  | 3, 0";
         QTest::newRow("AppleDouble files and hidden folders") << QStringList{"CardA/IMG_0001.JPG", "CardA/._IMG_0001.JPG", ".thumbnails/IMG_0001.JPG", ".Trash-1000/files/IMG_0001.JPG"}
             << QStringList{"0001"} << whenNone << "CardA/IMG_0001.JPG |  |  | 1, 0";
         QTest::newRow("a NAS thumbnail folder and catalogue folders")
