@@ -4,7 +4,9 @@
 #include "pkthumbnailreader.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
+#include <QSet>
 
 #include <algorithm>
 
@@ -87,7 +89,7 @@ void PkReviewModel::makeTiles()
         group.tiles.clear();
         if (!group.example.isEmpty()) {
             group.tiles.append(int(tileList.size()));
-            tileList.append({g, QFileInfo(group.example).fileName(), {}, group.example});
+            tileList.append({g, QFileInfo(group.example).fileName(), {}, group.example, {}});
         }
         QHash<QString, int> tileOf;
         for (int file : std::as_const(group.files)) {
@@ -98,7 +100,8 @@ void PkReviewModel::makeTiles()
             if (!tileOf.contains(key)) {
                 tileOf.insert(key, int(tileList.size()));
                 group.tiles.append(int(tileList.size()));
-                tileList.append({g, key, {}, {}});
+                const qsizetype slash = key.lastIndexOf(QLatin1Char('/'));
+                tileList.append({g, key.sliced(slash + 1), {}, {}, slash < 0 ? QString() : key.first(slash)});
             }
             tileList[tileOf.value(key)].files.append(file);
             fileTiles[file] = tileOf.value(key);
@@ -118,7 +121,25 @@ void PkReviewModel::makeTiles()
                 || !tileList.at(group.tiles.first()).name.contains(named, Qt::CaseInsensitive);
     }
     pictureTotal = int(allPictures.size());
+    keepFoldersOfRepeatedNames();
     emit layoutChanged();
+}
+
+// A tile's sub-folder is worth a line only where it tells two pictures of
+// one name apart: two cameras' IMG_0001, a card that started again.
+void PkReviewModel::keepFoldersOfRepeatedNames()
+{
+    QHash<QString, QSet<QString>> folders; // per name, as a card's file system compares them
+    for (const Tile &tile : std::as_const(tileList)) {
+        if (tile.example.isEmpty())
+            folders[tile.name.toCaseFolded()].insert(tile.folder);
+    }
+    anyFolder = false;
+    for (Tile &tile : tileList) {
+        if (folders.value(tile.name.toCaseFolded()).size() < 2)
+            tile.folder.clear();
+        anyFolder = anyFolder || !tile.folder.isEmpty();
+    }
 }
 
 QStringList PkReviewModel::badges(int tile) const

@@ -37,6 +37,9 @@ public:
         QString name; // the picture's, or the file's when each file is shown
         QList<int> files; // pictures Qt reads first, then raw files, then the rest
         QString example; // the example picture's path; its tile has no files
+        // The sub-folder the picture lies in, where another folder holds a
+        // picture of the same name; empty for the picture folder's own.
+        QString folder;
     };
 
     explicit PkReviewModel(QObject *parent = nullptr);
@@ -55,6 +58,8 @@ public:
     void setEachFile(bool eachFile);
     bool eachFile() const { return perFile; }
     int pictureCount() const { return pictureTotal; }
+    // Whether any tile names its sub-folder under its name.
+    bool hasFolders() const { return anyFolder; }
 
     bool isTicked(int file) const { return ticks.value(file); }
     Qt::CheckState groupState(int group) const;
@@ -80,6 +85,7 @@ signals:
 
 private:
     void makeTiles();
+    void keepFoldersOfRepeatedNames();
     Qt::CheckState stateOf(const QList<int> &files) const;
     void setAll(const QList<int> &files, bool on);
 
@@ -91,6 +97,7 @@ private:
     QSet<int> unreadableFiles;
     int ticked = 0;
     int pictureTotal = 0;
+    bool anyFolder = false;
     bool perFile = false;
 };
 

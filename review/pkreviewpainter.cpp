@@ -46,9 +46,10 @@ int PkReviewPainter::headerHeight(int cellWidth) const
     return QFontMetrics(headerFont).height() + lines * small.height() + 3 * padding;
 }
 
-int PkReviewPainter::captionHeight() const
+int PkReviewPainter::captionHeight(bool folders) const
 {
-    return QFontMetrics(nameFont).height() + padding;
+    const QFontMetrics metrics(nameFont);
+    return metrics.height() + (folders ? metrics.lineSpacing() : 0) + padding;
 }
 
 int PkReviewPainter::lineHeight() const
@@ -133,10 +134,16 @@ void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const Tile
     const bool dim = look.state == Qt::Unchecked && !look.example && !look.choosing;
     if (dim)
         painter.fillRect(cell, QColor(0, 0, 0, 150));
+    const QFontMetrics metrics(nameFont);
     const QRect caption(cell.left() + padding, area.bottom() + 1, box, captionHeight());
     painter.setFont(nameFont);
     painter.setPen(colors[dim ? DimText : Text]);
-    painter.drawText(caption, Qt::AlignCenter, QFontMetrics(nameFont).elidedText(look.caption, Qt::ElideMiddle, box));
+    painter.drawText(caption, Qt::AlignCenter, metrics.elidedText(look.caption, Qt::ElideMiddle, box));
+    if (!look.folder.isEmpty()) {
+        painter.setPen(colors[DimText]);
+        painter.drawText(caption.translated(0, metrics.lineSpacing()), Qt::AlignCenter,
+                         metrics.elidedText(look.folder, Qt::ElideMiddle, box));
+    }
     paintBadges(painter, area.bottomLeft() + QPoint(4, -4), look.badges);
     if (look.example)
         paintExampleFrame(painter, cell);

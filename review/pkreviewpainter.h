@@ -38,6 +38,7 @@ public:
         // Among the pictures an ambiguous example may show, none ticked yet:
         // not dimmed, so that each can be compared with the example.
         bool choosing = false;
+        QString folder; // a line under the caption, when set
     };
 
     // A piece of a header's second part: the marks, or the count or a
@@ -55,7 +56,8 @@ public:
     // For headers as narrow as cellWidth: one line below the identifier
     // where a count fits beside its marks, two in the smallest tiles.
     int headerHeight(int cellWidth = std::numeric_limits<int>::max()) const;
-    int captionHeight() const;
+    // With folders, each caption has room for a folder under it.
+    int captionHeight(bool folders = false) const;
     int lineHeight() const;
     int headerWidth(const QString &text) const;
     int notFoundHeight(const QList<QString> &ids) const;

@@ -61,7 +61,7 @@ void PkReviewView::relayout()
         groups.append({int(group.tiles.size()), group.header});
     const int box = loader->box();
     const PkReviewLayout::Metrics metrics{
-            QSize(box + 2 * PkReviewPainter::padding, box + PkReviewPainter::padding + painter->captionHeight()),
+            QSize(box + 2 * PkReviewPainter::padding, box + PkReviewPainter::padding + painter->captionHeight(model->hasFolders())),
             painter->headerHeight(box + 2 * PkReviewPainter::padding), PkReviewPainter::margin, PkReviewPainter::spacing, PkReviewPainter::padding};
     layout = PkReviewLayout(groups, metrics, viewport()->width());
     notFoundY = layout.height();
@@ -291,6 +291,7 @@ void PkReviewView::paintTile(QPainter &p, int tile)
     const PkReviewModel::Tile &t = model->tiles().at(tile);
     PkReviewPainter::TileLook look;
     look.caption = t.name;
+    look.folder = t.folder;
     look.badges = model->badges(tile);
     const QString path = shownPath(tile);
     look.shownName = QFileInfo(path).fileName();

@@ -245,7 +245,8 @@ void PkReviewWindow::showPreviewTile()
                                   .arg(tile + 1)
                                   .arg(reviewModel->tiles().size());
     const bool example = reviewModel->isExample(tile);
-    const QString name = reviewModel->tiles().at(tile).name;
+    const PkReviewModel::Tile &shown = reviewModel->tiles().at(tile);
+    const QString name = shown.folder.isEmpty() ? shown.name : shown.folder + QLatin1Char('/') + shown.name;
     reviewPreview->showPicture(path, example ? QStringLiteral("Example: ") + name : name, reviewModel->badges(tile), place,
                                thumbnailLoader->thumbnail(path));
     reviewPreview->setState(reviewModel->tileState(tile), !example);

@@ -101,6 +101,9 @@ void TestPkReviewLayout::pictures_data()
             << QStringList{"IMG_1"} << QList<qsizetype>{-1} << false << "H IMG_1=0[]" << 1;
     QTest::newRow("an identifier with an extension names its picture")
             << QStringList{"img_2.jpg"} << QList<qsizetype>{3} << false << "img_2=0[JPG]" << 1;
+    QTest::newRow("two cards' pictures of one name show their folders")
+            << QStringList{"CardA/IMG_1.JPG", "CardB/img_1.jpg", "CardB/IMG_2.JPG", "CardB/Edits/IMG_2.JPG.xmp"}
+            << QList<qsizetype>{0, 0, 3, 3} << false << "H IMG_1@CardA=0[JPG] img_1@CardB=1[JPG] | H IMG_2@CardB=2[JPG] IMG_2@CardB/Edits=3[XMP]" << 4;
     QTest::newRow("a near match keeps its header")
             << QStringList{"IMG_1.JPG"} << QList<qsizetype>{2} << false << "H IMG_1=0[JPG]" << 1;
 }
@@ -124,7 +127,9 @@ void TestPkReviewLayout::pictures()
             QStringList indexes;
             for (int file : model.tiles().at(tile).files)
                 indexes << QString::number(file);
-            tiles << model.tiles().at(tile).name + u'=' + indexes.join(u',') + u'[' + model.badges(tile).join(u' ') + u']';
+            const PkReviewModel::Tile &shown = model.tiles().at(tile);
+            tiles << shown.name + (shown.folder.isEmpty() ? QString() : u'@' + shown.folder) + u'=' + indexes.join(u',')
+                         + u'[' + model.badges(tile).join(u' ') + u']';
         }
         groups << tiles.join(u' ').trimmed();
     }
@@ -157,7 +162,7 @@ void TestPkReviewLayout::marks()
     const auto paint = [&](const QString &caption) { // a tile of the review's size
         QImage sheet(140, 134 + painter.captionHeight(), QImage::Format_RGB32);
         QPainter p(&sheet);
-        painter.paintTile(p, sheet.rect(), {caption, {}, &thumbnail, u"A.jpg"_s, ticked ? Qt::Checked : Qt::Unchecked, false});
+        painter.paintTile(p, sheet.rect(), {caption, {}, &thumbnail, u"A.jpg"_s, ticked ? Qt::Checked : Qt::Unchecked, false, false, false, {}});
         p.end();
         return sheet;
     };
