@@ -4,8 +4,12 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <pty.h>
+#include <unistd.h>
 
 // The program run with example pictures instead of a list, as a script
 // would run it: its report on stderr, a dry run's files on stdout, its exit
@@ -28,17 +32,22 @@ void TestPkLikeCommandLine::run_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<QByteArray>("out");
     QTest::addColumn<QStringList>("copies");
+    QTest::addColumn<bool>("terminal"); // stderr on a terminal: err is a pattern of what it shows
 
     const QByteArray report = "4 examples, 3 files to copy, 1 not found, 1 not a picture\n"
                               "like: a.jpg: IMG_0001 (capture time)\nlike: d.jpg: IMG_0001 (capture time, content differs)\n"
                               "like: sub/b.jpg: IMG_0002 (content)\nnot found: z.jpg\n"
                               "not a picture: c.txt: Not a picture\n";
     QTest::newRow("dry run, list options ignored") << "--like ex --folder pics --dry-run --whole-numbers" << report
-        << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList();
+        << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList() << false;
     QTest::newRow("copies whole pictures") << "--like ex --folder pics" << report << QByteArray("copied 3 of 3\nexit 0")
-        << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"};
+        << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"} << false;
+    // The count climbs in place and is wiped before the report.
+    QTest::newRow("progress on a terminal") << "--like ex --folder pics --dry-run"
+        << QByteArray("^(\\rmatching [1-9] of 9)+\\r {15}\\r4 examples, 3 files to copy, 1 not found")
+        << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList() << true;
     const auto refused = [](const char *name, const QString &arguments, const QByteArray &why) {
-        QTest::newRow(name) << arguments << "pickwell: " + why + '\n' << QByteArray("exit 2") << QStringList();
+        QTest::newRow(name) << arguments << "pickwell: " + why + '\n' << QByteArray("exit 2") << QStringList() << false;
     };
     refused("with --list", "--like ex --list l --folder pics", "Give either --list or --like. See pickwell --help.");
     refused("without --folder", "--like ex", "--like needs --folder. See pickwell --help.");
@@ -72,9 +81,19 @@ void TestPkLikeCommandLine::run()
     environment.remove("DISPLAY");
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(dir.path());
+    QFETCH(bool, terminal);
+    int master = -1, slave = -1;
+    QVERIFY(!terminal || ::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+    if (terminal)
+        process.setStandardErrorFile(QString::fromLocal8Bit(::ttyname(slave)));
     process.start(PICKWELL_PROGRAM, arguments.split(' '));
     QVERIFY(process.waitForFinished(60000));
-    QTEST(process.readAllStandardError(), "err");
+    QFile tty;
+    QVERIFY(!terminal || (::close(slave) == 0 && tty.open(master, QIODevice::ReadOnly, QFile::AutoCloseHandle)));
+    QFETCH(QByteArray, err);
+    const QString shown = QString::fromUtf8(terminal ? tty.readAll() : process.readAllStandardError());
+    QVERIFY2(terminal ? QRegularExpression(QString::fromUtf8(err)).match(shown).hasMatch() : shown == QString::fromUtf8(err),
+             qPrintable(shown));
     QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
     QTEST(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), "copies");
 }
