@@ -179,13 +179,16 @@ void TestPkCopyTarget::subfolders()
     QCOMPARE(path->getMainText(), job);
     QCOMPARE(toCopy->getMainText(), u"0"_s);
     QVERIFY2(toCopy->toolTip().contains(u"2 identifiers not found here are in sub-folders"_s), qPrintable(toCopy->toolTip()));
-    search->actions().value(0)->trigger();
+    search->actions().value(2)->trigger(); // always
     path->actions().value(3)->trigger(); // into one folder
     settle(window);
     pressStart(window);
     QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied"_s);
     QCOMPARE(QDir(job + u"/FilesFromSelection"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              (QStringList{u"IMG_0002.JPG"_s, u"IMG_0003.JPG"_s}));
+    MainWindow again; // both choices are remembered
+    const QList<QAction *> options = tile(again, FolderTile)->actions();
+    QVERIFY(options.value(2)->menu()->actions().value(2)->isChecked() && options.value(3)->isChecked());
 }
 
 QTEST_MAIN(TestPkCopyTarget)
