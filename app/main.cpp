@@ -2,6 +2,7 @@
 
 #include "mainwindow.h"
 #include "pkcommandline.h"
+#include "pkendsignals.h"
 #include "pwdarklook.h"
 
 #include <QApplication>
@@ -29,6 +30,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     PwDarkLook::apply();
     MainWindow window;
+    // A logout or a closed terminal ends the window as if it were closed.
+    PkEndSignals endSignals;
+    QObject::connect(&endSignals, &PkEndSignals::received, &app,
+                     [](int signalNumber) { QCoreApplication::exit(128 + signalNumber); });
     if (!invocation.listPath.isEmpty())
         window.chooseTextFile(invocation.listPath);
     window.show();

@@ -4,6 +4,7 @@
 
 #include "pkarguments.h"
 #include "pkdestination.h"
+#include "pkendsignals.h"
 #include "pkfilecopier.h"
 #include "pkfilereader.h"
 #include "pklistreader.h"
@@ -102,12 +103,8 @@ static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler")
 
 void onStopSignal(int signalNumber)
 {
-    if (stopSignalsSeen.exchange(1) != 0) {
-        PkFileCopier::removeTemporaryInProgress();
-        ::signal(signalNumber, SIG_DFL);
-        ::raise(signalNumber);
-        return;
-    }
+    if (stopSignalsSeen.exchange(1) != 0)
+        PkEndSignals::endNow(signalNumber);
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -148,6 +145,10 @@ PkCommandLine::~PkCommandLine()
 
 int PkCommandLine::exec(const Invocation &invocation)
 {
+    // Output that nobody reads any more (stderr piped into head) ends a dry
+    // run quietly, as it ends any filter, but never a run's copying.
+    if (!invocation.dryRun)
+        ::signal(SIGPIPE, SIG_IGN);
     int status = prepare(invocation);
     if (status == Success)
         status = checkSpace();
@@ -339,12 +340,14 @@ void PkCommandLine::stopWorker()
     fileReader = nullptr;
 }
 
-// The first SIGINT or SIGTERM stops the run between two files; a second one
-// ends the program at once. The copy being written is never given its name,
-// and its hidden temporary, where there is one, is removed first, so neither
-// a partial file nor a temporary is left.
+// The first Ctrl+C stops the run between two files; a second one, like
+// SIGTERM, SIGHUP and SIGQUIT at any time, ends the program at once. The
+// copy being written is never given its name, and its hidden temporary,
+// where there is one, is removed first, so neither a partial file nor a
+// temporary is left.
 void PkCommandLine::watchSignals()
 {
+    PkEndSignals::endAtOnce();
     if (signalPipe[0] == -1 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
@@ -354,7 +357,6 @@ void PkCommandLine::watchSignals()
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 void PkCommandLine::onSignal()

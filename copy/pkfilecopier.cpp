@@ -241,16 +241,6 @@ void beforeNaming(const QByteArray &destination)
         waitAtHold(holdPath);
 }
 
-// Creates a hidden file of a fresh name in folder, writable by its owner
-// whatever the picture's mode, writes its name into path, and returns its
-// descriptor, or -1 with errno set. A folder name too long for path leaves
-// a pattern that mkostemp refuses.
-int createTemporary(const QByteArray &folder, char *path)
-{
-    std::snprintf(path, PATH_MAX, "%s/.pickwell-XXXXXX", folder.constData());
-    return ::mkostemp(path, O_CLOEXEC);
-}
-
 // The copy gets the picture's permission bits where the file system can
 // hold them, which every file system with unnamed files does. Cards give
 // every file the same bits and refuse others with EPERM; the copy is whole
@@ -393,10 +383,18 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
                                        const QByteArray &destination)
 {
     char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
-    FileDescriptor out(createTemporary(folder, path));
-    if (out.get() == -1)
-        return errno;
+    // A hidden file of a fresh name, writable by its owner whatever the
+    // picture's mode. A handler knows it before it exists: mkostemp writes
+    // the name into path before it creates the file. A folder name too long
+    // for path leaves a pattern that mkostemp refuses.
+    std::snprintf(path, PATH_MAX, "%s/.pickwell-XXXXXX", folder.constData());
     temporaryInProgress.store(path);
+    FileDescriptor out(::mkostemp(path, O_CLOEXEC));
+    if (out.get() == -1) {
+        const int error = errno;
+        temporaryInProgress.store(nullptr);
+        return error;
+    }
     int error = copyContents(in, out.get(), status, failedReading);
     if (error == 0
         && (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status) || faultInTest(Call::Close)

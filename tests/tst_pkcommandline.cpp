@@ -16,6 +16,16 @@
 
 const rlimit fileSizeLimit{64 * 1024, 64 * 1024};
 
+// Whether signalNumber is in the process's set field ("ShdPnd:" those
+// waiting, "SigCgt:" those it handles).
+bool signalIn(qint64 pid, const QByteArray &field, int signalNumber)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qsizetype at = text.indexOf(field);
+    return at >= 0 && (text.mid(at + field.size(), 17).trimmed().toULongLong(nullptr, 16) & (1ULL << (signalNumber - 1)));
+}
+
 // What main starts, and the program run as a script would run it: a child
 // process with no display at all, its output, its exit status and what it
 // leaves on disk.
@@ -284,18 +294,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("environment");
         QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<bool>("twice");
-        QTest::newRow("SIGINT") << QStringList{} << SIGINT << false;
-        QTest::newRow("SIGTERM") << QStringList{} << SIGTERM << false;
-        QTest::newRow("SIGINT and SIGTERM, without unnamed files")
-            << QStringList{"PICKWELL_TEST_COPY_PATH=temporary"} << SIGINT << true;
+        QTest::addColumn<int>("then"); // a second signal, or 0
+        const QStringList named{"PICKWELL_TEST_COPY_PATH=temporary"}; // without unnamed files
+        QTest::newRow("SIGINT") << QStringList{} << SIGINT << 0;
+        QTest::newRow("SIGINT twice") << named << SIGINT << int(SIGINT);
+        QTest::newRow("SIGTERM") << named << SIGTERM << 0;
+        QTest::newRow("SIGHUP") << named << SIGHUP << 0;
+        QTest::newRow("SIGQUIT") << named << SIGQUIT << 0;
+        QTest::newRow("SIGINT, then a logout's SIGTERM") << named << SIGINT << int(SIGTERM);
     }
 
     void stopSignal()
     {
         QFETCH(QStringList, environment);
         QFETCH(int, signalNumber);
-        QFETCH(bool, twice);
+        QFETCH(int, then);
+        const bool atOnce = then != 0 || signalNumber != SIGINT;
         const auto dir = testFolderWithSettings();
         writeTestFile(dir->filePath("a_big.jpg"), QByteArray(200 * 1024, 'x'));
         for (int i = 0; i < 4000; ++i)
@@ -325,9 +339,11 @@ private slots:
         int held = -1; // p0000.jpg is held
         QTRY_VERIFY_WITH_TIMEOUT(held != -1 || (held = ::open(hold.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) != -1, 30000);
         QCOMPARE(::kill(process.processId(), signalNumber), 0);
-        // Two of one kind could merge into one while the first is pending.
-        QVERIFY(!twice || ::kill(process.processId(), SIGTERM) == 0);
-        if (twice)
+        // Two of one kind merge into one while the first is pending: the
+        // second is sent once the first has been taken.
+        QTRY_VERIFY(then == 0 || !signalIn(process.processId(), "ShdPnd:", SIGINT));
+        QVERIFY(then == 0 || ::kill(process.processId(), then) == 0);
+        if (atOnce)
             QVERIFY(process.waitForFinished(60000));
         ::close(held);
         QTRY_VERIFY_WITH_TIMEOUT((letThrough(), process.state() == QProcess::NotRunning), 60000);
@@ -335,9 +351,9 @@ private slots:
         QVERIFY2(copies.size() < 4000, "the run was not stopped");
         for (const QString &name : copies)
             QCOMPARE(QFileInfo(output + '/' + name).size(), 1000);
-        if (twice) {
+        if (atOnce) {
             QCOMPARE(copies, QStringList());
-            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+            QCOMPARE(process.exitCode(), 128 + (then ? then : signalNumber));
             return;
         }
         QCOMPARE(process.exitCode(), 128 + signalNumber);
@@ -347,6 +363,41 @@ private slots:
         QVERIFY(out.endsWith("\nstopped: interrupted: copied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
         QCOMPARE(process.readAllStandardError(),
                  "finish with --resume\nskipped: 1 ambiguous identifier: p\nadd them with --resume --ambiguous=copy\n");
+    }
+
+    // A logout ends the window as if it were closed, with its signal's status.
+    void windowEnds()
+    {
+        const auto dir = testFolderWithSettings();
+        QProcess process;
+        start(process, dir->path(), {"QT_QPA_PLATFORM=offscreen"});
+        // Until the program runs, the handlers are this test's own.
+        QVERIFY(process.waitForStarted(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(signalIn(process.processId(), "SigCgt:", SIGTERM), 30000);
+        QCOMPARE(::kill(process.processId(), SIGTERM), 0);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(std::make_pair(process.exitStatus(), process.exitCode()), std::make_pair(QProcess::NormalExit, 128 + SIGTERM));
+    }
+
+    // Output that nobody reads any more (pickwell ... 2>&1 | head) ends only
+    // the output: every file is still copied.
+    void closedOutput()
+    {
+        const auto dir = testFolderWithSettings();
+        writeTestFile(dir->filePath("IMG_1.jpg"), "1");
+        writeTestFile(dir->filePath("list"), "IMG_1\n");
+        int ends[2];
+        QVERIFY(::pipe(ends) == 0 && ::close(ends[0]) == 0);
+        QProcess process;
+        start(process, dir->path(), {"--list", "list", "--folder", "."}, [write = ends[1]] {
+            ::signal(SIGPIPE, SIG_DFL);
+            ::dup2(write, STDOUT_FILENO);
+            ::dup2(write, STDERR_FILENO);
+        });
+        ::close(ends[1]);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(std::make_pair(process.exitStatus(), process.exitCode()), std::make_pair(QProcess::NormalExit, 0));
+        QVERIFY(QFile::exists(dir->filePath("FilesFromSelection/IMG_1.jpg")));
     }
 
     // Files that cannot fit are refused before anything is written, on a dry
@@ -380,7 +431,8 @@ private:
     // Display variables removed: the command line must never need one. Files
     // are limited to 64 KiB, which stands in for a full disk (also for root).
     // Leading NAME=VALUE arguments go into the environment, as in a shell.
-    static void start(QProcess &process, const QString &folder, QStringList arguments)
+    static void start(QProcess &process, const QString &folder, QStringList arguments,
+                      const std::function<void()> &inChild = [] {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString &name : QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -392,7 +444,10 @@ private:
         process.setProcessEnvironment(environment);
         // A write over the limit then fails instead of killing the program.
         ::signal(SIGXFSZ, SIG_IGN);
-        process.setChildProcessModifier([] { ::setrlimit(RLIMIT_FSIZE, &fileSizeLimit); });
+        process.setChildProcessModifier([inChild] {
+            ::setrlimit(RLIMIT_FSIZE, &fileSizeLimit);
+            inChild();
+        });
         process.setWorkingDirectory(folder);
         process.start(PICKWELL_PROGRAM, arguments);
     }
