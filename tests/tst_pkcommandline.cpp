@@ -287,9 +287,9 @@ private slots:
 
     // The first file fails on the size limit; the signal comes while the
     // second is held, written but not named, at a named pipe, and thousands
-    // of files are still to go. It stops the run after the file in hand. Two
-    // signals end the program at once, and the copy in hand leaves no hidden
-    // temporary.
+    // of files are still to go. Ctrl+C stops the run after the file in hand;
+    // a second one, SIGTERM, SIGHUP and SIGQUIT end the program at once, and
+    // the copy in hand leaves no hidden temporary.
     void stopSignal_data()
     {
         QTest::addColumn<QStringList>("environment");
@@ -301,7 +301,6 @@ private slots:
         QTest::newRow("SIGTERM") << named << SIGTERM << 0;
         QTest::newRow("SIGHUP") << named << SIGHUP << 0;
         QTest::newRow("SIGQUIT") << named << SIGQUIT << 0;
-        QTest::newRow("SIGINT, then a logout's SIGTERM") << named << SIGINT << int(SIGTERM);
     }
 
     void stopSignal()
@@ -347,16 +346,13 @@ private slots:
             QVERIFY(process.waitForFinished(60000));
         ::close(held);
         QTRY_VERIFY_WITH_TIMEOUT((letThrough(), process.state() == QProcess::NotRunning), 60000);
+        QCOMPARE(process.exitCode(), 128 + (then ? then : signalNumber));
         const QStringList copies = QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        QVERIFY2(copies.size() < 4000, "the run was not stopped");
+        QVERIFY2(copies.size() < (atOnce ? 1 : 4000), qPrintable(copies.join(' ')));
         for (const QString &name : copies)
             QCOMPARE(QFileInfo(output + '/' + name).size(), 1000);
-        if (atOnce) {
-            QCOMPARE(copies, QStringList());
-            QCOMPARE(process.exitCode(), 128 + (then ? then : signalNumber));
+        if (atOnce)
             return;
-        }
-        QCOMPARE(process.exitCode(), 128 + signalNumber);
         const QByteArray out = process.readAllStandardOutput();
         QVERIFY(out.startsWith("4002 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
         QVERIFY(out.contains(", p0018 and 3983 more\n"));
