@@ -4,9 +4,36 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextStream>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Longer than any entry: a path holds at most PATH_MAX bytes.
+constexpr qint64 longestLine = PATH_MAX + 64;
+
+// The next line without its end, or nothing where the line is longer than
+// any entry or has no end: such a line is passed over, never held whole.
+std::optional<QByteArray> nextLine(QFile &in)
+{
+    QByteArray line = in.readLine(longestLine);
+    if (line.endsWith('\n')) {
+        line.chop(1);
+        return line;
+    }
+    while (!in.atEnd() && !in.readLine(longestLine).endsWith('\n')) {
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 PkHashCache::PkHashCache(const QString &file, int limit)
     : file(file.isEmpty() ? defaultFile() : file)
@@ -17,7 +44,8 @@ PkHashCache::PkHashCache(const QString &file, int limit)
         return;
     // One entry a line: hash, size and time, then the path to the line's end.
     while (!in.atEnd() && entries.size() < limit) {
-        const QByteArray line = in.readLine().chopped(1);
+        const std::optional<QByteArray> read = nextLine(in);
+        const QByteArray line = read.value_or(QByteArray());
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() < 4)
             continue;
@@ -72,10 +100,23 @@ bool PkHashCache::save()
     QMutexLocker lock(&mutex);
     if (!changed)
         return true;
-    QDir().mkpath(QFileInfo(file).path());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    // Only its owner reads what pictures they looked for.
+    const QString folder = QFileInfo(file).path();
+    QDir().mkpath(QFileInfo(folder).path());
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         return false;
+    // Written beside the file and renamed over it: a link there is replaced,
+    // and whatever it points to is never written.
+    QByteArray temporary = QFile::encodeName(file) + ".XXXXXX";
+    QFile out;
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0 || !out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+        }
+        return false;
+    }
     out.write(header());
     QList<QString> kept;
     for (bool used : {true, false}) {
@@ -89,6 +130,11 @@ bool PkHashCache::save()
         out.write(QByteArray::number(entry.hash, 16) + ' ' + QByteArray::number(entry.size) + ' '
                   + QByteArray::number(entry.modified) + ' ' + path.toUtf8() + '\n');
     }
+    out.close();
+    if (out.error() != QFileDevice::NoError || ::rename(temporary.constData(), QFile::encodeName(file).constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
     changed = false;
-    return out.commit();
+    return true;
 }

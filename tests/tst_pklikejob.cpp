@@ -316,6 +316,17 @@ void TestPkLikeJob::hashCache()
     }
     // Hashes made another way are never reused: an old cache had no version line.
     QVERIFY(PkTestPictures::write(file, "abc 1 2 /a b\n") && !PkHashCache(file).find("/a b", 1, 2));
+    // A line longer than any path is passed over, not held; the next still reads.
+    QVERIFY(PkTestPictures::write(file, bytes.left(bytes.indexOf('\n') + 1) + QByteArray(1 << 20, 'a') + "\n5 3 4 /d\n"));
+    QVERIFY(PkHashCache(file).find(QStringLiteral("/d"), 3, 4));
+    // A link in the cache's place is replaced, never written through; only
+    // its owner reads the cache.
+    const QString target = dir.filePath(QStringLiteral("target"));
+    QVERIFY(PkTestPictures::write(target, "mine") && QFile::remove(file) && QFile::link(target, file));
+    PkHashCache linked(file);
+    linked.store(QStringLiteral("/e"), 1, 2, 3);
+    QVERIFY(linked.save() && !QFileInfo(file).isSymLink() && PkHashCache(file).find(QStringLiteral("/e"), 1, 2));
+    QCOMPARE(std::make_pair(QFileInfo(target).size(), QFileInfo(file).permissions() & 0x0777), std::make_pair(qint64(4), QFile::ReadUser | QFile::WriteUser));
     // A named pipe is never opened: it would wait for a writer.
     const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
