@@ -135,6 +135,7 @@ void TestPkReviewLayout::pictures()
     }
     QCOMPARE(groups.join(u" | "_s), expected);
     QCOMPARE(model.pictureCount(), pictures);
+    QCOMPARE(model.hasFolders(), expected.contains(u'@')); // a caption line is kept for them
 }
 
 void TestPkReviewLayout::marks_data()
