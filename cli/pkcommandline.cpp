@@ -52,9 +52,14 @@ QString readList(const QString &path, PkSelectionList &list)
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly))
             return in.errorString();
-        const QByteArray bytes = in.readAll();
+        // Read in pieces up to the bound: /dev/zero would never end.
+        QByteArray bytes;
+        for (QByteArray piece; bytes.size() <= PkListReader::maxBytes && !(piece = in.read(1 << 20)).isEmpty();)
+            bytes += piece;
         if (in.error() != QFileDevice::NoError)
             return in.errorString();
+        if (bytes.size() > PkListReader::maxBytes)
+            return PkListReader::tooLarge(true);
         list = PkListReader::readBytes(bytes);
         return list.error;
     }

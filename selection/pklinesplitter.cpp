@@ -37,7 +37,7 @@ bool isAsciiDigit(QChar c)
 
 } // namespace
 
-void PkLineSplitter::read(QList<QString> &lines)
+void PkLineSplitter::read(QList<QString> &lines, qsizetype most)
 {
     // A 50 MB list is millions of lines: a second list of them is only made
     // once a line turns out to hold several identifiers.
@@ -45,24 +45,24 @@ void PkLineSplitter::read(QList<QString> &lines)
         QString &line = lines[row];
         tidy(line);
         QList<QString> pieces;
-        if (!appendPieces(line, pieces))
+        if (!appendPieces(line, pieces, most))
             continue;
         QList<QString> ids;
         ids.reserve(lines.size() + pieces.size());
         for (qsizetype before = 0; before < row; ++before)
             ids.append(std::move(lines[before]));
         ids.append(std::move(pieces));
-        for (++row; row < lines.size(); ++row)
-            append(std::move(lines[row]), ids);
+        for (++row; row < lines.size() && ids.size() <= most; ++row)
+            append(std::move(lines[row]), ids, most);
         lines = std::move(ids);
         return;
     }
 }
 
-void PkLineSplitter::append(QString line, QList<QString> &ids)
+void PkLineSplitter::append(QString line, QList<QString> &ids, qsizetype most)
 {
     tidy(line);
-    if (!appendPieces(line, ids))
+    if (!appendPieces(line, ids, most))
         ids.append(std::move(line));
 }
 
@@ -94,7 +94,7 @@ void PkLineSplitter::tidy(QString &line)
 
 // Splits at commas, semicolons, spaces and the word OR between spaces.
 // Returns false, appending nothing, when the line is to stay whole.
-bool PkLineSplitter::appendPieces(QStringView line, QList<QString> &ids)
+bool PkLineSplitter::appendPieces(QStringView line, QList<QString> &ids, qsizetype most)
 {
     // Most lines hold a single identifier: they are passed on untouched.
     if (std::none_of(line.begin(), line.end(), isSeparator))
@@ -109,6 +109,9 @@ bool PkLineSplitter::appendPieces(QStringView line, QList<QString> &ids)
             if (!looksLikeId(piece))
                 return false;
             pieces.append(piece);
+            // Past the bound the list is refused: the rest need not be read.
+            if (ids.size() + pieces.size() > most)
+                break;
         }
         if (at < line.size() && line.at(at) == QLatin1Char(' ') && line.sliced(at + 1).startsWith(u"OR "))
             at += 2;

@@ -18,11 +18,12 @@ class PkLineSplitter
 public:
     // Replaces the lines by their identifiers: each line's blanks simplified,
     // a leading bullet or list number dropped, then either its pieces or the
-    // line whole. Lists of one identifier a line are read in place.
-    static void read(QList<QString> &lines);
+    // line whole. Lists of one identifier a line are read in place. Stops
+    // once there are more than most: a list that large is refused whole.
+    static void read(QList<QString> &lines, qsizetype most);
 
-    // Appends the identifiers of line to ids.
-    static void append(QString line, QList<QString> &ids);
+    // Appends the identifiers of line to ids, stopping past most in all.
+    static void append(QString line, QList<QString> &ids, qsizetype most);
 
     // No space, at least one digit, and only letters of any alphabet, digits
     // and `_ - . ~ +`: what a camera or a renamed picture is called.
@@ -33,7 +34,7 @@ public:
 
 private:
     static void tidy(QString &line);
-    static bool appendPieces(QStringView line, QList<QString> &ids);
+    static bool appendPieces(QStringView line, QList<QString> &ids, qsizetype most);
 };
 
 #endif // PKLINESPLITTER_H

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -120,7 +121,7 @@ QList<QString> decodeLines(QByteArrayView bytes, qsizetype &blankLines)
     const bool nulls = encoding != QStringConverter::Utf8 || bytes.contains('\0');
     const bool singleBytes = lineFeed.size() == 1;
     QList<QString> lines;
-    for (qsizetype start = 0; start < bytes.size();) {
+    for (qsizetype start = 0; start < bytes.size() && lines.size() <= PkListReader::maxIds;) {
         const qsizetype feed = findLineFeed(bytes, start, lineFeed);
         const qsizetype end = feed < 0 ? bytes.size() : feed;
         const QByteArrayView bytesOfLine = bytes.sliced(start, end - start);
@@ -145,6 +146,10 @@ QList<QString> decodeLines(QByteArrayView bytes, qsizetype &blankLines)
 PkSelectionList readLines(QList<QString> lines, const QString &fileName, qsizetype blankLines)
 {
     PkSelectionList list;
+    if (lines.size() > PkListReader::maxIds) {
+        list.error = PkListReader::tooLarge(false);
+        return list;
+    }
     if (!lines.isEmpty() && QStringView(lines.constFirst()).trimmed().startsWith(u"s = {")) {
         const QString text = lines.join(QLatin1Char('\n'));
         if (PkSmartCollection::isSmartCollection(text)) {
@@ -154,7 +159,11 @@ PkSelectionList readLines(QList<QString> lines, const QString &fileName, qsizety
     }
     if (PkCsvReader::read(lines, fileName, list.ids))
         return list;
-    PkLineSplitter::read(lines);
+    PkLineSplitter::read(lines, PkListReader::maxIds);
+    if (lines.size() > PkListReader::maxIds) {
+        list.error = PkListReader::tooLarge(false);
+        return list;
+    }
     list.ids = std::move(lines);
     list.blankLines = blankLines;
     return list;
@@ -173,6 +182,10 @@ PkSelectionList PkListReader::readFile(const QString &path)
         list.error = QStringLiteral("not a regular file");
         return list;
     }
+    if (info.size() > maxBytes) {
+        list.error = tooLarge(true);
+        return list;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         // QFile refuses a directory with words of its own; the user gets the system's.
@@ -185,6 +198,12 @@ PkSelectionList PkListReader::readFile(const QString &path)
         return list;
     }
     return readBytes(bytes, path);
+}
+
+QString PkListReader::tooLarge(bool bytes)
+{
+    return bytes ? QStringLiteral("too large (over %1 MB)").arg(maxBytes / 1'000'000)
+                 : QStringLiteral("too large (over %1 identifiers)").arg(QLocale(QLocale::English).toString(maxIds));
 }
 
 PkSelectionList PkListReader::readBytes(QByteArrayView bytes, const QString &fileName)
@@ -203,6 +222,8 @@ PkSelectionList PkListReader::readText(const QString &text)
     if (text.isEmpty())
         return {};
     for (const QStringView piece : QStringView(text).tokenize(lineEnd)) {
+        if (lines.size() > maxIds)
+            break;
         QString line = piece.toString();
         dropNulls(line);
         if (isBlank(line))

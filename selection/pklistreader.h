@@ -25,6 +25,12 @@ struct PkSelectionList
 class PkListReader
 {
 public:
+    // The most identifiers and bytes a list may hold: a larger list is
+    // refused with error set, rather than taking the machine's memory.
+    static constexpr qsizetype maxIds = 1'000'000;
+    static constexpr qint64 maxBytes = 64'000'000;
+    static QString tooLarge(bool bytes);
+
     static PkSelectionList readFile(const QString &path);
 
     // The identifiers in bytes, a list's whole content. fileName is the name

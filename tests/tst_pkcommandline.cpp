@@ -138,6 +138,8 @@ private slots:
         refused("words only", job + " --dry-run", 2, "the list holds no identifier", "Thanks so much!\nLove, Anna");
         refused("missing list", "--list gone --folder pics", 2, "Cannot read the list: No such file or directory");
         refused("list is a folder", "--list pics --folder pics", 2, "Cannot read the list: Is a directory");
+        refused("standard input past the bound", "--list - --folder pics", 2, "Cannot read the list: too large (over 64 MB)",
+                QByteArray(64'000'001, '\n'));
         refused("missing folder", "--list list --folder gone", 2, "Cannot read the folder: No such file or directory");
         refused("empty --folder", "--list list --folder", 2, "Missing value after '--folder'. See pickwell --help.");
         refused("--list without --folder", "--list list", 2, "--list needs --folder. See pickwell --help.");

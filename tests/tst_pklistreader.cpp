@@ -99,8 +99,11 @@ void TestPkListReader::pathsOfTheWrongKind()
 {
     const auto dir = testFolderWithSettings();
     QCOMPARE(::mkfifo(QFile::encodeName(dir->filePath("fifo")).constData(), 0644), 0);
+    QFile large(dir->filePath("large")); // sparse, never read
+    QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(PkListReader::maxBytes + 1));
     const std::pair<QString, QString> lists[] = {{dir->path(), qt_error_string(EISDIR)}, {dir->filePath("gone"), ""},
-        {dir->filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)}};
+        {dir->filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)},
+        {large.fileName(), "too large (over 64 MB)"}};
     for (const auto &[path, error] : lists) {
         const PkSelectionList read = PkListReader::readFile(path);
         QCOMPARE(read.error, error);
@@ -248,19 +251,23 @@ void TestPkListReader::badInput_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("last");
     QTest::addColumn<int>("stored");
-    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7') << 1;
-    QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',') << 1;
-    QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234" << 500'000;
+    QTest::addColumn<bool>("tooLarge");
+    QTest::newRow("50 MB single line") << QByteArray(50'000'000, '7') << 1 << QString(50'000'000, '7') << 1 << false;
+    QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',') << 1 << false;
+    QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234" << 500'000 << false;
     QTest::newRow("CSV of 100,000 lines after an unterminated quote")
         << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg"
-        << 100'001;
-    QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a" << 1;
-    QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "" << 3;
-    QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000" << 3;
+        << 100'001 << false;
+    QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a" << 1 << false;
+    QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "" << 3 << false;
+    QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000" << 3 << false;
     QTest::newRow("a line of each blank, space, tab, CR, VT and FF, counted, not stored")
-        << QByteArray(" \n\t\n\r\n\v\n\f\nIMG_1") << 6 << "IMG_1" << 1;
+        << QByteArray(" \n\t\n\r\n\v\n\f\nIMG_1") << 6 << "IMG_1" << 1 << false;
     QTest::newRow("3 million blank lines are counted, not stored")
-        << QByteArray(" \r\n\t\n\n").repeated(1'000'000) + "IMG_1" << 3'000'001 << "IMG_1" << 1;
+        << QByteArray(" \r\n\t\n\n").repeated(1'000'000) + "IMG_1" << 3'000'001 << "IMG_1" << 1 << false;
+    QTest::newRow("1,000,000 identifiers, the most a list holds") << QByteArray("1\n").repeated(1'000'000) << 1'000'000 << "1" << 1'000'000 << false;
+    QTest::newRow("one more, one a line") << QByteArray("1\n").repeated(1'000'001) << 0 << "" << 0 << true;
+    QTest::newRow("one more, on one line") << QByteArray("1 ").repeated(1'000'001) << 0 << "" << 0 << true;
 }
 
 void TestPkListReader::badInput()
@@ -270,6 +277,10 @@ void TestPkListReader::badInput()
     QTEST(int(read.count()), "count");
     QTEST(read.ids.value(read.ids.size() - 1), "last");
     QTEST(int(read.ids.size()), "stored");
+    QFETCH(bool, tooLarge);
+    QCOMPARE(read.error, tooLarge ? PkListReader::tooLarge(false) : QString());
+    if (tooLarge) // pasted the same
+        QCOMPARE(PkListReader::readText(QString::fromLatin1(list)).error, read.error);
 }
 
 // A smart collection saved from a photo catalogue: the words of its rules on
