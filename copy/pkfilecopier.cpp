@@ -3,6 +3,7 @@
 #include "pkfilecopier.h"
 
 #include "pkfilereader.h"
+#include "pwtools.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -269,9 +270,18 @@ PkFileCopier::PkFileCopier(bool resume)
 {
 }
 
-PkFileCopier::Result PkFileCopier::nameTaken() const
+// Finishing a run, a copy there is left alone; a file of another size there
+// is another picture of that name (another card's IMG_0001), no copy of
+// this one, and is said to be.
+PkFileCopier::Result PkFileCopier::nameTaken(const QByteArray &destination, qint64 size) const
 {
-    return resume ? Result{Outcome::AlreadyThere, QString()} : failed(alreadyCopied());
+    if (!resume)
+        return failed(alreadyCopied());
+    struct stat there;
+    if (::lstat(destination.constData(), &there) == 0 && S_ISREG(there.st_mode) && there.st_size != size)
+        return failed(QStringLiteral("already there, but %1, not %2")
+                          .arg(PwTools::dataSize(there.st_size), PwTools::dataSize(size)));
+    return {Outcome::AlreadyThere, QString()};
 }
 
 PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &destination)
@@ -300,7 +310,7 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     const QByteArray destinationName = QFile::encodeName(destination);
     struct stat existing;
     if (::lstat(destinationName.constData(), &existing) == 0)
-        return nameTaken();
+        return nameTaken(destinationName, status.st_size);
     if (errno != ENOENT)
         return failure(errno, source, folder);
     // Pictures are read once, front to back; a wider read-ahead keeps a
@@ -315,7 +325,7 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     if (error == 0)
         return {};
     if (error == EEXIST)
-        return nameTaken();
+        return nameTaken(destinationName, status.st_size);
     return error == changedWhileCopied ? failed(changed()) : failure(error, source, folder);
 }
 

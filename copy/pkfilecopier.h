@@ -76,7 +76,7 @@ private:
     // offers down to what every one can do.
     enum class Naming { NoReplace, Link, CheckedRename };
 
-    Result nameTaken() const;
+    Result nameTaken(const QByteArray &destination, qint64 size) const;
     Result failure(int error, const QString &source, const QByteArray &folder) const;
     int copyUnnamed(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination);
     int copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,

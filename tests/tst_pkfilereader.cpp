@@ -143,7 +143,9 @@ void actOnce(const QString &destination)
     const QString action = std::exchange(hookAction, QString());
     if (action == "take") {
         QFile file(destination);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("taken") == 5);
+        // Another file of the copy's size: only a copy of another size is told.
+        const QByteArray other(QFileInfo(hookPictures + '/' + QFileInfo(destination).fileName()).size(), 't');
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(other) == other.size());
     } else if (action == "unmount") {
         QVERIFY(QDir(hookOutput).removeRecursively());
     } else if (action == "fill") {
@@ -201,9 +203,10 @@ void TestPkFileReader::copyRun_data()
          "pipe.jpg: not a regular file", "2", "pipe-link.jpg: not a regular file", "dangling.jpg: no longer in the folder",
          "mem.jpg: Input/output error", "endless.jpg: changed while copied", unsafe, "../x" + unsafe, "finished 2 10 0"},
         {"1.jpg", "2.jpg", "link.jpg"});
-    row("resume leaves a name that is there alone, whatever it holds, and copies the rest",
+    row("resume leaves a name that is there alone, says where its size differs, and copies the rest",
         {"1.jpg", "2.jpg", "3.jpg", "FilesFromSelection/2.jpg", "FilesFromSelection/3.jpg"},
-        {"1.jpg", "2.jpg", "3.jpg"}, true, "", 0, {"1", "already there 1", "already there 2", "finished 1 0 2"},
+        {"1.jpg", "2.jpg", "3.jpg"}, true, "", 0, {"1", "2.jpg: already there, but 24.0 kB, not 5.0 kB",
+        "3.jpg: already there, but 24.0 kB, not 5.0 kB", "finished 1 2 0"},
         {"1.jpg", "2.jpg", "3.jpg"}, {"unnamed", "temporary"});
     row("a name taken during the copy fails and is left as it is", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
         "take", 0, {"1.jpg" + taken, "1", "finished 1 1 0"}, {"1.jpg", "2.jpg"});
