@@ -48,24 +48,24 @@ void TestPkThumbnailDecoding::fitted()
 
 void TestPkThumbnailDecoding::bars_data()
 {
-    QTest::addColumn<QMargins>("bars"); // on a light 40 x 30 picture
+    QTest::addColumn<QMargins>("bars"); // on a light 40 x 32 picture
     QTest::addColumn<int>("grey"); // of the bars
     QTest::addColumn<QPoint>("light"); // a white pixel, if any
     QTest::addColumn<QRect>("kept");
     const QPoint none(-1, -1);
-    const QRect whole(0, 0, 40, 30);
-    QTest::newRow("bars cut as deep as the shallower side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(1, 2, 38, 26);
-    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(1, 2, 38, 26);
+    const QRect whole(0, 0, 40, 32);
+    QTest::newRow("bars cut as deep as the shallower side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(1, 2, 38, 28);
+    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(1, 2, 38, 28);
     QTest::newRow("bars a step lighter are picture") << QMargins(4, 3, 1, 2) << 64 << none << whole;
     QTest::newRow("a light pixel in a bar row's first column") << QMargins(0, 3, 0, 0) << 0 << QPoint(0, 0) << whole;
     QTest::newRow("a light pixel in a bar row's last column") << QMargins(0, 3, 0, 0) << 0 << QPoint(39, 0) << whole;
     QTest::newRow("a light pixel in a bar column's first row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 0) << whole;
-    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 29) << whole;
-    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 30);
+    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 31) << whole;
+    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 32);
     QTest::newRow("under half the width: no bars") << QMargins(12, 0, 13, 0) << 0 << none << whole;
-    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 7) << 0 << none << QRect(0, 7, 40, 16);
+    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 8) << 0 << none << QRect(0, 8, 40, 16);
     QTest::newRow("a third of the height: no bars") << QMargins(0, 10, 0, 10) << 0 << none << whole;
-    QTest::newRow("dark all over") << QMargins(0, 30, 0, 0) << 0 << none << whole;
+    QTest::newRow("dark all over") << QMargins(0, 32, 0, 0) << 0 << none << whole;
 }
 
 // Dark rows and columns at the edges are bars, as deep on each side as on
@@ -76,7 +76,7 @@ void TestPkThumbnailDecoding::bars()
     QFETCH(QMargins, bars);
     QFETCH(int, grey);
     QFETCH(QPoint, light);
-    QImage image(40, 30, QImage::Format_RGB32);
+    QImage image(40, 32, QImage::Format_RGB32);
     image.fill(qRgb(grey, grey, grey));
     QPainter(&image).fillRect(image.rect().marginsRemoved(bars), QColor(200, 200, 200));
     if (light != QPoint(-1, -1))
