@@ -66,8 +66,9 @@ QByteArrayView lastPart(QByteArrayView path)
 // Listing a large folder costs mostly system time: the names are decoded and
 // matched on the other cores while the rest are read, and only those that
 // something selected become strings of their own and are put in order.
-void PkFolderListing::list(const PkSelectionMatcher::Listing &produce, const QList<QString> &ids, const QList<QString> &nearTexts,
-                           const std::vector<int> &wholeNumbers, PkMatchOptions options)
+void PkFolderListing::list(const PkSelectionMatcher::Listing &produce, const QList<QString> &ids,
+                           const QList<QString> &nearTexts, const std::vector<int> &wholeNumbers,
+                           PkMatchOptions options)
 {
     std::mutex mutex;
     std::condition_variable ready;

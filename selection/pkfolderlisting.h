@@ -32,12 +32,12 @@ struct PkFolderListing
     // than for nearTexts as the names arrive.
     std::function<QList<QString>(const std::vector<bool> &unfound)> nearLater;
 
-    // Takes the names that produce hands over (those it says come ahead
-    // first in sorted), matching ids as written and
-    // looking for nearTexts by near tries while the names arrive. A name may
-    // be a path: only its last part is matched.
-    void list(const PkSelectionMatcher::Listing &produce, const QList<QString> &ids, const QList<QString> &nearTexts,
-              const std::vector<int> &wholeNumbers, PkMatchOptions options);
+    // Takes the names that produce hands over, those it says come ahead
+    // first in sorted, matching ids as written and looking for nearTexts by
+    // near tries while the names arrive. A name may be a path: only its last
+    // part is matched.
+    void list(const PkSelectionMatcher::Listing &produce, const QList<QString> &ids,
+              const QList<QString> &nearTexts, const std::vector<int> &wholeNumbers, PkMatchOptions options);
 
 private:
     void scanNear(const std::deque<PkFolderLister::Names> &batches, qsizetype idCount, PkMatchOptions options);

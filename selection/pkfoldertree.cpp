@@ -19,7 +19,6 @@
 #include <set>
 #include <string_view>
 #include <thread>
-#include <unordered_set>
 #include <utility>
 
 #include <fcntl.h>
@@ -56,8 +55,8 @@ struct Task
 bool isSidecar(std::string_view path)
 {
     static const std::array<QByteArrayView, 5> sidecars{"xmp", "pp3", "dop", "on1", "cos"};
-    const size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (path.rfind('/') != std::string_view::npos && dot < path.rfind('/')))
+    const size_t dot = path.rfind('.'), slash = path.rfind('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
         return false;
     const QByteArrayView extension(path.data() + dot + 1, qsizetype(path.size() - dot - 1));
     return std::any_of(sidecars.begin(), sidecars.end(), [extension](QByteArrayView sidecar) {
