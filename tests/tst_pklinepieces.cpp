@@ -80,9 +80,9 @@ void TestPkLinePieces::prose_data()
         << "6/12/26, 2:03 pm - Anna Berg: 2403 & 2420!" << Names{"2403", "2420"} << QList<int>{0, 0};
     QTest::newRow("e-mail quote, names") << "> > Could we have IMG_2403.jpg and DSC 7015?"
                                          << Names{"IMG_2403.jpg", "7015"} << QList<int>{-1, 0};
-    QTest::newRow("dates and times") << "We met on 06/12/2026 at 14:03:22, see 2026-06-20 and 20 June 2026, 12/2026"
+    QTest::newRow("dates and times") << "We met on 06/12/2026 at 14:03:22, see 2026-06-20 and 20 Jun 2026, 12/2026"
                                      << Names{} << QList<int>{};
-    QTest::newRow("month before day and year") << "On June 20th, 2026 we chose 2403" << Names{"2403"} << QList<int>{0};
+    QTest::newRow("month before day and year") << "On September 20th, 2026 we chose 2403" << Names{"2403"} << QList<int>{0};
     QTest::newRow("prices") << "It costs \u20AC120, prints 1.200,00 EUR or 250 USD, USD 300, 12.50 each, $1,500; take 2403"
                             << Names{"2403"} << QList<int>{0};
     QTest::newRow("ranges in prose") << "Could we have IMG_2403-2404 and 2410 to 2411 and 2420 \u2013 2421"

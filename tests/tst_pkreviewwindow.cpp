@@ -161,6 +161,9 @@ void TestPkReviewWindow::ticks()
     QCOMPARE(std::make_tuple(tickCentre(2) > 100, tickCentre(0) < 40, tickCentre(1) < 40), std::make_tuple(true, true, true));
     QVERIFY(screen.pixelColor(window.view()->tileRect(1).topRight() + QPoint(-2, 2)).lightness()
             < screen.pixelColor(window.view()->tileRect(2).topRight() + QPoint(-2, 2)).lightness());
+    // A group's tiles stand on its panel, set apart from the sheet around it.
+    QVERIFY(screen.pixelColor(window.view()->tileRect(0).topLeft() + QPoint(-3, 3))
+            != screen.pixelColor(viewport->rect().bottomRight() - QPoint(3, 3)));
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
     QCOMPARE(window.model()->groupState(0), Qt::Checked);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, window.view()->groupTickRect(0).center());
