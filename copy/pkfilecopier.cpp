@@ -143,7 +143,7 @@ private:
 // call, and says whether that call was reading. No call here is interrupted
 // by a signal: the only handlers the program installs (the command line's,
 // for SIGINT and SIGTERM) restart them.
-int copyByReadWrite(int in, int out, off_t remaining, bool &reading)
+int copyByReadWrite(int in, int out, off_t remaining, bool &reading, const std::function<void(qint64)> &progressed)
 {
     std::vector<char> buffer(size_t(std::clamp<off_t>(remaining, 1, 1 << 20)));
     while (remaining > 0) {
@@ -161,6 +161,7 @@ int copyByReadWrite(int in, int out, off_t remaining, bool &reading)
             done += put;
         }
         remaining -= got;
+        progressed(got);
     }
     return 0;
 }
@@ -182,18 +183,20 @@ int checkEnd(int in, bool &reading)
 // copies inside the kernel, as a reflink where the file system can make one.
 // Where it stops or fails (two different file systems, for one), read and
 // write go on from the offsets it reached, and so tell the failing side.
-int copyContents(int in, int out, const struct stat &status, bool &reading)
+int copyContents(int in, int out, const struct stat &status, bool &reading,
+                 const std::function<void(qint64)> &progressed)
 {
     for (off_t remaining = status.st_size; remaining > 0;) {
         const ssize_t n = faultInTest(PkFileCopier::Call::CopyInPlace)
             ? -1
-            : ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<off_t>(remaining, 1 << 30)), 0);
+            : ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<off_t>(remaining, 32 << 20)), 0);
         if (n <= 0) {
-            if (const int error = copyByReadWrite(in, out, remaining, reading))
+            if (const int error = copyByReadWrite(in, out, remaining, reading, progressed))
                 return error;
             break;
         }
         remaining -= n;
+        progressed(n);
     }
     if (const int error = checkEnd(in, reading))
         return error;
@@ -376,7 +379,7 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArra
                            : ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
-    if (const int error = copyContents(in, out.get(), status, failedReading))
+    if (const int error = copyContents(in, out.get(), status, failedReading, progressed))
         return error;
     if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status))
         return errno;
@@ -405,7 +408,7 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
         temporaryInProgress.store(nullptr);
         return error;
     }
-    int error = copyContents(in, out.get(), status, failedReading);
+    int error = copyContents(in, out.get(), status, failedReading, progressed);
     if (error == 0
         && (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status) || faultInTest(Call::Close)
             || out.close() != 0)) {

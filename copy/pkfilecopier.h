@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct stat;
 
 // Copies pictures into an output folder, one at a time, without ever
@@ -28,8 +30,13 @@ public:
     };
 
     // With resume, a name that is taken in the output folder is left alone
-    // and counts as already there; otherwise it fails.
+    // and counts as already there where the file has the picture's size;
+    // otherwise it fails.
     explicit PkFileCopier(bool resume = false);
+
+    // Told how many more bytes of the file in hand are written, a few
+    // megabytes at a time, so that a large file's progress shows.
+    std::function<void(qint64 bytes)> progressed = [](qint64) {};
 
     // Copies source, or the regular file it links to, with its permission
     // bits and its times, where the destination's file system keeps them.

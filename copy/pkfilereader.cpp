@@ -7,6 +7,7 @@
 #include "pkselectionmatcher.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -156,6 +157,17 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     emit copyProgressSignal(filesDone, bytesDone, bytesTotal);
 
     PkFileCopier copier(resume);
+    // A large file's bytes move the progress too, four times a second.
+    qint64 inHand = 0;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    copier.progressed = [&](qint64 bytes) {
+        inHand += bytes;
+        if (sinceShown.elapsed() >= 250) {
+            sinceShown.restart();
+            emit copyProgressSignal(filesDone, bytesDone + inHand, bytesTotal);
+        }
+    };
     const bool flat = flatCopies.load();
     QSet<QString> madeFolders;
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
@@ -186,6 +198,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             break;
         }
         bytesDone += sizes.at(filesDone);
+        inHand = 0;
         emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
     }
     emit copyFinishedSignal(copied, failed, alreadyThere);
