@@ -28,6 +28,7 @@ public:
     // An example is shown without a tick: it is never copied.
     void setState(Qt::CheckState state, bool tickable = true);
     QString path() const { return shownPath; }
+    QString where() const { return place; }
     bool hasPicture() const { return !standIn && !picture.image.isNull(); }
     QRect tickRect() const; // empty where there is no tick
 

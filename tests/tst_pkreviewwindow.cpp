@@ -253,6 +253,7 @@ void TestPkReviewWindow::keys()
     QTest::keyClick(window.preview(), Qt::Key_Right);
     QTest::keyClick(window.preview(), Qt::Key_T);
     QCOMPARE(window.preview()->path(), dir.filePath(u"A_1.jpg"_s));
+    QVERIFY2(window.preview()->where().startsWith(u"2 of %1 "_s.arg(window.model()->tiles().size())), qPrintable(window.preview()->where()));
     QTRY_VERIFY(window.preview()->hasPicture());
     // The picture shows turned; a window made lower keeps it as decoded for its width.
     const PkPreviewLoader *decoder = window.preview()->findChild<PkPreviewLoader *>();
