@@ -126,6 +126,9 @@ void TestPkSelectionMatcher::match_data()
         << Names{"IMG_1412.jpg", "IMG_4120.jpg", "IMG_2403.JPG"} << Names{"412", "img_2403.jpg", "#2403", "9999.jpg"}
         << PkMatchOptions{true, true, true} << Names{"IMG_2403.JPG"} << Positions{1} << Names{"412", "9999.jpg"}
         << Ambiguous{} << Near{{"img_2403.jpg", "IMG_2403"}, {"#2403", "IMG_2403"}} << Names{};
+    QTest::newRow("extensions kept: ignoring case keeps the extension too") << shoot << Names{"img_2403.jpg"}
+        << PkMatchOptions{false, false, true} << Names{"IMG_2403.JPG"} << Positions{0} << Names{} << Ambiguous{}
+        << Near{{"img_2403.jpg", "IMG_2403"}} << Names{};
     QTest::newRow("near matches off: as written only, text still left out")
         << shoot << Names{"img_2403.jpg", "IMG 2407", "Kind regards"} << stripped << Names{} << Positions{}
         << Names{"img_2403.jpg", "IMG 2407"} << Ambiguous{} << Near{} << Names{"Kind regards"};
