@@ -239,9 +239,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
     options.wholeNumbers = invocation.wholeNumbers;
     options.nearMatches = invocation.nearMatches;
     options.subfolders = invocation.subfolders;
-    options.oneShot = [folder = folderPath](const QString &a, const QString &b) {
-        return PkLikeReader::oneShot(folder + QLatin1Char('/') + a, folder + QLatin1Char('/') + b);
-    };
+    options.oneShot = PkLikeReader::oneShotIn(folderPath);
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
     if (match.idCount == 0)
         return refuseEmptyList();

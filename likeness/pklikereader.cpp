@@ -122,3 +122,10 @@ bool PkLikeReader::oneShot(const QString &a, const QString &b)
     const PkLikeFacts first = facts(a), second = facts(b);
     return camera(first) && camera(second) && PkLikeFacts::sameShot(first, second);
 }
+
+std::function<bool(const QString &, const QString &)> PkLikeReader::oneShotIn(const QString &folder)
+{
+    return [folder](const QString &a, const QString &b) {
+        return oneShot(folder + QLatin1Char('/') + a, folder + QLatin1Char('/') + b);
+    };
+}

@@ -5,6 +5,7 @@
 
 #include "pklikefacts.h"
 
+#include <functional>
 #include <optional>
 
 class PkHashCache;
@@ -24,6 +25,8 @@ public:
     // Whether two files are one shot by their facts alone: both give a
     // capture time and a camera, and these agree.
     static bool oneShot(const QString &a, const QString &b);
+    // oneShot for paths relative to folder, as matching asks it.
+    static std::function<bool(const QString &a, const QString &b)> oneShotIn(const QString &folder);
     // The hash, from cache where it holds one for the file as it is now;
     // else from the thumbnail the file carries, else from a decode. Empty
     // when the file cannot be read as a picture: problem says why.

@@ -107,9 +107,7 @@ void PkMatchJobs::run(Preparation &job)
         job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
     } else if (job.matchFolder && job.refusal.isEmpty()) {
         PkMatchOptions options = job.options;
-        options.oneShot = [folder = job.target.pictures()](const QString &a, const QString &b) {
-            return PkLikeReader::oneShot(folder + QLatin1Char('/') + a, folder + QLatin1Char('/') + b);
-        };
+        options.oneShot = PkLikeReader::oneShotIn(job.target.pictures());
         job.match = PkSelectionMatcher::matchFolder(job.target.pictures(), job.ids, options);
         job.sizes = PkSpaceCheck::sizes(job.target.pictures(), job.match.files);
     }
