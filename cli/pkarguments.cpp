@@ -114,6 +114,16 @@ const char description[] =
     "  pickwell --list picks.txt --folder /srv/photos/wedding --resume\n"
     "  pickwell --list picks.txt --folder DCIM --dry-run --print0 | xargs -0 ls -l\n"
     "\n"
+    "Each copy is written out to its drive, read back and compared with its\n"
+    "picture before it gets its name (\"copied 40 of 40, verified\"); one that\n"
+    "reads back different is made once more, and a second time ends the run.\n"
+    "This machine's cache is dropped first; a cache below it (a FUSE driver, a\n"
+    "share's server, the drive itself) may still answer. The copies' hashes go\n"
+    "into FilesFromSelection/.pickwell-checksums.xxh128, which anyone can check:\n"
+    "  cd FilesFromSelection && xxhsum --strict -c .pickwell-checksums.xxh128\n"
+    "--no-verify copies as fast as cp and lists only the copies whose bytes passed\n"
+    "through Pickwell.\n"
+    "\n"
     "With --like instead of --list, example pictures (a client's downloads,\n"
     "renamed, resized, perhaps stripped of their metadata) are the list: each\n"
     "finds the picture taken in the same second by the same camera, or else the\n"
@@ -198,6 +208,9 @@ struct Parser
                             QStringLiteral("Copy every file to the top of FilesFromSelection instead of into the "
                                            "sub-folder it came from; names that two files would share are not "
                                            "copied.")};
+    QCommandLineOption noVerify{QStringLiteral("no-verify"),
+                                QStringLiteral("Do not read each copy back and compare it with its picture before "
+                                               "naming it; copies are then made as fast as cp makes them.")};
 
     explicit Parser(bool showQtOptions)
     {
@@ -207,7 +220,7 @@ struct Parser
         parser.setApplicationDescription(QString::fromLatin1(description));
         for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &ambiguous,
                                            &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
-                                           &subfolders, &flat})
+                                           &subfolders, &flat, &noVerify})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -319,6 +332,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
                                 : searched == searches.at(2) ? Subfolders::Never
                                                              : Subfolders::WhenNoneHere;
         invocation.flat = parser.isSet(options.flat);
+        invocation.verify = !parser.isSet(options.noVerify);
         return invocation;
     }
     if (positional.size() > 1)
@@ -326,7 +340,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     for (const QCommandLineOption *option :
          {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
           &options.withExtensions, &options.wholeNumbers, &options.noNearMatches, &options.subfolders,
-          &options.flat}) {
+          &options.flat, &options.noVerify}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

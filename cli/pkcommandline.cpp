@@ -154,6 +154,7 @@ int PkCommandLine::exec(const Invocation &invocation)
     // run quietly, as it ends any filter, but never a run's copying.
     if (!invocation.dryRun)
         ::signal(SIGPIPE, SIG_IGN);
+    verify = invocation.verify;
     int status = prepare(invocation);
     if (status == Success)
         status = checkSpace();
@@ -305,6 +306,7 @@ int PkCommandLine::copy()
     startWorker();
     PkFileReader *reader = fileReader;
     reader->setFlatCopies(flat);
+    reader->setVerify(verify);
     QMetaObject::invokeMethod(
         reader,
         [reader, names = files, folder = folderPath, into = destinationPath, again = resume] {
@@ -325,6 +327,7 @@ void PkCommandLine::startWorker()
     }
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
     connect(fileReader, &PkFileReader::copyStoppedSignal, this, &PkCommandLine::onStopped);
+    connect(fileReader, &PkFileReader::notListedSignal, this, &PkCommandLine::onNotListed);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
     fileReader->moveToThread(workerThread);
@@ -386,6 +389,13 @@ void PkCommandLine::onFailed(const QString &name, const QString &reason)
     progress.show(copyProgress.text().toUtf8(), true);
 }
 
+void PkCommandLine::onNotListed(const QString &name, const QString &reason)
+{
+    progress.clear();
+    writeTo(stderr, "not in the checksum list: " + PkTerminalText::escaped(name) + ": " + reason.toLocal8Bit() + '\n');
+    progress.show(copyProgress.text().toUtf8(), true);
+}
+
 void PkCommandLine::onStopped(const QString &why)
 {
     stopCause = why;
@@ -396,6 +406,8 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
     // The result lines stand alone, as they do without a terminal.
     progress.clear();
     QByteArray summary = "copied " + QByteArray::number(copied) + " of " + QByteArray::number(files.size());
+    if (verify && copied > 0)
+        summary += ", verified";
     if (alreadyThere > 0)
         summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)

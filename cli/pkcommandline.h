@@ -70,6 +70,7 @@ public:
         Ambiguous ambiguous = Ambiguous::Ask;
         PkMatchOptions::Subfolders subfolders = PkMatchOptions::Subfolders::WhenNoneHere;
         bool flat = false; // every copy at the top of FilesFromSelection
+        bool verify = true; // each copy read back before it is named
         QString message;
         int exitStatus = Success;
     };
@@ -106,6 +107,7 @@ private:
     void onSignal();
     void onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal);
     void onFailed(const QString &name, const QString &reason);
+    void onNotListed(const QString &name, const QString &reason);
     void onStopped(const QString &why);
     void onFinished(int copied, int failed, int alreadyThere);
 
@@ -113,6 +115,7 @@ private:
     QString destinationPath;
     bool resume = false;
     bool flat = false;
+    bool verify = true;
     QList<QString> files;
     PkFileReader *fileReader = nullptr;
     QThread *workerThread = nullptr;

@@ -2,6 +2,7 @@
 
 #include "pkfilecopier.h"
 
+#include "pkcopycontents.h"
 #include "pkfilereader.h"
 #include "pwtools.h"
 
@@ -32,10 +33,8 @@ const char copyPathVariable[] = "PICKWELL_TEST_COPY_PATH";
 const char holdPathVariable[] = "PICKWELL_TEST_HOLD_PATH";
 
 // No errno is negative: copyUnnamed's way of saying that the file system has
-// no unnamed files, and the copy's of saying that the picture's size or time
-// changed while it was copied.
+// no unnamed files. PkCopyContents has its own.
 constexpr int noUnnamedFiles = -1;
-constexpr int changedWhileCopied = -2;
 
 // The hidden temporary being written, for a signal handler to remove. Two
 // buffers are filled in turn, so the one a handler may still be reading is
@@ -52,8 +51,7 @@ std::atomic<PkFileCopier::FaultHook> faultHook{nullptr};
 // fails call.
 bool faultInTest(PkFileCopier::Call call)
 {
-    const PkFileCopier::FaultHook hook = faultHook.load();
-    const int error = hook ? hook(call) : 0;
+    const int error = PkFileCopier::faultAnswer(call);
     if (error == 0)
         return false;
     errno = error;
@@ -75,6 +73,11 @@ QString alreadyCopied()
     return QStringLiteral("already exists in %1").arg(PkFileReader::outputFolderName());
 }
 
+QString readsBackDifferent()
+{
+    return QStringLiteral("reads back different");
+}
+
 QString vanished()
 {
     return QStringLiteral("no longer in the folder");
@@ -82,7 +85,7 @@ QString vanished()
 
 PkFileCopier::Result failed(const QString &reason)
 {
-    return {PkFileCopier::Outcome::Failed, reason};
+    return {PkFileCopier::Outcome::Failed, reason, PkFileCopier::RunEnd::None, QByteArray()};
 }
 
 // A missing picture was deleted since matching; the picture's other errors,
@@ -137,80 +140,6 @@ public:
 private:
     int fd;
 };
-
-// Copies the remaining bytes; a picture that ends before them shrank while
-// it was copied. Returns 0, changedWhileCopied or the errno of the failed
-// call, and says whether that call was reading. No call here is interrupted
-// by a signal: the only handlers the program installs (the command line's,
-// for SIGINT and SIGTERM) restart them.
-int copyByReadWrite(int in, int out, off_t remaining, bool &reading, const std::function<void(qint64)> &progressed)
-{
-    std::vector<char> buffer(size_t(std::clamp<off_t>(remaining, 1, 1 << 20)));
-    while (remaining > 0) {
-        const size_t wanted = size_t(std::min<off_t>(remaining, off_t(buffer.size())));
-        const ssize_t got = faultInTest(PkFileCopier::Call::Read) ? -1 : ::read(in, buffer.data(), wanted);
-        reading = got <= 0;
-        if (got <= 0)
-            return got == 0 ? changedWhileCopied : errno;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = faultInTest(PkFileCopier::Call::Write)
-                ? -1
-                : ::write(out, buffer.data() + done, size_t(got - done));
-            if (put == -1)
-                return errno;
-            done += put;
-        }
-        remaining -= got;
-        progressed(got);
-    }
-    return 0;
-}
-
-// A picture that still has bytes past the size it had when opened is
-// growing, or is a /proc file that claims to be empty and never ends. The
-// probe reads a few bytes: such files refuse a read of a single one.
-int checkEnd(int in, bool &reading)
-{
-    char probe[64];
-    const ssize_t got = ::read(in, probe, sizeof probe);
-    reading = got != 0;
-    if (got < 0)
-        return errno;
-    return got == 0 ? 0 : changedWhileCopied;
-}
-
-// Copies exactly the picture's size as it was when opened: copy_file_range
-// copies inside the kernel, as a reflink where the file system can make one.
-// Where it stops or fails (two different file systems, for one), read and
-// write go on from the offsets it reached, and so tell the failing side.
-int copyContents(int in, int out, const struct stat &status, bool &reading,
-                 const std::function<void(qint64)> &progressed)
-{
-    for (off_t remaining = status.st_size; remaining > 0;) {
-        const ssize_t n = faultInTest(PkFileCopier::Call::CopyInPlace)
-            ? -1
-            : ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<off_t>(remaining, 32 << 20)), 0);
-        if (n <= 0) {
-            if (const int error = copyByReadWrite(in, out, remaining, reading, progressed))
-                return error;
-            break;
-        }
-        remaining -= n;
-        progressed(n);
-    }
-    if (const int error = checkEnd(in, reading))
-        return error;
-    // Rewritten in place: the same size, another time.
-    struct stat after;
-    reading = true;
-    if (::fstat(in, &after) != 0)
-        return errno;
-    reading = false;
-    return after.st_size == status.st_size && after.st_mtim.tv_sec == status.st_mtim.tv_sec
-            && after.st_mtim.tv_nsec == status.st_mtim.tv_nsec
-        ? 0
-        : changedWhileCopied;
-}
 
 bool publish(int out, const QByteArray &destination)
 {
@@ -284,7 +213,7 @@ PkFileCopier::Result PkFileCopier::nameTaken(const QByteArray &destination, qint
     if (::lstat(destination.constData(), &there) == 0 && S_ISREG(there.st_mode) && there.st_size != size)
         return failed(QStringLiteral("already there, but %1, not %2")
                           .arg(PwTools::dataSize(there.st_size), PwTools::dataSize(size)));
-    return {Outcome::AlreadyThere, QString()};
+    return {Outcome::AlreadyThere, QString(), RunEnd::None, QByteArray()};
 }
 
 PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &destination)
@@ -320,16 +249,32 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     // spinning or network disk streaming, as it does for cp.
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    int error = unnamedFiles ? copyUnnamed(in.get(), status, folder, destinationName) : noUnnamedFiles;
-    if (error == noUnnamedFiles) {
-        unnamedFiles = false;
-        error = copyThroughTemporary(in.get(), status, folder, destinationName);
-    }
+    // A copy that reads back different is made once more: a second one
+    // that does means the destination cannot be trusted with the rest.
+    PkCopyContents contents(verify, progressed);
+    int error = writeCopy(in.get(), status, folder, destinationName, contents);
+    if (error == PkCopyContents::readsBackDifferent)
+        error = ::lseek(in.get(), 0, SEEK_SET) == 0 ? writeCopy(in.get(), status, folder, destinationName, contents)
+                                                     : errno;
     if (error == 0)
-        return {};
+        return {Outcome::Copied, QString(), RunEnd::None, contents.hash()};
     if (error == EEXIST)
         return nameTaken(destinationName, status.st_size);
-    return error == changedWhileCopied ? failed(changed()) : failure(error, source, folder);
+    if (error == PkCopyContents::readsBackDifferent)
+        return {Outcome::Failed, readsBackDifferent(), RunEnd::ReadsBackDifferent, QByteArray()};
+    return error == PkCopyContents::changedWhileCopied ? failed(changed()) : failure(error, source, folder);
+}
+
+int PkFileCopier::writeCopy(int in, const struct stat &status, const QByteArray &folder,
+                            const QByteArray &destination, PkCopyContents &contents)
+{
+    int error = unnamedFiles ? copyUnnamed(in, status, folder, destination, contents) : noUnnamedFiles;
+    if (error == noUnnamedFiles) {
+        unnamedFiles = false;
+        error = copyThroughTemporary(in, status, folder, destination, contents);
+    }
+    failedReading = error != 0 && contents.failedReading();
+    return error;
 }
 
 // Tells the failures that end a run from those of one file, by where the
@@ -360,6 +305,8 @@ QString PkFileCopier::runEndText(RunEnd end)
         return QStringLiteral("the destination is gone");
     case RunEnd::PicturesGone:
         return QStringLiteral("the picture folder is gone");
+    case RunEnd::ReadsBackDifferent:
+        return QStringLiteral("a copy read back different from its picture twice");
     case RunEnd::None:
         break;
     }
@@ -372,14 +319,14 @@ QString PkFileCopier::runEndText(RunEnd end)
 // Unlike QFile::copy it does not sync each file to disk, which would make a
 // run many times slower than cp. Returns 0 or the errno of what failed.
 int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArray &folder,
-                              const QByteArray &destination)
+                              const QByteArray &destination, PkCopyContents &contents)
 {
     FileDescriptor out(faultInTest(Call::UnnamedFile)
                            ? -1
-                           : ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600));
+                           : ::open(folder.constData(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
-    if (const int error = copyContents(in, out.get(), status, failedReading, progressed))
+    if (const int error = contents.copy(in, out.get(), status))
         return error;
     if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status))
         return errno;
@@ -393,7 +340,7 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArra
 // end, which after a rename finds nothing. Only the end of the process in
 // the middle of a file (kill -9, a power cut) can leave one behind.
 int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
-                                       const QByteArray &destination)
+                                       const QByteArray &destination, PkCopyContents &contents)
 {
     char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
     // A hidden file of a fresh name, writable by its owner whatever the
@@ -408,7 +355,7 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
         temporaryInProgress.store(nullptr);
         return error;
     }
-    int error = copyContents(in, out.get(), status, failedReading, progressed);
+    int error = contents.copy(in, out.get(), status);
     if (error == 0
         && (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status) || faultInTest(Call::Close)
             || out.close() != 0)) {
@@ -469,6 +416,12 @@ void PkFileCopier::setNamingHook(NamingHook hook)
 void PkFileCopier::setFaultHook(FaultHook hook)
 {
     faultHook.store(hook);
+}
+
+int PkFileCopier::faultAnswer(Call call)
+{
+    const FaultHook hook = faultHook.load();
+    return hook ? hook(call) : 0;
 }
 
 QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)

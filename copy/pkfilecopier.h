@@ -8,6 +8,7 @@
 #include <functional>
 
 struct stat;
+class PkCopyContents;
 
 // Copies pictures into an output folder, one at a time, without ever
 // overwriting a file and without leaving a partial one under a real name.
@@ -19,20 +20,28 @@ public:
     enum class Outcome { Copied, AlreadyThere, Failed };
 
     // A failure that no other file can escape either, so the run ends: the
-    // destination's drive is full, or a side of the copy is no longer there.
-    enum class RunEnd { None, DriveFull, DestinationGone, PicturesGone };
+    // destination's drive is full, or a side of the copy is no longer there,
+    // or the destination returns other bytes than were written to it.
+    enum class RunEnd { None, DriveFull, DestinationGone, PicturesGone, ReadsBackDifferent };
 
     struct Result
     {
         Outcome outcome = Outcome::Copied;
         QString reason; // why it failed, in words for the user
         RunEnd end = RunEnd::None;
+        // A copy's hash as 32 hex digits where its bytes passed through the
+        // program, as they always do when verifying.
+        QByteArray hash;
     };
 
     // With resume, a name that is taken in the output folder is left alone
     // and counts as already there where the file has the picture's size;
     // otherwise it fails.
     explicit PkFileCopier(bool resume = false);
+
+    // Whether each copy is read back from its drive and compared with its
+    // picture before it is named; off, as cp copies.
+    void setVerify(bool on) { verify = on; }
 
     // Told how many more bytes of the file in hand are written, a few
     // megabytes at a time, so that a large file's progress shows.
@@ -72,11 +81,17 @@ public:
     // ChangeTimes give a copy the picture's mode and times; Close ends
     // writing a temporary, which RenameNoReplace or else Link names; Read and
     // Write copy where the file system cannot copy in place.
+    // Flush writes a verified copy out to its drive. ReadBack is asked for
+    // each piece of a copy read back: a nonzero answer changes its bytes, as
+    // a destination that returns other bytes would.
     enum class Call {
-        UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link, ChangeTimes, Read, Write
+        UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link, ChangeTimes, Read, Write,
+        Flush, ReadBack
     };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);
+    // The hook's answer for call, 0 without a hook.
+    static int faultAnswer(Call call);
 
 private:
     // How a temporary is given its final name, from the best a file system
@@ -85,12 +100,16 @@ private:
 
     Result nameTaken(const QByteArray &destination, qint64 size) const;
     Result failure(int error, const QString &source, const QByteArray &folder) const;
-    int copyUnnamed(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination);
+    int writeCopy(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination,
+                  PkCopyContents &contents);
+    int copyUnnamed(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination,
+                    PkCopyContents &contents);
     int copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
-                             const QByteArray &destination);
+                             const QByteArray &destination, PkCopyContents &contents);
     int giveName(const char *temporary, const char *destination);
 
     bool resume;
+    bool verify = false;
     bool unnamedFiles;
     Naming naming = Naming::NoReplace;
     // Whether the last failed call read the picture rather than wrote the copy.

@@ -2,6 +2,7 @@
 
 #include "pkfilereader.h"
 
+#include "pkchecksumlist.h"
 #include "pkfilecopier.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
@@ -12,6 +13,8 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QThread>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,8 +87,19 @@ void PkFileReader::setFlatCopies(bool flat)
     flatCopies.store(flat);
 }
 
+void PkFileReader::setVerify(bool on)
+{
+    verifyCopies.store(on);
+}
+
 // A file of a sub-folder goes to the same place below the output folder,
-// whose sub-folders are made as they are needed, or with flat to its top.
+// or with flat to its top.
+QString PkFileReader::copyName(const QString &name, bool flat)
+{
+    return flat ? name.sliced(name.lastIndexOf(QLatin1Char('/')) + 1) : name;
+}
+
+// The sub-folders of the output folder are made as they are needed.
 PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
                                            const QString &outputPath, bool flat, QSet<QString> &madeFolders)
 {
@@ -96,8 +110,7 @@ PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &
             return made;
         madeFolders.insert(name.first(slash));
     }
-    return copier.copy(filePath + QLatin1Char('/') + name,
-                       outputPath + QLatin1Char('/') + (flat ? name.sliced(slash + 1) : name));
+    return copier.copy(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + copyName(name, flat));
 }
 
 void PkFileReader::requestStop(int run)
@@ -146,6 +159,15 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         emit copyFinishedSignal(0, failed, 0);
         return;
     }
+    // The hashes go into a list beside the copies; a run whose copies
+    // cannot be listed copies nothing.
+    PkChecksumList checksums;
+    const QString listError = listOfFilesToCopy.isEmpty() ? QString() : checksums.open(outputPath);
+    if (!listError.isEmpty()) {
+        emit copyStoppedSignal(listError);
+        emit copyFinishedSignal(0, 0, 0);
+        return;
+    }
 
     QList<qint64> sizes;
     sizes.reserve(listOfFilesToCopy.size());
@@ -157,6 +179,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     emit copyProgressSignal(filesDone, bytesDone, bytesTotal);
 
     PkFileCopier copier(resume);
+    copier.setVerify(verifyCopies.load());
     // A large file's bytes move the progress too, four times a second.
     qint64 inHand = 0;
     QElapsedTimer sinceShown;
@@ -183,11 +206,25 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         switch (result.outcome) {
         case PkFileCopier::Outcome::Copied:
             emit copyStatusSignal(++copied);
+            if (const int error = result.hash.isEmpty() ? 0 : checksums.add(copyName(name, flat), result.hash)) {
+                if (error == EINVAL) {
+                    emit notListedSignal(name, QStringLiteral("its name holds a line break"));
+                } else {
+                    emit copyStoppedSignal(QStringLiteral("cannot write %1: %2")
+                                               .arg(PkChecksumList::fileName(), qt_error_string(error)));
+                    emit copyFinishedSignal(copied, failed, alreadyThere);
+                    return;
+                }
+            }
             break;
         case PkFileCopier::Outcome::AlreadyThere:
             emit alreadyThereSignal(++alreadyThere);
             break;
         case PkFileCopier::Outcome::Failed:
+            // A destination that returns other bytes names the file it
+            // showed on before it ends the run.
+            if (result.end == PkFileCopier::RunEnd::ReadsBackDifferent)
+                fail(name, result.reason);
             if (result.end != PkFileCopier::RunEnd::None) {
                 // Said once for the run: every file left would fail alike.
                 emit copyStoppedSignal(PkFileCopier::runEndText(result.end));

@@ -67,6 +67,8 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
     connect(fileReader, &PkFileReader::copyProgressSignal, this, &PkRunController::onProgress);
     connect(fileReader, &PkFileReader::copyStoppedSignal, this,
             [this](const QString &why) { runState.stopped(why); });
+    connect(fileReader, &PkFileReader::notListedSignal, this,
+            [this](const QString &name, const QString &why) { runState.fileNotListed(name, why); });
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
     connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopyIntoSignal);
 
@@ -162,7 +164,9 @@ void PkRunController::startRun(bool rest)
     if (flat)
         PkFolderTree::takeClashes(runFiles);
     fileReader->setFlatCopies(flat);
-    runState.start(int(runFiles.size()), destination);
+    const bool verify = PkSelectionReport::verifyCopies();
+    fileReader->setVerify(verify);
+    runState.start(int(runFiles.size()), destination, verify);
     progress.start(int(runFiles.size()));
     resetPanel();
     emit startCopySignal(runFiles, folder, destination, resume || rest);

@@ -19,17 +19,20 @@ bool PkRunState::selectionChanged(bool ready)
     }
     phase = Phase::Idle;
     failures.clear();
+    notListed.clear();
     return true;
 }
 
-int PkRunState::start(int total, const QString &folder)
+int PkRunState::start(int total, const QString &folder, bool verify)
 {
     phase = Phase::Running;
+    verified = verify;
     this->total = total;
     runFolder = folder;
     copied = 0;
     alreadyThere = 0;
     failures.clear();
+    notListed.clear();
     stopCause.clear();
     changedDuringRun = false;
     return ++runs;
@@ -48,6 +51,11 @@ void PkRunState::fileAlreadyThere(int count)
 void PkRunState::fileFailed(const QString &name, const QString &reason)
 {
     failures.append({name, reason});
+}
+
+void PkRunState::fileNotListed(const QString &name, const QString &reason)
+{
+    notListed.append({name, QStringLiteral("not in the checksum list: ") + reason});
 }
 
 void PkRunState::finish(int copied, int alreadyThere, bool outputExists)
@@ -101,19 +109,22 @@ QString PkRunState::summary() const
     if (filesThere() + failed < total)
         return QStringLiteral("Stopped: ") + why + QString::number(copied) + QStringLiteral(" of ") + QString::number(total)
             + QStringLiteral(" copied") + parts;
-    if (failed)
-        return QStringLiteral("%1 copied").arg(copied) + parts;
-    return QStringLiteral("Done: %1 copied").arg(copied) + parts;
+    // Only copies read back are said to be verified; those already there
+    // were not read.
+    const QString made = QString::number(copied)
+        + (verified && copied > 0 ? QStringLiteral(" copied and verified") : QStringLiteral(" copied"));
+    return (failed ? QString() : QStringLiteral("Done: ")) + made + parts;
 }
 
 QString PkRunState::failureToolTip() const
 {
     // Rich text, so that a name cannot be taken for markup whatever it holds.
     QStringList lines;
-    for (qsizetype i = 0; i < failures.size() && i < failureToolTipLimit; ++i)
-        lines << (visible(failures.at(i).first) + QStringLiteral(": ") + failures.at(i).second).toHtmlEscaped();
-    if (failures.size() > failureToolTipLimit)
-        lines << QStringLiteral("and %1 more").arg(failures.size() - failureToolTipLimit);
+    const QList<QPair<QString, QString>> all = reported();
+    for (qsizetype i = 0; i < all.size() && i < failureToolTipLimit; ++i)
+        lines << (visible(all.at(i).first) + QStringLiteral(": ") + all.at(i).second).toHtmlEscaped();
+    if (all.size() > failureToolTipLimit)
+        lines << QStringLiteral("and %1 more").arg(all.size() - failureToolTipLimit);
     if (lines.isEmpty())
         return QString();
     return QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</p>");
@@ -122,9 +133,15 @@ QString PkRunState::failureToolTip() const
 QString PkRunState::failureReport() const
 {
     QStringList lines;
-    for (const auto &[name, reason] : failures)
+    for (const auto &[name, reason] : reported())
         lines << visible(name) + QLatin1Char('\t') + reason;
     return lines.join(QLatin1Char('\n'));
+}
+
+// The failures, then the copies that the checksum list leaves out.
+QList<QPair<QString, QString>> PkRunState::reported() const
+{
+    return failures + notListed;
 }
 
 // A name with a line break or a tab would split a report of one file a line.

@@ -20,12 +20,14 @@ public:
     // then starts afresh. During a run the panel keeps showing that run.
     bool selectionChanged(bool ready);
 
-    // Begins a run over total files into the output folder inside folder;
-    // returns its number (1, 2, ...).
-    int start(int total, const QString &folder);
+    // Begins a run over total files into the output folder inside folder,
+    // with verify when each copy is read back; returns its number (1, 2, ...).
+    int start(int total, const QString &folder, bool verify = false);
     void fileCopied(int count);
     void fileAlreadyThere(int count);
     void fileFailed(const QString &name, const QString &reason);
+    // A copy made that the checksum list leaves out, and why.
+    void fileNotListed(const QString &name, const QString &reason);
     // The run ends early for a reason that no file left could escape.
     void stopped(const QString &why) { stopCause = why; }
     // outputExists: whether the run left an output folder to show.
@@ -53,6 +55,7 @@ public:
 
 private:
     static QString visible(const QString &name);
+    QList<QPair<QString, QString>> reported() const;
 
     enum class Phase { Idle, Running, Ended };
 
@@ -60,6 +63,7 @@ private:
     bool selectionReady = false;
     bool changedDuringRun = false;
     bool hasOutput = false;
+    bool verified = false;
     int runs = 0;
     int total = 0;
     int copied = 0;
@@ -67,6 +71,7 @@ private:
     QString runFolder;
     QString stopCause;
     QList<QPair<QString, QString>> failures;
+    QList<QPair<QString, QString>> notListed;
 };
 
 #endif // PKRUNSTATE_H

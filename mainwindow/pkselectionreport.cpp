@@ -23,6 +23,7 @@ const QString wholeNumbersKey = QStringLiteral("matching/wholeNumbers");
 const QString nearMatchesKey = QStringLiteral("matching/nearMatches");
 const QString subfoldersKey = QStringLiteral("matching/subfolders");
 const QString flatKey = QStringLiteral("copying/flat");
+const QString verifyKey = QStringLiteral("copying/verify");
 
 // The first toolTipLimit items under a heading, then how many more there are.
 QString listToolTip(const QString &heading, const QStringList &lines, const QString &separator, QChar beforeMore)
@@ -110,19 +111,34 @@ void PkSelectionReport::addFolderOptions(PkButton *tile)
     auto *search = new QAction(QStringLiteral("Search sub-folders"), tile);
     search->setMenu(menu);
     tile->addAction(search);
-    auto *flat = new QAction(QStringLiteral("Copy into one folder"), tile);
-    flat->setCheckable(true);
-    flat->setChecked(flatCopies());
-    connect(flat, &QAction::toggled, this, [this](bool on) {
-        QSettings().setValue(flatKey, on);
-        emit optionsChanged();
+    // Copies into one folder leave out names that two files share, which
+    // the figures show; verifying changes no figure.
+    addCopyingOption(tile, QStringLiteral("Copy into one folder"), flatKey, flatCopies(), true);
+    addCopyingOption(tile, QStringLiteral("Verify copies"), verifyKey, verifyCopies(), false);
+}
+
+void PkSelectionReport::addCopyingOption(PkButton *tile, const QString &text, const QString &key, bool on,
+                                         bool changesFigures)
+{
+    auto *action = new QAction(text, tile);
+    action->setCheckable(true);
+    action->setChecked(on);
+    connect(action, &QAction::toggled, this, [this, key, changesFigures](bool on) {
+        QSettings().setValue(key, on);
+        if (changesFigures)
+            emit optionsChanged();
     });
-    tile->addAction(flat);
+    tile->addAction(action);
 }
 
 bool PkSelectionReport::flatCopies()
 {
     return QSettings().value(flatKey, false).toBool();
+}
+
+bool PkSelectionReport::verifyCopies()
+{
+    return QSettings().value(verifyKey, true).toBool();
 }
 
 PkMatchOptions PkSelectionReport::options() const

@@ -44,6 +44,8 @@ public:
     void addFolderOptions(PkButton *imagePathTile);
     // Whether every copy goes to the top of the output folder.
     static bool flatCopies();
+    // Whether runs read each copy back before naming it; on by default.
+    static bool verifyCopies();
 
     void showMatch(const PkMatchResult &match);
     // The files a run would copy now, which "Copy file list" gives: the
@@ -60,6 +62,7 @@ signals:
     void optionsChanged();
 
 private:
+    void addCopyingOption(PkButton *tile, const QString &text, const QString &key, bool on, bool changesFigures);
     QAction *addOption(const QString &text, const QString &key, bool on);
     void showToCopyToolTip(const QString &matchTip);
     QString matchToolTip;

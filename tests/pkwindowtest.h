@@ -74,8 +74,11 @@ inline QStringList outputFiles(const QString &pictures)
 {
     QStringList names;
     const QDir source(pictures), output(pictures + QStringLiteral("/FilesFromSelection"));
-    for (const QFileInfo &copy : output.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
-        names << copy.fileName() + (copy.size() == QFileInfo(source, copy.fileName()).size() ? "" : " (partial)");
+    // The checksum list is the run's own, not a copy; a temporary left would show.
+    for (const QFileInfo &copy : output.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (copy.fileName() != QStringLiteral(".pickwell-checksums.xxh128"))
+            names << copy.fileName() + (copy.size() == QFileInfo(source, copy.fileName()).size() ? "" : " (partial)");
+    }
     return names;
 }
 

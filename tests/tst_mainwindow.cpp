@@ -256,7 +256,7 @@ void TestMainWindow::workflow()
     QCOMPARE(shown(window), (QStringList{"text", "folder", "start", "file", "path", "warning"}));
     chooseList(window, list);
     run->click();
-    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied"_s);
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied and verified"_s);
     qInstallMessageHandler(previous);
     QCOMPARE(run->accessibleName(), u"Show copies"_s);
     QCOMPARE(outputFiles(pictures), copies);
@@ -335,7 +335,7 @@ void TestMainWindow::runs()
     progress->actions().value(1)->trigger(); // "Show copies" moved to the ring's menu
     QTest::keyClick(&window, Qt::Key_Escape);
     QTest::keyClick(&window, Qt::Key_Return, Qt::ControlModifier);
-    QTRY_COMPARE(progress->getSummary(), u"Done: %1 copied, %2 already there"_s.arg(300 - copied.size()).arg(copied.size()));
+    QTRY_COMPARE(progress->getSummary(), u"Done: %1 copied and verified, %2 already there"_s.arg(300 - copied.size()).arg(copied.size()));
     QCOMPARE(progress->getProgress(), 300);
     QCOMPARE(outputFiles(pictures), names);
     run->click();
@@ -358,7 +358,7 @@ void TestMainWindow::runs()
     const rlimit limited{std::min(rlim_t(16 * 1024), saved.rlim_max), saved.rlim_max};
     QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
     pressStart(window);
-    QTRY_COMPARE(progress->getSummary(), u"3 copied, 2 failed"_s);
+    QTRY_COMPARE(progress->getSummary(), u"3 copied and verified, 2 failed"_s);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     QCOMPARE(progress->getSummaryColor(), QColor(212, 146, 17));
@@ -414,7 +414,7 @@ void TestMainWindow::review()
     review->model()->setTicked(int(review->model()->selection().files.indexOf(u"B1.jpg"_s)), false);
     settle(window);
     pressStart(window);
-    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied"_s);
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied and verified"_s);
     QCOMPARE(outputFiles(pictures), (QStringList{"A1.dng", "A1.jpg", "B1.txt"}));
 }
 

@@ -71,7 +71,7 @@ private slots:
         const QByteArray list = "IMG_0001\nIMG_0003\nIMG_9\n\n\xD0\xA4\xD0\xBE\xD1\x82\xD0\xBE\nIMG_8\n";
         const QByteArray found = "5 identifiers, 4 files to copy, 2 not found\nnot found: IMG_9\nnot found: IMG_8\n";
         const QString job = "--list list --folder pics";
-        QTest::newRow("full run") << list << job << false << found + "copied 4 of 4\nexit 0" << QByteArray()
+        QTest::newRow("full run") << list << job << false << found + "copied 4 of 4, verified\nexit 0" << QByteArray()
                                   << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg", "Фото.jpg"};
         QTest::newRow("dry run: paths on stdout, the rest on stderr, a name with a line break left out") << list + "line"
             << job + " --dry-run" << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\n"
@@ -96,7 +96,7 @@ private slots:
         const QByteArray skipped = "skipped: 1 ambiguous identifier: IMG_000\nadd them with --resume --ambiguous=copy\n";
         QTest::newRow("disk full: status 1, no partial file") << QByteArray("IMG_0001\nIMG_0002\nIMG_000") << job << false
             << QByteArray("3 identifiers, 3 files to copy, 0 not found, 1 ambiguous\nambiguous: IMG_000: IMG_0001, "
-                          "IMG_0002, IMG_0003\ncopied 2 of 3, 1 failed\nexit 1")
+                          "IMG_0002, IMG_0003\ncopied 2 of 3, verified, 1 failed\nexit 1")
             << "failed: IMG_0002.jpg: File too large\n" + skipped << QStringList{"IMG_0001.CR2", "IMG_0001.jpg"};
         // Only what an unambiguous identifier selects is copied unasked, and
         // a dry run says so as the run would.
@@ -106,8 +106,8 @@ private slots:
             << QByteArray("IMG_000\n3\n") << "--list - --folder pics --dry-run" << false
             << QByteArray("pics/IMG_0003.jpg\nexit 4") << ambiguous + skipped << QStringList{};
         QTest::newRow("ambiguous asked: the rest copied, status 4") << QByteArray("IMG_000\n3\n") << job << false
-            << ambiguous + "copied 1 of 1\nexit 4" << skipped << QStringList{"IMG_0003.jpg"};
-        QTest::newRow("--ambiguous=skip leaves them out as chosen") << QByteArray("IMG_000\n3\n") << job + " --ambiguous=skip"
+            << ambiguous + "copied 1 of 1, verified\nexit 4" << skipped << QStringList{"IMG_0003.jpg"};
+        QTest::newRow("--ambiguous=skip leaves them out as chosen") << QByteArray("IMG_000\n3\n") << job + " --ambiguous=skip --no-verify"
             << false << ambiguous + "copied 1 of 1\nexit 4" << QByteArray() << QStringList{"IMG_0003.jpg"};
         QTest::newRow("--ambiguous=copy copies them") << QByteArray("IMG_000\n3\n") << job + " --dry-run --ambiguous=copy"
             << false << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\npics/IMG_0003.jpg\nexit 0")
@@ -124,7 +124,7 @@ private slots:
             << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\nexit 0")
             << QByteArray("3 identifiers, 3 files to copy, 1 not found\nnot found: 0\n") << QStringList{};
         QTest::newRow("progress on a terminal") << QByteArray("IMG_0003") << job << true
-            << QByteArray("1 identifier, 1 file to copy, 0 not found\ncopied 1 of 1\nexit 0")
+            << QByteArray("1 identifier, 1 file to copy, 0 not found\ncopied 1 of 1, verified\nexit 0")
             << QByteArray("^\r0 of 1 \u00b7 0\\.0 of 1\\.2 kB(\r1 of 1 \u00b7 1\\.2 of 1\\.2 kB)?\r {23}\r$")
             << QStringList{"IMG_0003.jpg"};
         // One line on stderr, nothing on stdout and nothing created, whether
@@ -170,10 +170,10 @@ private slots:
         // Finishing runs: the copies go where --to says; a name already
         // there is left alone, and a file of another size there reported.
         const QByteArray two = "2 identifiers, 3 files to copy, 0 not found\n";
-        QTest::newRow("--to another folder") << QByteArray("IMG_0001\nIMG_0003") << job + " --to into" << false
+        QTest::newRow("--to another folder") << QByteArray("IMG_0001\nIMG_0003") << job + " --to into --no-verify" << false
             << two + "copied 3 of 3\nexit 0" << QByteArray() << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
         QTest::newRow("--resume leaves a name there alone") << QByteArray("IMG_0001\nIMG_0003") << job + " --to old --resume"
-            << false << two + "copied 2 of 3, 1 failed\nexit 1" << QByteArray("failed: IMG_0001.jpg: already there, but 16 bytes, not 1.2 kB\n")
+            << false << two + "copied 2 of 3, verified, 1 failed\nexit 1" << QByteArray("failed: IMG_0001.jpg: already there, but 16 bytes, not 1.2 kB\n")
             << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
         // On a file system with no room for a folder, where the test may
         // mount one: the space check passes, creating the output folder fails.
@@ -228,7 +228,9 @@ private slots:
         QCOMPARE(QFileInfo(output).isDir(), !copies.isEmpty());
         if (!copies.isEmpty())
             QCOMPARE(QFile::exists(dir->filePath("pics/FilesFromSelection")), to < 0);
-        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), copies);
+        // The checksum list is kept with any copies; no temporary is left.
+        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 copies.isEmpty() ? copies : QStringList{".pickwell-checksums.xxh128"} + copies);
     }
 
     void tree_data()
@@ -241,14 +243,14 @@ private slots:
         const QString job = "--list list --folder job";
         const QByteArray searched = "searched: 2 sub-folders with the folder\n";
         QTest::newRow("two cards: copies keep their folders") << QByteArray("0002\n0003") << job
-            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 2 of 2\nexit 0" << QByteArray()
+            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 2 of 2, verified\nexit 0" << QByteArray()
             << QStringList{"CardA/IMG_0002.JPG", "CardB/IMG_0003.JPG"};
         QTest::newRow("--flat with a clash: neither copied") << QByteArray("IMG_0001.JPG\n0002") << job + " --flat --ambiguous=copy --dry-run"
             << QByteArray("job/CardA/IMG_0002.JPG\nexit 0")
             << "2 identifiers, 1 file to copy, 0 not found, 1 ambiguous\nambiguous: IMG_0001.JPG: CardA/IMG_0001, CardB/IMG_0001\n"
                + searched + "clash: IMG_0001.JPG: CardA, CardB\n" << QStringList{};
         QTest::newRow("--resume in a tree") << QByteArray("0002\n0003") << job + " --to old --resume"
-            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 1 of 2, 1 already there\nexit 0" << QByteArray()
+            << "2 identifiers, 2 files to copy, 0 not found\n" + searched + "copied 1 of 2, verified, 1 already there\nexit 0" << QByteArray()
             << QStringList{"CardA/IMG_0002.JPG", "CardB/IMG_0003.JPG"};
         QTest::newRow("the hint, and a name not UTF-8") << QByteArray("0002\n9001") << job + " --subfolders=never --dry-run"
             << QByteArray("exit 0")
@@ -282,7 +284,7 @@ private slots:
         for (QDirIterator it(output, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
             found << QDir(output).relativeFilePath(it.next());
         found.sort();
-        QCOMPARE(found, copies);
+        QCOMPARE(found, copies.isEmpty() ? copies : QStringList{".pickwell-checksums.xxh128"} + copies);
         QFile kept(output + "/CardA/IMG_0002.JPG"); // left alone
         QVERIFY(!arguments.contains("--resume") || (kept.open(QIODevice::ReadOnly) && kept.readAll() == QByteArray(18, 'e')));
     }
@@ -349,7 +351,13 @@ private slots:
         ::close(held);
         QTRY_VERIFY_WITH_TIMEOUT((letThrough(), process.state() == QProcess::NotRunning), 60000);
         QCOMPARE(process.exitCode(), 128 + (then ? then : signalNumber));
-        const QStringList copies = QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QStringList copies = QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        // The checksum list holds a whole line for each copy, and no more.
+        QFile checksums(output + "/.pickwell-checksums.xxh128");
+        QVERIFY(copies.removeOne(".pickwell-checksums.xxh128") && checksums.open(QIODevice::ReadOnly));
+        const QByteArray listed = checksums.readAll();
+        QCOMPARE(listed.count('\n'), copies.size());
+        QVERIFY(listed.isEmpty() || listed.endsWith('\n'));
         QVERIFY2(copies.size() < (atOnce ? 1 : 4000), qPrintable(copies.join(' ')));
         for (const QString &name : copies)
             QCOMPARE(QFileInfo(output + '/' + name).size(), 1000);
@@ -358,7 +366,7 @@ private slots:
         const QByteArray out = process.readAllStandardOutput();
         QVERIFY(out.startsWith("4002 identifiers, 4001 files to copy, 0 not found, 1 ambiguous\nambiguous: p: a_big, p0000"));
         QVERIFY(out.contains(", p0018 and 3983 more\n"));
-        QVERIFY(out.endsWith("\nstopped: interrupted: copied " + QByteArray::number(copies.size()) + " of 4001, 1 failed\n"));
+        QVERIFY(out.endsWith("\nstopped: interrupted: copied " + QByteArray::number(copies.size()) + " of 4001, verified, 1 failed\n"));
         QCOMPARE(process.readAllStandardError(),
                  "finish with --resume\nskipped: 1 ambiguous identifier: p\nadd them with --resume --ambiguous=copy\n");
     }

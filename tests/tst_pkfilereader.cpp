@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkcontenthash.h"
 #include "pkfilecopier.h"
 #include "pkfilereader.h"
 #include "pkwindowtest.h"
@@ -30,24 +31,28 @@ using Faults = QHash<QChar, int>;
 
 // The calls that the test file system refuses or fails, by letter: Unnamed
 // file, copy in Place, link Descriptor, change of Mode, Close, Rename without
-// replacing, Link, change of Times, Get (read) and Write; and the letters of
-// the calls asked, but those that teach the copier nothing. As copying in
-// place begins, the picture being copied grows ('+'), shrinks ('-') or is
-// rewritten in place ('~').
+// replacing, Link, change of Times, Get (read), Write, Flush and reading
+// Back (which any answer garbles); an answer below zero is given once, as
+// its opposite. And the letters of the calls asked, but those that teach the
+// copier nothing. As copying in place or reading back begins, the picture
+// being copied grows ('+'), shrinks ('-') or is rewritten in place ('~').
 Faults played;
 QString asked;
 QString copying;
 
 int playFileSystem(PkFileCopier::Call call)
 {
-    const QChar letter = QLatin1String("UPDMCRLTGW").at(int(call));
+    const QChar letter = QLatin1String("UPDMCRLTGWFB").at(int(call));
     if (!QStringLiteral("PMTGW").contains(letter))
         asked += letter;
-    QFile picture(letter == 'P' ? std::exchange(copying, QString()) : QString());
+    QFile picture(letter == 'P' || letter == 'B' ? std::exchange(copying, QString()) : QString());
     const bool changed = (played.contains('+') && picture.open(QIODevice::Append) && picture.write("more") == 4)
         || (played.contains('-') && picture.resize(100))
         || (played.contains('~') && picture.open(QIODevice::ReadWrite) && ::futimens(picture.handle(), nullptr) == 0);
-    return changed ? 0 : played.value(letter);
+    const int answer = changed ? 0 : played.value(letter);
+    if (answer < 0)
+        played.remove(letter);
+    return std::abs(answer);
 }
 
 // Every picture's times, which each copy must keep to the nanosecond.
@@ -59,6 +64,13 @@ bool keptTimes(const QString &copy)
     return ::stat(QFile::encodeName(copy).constData(), &status) == 0
         && status.st_atim.tv_sec == pictureTimes[0].tv_sec && status.st_atim.tv_nsec == pictureTimes[0].tv_nsec
         && status.st_mtim.tv_sec == pictureTimes[1].tv_sec && status.st_mtim.tv_nsec == pictureTimes[1].tv_nsec;
+}
+
+QByteArray hashOf(const QByteArray &bytes)
+{
+    PkContentHash hash;
+    hash.add(bytes.constData(), size_t(bytes.size()));
+    return hash.hex();
 }
 
 QByteArray contents(const QString &path)
@@ -289,10 +301,14 @@ void TestPkFileReader::copyRun()
     QDir().rename(pictures + "-lost", pictures);
 
     QTEST(events, "events");
-    QTEST(everything(output), "output");
+    Names copies = everything(output);
+    const QString checksums = output + "/.pickwell-checksums.xxh128";
+    const QByteArray listed = QFile::exists(checksums) ? contents(checksums) : QByteArray();
+    QCOMPARE(copies.removeOne(".pickwell-checksums.xxh128"), !list.isEmpty() && QFileInfo(output).isDir());
+    QTEST(copies, "output");
     if (progress.value(0) == list.size()) // every name was handled: so were all the bytes
         QCOMPARE(progress.value(1), progress.value(2));
-    for (const QString &name : everything(output)) {
+    for (const QString &name : copies) {
         const QString copy = output + '/' + name, source = pictures + '/' + name;
         const bool foreign = entries.contains("FilesFromSelection/" + name) || (hook == "take" && name == "1.jpg");
         QVERIFY2(foreign || keptTimes(copy), qPrintable(name)); // before reading sets the time read
@@ -300,6 +316,16 @@ void TestPkFileReader::copyRun()
         if (!foreign)
             QCOMPARE(QFile::permissions(copy), QFile::permissions(source));
     }
+    // A line for each copy this run made, verified as they all are here.
+    QByteArrayList made;
+    for (const QString &name : copies) {
+        if (!entries.contains("FilesFromSelection/" + name) && !(hook == "take" && name == "1.jpg"))
+            made << "XXH128 (" + name.toUtf8() + ") = " + hashOf(contents(output + '/' + name));
+    }
+    QByteArrayList lines = listed.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray()); // whole lines only
+    std::sort(lines.begin(), lines.end());
+    QCOMPARE(lines, made);
     QCOMPARE(QFileInfo::exists(pictures + "/FilesFromSelection"), !beside);
 }
 
@@ -311,7 +337,8 @@ void TestPkFileReader::faults_data()
 {
     QTest::addColumn<Faults>("faults");
     QTest::addColumn<QString>("calls");
-    QTest::addColumn<int>("error"); // none: both copied; -1: "changed while copied"
+    // none: both copied; -1: "changed while copied"; -2: "reads back different"
+    QTest::addColumn<int>("error");
     QTest::addColumn<PkFileCopier::RunEnd>("end");
 
     using End = PkFileCopier::RunEnd;
@@ -345,6 +372,15 @@ void TestPkFileReader::faults_data()
     row("a picture grows while copied", {{'+', 0}}, "UU", -1);
     row("a picture shrinks while copied", {{'-', 0}}, "UU", -1);
     row("a picture rewritten while copied: the same size, another time", {{'~', 0}}, "UU", -1);
+    // Verifying ('v'), every byte is read and written, then flushed and read back.
+    row("verified", {{'v', 1}}, "UFBDUFBD");
+    row("verified, no unnamed files", {{'v', 1}, {'U', no}}, "UFBCRFBCR");
+    row("a copy that reads back different once is made again", {{'v', 1}, {'B', -1}}, "UFBUFBDUFBD");
+    row("a copy that reads back different twice ends the run", {{'v', 1}, {'B', 1}}, "UFBUFBUFBUFB", -2,
+        End::ReadsBackDifferent);
+    row("a picture rewritten while read back", {{'v', 1}, {'~', 0}}, "UFBUFB", -1);
+    row("the flush fails", {{'v', 1}, {'F', EIO}}, "UFUF", EIO, End::DestinationGone);
+    row("verified, the flush fails on a card", {{'v', 1}, {'U', no}, {'F', EIO}}, "UFF", EIO, End::DestinationGone);
 }
 
 void TestPkFileReader::faults()
@@ -357,6 +393,7 @@ void TestPkFileReader::faults()
     asked.clear();
     PkFileCopier::setFaultHook(playFileSystem);
     PkFileCopier copier;
+    copier.setVerify(faults.contains('v'));
     qint64 written = 0; // as the copier tells it, on every way of copying
     copier.progressed = [&written](qint64 bytes) { written += bytes; };
     Names reasons;
@@ -369,11 +406,12 @@ void TestPkFileReader::faults()
     }
     PkFileCopier::setFaultHook(nullptr);
     QTEST(asked, "calls");
-    QCOMPARE(reasons, Names(2, error < 0 ? "changed while copied" : error ? qt_error_string(error) : QString()));
+    const QString reason = error == -1 ? "changed while copied" : error == -2 ? "reads back different" : qt_error_string(error);
+    QCOMPARE(reasons, Names(2, error ? reason : QString()));
     QTEST(ends.first(), "end");
     QTEST(ends.last(), "end");
     const Names copies = error ? Names() : Names{"a.jpg", "b.jpg"};
-    QVERIFY(error || written == QFileInfo(dir->filePath("a.jpg")).size() + QFileInfo(dir->filePath("b.jpg")).size());
+    QVERIFY(error || faults.contains('B') || written == QFileInfo(dir->filePath("a.jpg")).size() + QFileInfo(dir->filePath("b.jpg")).size());
     QCOMPARE(everything(dir->filePath("out")), copies);
     for (const QString &name : everything(dir->filePath("out"))) {
         QCOMPARE(keptTimes(dir->filePath("out/" + name)), !faults.contains('T')); // before reading sets the time read

@@ -40,7 +40,7 @@ void TestPkLikeCommandLine::run_data()
                               "not a picture: c.txt: Not a picture\n";
     QTest::newRow("dry run, list options ignored") << "--like ex --folder pics --dry-run --whole-numbers" << report
         << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList() << false;
-    QTest::newRow("copies whole pictures") << "--like ex --folder pics" << report << QByteArray("copied 3 of 3\nexit 0")
+    QTest::newRow("copies whole pictures") << "--like ex --folder pics" << report << QByteArray("copied 3 of 3, verified\nexit 0")
         << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"} << false;
     // The count climbs in place and is wiped before the report.
     QTest::newRow("progress on a terminal") << "--like ex --folder pics --dry-run"

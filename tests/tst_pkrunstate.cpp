@@ -37,6 +37,13 @@ void TestPkRunState::summary_data()
 
     QTest::newRow("copying") << 40 << 12 << 1 << 10 << Running << "22 of 40" << "" << Action::Stop;
     QTest::newRow("done") << 40 << 40 << 0 << 0 << Finished << "Done: 40 copied" << "" << Action::ShowCopies;
+    // Rows named "verified" read each copy back: only copies made say so.
+    QTest::newRow("verified") << 40 << 38 << 0 << 2 << Finished << "Done: 38 copied and verified, 2 already there" << ""
+                              << Action::ShowCopies;
+    QTest::newRow("verified, but all there already") << 40 << 0 << 0 << 40 << Finished
+                                                     << "Done: 0 copied, 40 already there" << "" << Action::ShowCopies;
+    QTest::newRow("verified, some failed") << 40 << 38 << 2 << 0 << Finished << "38 copied and verified, 2 failed" << ""
+                                           << Action::CopyRest;
     QTest::newRow("done, some already there") << 40 << 12 << 0 << 28 << Finished << "Done: 12 copied, 28 already there"
                                               << "" << Action::ShowCopies;
     QTest::newRow("twenty-one failed") << 40 << 19 << 21 << 0 << Finished << "19 copied, 21 failed" << "and 1 more"
@@ -72,7 +79,7 @@ void TestPkRunState::summary()
     run.fileFailed(QStringLiteral("earlier.jpg"), QStringLiteral("File too large"));
     run.stopped(QStringLiteral("the destination is gone"));
     run.finish(0, 0, false);
-    QCOMPARE(run.start(total, QStringLiteral("/pictures")), 2);
+    QCOMPARE(run.start(total, QStringLiteral("/pictures"), QByteArray(QTest::currentDataTag()).startsWith("verified")), 2);
     run.fileCopied(copied);
     run.fileAlreadyThere(there);
     QStringList toolTip, report;

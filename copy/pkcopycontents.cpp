@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkcopycontents.h"
+
+#include "pkfilecopier.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// True, with errno set, where a test plays a file system that refuses or
+// fails call.
+bool faultInTest(PkFileCopier::Call call)
+{
+    const int error = PkFileCopier::faultAnswer(call);
+    if (error == 0)
+        return false;
+    errno = error;
+    return true;
+}
+
+// Pieces of at most a megabyte: large enough to stream, small enough that a
+// large file's progress moves.
+std::vector<char> bufferFor(off_t size)
+{
+    return std::vector<char>(size_t(std::clamp<off_t>(size, 1, 1 << 20)));
+}
+
+} // namespace
+
+PkCopyContents::PkCopyContents(bool verify, const std::function<void(qint64)> &progressed)
+    : verify(verify)
+    , progressed(progressed)
+{
+}
+
+// copy_file_range copies inside the kernel, as a reflink where the file
+// system can make one; where it stops or fails (two different file systems,
+// for one), read and write go on from the offsets it reached, and so tell
+// the failing side. Verifying, the bytes must pass through, so only read and
+// write copy them.
+int PkCopyContents::copy(int in, int out, const struct stat &status)
+{
+    contentHash.reset();
+    passedThrough = true;
+    reading = false;
+    for (off_t remaining = status.st_size; remaining > 0;) {
+        const ssize_t n = verify || faultInTest(PkFileCopier::Call::CopyInPlace)
+            ? -1
+            : ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<off_t>(remaining, 32 << 20)), 0);
+        if (n <= 0) {
+            if (const int error = copyByReadWrite(in, out, remaining))
+                return error;
+            break;
+        }
+        passedThrough = false;
+        remaining -= n;
+        progressed(n);
+    }
+    if (const int error = checkEnd(in))
+        return error;
+    hex = contentHash.hex();
+    if (const int error = unchanged(in, status))
+        return error;
+    if (!verify)
+        return 0;
+    // A copy that reads back different from a picture that changed
+    // meanwhile says the latter.
+    const int error = readBack(out, status.st_size);
+    if (error != 0 && error != readsBackDifferent)
+        return error;
+    const int change = unchanged(in, status);
+    return change ? change : error;
+}
+
+// Copies the remaining bytes; a picture that ends before them shrank while
+// it was copied. No call here is interrupted by a signal: the only handlers
+// the program installs restart them.
+int PkCopyContents::copyByReadWrite(int in, int out, off_t remaining)
+{
+    std::vector<char> buffer = bufferFor(remaining);
+    while (remaining > 0) {
+        const size_t wanted = size_t(std::min<off_t>(remaining, off_t(buffer.size())));
+        const ssize_t got = faultInTest(PkFileCopier::Call::Read) ? -1 : ::read(in, buffer.data(), wanted);
+        reading = got <= 0;
+        if (got <= 0)
+            return got == 0 ? changedWhileCopied : errno;
+        contentHash.add(buffer.data(), size_t(got));
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = faultInTest(PkFileCopier::Call::Write)
+                ? -1
+                : ::write(out, buffer.data() + done, size_t(got - done));
+            if (put == -1)
+                return errno;
+            done += put;
+        }
+        remaining -= got;
+        // Verifying, reading the copy back is the other half of the work.
+        progressed(verify ? got / 2 : got);
+    }
+    return 0;
+}
+
+// A picture that still has bytes past the size it had when opened is
+// growing, or is a /proc file that claims to be empty and never ends. The
+// probe reads a few bytes: such files refuse a read of a single one.
+int PkCopyContents::checkEnd(int in)
+{
+    char probe[64];
+    const ssize_t got = ::read(in, probe, sizeof probe);
+    reading = got != 0;
+    if (got < 0)
+        return errno;
+    return got == 0 ? 0 : changedWhileCopied;
+}
+
+// Rewritten in place: the same size, another time.
+int PkCopyContents::unchanged(int in, const struct stat &status)
+{
+    struct stat after;
+    reading = true;
+    if (::fstat(in, &after) != 0)
+        return errno;
+    reading = false;
+    return after.st_size == status.st_size && after.st_mtim.tv_sec == status.st_mtim.tv_sec
+            && after.st_mtim.tv_nsec == status.st_mtim.tv_nsec
+        ? 0
+        : changedWhileCopied;
+}
+
+// The copy is written out to its drive first and then dropped from this
+// machine's cache, so that the bytes read back come from the drive, as far
+// as this machine can tell: a cache below a FUSE mount, a share's server or
+// the drive itself may still answer.
+int PkCopyContents::readBack(int out, off_t size)
+{
+    if (faultInTest(PkFileCopier::Call::Flush) || ::fdatasync(out) != 0)
+        return errno;
+    ::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
+    std::vector<char> buffer = bufferFor(size);
+    PkContentHash readHash;
+    for (off_t offset = 0; offset < size;) {
+        const ssize_t got = ::pread(out, buffer.data(), size_t(std::min<off_t>(size - offset, off_t(buffer.size()))), offset);
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            return readsBackDifferent;
+        // A test plays a destination that returns other bytes.
+        if (PkFileCopier::faultAnswer(PkFileCopier::Call::ReadBack))
+            buffer[0] = char(~buffer[0]);
+        readHash.add(buffer.data(), size_t(got));
+        offset += got;
+        progressed(got - got / 2);
+    }
+    return readHash.hex() == hex ? 0 : readsBackDifferent;
+}
