@@ -122,7 +122,7 @@ QList<QString> substringsWithNotFound(const QStringList &names, const QList<QStr
     QList<QString> matched;
     for (const QString &name : names) {
         bool any = false;
-        matcher.forEachEnd(name, [&](int32_t node) {
+        matcher.forEachEnd(name, [&](int32_t node, qsizetype) {
             seen[size_t(node)] = 1;
             any = true;
         });

@@ -65,7 +65,14 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
 {
     found.clear();
     ++generation;
-    const auto add = [this, &found](int32_t node) { addGroup(nodeGroup[size_t(node)], found); };
+    // An identifier must begin in the picture's name: the 2 of a .CR2, the 4
+    // of an .MP4 or the xmp of a sidecar name no picture. One that begins
+    // there may go on into the extensions, as IMG_0001.CR2 does.
+    qsizetype pictureLength = PkMatchText::pictureLength(name);
+    const auto add = [this, &found, &pictureLength](int32_t node, qsizetype end) {
+        if (end - matcher->length(node) <= pictureLength)
+            addGroup(nodeGroup[size_t(node)], found);
+    };
     // Most names are plain Latin and are scanned once, as they are.
     QString composed;
     if (matcher->forEachEnd(name, add) >= PkMatchText::firstComposable) {
@@ -73,18 +80,19 @@ void PkIdGroups::collect(const QString &name, std::vector<int> &found)
         if (composed != name) {
             found.clear();
             ++generation;
+            pictureLength = PkMatchText::pictureLength(composed);
             matcher->forEachEnd(composed, add);
         }
     }
     if (!pictureGroup.empty()) {
         const QStringView comparable = composed.isNull() ? QStringView(name) : QStringView(composed);
-        const QStringView picture = comparable.first(PkMatchText::pictureLength(comparable));
+        const QStringView picture = comparable.first(pictureLength);
         const auto it = pictureFilter.mayContain(picture) ? pictureGroup.find(unitsOf(picture)) : pictureGroup.end();
         if (it != pictureGroup.end())
             addGroup(it->second, found);
     }
     if (!numberGroup.empty())
-        collectNumbers(name, found);
+        collectNumbers(QStringView(name).first(PkMatchText::pictureLength(name)), found);
 }
 
 // The key is the folded text and the number without its leading zeros, as
@@ -116,7 +124,7 @@ int PkIdGroups::addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, Q
 }
 
     // Normalisation leaves ASCII digits and where their runs end alone.
-void PkIdGroups::collectNumbers(const QString &name, std::vector<int> &found)
+void PkIdGroups::collectNumbers(QStringView name, std::vector<int> &found)
 {
     for (qsizetype i = 0; i < name.size();) {
         if (!PkMatchText::isDigit(name.at(i))) {

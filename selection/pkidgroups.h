@@ -45,7 +45,7 @@ private:
 
     int addPrefixed(const QString &id, qsizetype prefix);
     int addKey(QList<QString> &texts, Keys &keys, PkKeyFilter &filter, QString text, bool number);
-    void collectNumbers(const QString &name, std::vector<int> &found);
+    void collectNumbers(QStringView name, std::vector<int> &found);
     void collectPrefixed(QStringView name, qsizetype run, qsizetype runLength, std::u16string_view digits,
                          std::vector<int> &found);
     void addGroup(int group, std::vector<int> &found);

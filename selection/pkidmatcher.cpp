@@ -62,6 +62,7 @@ void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
     std::vector<int32_t> parent{-1};
     std::vector<uint32_t> cls{0};
     std::vector<uint8_t> ends{0};
+    std::vector<int32_t> lengths{0};
     std::vector<int32_t> path{0};
     QStringView previous;
     for (QStringView pattern : patterns) {
@@ -74,6 +75,7 @@ void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
             parent.push_back(path.back());
             cls.push_back(classOf[pattern[i].unicode()]);
             ends.push_back(0);
+            lengths.push_back(int32_t(i + 1));
             path.push_back(int32_t(parent.size() - 1));
         }
         ends[size_t(path[size_t(pattern.size())])] = 1;
@@ -82,6 +84,7 @@ void PkIdMatcher::buildTrie(std::vector<QStringView> patterns)
 
     const size_t nodes = parent.size();
     terminal = std::move(ends);
+    depth = std::move(lengths);
     edgeBegin.assign(nodes + 1, 0);
     for (size_t node = 1; node < nodes; ++node)
         ++edgeBegin[size_t(parent[node]) + 1];

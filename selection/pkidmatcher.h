@@ -38,8 +38,9 @@ public:
     // for identifiers that hold no ASCII capital.
     void ignoreAsciiCase();
 
-    // Calls found(node) with the end node of every identifier that occurs in
-    // text, once per occurrence; identifiers that are equal share a node.
+    // Calls found(node, end) with the end node of every identifier that
+    // occurs in text, once per occurrence, and the index just past it;
+    // identifiers that are equal share a node.
     // Returns the bitwise OR of the text's code units, which is at least the
     // highest of them: callers learn whether text holds any unit at or above
     // a bound without a second pass over it (rarely, one below it too).
@@ -48,14 +49,15 @@ public:
     {
         char16_t units = 0;
         int32_t node = 0;
-        for (QChar ch : text) {
-            units |= ch.unicode();
-            node = step(node, ch.unicode());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i].unicode();
+            units |= unit;
+            node = step(node, unit);
             if (!output[size_t(node)])
                 continue;
             for (int32_t hit = terminal[size_t(node)] ? node : dictLink[size_t(node)]; hit != 0;
                  hit = dictLink[size_t(hit)])
-                found(hit);
+                found(hit, i + 1);
         }
         return units;
     }
@@ -64,6 +66,8 @@ public:
     // constructor; 0, the root, which no search reports, for one that is
     // never searched (empty, or too long).
     int32_t endNode(qsizetype index) const { return idNode[size_t(index)]; }
+    // The length of the identifiers that end at node.
+    qsizetype length(int32_t node) const { return depth[size_t(node)]; }
 
     bool isDense() const { return !delta.empty(); }
     qsizetype nodeCount() const { return qsizetype(fail.size()); }
@@ -87,6 +91,7 @@ private:
     std::vector<int32_t> fail;
     std::vector<int32_t> dictLink;        // nearest proper suffix that ends an identifier, 0 if none
     std::vector<uint8_t> terminal;        // an identifier ends at this node
+    std::vector<int32_t> depth;           // the length of the text that leads to this node
     std::vector<uint8_t> output;          // some identifier ends at this node or a suffix of it
     std::vector<int32_t> delta;           // full transition table, empty when too large
 };

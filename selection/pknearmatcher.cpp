@@ -83,20 +83,23 @@ public:
     {
         const qsizetype pictureLength = PkMatchText::pictureLength(name);
         const size_t before = hits.size();
-        const auto found = [this, position](int32_t node) {
+        qsizetype picture = pictureLength;
+        // As when matched as written, a try begins in the picture's name.
+        const auto found = [this, position, &picture](int32_t node, qsizetype end) {
+            if (end - matcher->length(node) > picture)
+                return;
             for (int id : nodeIds[size_t(node)])
                 hits.push_back({id, IgnoringCase, position});
         };
         const char16_t units = substrings ? matcher->forEachEnd(name, found) : unitsOr(name);
         QStringView view = name;
-        qsizetype picture = pictureLength;
         if (units >= 0x80) {
             hits.resize(before);
             folded = PkMatchText::folded(name);
             view = folded;
+            picture = PkMatchText::pictureLength(view);
             if (substrings)
                 matcher->forEachEnd(view, found);
-            picture = PkMatchText::pictureLength(view);
         }
         if (!pictureKeys.empty())
             addHits(pictureKeys, view.first(picture), position);

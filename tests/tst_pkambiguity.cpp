@@ -84,7 +84,7 @@ void TestPkAmbiguity::ambiguity()
     }
     QTRY_COMPARE(started.size(), 1);
     PkDashboard *progress = window.findChild<PkDashboard *>();
-    QTRY_COMPARE(progress->getSummary(), u"Done: %1 copied"_s.arg(copies.size()));
+    QTRY_COMPARE(progress->getSummary(), u"Done: %1 copied and verified"_s.arg(copies.size()));
     QCOMPARE(outputFiles(pictures), copies);
     chooseFolder(window, pictures);
     tile(window, FolderTile)->actions().value(1)->trigger(); // Add the rest

@@ -57,10 +57,15 @@ private slots:
             PkIdMatcher matcher(ids, longest, round % 2 ? 0 : PkIdMatcher::DefaultDenseCells);
             for (const QString &text : std::as_const(texts)) {
                 QCOMPARE(matcher.contains(text), occurs(text, ids));
-                QSet<int32_t> ends;
-                matcher.forEachEnd(text, [&ends](int32_t node) { ends.insert(node); });
-                for (qsizetype i = 0; i < ids.size(); ++i)
-                    QCOMPARE(ends.contains(matcher.endNode(i)), occurs(text, {ids.at(i)}));
+                // Each occurrence once, where it begins.
+                QList<QPair<int32_t, qsizetype>> hits;
+                matcher.forEachEnd(text, [&](int32_t node, qsizetype end) { hits.append({node, end - matcher.length(node)}); });
+                for (qsizetype i = 0; i < ids.size(); ++i) {
+                    for (qsizetype start = 0; start < text.size(); ++start) {
+                        const bool there = !ids.at(i).isEmpty() && QStringView(text).sliced(start).startsWith(ids.at(i));
+                        QCOMPARE(hits.count({matcher.endNode(i), start}), there ? 1 : 0);
+                    }
+                }
             }
         }
     }

@@ -84,6 +84,13 @@ void TestPkSelectionMatcher::match_data()
         << Names{"IMG_0012.JPG", "IMG_9.jpg", "IMG_9.CR2", "B_7.2", ".CR2"} << stripped
         << Names{"IMG_0012.CR2", "IMG_0012.CR2.xmp", "IMG_0012.jpg", "X.CR2"} << Positions{0, 0, 0, 4}
         << Names{"IMG_9.jpg", "IMG_9.CR2", "B_7.2"} << Ambiguous{{".CR2", {"IMG_0012", "X"}, true}} << Near{} << Names{};
+    // An identifier must begin in the picture's name, as written or tried again.
+    const Names extensions{"IMG_0001.CR2", "IMG_0001.CR2.xmp", "IMG_0002.JPG", "IMG_0003.MP4", "IMG_0004.jpg"};
+    QTest::newRow("the 2 of a .CR2, the 4 of an .MP4, a sidecar's xmp select nothing")
+        << extensions << Names{"2", "4", "xmp", "cr"} << plain << Names{"IMG_0002.JPG", "IMG_0004.jpg"} << Positions{0, 1}
+        << Names{"xmp", "cr"} << Ambiguous{} << Near{} << Names{};
+    QTest::newRow("nor as whole numbers") << extensions << Names{"2", "3", "4"} << whole
+        << Names{"IMG_0002.JPG", "IMG_0003.MP4", "IMG_0004.jpg"} << Positions{0, 1, 2} << Names{} << Ambiguous{} << Near{} << Names{};
     QTest::newRow("an identifier longer than every name is not found")
         << Names{"a.jpg"} << Names{"a.jpg.and.much.more"} << plain << Names{} << Positions{}
         << Names{"a.jpg.and.much.more"} << Ambiguous{} << Near{} << Names{};
