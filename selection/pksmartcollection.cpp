@@ -19,8 +19,7 @@ struct Table
 {
     QString criteria;
     QString operation;
-    QString value;
-    bool hasValue = false;
+    QString value; // a rule without one selects nothing
 };
 
 class Parser
@@ -132,13 +131,13 @@ private:
         else if (key == QLatin1String("operation"))
             table.operation = std::move(value);
         else if (key == QLatin1String("value"))
-            table.value = std::move(value), table.hasValue = true;
+            table.value = std::move(value);
         key.clear();
     }
 
     void take(const Table &table)
     {
-        if (table.criteria != QLatin1String("filename") || !table.hasValue)
+        if (table.criteria != QLatin1String("filename"))
             return;
         if (std::find(std::begin(including), std::end(including), table.operation) == std::end(including))
             return;

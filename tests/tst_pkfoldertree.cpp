@@ -67,10 +67,11 @@ private slots:
         QTest::newRow("always: own files first, then by path") << QStringList{"b/IMG_0001.JPG", "A/IMG_0001.CR2", "IMG_0001.JPG"}
             << QStringList{"IMG_0001.JPG"} << always
             << "IMG_0001.JPG A/IMG_0001.CR2 b/IMG_0001.JPG |  | IMG_0001.JPG: IMG_0001, A/IMG_0001, b/IMG_0001 | 2, 0";
-        QTest::newRow("a sidecar-only folder beside pictures with theirs") << QStringList{"CardA/IMG_0001.CR2", "CardA/IMG_0001.xmp",
-                "CardA/IMG_0002.NEF", "CardA/IMG_0002.NEF.xmp", "Edits/IMG_0001.xmp", "Edits/IMG_0001.CR2.pp3"}
-            << QStringList{"0001", "0002"} << whenNone
-            << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp CardA/IMG_0002.NEF CardA/IMG_0002.NEF.xmp |  |  | 2, 0";
+        QTest::newRow("a sidecar-only folder beside pictures with theirs; a name without extension is a picture")
+            << QStringList{"CardA/IMG_0001.CR2", "CardA/IMG_0001.xmp", "CardA/IMG_0002.NEF", "CardA/IMG_0002.NEF.xmp",
+                           "Edits/IMG_0001.xmp", "Edits/IMG_0001.CR2.pp3", "Scan.v2/IMG_0003"}
+            << QStringList{"0001", "0002", "0003"} << whenNone
+            << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp CardA/IMG_0002.NEF CardA/IMG_0002.NEF.xmp Scan.v2/IMG_0003 |  |  | 3, 0";
         QTest::newRow("identifiers match names, never folders") << QStringList{"Client 2403/IMG_0001.JPG", "IMG_0009.JPG"}
             << QStringList{"2403"} << whenNone << " | 2403 |  | 1, 0";
         QTest::newRow("a near match in a sub-folder") << QStringList{"CardA/img_2403.jpg"} << QStringList{"IMG_2403"} << whenNone
