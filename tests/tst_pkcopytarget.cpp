@@ -62,8 +62,9 @@ void TestPkCopyTarget::targets()
     settle(window);
     QVERIFY(warning->isHidden() && !addRest->isEnabled());
     pressStart(window);
-    QTRY_COMPARE(progress->getSummary(), u"Done: 1 copied, 1 already there"_s);
-    QCOMPARE(QDir(pictures + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.jpg", "b.jpg"}));
+    QTRY_COMPARE(progress->getSummary(), u"Done: 1 copied and verified, 1 already there"_s);
+    QCOMPARE(QDir(pictures + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{".pickwell-checksums.xxh128", "a.jpg", "b.jpg"}));
 
     chooseFolder(window, pictures);
     QVERIFY(!warning->isHidden());
@@ -84,8 +85,8 @@ void TestPkCopyTarget::targets()
     QVERIFY(warning->isHidden());
     QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
     pressStart(window);
-    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied"_s);
-    QCOMPARE(QDir(other + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.jpg", "b.jpg"}));
+    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied and verified"_s);
+    QCOMPARE(QDir(other + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (QStringList{".pickwell-checksums.xxh128", "a.jpg", "b.jpg"}));
     QTextBrowser fileManager;
     QSignalSpy opened(&fileManager, &QTextBrowser::anchorClicked);
     QDesktopServices::setUrlHandler(u"file"_s, &fileManager, "anchorClicked");
@@ -127,7 +128,7 @@ void TestPkCopyTarget::checks()
     QCOMPARE(toCopy->getMainText(), u"2"_s);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     pressStart(window);
-    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied"_s);
+    QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied and verified"_s);
 
     const QString exists = u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s;
     const QRegularExpression full(u"^Needs 8\\.8 TB, \\d+\\.\\d [kMGT]B free on this drive\\. Right-click: copy elsewhere\\.$"_s);
@@ -181,14 +182,16 @@ void TestPkCopyTarget::subfolders()
     QVERIFY2(toCopy->toolTip().contains(u"2 identifiers not found here are in sub-folders"_s), qPrintable(toCopy->toolTip()));
     search->actions().value(2)->trigger(); // always
     path->actions().value(3)->trigger(); // into one folder
+    path->actions().value(4)->trigger(); // unverified
     settle(window);
     pressStart(window);
     QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 2 copied"_s);
     QCOMPARE(QDir(job + u"/FilesFromSelection"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             (QStringList{u"IMG_0002.JPG"_s, u"IMG_0003.JPG"_s}));
-    MainWindow again; // both choices are remembered
+             (QStringList{u".pickwell-checksums.xxh128"_s, u"IMG_0002.JPG"_s, u"IMG_0003.JPG"_s}));
+    MainWindow again; // the choices are remembered
     const QList<QAction *> options = tile(again, FolderTile)->actions();
-    QVERIFY(options.value(2)->menu()->actions().value(2)->isChecked() && options.value(3)->isChecked());
+    QVERIFY(options.value(2)->menu()->actions().value(2)->isChecked() && options.value(3)->isChecked()
+            && !options.value(4)->isChecked());
 }
 
 QTEST_MAIN(TestPkCopyTarget)
