@@ -29,10 +29,11 @@ QString PkChecksumList::open(const QString &outputPath)
     const bool opened = fd != -1;
     if (opened)
         ::close(std::exchange(fd, -1));
-    const QString why = !opened && error == ELOOP                     ? QStringLiteral("it is a link")
-                      : !opened && error != EISDIR && error != ENXIO ? qt_error_string(error)
-                                                                      : QStringLiteral("it is not a file");
-    return QStringLiteral("cannot write %1: %2").arg(fileName(), why);
+    if (!opened && error == ELOOP)
+        return QStringLiteral("the checksum list is a link");
+    if (opened || error == EISDIR || error == ENXIO)
+        return QStringLiteral("the checksum list is not a file");
+    return cannotWrite();
 }
 
 int PkChecksumList::add(const QString &relativeName, const QByteArray &hex)

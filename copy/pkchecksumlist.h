@@ -25,6 +25,7 @@ public:
     // through a link, and only a regular file. Returns why it cannot be
     // written, in words for the user, or an empty string.
     QString open(const QString &outputPath);
+    static QString cannotWrite() { return QStringLiteral("checksums cannot be written"); }
 
     // Appends the line of relativeName (a path below the output folder).
     // Returns 0, or the errno of the failed write; EINVAL where the name

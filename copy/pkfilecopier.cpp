@@ -306,7 +306,7 @@ QString PkFileCopier::runEndText(RunEnd end)
     case RunEnd::PicturesGone:
         return QStringLiteral("the picture folder is gone");
     case RunEnd::ReadsBackDifferent:
-        return QStringLiteral("a copy read back different from its picture twice");
+        return QStringLiteral("copies read back different");
     case RunEnd::None:
         break;
     }

@@ -210,8 +210,10 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
                 if (error == EINVAL) {
                     emit notListedSignal(name, QStringLiteral("its name holds a line break"));
                 } else {
-                    emit copyStoppedSignal(QStringLiteral("cannot write %1: %2")
-                                               .arg(PkChecksumList::fileName(), qt_error_string(error)));
+                    // A line that does not fit ends the run as a copy that does not would.
+                    const bool full = error == ENOSPC || error == EDQUOT;
+                    emit copyStoppedSignal(full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull)
+                                                : PkChecksumList::cannotWrite());
                     emit copyFinishedSignal(copied, failed, alreadyThere);
                     return;
                 }

@@ -47,7 +47,7 @@ void TestPkChecksumList::run_data()
     const QByteArray abc = "XXH128 (abc.jpg) = 06b05ab6733a618578af5f94892f3950\n";
     const QByteArray large = "XXH128 (Card A/large.cr2) = a8d2aaa87f9b2799fb45fcd49e8371b7\n";
     const QByteArray earlier = "XXH128 (old.jpg) = 0123456789abcdef0123456789abcdef\n";
-    const QString cannot = "stopped: cannot write .pickwell-checksums.xxh128: ";
+    const QString cannot = "stopped: the checksum list is ";
     QTest::newRow("verified: the lines xxhsum checks, a sub-folder's path kept")
         << QStringList{"Card A/large.cr2=", "abc.jpg=abc", "empty.jpg="} << QByteArray() << true << false
         << large + abc + empty << QStringList{"copied 3"};
@@ -60,9 +60,9 @@ void TestPkChecksumList::run_data()
                                                           << true << abc << QStringList{"copied 1"};
     QTest::newRow("a list that is a link: nothing copied, nothing written through it")
         << QStringList{"abc.jpg=abc"} << QByteArray("->") << true << false << earlier
-        << QStringList{cannot + "it is a link", "copied 0"};
+        << QStringList{cannot + "a link", "copied 0"};
     QTest::newRow("a list that is a folder") << QStringList{"abc.jpg=abc"} << QByteArray("/") << true << false
-                                             << QByteArray() << QStringList{cannot + "it is not a file", "copied 0"};
+                                             << QByteArray() << QStringList{cannot + "not a file", "copied 0"};
 }
 
 void TestPkChecksumList::run()

@@ -59,7 +59,10 @@ private slots:
         // The line under the ring, as wide as the text in the window allows.
         QTest::newRow("run stopped: drive full") << "Stopped: the drive is full. 99999 of 99999 copied"
                                                  << QFont("Bender", 14) << QSizeF(400, 50);
-        for (const char *why : {"the drive is full", "the destination is gone", "the picture folder is gone"})
+        QTest::newRow("verified run, some failed") << "99999 copied and verified, 99999 already there, 99999 failed"
+                                                   << QFont("Bender", 14) << QSizeF(600, 50);
+        for (const char *why : {"the drive is full", "the destination is gone", "the picture folder is gone",
+                                "copies read back different", "the checksum list is not a file"})
             QTest::addRow("run stopped: %s, some failed", why)
                 << QStringLiteral("Stopped: %1. 99999 of 99999 copied, 99999 failed").arg(why) << QFont("Bender", 14)
                 << QSizeF(600, 50);
