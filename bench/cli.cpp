@@ -4,10 +4,11 @@
 // side in one run, each as a child process with its output thrown away:
 // - matching: `pickwell --dry-run` against `ls DIR | grep -F -f LIST`, on
 //   100,000 files and 10,000 identifiers;
-// - the whole job: `pickwell` against
+// - the whole job: `pickwell --no-verify` against
 //   `cd DIR && mkdir FilesFromSelection && ls | grep -F -f LIST
 //    | xargs -d '\n' cp -n -t FilesFromSelection/`,
-//   on 20,000 files of 64 KiB and 2,000 identifiers.
+//   on 20,000 files of 64 KiB and 2,000 identifiers; and `pickwell`, which
+//   reads every copy back, against `pickwell --no-verify`.
 // The program's start-up (loading Qt) is part of what is timed, as it is
 // part of what a script waits for, and so is a sync after each step, which
 // writes back what the step left in the page cache: Pickwell's copies keep
@@ -144,33 +145,39 @@ QString quoted(const QString &path)
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
+// Two ways of doing one step, timed within each round: the base (the shell
+// recipe, or Pickwell unverified) and the one measured against it.
 struct Side
 {
-    std::vector<double> shell;
-    std::vector<double> pickwell;
+    const char *baseName = "shell";
+    const char *otherName = "pickwell";
+    double goal = 1.2;
+    std::vector<double> base;
+    std::vector<double> other;
     std::vector<double> ratios;
 
-    bool add(int round, double shellMs, double pickwellMs, bool shellFirst)
+    bool add(int round, double baseMs, double otherMs, bool baseFirst)
     {
-        if (shellMs < 0 || pickwellMs < 0)
+        if (baseMs < 0 || otherMs < 0)
             return false;
         if (round < 0)
             return true; // the warm-up round
-        shell.push_back(shellMs);
-        pickwell.push_back(pickwellMs);
-        ratios.push_back(pickwellMs / shellMs);
-        std::printf("round %d  %-8s first  shell %8.1f ms  pickwell %8.1f ms  ratio %.3f\n", round + 1,
-                    shellFirst ? "shell" : "pickwell", shellMs, pickwellMs, pickwellMs / shellMs);
+        base.push_back(baseMs);
+        other.push_back(otherMs);
+        ratios.push_back(otherMs / baseMs);
+        std::printf("round %d  %-10s first  %s %8.1f ms  %s %8.1f ms  ratio %.3f\n", round + 1,
+                    baseFirst ? baseName : otherName, baseName, baseMs, otherName, otherMs, otherMs / baseMs);
         std::fflush(stdout);
         return true;
     }
 
     void report(const char *what) const
     {
-        std::printf("%s: medians shell %.1f ms, pickwell %.1f ms; pickwell / shell, median of the rounds' ratios "
-                    "%.3f (goal <= 1.2), range %.3f - %.3f\n\n",
-                    what, BenchSupport::median(shell), BenchSupport::median(pickwell), BenchSupport::median(ratios),
-                    *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
+        std::printf("%s: medians %s %.1f ms, %s %.1f ms; %s / %s, median of the rounds' ratios "
+                    "%.3f (goal <= %.1f), range %.3f - %.3f\n\n",
+                    what, baseName, BenchSupport::median(base), otherName, BenchSupport::median(other), otherName,
+                    baseName, BenchSupport::median(ratios), goal, *std::min_element(ratios.begin(), ratios.end()),
+                    *std::max_element(ratios.begin(), ratios.end()));
     }
 };
 
@@ -208,44 +215,55 @@ bool benchCopying(const QString &root)
     if (!makeSources(copyingJob, sources, list))
         return false;
     Side side;
+    Side verifying{"unverified", "verified", 1.5, {}, {}, {}};
     for (int round = -1; round < roundsCopying; ++round) {
         const QString shellFolder = root + QStringLiteral("/shell%1").arg(round + 1);
         const QString pickwellFolder = root + QStringLiteral("/pickwell%1").arg(round + 1);
-        if (!linkSources(copyingJob, sources, shellFolder) || !linkSources(copyingJob, sources, pickwellFolder))
+        const QString verifiedFolder = root + QStringLiteral("/verified%1").arg(round + 1);
+        if (!linkSources(copyingJob, sources, shellFolder) || !linkSources(copyingJob, sources, pickwellFolder)
+            || !linkSources(copyingJob, sources, verifiedFolder))
             return false;
-        const QString output = shellFolder + "/FilesFromSelection";
         // ls gives bare names, so the recipe runs inside the picture folder.
         const QString shell = QStringLiteral("cd %1 && mkdir FilesFromSelection && ls | grep -F -f %2 "
                                              "| xargs -d '\\n' cp -n -t FilesFromSelection/")
                                   .arg(quoted(shellFolder), quoted(list));
-        const QStringList arguments{"--list", list, "--folder", pickwellFolder};
-        const bool shellFirst = round % 2 == 0;
-        double shellMs, pickwellMs;
-        if (shellFirst) {
-            shellMs = timeShell(shell);
-            dropFromCache(output);
-            pickwellMs = timePickwell(arguments);
-            dropFromCache(pickwellFolder + "/FilesFromSelection");
-        } else {
-            pickwellMs = timePickwell(arguments);
-            dropFromCache(pickwellFolder + "/FilesFromSelection");
-            shellMs = timeShell(shell);
-            dropFromCache(output);
+        // Each step's copies are dropped from the cache once it is timed.
+        const auto step = [&list](const QString &folder, bool verify) {
+            QStringList arguments{"--list", list, "--folder", folder};
+            if (!verify)
+                arguments << "--no-verify";
+            const double ms = timePickwell(arguments);
+            dropFromCache(folder + "/FilesFromSelection");
+            return ms;
+        };
+        const auto shellStep = [&] {
+            const double ms = timeShell(shell);
+            dropFromCache(shellFolder + "/FilesFromSelection");
+            return ms;
+        };
+        // The three steps in turn, each round beginning with another.
+        double ms[3];
+        for (int k = 0; k < 3; ++k) {
+            const int which = (k + round + 1) % 3;
+            ms[which] = which == 0 ? shellStep() : step(which == 1 ? pickwellFolder : verifiedFolder, which == 2);
         }
-        const auto copies = [](const QString &folder) { return QDir(folder).entryList(QDir::Files).size(); };
-        if (copies(output) != selected || copies(pickwellFolder + "/FilesFromSelection") != selected) {
-            std::fprintf(stderr, "round %d did not copy %d files on both sides\n", round + 1, selected);
+        const int firstStep = (round + 1) % 3;
+        const auto copies = [](const QString &folder) { return QDir(folder + "/FilesFromSelection").entryList(QDir::Files).size(); };
+        if (copies(shellFolder) != selected || copies(pickwellFolder) != selected || copies(verifiedFolder) != selected) {
+            std::fprintf(stderr, "round %d did not copy %d files on every side\n", round + 1, selected);
             return false;
         }
         const QString first = nameOf(copyingJob, 0);
-        if (!sameTime(sources + '/' + first, pickwellFolder + "/FilesFromSelection/" + first)) {
+        if (!sameTime(sources + '/' + first, pickwellFolder + "/FilesFromSelection/" + first)
+            || !sameTime(sources + '/' + first, verifiedFolder + "/FilesFromSelection/" + first)) {
             std::fprintf(stderr, "round %d: a copy lost its picture's time\n", round + 1);
             return false;
         }
-        if (!side.add(round, shellMs, pickwellMs, shellFirst))
+        if (!side.add(round, ms[0], ms[1], firstStep != 1) || !verifying.add(round, ms[1], ms[2], firstStep != 2))
             return false;
     }
-    side.report("whole job against ls | grep -F -f | xargs cp -n");
+    side.report("whole job, unverified (--no-verify), against ls | grep -F -f | xargs cp -n");
+    verifying.report("whole job verified against unverified");
     return true;
 }
 

@@ -99,7 +99,7 @@ void PkReviewPreview::paintEvent(QPaintEvent *)
         QRect target(QPoint(), size);
         target.moveCenter(area.center());
         p.drawImage(target, picture.image);
-    } else if (picture.kind == PkThumbnail::Kind::Broken && !picture.reason.isEmpty()) {
+    } else if (picture.kind == PkThumbnail::Kind::Broken) {
         p.setPen(painter->marker());
         p.drawText(area, Qt::AlignCenter, picture.reason);
     }

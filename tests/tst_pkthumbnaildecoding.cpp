@@ -52,20 +52,27 @@ void TestPkThumbnailDecoding::bars_data()
     QTest::addColumn<int>("grey"); // of the bars
     QTest::addColumn<QPoint>("light"); // a white pixel, if any
     QTest::addColumn<QRect>("kept");
+    QTest::addColumn<QSize>("picture"); // the size the thumbnail shows, where it is known
     const QPoint none(-1, -1);
     const QRect whole(0, 0, 40, 32);
-    QTest::newRow("bars cut as deep as the shallower side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(1, 2, 38, 28);
-    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(1, 2, 38, 28);
-    QTest::newRow("bars a step lighter are picture") << QMargins(4, 3, 1, 2) << 64 << none << whole;
-    QTest::newRow("a light pixel in a bar row's first column") << QMargins(0, 3, 0, 0) << 0 << QPoint(0, 0) << whole;
-    QTest::newRow("a light pixel in a bar row's last column") << QMargins(0, 3, 0, 0) << 0 << QPoint(39, 0) << whole;
-    QTest::newRow("a light pixel in a bar column's first row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 0) << whole;
-    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 31) << whole;
-    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 32);
-    QTest::newRow("under half the width: no bars") << QMargins(12, 0, 13, 0) << 0 << none << whole;
-    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 8) << 0 << none << QRect(0, 8, 40, 16);
-    QTest::newRow("a third of the height: no bars") << QMargins(0, 10, 0, 10) << 0 << none << whole;
-    QTest::newRow("dark all over") << QMargins(0, 32, 0, 0) << 0 << none << whole;
+    QTest::newRow("bars cut as deep as the shallower side") << QMargins(4, 3, 1, 2) << 0 << none << QRect(1, 2, 38, 28) << QSize();
+    QTest::newRow("bars as light as dark goes") << QMargins(4, 3, 1, 2) << 63 << none << QRect(1, 2, 38, 28) << QSize();
+    QTest::newRow("bars a step lighter are picture") << QMargins(4, 3, 1, 2) << 64 << none << whole << QSize();
+    QTest::newRow("a light pixel in a bar row's first column") << QMargins(0, 3, 0, 0) << 0 << QPoint(0, 0) << whole << QSize();
+    QTest::newRow("a light pixel in a bar row's last column") << QMargins(0, 3, 0, 0) << 0 << QPoint(39, 0) << whole << QSize();
+    QTest::newRow("a light pixel in a bar column's first row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 0) << whole << QSize();
+    QTest::newRow("a light pixel in a bar column's last row") << QMargins(4, 0, 0, 0) << 0 << QPoint(0, 31) << whole << QSize();
+    QTest::newRow("half the width kept") << QMargins(10, 0, 10, 0) << 0 << none << QRect(10, 0, 20, 32) << QSize();
+    QTest::newRow("under half the width: no bars") << QMargins(12, 0, 13, 0) << 0 << none << whole << QSize();
+    QTest::newRow("half the height kept") << QMargins(0, 8, 0, 8) << 0 << none << QRect(0, 8, 40, 16) << QSize();
+    QTest::newRow("a third of the height: no bars") << QMargins(0, 10, 0, 10) << 0 << none << whole << QSize();
+    QTest::newRow("dark all over") << QMargins(0, 32, 0, 0) << 0 << none << whole << QSize();
+    // Known to show a 2:1 picture: 20 rows kept, the row next to each side unlooked at.
+    const QRect wide(0, 6, 40, 20);
+    for (const int row : {-1, 5, 26})
+        QTest::addRow("the picture's size known, light in row %d", row) << QMargins(0, 6, 0, 6) << 0 << QPoint(0, row) << wide << QSize(400, 200);
+    for (const int row : {0, 4, 27, 31})
+        QTest::addRow("the picture's size known, light in bar row %d", row) << QMargins(0, 6, 0, 6) << 0 << QPoint(0, row) << whole << QSize(400, 200);
 }
 
 // Dark rows and columns at the edges are bars, as deep on each side as on
@@ -79,10 +86,11 @@ void TestPkThumbnailDecoding::bars()
     QImage image(40, 32, QImage::Format_RGB32);
     image.fill(qRgb(grey, grey, grey));
     QPainter(&image).fillRect(image.rect().marginsRemoved(bars), QColor(200, 200, 200));
-    if (light != QPoint(-1, -1))
+    if (light.y() >= 0)
         image.setPixel(light, qRgb(255, 255, 255));
     QFETCH(QRect, kept);
-    QCOMPARE(PkPictureDecoder::withoutBars(image), image.copy(kept));
+    QFETCH(QSize, picture);
+    QCOMPARE(PkPictureDecoder::withoutBars(image, picture), image.copy(kept));
 }
 
 void TestPkThumbnailDecoding::exif_data()
