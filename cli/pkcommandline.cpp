@@ -327,7 +327,7 @@ void PkCommandLine::startWorker()
     }
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
     connect(fileReader, &PkFileReader::copyStoppedSignal, this, &PkCommandLine::onStopped);
-    connect(fileReader, &PkFileReader::notListedSignal, this, &PkCommandLine::onNotListed);
+    connect(fileReader, &PkFileReader::copyNoteSignal, this, &PkCommandLine::onNote);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
     fileReader->moveToThread(workerThread);
@@ -389,10 +389,10 @@ void PkCommandLine::onFailed(const QString &name, const QString &reason)
     progress.show(copyProgress.text().toUtf8(), true);
 }
 
-void PkCommandLine::onNotListed(const QString &name, const QString &reason)
+void PkCommandLine::onNote(const QString &name, const QString &note)
 {
     progress.clear();
-    writeTo(stderr, "not in the checksum list: " + PkTerminalText::escaped(name) + ": " + reason.toLocal8Bit() + '\n');
+    writeTo(stderr, "note: " + PkTerminalText::escaped(name) + ": " + note.toLocal8Bit() + '\n');
     progress.show(copyProgress.text().toUtf8(), true);
 }
 

@@ -107,7 +107,7 @@ private:
     void onSignal();
     void onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal);
     void onFailed(const QString &name, const QString &reason);
-    void onNotListed(const QString &name, const QString &reason);
+    void onNote(const QString &name, const QString &note);
     void onStopped(const QString &why);
     void onFinished(int copied, int failed, int alreadyThere);
 

@@ -5,6 +5,7 @@
 #include "pkchecksumlist.h"
 #include "pkfilecopier.h"
 #include "pklistreader.h"
+#include "pkoutputlock.h"
 #include "pkselectionmatcher.h"
 
 #include <QDir>
@@ -74,6 +75,8 @@ QString PkFileReader::folderRefusal(const QString &folderPath, bool resume)
         return QStringLiteral("Folder \"%1\" is a link! Delete it!").arg(outputFolderName());
     if (exists && !(resume && S_ISDIR(status.st_mode)))
         return QStringLiteral("Folder \"%1\" already exists! Delete it!").arg(outputFolderName());
+    if (exists && PkOutputLock::inUse(output))
+        return outputFolderName() + QLatin1Char(' ') + PkOutputLock::inUseText();
     // Checked up front so that a write-protected card or share is refused
     // before anything is matched; the run still reports what this cannot foresee.
     const QString written = exists ? output : folderPath;
@@ -159,10 +162,18 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         emit copyFinishedSignal(0, failed, 0);
         return;
     }
-    // The hashes go into a list beside the copies; a run whose copies
-    // cannot be listed copies nothing.
+    // One run at a time writes into an output folder. The hashes go into a
+    // list beside the copies; a run whose copies cannot be listed copies
+    // nothing.
+    PkOutputLock lock;
     PkChecksumList checksums;
-    const QString listError = listOfFilesToCopy.isEmpty() ? QString() : checksums.open(outputPath);
+    QString listError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(outputPath);
+    if (listError.isEmpty() && !listOfFilesToCopy.isEmpty()) {
+        for (const QString &left : PkOutputLock::removeLeftovers(outputPath))
+            emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + left,
+                                QStringLiteral("removed: an unfinished copy of a run that was ended"));
+        listError = checksums.open(outputPath);
+    }
     if (!listError.isEmpty()) {
         emit copyStoppedSignal(listError);
         emit copyFinishedSignal(0, 0, 0);
@@ -208,7 +219,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             emit copyStatusSignal(++copied);
             if (const int error = result.hash.isEmpty() ? 0 : checksums.add(copyName(name, flat), result.hash)) {
                 if (error == EINVAL) {
-                    emit notListedSignal(name, QStringLiteral("its name holds a line break"));
+                    emit copyNoteSignal(name, QStringLiteral("not in the checksum list, as its name holds a line break"));
                 } else {
                     // A line that does not fit ends the run as a copy that does not would.
                     const bool full = error == ENOSPC || error == EDQUOT;

@@ -68,8 +68,9 @@ signals:
     // could escape ("the drive is full"); copyFinishedSignal follows.
     void copyStoppedSignal(QString why);
     void copyFinishedSignal(int copied, int failed, int alreadyThere);
-    // A copy that was made but cannot be listed in the checksum list.
-    void notListedSignal(QString name, QString reason);
+    // Something to say of one file that is no failure: a copy that the
+    // checksum list cannot hold, a leftover of an earlier run removed.
+    void copyNoteSignal(QString name, QString note);
 
 private:
     bool stopRequested(int run) const;

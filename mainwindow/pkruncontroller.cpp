@@ -67,8 +67,8 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
     connect(fileReader, &PkFileReader::copyProgressSignal, this, &PkRunController::onProgress);
     connect(fileReader, &PkFileReader::copyStoppedSignal, this,
             [this](const QString &why) { runState.stopped(why); });
-    connect(fileReader, &PkFileReader::notListedSignal, this,
-            [this](const QString &name, const QString &why) { runState.fileNotListed(name, why); });
+    connect(fileReader, &PkFileReader::copyNoteSignal, this,
+            [this](const QString &name, const QString &note) { runState.fileNoted(name, note); });
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
     connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopyIntoSignal);
 

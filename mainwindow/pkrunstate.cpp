@@ -19,7 +19,7 @@ bool PkRunState::selectionChanged(bool ready)
     }
     phase = Phase::Idle;
     failures.clear();
-    notListed.clear();
+    notes.clear();
     return true;
 }
 
@@ -32,7 +32,7 @@ int PkRunState::start(int total, const QString &folder, bool verify)
     copied = 0;
     alreadyThere = 0;
     failures.clear();
-    notListed.clear();
+    notes.clear();
     stopCause.clear();
     changedDuringRun = false;
     return ++runs;
@@ -53,9 +53,9 @@ void PkRunState::fileFailed(const QString &name, const QString &reason)
     failures.append({name, reason});
 }
 
-void PkRunState::fileNotListed(const QString &name, const QString &reason)
+void PkRunState::fileNoted(const QString &name, const QString &note)
 {
-    notListed.append({name, QStringLiteral("not in the checksum list: ") + reason});
+    notes.append({name, note});
 }
 
 void PkRunState::finish(int copied, int alreadyThere, bool outputExists)
@@ -138,10 +138,10 @@ QString PkRunState::failureReport() const
     return lines.join(QLatin1Char('\n'));
 }
 
-// The failures, then the copies that the checksum list leaves out.
+// The failures, then what else the run had to say of single files.
 QList<QPair<QString, QString>> PkRunState::reported() const
 {
-    return failures + notListed;
+    return failures + notes;
 }
 
 // A name with a line break or a tab would split a report of one file a line.

@@ -26,8 +26,9 @@ public:
     void fileCopied(int count);
     void fileAlreadyThere(int count);
     void fileFailed(const QString &name, const QString &reason);
-    // A copy made that the checksum list leaves out, and why.
-    void fileNotListed(const QString &name, const QString &reason);
+    // Something the run says of one file that is no failure: a copy that
+    // the checksum list leaves out, a leftover removed.
+    void fileNoted(const QString &name, const QString &note);
     // The run ends early for a reason that no file left could escape.
     void stopped(const QString &why) { stopCause = why; }
     // outputExists: whether the run left an output folder to show.
@@ -71,7 +72,7 @@ private:
     QString runFolder;
     QString stopCause;
     QList<QPair<QString, QString>> failures;
-    QList<QPair<QString, QString>> notListed;
+    QList<QPair<QString, QString>> notes;
 };
 
 #endif // PKRUNSTATE_H

@@ -70,13 +70,20 @@ inline void pressStart(MainWindow &window)
 
 // The copies in the folder's FilesFromSelection, hidden files too; a copy
 // whose size is not its source's is marked.
+// What every run keeps in its output folder besides the copies.
+inline QStringList runsOwn()
+{
+    return {QStringLiteral(".pickwell-checksums.xxh128"), QStringLiteral(".pickwell-lock")};
+}
+
 inline QStringList outputFiles(const QString &pictures)
 {
     QStringList names;
     const QDir source(pictures), output(pictures + QStringLiteral("/FilesFromSelection"));
-    // The checksum list is the run's own, not a copy; a temporary left would show.
+    // The checksum list and the lock are the run's own, not copies; a
+    // temporary left would show.
     for (const QFileInfo &copy : output.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        if (copy.fileName() != QStringLiteral(".pickwell-checksums.xxh128"))
+        if (!runsOwn().contains(copy.fileName()))
             names << copy.fileName() + (copy.size() == QFileInfo(source, copy.fileName()).size() ? "" : " (partial)");
     }
     return names;

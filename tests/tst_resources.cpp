@@ -51,6 +51,8 @@ private slots:
                                          << bold(16) << QSizeF(674, 23);
         QTest::newRow("unreadable list") << "Cannot read the list: Permission denied" << bold(16) << QSizeF(674, 23);
         QTest::newRow("empty list") << "The list holds no identifier" << bold(16) << QSizeF(674, 23);
+        QTest::newRow("output folder locked") << "FilesFromSelection is in use by another Pickwell" << bold(16)
+                                              << QSizeF(674, 23);
         QTest::newRow("path tile caption") << " Image path" << bold(8) << QSizeF(672, 10);
         QTest::newRow("percentage") << "100%" << QFont("Bender", 40) << QSizeF(120, 70);
         QTest::newRow("percentage past the total") << "999%" << QFont("Bender", 40) << QSizeF(120, 70);

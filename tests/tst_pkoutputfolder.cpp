@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkfilecopier.h"
+#include "pkfilereader.h"
+#include "pkwindowtest.h"
+
+#include <sys/file.h>
+
+// What a run keeps in its output folder besides the copies: the checksum
+// list, read as xxhsum would, and the lock; and what it clears away there.
+class TestPkOutputFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void run_data();
+    void run();
+};
+
+namespace {
+
+// Bytes that no piece of a megabyte repeats, past three such pieces.
+QByteArray largePicture()
+{
+    QByteArray bytes(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i % 251);
+    return bytes;
+}
+
+// Copying in place refused, so that the bytes pass through unverified too.
+int refuseCopyInPlace(PkFileCopier::Call call)
+{
+    return call == PkFileCopier::Call::CopyInPlace ? EXDEV : 0;
+}
+
+} // namespace
+
+void TestPkOutputFolder::run_data()
+{
+    QTest::addColumn<QStringList>("pictures"); // each holds its name before a '=' the bytes after it
+    // The output folder as an earlier run left it, as pictures are, or
+    // "NAME->" a link to an earlier list elsewhere, "NAME/" a folder,
+    // "NAME!" a lock file that another run holds.
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<bool>("verify");
+    QTest::addColumn<bool>("passThrough");
+    QTest::addColumn<QByteArray>("after"); // the list, or where it links to
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QStringList>("hidden"); // what the output folder then holds of hidden files
+
+    // The digests are those xxhsum --tag -H2 prints for the same bytes.
+    const QByteArray empty = "XXH128 (empty.jpg) = 99aa06d3014798d86001c324468d497f\n";
+    const QByteArray abc = "XXH128 (abc.jpg) = 06b05ab6733a618578af5f94892f3950\n";
+    const QByteArray large = "XXH128 (Card A/large.cr2) = a8d2aaa87f9b2799fb45fcd49e8371b7\n";
+    const QByteArray earlier = "XXH128 (old.jpg) = 0123456789abcdef0123456789abcdef\n";
+    const QString list = ".pickwell-checksums.xxh128", lock = ".pickwell-lock";
+    const QStringList abcOnly{"abc.jpg=abc"}, both{list, lock};
+    QTest::newRow("verified: the lines xxhsum checks, a sub-folder's path kept")
+        << QStringList{"Card A/large.cr2=", "abc.jpg=abc", "empty.jpg="} << QStringList{} << true << false
+        << large + abc + empty << QStringList{"copied 3"} << both;
+    QTest::newRow("finishing a run appends; a name with a line break is left out and said")
+        << QStringList{"new\nline.jpg=abc", "abc.jpg=abc"} << QStringList{list + "=" + earlier} << true << false << earlier + abc
+        << QStringList{"note: new\nline.jpg: not in the checksum list, as its name holds a line break", "copied 2"} << both;
+    QTest::newRow("unverified, copied in place: not listed") << abcOnly << QStringList{} << false << false << QByteArray()
+                                                             << QStringList{"copied 1"} << both;
+    QTest::newRow("unverified, read and written: listed") << abcOnly << QStringList{} << false << true << abc
+                                                          << QStringList{"copied 1"} << both;
+    QTest::newRow("a list that is a link: nothing copied, nothing written through it")
+        << abcOnly << QStringList{list + "->"} << true << false << earlier
+        << QStringList{"stopped: the checksum list is a link", "copied 0"} << both;
+    QTest::newRow("a list that is a folder") << abcOnly << QStringList{list + "/"} << true << false << QByteArray()
+                                             << QStringList{"stopped: the checksum list is not a file", "copied 0"} << QStringList{lock};
+    QTest::newRow("a lock that another run holds: nothing copied, nothing cleared")
+        << abcOnly << QStringList{lock + "!", ".pickwell-Ab12Cd="} << true << false << QByteArray()
+        << QStringList{"stopped: in use by another Pickwell", "copied 0"} << QStringList{".pickwell-Ab12Cd", lock};
+    QTest::newRow("a lock file that is a link") << abcOnly << QStringList{lock + "->"} << true << false << QByteArray()
+        << QStringList{"stopped: the lock file is not a file", "copied 0"} << QStringList{lock};
+    QTest::newRow("the unfinished copies of an ended run removed, other hidden files kept")
+        << abcOnly << QStringList{lock + "=", ".pickwell-Ab12Cd=", "Card A/.pickwell-000000=", ".pickwell-12345=", ".hidden="}
+        << true << false << abc
+        << QStringList{"note: FilesFromSelection/.pickwell-Ab12Cd: removed: an unfinished copy of a run that was ended",
+                       "note: FilesFromSelection/Card A/.pickwell-000000: removed: an unfinished copy of a run that was ended",
+                       "copied 1"} << QStringList{".hidden", ".pickwell-12345", list, lock};
+}
+
+void TestPkOutputFolder::run()
+{
+    QFETCH(QStringList, pictures);
+    QFETCH(QStringList, before);
+    QFETCH(bool, verify);
+    QFETCH(bool, passThrough);
+
+    const auto dir = testFolderWithSettings();
+    const QString output = dir->filePath("pics/FilesFromSelection");
+    QStringList names;
+    for (const QString &picture : pictures) {
+        names << picture.section('=', 0, 0);
+        const QByteArray bytes = picture.endsWith("large.cr2=") ? largePicture() : picture.section('=', 1).toUtf8();
+        writeTestFile(dir->filePath("pics/" + names.last()), bytes);
+    }
+    // A link points at an earlier run's list elsewhere, which must stay as it is.
+    const QString target = writeTestFile(dir->filePath("elsewhere"), "XXH128 (old.jpg) = 0123456789abcdef0123456789abcdef\n");
+    QVERIFY(QDir().mkpath(output));
+    QFile held;
+    for (const QString &entry : before) {
+        const qsizetype marker = entry.endsWith("->") ? 2 : entry.endsWith('/') || entry.endsWith('!') ? 1 : 0;
+        const QString path = output + '/' + (marker ? entry.chopped(marker) : entry.section('=', 0, 0));
+        if (entry.endsWith("->"))
+            QVERIFY(QFile::link(target, path));
+        else if (entry.endsWith('/'))
+            QVERIFY(QDir().mkpath(path));
+        else
+            writeTestFile(path, entry.section('=', 1).toUtf8());
+        // Another run's lock: flock conflicts between two opens of the file, in one process too.
+        if (entry.endsWith('!')) {
+            held.setFileName(path);
+            QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0);
+            QCOMPARE(PkFileReader::folderRefusal(dir->filePath("pics"), true), "FilesFromSelection in use by another Pickwell");
+        }
+    }
+
+    PkFileReader reader;
+    reader.setVerify(verify);
+    QStringList events;
+    connect(&reader, &PkFileReader::copyNoteSignal, this, [&events](const QString &name, const QString &note) {
+        events << "note: " + name + ": " + note;
+    });
+    connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
+    connect(&reader, &PkFileReader::copyFinishedSignal, this,
+            [&events](int copied) { events << "copied " + QString::number(copied); });
+    PkFileCopier::setFaultHook(passThrough ? refuseCopyInPlace : nullptr);
+    reader.on_startCopyIntoSignal(names, dir->filePath("pics"), QString(), true);
+    PkFileCopier::setFaultHook(nullptr);
+
+    QTEST(events, "events");
+    const QString list = output + "/.pickwell-checksums.xxh128";
+    QFile written(QFileInfo(list).isSymLink() ? target : list);
+    QVERIFY(QFileInfo(list).isDir() || !QFileInfo::exists(list) || written.open(QIODevice::ReadOnly));
+    QTEST(written.readAll(), "after");
+    QTEST(QDir(output).entryList({".*"}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name), "hidden");
+}
+
+QTEST_GUILESS_MAIN(TestPkOutputFolder)
+#include "tst_pkoutputfolder.moc"
