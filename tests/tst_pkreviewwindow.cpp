@@ -441,6 +441,10 @@ void TestPkReviewWindow::removedWhileOpen()
         window.setSelection(PkReviewSelection::fromMatch(watched, ids, PkSelectionMatcher::matchFolder(watched, ids)));
         QCOMPARE(window.findChild<PkFolderWatch *>()->watched(), watched.isEmpty() ? QStringList() : QStringList{watched});
     }
+    PkFolderWatch watch; // a sub-folder that comes into the selection is watched too
+    for (const QList<QString> &files : {QList<QString>{u"x.jpg"_s}, QList<QString>{u"x.jpg"_s, u"Card/D_2.jpg"_s}})
+        watch.watch(folder.path(), files);
+    QCOMPARE(watch.watched().size(), 2);
 }
 
 
