@@ -76,7 +76,7 @@ QString PkFileReader::folderRefusal(const QString &folderPath, bool resume)
     if (exists && !(resume && S_ISDIR(status.st_mode)))
         return QStringLiteral("Folder \"%1\" already exists! Delete it!").arg(outputFolderName());
     if (exists && PkOutputLock::inUse(output))
-        return outputFolderName() + QLatin1Char(' ') + PkOutputLock::inUseText();
+        return outputFolderName() + QStringLiteral(" is ") + PkOutputLock::inUseText();
     // Checked up front so that a write-protected card or share is refused
     // before anything is matched; the run still reports what this cannot foresee.
     const QString written = exists ? output : folderPath;

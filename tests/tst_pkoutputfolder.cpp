@@ -116,7 +116,7 @@ void TestPkOutputFolder::run()
         if (entry.endsWith('!')) {
             held.setFileName(path);
             QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0);
-            QCOMPARE(PkFileReader::folderRefusal(dir->filePath("pics"), true), "FilesFromSelection in use by another Pickwell");
+            QCOMPARE(PkFileReader::folderRefusal(dir->filePath("pics"), true), "FilesFromSelection is in use by another Pickwell");
         }
     }
 
