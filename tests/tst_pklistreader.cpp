@@ -71,9 +71,12 @@ void TestPkListReader::encodings_data()
         QTest::addRow("UTF-16 %s without byte-order mark", encoding == QStringConverter::Utf16LE ? "LE" : "BE")
             << QByteArray(QStringEncoder(encoding)(u"A1\r\n\u0424\u043E\u0442\u043E 2\r\n"_qs)) << Ids{"A1", u"\u0424\u043E\u0442\u043E 2"_qs};
     }
+    // At either parity: as LE, and as BE.
     QTest::newRow("UTF-16 without mark: half the bytes at one parity zero is too few")
         << QByteArray("1\0" "23", 4) << Ids{"123"};
+    QTest::newRow("UTF-16 without mark: half at the other parity") << QByteArray("\0" "1" "23", 4) << Ids{"123"};
     QTest::newRow("UTF-16 without mark: just over half") << QByteArray("1\0" "2\0" "34", 6) << Ids{u"12\u3433"_qs};
+    QTest::newRow("UTF-16 BE without mark: just over half") << QByteArray("\0" "1" "\0" "2" "34", 6) << Ids{u"12\u3334"_qs};
     QTest::newRow("UTF-16 without mark: only the first kilobyte decides")
         << QByteArray(QStringEncoder(QStringConverter::Utf16LE)(u"A1\n"_qs.repeated(200) + u"\u0100" "2"_qs))
         << Ids(200, "A1") + Ids{u"\u0100" "2"_qs};
