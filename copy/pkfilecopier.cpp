@@ -316,8 +316,9 @@ QString PkFileCopier::runEndText(RunEnd end)
 // The copy is written into an unnamed file in the destination folder and
 // given its name only when complete, so a full disk, an I/O error or the end
 // of the process leaves no partial file and no stray temporary behind.
-// Unlike QFile::copy it does not sync each file to disk, which would make a
-// run many times slower than cp. Returns 0 or the errno of what failed.
+// Unverified, unlike QFile::copy, it does not sync each file to disk, which
+// would make a run many times slower than cp; verifying, each copy is
+// written out to be read back. Returns 0 or the errno of what failed.
 int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArray &folder,
                               const QByteArray &destination, PkCopyContents &contents)
 {
@@ -336,9 +337,10 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArra
 
 // Cards, exFAT disks and network shares have no unnamed files. The copy is
 // written under a hidden name in the output folder and renamed when
-// complete, without a sync per file. The temporary's name is removed in the
-// end, which after a rename finds nothing. Only the end of the process in
-// the middle of a file (kill -9, a power cut) can leave one behind.
+// complete, unverified without a sync per file. The temporary's name is
+// removed in the end, which after a rename finds nothing. Only the end of
+// the process in the middle of a file (kill -9, a power cut) can leave one
+// behind, and the next run into the folder removes it.
 int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
                                        const QByteArray &destination, PkCopyContents &contents)
 {

@@ -167,15 +167,15 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     // nothing.
     PkOutputLock lock;
     PkChecksumList checksums;
-    QString listError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(outputPath);
-    if (listError.isEmpty() && !listOfFilesToCopy.isEmpty()) {
+    QString setUpError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(outputPath);
+    if (setUpError.isEmpty() && !listOfFilesToCopy.isEmpty()) {
         for (const QString &left : PkOutputLock::removeLeftovers(outputPath))
             emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + left,
                                 QStringLiteral("removed: an unfinished copy of a run that was ended"));
-        listError = checksums.open(outputPath);
+        setUpError = checksums.open(outputPath);
     }
-    if (!listError.isEmpty()) {
-        emit copyStoppedSignal(listError);
+    if (!setUpError.isEmpty()) {
+        emit copyStoppedSignal(setUpError);
         emit copyFinishedSignal(0, 0, 0);
         return;
     }
