@@ -14,15 +14,9 @@
 
 namespace {
 
-// True, with errno set, where a test plays a file system that refuses or
-// fails call.
 bool faultInTest(PkFileCopier::Call call)
 {
-    const int error = PkFileCopier::faultAnswer(call);
-    if (error == 0)
-        return false;
-    errno = error;
-    return true;
+    return PkFileCopier::injectedFault(call);
 }
 
 // Pieces of at most a megabyte: large enough to stream, small enough that a
@@ -156,7 +150,7 @@ int PkCopyContents::readBack(int out, off_t size)
         if (got == 0)
             return readsBackDifferent;
         // A test plays a destination that returns other bytes.
-        if (PkFileCopier::faultAnswer(PkFileCopier::Call::ReadBack))
+        if (faultInTest(PkFileCopier::Call::ReadBack))
             buffer[0] = char(~buffer[0]);
         readHash.add(buffer.data(), size_t(got));
         offset += got;

@@ -47,15 +47,9 @@ std::atomic<int> temporarySlot{0};
 std::atomic<PkFileCopier::NamingHook> namingHook{nullptr};
 std::atomic<PkFileCopier::FaultHook> faultHook{nullptr};
 
-// True, with errno set, where a test plays a file system that refuses or
-// fails call.
 bool faultInTest(PkFileCopier::Call call)
 {
-    const int error = PkFileCopier::faultAnswer(call);
-    if (error == 0)
-        return false;
-    errno = error;
-    return true;
+    return PkFileCopier::injectedFault(call);
 }
 
 QString notRegular()
@@ -420,10 +414,14 @@ void PkFileCopier::setFaultHook(FaultHook hook)
     faultHook.store(hook);
 }
 
-int PkFileCopier::faultAnswer(Call call)
+bool PkFileCopier::injectedFault(Call call)
 {
     const FaultHook hook = faultHook.load();
-    return hook ? hook(call) : 0;
+    const int error = hook ? hook(call) : 0;
+    if (error == 0)
+        return false;
+    errno = error;
+    return true;
 }
 
 QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)

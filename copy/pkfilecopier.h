@@ -90,8 +90,9 @@ public:
     };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);
-    // The hook's answer for call, 0 without a hook.
-    static int faultAnswer(Call call);
+    // True, with errno set to the hook's answer, where a test plays a file
+    // system that refuses or fails call.
+    static bool injectedFault(Call call);
 
 private:
     // How a temporary is given its final name, from the best a file system
