@@ -191,14 +191,21 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
 
     PkFileCopier copier(resume);
     copier.setVerify(verifyCopies.load());
-    // A large file's bytes move the progress too, four times a second.
+    // A large file's bytes move the progress too, four times a second, and
+    // one larger still is named with how far it has come.
     qint64 inHand = 0;
+    QString large;
     QElapsedTimer sinceShown;
     sinceShown.start();
+    const auto showLarge = [&] {
+        if (!large.isEmpty())
+            emit largeFileSignal(large, int(std::min<qint64>(100, 100 * inHand / sizes.at(filesDone))));
+    };
     copier.progressed = [&](qint64 bytes) {
         inHand += bytes;
         if (sinceShown.elapsed() >= 250) {
             sinceShown.restart();
+            showLarge();
             emit copyProgressSignal(filesDone, bytesDone + inHand, bytesTotal);
         }
     };
@@ -213,6 +220,8 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
             continue;
         }
+        large = sizes.at(filesDone) > largeFileSize ? name : QString();
+        showLarge();
         const PkFileCopier::Result result = copyOne(copier, name, filePath, outputPath, flat, madeFolders);
         switch (result.outcome) {
         case PkFileCopier::Outcome::Copied:

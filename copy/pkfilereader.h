@@ -23,6 +23,7 @@ public:
 
     // The folder, inside the picture folder, that every run copies into.
     static QString outputFolderName() { return QStringLiteral("FilesFromSelection"); }
+    static constexpr qint64 largeFileSize = 64 * 1000 * 1000;
 
     // The list reading and folder matching that the window and the command
     // line use, in their plainest form.
@@ -68,6 +69,9 @@ signals:
     // could escape ("the drive is full"); copyFinishedSignal follows.
     void copyStoppedSignal(QString why);
     void copyFinishedSignal(int copied, int failed, int alreadyThere);
+    // The file in hand, when it is larger than largeFileSize, and how much
+    // of it is copied: as it begins, and with the progress after that.
+    void largeFileSignal(QString name, int percent);
     // Something to say of one file that is no failure: a copy that the
     // checksum list cannot hold, a leftover of an earlier run removed.
     void copyNoteSignal(QString name, QString note);

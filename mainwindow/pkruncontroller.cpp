@@ -65,6 +65,9 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
     connect(fileReader, &PkFileReader::alreadyThereSignal, this, &PkRunController::onAlreadyThere);
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkRunController::onFailed);
     connect(fileReader, &PkFileReader::copyProgressSignal, this, &PkRunController::onProgress);
+    connect(fileReader, &PkFileReader::largeFileSignal, this, [this](const QString &name, int percent) {
+        largeFile = QStringLiteral("%1: %2%").arg(name).arg(percent);
+    });
     connect(fileReader, &PkFileReader::copyStoppedSignal, this,
             [this](const QString &why) { runState.stopped(why); });
     connect(fileReader, &PkFileReader::copyNoteSignal, this,
@@ -167,6 +170,8 @@ void PkRunController::startRun(bool rest)
     const bool verify = PkSelectionReport::verifyCopies();
     fileReader->setVerify(verify);
     runState.start(int(runFiles.size()), destination, verify);
+    largeFile.clear();
+    lastFilesDone = 0;
     progress.start(int(runFiles.size()));
     resetPanel();
     emit startCopySignal(runFiles, folder, destination, resume || rest);
@@ -220,9 +225,22 @@ void PkRunController::onAlreadyThere(int count)
 // The figures of the command line's progress line, in the ring's tooltip.
 void PkRunController::onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal)
 {
+    // A large file is named until it is done.
+    if (filesDone != lastFilesDone)
+        largeFile.clear();
+    lastFilesDone = filesDone;
     progress.update(filesDone, bytesDone, bytesTotal);
     if (runState.isRunning())
-        dashboard->setToolTip(progress.text());
+        dashboard->setToolTip(progressToolTip());
+}
+
+// Rich text, so that no name can pass for markup.
+QString PkRunController::progressToolTip() const
+{
+    QString lines = progress.text().toHtmlEscaped();
+    if (!largeFile.isEmpty())
+        lines += QStringLiteral("<br>") + largeFile.toHtmlEscaped();
+    return QStringLiteral("<p style='white-space:pre'>") + lines + QStringLiteral("</p>");
 }
 
 void PkRunController::onFailed(const QString &name, const QString &reason)
@@ -251,7 +269,7 @@ void PkRunController::showRun()
 {
     const QString colour = runState.isAlarming() ? QStringLiteral("marker") : QStringLiteral("gray8");
     dashboard->setSummary(runState.summary(), tools.getColor(colour));
-    dashboard->setToolTip(runState.isRunning() ? progress.text() : runState.failureToolTip());
+    dashboard->setToolTip(runState.isRunning() ? progressToolTip() : runState.failureToolTip());
     copyFailuresAction->setEnabled(!runState.failureReport().isEmpty());
     showCopiesAction->setEnabled(runState.canShowCopies());
 

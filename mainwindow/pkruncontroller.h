@@ -67,6 +67,7 @@ private:
     void onCopied(int count);
     void onAlreadyThere(int count);
     void onProgress(int filesDone, qint64 bytesDone, qint64 bytesTotal);
+    QString progressToolTip() const;
     void onFailed(const QString &name, const QString &reason);
     void onFinished(int copied, int failed, int alreadyThere);
     void resetPanel();
@@ -83,6 +84,8 @@ private:
     QAction *showCopiesAction = nullptr;
     PkRunState runState;
     PkCopyProgress progress;
+    QString largeFile; // the large file in hand and how far it has come
+    int lastFilesDone = 0;
     QString listName;
     QString folder;
     QString destination;

@@ -14,7 +14,8 @@ class TestPkCopyProgress : public QObject
 private slots:
     void text_data()
     {
-        // Files done of 89, bytes done, bytes in all, milliseconds since the run began.
+        // Files done of 89, bytes done, bytes in all, milliseconds since the
+        // run began; and bytes done in the last milliseconds, where given.
         QTest::addColumn<QList<qint64>>("figures");
         QTest::addColumn<QString>("expected");
         const qint64 mega = 1000 * 1000, giga = 1000 * mega;
@@ -31,12 +32,19 @@ private slots:
         row("hours left", {1, mega, 4 * giga, 1000}, "1 of 89 · 0.0 of 4.0 GB · 1.0 MB/s · 1:06:39 left");
         row("an hour left, to the second", {1, mega, 3601 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 1:00:00 left");
         row("a second under an hour", {1, mega, 3600 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 59:59 left");
+        row("the last seconds' rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 5000},
+            "60 of 89 · 1.2 of 2.3 GB · 10 MB/s · 1:50 left");
+        row("nothing moved lately: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 0, 5000},
+            "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
+        row("under a second of recent figures: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 999},
+            "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
     }
 
     void text()
     {
         QFETCH(QList<qint64>, figures);
-        QTEST(PkCopyProgress::text(int(figures[0]), 89, figures[1], figures[2], figures[3]), "expected");
+        QTEST(PkCopyProgress::text(int(figures[0]), 89, figures[1], figures[2], figures[3], figures.value(4),
+                                   figures.value(5)), "expected");
     }
 };
 

@@ -62,6 +62,12 @@ void TestPkOutputFolder::run_data()
     QTest::newRow("finishing a run appends; a name with a line break is left out and said")
         << QStringList{"new\nline.jpg=abc", "abc.jpg=abc"} << QStringList{list + "=" + earlier} << true << false << earlier + abc
         << QStringList{"note: new\nline.jpg: not in the checksum list, as its name holds a line break", "copied 2"} << both;
+    // A file over 64 MB is named as it begins, one of 64 MB is not.
+    QTest::newRow("files of 64 MB and a byte more")
+        << QStringList{"edge.mov=64000000", "huge.mov=64000001"} << QStringList{} << true << false
+        << QByteArray("XXH128 (edge.mov) = a0aa3698f97eb728308597524521a9c4\n"
+                      "XXH128 (huge.mov) = a06649b196e2b72db37b0b583da07dd5\n")
+        << QStringList{"large: huge.mov", "copied 2"} << both;
     QTest::newRow("unverified, copied in place: not listed") << abcOnly << QStringList{} << false << false << QByteArray()
                                                              << QStringList{"copied 1"} << both;
     QTest::newRow("unverified, read and written: listed") << abcOnly << QStringList{} << false << true << abc
@@ -96,8 +102,11 @@ void TestPkOutputFolder::run()
     QStringList names;
     for (const QString &picture : pictures) {
         names << picture.section('=', 0, 0);
+        // A film is a sparse file of the size given.
+        const bool film = names.last().endsWith(".mov");
         const QByteArray bytes = picture.endsWith("large.cr2=") ? largePicture() : picture.section('=', 1).toUtf8();
-        writeTestFile(dir->filePath("pics/" + names.last()), bytes);
+        QFile file(writeTestFile(dir->filePath("pics/" + names.last()), film ? QByteArray() : bytes));
+        QVERIFY(!film || file.resize(bytes.toLongLong()));
     }
     // A link points at an earlier run's list elsewhere, which must stay as it is.
     const QString target = writeTestFile(dir->filePath("elsewhere"), "XXH128 (old.jpg) = 0123456789abcdef0123456789abcdef\n");
@@ -123,12 +132,11 @@ void TestPkOutputFolder::run()
     PkFileReader reader;
     reader.setVerify(verify);
     QStringList events;
-    connect(&reader, &PkFileReader::copyNoteSignal, this, [&events](const QString &name, const QString &note) {
-        events << "note: " + name + ": " + note;
-    });
+    connect(&reader, &PkFileReader::copyNoteSignal, this, [&](const QString &name, const QString &note) { events << "note: " + name + ": " + note; });
+    connect(&reader, &PkFileReader::largeFileSignal, this, [&](const QString &name, int percent) {
+        events << (percent > 0 || events.contains("large: " + name) ? QStringList() : QStringList{"large: " + name}); });
     connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
-    connect(&reader, &PkFileReader::copyFinishedSignal, this,
-            [&events](int copied) { events << "copied " + QString::number(copied); });
+    connect(&reader, &PkFileReader::copyFinishedSignal, this, [&](int copied) { events << "copied " + QString::number(copied); });
     PkFileCopier::setFaultHook(passThrough ? refuseCopyInPlace : nullptr);
     reader.on_startCopyIntoSignal(names, dir->filePath("pics"), QString(), true);
     PkFileCopier::setFaultHook(nullptr);
