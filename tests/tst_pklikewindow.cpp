@@ -80,6 +80,8 @@ void TestPkLikeWindow::examples()
     chooseFolder(window, dir->filePath("pics"));
     QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
     QVERIFY(tile(window, ToCopyTile)->toolTip().startsWith(QStringLiteral("1 by capture time, 1 by content")));
+    QTest::keyClick(&window, Qt::Key_Escape); // the matching is over: nothing to stop
+    QCOMPARE(tile(window, ToCopyTile)->getMainText(), QStringLiteral("3"));
 }
 
 void TestPkLikeWindow::exampleTiles_data()
