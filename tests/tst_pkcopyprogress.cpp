@@ -32,12 +32,9 @@ private slots:
         row("hours left", {1, mega, 4 * giga, 1000}, "1 of 89 · 0.0 of 4.0 GB · 1.0 MB/s · 1:06:39 left");
         row("an hour left, to the second", {1, mega, 3601 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 1:00:00 left");
         row("a second under an hour", {1, mega, 3600 * mega, 1000}, "1 of 89 · 0.0 of 3.6 GB · 1.0 MB/s · 59:59 left");
-        row("the last seconds' rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 5000},
-            "60 of 89 · 1.2 of 2.3 GB · 10 MB/s · 1:50 left");
-        row("nothing moved lately: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 0, 5000},
-            "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
-        row("under a second of recent figures: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 999},
-            "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
+        row("the last seconds' rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 5000}, "60 of 89 · 1.2 of 2.3 GB · 10 MB/s · 1:50 left");
+        row("nothing moved lately: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 0, 5000}, "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
+        row("under a second lately: the run's rate", {60, 1200 * mega, 2300 * mega, 25000, 50 * mega, 999}, "60 of 89 · 1.2 of 2.3 GB · 48 MB/s · 0:23 left");
     }
 
     void text()

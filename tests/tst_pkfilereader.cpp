@@ -69,8 +69,7 @@ bool keptTimes(const QString &copy)
 QByteArray hashOf(const QByteArray &bytes)
 {
     PkContentHash hash;
-    hash.add(bytes.constData(), size_t(bytes.size()));
-    return hash.hex();
+    return hash.add(bytes.constData(), size_t(bytes.size())), hash.hex();
 }
 
 QByteArray contents(const QString &path)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "pkterminaltext.h"
 #include "pktestpictures.h"
 
 #include <QDir>
@@ -24,6 +25,7 @@ private slots:
     void run_data();
     void run();
     void oneShot();
+    void escapedNames();
 };
 
 void TestPkLikeCommandLine::run_data()
@@ -131,6 +133,14 @@ void TestPkLikeCommandLine::oneShot()
     QVERIFY(process.waitForFinished(60000));
     QVERIFY2(process.readAllStandardError().contains("like: x.jpg: CardB/IMG_0002 (capture time"), "");
     QCOMPARE(process.readAllStandardOutput(), "job/CardB/IMG_0002.jpg\n");
+}
+
+// A name reaches the terminal with what could move the cursor, end the line
+// or turn the text around written as escapes: each class to both its ends.
+void TestPkLikeCommandLine::escapedNames()
+{
+    const QString name = u"\u001f \u007e\u007f\u009f\u00a0\u2027\u2028\u2029\u202a\u202e\u202f\u2065\u2066\u2069\u206a"_qs;
+    QCOMPARE(PkTerminalText::escaped(name), (u"\\037 ~\\177\\237\u00a0\u2027\\u2028\\u2029\\u202a\\u202e\u202f\u2065\\u2066\\u2069\u206a"_qs).toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TestPkLikeCommandLine)

@@ -105,8 +105,7 @@ void TestPkOutputFolder::run()
         // A film is a sparse file of the size given.
         const bool film = names.last().endsWith(".mov");
         const QByteArray bytes = picture.endsWith("large.cr2=") ? largePicture() : picture.section('=', 1).toUtf8();
-        QFile file(writeTestFile(dir->filePath("pics/" + names.last()), film ? QByteArray() : bytes));
-        QVERIFY(!film || file.resize(bytes.toLongLong()));
+        QVERIFY(QFile(writeTestFile(dir->filePath("pics/" + names.last()), film ? QByteArray() : bytes)).resize(film ? bytes.toLongLong() : bytes.size()));
     }
     // A link points at an earlier run's list elsewhere, which must stay as it is.
     const QString target = writeTestFile(dir->filePath("elsewhere"), "XXH128 (old.jpg) = 0123456789abcdef0123456789abcdef\n");
