@@ -5,30 +5,25 @@
 #include <QFile>
 
 #include <cerrno>
-#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-PkChecksumList::~PkChecksumList()
+QString PkChecksumList::open(int folder)
 {
-    if (fd != -1)
-        ::close(fd);
-}
-
-QString PkChecksumList::open(const QString &outputPath)
-{
-    const QByteArray path = QFile::encodeName(outputPath + QLatin1Char('/') + fileName());
+    const QByteArray name = QFile::encodeName(fileName());
     // O_NONBLOCK: a FIFO of that name must refuse, not hold the run.
-    fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    list.reset(::openat(folder, name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                        0644));
     const int error = errno;
     struct stat status;
-    if (fd != -1 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+    const bool opened = list.isOpen();
+    if (opened && ::fstat(list.get(), &status) == 0 && S_ISREG(status.st_mode)) {
+        length = status.st_size;
         return QString();
-    const bool opened = fd != -1;
-    if (opened)
-        ::close(std::exchange(fd, -1));
+    }
+    list.reset();
     if (!opened && error == ELOOP)
         return QStringLiteral("the checksum list is a link");
     if (opened || error == EISDIR || error == ENXIO)
@@ -43,14 +38,14 @@ int PkChecksumList::add(const QString &relativeName, const QByteArray &hex)
     const QByteArray line = "XXH128 (" + QFile::encodeName(relativeName) + ") = " + hex + '\n';
     // One write with O_APPEND puts the line at the end whole or fails; a
     // short write means the drive filled up mid-line, which is cut off again.
-    struct stat before;
-    if (::fstat(fd, &before) != 0)
-        return errno;
-    const ssize_t written = ::write(fd, line.constData(), size_t(line.size()));
-    if (written == line.size())
+    // The lock keeps every other run from appending meanwhile.
+    const ssize_t written = ::write(list.get(), line.constData(), size_t(line.size()));
+    if (written == line.size()) {
+        length += written;
         return 0;
+    }
     const int error = written < 0 ? errno : ENOSPC;
-    if (::ftruncate(fd, before.st_size) != 0) {
+    if (::ftruncate(list.get(), length) != 0) {
         // Nothing more can be done: the line stays cut.
     }
     return error;

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "pkfiledescriptor.h"
+
 // The list of the copies' hashes that a run keeps in its output folder, in
 // the lines xxhsum --tag -H2 writes and checks, so that anyone can prove the
 // copies later with a tool of their own. Lines are appended whole, one write
@@ -14,17 +16,12 @@
 class PkChecksumList
 {
 public:
-    PkChecksumList() = default;
-    ~PkChecksumList();
-    PkChecksumList(const PkChecksumList &) = delete;
-    PkChecksumList &operator=(const PkChecksumList &) = delete;
-
     static QString fileName() { return QStringLiteral(".pickwell-checksums.xxh128"); }
 
-    // Opens the list in outputPath, creating it where it is missing; never
+    // Opens the list in the output folder open at folder, creating it where it is missing; never
     // through a link, and only a regular file. Returns why it cannot be
     // written, in words for the user, or an empty string.
-    QString open(const QString &outputPath);
+    QString open(int folder);
     static QString cannotWrite() { return QStringLiteral("checksums cannot be written"); }
 
     // Appends the line of relativeName (a path below the output folder).
@@ -33,7 +30,9 @@ public:
     int add(const QString &relativeName, const QByteArray &hex);
 
 private:
-    int fd = -1;
+    PkFileDescriptor list;
+    // Where the list ends: where a line cut short is cut back to.
+    qint64 length = 0;
 };
 
 #endif // PKCHECKSUMLIST_H

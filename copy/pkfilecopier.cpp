@@ -3,11 +3,13 @@
 #include "pkfilecopier.h"
 
 #include "pkcopycontents.h"
+#include "pkfiledescriptor.h"
 #include "pkfilereader.h"
 #include "pwtools.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
@@ -36,13 +38,16 @@ const char holdPathVariable[] = "PICKWELL_TEST_HOLD_PATH";
 // no unnamed files. PkCopyContents has its own.
 constexpr int noUnnamedFiles = -1;
 
-// The hidden temporary being written, for a signal handler to remove. Two
-// buffers are filled in turn, so the one a handler may still be reading is
-// never the one being overwritten.
-char firstTemporaryPath[PATH_MAX];
-char secondTemporaryPath[PATH_MAX];
-char *const temporaryPaths[] = {firstTemporaryPath, secondTemporaryPath};
-std::atomic<const char *> temporaryInProgress{nullptr};
+// The hidden temporary being written, for a signal handler to remove: its
+// folder and its name there. Two are filled in turn, so the one a handler
+// may still be reading is never the one being overwritten.
+struct Temporary
+{
+    int folder;
+    char name[NAME_MAX + 1];
+};
+Temporary temporaries[2];
+std::atomic<const Temporary *> temporaryInProgress{nullptr};
 std::atomic<int> temporarySlot{0};
 std::atomic<PkFileCopier::NamingHook> namingHook{nullptr};
 std::atomic<PkFileCopier::FaultHook> faultHook{nullptr};
@@ -103,10 +108,11 @@ bool isDestinationGone(int error)
     return error == EROFS || error == ENODEV || error == ENOTCONN || error == ESTALE || error == EIO;
 }
 
-bool isFolder(const QByteArray &path)
+// A folder that was removed has no links left, though it is open still.
+bool isRemoved(int folder)
 {
     struct stat status;
-    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+    return ::fstat(folder, &status) != 0 || status.st_nlink == 0;
 }
 
 bool canList(const QByteArray &path)
@@ -118,34 +124,17 @@ bool canList(const QByteArray &path)
     return true;
 }
 
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
-    // Closing -1 fails harmlessly, after every errno that matters was read.
-    ~FileDescriptor() { ::close(fd); }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return fd; }
-    // Network file systems report a failed write-back here at the latest.
-    int close() { return ::close(std::exchange(fd, -1)); }
-    void reset(int other) { ::close(std::exchange(fd, other)); }
-
-private:
-    int fd;
-};
-
-bool publish(int out, const QByteArray &destination)
+bool publish(int out, int folder, const QByteArray &name)
 {
     // linkat fails with EEXIST instead of replacing, so publishing never
     // overwrites, even against another program racing for the same name.
     // Without the privilege that AT_EMPTY_PATH needs, the descriptor's entry
     // in /proc names the file; a taken name fails there too.
     if (!faultInTest(PkFileCopier::Call::LinkDescriptor)
-        && ::linkat(out, "", AT_FDCWD, destination.constData(), AT_EMPTY_PATH) == 0)
+        && ::linkat(out, "", folder, name.constData(), AT_EMPTY_PATH) == 0)
         return true;
     const QByteArray procPath = "/proc/self/fd/" + QByteArray::number(out);
-    return ::linkat(AT_FDCWD, procPath.constData(), AT_FDCWD, destination.constData(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, procPath.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Returns once a writer has opened the named pipe at path and closed it again.
@@ -159,10 +148,11 @@ void waitAtHold(const QByteArray &path)
         ::close(fd);
 }
 
-void beforeNaming(const QByteArray &destination)
+void beforeNaming(int folder, const QByteArray &name)
 {
     if (const PkFileCopier::NamingHook hook = namingHook.load())
-        hook(QFile::decodeName(destination));
+        hook(QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(folder)).symLinkTarget() + QLatin1Char('/')
+             + QFile::decodeName(name));
     static const QByteArray holdPath = qgetenv(holdPathVariable);
     if (!holdPath.isEmpty())
         waitAtHold(holdPath);
@@ -188,6 +178,29 @@ bool keepTimes(int out, const struct stat &status)
     return (!faultInTest(PkFileCopier::Call::ChangeTimes) && ::futimens(out, times) == 0) || isRefusal(errno);
 }
 
+// A hidden file of a fresh name in folder, ".pickwell-" and six letters or
+// digits, writable by its owner whatever the picture's mode. A handler knows
+// its name before it exists. Returns the open file, its name into name.
+int makeTemporary(int folder, const char **name)
+{
+    static const char characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    Temporary *temporary = &temporaries[temporarySlot.fetch_xor(1) & 1];
+    temporary->folder = folder;
+    *name = temporary->name;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char *end = temporary->name + std::snprintf(temporary->name, sizeof temporary->name, ".pickwell-");
+        for (int i = 0; i < 6; ++i)
+            *end++ = characters[QRandomGenerator::global()->bounded(int(sizeof characters) - 1)];
+        *end = '\0';
+        temporaryInProgress.store(temporary);
+        const int fd = ::openat(folder, temporary->name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd != -1 || errno != EEXIST)
+            return fd;
+        temporaryInProgress.store(nullptr);
+    }
+    return -1;
+}
+
 } // namespace
 
 PkFileCopier::PkFileCopier(bool resume)
@@ -199,21 +212,20 @@ PkFileCopier::PkFileCopier(bool resume)
 // Finishing a run, a copy there is left alone; a file of another size there
 // is another picture of that name (another card's IMG_0001), no copy of
 // this one, and is said to be.
-PkFileCopier::Result PkFileCopier::nameTaken(const QByteArray &destination, qint64 size) const
+PkFileCopier::Result PkFileCopier::nameTaken(int folder, const QByteArray &name, qint64 size) const
 {
     if (!resume)
         return failed(alreadyCopied());
     struct stat there;
-    if (::lstat(destination.constData(), &there) == 0 && S_ISREG(there.st_mode) && there.st_size != size)
+    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(there.st_mode) && there.st_size != size)
         return failed(QStringLiteral("already there, but %1, not %2")
                           .arg(PwTools::dataSize(there.st_size), PwTools::dataSize(size)));
     return {Outcome::AlreadyThere, QString(), RunEnd::None, QByteArray()};
 }
 
-PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &destination)
+PkFileCopier::Result PkFileCopier::copy(const QString &source, int folder, const QString &name)
 {
     const QByteArray sourceName = QFile::encodeName(source);
-    const QByteArray folder = QFile::encodeName(QFileInfo(destination).path());
     failedReading = true;
     // A link is followed to what it names, as cp does; a FIFO, a device or a
     // socket, or a link to one, is never opened, so never read or waited on.
@@ -224,7 +236,7 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
         return failed(notRegular());
     // O_NONBLOCK keeps a FIFO put in the picture's place since from blocking
     // the run; fstat then tells that it is not the file checked.
-    FileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    PkFileDescriptor in(::open(sourceName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() == -1 || ::fstat(in.get(), &status) != 0)
         return failure(errno, source, folder);
     if (!S_ISREG(status.st_mode))
@@ -232,11 +244,11 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     failedReading = false;
     // Checked before any byte is copied: a run that is finished again finds
     // most names taken, and must not pay for copying them.
-    // lstat, so that even a dangling link counts as a name that is taken.
-    const QByteArray destinationName = QFile::encodeName(destination);
+    // Not following, so that even a dangling link counts as a name that is taken.
+    const QByteArray destinationName = QFile::encodeName(name);
     struct stat existing;
-    if (::lstat(destinationName.constData(), &existing) == 0)
-        return nameTaken(destinationName, status.st_size);
+    if (::fstatat(folder, destinationName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        return nameTaken(folder, destinationName, status.st_size);
     if (errno != ENOENT)
         return failure(errno, source, folder);
     // Pictures are read once, front to back; a wider read-ahead keeps a
@@ -253,14 +265,14 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, const QString &de
     if (error == 0)
         return {Outcome::Copied, QString(), RunEnd::None, contents.hash()};
     if (error == EEXIST)
-        return nameTaken(destinationName, status.st_size);
+        return nameTaken(folder, destinationName, status.st_size);
     if (error == PkCopyContents::readsBackDifferent)
         return {Outcome::Failed, readsBackDifferent(), RunEnd::ReadsBackDifferent, QByteArray()};
     return error == PkCopyContents::changedWhileCopied ? failed(changed()) : failure(error, source, folder);
 }
 
-int PkFileCopier::writeCopy(int in, const struct stat &status, const QByteArray &folder,
-                            const QByteArray &destination, PkCopyContents &contents)
+int PkFileCopier::writeCopy(int in, const struct stat &status, int folder, const QByteArray &destination,
+                            PkCopyContents &contents)
 {
     int error = unnamedFiles ? copyUnnamed(in, status, folder, destination, contents) : noUnnamedFiles;
     if (error == noUnnamedFiles) {
@@ -274,7 +286,7 @@ int PkFileCopier::writeCopy(int in, const struct stat &status, const QByteArray 
 // Tells the failures that end a run from those of one file, by where the
 // failing call was and by what is left of each side: a file that vanished or
 // a name that is too long on a card leaves the rest to be tried.
-PkFileCopier::Result PkFileCopier::failure(int error, const QString &source, const QByteArray &folder) const
+PkFileCopier::Result PkFileCopier::failure(int error, const QString &source, int folder) const
 {
     if (failedReading) {
         Result result = failed(sourceReason(error));
@@ -285,7 +297,7 @@ PkFileCopier::Result PkFileCopier::failure(int error, const QString &source, con
     Result result = failed(qt_error_string(error));
     if (error == ENOSPC || error == EDQUOT)
         result.end = RunEnd::DriveFull;
-    else if (isDestinationGone(error) || !isFolder(folder))
+    else if (isDestinationGone(error) || isRemoved(folder))
         result.end = RunEnd::DestinationGone;
     return result;
 }
@@ -313,20 +325,19 @@ QString PkFileCopier::runEndText(RunEnd end)
 // Unverified, unlike QFile::copy, it does not sync each file to disk, which
 // would make a run many times slower than cp; verifying, each copy is
 // written out to be read back. Returns 0 or the errno of what failed.
-int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArray &folder,
-                              const QByteArray &destination, PkCopyContents &contents)
+int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, const QByteArray &destination,
+                              PkCopyContents &contents)
 {
-    FileDescriptor out(faultInTest(Call::UnnamedFile)
-                           ? -1
-                           : ::open(folder.constData(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0600));
+    PkFileDescriptor out(faultInTest(Call::UnnamedFile) ? -1
+                                                        : ::openat(folder, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
     if (const int error = contents.copy(in, out.get(), status))
         return error;
     if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status))
         return errno;
-    beforeNaming(destination);
-    return publish(out.get(), destination) ? 0 : errno;
+    beforeNaming(folder, destination);
+    return publish(out.get(), folder, destination) ? 0 : errno;
 }
 
 // Cards, exFAT disks and network shares have no unnamed files. The copy is
@@ -335,18 +346,12 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, const QByteArra
 // removed in the end, which after a rename finds nothing. Only the end of
 // the process in the middle of a file (kill -9, a power cut) can leave one
 // behind, and the next run into the folder removes it.
-int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
-                                       const QByteArray &destination, PkCopyContents &contents)
+int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int folder, const QByteArray &destination,
+                                       PkCopyContents &contents)
 {
-    char *path = temporaryPaths[temporarySlot.fetch_xor(1) & 1];
-    // A hidden file of a fresh name, writable by its owner whatever the
-    // picture's mode. A handler knows it before it exists: mkostemp writes
-    // the name into path before it creates the file. A folder name too long
-    // for path leaves a pattern that mkostemp refuses.
-    std::snprintf(path, PATH_MAX, "%s/.pickwell-XXXXXX", folder.constData());
-    temporaryInProgress.store(path);
-    FileDescriptor out(::mkostemp(path, O_CLOEXEC));
-    if (out.get() == -1) {
+    const char *temporary = nullptr;
+    PkFileDescriptor out(makeTemporary(folder, &temporary));
+    if (!out.isOpen()) {
         const int error = errno;
         temporaryInProgress.store(nullptr);
         return error;
@@ -358,8 +363,8 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
         error = errno;
     }
     if (error == 0) {
-        beforeNaming(destination);
-        error = giveName(path, destination.constData());
+        beforeNaming(folder, destination);
+        error = giveName(folder, temporary, destination.constData());
     }
     removeTemporaryInProgress();
     return error;
@@ -368,19 +373,19 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, const 
 // Never replaces a file: renameat2 refuses to where the name is taken; where
 // the file system does not offer that, a hard link fails the same way; where
 // it has no hard links either, the name is checked just before the rename.
-int PkFileCopier::giveName(const char *temporary, const char *destination)
+int PkFileCopier::giveName(int folder, const char *temporary, const char *destination)
 {
     switch (naming) {
     case Naming::NoReplace:
         if (!faultInTest(Call::RenameNoReplace)
-            && ::renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+            && ::renameat2(folder, temporary, folder, destination, RENAME_NOREPLACE) == 0)
             return 0;
         if (!isRefusal(errno))
             return errno;
         naming = Naming::Link;
         [[fallthrough]];
     case Naming::Link:
-        if (!faultInTest(Call::Link) && ::link(temporary, destination) == 0)
+        if (!faultInTest(Call::Link) && ::linkat(folder, temporary, folder, destination, 0) == 0)
             return 0;
         if (!isRefusal(errno))
             return errno;
@@ -388,11 +393,11 @@ int PkFileCopier::giveName(const char *temporary, const char *destination)
         [[fallthrough]];
     case Naming::CheckedRename: {
         struct stat existing;
-        if (::lstat(destination, &existing) == 0)
+        if (::fstatat(folder, destination, &existing, AT_SYMLINK_NOFOLLOW) == 0)
             return EEXIST;
         if (errno != ENOENT)
             return errno;
-        return ::rename(temporary, destination) == 0 ? 0 : errno;
+        return ::renameat(folder, temporary, folder, destination) == 0 ? 0 : errno;
     }
     }
     return EINVAL;
@@ -400,8 +405,8 @@ int PkFileCopier::giveName(const char *temporary, const char *destination)
 
 void PkFileCopier::removeTemporaryInProgress()
 {
-    if (const char *path = temporaryInProgress.exchange(nullptr))
-        ::unlink(path);
+    if (const Temporary *temporary = temporaryInProgress.exchange(nullptr))
+        ::unlinkat(temporary->folder, temporary->name, 0);
 }
 
 void PkFileCopier::setNamingHook(NamingHook hook)
@@ -414,6 +419,14 @@ void PkFileCopier::setFaultHook(FaultHook hook)
     faultHook.store(hook);
 }
 
+bool PkFileCopier::stillAt(int folder, const QString &path)
+{
+    struct stat open;
+    struct stat named;
+    return ::fstat(folder, &open) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0
+        && S_ISDIR(named.st_mode) && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
 bool PkFileCopier::injectedFault(Call call)
 {
     const FaultHook hook = faultHook.load();
@@ -424,15 +437,17 @@ bool PkFileCopier::injectedFault(Call call)
     return true;
 }
 
-QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)
+QString PkFileCopier::makeOutputFolder(const QString &path, PkFileDescriptor &opened, RunEnd *end)
 {
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
-        return QString();
-    const int error = errno;
+    const QByteArray name = QFile::encodeName(path);
+    int error = ::mkdir(name.constData(), 0777) == 0 ? EEXIST : errno;
     // Never through a link, which would send the copies where it points.
-    struct stat status;
-    if (error == EEXIST && ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode))
-        return QString();
+    if (error == EEXIST) {
+        opened.reset(::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (opened.isOpen())
+            return QString();
+        error = errno == ELOOP || errno == ENOTDIR ? EEXIST : errno;
+    }
     if (end && (error == ENOSPC || error == EDQUOT))
         *end = RunEnd::DriveFull;
     return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
@@ -441,32 +456,32 @@ QString PkFileCopier::makeOutputFolder(const QString &path, RunEnd *end)
 // Each step is made and then opened without following a link, from the one
 // before it: a link or a file in the way stops the copy instead of sending it
 // elsewhere.
-PkFileCopier::Result PkFileCopier::makeSubfolder(const QString &outputPath, const QString &relative)
+PkFileCopier::Result PkFileCopier::makeSubfolder(int output, const QString &relative, PkFileDescriptor &opened)
 {
     Result result;
     result.outcome = Outcome::Failed;
     const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    FileDescriptor folder(::open(QFile::encodeName(outputPath).constData(), flags));
-    if (folder.get() < 0) {
-        result.end = RunEnd::DestinationGone;
-        return result;
-    }
+    opened.reset();
     QString made = PkFileReader::outputFolderName();
     for (const QString &step : relative.split(QLatin1Char('/'))) {
         const QByteArray name = QFile::encodeName(step);
+        const int at = opened.isOpen() ? opened.get() : output;
         made += QLatin1Char('/') + step;
-        int error = ::mkdirat(folder.get(), name.constData(), 0777) == 0 ? 0 : errno;
-        const int next = error == 0 || error == EEXIST ? ::openat(folder.get(), name.constData(), flags) : -1;
+        int error = ::mkdirat(at, name.constData(), 0777) == 0 ? 0 : errno;
+        const int next = error == 0 || error == EEXIST ? ::openat(at, name.constData(), flags) : -1;
         if (next < 0) {
             error = error == 0 || error == EEXIST ? errno : error;
             if (error == ENOSPC || error == EDQUOT)
                 result.end = RunEnd::DriveFull;
+            else if (isRemoved(at))
+                result.end = RunEnd::DestinationGone;
             result.reason = "cannot create " + made + ": "
                           + (error == ELOOP || error == ENOTDIR ? QStringLiteral("a file or link of that name is there")
                                                                 : qt_error_string(error));
+            opened.reset();
             return result;
         }
-        folder.reset(next);
+        opened.reset(next);
     }
     result.outcome = Outcome::Copied;
     return result;

@@ -9,6 +9,7 @@
 
 struct stat;
 class PkCopyContents;
+class PkFileDescriptor;
 
 // Copies pictures into an output folder, one at a time, without ever
 // overwriting a file and without leaving a partial one under a real name.
@@ -48,19 +49,26 @@ public:
     std::function<void(qint64 bytes)> progressed = [](qint64) {};
 
     // Copies source, or the regular file it links to, with its permission
-    // bits and its times, where the destination's file system keeps them.
-    Result copy(const QString &source, const QString &destination);
+    // bits and its times, where the destination's file system keeps them,
+    // as name into the folder open at folder. Every call on the copy is made
+    // relative to that folder, so a folder swapped for another, or for a
+    // link, under the same path receives nothing.
+    Result copy(const QString &source, int folder, const QString &name);
 
     // Why a run ended early, in words for the user ("the drive is full").
     static QString runEndText(RunEnd end);
 
-    // Creates the run's output folder, or says why it cannot be used. A
-    // folder that is there already is used as it is. A full drive is told
-    // apart through end, as it is for a copy.
-    static QString makeOutputFolder(const QString &path, RunEnd *end = nullptr);
-    // Makes relative ("CardA/DCIM") inside the output folder at outputPath,
-    // step by step, as makeOutputFolder does; outcome Copied when it is there.
-    static Result makeSubfolder(const QString &outputPath, const QString &relative);
+    // Creates the run's output folder and opens it into opened, or says why
+    // it cannot be used. A folder that is there already is used as it is,
+    // never through a link. A full drive is told apart through end, as it is
+    // for a copy.
+    static QString makeOutputFolder(const QString &path, PkFileDescriptor &opened, RunEnd *end = nullptr);
+    // Makes relative ("CardA/DCIM") inside the output folder open at output,
+    // step by step, and opens it into opened; outcome Copied when it is there.
+    static Result makeSubfolder(int output, const QString &relative, PkFileDescriptor &opened);
+    // Whether path still names the folder open at folder: not where it was
+    // removed, moved away, or replaced by another folder or a link.
+    static bool stillAt(int folder, const QString &path);
 
     // Removes the hidden temporary being written, if there is one. Safe in a
     // signal handler: a second Ctrl+C ends the program without waiting for
@@ -99,15 +107,13 @@ private:
     // offers down to what every one can do.
     enum class Naming { NoReplace, Link, CheckedRename };
 
-    Result nameTaken(const QByteArray &destination, qint64 size) const;
-    Result failure(int error, const QString &source, const QByteArray &folder) const;
-    int writeCopy(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination,
-                  PkCopyContents &contents);
-    int copyUnnamed(int in, const struct stat &status, const QByteArray &folder, const QByteArray &destination,
-                    PkCopyContents &contents);
-    int copyThroughTemporary(int in, const struct stat &status, const QByteArray &folder,
-                             const QByteArray &destination, PkCopyContents &contents);
-    int giveName(const char *temporary, const char *destination);
+    Result nameTaken(int folder, const QByteArray &name, qint64 size) const;
+    Result failure(int error, const QString &source, int folder) const;
+    int writeCopy(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
+    int copyUnnamed(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
+    int copyThroughTemporary(int in, const struct stat &status, int folder, const QByteArray &name,
+                             PkCopyContents &contents);
+    int giveName(int folder, const char *temporary, const char *name);
 
     bool resume;
     bool verify = false;

@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QThread>
 
 #include <cerrno>
@@ -102,18 +101,27 @@ QString PkFileReader::copyName(const QString &name, bool flat)
     return flat ? name.sliced(name.lastIndexOf(QLatin1Char('/')) + 1) : name;
 }
 
-// The sub-folders of the output folder are made as they are needed.
+// Each copy is made into the output folder as it was opened, never through
+// its path, which may have come to name another folder or a link since: the
+// run then ends. The sub-folders of the output folder are made as they are
+// needed; a picture's neighbours in the list mostly share its folder.
 PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
-                                           const QString &outputPath, bool flat, QSet<QString> &madeFolders)
+                                           Output &output, bool flat)
 {
-    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    if (!flat && slash >= 0 && !madeFolders.contains(name.first(slash))) {
-        const PkFileCopier::Result made = PkFileCopier::makeSubfolder(outputPath, name.first(slash));
+    if (!PkFileCopier::stillAt(output.folder.get(), output.path))
+        return {PkFileCopier::Outcome::Failed, QString(), PkFileCopier::RunEnd::DestinationGone, QByteArray()};
+    const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
+    if (slash >= 0 && (output.subfolderName != name.first(slash) || !output.subfolder.isOpen())) {
+        output.subfolderName = name.first(slash);
+        const PkFileCopier::Result made
+            = PkFileCopier::makeSubfolder(output.folder.get(), output.subfolderName, output.subfolder);
         if (made.outcome == PkFileCopier::Outcome::Failed)
             return made;
-        madeFolders.insert(name.first(slash));
     }
-    return copier.copy(filePath + QLatin1Char('/') + name, outputPath + QLatin1Char('/') + copyName(name, flat));
+    const QString source = filePath + QLatin1Char('/') + name;
+    if (slash < 0)
+        return copier.copy(source, output.folder.get(), copyName(name, flat));
+    return copier.copy(source, output.subfolder.get(), name.sliced(slash + 1));
 }
 
 void PkFileReader::requestStop(int run)
@@ -146,11 +154,13 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
 
     // With nothing to copy nothing is created: an empty output folder would
     // only make the next choice of this picture folder be refused.
-    const QString outputPath = (destination.isEmpty() ? filePath : destination) + QLatin1Char('/') + outputFolderName();
+    Output output;
+    output.path = (destination.isEmpty() ? filePath : destination) + QLatin1Char('/') + outputFolderName();
+    const QString &outputPath = output.path;
     PkFileCopier::RunEnd end = PkFileCopier::RunEnd::None;
     const QString folderError = listOfFilesToCopy.isEmpty() ? QString()
                               : filePath.isEmpty()          ? QStringLiteral("no picture folder")
-                                                            : PkFileCopier::makeOutputFolder(outputPath, &end);
+                                                            : PkFileCopier::makeOutputFolder(outputPath, output.folder, &end);
     if (end != PkFileCopier::RunEnd::None) {
         emit copyStoppedSignal(PkFileCopier::runEndText(end));
         emit copyFinishedSignal(0, 0, 0);
@@ -167,12 +177,12 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     // nothing.
     PkOutputLock lock;
     PkChecksumList checksums;
-    QString setUpError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(outputPath);
+    QString setUpError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(output.folder.get());
     if (setUpError.isEmpty() && !listOfFilesToCopy.isEmpty()) {
         for (const QString &left : PkOutputLock::removeLeftovers(outputPath))
             emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + left,
                                 QStringLiteral("removed: an unfinished copy of a run that was ended"));
-        setUpError = checksums.open(outputPath);
+        setUpError = checksums.open(output.folder.get());
     }
     if (!setUpError.isEmpty()) {
         emit copyStoppedSignal(setUpError);
@@ -210,7 +220,6 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         }
     };
     const bool flat = flatCopies.load();
-    QSet<QString> madeFolders;
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
         if (stopRequested(run))
@@ -222,7 +231,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         }
         large = sizes.at(filesDone) > largeFileSize ? name : QString();
         showLarge();
-        const PkFileCopier::Result result = copyOne(copier, name, filePath, outputPath, flat, madeFolders);
+        const PkFileCopier::Result result = copyOne(copier, name, filePath, output, flat);
         switch (result.outcome) {
         case PkFileCopier::Outcome::Copied:
             emit copyStatusSignal(++copied);

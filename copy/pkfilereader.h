@@ -5,9 +5,9 @@
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
+#include "pkfiledescriptor.h"
 #include "pkfilecopier.h"
 
 #include <atomic>
@@ -77,10 +77,20 @@ signals:
     void copyNoteSignal(QString name, QString note);
 
 private:
+    // The output folder of a run, open, and the sub-folder of it that the
+    // last copy went into.
+    struct Output
+    {
+        QString path;
+        PkFileDescriptor folder;
+        QString subfolderName;
+        PkFileDescriptor subfolder;
+    };
+
     bool stopRequested(int run) const;
     static QString copyName(const QString &name, bool flat);
     static PkFileCopier::Result copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
-                                        const QString &outputPath, bool flat, QSet<QString> &madeFolders);
+                                        Output &output, bool flat);
 
     int runsStarted = 0; // touched only by the thread the worker lives on
     std::atomic<int> runToStop{0};

@@ -18,10 +18,10 @@ namespace {
 // Opens the lock file, creating it where it is missing; never through a
 // link, and only a regular file. O_NONBLOCK: a FIFO of that name must not
 // hold the run.
-int openLock(const QString &outputPath, bool create, int *error)
+int openLock(int folder, bool create, int *error)
 {
-    const QByteArray path = QFile::encodeName(outputPath + QLatin1Char('/') + PkOutputLock::fileName());
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    const QByteArray name = QFile::encodeName(PkOutputLock::fileName());
+    const int fd = ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
     *error = errno;
     struct stat status;
     if (fd == -1 || (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)))
@@ -33,38 +33,29 @@ int openLock(const QString &outputPath, bool create, int *error)
 
 } // namespace
 
-PkOutputLock::~PkOutputLock()
-{
-    if (fd != -1)
-        ::close(fd);
-}
-
-QString PkOutputLock::take(const QString &outputPath)
+QString PkOutputLock::take(int folder)
 {
     int error = 0;
-    fd = openLock(outputPath, true, &error);
-    if (fd == -1) {
+    lock.reset(openLock(folder, true, &error));
+    if (!lock.isOpen()) {
         return error == ELOOP || error == EISDIR || error == ENXIO
             ? QStringLiteral("the lock file is not a file")
             : QStringLiteral("cannot lock: ") + qt_error_string(error);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+    if (::flock(lock.get(), LOCK_EX | LOCK_NB) == 0)
         return QString();
     error = errno;
-    ::close(fd);
-    fd = -1;
+    lock.reset();
     return error == EWOULDBLOCK ? inUseText() : QStringLiteral("cannot lock: ") + qt_error_string(error);
 }
 
 bool PkOutputLock::inUse(const QString &outputPath)
 {
+    const PkFileDescriptor folder(
+        ::open(QFile::encodeName(outputPath).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     int error = 0;
-    const int fd = openLock(outputPath, false, &error);
-    if (fd == -1)
-        return false;
-    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    ::close(fd);
-    return held;
+    const PkFileDescriptor file(folder.isOpen() ? openLock(folder.get(), false, &error) : -1);
+    return file.isOpen() && ::flock(file.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 QList<QString> PkOutputLock::removeLeftovers(const QString &outputPath)

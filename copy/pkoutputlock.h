@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include "pkfiledescriptor.h"
+
 // The lock a run holds on its output folder while it writes there, so that
 // two runs (two windows, a window and a script) never copy into one folder
 // at once: on a card, two such runs could each find a name free and both
@@ -15,17 +17,12 @@
 class PkOutputLock
 {
 public:
-    PkOutputLock() = default;
-    ~PkOutputLock();
-    PkOutputLock(const PkOutputLock &) = delete;
-    PkOutputLock &operator=(const PkOutputLock &) = delete;
-
     static QString fileName() { return QStringLiteral(".pickwell-lock"); }
     static QString inUseText() { return QStringLiteral("in use by another Pickwell"); }
 
-    // Takes the lock of the output folder at outputPath until this object
+    // Takes the lock of the output folder open at folder until this object
     // ends. Returns why it cannot, in words for the user, or an empty string.
-    QString take(const QString &outputPath);
+    QString take(int folder);
 
     // Whether another run holds the lock of the output folder at outputPath
     // now; a folder without a lock file is not in use.
@@ -37,7 +34,7 @@ public:
     static QList<QString> removeLeftovers(const QString &outputPath);
 
 private:
-    int fd = -1;
+    PkFileDescriptor lock;
 };
 
 #endif // PKOUTPUTLOCK_H

@@ -2,12 +2,14 @@
 
 #include "pkcontenthash.h"
 #include "pkfilecopier.h"
+#include "pkfiledescriptor.h"
 #include "pkfilereader.h"
 #include "pkwindowtest.h"
 
 #include <csignal>
 #include <utility>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 // Reading selection lists, matching folders against them, and the copy
@@ -164,6 +166,9 @@ void actOnce(const QString &destination)
         played.insert('W', ENOSPC);
     } else if (action == "lose pictures") {
         QVERIFY(QDir().rename(hookPictures, hookPictures + "-lost"));
+    } else if (action.startsWith("swap")) { // the output folder moved away, another folder or a link put in its place
+        QVERIFY(QDir().rename(hookOutput, hookOutput + "-moved") && QDir().mkdir(hookOutput + "-elsewhere"));
+        QVERIFY(action == "swap folder" ? QDir().mkdir(hookOutput) : QFile::link(hookOutput + "-elsewhere", hookOutput));
     } else if (action == "second signal") {
         PkFileCopier::removeTemporaryInProgress();
     }
@@ -225,6 +230,9 @@ void TestPkFileReader::copyRun_data()
         {"already there 1", "finished 0 0 1"}, {"1.jpg"}, {"unnamed", "rename"});
     row("an output folder gone during the run ends it", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "unmount", 0,
         {"stopped: the destination is gone", "finished 0 0 0"}, {});
+    for (const char *swap : {"swap folder", "swap link"})
+        row(swap, {"1.jpg", "2.jpg", "CardA/3.jpg"}, {"1.jpg", "CardA/3.jpg"}, false, swap, 0,
+            {"1", "stopped: the destination is gone", "finished 1 0 0"}, {});
     row("a full drive ends the run and keeps what was copied", {"1.jpg", "2.jpg", "3.jpg"}, {"1.jpg", "2.jpg", "3.jpg"},
         false, "fill", 0, {"1", "stopped: the drive is full", "finished 1 0 0"}, {"1.jpg"});
     row("a picture folder gone during the run ends it", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
@@ -304,7 +312,9 @@ void TestPkFileReader::copyRun()
     const QString checksums = output + "/.pickwell-checksums.xxh128";
     const QByteArray listed = QFile::exists(checksums) ? contents(checksums) : QByteArray();
     for (const QString &own : runsOwn())
-        QCOMPARE(copies.removeOne(own), !list.isEmpty() && QFileInfo(output).isDir());
+        QCOMPARE(copies.removeOne(own), !list.isEmpty() && QFileInfo(output).isDir() && !hook.startsWith("swap"));
+    if (hook.startsWith("swap")) // what was copied before went where the folder went
+        QCOMPARE(everything(output + "-moved").filter(".jpg"), Names{"1.jpg"});
     QTEST(copies, "output");
     if (progress.value(0) == list.size()) // every name was handled: so were all the bytes
         QCOMPARE(progress.value(1), progress.value(2));
@@ -398,9 +408,10 @@ void TestPkFileReader::faults()
     copier.progressed = [&written](qint64 bytes) { written += bytes; };
     Names reasons;
     QList<PkFileCopier::RunEnd> ends;
+    const PkFileDescriptor out(::open(QFile::encodeName(dir->filePath("out")).constData(), O_RDONLY | O_DIRECTORY));
     for (const QString name : {"a.jpg", "b.jpg"}) {
         copying = dir->filePath(name);
-        const PkFileCopier::Result result = copier.copy(dir->filePath(name), dir->filePath("out/" + name));
+        const PkFileCopier::Result result = copier.copy(dir->filePath(name), out.get(), name);
         reasons << result.reason;
         ends << result.end;
     }
