@@ -61,7 +61,7 @@ void TestPkReviewWindow::initTestCase()
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s),
                                   PkTestPictures::dng(PkTestPictures::jpeg(picture, 0), picture.size(), 8)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"B_2.jpg"_s), PkTestPictures::jpeg(picture, 1)));
-    QVERIFY(PkTestPictures::write(dir.filePath(u"B_2.txt"_s), "notes"));
+    QVERIFY(PkTestPictures::write(dir.filePath(u"B_2.txt"_s), ""));
     QVERIFY(PkTestPictures::write(dir.filePath(u"C_3.jpg"_s), "not a picture"));
 }
 
@@ -101,7 +101,7 @@ void TestPkReviewWindow::thumbnails_data()
     QTest::newRow("raw preview turned left") << "A_1.dng" << int(PkThumbnail::Kind::Picture) << tall << -1;
     QTest::newRow("JPEG turned right, shown for its raw file too") << "A_1.jpg" << int(PkThumbnail::Kind::Picture) << tall << 2;
     QTest::newRow("JPEG upright") << "B_2.jpg" << int(PkThumbnail::Kind::Picture) << wide << 0;
-    QTest::newRow("other file") << "B_2.txt" << int(PkThumbnail::Kind::Other) << QSize(0, 0) << -1;
+    QTest::newRow("other file, empty") << "B_2.txt" << int(PkThumbnail::Kind::Other) << QSize(0, 0) << -1;
     QTest::newRow("broken picture") << "C_3.jpg" << int(PkThumbnail::Kind::Broken) << QSize(0, 0) << -1;
 }
 
