@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <cstdlib>
@@ -65,8 +66,10 @@ bool PkDecoderPool::serveIfHelper()
     ::prctl(PR_SET_NAME, "pickwell-decode");
     // Done while Pickwell is still opening its window.
     PkPictureDecoder::warmUp();
-    // The tests' stand-in for a decoding library that crashes on a file.
+    // The tests' stand-ins for a decoding library that crashes on a file,
+    // and for one that never returns from a file.
     const QString crashOn = qEnvironmentVariable("PICKWELL_DECODER_CRASH_ON");
+    const QString holdOn = qEnvironmentVariable("PICKWELL_DECODER_HOLD_ON");
     for (;;) {
         QByteArray frame;
         PkDecoderMessage::Request request;
@@ -74,6 +77,8 @@ bool PkDecoderPool::serveIfHelper()
             ::_exit(0);
         if (!crashOn.isEmpty() && request.path == crashOn)
             std::abort();
+        while (!holdOn.isEmpty() && request.path == holdOn)
+            ::pause();
         bool found;
         const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
         if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, PkDecoderMessage::answer(thumbnail, found)))
@@ -182,6 +187,12 @@ void PkDecoderPool::forget(const void *owner)
 {
     QMutexLocker locker(&mutex);
     cancelled.removeAll(owner);
+}
+
+bool PkDecoderPool::isBusyFor(const void *owner)
+{
+    QMutexLocker locker(&mutex);
+    return std::any_of(busy.cbegin(), busy.cend(), [owner](const Helper *helper) { return helper->owner == owner; });
 }
 
 PkDecoderPool::Helper *PkDecoderPool::take(const void *owner, bool *refused)

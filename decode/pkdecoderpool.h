@@ -34,6 +34,8 @@ public:
     // forget(owner); its callers get nothing found.
     void cancel(const void *owner);
     void forget(const void *owner);
+    // Whether a helper is at work for owner now.
+    bool isBusyFor(const void *owner);
     void setDeadline(int ms) { deadline = ms; }
 
     // In a helper: answers requests until Pickwell goes, then exits. Runs

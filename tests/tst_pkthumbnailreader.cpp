@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkdecoderpool.h"
+#include "pkpreviewloader.h"
 #include "pkpicturedecoder.h"
 #include "pktestpictures.h"
 #include "pkthumbnailcache.h"
@@ -32,6 +33,7 @@ private slots:
     void quickLook_data();
     void quickLook();
     void slowFileIsEnded();
+    void previewMovesOn();
     void loaderQuickThenDecoded_data();
     void loaderQuickThenDecoded();
     void loaderOtherBox();
@@ -112,6 +114,7 @@ void TestPkThumbnailReader::initTestCase()
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(u"cache"_s)));
     qputenv("PICKWELL_DECODER_CRASH_ON", QFile::encodeName(dir.filePath(u"crash.jpg"_s)));
+    qputenv("PICKWELL_DECODER_HOLD_ON", QFile::encodeName(dir.filePath(u"held.jpg"_s)));
 }
 
 void TestPkThumbnailReader::read_data()
@@ -256,6 +259,28 @@ void TestPkThumbnailReader::slowFileIsEnded()
     QVERIFY(!PkThumbnailReader::read(good, box).image.isNull());
     PkThumbnailReader::forget(this);
     QVERIFY(!PkThumbnailReader::read(good, box, this).image.isNull());
+}
+
+// Moving on from a large picture, or closing it, ends its decode at once: a
+// file that holds its helper for good costs nothing.
+void TestPkThumbnailReader::previewMovesOn()
+{
+    const QString held = dir.filePath(u"held.jpg"_s), good = dir.filePath(u"good.jpg"_s);
+    QVERIFY(PkTestPictures::write(held, jpeg(quarters(400, 200), 0)) && PkTestPictures::write(good, jpeg(quarters(400, 200), 0)));
+    PkDecoderPool::instance().setDeadline(30000); // far past what QTRY waits
+    {
+        PkPreviewLoader loader;
+        QSignalSpy loaded(&loader, &PkPreviewLoader::loaded);
+        loader.load(held, 256);
+        QTRY_VERIFY(PkDecoderPool::instance().isBusyFor(&loader));
+        loader.load(good, 256);
+        QTRY_COMPARE(loaded.count(), 1);
+        QCOMPARE(loaded.first().first().toString(), good);
+        QCOMPARE(loaded.first().last().value<PkThumbnail>().image.size(), QSize(256, 128));
+        loader.load(held, 256);
+        QTRY_VERIFY(PkDecoderPool::instance().isBusyFor(&loader));
+    }
+    PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
 }
 
 void TestPkThumbnailReader::loaderQuickThenDecoded_data()
