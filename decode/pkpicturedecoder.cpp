@@ -172,30 +172,34 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
 }
 
 // transient: the failure may not happen again (a read error), so it is not
-// remembered in the cache.
+// remembered in the cache. The file is read in pieces as it is decoded,
+// never whole: a file near the helper's memory limit must not reach it.
 void decodeFile(const QString &path, int size, PkThumbnail *thumbnail, bool *transient)
 {
     QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(headBytes) : QByteArray();
+    if (file.error() != QFileDevice::NoError || !file.seek(0)) {
         thumbnail->reason = cannotRead(file.errorString());
         *transient = true;
         return;
     }
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer);
+    QImageReader reader(&file);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
-        thumbnail->reason = PkPictureDecoder::notAPicture(bytes.size());
+        thumbnail->reason = PkPictureDecoder::notAPicture(file.size());
         return;
     }
-    thumbnail->taken = PkExif::fromJpeg(bytes.left(headBytes)).taken;
+    thumbnail->taken = PkExif::fromJpeg(head).taken;
     thumbnail->image = PkPictureDecoder::decodeScaled(reader, size, &thumbnail->reason, &thumbnail->cutShort);
+    if (file.error() != QFileDevice::NoError) {
+        thumbnail->image = QImage();
+        thumbnail->reason = cannotRead(file.errorString());
+        *transient = true;
+        return;
+    }
     // Cut before its first scan, a JPEG has nothing to show and no warning
     // says why; it lacks the marker that ends every JPEG.
-    if (thumbnail->image.isNull() && bytes.startsWith("\xff\xd8") && !bytes.endsWith("\xff\xd9"))
+    if (thumbnail->image.isNull() && head.startsWith("\xff\xd8") && !(file.seek(file.size() - 2) && file.read(2) == "\xff\xd9"))
         thumbnail->reason = QStringLiteral("Cut short");
 }
 
@@ -351,15 +355,19 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     bool transient = false;
     const int size = level > 0 ? level : box;
     (raw ? decodeRaw : decodeFile)(path, size, &thumbnail, &transient);
+    // Formats without scaled reading, and raw bitmaps, come at full size,
+    // where scaling a very large one may find no memory for the result.
+    if (!thumbnail.image.isNull())
+        thumbnail.image = scaledToFit(thumbnail.image, size);
     if (thumbnail.image.isNull()) {
+        if (thumbnail.reason.isEmpty())
+            thumbnail.reason = QStringLiteral("The picture decoder returned no picture");
         if (level > 0 && !transient)
             PkThumbnailCache::storeFailure(key, thumbnail.reason);
         return thumbnail;
     }
     thumbnail.kind = PkThumbnail::Kind::Picture;
     thumbnail.reason.clear();
-    // Formats without scaled reading, and raw bitmaps, come at full size.
-    thumbnail.image = scaledToFit(thumbnail.image, size);
     if (level > 0 && !thumbnail.cutShort)
         PkThumbnailCache::store(key, level, thumbnail.image, thumbnail.taken);
     thumbnail.image = scaledToFit(thumbnail.image, box);

@@ -77,7 +77,7 @@ private:
             }
             ++at;
             // Within a single line, a quote that nothing closes is a stray one.
-            bool quoted = acrossLines_ || line.indexOf(QLatin1Char('"'), at) >= 0;
+            bool quoted = acrossLines_ || line.sliced(at).contains(QLatin1Char('"'));
             QString field;
             while (true) {
                 if (at == line.size()) {

@@ -3,6 +3,7 @@
 #include "pkspacecheck.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Amounts as the warning shows them, and what files take on a drive; the
@@ -45,6 +46,17 @@ private slots:
         QVERIFY(PkSpaceCheck::sameDevice(here, here + "/."));
         QVERIFY(!PkSpaceCheck::sameDevice(here, "/proc"));
         QVERIFY(!PkSpaceCheck::sameDevice(here, here + "/not there"));
+    }
+
+    // What each picture adds: the file it is or links to; nothing else counts.
+    void sizes()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("a.jpg"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("12345") == 5 && file.flush() && QDir(dir.path()).mkdir("folder.jpg"));
+        QVERIFY(QFile::link("a.jpg", dir.filePath("link.jpg")) && QFile::link("folder.jpg", dir.filePath("to-folder.jpg")));
+        const QHash<QString, qint64> sizes = PkSpaceCheck::sizes(dir.path(), {"a.jpg", "link.jpg", "folder.jpg", "to-folder.jpg", "gone.jpg"});
+        QCOMPARE(sizes, (QHash<QString, qint64>{{"a.jpg", 5}, {"link.jpg", 5}}));
     }
 };
 

@@ -103,6 +103,8 @@ qint64 make(const QString &path, const QByteArray &bytes)
         return QDir().mkdir(path) ? -1 : -2;
     if (name.startsWith("gone"_L1))
         return -1;
+    if (name.startsWith("huge"_L1)) // its picture, then more zeros than a helper may hold, taking no room
+        return PkTestPictures::write(path, bytes) && QFile::resize(path, 1'100'000'000) ? 1'100'000'000 : -2;
     return PkTestPictures::write(path, bytes) ? bytes.size() : -2;
 }
 
@@ -147,6 +149,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
     QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << none << -1 << -1 << "No preview in this raw file";
+    QTest::newRow("JPEG larger than a helper's memory") << "huge.jpg" << jpeg(quarters(400, 200), 0) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG claiming a huge preview") << "o4.dng" << PkTestPictures::dng(jpeg(quarters(16, 16), 0), QSize(20000, 20000), 1) << broken << none << -1 << -1 << "Too large to preview (20000 x 20000)";
     QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << none << -1 << -1 << "Not a picture (4.0 kB)";
     QTest::newRow("raw of 15 bytes") << "p2.CR2" << QByteArray(15, 'x') << broken << none << -1 << -1 << "Not a picture (15 bytes)";
