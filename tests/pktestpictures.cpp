@@ -136,8 +136,7 @@ QImage quarters(int width, int height)
     QImage image(width, height, QImage::Format_RGB32);
     QPainter painter(&image);
     for (int q = 0; q < 4; ++q)
-        painter.fillRect(QRect(q % 2 * width / 2, q / 2 * height / 2, width - width / 2, height - height / 2),
-                         quarterColor(q));
+        painter.fillRect(QRect(q % 2 * width / 2, q / 2 * height / 2, width - width / 2, height - height / 2), quarterColor(q));
     return image;
 }
 
@@ -158,8 +157,7 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     return withApp1(encoded, tiff.bytes);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken,
-               const Shot &camera)
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken, const Shot &camera)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
@@ -167,8 +165,7 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     W tiff;
     qsizetype ifd0 = 0;
     std::vector<W::Entry> entries = {
-        {254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}},
-        {257, W::Long, {quint32(previewSize.height())}},
+        {254, W::Long, {1}}, {256, W::Long, {quint32(previewSize.width())}}, {257, W::Long, {quint32(previewSize.height())}},
         {258, W::Short, samples == 1 ? std::vector<quint32>{8} : std::vector<quint32>{8, 8, 8}},
         {259, W::Short, {samples ? 1u : 7u}}, {262, W::Short, {photometric[samples]}}, {273, W::Long, {0}},
         {274, W::Short, {quint32(orientation)}}, {277, W::Short, {samples == 1 ? 1u : 3u}},
@@ -188,8 +185,7 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     tiff.writeIfd({{254, W::Long, {0}}, {256, W::Long, {rawSide}}, {257, W::Long, {rawSide}}, {258, W::Short, {16}},
                    {259, W::Short, {1}}, {262, W::Short, {32803}}, {273, W::Long, {0}}, {277, W::Short, {1}},
                    {278, W::Long, {rawSide}}, {279, W::Long, {rawSide * rawSide * 2}}, {33421, W::Short, {2, 2}},
-                   {33422, W::Byte, {0, 1, 1, 2}}},
-                  &subIfd);
+                   {33422, W::Byte, {0, 1, 1, 2}}}, &subIfd);
     tiff.set32(tiff.valueField(ifd0, 330), quint32(subIfd));
     tiff.set32(tiff.valueField(ifd0, 273), quint32(tiff.bytes.size()));
     tiff.bytes.append(previewJpeg);

@@ -251,8 +251,7 @@ void TestMainWindow::workflow()
     QCOMPARE(QGuiApplication::clipboard()->text(), missing.join(u'\n'));
 
     chooseFolder(window, refused);
-    QCOMPARE(warning->getMainText(),
-             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
+    QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
     QCOMPARE(shown(window), (QStringList{"text", "folder", "start", "file", "path", "warning"}));
     chooseList(window, list);
     run->click();

@@ -146,8 +146,7 @@ private slots:
         refused("two lists", "list list", 2, "Unexpected argument 'list': give one list. See pickwell --help.");
         for (const QString &twice : {QStringLiteral("--list a --list b --folder pics"), job + " --folder pics", job + " --to a --to b"})
             refused(qPrintable(twice), twice, 2, "Give --list, --folder and --to once each. See pickwell --help.");
-        refused("whole numbers without a job", "--whole-numbers l", 2,
-                "--whole-numbers needs --list and --folder. See pickwell --help.");
+        refused("whole numbers without a job", "--whole-numbers l", 2, "--whole-numbers needs --list and --folder. See pickwell --help.");
         refused("unknown option", job + " --copy-all", 2, "Unknown option 'copy-all'. See pickwell --help.");
         refused("with and without extensions", job + " --with-extensions --without-extensions", 2,
                 "Give --with-extensions or --without-extensions, not both. See pickwell --help.");
@@ -438,8 +437,7 @@ private:
     // Display variables removed: the command line must never need one. Files
     // are limited to 64 KiB, which stands in for a full disk (also for root).
     // Leading NAME=VALUE arguments go into the environment, as in a shell.
-    static void start(QProcess &process, const QString &folder, QStringList arguments,
-                      const std::function<void()> &inChild = [] {})
+    static void start(QProcess &process, const QString &folder, QStringList arguments, const std::function<void()> &inChild = [] {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString &name : QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})

@@ -56,15 +56,13 @@ void TestPkCopyTarget::targets()
     QCOMPARE(warning->getMainText(), u"Cannot write into this folder! Right-click: other folder."_s);
     QVERIFY(elsewhere->isEnabled() && !addRest->isEnabled());
     chooseFolder(window, pictures);
-    QCOMPARE(warning->getMainText(),
-             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
+    QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
     addRest->trigger();
     settle(window);
     QVERIFY(warning->isHidden() && !addRest->isEnabled());
     pressStart(window);
     QTRY_COMPARE(progress->getSummary(), u"Done: 1 copied and verified, 1 already there"_s);
-    QCOMPARE(QDir(pictures + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden),
-             (runsOwn() + QStringList{"a.jpg", "b.jpg"}));
+    QCOMPARE(QDir(pictures + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (runsOwn() + QStringList{"a.jpg", "b.jpg"}));
 
     chooseFolder(window, pictures);
     QVERIFY(!warning->isHidden());
@@ -79,8 +77,7 @@ void TestPkCopyTarget::targets()
     chooseDestination(folder(u"taken"_s, {"FilesFromSelection/a.jpg"}));
     QVERIFY(!warning->isHidden());
     chooseDestination(pictures + u"/FilesFromSelection"_s);
-    QCOMPARE(warning->getMainText(),
-             u"Cannot copy into %1/FilesFromSelection: it is inside a folder FilesFromSelection"_s.arg(pictures));
+    QCOMPARE(warning->getMainText(), u"Cannot copy into %1/FilesFromSelection: it is inside a folder FilesFromSelection"_s.arg(pictures));
     chooseDestination(other);
     QVERIFY(warning->isHidden());
     QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
@@ -150,8 +147,7 @@ void TestPkCopyTarget::checks()
     file(u"pictures/FilesFromSelection"_s, "a file in its place");
     run->click();
     settle(window);
-    QCOMPARE(warning->getMainText(),
-             u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: other folder."_s);
+    QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: other folder."_s);
     QVERIFY(run->isHidden());
     QCOMPARE(window.findChild<PkDashboard *>()->getSummary(), QString());
     QFile::remove(pictures + u"/FilesFromSelection"_s);

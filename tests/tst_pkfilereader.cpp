@@ -222,8 +222,7 @@ void TestPkFileReader::copyRun_data()
     row("resume leaves a name that is there alone, says where its size differs, and copies the rest",
         {"1.jpg", "2.jpg", "3.jpg", "FilesFromSelection/2.jpg", "FilesFromSelection/3.jpg"},
         {"1.jpg", "2.jpg", "3.jpg"}, true, "", 0, {"1", "2.jpg: already there, but 24.0 kB, not 5.0 kB",
-        "3.jpg: already there, but 24.0 kB, not 5.0 kB", "finished 1 2 0"},
-        {"1.jpg", "2.jpg", "3.jpg"}, {"unnamed", "temporary"});
+        "3.jpg: already there, but 24.0 kB, not 5.0 kB", "finished 1 2 0"}, {"1.jpg", "2.jpg", "3.jpg"}, {"unnamed", "temporary"});
     row("a name taken during the copy fails and is left as it is", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
         "take", 0, {"1.jpg" + taken, "1", "finished 1 1 0"}, {"1.jpg", "2.jpg"});
     row("with resume, a name taken during the copy is already there", {"1.jpg"}, {"1.jpg"}, true, "take", 0,
@@ -239,11 +238,9 @@ void TestPkFileReader::copyRun_data()
         "lose pictures", 0, {"1", "stopped: the picture folder is gone", "finished 1 0 0"}, {"1.jpg"}, {"unnamed"});
     row("a second Ctrl+C takes the temporary away", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "second signal",
         0, {"1.jpg" + gone, "1", "finished 1 1 0"}, {"2.jpg"}, {"temporary", "link", "rename"});
-    row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {},
-        {"unnamed", "temporary"});
+    row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {}, {"unnamed", "temporary"});
     row("nothing to copy creates nothing", {"a"}, {}, false, "", 0, {"finished 0 0 0"}, {}, {"unnamed"});
-    row("no picture folder", {}, {"a.jpg"}, false, "", 0, {"a.jpg: no picture folder", "finished 0 1 0"}, {},
-        {"unnamed"});
+    row("no picture folder", {}, {"a.jpg"}, false, "", 0, {"a.jpg: no picture folder", "finished 0 1 0"}, {}, {"unnamed"});
     row("files of sub-folders keep their folder, never made through a file in the way",
         {"CardA/1.jpg", "CardB/2.jpg", "FilesFromSelection/CardB"}, {"CardA/1.jpg", "CardB/2.jpg"}, true, "", 0,
         {"1", "CardB/2.jpg: cannot create FilesFromSelection/CardB: a file or link of that name is there", "finished 1 1 0"},
@@ -273,8 +270,7 @@ void TestPkFileReader::copyRun()
     PkFileReader reader;
     Names events;
     connect(&reader, &PkFileReader::copyStatusSignal, this, [&events](int n) { events << QString::number(n); });
-    connect(&reader, &PkFileReader::alreadyThereSignal, this,
-            [&events](int n) { events << "already there " + QString::number(n); });
+    connect(&reader, &PkFileReader::alreadyThereSignal, this, [&events](int n) { events << "already there " + QString::number(n); });
     connect(&reader, &PkFileReader::copyFailedSignal, this,
             [&events](const QString &name, const QString &reason) { events << name + ": " + reason; });
     connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
@@ -286,8 +282,7 @@ void TestPkFileReader::copyRun()
     });
 
     reader.requestStop(stopRun);
-    const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}},
-                                          {"link", {{'U', EISDIR}, {'R', EINVAL}}},
+    const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}}, {"link", {{'U', EISDIR}, {'R', EINVAL}}},
                                           {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}, {'P', EXDEV}}}};
     played = paths.value(path);
     PkFileCopier::setFaultHook(playFileSystem);
@@ -386,8 +381,7 @@ void TestPkFileReader::faults_data()
     row("verified", {{'v', 1}}, "UFBDUFBD");
     row("verified, no unnamed files", {{'v', 1}, {'U', no}}, "UFBCRFBCR");
     row("a copy that reads back different once is made again", {{'v', 1}, {'B', -1}}, "UFBUFBDUFBD");
-    row("a copy that reads back different twice ends the run", {{'v', 1}, {'B', 1}}, "UFBUFBUFBUFB", -2,
-        End::ReadsBackDifferent);
+    row("a copy that reads back different twice ends the run", {{'v', 1}, {'B', 1}}, "UFBUFBUFBUFB", -2, End::ReadsBackDifferent);
     row("a picture rewritten while read back", {{'v', 1}, {'~', 0}}, "UFBUFB", -1);
     row("the flush fails", {{'v', 1}, {'F', EIO}}, "UFUF", EIO, End::DestinationGone);
     row("verified, the flush fails on a card", {{'v', 1}, {'U', no}, {'F', EIO}}, "UFF", EIO, End::DestinationGone);

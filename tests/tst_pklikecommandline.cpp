@@ -54,10 +54,8 @@ void TestPkLikeCommandLine::run_data()
     refused("with --list", "--like ex --list l --folder pics", "Give either --list or --like. See pickwell --help.");
     refused("without --folder", "--like ex", "--like needs --folder. See pickwell --help.");
     refused("twice", "--like ex --like ex --folder pics", "Give --like once. See pickwell --help.");
-    refused("inside the picture folder", "--like pics/inner --folder pics",
-            "The examples folder must lie outside the picture folder.");
-    refused("the picture folder itself", "--like pics/ --folder pics",
-            "The examples folder must lie outside the picture folder.");
+    refused("inside the picture folder", "--like pics/inner --folder pics", "The examples folder must lie outside the picture folder.");
+    refused("the picture folder itself", "--like pics/ --folder pics", "The examples folder must lie outside the picture folder.");
     refused("missing examples", "--like gone --folder pics", "Cannot read the examples folder: gone");
     refused("missing folder", "--like ex --folder gone", "Cannot read the folder: gone");
 }

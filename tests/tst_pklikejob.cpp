@@ -43,8 +43,7 @@ namespace {
 
 const QDateTime noon = QDateTime::fromString(QStringLiteral("2024:06:01 12:00:00"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
 
-PkLikeFacts shot(int second, const QString &sub = {}, const QString &serial = {}, const QString &make = {},
-                 const QString &model = {})
+PkLikeFacts shot(int second, const QString &sub = {}, const QString &serial = {}, const QString &make = {}, const QString &model = {})
 {
     return PkLikeFacts{second < 0 ? QDateTime() : noon.addSecs(second), sub, make, model, serial, {}};
 }

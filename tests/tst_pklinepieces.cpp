@@ -166,8 +166,7 @@ void TestPkLinePieces::match_data()
         << Names{"Hochzeit am See, Teil 2 - 0012.jpg"} << Names{"Hochzeit am See, Teil 2 - 0012.jpg"} << Names{}
         << Ranges{} << Prose{} << Names{} << 1;
     QTest::newRow("sign-offs are text where most identifiers hold digits")
-        << Names{"IMG_2403.jpg", "IMG_2407.jpg"} << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414",
-                                                      "2415"}
+        << Names{"IMG_2403.jpg", "IMG_2407.jpg"} << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414", "2415"}
         << Names{"IMG_2403.jpg", "IMG_2407.jpg"}
         << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414", "2415"}
         << Names{"2411", "-HDR.jpg", "2414", "2415"} << Ranges{} << Prose{} << Names{"Thanks!", "xx"} << 6;

@@ -58,8 +58,7 @@ void TestPkReviewWindow::initTestCase()
     QDesktopServices::setUrlHandler(u"file"_s, this, "open");
     const QImage picture = PkTestPictures::quarters(400, 200);
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.jpg"_s), PkTestPictures::jpeg(picture, 6)));
-    QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s),
-                                  PkTestPictures::dng(PkTestPictures::jpeg(picture, 0), picture.size(), 8)));
+    QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s), PkTestPictures::dng(PkTestPictures::jpeg(picture, 0), picture.size(), 8)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"B_2.jpg"_s), PkTestPictures::jpeg(picture, 1)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"B_2.txt"_s), ""));
     QVERIFY(PkTestPictures::write(dir.filePath(u"C_3.jpg"_s), "not a picture"));

@@ -113,8 +113,7 @@ void TestPkSelectionMatcher::match_data()
         << Positions{1, 0, 2, 2, 3, 5} << Names{"-HDR.jpg"} << Ambiguous{}
         << Near{{"DSC_4823_LR_Edit.jpg", "DSC_4823"}, {"DSC00128-2.JPG", "DSC00128"}, {"IMG_2403 copy.jpg", "IMG_2403"},
                 {"img_2407 (1).jpg", "IMG_2407"}, {"IMG_2403 - Copy (2).jpg", "IMG_2403"},
-                {"IMG_5501-Edit-2.jpg", "IMG_5501"}, {"IMG_2407 copy 3.png", "IMG_2407"},
-                {"IMG_2407-Enhanced-NR.dng", "IMG_2407"}}
+                {"IMG_5501-Edit-2.jpg", "IMG_5501"}, {"IMG_2407 copy 3.png", "IMG_2407"}, {"IMG_2407-Enhanced-NR.dng", "IMG_2407"}}
         << Names{};
     QTest::newRow("a number typed with a space, a hash or a dash finds the picture it stands in whole")
         << shoot << Names{"IMG 2407", "#128", "img-2403", "#12", "2403 and 2407", "__"} << window

@@ -36,8 +36,7 @@ private slots:
     void blocks()
     {
         QCOMPARE(QList<qint64>({PkSpaceCheck::onDisk(0, 4096), PkSpaceCheck::onDisk(1, 4096),
-                                PkSpaceCheck::onDisk(4096, 4096), PkSpaceCheck::onDisk(4097, 4096)}),
-                 QList<qint64>({0, 4096, 4096, 8192}));
+                                PkSpaceCheck::onDisk(4096, 4096), PkSpaceCheck::onDisk(4097, 4096)}), QList<qint64>({0, 4096, 4096, 8192}));
         QVERIFY(PkSpaceCheck::mayShareBlocks(true, 0x9123683E));  // btrfs
         QVERIFY(PkSpaceCheck::mayShareBlocks(true, 0x58465342));  // XFS
         QVERIFY(!PkSpaceCheck::mayShareBlocks(false, 0x9123683E)); // another drive

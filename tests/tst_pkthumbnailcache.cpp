@@ -72,8 +72,7 @@ void TestPkThumbnailCache::entryPath()
     QCOMPARE(levels, (QList<int>{128, 128, 256, 1024, 0}));
     const QString path = u"/home/jens/photos/x y.jpg"_s;
     QCOMPARE(PkThumbnailCache::uri(path), u"file:///home/jens/photos/x%20y.jpg"_s);
-    QCOMPARE(PkThumbnailCache::entryPath(path, 256),
-             dir->filePath(u"cache/thumbnails/large/98a535b140d02437e25e8f4e416e2ec8.png"_s));
+    QCOMPARE(PkThumbnailCache::entryPath(path, 256), dir->filePath(u"cache/thumbnails/large/98a535b140d02437e25e8f4e416e2ec8.png"_s));
     QCOMPARE(PkThumbnailCache::entryPath(path, 1024).section(u'/', -2, -2), u"xx-large"_s);
     const QString failure = PkThumbnailCache::failurePath(path);
     QVERIFY2(failure.startsWith(dir->filePath(u"cache/thumbnails/fail/pickwell-"_s)), qPrintable(failure));

@@ -34,8 +34,7 @@ private slots:
         QCOMPARE(helper.getExpandedRect({0, 0, 10, 10}, 0, -8, 0, -8), QRectF(8, 0, -6, 10));
         // The status panel's track, 300 degrees clockwise from 7 o'clock: as wide and high as its outer circle,
         // but for the gap at the bottom.
-        QCOMPARE(helper.getRingSegmentPath({400, 219}, 300, 100, 80, 210).boundingRect().toRect(),
-                 QRect(300, 119, 200, 187));
+        QCOMPARE(helper.getRingSegmentPath({400, 219}, 300, 100, 80, 210).boundingRect().toRect(), QRect(300, 119, 200, 187));
     }
 
     // Tick marks, a ring and a dot, drawn without antialiasing so that every pixel is exact.
