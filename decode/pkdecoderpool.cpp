@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <cstdlib>
 #include <sys/prctl.h>
@@ -43,6 +44,16 @@ void limitHelper()
     rlimit memory{bytes, bytes};
     ::setrlimit(RLIMIT_AS, &memory);
 #endif
+}
+
+// The processor time pid has used so far, or -1 where it cannot be told.
+qint64 cpuTimeMs(pid_t pid)
+{
+    clockid_t clock;
+    timespec used;
+    if (::clock_getcpuclockid(pid, &clock) != 0 || ::clock_gettime(clock, &used) != 0)
+        return -1;
+    return qint64(used.tv_sec) * 1000 + used.tv_nsec / 1'000'000;
 }
 
 PkThumbnailCache::Key keyOf(const QString &path)
@@ -121,12 +132,13 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     bool ignored;
     found = found ? found : &ignored;
     PkThumbnail thumbnail;
-    Outcome outcome = ask({path, box, pass}, owner, &thumbnail, found);
+    qint64 cpuMs = 0;
+    Outcome outcome = ask({path, box, pass}, owner, &thumbnail, found, &cpuMs);
     // A helper that fails is tried once more with a new one: the first may
     // have died of something else.
     if (outcome == Outcome::Failed) {
         thumbnail = PkThumbnail();
-        outcome = ask({path, box, pass}, owner, &thumbnail, found);
+        outcome = ask({path, box, pass}, owner, &thumbnail, found, &cpuMs);
     }
     if (outcome == Outcome::Answered)
         return thumbnail;
@@ -138,30 +150,37 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     const PkThumbnailCache::Key key = keyOf(path);
     if (!key.path.isEmpty())
         thumbnail.bytes = key.size;
-    if (outcome == Outcome::TimedOut) {
-        thumbnail.reason = QStringLiteral("Took too long to decode (over %1 s)").arg(deadline / 1000.0);
-    } else if (outcome == Outcome::NoHelper) {
+    if (outcome == Outcome::NoHelper) {
         thumbnail.reason = QStringLiteral("The picture decoder cannot be started");
-    } else {
-        // A crash happens again on the same file: it is not tried again.
-        thumbnail.reason = QStringLiteral("The picture decoder failed on this file");
-        if (!key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
-            PkThumbnailCache::storeFailure(key, thumbnail.reason);
+        return thumbnail;
     }
+    thumbnail.reason = outcome == Outcome::TimedOut
+        ? QStringLiteral("Took too long to decode (over %1 s)").arg(deadline / 1000.0)
+        : QStringLiteral("The picture decoder failed on this file");
+    // A crash happens again on the same file, and so does a decode that
+    // worked until the deadline: neither is tried again.
+    const bool remembered = outcome == Outcome::Failed || cpuMs >= rememberedCpu;
+    if (remembered && !key.path.isEmpty() && PkThumbnailCache::levelFor(box) > 0)
+        PkThumbnailCache::storeFailure(key, thumbnail.reason);
     return thumbnail;
 }
 
+// cpuMs: the processor time the helper spent on the request, where it
+// timed out.
 PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &request, const void *owner,
-                                          PkThumbnail *thumbnail, bool *found)
+                                          PkThumbnail *thumbnail, bool *found, qint64 *cpuMs)
 {
     bool refused, timedOut = false;
     Helper *helper = take(owner, &refused);
     if (!helper)
         return refused ? Outcome::Cancelled : Outcome::NoHelper;
     QByteArray answer;
+    const qint64 cpuBefore = cpuTimeMs(helper->pid);
     const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request(request))
         && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, &timedOut)
         && PkDecoderMessage::readAnswer(answer, thumbnail, found);
+    if (timedOut)
+        *cpuMs = cpuBefore < 0 ? 0 : cpuTimeMs(helper->pid) - cpuBefore;
     QMutexLocker locker(&mutex);
     const bool cancelled = helper->cancelled;
     locker.unlock();

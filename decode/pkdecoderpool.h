@@ -19,6 +19,10 @@ class PkDecoderPool
 {
 public:
     static constexpr int deadlineMs = 5000;
+    // A file that kept its helper working this long before the deadline
+    // ended it is remembered like one that crashed it; one that timed out
+    // with less was waiting for a busy machine or a slow share.
+    static constexpr int rememberedCpuMs = 4000;
     static constexpr qint64 memoryLimit = 1024LL * 1024 * 1024;
 
     static PkDecoderPool &instance();
@@ -37,6 +41,7 @@ public:
     // Whether a helper is at work for owner now.
     bool isBusyFor(const void *owner);
     void setDeadline(int ms) { deadline = ms; }
+    void setRememberedCpu(int ms) { rememberedCpu = ms; }
 
     // In a helper: answers requests until Pickwell goes, then exits. Runs
     // before main(), so that every program linking this library, its tests
@@ -55,7 +60,8 @@ private:
     PkDecoderPool() = default;
     enum class Outcome { Answered, TimedOut, Cancelled, Failed, NoHelper };
 
-    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, PkThumbnail *thumbnail, bool *found);
+    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, PkThumbnail *thumbnail, bool *found,
+                qint64 *cpuMs);
     Helper *take(const void *owner, bool *cancelled);
     void release(Helper *helper, bool keep);
     static Helper *start();
@@ -67,6 +73,7 @@ private:
     QList<const void *> cancelled;
     int prepared = 0; // helpers kept started
     int deadline = deadlineMs;
+    int rememberedCpu = rememberedCpuMs;
 };
 
 #endif // PKDECODERPOOL_H

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -163,6 +164,11 @@ void PkThumbnailCache::store(const Key &key, int level, const QImage &image, con
     if (taken.isValid())
         entry.setText(takenKey, taken.toString(Qt::ISODate));
     writeEntry(entryPath(key.path, level), entry);
+}
+
+void PkThumbnailCache::forgetFailure(const QString &path)
+{
+    QFile::remove(failurePath(path));
 }
 
 void PkThumbnailCache::storeFailure(const Key &key, const QString &reason)

@@ -36,6 +36,8 @@ public:
     // image fits level x level; written under a temporary name, then renamed.
     static void store(const Key &key, int level, const QImage &image, const QDateTime &taken);
     static void storeFailure(const Key &key, const QString &reason);
+    // The file at path is tried again, whatever failed before.
+    static void forgetFailure(const QString &path);
 };
 
 #endif // PKTHUMBNAILCACHE_H

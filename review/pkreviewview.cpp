@@ -403,6 +403,9 @@ QMenu *PkReviewView::menuAt(QPoint point)
     menu->addAction(QStringLiteral("Open"), this, [this, path] { emit openRequested(path); });
     menu->addAction(QStringLiteral("Show in folder"), this, [folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
     menu->addAction(QStringLiteral("Copy name"), this, [path] { QApplication::clipboard()->setText(QFileInfo(path).fileName()); });
+    const PkThumbnail *thumbnail = loader->thumbnail(path);
+    if (thumbnail && thumbnail->kind == PkThumbnail::Kind::Broken)
+        menu->addAction(QStringLiteral("Try again"), this, [this, path] { loader->tryAgain(path), requestThumbnails(); });
     return menu;
 }
 

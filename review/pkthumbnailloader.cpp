@@ -2,6 +2,7 @@
 
 #include "pkthumbnailloader.h"
 #include "pkdecoderpool.h"
+#include "pkthumbnailcache.h"
 
 #include <QThread>
 
@@ -82,6 +83,12 @@ void PkThumbnailLoader::drop(const QList<QString> &paths)
         cache.remove(path);
         quickDone.remove(path);
     }
+}
+
+void PkThumbnailLoader::tryAgain(const QString &path)
+{
+    PkThumbnailCache::forgetFailure(path);
+    drop({path});
 }
 
 void PkThumbnailLoader::startNext()

@@ -46,6 +46,8 @@ public:
     void clear();
     // Forgets what is known of paths, which are made again when next wanted.
     void drop(const QList<QString> &paths);
+    // Forgets that path could not be shown, also in the shared cache.
+    void tryAgain(const QString &path);
     bool isIdle() const { return queue.isEmpty() && laterQueue.isEmpty() && inFlight.isEmpty(); }
 
 signals:

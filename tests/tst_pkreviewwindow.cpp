@@ -3,6 +3,7 @@
 #include "pkbutton.h"
 #include "pkfolderwatch.h"
 #include "pkpreviewloader.h"
+#include "pkthumbnailcache.h"
 #include "pkreviewlink.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpainter.h"
@@ -343,6 +344,15 @@ void TestPkReviewWindow::menus()
     menu.reset(window.view()->menuAt(QPoint(30, viewport->height() - 4)));
     menu->actions().at(0)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), u"Z_9\n"_s);
+    // A file that shows no picture is tried again when asked, what was remembered of it forgotten.
+    const QString c3 = dir.filePath(u"C_3.jpg"_s);
+    PkThumbnailCache::storeFailure({c3, QFileInfo(c3).lastModified().toSecsSinceEpoch(), 13}, u"remembered"_s);
+    menu.reset(window.view()->menuAt(window.view()->tileRect(2).center()));
+    QCOMPARE(menu->actions().last()->text(), u"Try again"_s);
+    menu->actions().last()->trigger();
+    QVERIFY(!window.loader()->isIdle());
+    QTRY_VERIFY(window.loader()->isIdle());
+    QCOMPARE(window.loader()->thumbnail(c3)->reason, u"Not a picture (13 bytes)"_s);
 }
 
 // What was left out stays out across a new match of the same job, and only there.
