@@ -81,10 +81,8 @@ void TestPkLikeJob::initTestCase()
     folder = dir.filePath(QStringLiteral("pictures"));
     const QString examples = dir.filePath(QStringLiteral("examples"));
     QVERIFY(QDir().mkpath(folder) && QDir().mkpath(examples + QStringLiteral("/nested")));
-    const Shot shots[] = {{"2024:06:01 12:00:01", "10", "Canon", "Canon EOS R5", "0042"},
-                          {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"},
-                          {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"},
-                          {"2024:06:01 12:00:03", "55", "Canon", "Canon EOS R5", "0042"}};
+    const Shot shots[] = {{"2024:06:01 12:00:01", "10", "Canon", "Canon EOS R5", "0042"}, {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"},
+                          {"2024:06:01 12:00:02", "", "Canon", "Canon EOS R5", "0042"}, {"2024:06:01 12:00:03", "55", "Canon", "Canon EOS R5", "0042"}};
     for (int i = 0; i < 4; ++i) {
         const QString name = folder + QStringLiteral("/IMG_%1").arg(i + 1);
         QVERIFY(PkTestPictures::write(name + ".JPG", PkTestPictures::jpegOfShot(PkTestPictures::scene(i, 600, 400), shots[i])));
@@ -179,18 +177,15 @@ void TestPkLikeJob::verdict_data()
     auto bits = [](int count) { return count == 64 ? ~quint64(0) : (quint64(1) << count) - 1; };
     const QList<quint64> apart = {bits(0), bits(40), bits(64), bits(30), bits(50)};
     QTest::newRow("burst decided by content") << shot(0) << bits(38) << apart << "found 1 by time";
-    QTest::newRow("burst too alike") << shot(0) << bits(2) << QList<quint64>{0, bits(3), bits(64), bits(30), 0}
-                                     << "ambiguous 1 0";
+    QTest::newRow("burst too alike") << shot(0) << bits(2) << QList<quint64>{0, bits(3), bits(64), bits(30), 0} << "ambiguous 1 0";
     QTest::newRow("one candidate") << shot(7) << bits(50 - PkLikeMatcher::maxDistance) << apart << "found 4 by time";
     QTest::newRow("one candidate, content differs") << shot(7) << bits(50 - far) << apart << "found 4 by time, differs";
     QTest::newRow("no candidate, by content") << shot(5) << bits(29) << apart << "found 3 by content";
     const QList<quint64> one = {0, bits(64), bits(64), bits(64), bits(64)};
     QTest::newRow("nearest at the limit") << shot(-1) << bits(PkLikeMatcher::maxDistance) << one << "found 0 by content";
     QTest::newRow("nearest past the limit") << shot(-1) << bits(far) << one << "not found";
-    QTest::newRow("second clearly farther") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin), bits(40)}
-                                            << "found 2 by content";
-    QTest::newRow("second too near") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin - 1), bits(margin)}
-                                     << "ambiguous 2 3";
+    QTest::newRow("second clearly farther") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin), bits(40)} << "found 2 by content";
+    QTest::newRow("second too near") << shot(-1) << bits(0) << QList<quint64>{bits(40), bits(40), 0, bits(margin - 1), bits(margin)} << "ambiguous 2 3";
     QTest::newRow("no hash") << shot(-1) << quint64(0) << QList<quint64>{} << "not found";
 }
 
@@ -357,8 +352,7 @@ void TestPkLikeJob::rawCamera()
     const QString folder = own.filePath(QStringLiteral("pictures"));
     QVERIFY(QDir().mkpath(folder));
     const QString raw = folder + QStringLiteral("/IMG_7.DNG");
-    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, 0,
-                                                           "2024:06:01 12:00:07", camera)));
+    QVERIFY(PkTestPictures::write(raw, PkTestPictures::dng(PkTestPictures::jpeg(look, 0), look.size(), 1, 0, "2024:06:01 12:00:07", camera)));
     QVERIFY(PkTestPictures::write(folder + QStringLiteral("/IMG_8.JPG"),
                                   PkTestPictures::jpegOfShot(PkTestPictures::scene(8, 600, 400), {"2024:06:01 12:00:09", "", "", "", ""})));
     const QString path = own.filePath(QStringLiteral("example.jpg"));

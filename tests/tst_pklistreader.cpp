@@ -56,15 +56,13 @@ void TestPkListReader::encodings_data()
         << Ids{"", "A1", "B 2", "", "C 3", "B 2", QString::fromUtf8("D\uFFFD")};
     QTest::newRow("valid UTF-8 is not taken for Windows-1252")
         << QByteArray("M\xC3\xBCller\n\xE2\x82\xAC 5") << Ids{QString::fromUtf8("Müller"), QString::fromUtf8("€ 5")};
-    QTest::newRow("Windows-1252: one invalid byte decides for the whole list")
-        << QByteArray("M\xC3\xBC\nM\xFCller\r\n\x80")
+    QTest::newRow("Windows-1252: one invalid byte decides for the whole list") << QByteArray("M\xC3\xBC\nM\xFCller\r\n\x80")
         << Ids{QString::fromUtf8("MÃ¼"), QString::fromUtf8("Müller"), QString::fromUtf8("€")};
     // "ਅĀਅ" puts a 0x0A byte before a 0x00 byte at an odd offset in both byte orders.
     const QString utf16 = QString::fromUtf8("A1\r\n\r\n ਅĀਅ  ü\r\nB2\r\n");
     for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
         QTest::addRow("UTF-16 %s: byte-order mark, CRLF, blank", encoding == QStringConverter::Utf16LE ? "LE" : "BE")
-            << QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(utf16))
-            << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
+            << QByteArray(QStringEncoder(encoding, QStringEncoder::Flag::WriteBom)(utf16)) << Ids{"A1", "", QString::fromUtf8("ਅĀਅ ü"), "B2"};
     }
     // Without a byte-order mark: each line once, no NUL left over as a last blank one.
     for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
@@ -72,14 +70,12 @@ void TestPkListReader::encodings_data()
             << QByteArray(QStringEncoder(encoding)(u"A1\r\n\u0424\u043E\u0442\u043E 2\r\n"_qs)) << Ids{"A1", u"\u0424\u043E\u0442\u043E 2"_qs};
     }
     // At either parity: as LE, and as BE.
-    QTest::newRow("UTF-16 without mark: half the bytes at one parity zero is too few")
-        << QByteArray("1\0" "23", 4) << Ids{"123"};
+    QTest::newRow("UTF-16 without mark: half the bytes at one parity zero is too few") << QByteArray("1\0" "23", 4) << Ids{"123"};
     QTest::newRow("UTF-16 without mark: half at the other parity") << QByteArray("\0" "1" "23", 4) << Ids{"123"};
     QTest::newRow("UTF-16 without mark: just over half") << QByteArray("1\0" "2\0" "34", 6) << Ids{u"12\u3433"_qs};
     QTest::newRow("UTF-16 BE without mark: just over half") << QByteArray("\0" "1" "\0" "2" "34", 6) << Ids{u"12\u3334"_qs};
     QTest::newRow("UTF-16 without mark: only the first kilobyte decides")
-        << QByteArray(QStringEncoder(QStringConverter::Utf16LE)(u"A1\n"_qs.repeated(200) + u"\u0100" "2"_qs))
-        << Ids(200, "A1") + Ids{u"\u0100" "2"_qs};
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE)(u"A1\n"_qs.repeated(200) + u"\u0100" "2"_qs)) << Ids(200, "A1") + Ids{u"\u0100" "2"_qs};
     QTest::newRow("UTF-16 LE with classic Mac line ends")
         << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(u"A1\r\u0D0A\rB2"_qs))
         << Ids{"A1", QString::fromUtf8("\u0D0A"), "B2"};
@@ -105,8 +101,7 @@ void TestPkListReader::pathsOfTheWrongKind()
     QFile large(dir->filePath("large")); // sparse, never read
     QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(PkListReader::maxBytes + 1));
     const std::pair<QString, QString> lists[] = {{dir->path(), qt_error_string(EISDIR)}, {dir->filePath("gone"), ""},
-        {dir->filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)},
-        {large.fileName(), "too large (over 64 MB)"}};
+        {dir->filePath("fifo"), "not a regular file"}, {"/proc/self/mem", qt_error_string(EIO)}, {large.fileName(), "too large (over 64 MB)"}};
     for (const auto &[path, error] : lists) {
         const PkSelectionList read = PkListReader::readFile(path);
         QCOMPARE(read.error, error);
@@ -130,8 +125,7 @@ void TestPkListReader::forms_data()
     QTest::newRow("semicolon list") << txt << QByteArray("P1010123.JPG;P1010127.JPG") << Ids{"P1010123.JPG", "P1010127.JPG"};
     QTest::newRow("Lightroom OR filter") << txt << QByteArray("L1000412 OR L1000418 OR OR L1000420\nIMG_1 OR\nOR 2")
                                          << Ids{"L1000412", "L1000418", "L1000420", "IMG_1 OR", "OR 2"};
-    QTest::newRow("space-separated numbers, tab-separated, one a line between")
-        << txt << QByteArray("8403 8405   8417\r\n0012\n\n_MG_1234\t\t_MG_1240 ")
+    QTest::newRow("space-separated numbers, tab-separated, one a line between") << txt << QByteArray("8403 8405   8417\r\n0012\n\n_MG_1234\t\t_MG_1240 ")
         << Ids{"8403", "8405", "8417", "0012", "", "_MG_1234", "_MG_1240"};
     QTest::newRow("quoted pieces, straight and typographic")
         << txt << QByteArray("\"DSCF1234\", 'DSCF1240',\xE2\x80\x9C" "DSCF1250\xE2\x80\x9D \xE2\x80\x9E" "DSCF1260\xE2\x80\x9C \"\"\n\"DSCF1270\"")
@@ -149,8 +143,7 @@ void TestPkListReader::forms_data()
     QTest::newRow("bullets \xE2\x80\xA2-*\xE2\x80\x93 and bullets alone")
         << txt << QByteArray("\xE2\x80\xA2 3555\n  - 3556, 3557;3561\n* IMG_1\n\xE2\x80\x93 3558\n\xE2\x80\x94\n-\n\xE2\x80\xA2IMG_2\n3559 -\n- - 3560")
         << Ids{"3555", "3556", "3557", "3561", "IMG_1", "3558", "", "", QString::fromUtf8("•IMG_2"), "3559 -", "- 3560"};
-    QTest::newRow("numbered 1. and 12)")
-        << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
+    QTest::newRow("numbered 1. and 12)") << txt << QByteArray("1. 5504\n12) 5505 5506\n999. IMG_1\n12.\n3.5507\n1)\t5508\n1000. 5509\nA) 5510\n1? 5511")
         << Ids{"5504", "5505", "5506", "IMG_1", "12.", "3.5507", "5508", "1000.", "5509", "A) 5510", "1? 5511"};
     QTest::newRow("NUL bytes, as padding and as UTF-16 too mixed to be recognised")
         << txt << QByteArray("IMG_1\0\0\nI\0M\0G\0_\0" "2\0\r\0\n\0\0\0", 24) << Ids{"IMG_1", "IMG_2", ""};
@@ -159,8 +152,7 @@ void TestPkListReader::forms_data()
         << QByteArray("Favourites of Anna, 14 Oct 2023\n\nFilename,Rating,Comment\nIMG_1234.jpg,5,\"nice, keep\"\n,3,\n IMG_1240.jpg \n")
         << Ids{"IMG_1234.jpg", "IMG_1240.jpg"};
     QTest::newRow("European semicolon CSV, quoted header, File name before Name and Photo") << txt
-        << QByteArray("sep=;\n\"Photo\";\"File name\";\"Name\"\r\nx;DSC01234.JPG;y\r\nx;\"DSC01240.JPG\";y\r\n")
-        << Ids{"DSC01234.JPG", "DSC01240.JPG"};
+        << QByteArray("sep=;\n\"Photo\";\"File name\";\"Name\"\r\nx;DSC01234.JPG;y\r\nx;\"DSC01240.JPG\";y\r\n") << Ids{"DSC01234.JPG", "DSC01240.JPG"};
     QTest::newRow("tab CSV, any case, blanks _ - ignored, Name before File, Image, Photo")
         << QString() << QByteArray("photo\tIMAGE\tFile\tn-a_M e\n1\t2\t3\tP1010123\n") << Ids{"P1010123"};
     QTest::newRow("File before Image before Photo") << txt << QByteArray("Photo;Image;File\n1;2;P1010127") << Ids{"P1010127"};
@@ -170,34 +162,28 @@ void TestPkListReader::forms_data()
         << QByteArray("Name,Note\n\"DSCF1234.RAF\",\"two\nlines, \"\"quoted\"\"\"\n\"DSCF\n12\"\"40\"x,y\r\nDSCF1250.RAF,\"\"\r\n")
         << Ids{"DSCF1234.RAF", "DSCF 12\"40x", "DSCF1250.RAF"};
     QTest::newRow("unterminated quote in CSV, read line by line from there") << txt
-        << QByteArray("File,Rating\nIMG_1.jpg,5\n\"IMG_2.jpg,4\nIMG_3.jpg,3\nIMG_4.jpg,\"\"\n")
-        << Ids{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg", "IMG_4.jpg"};
+        << QByteArray("File,Rating\nIMG_1.jpg,5\n\"IMG_2.jpg,4\nIMG_3.jpg,3\nIMG_4.jpg,\"\"\n") << Ids{"IMG_1.jpg", "IMG_2.jpg", "IMG_3.jpg", "IMG_4.jpg"};
     QTest::newRow("CSV (Macintosh): a spreadsheet saved with lone CRs") << "picks.csv"
         << QByteArray("Filename,Rating\rIMG_1.jpg,5\r\"IMG_2.jpg\",4\r") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow(".csv file with a one-column header") << "picks.CSV" << QByteArray("Filename\nIMG_1.jpg\n\nIMG_2.jpg") << Ids{"IMG_1.jpg", "IMG_2.jpg"};
     QTest::newRow("plain list holding a line Name") << txt << QByteArray("Name\nIMG_1") << Ids{"Name", "IMG_1"};
-    QTest::newRow(".csv with a known header, names of no camera's kind") << "picks.csv"
-        << QByteArray("Filename,Rating\nfirst dance,5\n") << Ids{"first dance"};
+    QTest::newRow(".csv with a known header, names of no camera's kind") << "picks.csv" << QByteArray("Filename,Rating\nfirst dance,5\n") << Ids{"first dance"};
     QTest::newRow("header and no rows") << "picks.csv" << QByteArray("Filename,Rating\r\n") << Ids{};
     QTest::newRow("Photo Name column with ratings, in any list") << txt
         << QByteArray("Photo Name,Rating\nIMG_2403.jpg,5\nIMG_2407.jpg,4") << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
     QTest::newRow("original file name first, translated, accents decomposed") << txt
-        << QByteArray("Name;Nazwa zdj\xC4\x99" "cia;Bestandsnaam;Pu\xCC\x8A" "vodn\xC3\xAD n\xC3\xA1zev souboru\nx;y;z;IMG_1.CR2\n")
-        << Ids{"IMG_1.CR2"};
-    QTest::newRow("file name before image name") << txt << QByteArray("Kuvan nimi\tFILNAVN\nx\tIMG_2.CR2\n")
-        << Ids{"IMG_2.CR2"};
+        << QByteArray("Name;Nazwa zdj\xC4\x99" "cia;Bestandsnaam;Pu\xCC\x8A" "vodn\xC3\xAD n\xC3\xA1zev souboru\nx;y;z;IMG_1.CR2\n") << Ids{"IMG_1.CR2"};
+    QTest::newRow("file name before image name") << txt << QByteArray("Kuvan nimi\tFILNAVN\nx\tIMG_2.CR2\n") << Ids{"IMG_2.CR2"};
     QTest::newRow("image name before Name") << txt << QByteArray("Name,Nom de l\xE2\x80\x99image\nx,IMG_3.CR2") << Ids{"IMG_3.CR2"};
     QTest::newRow(".csv without a known header: the one column of picture names, below title and header")
-        << "picks.csv" << QByteArray("Anna's picks\nBild;Sterne\n5;DSC01234\n4;_MG_1234\n3;IMG_1234-Edit\n")
-        << Ids{"DSC01234", "_MG_1234", "IMG_1234-Edit"};
+        << "picks.csv" << QByteArray("Anna's picks\nBild;Sterne\n5;DSC01234\n4;_MG_1234\n3;IMG_1234-Edit\n") << Ids{"DSC01234", "_MG_1234", "IMG_1234-Edit"};
     QTest::newRow(".csv without header, ratings beside") << "picks.csv" << QByteArray("IMG_2403.jpg,5,\nIMG_2407.jpg,4,nice\n")
         << Ids{"IMG_2403.jpg", "IMG_2407.jpg"};
     QTest::newRow("the same sheet in a .txt reads as a list") << txt << QByteArray("IMG_2403.jpg,5\nIMG_2407.jpg,4\n")
         << Ids{"IMG_2403.jpg", "5", "IMG_2407.jpg", "4"};
     QTest::newRow(".csv with picture names below ten lines of title reads as a list") << "picks.csv"
         << QByteArray("x,y\n").repeated(10) + "IMG_1.jpg,5" << Ids(10, "x,y") + Ids{"IMG_1.jpg", "5"};
-    QTest::newRow(".csv column of half picture names is no name column") << "picks.csv"
-        << QByteArray("IMG_1.jpg,a\nfoo,b") << Ids{"IMG_1.jpg,a", "foo,b"};
+    QTest::newRow(".csv column of half picture names is no name column") << "picks.csv" << QByteArray("IMG_1.jpg,a\nfoo,b") << Ids{"IMG_1.jpg,a", "foo,b"};
     QTest::newRow(".csv of names in two columns reads as a list") << "picks.csv"
         << QByteArray("IMG_1206, IMG_1508\nDSC01234,DSC1.jpg") << Ids{"IMG_1206", "IMG_1508", "DSC01234", "DSC1.jpg"};
     QTest::newRow(".csv of 1,000 columns, names in one") << "picks.csv"
@@ -207,10 +193,8 @@ void TestPkListReader::forms_data()
     for (int i = 0; i < 1000; ++i)
         names << u"IMG_%1.jpg"_qs.arg(i);
     QTest::newRow(".csv of 1,000 columns of names reads as a list") << "picks.csv" << names.join(u',').toUtf8() << names;
-    QTest::newRow("header as the tenth non-blank line")
-        << txt << QByteArray("1\n2\n3\n\n4\n5\n6\n7\n8\n9\nImage,Rating\nIMG_9.jpg,1") << Ids{"IMG_9.jpg"};
-    QTest::newRow("header as the eleventh non-blank line stays a list")
-        << txt << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\nImage,Rating")
+    QTest::newRow("header as the tenth non-blank line") << txt << QByteArray("1\n2\n3\n\n4\n5\n6\n7\n8\n9\nImage,Rating\nIMG_9.jpg,1") << Ids{"IMG_9.jpg"};
+    QTest::newRow("header as the eleventh non-blank line stays a list") << txt << QByteArray("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\nImage,Rating")
         << Ids{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Image,Rating"};
 }
 
@@ -259,8 +243,7 @@ void TestPkListReader::badInput_data()
     QTest::newRow("a line of 100,000 commas") << QByteArray(100'000, ',') << 1 << QString(100'000, ',') << 1 << false;
     QTest::newRow("one line of 500,000 numbers") << QByteArray("1234 ").repeated(500'000) << 500'000 << "1234" << 500'000 << false;
     QTest::newRow("CSV of 100,000 lines after an unterminated quote")
-        << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg"
-        << 100'001 << false;
+        << "Filename,x\n\"IMG_0.jpg,\n" + QByteArray("IMG_1.jpg,\"\"\n").repeated(100'000) << 100'001 << "IMG_1.jpg" << 100'001 << false;
     QTest::newRow("CSV line of 100,000 stray quotes") << "Image,x\n" + QByteArray("\"a,").repeated(100'000) << 1 << "a,a" << 1 << false;
     QTest::newRow("bullets only") << QByteArray("\xE2\x80\xA2\n-\n*\n") << 3 << "" << 3 << false;
     QTest::newRow("digits only") << QByteArray("0\n00 000\n") << 3 << "000" << 3 << false;
@@ -311,8 +294,7 @@ void TestPkListReader::smartCollection_data()
     QTest::newRow("a smart collection with no rule on the file name")
         << head + rule("rating", ">=", "\"3\"") + tail << Ids{} << "the smart collection has no rule on the file name";
     QTest::newRow("a smart collection nested 1,000 levels deep")
-        << head + QByteArray(1000, '{') + rule("filename", "any", "\"A1\"") + QByteArray(1000, '}') << Ids{}
-        << "the smart collection nests too deep";
+        << head + QByteArray(1000, '{') + rule("filename", "any", "\"A1\"") + QByteArray(1000, '}') << Ids{} << "the smart collection nests too deep";
     QTest::newRow("a smart collection cut short in a 10 MB string")
         << head + "{ criteria = \"filename\", operation = \"any\", value = \"A1 " + QByteArray(10'000'000, 'x')
         << Ids{"A1", QString(10'000'000, 'x')} << QString();

@@ -143,8 +143,7 @@ void TestPkThumbnailDecoding::answerFromHelper()
     QByteArray frame;
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width())
-        << qint32(size.height());
+    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width()) << qint32(size.height());
     out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
     PkThumbnail thumbnail;
     bool found = false;

@@ -37,6 +37,7 @@ private slots:
     void loaderQuickThenDecoded_data();
     void loaderQuickThenDecoded();
     void loaderOtherBox();
+    void loaderTriesAgain();
     void loaderShownFirst();
 
 private:
@@ -350,6 +351,22 @@ void TestPkThumbnailReader::loaderOtherBox()
     QTRY_VERIFY(loader.isCurrent(path));
     QCOMPARE(seen, (QList<bool>{true, false}));
     QCOMPARE(loader.thumbnail(path)->image.size(), QSize(64, 32));
+}
+
+// Trying again forgets that a file could not be shown, also in the shared cache.
+void TestPkThumbnailReader::loaderTriesAgain()
+{
+    const QString path = dir.filePath(u"tried.jpg"_s);
+    QVERIFY(PkTestPictures::write(path, "not a picture"));
+    PkThumbnailCache::storeFailure({path, QFileInfo(path).lastModified().toSecsSinceEpoch(), 13}, u"remembered"_s);
+    PkThumbnailLoader loader;
+    loader.setBox(box);
+    for (const QString &reason : {u"remembered"_s, u"Not a picture (13 bytes)"_s}) {
+        loader.want({path});
+        QTRY_VERIFY(loader.isIdle());
+        QCOMPARE(loader.thumbnail(path)->reason, reason);
+        loader.tryAgain(path);
+    }
 }
 
 // What is on screen is decoded before the rest of a long folder gets even
