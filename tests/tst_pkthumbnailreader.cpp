@@ -2,6 +2,7 @@
 
 #include "pkdecoderpool.h"
 #include "pkpreviewloader.h"
+#include "pkreviewpreview.h"
 #include "pkpicturedecoder.h"
 #include "pktestpictures.h"
 #include "pkthumbnailcache.h"
@@ -34,6 +35,7 @@ private slots:
     void quickLook();
     void slowFileIsEnded();
     void previewMovesOn();
+    void previewStandIn();
     void loaderQuickThenDecoded_data();
     void loaderQuickThenDecoded();
     void loaderOtherBox();
@@ -298,6 +300,24 @@ void TestPkThumbnailReader::previewMovesOn()
     PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
 }
 
+// Until the large picture is decoded (here, never), its thumbnail stands in, enlarged.
+void TestPkThumbnailReader::previewStandIn()
+{
+    const QString held = dir.filePath(u"held.jpg"_s);
+    QVERIFY(PkTestPictures::write(held, jpeg(quarters(400, 200), 0)));
+    PkThumbnail thumbnail;
+    thumbnail.kind = Kind::Picture;
+    thumbnail.image = QImage(40, 20, QImage::Format_RGB32);
+    thumbnail.image.fill(Qt::red);
+    PkReviewPreview preview;
+    preview.resize(400, 300);
+    for (const PkThumbnail *standIn : std::initializer_list<const PkThumbnail *>{&thumbnail, nullptr}) {
+        preview.showPicture(held, u"held"_s, {}, u"1 of 1"_s, standIn);
+        QCOMPARE(preview.grab().toImage().pixelColor(200, 100) == QColor(Qt::red), standIn != nullptr);
+        QVERIFY(!preview.hasPicture());
+    }
+}
+
 void TestPkThumbnailReader::loaderQuickThenDecoded_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -397,5 +417,5 @@ void TestPkThumbnailReader::loaderShownFirst()
     QTRY_VERIFY(loader.isIdle());
 }
 
-QTEST_GUILESS_MAIN(TestPkThumbnailReader)
+QTEST_MAIN(TestPkThumbnailReader)
 #include "tst_pkthumbnailreader.moc"
