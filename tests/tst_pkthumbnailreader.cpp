@@ -120,6 +120,7 @@ void TestPkThumbnailReader::initTestCase()
     qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath(u"cache"_s)));
     qputenv("PICKWELL_DECODER_CRASH_ON", QFile::encodeName(dir.filePath(u"crash.jpg"_s)));
     qputenv("PICKWELL_DECODER_HOLD_ON", QFile::encodeName(dir.filePath(u"held.jpg"_s)));
+    QVERIFY(PkTestPictures::write(dir.filePath(u"held.jpg"_s), jpeg(quarters(400, 200), 0)));
 }
 
 void TestPkThumbnailReader::read_data()
@@ -260,7 +261,6 @@ void TestPkThumbnailReader::slowFileIsEnded()
     QCOMPARE(int(slow.kind), int(Kind::Broken));
     // A file that kept its helper working to the deadline is not tried again.
     const QString held = dir.filePath(u"held.jpg"_s);
-    QVERIFY(PkTestPictures::write(held, jpeg(quarters(400, 200), 0)));
     for (const int cpuMs : {PkDecoderPool::rememberedCpuMs, 0}) {
         PkDecoderPool::instance().setRememberedCpu(cpuMs);
         PkDecoderPool::instance().setDeadline(300);
@@ -283,7 +283,7 @@ void TestPkThumbnailReader::slowFileIsEnded()
 void TestPkThumbnailReader::previewMovesOn()
 {
     const QString held = dir.filePath(u"held.jpg"_s), good = dir.filePath(u"good.jpg"_s);
-    QVERIFY(PkTestPictures::write(held, jpeg(quarters(400, 200), 0)) && PkTestPictures::write(good, jpeg(quarters(400, 200), 0)));
+    QVERIFY(PkTestPictures::write(good, jpeg(quarters(400, 200), 0)));
     PkDecoderPool::instance().setDeadline(30000); // far past what QTRY waits
     {
         PkPreviewLoader loader;
@@ -304,9 +304,7 @@ void TestPkThumbnailReader::previewMovesOn()
 void TestPkThumbnailReader::previewStandIn()
 {
     const QString held = dir.filePath(u"held.jpg"_s);
-    QVERIFY(PkTestPictures::write(held, jpeg(quarters(400, 200), 0)));
     PkThumbnail thumbnail;
-    thumbnail.kind = Kind::Picture;
     thumbnail.image = QImage(40, 20, QImage::Format_RGB32);
     thumbnail.image.fill(Qt::red);
     PkReviewPreview preview;
