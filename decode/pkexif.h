@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QSize>
 #include <QString>
 
 // What a JPEG's EXIF block says about the picture, read with libexif: how to
@@ -21,6 +22,7 @@ public:
     QString model;
     QString serial; // BodySerialNumber
     QByteArray thumbnail; // a JPEG, or empty
+    QSize pictureSize; // of the picture the thumbnail stands for, where it is known
 
     // bytes: the file's start (the block is within its first 64 KB after
     // the markers before it), or the block itself from "Exif\0\0" on.

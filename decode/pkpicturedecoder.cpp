@@ -99,6 +99,17 @@ QSize jpegSize(const QByteArray &head)
     return QImageReader(&buffer, "jpeg").size();
 }
 
+// Within 5%: a small thumbnail's rounding, and the few lines a camera crops
+// off a picture or adds to it, stay far within that; other formats (4:3 for
+// 3:2, 16:9) are beyond it. A picture of unknown size is taken as matching.
+bool sameProportions(QSize thumbnail, QSize picture)
+{
+    if (thumbnail.isEmpty() || picture.isEmpty())
+        return true;
+    const double ratio = double(thumbnail.width()) * picture.height() / (double(thumbnail.height()) * picture.width());
+    return ratio >= 1 / 1.05 && ratio <= 1.05;
+}
+
 // Whether lines from to to (rows, else columns) are dark from end to end.
 bool darkLines(const QImage &image, bool rows, int from, int to)
 {
@@ -152,6 +163,8 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
     thumbnail->taken = exif.taken;
     if (raw && exif.thumbnail.isEmpty())
         exif = PkRawPreview::previewExif(path, headBytes);
+    else if (!raw)
+        exif.pictureSize = jpegSize(head);
     QByteArray bytes = exif.thumbnail;
     if (bytes.isEmpty())
         return false;
@@ -161,12 +174,16 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
     QImage image = PkPictureDecoder::decodeScaled(reader, 4096, &error);
     if (image.isNull())
         return false;
-    image = PkPictureDecoder::oriented(PkPictureDecoder::withoutBars(image, raw ? QSize() : jpegSize(head)),
-                                       exif.orientation);
+    image = PkPictureDecoder::withoutBars(image, raw ? QSize() : exif.pictureSize);
+    // Of other proportions than its picture, the thumbnail is no longer its
+    // picture's (an editor cropped it and kept the camera's thumbnail) and
+    // only stands in until the picture is decoded.
+    const bool ofThePicture = sameProportions(image.size(), exif.pictureSize);
+    image = PkPictureDecoder::oriented(image, exif.orientation);
     thumbnail->kind = PkThumbnail::Kind::Picture;
     // A provisional thumbnail is stretched to the size the decoded one will
     // have, so that the tile does not change size when that comes.
-    thumbnail->provisional = image.width() < box && image.height() < box;
+    thumbnail->provisional = (image.width() < box && image.height() < box) || !ofThePicture;
     thumbnail->image = image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return true;
 }

@@ -120,6 +120,8 @@ PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
     const auto length = std::min<qsizetype>(head, raw->thumbnail.tlength);
     PkExif exif = PkExif::fromJpeg(QByteArray(raw->thumbnail.thumb, length));
     exif.orientation = exifOrientation(raw->sizes.flip);
+    // What is shown of a raw file, once decoded, is this preview.
+    exif.pictureSize = QSize(raw->thumbnail.twidth, raw->thumbnail.theight);
     return exif;
 }
 

@@ -213,8 +213,8 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("black bars are cut away") << "c.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 72}, {0, 16, 80, 40})) << true << false << QSize(64, 32) << 0;
     QTest::newRow("bars of one line each") << "c1.jpg" << jpegWithThumbnail(large, 1, letterboxed({20, 12}, {0, 1, 20, 10})) << true << true << QSize(64, 32) << 0;
     QTest::newRow("dark edges of the picture stay") << "c3.jpg" << jpegWithThumbnail(quarters(400, 280), 1, letterboxed({80, 72}, {0, 16, 80, 40})) << true << false << QSize(64, 44) << -1;
-    QTest::newRow("dark above alone is no bar") << "c4.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 16, 80, 40})) << true << false << QSize(64, 44) << -1;
-    QTest::newRow("dark below alone is no bar") << "c5.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 0, 80, 40})) << true << false << QSize(64, 44) << 0;
+    QTest::newRow("dark above alone is no bar") << "c4.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 16, 80, 40})) << true << true << QSize(64, 44) << -1;
+    QTest::newRow("dark below alone is no bar") << "c5.jpg" << jpegWithThumbnail(large, 1, letterboxed({80, 56}, {0, 0, 80, 40})) << true << true << QSize(64, 44) << 0;
     QTest::newRow("bars beside a tall picture") << "c6.jpg" << jpegWithThumbnail(quarters(200, 400), 1, letterboxed({40, 40}, {10, 0, 20, 40})) << true << true << QSize(32, 64) << 0;
     QTest::newRow("raw file's bars as deep on both sides") << "c7.cr2" << PkTestPictures::tiffWithThumbnail(1, letterboxed({80, 80}, {0, 24, 80, 40})) << true << false << QSize(64, 38) << -1;
     QTest::newRow("thumbnail turned, as tall as the box") << "d.jpg" << jpegWithThumbnail(large, 6, jpeg(quarters(64, 32), 0)) << true << false << QSize(32, 64) << 2;
@@ -222,6 +222,11 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
     QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
+    // Within 5% of its picture's proportions, either way, a thumbnail is its picture's; beyond, it only stands in.
+    for (const auto &[size, standsIn] : {std::pair(QSize(128, 62), false), {QSize(248, 128), false}, {QSize(128, 60), true}, {QSize(240, 128), true}})
+        QTest::addRow("thumbnail of %dx%d for 2:1", size.width(), size.height()) << u"e%1.jpg"_s.arg(size.width() + size.height())
+            << jpegWithThumbnail(large, 1, jpeg(quarters(size.width(), size.height()), 0)) << true << standsIn << size.scaled(64, 64, Qt::KeepAspectRatio) << 0;
+    QTest::newRow("raw file's JPEG preview with a thumbnail of 4:3") << "e.dng" << PkTestPictures::dng(jpegWithThumbnail(large, 1, jpeg(quarters(80, 60), 0)), large.size(), 1) << true << true << QSize(64, 48) << 0;
     const QByteArray cameraJpeg = jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0));
     QTest::newRow("thumbnail inside a raw file's JPEG preview, turned as the raw is") << "i.dng" << PkTestPictures::dng(cameraJpeg, large.size(), 6) << true << false << QSize(32, 64) << 2;
 }
