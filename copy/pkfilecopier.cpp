@@ -84,7 +84,7 @@ QString vanished()
 
 PkFileCopier::Result failed(const QString &reason)
 {
-    return {PkFileCopier::Outcome::Failed, reason, PkFileCopier::RunEnd::None, QByteArray()};
+    return {PkFileCopier::Outcome::Failed, reason, PkFileCopier::RunEnd::None, QByteArray(), QString()};
 }
 
 // A missing picture was deleted since matching; the picture's other errors,
@@ -220,10 +220,18 @@ PkFileCopier::Result PkFileCopier::nameTaken(int folder, const QByteArray &name,
     if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(there.st_mode) && there.st_size != size)
         return failed(QStringLiteral("already there, but %1, not %2")
                           .arg(PwTools::dataSize(there.st_size), PwTools::dataSize(size)));
-    return {Outcome::AlreadyThere, QString(), RunEnd::None, QByteArray()};
+    return {Outcome::AlreadyThere, QString(), RunEnd::None, QByteArray(), QString()};
 }
 
 PkFileCopier::Result PkFileCopier::copy(const QString &source, int folder, const QString &name)
+{
+    leftBehind.clear();
+    Result result = copyInto(source, folder, name);
+    result.leftBehind = std::exchange(leftBehind, QString());
+    return result;
+}
+
+PkFileCopier::Result PkFileCopier::copyInto(const QString &source, int folder, const QString &name)
 {
     const QByteArray sourceName = QFile::encodeName(source);
     failedReading = true;
@@ -263,11 +271,11 @@ PkFileCopier::Result PkFileCopier::copy(const QString &source, int folder, const
         error = ::lseek(in.get(), 0, SEEK_SET) == 0 ? writeCopy(in.get(), status, folder, destinationName, contents)
                                                      : errno;
     if (error == 0)
-        return {Outcome::Copied, QString(), RunEnd::None, contents.hash()};
+        return {Outcome::Copied, QString(), RunEnd::None, contents.hash(), QString()};
     if (error == EEXIST)
         return nameTaken(folder, destinationName, status.st_size);
     if (error == PkCopyContents::readsBackDifferent)
-        return {Outcome::Failed, readsBackDifferent(), RunEnd::ReadsBackDifferent, QByteArray()};
+        return {Outcome::Failed, readsBackDifferent(), RunEnd::ReadsBackDifferent, QByteArray(), QString()};
     return error == PkCopyContents::changedWhileCopied ? failed(changed()) : failure(error, source, folder);
 }
 
@@ -344,8 +352,9 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, con
 // written under a hidden name in the output folder and renamed when
 // complete, unverified without a sync per file. The temporary's name is
 // removed in the end, which after a rename finds nothing. Only the end of
-// the process in the middle of a file (kill -9, a power cut) can leave one
-// behind, and the next run into the folder removes it.
+// the process in the middle of a file (kill -9, a power cut), or a drive
+// that fails then, can leave one behind, and the next run into the folder
+// removes it.
 int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int folder, const QByteArray &destination,
                                        PkCopyContents &contents)
 {
@@ -366,7 +375,12 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int fo
         beforeNaming(folder, destination);
         error = giveName(folder, temporary, destination.constData());
     }
-    removeTemporaryInProgress();
+    // Named, the temporary's name is gone already, or is a second link (see
+    // giveName). A drive that failed mid-file may keep it: it is said, and
+    // the next run into the folder removes it.
+    if (const Temporary *own = temporaryInProgress.exchange(nullptr);
+        own && (faultInTest(Call::RemoveTemporary) || ::unlinkat(own->folder, own->name, 0) != 0) && errno != ENOENT)
+        leftBehind = QFile::decodeName(own->name);
     return error;
 }
 

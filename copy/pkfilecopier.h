@@ -33,6 +33,9 @@ public:
         // A copy's hash as 32 hex digits where its bytes passed through the
         // program, as they always do when verifying.
         QByteArray hash;
+        // A hidden temporary that could not be removed (a card pulled out
+        // mid-file), by its name in the copy's folder.
+        QString leftBehind;
     };
 
     // With resume, a name that is taken in the output folder is left alone
@@ -91,10 +94,11 @@ public:
     // Write copy where the file system cannot copy in place.
     // Flush writes a verified copy out to its drive. ReadBack is asked for
     // each piece of a copy read back: a nonzero answer changes its bytes, as
-    // a destination that returns other bytes would.
+    // a destination that returns other bytes would. RemoveTemporary removes
+    // a hidden temporary when its copy is named or has failed.
     enum class Call {
         UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link, ChangeTimes, Read, Write,
-        Flush, ReadBack
+        Flush, ReadBack, RemoveTemporary
     };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);
@@ -107,6 +111,7 @@ private:
     // offers down to what every one can do.
     enum class Naming { NoReplace, Link, CheckedRename };
 
+    Result copyInto(const QString &source, int folder, const QString &name);
     Result nameTaken(int folder, const QByteArray &name, qint64 size) const;
     Result failure(int error, const QString &source, int folder) const;
     int writeCopy(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
@@ -121,6 +126,8 @@ private:
     Naming naming = Naming::NoReplace;
     // Whether the last failed call read the picture rather than wrote the copy.
     bool failedReading = false;
+    QString leftBehind; // of the copy in hand
+
 };
 
 #endif // PKFILECOPIER_H

@@ -109,7 +109,7 @@ PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &
                                            Output &output, bool flat)
 {
     if (!PkFileCopier::stillAt(output.folder.get(), output.path))
-        return {PkFileCopier::Outcome::Failed, QString(), PkFileCopier::RunEnd::DestinationGone, QByteArray()};
+        return {PkFileCopier::Outcome::Failed, QString(), PkFileCopier::RunEnd::DestinationGone, QByteArray(), QString()};
     const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0 && (output.subfolderName != name.first(slash) || !output.subfolder.isOpen())) {
         output.subfolderName = name.first(slash);
@@ -232,6 +232,11 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         large = sizes.at(filesDone) > largeFileSize ? name : QString();
         showLarge();
         const PkFileCopier::Result result = copyOne(copier, name, filePath, output, flat);
+        if (!result.leftBehind.isEmpty()) {
+            const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
+            emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + name.first(slash + 1) + result.leftBehind,
+                                QStringLiteral("left behind by a drive that failed; the next run into this folder removes it"));
+        }
         switch (result.outcome) {
         case PkFileCopier::Outcome::Copied:
             emit copyStatusSignal(++copied);
