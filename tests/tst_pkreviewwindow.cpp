@@ -123,6 +123,7 @@ void TestPkReviewWindow::thumbnails()
     const QRegularExpression size(QRegularExpression::escape(name) + u"  \\d+(\\.\\d [kM]B| bytes)<"_s);
     QVERIFY2(size.match(tip).hasMatch(), qPrintable(tip));
     QCOMPARE(tip.contains(thumbnail->reason), true);
+    QCOMPARE(tip.contains(u"Taken"_s), thumbnail->taken.isValid()); // none of these says when it was taken
     const QImage screen = window.view()->viewport()->grab().toImage();
     if (topLeft < 0)
         return;
