@@ -15,7 +15,6 @@ public:
     // text as UTF-8, with control characters written as an octal escape
     // ("\033"), and line separators and bidirectional overrides as "\u202e".
     static QByteArray escaped(const QString &text);
-    static bool needsEscaping(QChar ch);
 };
 
 #endif // PKTERMINALTEXT_H

@@ -2,6 +2,8 @@
 
 #include "pkrunstate.h"
 
+#include "pwtools.h"
+
 #include <QStringList>
 
 namespace {
@@ -122,7 +124,7 @@ QString PkRunState::failureToolTip() const
     QStringList lines;
     const QList<QPair<QString, QString>> all = reported();
     for (qsizetype i = 0; i < all.size() && i < failureToolTipLimit; ++i)
-        lines << (visible(all.at(i).first) + QStringLiteral(": ") + all.at(i).second).toHtmlEscaped();
+        lines << (PwTools::visibleText(all.at(i).first) + QStringLiteral(": ") + all.at(i).second).toHtmlEscaped();
     if (all.size() > failureToolTipLimit)
         lines << QStringLiteral("and %1 more").arg(all.size() - failureToolTipLimit);
     if (lines.isEmpty())
@@ -134,7 +136,7 @@ QString PkRunState::failureReport() const
 {
     QStringList lines;
     for (const auto &[name, reason] : reported())
-        lines << visible(name) + QLatin1Char('\t') + reason;
+        lines << PwTools::visibleText(name) + QLatin1Char('\t') + reason;
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -142,21 +144,4 @@ QString PkRunState::failureReport() const
 QList<QPair<QString, QString>> PkRunState::reported() const
 {
     return failures + notes;
-}
-
-// A name with a line break or a tab would split a report of one file a line.
-QString PkRunState::visible(const QString &name)
-{
-    QString out;
-    out.reserve(name.size());
-    for (const QChar ch : name) {
-        const char16_t code = ch.unicode();
-        if (code < 0x20 || (code >= 0x7f && code <= 0x9f))
-            out += QStringLiteral("\\%1").arg(code, 3, 8, QLatin1Char('0'));
-        else if (code == 0x2028 || code == 0x2029)
-            out += QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
-        else
-            out += ch;
-    }
-    return out;
 }

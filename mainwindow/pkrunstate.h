@@ -55,7 +55,6 @@ public:
     QString failureReport() const;
 
 private:
-    static QString visible(const QString &name);
     QList<QPair<QString, QString>> reported() const;
 
     enum class Phase { Idle, Running, Ended };

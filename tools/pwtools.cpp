@@ -154,6 +154,28 @@ QString PwTools::getTimeStamp() const
     return formatTimeStamp(QDateTime::currentDateTime());
 }
 
+QString PwTools::visibleText(const QString &text)
+{
+    const auto escaped = [](char16_t code) {
+        return code < 0x20 || (code >= 0x7f && code <= 0x9f) || code == 0x2028 || code == 0x2029
+            || (code >= 0x202a && code <= 0x202e) || (code >= 0x2066 && code <= 0x2069);
+    };
+    if (std::none_of(text.begin(), text.end(), [&escaped](QChar ch) { return escaped(ch.unicode()); }))
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar ch : text) {
+        const char16_t code = ch.unicode();
+        if (!escaped(code))
+            out += ch;
+        else if (code < 0x100)
+            out += QStringLiteral("\\%1").arg(code, 3, 8, QLatin1Char('0'));
+        else
+            out += QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
 QString PwTools::dataSize(qint64 bytes, bool roundUp)
 {
     if (bytes < 1000)

@@ -34,6 +34,11 @@ public:
     // A size as the user reads it, in decimal units as drives are sold:
     // "512 bytes", "4.1 kB", "2.3 GB"; rounded up or down to a tenth.
     static QString dataSize(qint64 bytes, bool roundUp = false);
+    // A file name as it may be shown on a line of its own: control
+    // characters written as an octal escape ("\033"), line separators and
+    // bidirectional overrides as "\u202e", so that no name breaks a report
+    // of one file a line or passes for another.
+    static QString visibleText(const QString &text);
     void debugData(const QStandardItemModel *model, int firstRow, int endRow) const;
 
     // Width, then height, of one character cell in pixels.
