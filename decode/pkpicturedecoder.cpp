@@ -149,10 +149,8 @@ QImage withoutDarkBars(const QImage &image)
 // What the quick pass shows: the thumbnail in a JPEG's EXIF block, in the
 // IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
 // preview), or in the EXIF block of a raw file's JPEG preview; final when
-// it is at least as large as the box. A raw file whose preview carries no
-// thumbnail has its preview decoded at size into preview instead, by the
-// same opening of the file.
-bool embedded(const QString &path, bool raw, int box, int size, PkThumbnail *thumbnail, PkRawPreview *preview)
+// it is at least as large as the box.
+bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -163,10 +161,9 @@ bool embedded(const QString &path, bool raw, int box, int size, PkThumbnail *thu
     const QByteArray head = file.read(headBytes);
     PkExif exif = PkExif::fromJpeg(exifMark + head);
     thumbnail->taken = exif.taken;
-    if (raw && exif.thumbnail.isEmpty()) {
-        *preview = PkRawPreview::read(path, size, thumbnail->bytes, headBytes);
-        exif = preview->exif;
-    } else if (!raw)
+    if (raw && exif.thumbnail.isEmpty())
+        exif = PkRawPreview::previewExif(path, headBytes);
+    else if (!raw)
         exif.pictureSize = jpegSize(head);
     QByteArray bytes = exif.thumbnail;
     if (bytes.isEmpty())
@@ -223,14 +220,6 @@ void decodeFile(const QString &path, int size, PkThumbnail *thumbnail, bool *tra
         thumbnail->reason = QStringLiteral("Cut short");
 }
 
-void takePreview(const PkRawPreview &preview, PkThumbnail *thumbnail)
-{
-    thumbnail->image = preview.image;
-    thumbnail->reason = preview.error;
-    thumbnail->taken = preview.taken;
-    thumbnail->cutShort = preview.cutShort;
-}
-
 // The file's start is read here first, so that a disk's read error is told
 // apart from LibRaw's failures.
 void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *transient)
@@ -241,7 +230,11 @@ void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *tran
         *transient = true;
         return;
     }
-    takePreview(PkRawPreview::read(path, size, thumbnail->bytes), thumbnail);
+    const PkRawPreview preview = PkRawPreview::read(path, size, thumbnail->bytes);
+    thumbnail->image = preview.image;
+    thumbnail->reason = preview.error;
+    thumbnail->taken = preview.taken;
+    thumbnail->cutShort = preview.cutShort;
 }
 
 } // namespace
@@ -372,19 +365,13 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     const int level = PkThumbnailCache::levelFor(box);
     if (level > 0 && PkThumbnailCache::find(key, level, &thumbnail))
         return thumbnail;
+    if (pass == Pass::Quick) {
+        *found = embedded(path, raw, box, &thumbnail);
+        return thumbnail;
+    }
     bool transient = false;
     const int size = level > 0 ? level : box;
-    if (pass == Pass::Quick) {
-        PkRawPreview preview;
-        *found = embedded(path, raw, box, size, &thumbnail, &preview);
-        // A raw file's preview decoded on the way is final already.
-        if (*found || (preview.image.isNull() && preview.error.isEmpty()))
-            return thumbnail;
-        *found = true;
-        takePreview(preview, &thumbnail);
-    } else {
-        (raw ? decodeRaw : decodeFile)(path, size, &thumbnail, &transient);
-    }
+    (raw ? decodeRaw : decodeFile)(path, size, &thumbnail, &transient);
     // Formats without scaled reading, and raw bitmaps, come at full size,
     // where scaling a very large one may find no memory for the result.
     if (!thumbnail.image.isNull())

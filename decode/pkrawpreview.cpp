@@ -111,9 +111,23 @@ PkExif PkRawPreview::metadata(const QString &path)
     return exif;
 }
 
+PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
+{
+    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
+    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS
+        || libraw_unpack_thumb(raw.get()) != LIBRAW_SUCCESS || raw->thumbnail.tformat != LIBRAW_THUMBNAIL_JPEG)
+        return {};
+    const auto length = std::min<qsizetype>(head, raw->thumbnail.tlength);
+    PkExif exif = PkExif::fromJpeg(QByteArray(raw->thumbnail.thumb, length));
+    exif.orientation = exifOrientation(raw->sizes.flip);
+    // What is shown of a raw file, once decoded, is this preview.
+    exif.pictureSize = QSize(raw->thumbnail.twidth, raw->thumbnail.theight);
+    return exif;
+}
+
 // The preview's size is known once the file is opened: one too large is
 // refused before LibRaw reads it.
-PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes, qsizetype exifHead)
+PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)
 {
     PkRawPreview preview;
     std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
@@ -136,14 +150,6 @@ PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes, qsiz
     }
     if (raw->other.timestamp > 0)
         preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    if (exifHead > 0 && raw->thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG) {
-        preview.exif = PkExif::fromJpeg(QByteArray(raw->thumbnail.thumb, std::min(exifHead, jpegBytes(raw.get(), bytes))));
-        preview.exif.orientation = exifOrientation(raw->sizes.flip);
-        // What is shown of a raw file, once decoded, is this preview.
-        preview.exif.pictureSize = size;
-        if (!preview.exif.thumbnail.isEmpty())
-            return preview;
-    }
     const QImage image = previewImage(raw.get(), bytes, box, &preview.error, &preview.cutShort);
     if (!image.isNull())
         preview.image = PkPictureDecoder::oriented(image, exifOrientation(raw->sizes.flip));

@@ -19,19 +19,17 @@ public:
     QString error;
     QDateTime taken;
     bool cutShort = false; // the preview's data ends early
-    // With exifHead, the EXIF block of a JPEG preview, read from its first
-    // exifHead bytes, with orientation taken from the raw file itself.
-    // Cameras that embed their whole JPEG keep its small thumbnail there.
-    PkExif exif;
 
     // bytes: the file's size, which a file LibRaw cannot read is named by
-    // and which bounds what is read of its preview. With exifHead, a
-    // preview whose EXIF block holds a thumbnail is not decoded: the
-    // thumbnail is shown first, and one opening of the file serves both.
-    static PkRawPreview read(const QString &path, int box, qint64 bytes, qsizetype exifHead = 0);
+    // and which bounds what is read of its preview.
+    static PkRawPreview read(const QString &path, int box, qint64 bytes);
     // What the raw file says of its capture: time (to the second), make,
     // model and body serial, as LibRaw reads them; nothing is unpacked.
     static PkExif metadata(const QString &path);
+    // The EXIF block of the raw file's JPEG preview, read from its first
+    // head bytes, with orientation taken from the raw file itself. Cameras
+    // that embed their whole JPEG keep its small thumbnail there.
+    static PkExif previewExif(const QString &path, qsizetype head);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
 };
