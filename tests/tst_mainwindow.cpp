@@ -250,9 +250,11 @@ void TestMainWindow::workflow()
     toCopy->actions().value(1)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), missing.join(u'\n'));
 
-    chooseFolder(window, refused);
+    window.chooseTextFile(file(u"lists/one.txt"_s, "IMG_0003")); // read while the refused folder is checked:
+    chooseFolder(window, refused);                                // matched with the folder kept
     QCOMPARE(warning->getMainText(), u"Folder \"FilesFromSelection\" already exists! Delete it! Right-click: add the rest."_s);
     QCOMPARE(shown(window), (QStringList{"text", "folder", "start", "file", "path", "warning"}));
+    QCOMPARE(toCopy->getMainText(), u"1"_s);
     chooseList(window, list);
     run->click();
     QTRY_COMPARE(window.findChild<PkDashboard *>()->getSummary(), u"Done: 3 copied and verified"_s);
