@@ -113,7 +113,7 @@ void TestPkLikeCommandLine::oneShot()
         QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(u"job/"_s + QLatin1String(name))).path()));
         QVERIFY(write(dir.filePath(u"job/"_s + QLatin1String(name)), jpegOfShot(scene(1, 64, 48), taken)));
     }
-    QVERIFY(write(dir.filePath(u"list"_s), "IMG_0001\nIMG_0002\nIMG_0003\n"));
+    QVERIFY(write(dir.filePath(u"list"_s), "IMG_0002\nIMG_0003\nIMG_0001\n")); // the one shot last, where a join must still look
     QProcess process;
     process.setWorkingDirectory(dir.path());
     process.start(PICKWELL_PROGRAM, {u"--list"_s, u"list"_s, u"--folder"_s, u"job"_s, u"--dry-run"_s, u"--ambiguous=skip"_s});
