@@ -129,8 +129,7 @@ private slots:
             << QStringList{"IMG_0003.jpg"};
         // One line on stderr, nothing on stdout and nothing created, whether
         // or not a window could have been opened.
-        const auto refused = [&list](const char *name, const QString &arguments, int status, const QByteArray &why,
-                                     const QByteArray &readList = {}) {
+        const auto refused = [&list](const char *name, const QString &arguments, int status, const QByteArray &why, const QByteArray &readList = {}) {
             QTest::newRow(name) << (readList.isNull() ? list : readList) << arguments << false
                                 << "exit " + QByteArray::number(status) << "pickwell: " + why + '\n' << QStringList{};
         };
@@ -154,8 +153,7 @@ private slots:
         for (const QString &answer : {QStringLiteral(" --ambiguous=ask"), QStringLiteral(" --ambiguous=copy --ambiguous=skip")})
             refused(qPrintable(answer), job + answer, 2, "Give --ambiguous=copy or --ambiguous=skip, once. See pickwell --help.");
         refused("--ambiguous without a job", "l --ambiguous=copy", 2, "--ambiguous needs --list and --folder. See pickwell --help.");
-        refused("no near matches without a job", "--no-near-matches", 2,
-                "--no-near-matches needs --list and --folder. See pickwell --help.");
+        refused("no near matches without a job", "--no-near-matches", 2, "--no-near-matches needs --list and --folder. See pickwell --help.");
         const QByteArray exists = "Folder \"FilesFromSelection\" already exists! Delete it!\n"
                                   "finish it with --resume, or put FilesFromSelection elsewhere with --to";
         refused("output folder there", "--list list --folder old", 3, exists);
@@ -228,8 +226,7 @@ private slots:
         if (!copies.isEmpty())
             QCOMPARE(QFile::exists(dir->filePath("pics/FilesFromSelection")), to < 0);
         // The checksum list is kept with any copies; no temporary is left.
-        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 copies.isEmpty() ? copies : runsOwn() + copies);
+        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), copies.isEmpty() ? copies : runsOwn() + copies);
     }
 
     void tree_data()
@@ -334,8 +331,7 @@ private slots:
         };
         QProcess process;
         process.setReadChannel(QProcess::StandardError);
-        start(process, dir->path(), environment + QStringList{"PICKWELL_TEST_HOLD_PATH=" + dir->filePath("hold"), "--list",
-                                                             "list", "--folder", "."});
+        start(process, dir->path(), environment + QStringList{"PICKWELL_TEST_HOLD_PATH=" + dir->filePath("hold"), "--list", "list", "--folder", "."});
         QVERIFY(process.waitForReadyRead(30000));
         QCOMPARE(process.readAllStandardError(), "failed: a_big.jpg: File too large\n");
         int held = -1; // p0000.jpg is held
