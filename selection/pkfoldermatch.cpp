@@ -13,10 +13,13 @@ namespace {
 using Subfolders = PkMatchOptions::Subfolders;
 
 // Whether the folder's own files answered nothing at all: no identifier
-// selected a file, as written or by a near try, nor several pictures.
+// selected a picture's file, as written or by a near try, nor several
+// pictures. Sidecars alone are no picture, as they are in sub-folders.
 bool answeredNothing(const PkMatchResult &result)
 {
-    return result.files.isEmpty() && result.ambiguous.isEmpty();
+    return result.ambiguous.isEmpty() && std::all_of(result.files.cbegin(), result.files.cend(), [](const QString &file) {
+        return PkFolderTree::isSidecar(file.toStdString());
+    });
 }
 
 // How many of the identifiers that the folder's own files left unanswered

@@ -50,26 +50,13 @@ struct Task
     int depth;
 };
 
-// What editors and catalogues keep beside a picture: XMP, RawTherapee, DxO,
-// ON1 and Capture One settings.
-bool isSidecar(std::string_view path)
-{
-    static const std::array<QByteArrayView, 5> sidecars{"xmp", "pp3", "dop", "on1", "cos"};
-    const size_t dot = path.rfind('.'), slash = path.rfind('/');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return false;
-    const QByteArrayView extension(path.data() + dot + 1, qsizetype(path.size() - dot - 1));
-    return std::any_of(sidecars.begin(), sidecars.end(), [extension](QByteArrayView sidecar) {
-        return extension.compare(sidecar, Qt::CaseInsensitive) == 0;
-    });
-}
 
 // A picture starts from a picture or raw file: sidecars alone in a folder
 // (settings an editor keeps apart) are no picture of their own. names are
 // the files of one folder.
 void dropLoneSidecars(std::vector<std::string> &names)
 {
-    if (std::none_of(names.begin(), names.end(), [](const std::string &name) { return isSidecar(name); }))
+    if (std::none_of(names.begin(), names.end(), [](const std::string &name) { return PkFolderTree::isSidecar(name); }))
         return;
     std::vector<QString> pictures;
     pictures.reserve(names.size());
@@ -79,13 +66,13 @@ void dropLoneSidecars(std::vector<std::string> &names)
     }
     QSet<QString> pictured; // the pictures that a picture or raw file starts
     for (size_t i = 0; i < names.size(); ++i) {
-        if (!isSidecar(names[i]))
+        if (!PkFolderTree::isSidecar(names[i]))
             pictured.insert(pictures[i]);
     }
     std::vector<std::string> kept;
     kept.reserve(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        if (!isSidecar(names[i]) || pictured.contains(pictures[i]))
+        if (!PkFolderTree::isSidecar(names[i]) || pictured.contains(pictures[i]))
             kept.push_back(std::move(names[i]));
     }
     names = std::move(kept);
@@ -294,6 +281,18 @@ bool PkFolderTree::isPassedOver(QByteArrayView name)
         return true;
     return std::any_of(folders.begin(), folders.end(), [name](QByteArrayView folder) {
         return name.compare(folder, Qt::CaseInsensitive) == 0;
+    });
+}
+
+bool PkFolderTree::isSidecar(std::string_view path)
+{
+    static const std::array<QByteArrayView, 5> sidecars{"xmp", "pp3", "dop", "on1", "cos"};
+    const size_t dot = path.rfind('.'), slash = path.rfind('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return false;
+    const QByteArrayView extension(path.data() + dot + 1, qsizetype(path.size() - dot - 1));
+    return std::any_of(sidecars.begin(), sidecars.end(), [extension](QByteArrayView sidecar) {
+        return extension.compare(sidecar, Qt::CaseInsensitive) == 0;
     });
 }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The files of a picture folder's sub-folders, to any depth, as a job is kept
@@ -56,6 +57,9 @@ public:
 
     // Whether a folder of this name is left out wherever it lies.
     static bool isPassedOver(QByteArrayView name);
+    // What editors and catalogues keep beside a picture: XMP, RawTherapee,
+    // DxO, ON1 and Capture One settings. path may hold folders.
+    static bool isSidecar(std::string_view path);
 
     // name with each byte that is not part of UTF-8 written as \xHH, for the
     // user to find and rename.

@@ -72,6 +72,8 @@ private slots:
                            "Edits/IMG_0001.xmp", "Edits/IMG_0001.CR2.pp3", "Scan.v2/IMG_0003"}
             << QStringList{"0001", "0002", "0003"} << whenNone
             << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp CardA/IMG_0002.NEF CardA/IMG_0002.NEF.xmp Scan.v2/IMG_0003 |  |  | 3, 0";
+        QTest::newRow("a lone sidecar at the top answers nothing, as in a sub-folder") << QStringList{"IMG_0001.xmp", "CardA/IMG_0001.CR2", "CardA/IMG_0001.xmp"}
+            << QStringList{"0001"} << whenNone << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp |  |  | 1, 0";
         QTest::newRow("identifiers match names, never folders") << QStringList{"Client 2403/IMG_0001.JPG", "IMG_0009.JPG"}
             << QStringList{"2403"} << whenNone << " | 2403 |  | 1, 0";
         QTest::newRow("a near match in a sub-folder") << QStringList{"CardA/img_2403.jpg"} << QStringList{"IMG_2403"} << whenNone
