@@ -174,6 +174,10 @@ struct Parser
     QCommandLineOption to{QStringLiteral("to"),
                           QStringLiteral("Put FilesFromSelection into this folder instead of the picture folder."),
                           QStringLiteral("folder")};
+    QCommandLineOption also{QStringLiteral("also"),
+                            QStringLiteral("Copy into FilesFromSelection in this folder as well, in the same pass: "
+                                           "a backup drive. May be given twice."),
+                            QStringLiteral("folder")};
     QCommandLineOption resume{QStringLiteral("resume"),
                               QStringLiteral("Finish an earlier run: use FilesFromSelection as it is and leave "
                                              "the files already in it alone.")};
@@ -225,7 +229,7 @@ struct Parser
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QString::fromLatin1(description));
-        for (QCommandLineOption *option : {&list, &like, &folder, &to, &resume, &dryRun, &print0, &ambiguous,
+        for (QCommandLineOption *option : {&list, &like, &folder, &to, &also, &resume, &dryRun, &print0, &ambiguous,
                                            &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
                                            &subfolders, &flat, &noVerify})
             parser.addOption(*option);
@@ -291,6 +295,8 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (parser.values(options.list).size() > 1 || parser.values(options.folder).size() > 1
         || parser.values(options.to).size() > 1)
         return usageError(QStringLiteral("Give --list, --folder and --to once each."));
+    if (parser.values(options.also).size() > 2)
+        return usageError(QStringLiteral("Give --also at most twice."));
     if (parser.values(options.like).size() > 1)
         return usageError(QStringLiteral("Give --like once."));
     if (hasLike && parser.isSet(options.list))
@@ -323,6 +329,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         invocation.likePath = parser.value(options.like);
         invocation.folderPath = parser.value(options.folder);
         invocation.destinationPath = parser.value(options.to);
+        invocation.alsoPaths = parser.values(options.also);
         invocation.resume = parser.isSet(options.resume);
         invocation.dryRun = parser.isSet(options.dryRun);
         invocation.print0 = parser.isSet(options.print0);

@@ -204,11 +204,14 @@ int PkCommandLine::reportSkipped(int status)
 // anything is written, as a refused folder is, also on a dry run.
 int PkCommandLine::checkSpace()
 {
-    const QString shortfall = PkSpaceCheck::shortfall(folderPath, files, destinationPath, resume);
-    if (shortfall.isEmpty())
-        return Success;
-    printError(shortfall);
-    return FolderRefused;
+    for (const QString &destination : QList<QString>{destinationPath} + alsoPaths) {
+        const QString shortfall = PkSpaceCheck::shortfall(folderPath, files, destination, resume);
+        if (!shortfall.isEmpty()) {
+            printError(alsoPaths.isEmpty() ? shortfall : destination + QStringLiteral(": ") + shortfall);
+            return FolderRefused;
+        }
+    }
+    return Success;
 }
 
 // Everything up to the copying: reads the list, checks and matches the
@@ -290,6 +293,31 @@ int PkCommandLine::checkDestination(const Invocation &invocation)
         printExistingOutputHint(destinationPath, resume);
         return FolderRefused;
     }
+    return checkAlso(invocation);
+}
+
+// Each backup folder passes as the destination does, and is neither one of
+// the others nor inside one.
+int PkCommandLine::checkAlso(const Invocation &invocation)
+{
+    alsoPaths.clear();
+    for (const QString &also : invocation.alsoPaths) {
+        QString unusable = PkDestination::refusal(folderPath, also);
+        if (unusable.isEmpty())
+            unusable = PkDestination::besides(also, QList<QString>{destinationPath} + alsoPaths);
+        if (!unusable.isEmpty()) {
+            printError(unusable);
+            return UsageError;
+        }
+        const QString path = QDir::cleanPath(also);
+        const QString refusal = PkFileReader::folderRefusal(path, resume);
+        if (!refusal.isEmpty()) {
+            printError(path + QStringLiteral(": ") + refusal);
+            printExistingOutputHint(path, resume);
+            return FolderRefused;
+        }
+        alsoPaths << path;
+    }
     return Success;
 }
 
@@ -307,6 +335,7 @@ int PkCommandLine::copy()
     PkFileReader *reader = fileReader;
     reader->setFlatCopies(flat);
     reader->setVerify(verify);
+    reader->setAlsoInto(alsoPaths);
     QMetaObject::invokeMethod(
         reader,
         [reader, names = files, folder = folderPath, into = destinationPath, again = resume] {
@@ -328,6 +357,10 @@ void PkCommandLine::startWorker()
     connect(fileReader, &PkFileReader::copyFailedSignal, this, &PkCommandLine::onFailed);
     connect(fileReader, &PkFileReader::copyStoppedSignal, this, &PkCommandLine::onStopped);
     connect(fileReader, &PkFileReader::copyNoteSignal, this, &PkCommandLine::onNote);
+    connect(fileReader, &PkFileReader::alsoFailedSignal, this, [this](const QString &folder, const QString &name, const QString &reason) {
+        onFailed(name, reason + QStringLiteral(" (in ") + QString::fromUtf8(PkTerminalText::escaped(folder)) + QLatin1Char(')'));
+    });
+    connect(fileReader, &PkFileReader::alsoFinishedSignal, this, &PkCommandLine::onAlsoFinished);
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkCommandLine::onFinished);
     workerThread = new QThread;
     fileReader->moveToThread(workerThread);
@@ -401,10 +434,9 @@ void PkCommandLine::onStopped(const QString &why)
     stopCause = why;
 }
 
-void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
+// One line for a destination, as the user reads it.
+QByteArray PkCommandLine::summaryLine(int copied, int failed, int alreadyThere, const QString &stopped) const
 {
-    // The result lines stand alone, as they do without a terminal.
-    progress.clear();
     QByteArray summary = "copied " + QByteArray::number(copied) + " of " + QByteArray::number(files.size());
     if (verify && copied > 0)
         summary += ", verified";
@@ -412,17 +444,30 @@ void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
         summary += ", " + QByteArray::number(alreadyThere) + " already there";
     if (failed > 0)
         summary += ", " + QByteArray::number(failed) + " failed";
+    return stopped.isEmpty() ? summary : "stopped: " + stopped.toUtf8() + ": " + summary;
+}
+
+// Each backup's line follows the run's own; a backup that is not complete
+// fails the run as the delivery would.
+void PkCommandLine::onAlsoFinished(const QString &folder, int copied, int failed, int alreadyThere, const QString &stopped)
+{
+    alsoSummary += "also " + PkTerminalText::escaped(folder) + ": " + summaryLine(copied, failed, alreadyThere, stopped) + '\n';
+    alsoIncomplete = alsoIncomplete || failed > 0 || !stopped.isEmpty();
+}
+
+void PkCommandLine::onFinished(int copied, int failed, int alreadyThere)
+{
+    // The result lines stand alone, as they do without a terminal.
+    progress.clear();
     // A run that ended early says why once, instead of failing every file
     // left, and how to finish it.
     if (stopSignal != 0 && stopCause.isEmpty() && copied + failed + alreadyThere != files.size())
         stopCause = QStringLiteral("interrupted");
-    if (!stopCause.isEmpty())
-        summary = "stopped: " + stopCause.toUtf8() + ": " + summary;
-    writeTo(stdout, summary + '\n');
+    writeTo(stdout, summaryLine(copied, failed, alreadyThere, stopCause) + '\n' + alsoSummary);
     std::fflush(stdout);
-    if (!stopCause.isEmpty())
+    if (!stopCause.isEmpty() || alsoIncomplete)
         writeTo(stderr, "finish with --resume\n");
-    int status = failed > 0 || !stopCause.isEmpty() ? CopyFailed : Success;
+    int status = failed > 0 || !stopCause.isEmpty() || alsoIncomplete ? CopyFailed : Success;
     if (stopSignal != 0)
         status = 128 + stopSignal;
     QCoreApplication::exit(status);

@@ -61,6 +61,7 @@ public:
         QString likePath; // --like: a folder of example pictures instead of a list
         QString folderPath;
         QString destinationPath; // --to: where FilesFromSelection goes instead of folderPath
+        QList<QString> alsoPaths; // --also: where FilesFromSelection goes as well, as a backup
         bool resume = false;
         bool dryRun = false;
         bool withoutExtensions = true; // an identifier with an extension selects its whole picture
@@ -99,7 +100,9 @@ private:
     int reportSkipped(int status);
     void printPaths(const Invocation &invocation);
     int checkDestination(const Invocation &invocation);
+    int checkAlso(const Invocation &invocation);
     int checkSpace();
+    QByteArray summaryLine(int copied, int failed, int alreadyThere, const QString &stopped) const;
     int copy();
     void startWorker();
     void stopWorker();
@@ -109,10 +112,12 @@ private:
     void onFailed(const QString &name, const QString &reason);
     void onNote(const QString &name, const QString &note);
     void onStopped(const QString &why);
+    void onAlsoFinished(const QString &folder, int copied, int failed, int alreadyThere, const QString &stopped);
     void onFinished(int copied, int failed, int alreadyThere);
 
     QString folderPath;
     QString destinationPath;
+    QList<QString> alsoPaths;
     bool resume = false;
     bool flat = false;
     bool verify = true;
@@ -122,6 +127,8 @@ private:
     std::unique_ptr<QSocketNotifier> signalNotifier;
     int stopSignal = 0;
     QString stopCause; // why the run ended before its last file, if it did
+    QByteArray alsoSummary; // a line for each backup folder
+    bool alsoIncomplete = false;
     QList<QString> skippedIds; // ambiguous identifiers whose files were not copied
     bool askedAbout = false;   // no --ambiguous was given: they wait for an answer
     PkProgressLine progress;

@@ -32,10 +32,35 @@ QString problem(const QString &picturesFolder, const QString &destination)
     return QString();
 }
 
+QString cannotCopyInto(const QString &destination, const QString &why)
+{
+    return why.isEmpty() ? why : QStringLiteral("Cannot copy into ") + destination + QStringLiteral(": ") + why;
+}
+
+QString clash(const QString &also, const QString &other)
+{
+    const QString mine = QFileInfo(also).canonicalFilePath(), theirs = QFileInfo(other).canonicalFilePath();
+    if (mine == theirs)
+        return QStringLiteral("it is the same folder as ") + other;
+    if (mine.startsWith(theirs + QLatin1Char('/')) || theirs == QLatin1String("/"))
+        return QStringLiteral("it is inside ") + other;
+    if (theirs.startsWith(mine + QLatin1Char('/')) || mine == QLatin1String("/"))
+        return other + QStringLiteral(" is inside it");
+    return QString();
+}
+
 } // namespace
 
 QString PkDestination::refusal(const QString &picturesFolder, const QString &destination)
 {
-    const QString why = problem(picturesFolder, destination);
-    return why.isEmpty() ? why : QStringLiteral("Cannot copy into ") + destination + QStringLiteral(": ") + why;
+    return cannotCopyInto(destination, problem(picturesFolder, destination));
+}
+
+QString PkDestination::besides(const QString &also, const QList<QString> &taken)
+{
+    for (const QString &other : taken) {
+        if (const QString why = clash(also, other); !why.isEmpty())
+            return cannotCopyInto(also, why);
+    }
+    return QString();
 }

@@ -6,6 +6,7 @@
 #include "pkfilecopier.h"
 #include "pklistreader.h"
 #include "pkoutputlock.h"
+#include "pkrundestination.h"
 #include "pkselectionmatcher.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -94,34 +96,10 @@ void PkFileReader::setVerify(bool on)
     verifyCopies.store(on);
 }
 
-// A file of a sub-folder goes to the same place below the output folder,
-// or with flat to its top.
-QString PkFileReader::copyName(const QString &name, bool flat)
+void PkFileReader::setAlsoInto(const QList<QString> &folders)
 {
-    return flat ? name.sliced(name.lastIndexOf(QLatin1Char('/')) + 1) : name;
-}
-
-// Each copy is made into the output folder as it was opened, never through
-// its path, which may have come to name another folder or a link since: the
-// run then ends. The sub-folders of the output folder are made as they are
-// needed; a picture's neighbours in the list mostly share its folder.
-PkFileCopier::Result PkFileReader::copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
-                                           Output &output, bool flat)
-{
-    if (!PkFileCopier::stillAt(output.folder.get(), output.path))
-        return {PkFileCopier::Outcome::Failed, QString(), PkFileCopier::RunEnd::DestinationGone, QByteArray(), QString()};
-    const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
-    if (slash >= 0 && (output.subfolderName != name.first(slash) || !output.subfolder.isOpen())) {
-        output.subfolderName = name.first(slash);
-        const PkFileCopier::Result made
-            = PkFileCopier::makeSubfolder(output.folder.get(), output.subfolderName, output.subfolder);
-        if (made.outcome == PkFileCopier::Outcome::Failed)
-            return made;
-    }
-    const QString source = filePath + QLatin1Char('/') + name;
-    if (slash < 0)
-        return copier.copy(source, output.folder.get(), copyName(name, flat));
-    return copier.copy(source, output.subfolder.get(), name.sliced(slash + 1));
+    const std::lock_guard<std::mutex> guard(alsoMutex);
+    alsoInto = folders;
 }
 
 void PkFileReader::requestStop(int run)
@@ -140,55 +118,132 @@ void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString 
     on_startCopyIntoSignal(std::move(listOfFilesToCopy), filePath, filePath, false);
 }
 
+// The destinations of a run, the first the one the run is about, each ready
+// to copy into or stopped with why not. With nothing to copy nothing is
+// created: an empty output folder would only make the next choice of this
+// picture folder be refused.
+PkFileReader::Destinations PkFileReader::openDestinations(const QList<QString> &files, const QString &filePath,
+                                                          QString destination, bool resume)
+{
+    Destinations destinations;
+    const bool verify = verifyCopies.load();
+    destinations.push_back(std::make_unique<PkRunDestination>(destination.isEmpty() ? filePath : destination, resume, verify));
+    {
+        const std::lock_guard<std::mutex> guard(alsoMutex);
+        for (const QString &also : std::as_const(alsoInto))
+            destinations.push_back(std::make_unique<PkRunDestination>(also, resume, verify));
+    }
+    if (files.isEmpty()) {
+        for (const auto &into : destinations)
+            into->stop(QString(""));
+        return destinations;
+    }
+    for (const auto &into : destinations) {
+        const bool main = into == destinations.front();
+        PkFileCopier::RunEnd end = PkFileCopier::RunEnd::None;
+        const QString folderError = filePath.isEmpty() ? QStringLiteral("no picture folder") : into->openFolder(end);
+        if (end != PkFileCopier::RunEnd::None) {
+            stop(*into, main, PkFileCopier::runEndText(end));
+        } else if (!folderError.isEmpty() && main) {
+            // Said of every file, as none can be copied.
+            for (const QString &name : files)
+                fail(*into, main, name, folderError);
+            into->stop(QString(""));
+        } else if (!folderError.isEmpty()) {
+            stop(*into, main, folderError);
+        } else {
+            QList<QString> removed;
+            const QString setUpError = into->prepare(removed);
+            const QString shown = main ? outputFolderName() : into->outputPath;
+            for (const QString &left : removed)
+                emit copyNoteSignal(shown + QLatin1Char('/') + left,
+                                    QStringLiteral("removed: an unfinished copy of a run that was ended"));
+            if (!setUpError.isEmpty())
+                stop(*into, main, setUpError);
+        }
+    }
+    return destinations;
+}
+
+void PkFileReader::fail(PkRunDestination &into, bool main, const QString &name, const QString &reason)
+{
+    ++into.failed;
+    if (main)
+        emit copyFailedSignal(name, reason);
+    else
+        emit alsoFailedSignal(into.folder, name, reason);
+}
+
+// Said once for the destination: every file left would fail alike.
+void PkFileReader::stop(PkRunDestination &into, bool main, const QString &why)
+{
+    into.stop(why);
+    if (main)
+        emit copyStoppedSignal(why);
+}
+
+void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result,
+                          bool flat)
+{
+    if (!result.leftBehind.isEmpty()) {
+        const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
+        emit copyNoteSignal((main ? outputFolderName() : into.outputPath) + QLatin1Char('/') + name.first(slash + 1)
+                                + result.leftBehind,
+                            QStringLiteral("left behind by a drive that failed; the next run into this folder removes it"));
+    }
+    switch (result.outcome) {
+    case PkFileCopier::Outcome::Copied:
+        ++into.copied;
+        if (main)
+            emit copyStatusSignal(into.copied);
+        if (const int error = result.hash.isEmpty() ? 0 : into.list(name, flat, result.hash)) {
+            // A line that does not fit ends the run as a copy that does not would.
+            const bool full = error == ENOSPC || error == EDQUOT;
+            if (error == EINVAL)
+                emit copyNoteSignal(name, QStringLiteral("not in the checksum list, as its name holds a line break"));
+            else
+                stop(into, main, full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull) : PkChecksumList::cannotWrite());
+        }
+        break;
+    case PkFileCopier::Outcome::AlreadyThere:
+        ++into.alreadyThere;
+        if (main)
+            emit alreadyThereSignal(into.alreadyThere);
+        break;
+    case PkFileCopier::Outcome::Failed:
+        // A destination that returns other bytes names the file it showed
+        // on before it ends the run there.
+        if (result.end == PkFileCopier::RunEnd::ReadsBackDifferent || result.end == PkFileCopier::RunEnd::None)
+            fail(into, main, name, result.reason);
+        if (result.end != PkFileCopier::RunEnd::None)
+            stop(into, main, PkFileCopier::runEndText(result.end));
+        break;
+    }
+}
+
+void PkFileReader::finish(const Destinations &destinations)
+{
+    for (auto into = destinations.begin() + 1; into != destinations.end(); ++into)
+        emit alsoFinishedSignal((*into)->folder, (*into)->copied, (*into)->failed, (*into)->alreadyThere,
+                                (*into)->stopped.isNull() ? QString("") : (*into)->stopped);
+    const PkRunDestination &main = *destinations.front();
+    emit copyFinishedSignal(main.copied, main.failed, main.alreadyThere);
+}
+
+// Each picture is copied to every destination that is still going before
+// the next is begun; a destination that fails, a drive that is full or gone,
+// ends only its own copies.
 void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QString filePath, QString destination,
                                           bool resume)
 {
     const int run = ++runsStarted;
-    int copied = 0;
-    int failed = 0;
-    int alreadyThere = 0;
-    const auto fail = [this, &failed](const QString &name, const QString &reason) {
-        ++failed;
-        emit copyFailedSignal(name, reason);
+    const Destinations destinations = openDestinations(listOfFilesToCopy, filePath, destination, resume);
+    PkRunDestination &main = *destinations.front();
+    const auto active = [&destinations] {
+        return int(std::count_if(destinations.begin(), destinations.end(), [](const auto &into) { return into->isActive(); }));
     };
-
-    // With nothing to copy nothing is created: an empty output folder would
-    // only make the next choice of this picture folder be refused.
-    Output output;
-    output.path = (destination.isEmpty() ? filePath : destination) + QLatin1Char('/') + outputFolderName();
-    const QString &outputPath = output.path;
-    PkFileCopier::RunEnd end = PkFileCopier::RunEnd::None;
-    const QString folderError = listOfFilesToCopy.isEmpty() ? QString()
-                              : filePath.isEmpty()          ? QStringLiteral("no picture folder")
-                                                            : PkFileCopier::makeOutputFolder(outputPath, output.folder, &end);
-    if (end != PkFileCopier::RunEnd::None) {
-        emit copyStoppedSignal(PkFileCopier::runEndText(end));
-        emit copyFinishedSignal(0, 0, 0);
-        return;
-    }
-    if (!folderError.isEmpty()) {
-        for (const QString &name : std::as_const(listOfFilesToCopy))
-            fail(name, folderError);
-        emit copyFinishedSignal(0, failed, 0);
-        return;
-    }
-    // One run at a time writes into an output folder. The hashes go into a
-    // list beside the copies; a run whose copies cannot be listed copies
-    // nothing.
-    PkOutputLock lock;
-    PkChecksumList checksums;
-    QString setUpError = listOfFilesToCopy.isEmpty() ? QString() : lock.take(output.folder.get());
-    if (setUpError.isEmpty() && !listOfFilesToCopy.isEmpty()) {
-        for (const QString &left : PkOutputLock::removeLeftovers(outputPath))
-            emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + left,
-                                QStringLiteral("removed: an unfinished copy of a run that was ended"));
-        setUpError = checksums.open(output.folder.get());
-    }
-    if (!setUpError.isEmpty()) {
-        emit copyStoppedSignal(setUpError);
-        emit copyFinishedSignal(0, 0, 0);
-        return;
-    }
+    if (active() == 0)
+        return finish(destinations);
 
     QList<qint64> sizes;
     sizes.reserve(listOfFilesToCopy.size());
@@ -199,80 +254,46 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
     qint64 bytesDone = 0;
     emit copyProgressSignal(filesDone, bytesDone, bytesTotal);
 
-    PkFileCopier copier(resume);
-    copier.setVerify(verifyCopies.load());
     // A large file's bytes move the progress too, four times a second, and
-    // one larger still is named with how far it has come.
+    // one larger still is named with how far it has come; written to more
+    // than one drive, a file is done when every copy is.
     qint64 inHand = 0;
+    int copies = 1;
     QString large;
     QElapsedTimer sinceShown;
     sinceShown.start();
     const auto showLarge = [&] {
         if (!large.isEmpty())
-            emit largeFileSignal(large, int(std::min<qint64>(100, 100 * inHand / sizes.at(filesDone))));
+            emit largeFileSignal(large, int(std::min<qint64>(100, 100 * inHand / copies / sizes.at(filesDone))));
     };
-    copier.progressed = [&](qint64 bytes) {
+    const auto progressed = [&](qint64 bytes) {
         inHand += bytes;
         if (sinceShown.elapsed() >= 250) {
             sinceShown.restart();
             showLarge();
-            emit copyProgressSignal(filesDone, bytesDone + inHand, bytesTotal);
+            emit copyProgressSignal(filesDone, bytesDone + inHand / copies, bytesTotal);
         }
     };
+    for (const auto &into : destinations)
+        into->copier.progressed = progressed;
     const bool flat = flatCopies.load();
     for (const QString &name : std::as_const(listOfFilesToCopy)) {
         // Checked between files only: a file is either copied whole or not begun.
-        if (stopRequested(run))
+        if (stopRequested(run) || (copies = active()) == 0)
             break;
         if (!isInsideName(name)) {
-            fail(name, QStringLiteral("not a file of the picture folder"));
-            emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
-            continue;
-        }
-        large = sizes.at(filesDone) > largeFileSize ? name : QString();
-        showLarge();
-        const PkFileCopier::Result result = copyOne(copier, name, filePath, output, flat);
-        if (!result.leftBehind.isEmpty()) {
-            const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
-            emit copyNoteSignal(outputFolderName() + QLatin1Char('/') + name.first(slash + 1) + result.leftBehind,
-                                QStringLiteral("left behind by a drive that failed; the next run into this folder removes it"));
-        }
-        switch (result.outcome) {
-        case PkFileCopier::Outcome::Copied:
-            emit copyStatusSignal(++copied);
-            if (const int error = result.hash.isEmpty() ? 0 : checksums.add(copyName(name, flat), result.hash)) {
-                if (error == EINVAL) {
-                    emit copyNoteSignal(name, QStringLiteral("not in the checksum list, as its name holds a line break"));
-                } else {
-                    // A line that does not fit ends the run as a copy that does not would.
-                    const bool full = error == ENOSPC || error == EDQUOT;
-                    emit copyStoppedSignal(full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull)
-                                                : PkChecksumList::cannotWrite());
-                    emit copyFinishedSignal(copied, failed, alreadyThere);
-                    return;
-                }
+            fail(main, true, name, QStringLiteral("not a file of the picture folder"));
+        } else {
+            large = sizes.at(filesDone) > largeFileSize ? name : QString();
+            showLarge();
+            for (const auto &into : destinations) {
+                if (into->isActive())
+                    handle(*into, into == destinations.front(), name, into->copy(filePath, name, flat), flat);
             }
-            break;
-        case PkFileCopier::Outcome::AlreadyThere:
-            emit alreadyThereSignal(++alreadyThere);
-            break;
-        case PkFileCopier::Outcome::Failed:
-            // A destination that returns other bytes names the file it
-            // showed on before it ends the run.
-            if (result.end == PkFileCopier::RunEnd::ReadsBackDifferent)
-                fail(name, result.reason);
-            if (result.end != PkFileCopier::RunEnd::None) {
-                // Said once for the run: every file left would fail alike.
-                emit copyStoppedSignal(PkFileCopier::runEndText(result.end));
-                emit copyFinishedSignal(copied, failed, alreadyThere);
-                return;
-            }
-            fail(name, result.reason);
-            break;
         }
         bytesDone += sizes.at(filesDone);
         inHand = 0;
         emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
     }
-    emit copyFinishedSignal(copied, failed, alreadyThere);
+    finish(destinations);
 }

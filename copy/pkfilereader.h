@@ -7,10 +7,14 @@
 #include <QObject>
 #include <QString>
 
-#include "pkfiledescriptor.h"
 #include "pkfilecopier.h"
 
 #include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class PkRunDestination;
 
 // Reads selection lists, matches picture folders against them, and copies the
 // matches into the output folder on the thread it lives on.
@@ -49,6 +53,10 @@ public:
     // default); off, they are as fast as cp. Safe to call from any thread
     // before a run is started.
     void setVerify(bool on);
+    // Folders that runs from now on copy into as well, each into its own
+    // output folder, in the same pass: a backup drive beside the delivery.
+    // Safe to call from any thread before a run is started.
+    void setAlsoInto(const QList<QString> &folders);
 
 public slots:
     void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
@@ -75,27 +83,30 @@ signals:
     // Something to say of one file that is no failure: a copy that the
     // checksum list cannot hold, a leftover of an earlier run removed.
     void copyNoteSignal(QString name, QString note);
+    // What became of the run in each folder of setAlsoInto, before
+    // copyFinishedSignal: stopped says why it ended there early, and is
+    // empty where it did not.
+    // A file that failed in one of the folders of setAlsoInto.
+    void alsoFailedSignal(QString folder, QString name, QString reason);
+    void alsoFinishedSignal(QString folder, int copied, int failed, int alreadyThere, QString stopped);
 
 private:
-    // The output folder of a run, open, and the sub-folder of it that the
-    // last copy went into.
-    struct Output
-    {
-        QString path;
-        PkFileDescriptor folder;
-        QString subfolderName;
-        PkFileDescriptor subfolder;
-    };
+    using Destinations = std::vector<std::unique_ptr<PkRunDestination>>;
 
     bool stopRequested(int run) const;
-    static QString copyName(const QString &name, bool flat);
-    static PkFileCopier::Result copyOne(PkFileCopier &copier, const QString &name, const QString &filePath,
-                                        Output &output, bool flat);
+    Destinations openDestinations(const QList<QString> &files, const QString &filePath, QString destination,
+                                  bool resume);
+    void handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result, bool flat);
+    void fail(PkRunDestination &into, bool main, const QString &name, const QString &reason);
+    void stop(PkRunDestination &into, bool main, const QString &why);
+    void finish(const Destinations &destinations);
 
     int runsStarted = 0; // touched only by the thread the worker lives on
     std::atomic<int> runToStop{0};
     std::atomic<bool> flatCopies{false};
     std::atomic<bool> verifyCopies{true};
+    std::mutex alsoMutex;
+    QList<QString> alsoInto; // guarded by alsoMutex
 };
 
 #endif // PKFILEREADER_H

@@ -14,6 +14,7 @@
 #include "pkselectionmatcher.h"
 #include "pkreviewlink.h"
 #include "pkselectionreport.h"
+#include "pktargetmenu.h"
 #include "pktilefactory.h"
 #include "pwdarklook.h"
 #include "pwpathhelper.h"
@@ -71,6 +72,7 @@ MainWindow::MainWindow(QWidget *parent)
             });
     setUpTargetChoices();
     report->addFolderOptions(infoImagePath);
+    targetMenu->addBackupChoices();
     setAcceptDrops(true);
 }
 
@@ -188,38 +190,19 @@ void MainWindow::setUpPaste()
     buttonTextFilePath->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-// A picture folder that cannot take the copies (a write-protected card, the
-// output of an earlier run) can still be copied from.
 void MainWindow::setUpTargetChoices()
 {
-    copyElsewhereAction = new QAction(QStringLiteral("Copy into another folder\u2026"), infoImagePath);
-    copyElsewhereAction->setEnabled(false);
-    connect(copyElsewhereAction, &QAction::triggered, this, &MainWindow::chooseDestination);
-    infoImagePath->addAction(copyElsewhereAction);
-    addRestAction = new QAction(QStringLiteral("Add the rest to %1").arg(PkFileReader::outputFolderName()), infoImagePath);
-    addRestAction->setEnabled(false);
-    connect(addRestAction, &QAction::triggered, this, [this] {
+    targetMenu = new PkTargetMenu(infoImagePath, infoWarning);
+    connect(targetMenu, &PkTargetMenu::destinationChosen, this, [this](const QString &folder) { prepare(true, folder); });
+    connect(targetMenu, &PkTargetMenu::alsoChosen, this, [this](const QString &folder) { prepare(true, folder, true); });
+    connect(targetMenu, &PkTargetMenu::alsoDropped, this, [this] {
+        target.dropAlso();
+        prepare(true);
+    });
+    connect(targetMenu, &PkTargetMenu::addRestChosen, this, [this] {
         target.addToExisting();
         prepare(true);
     });
-    infoImagePath->addAction(addRestAction);
-    infoImagePath->setContextMenuPolicy(Qt::ActionsContextMenu);
-    // The warning that asks for a choice offers it where the user reads it.
-    infoWarning->addActions({copyElsewhereAction, addRestAction});
-    infoWarning->setContextMenuPolicy(Qt::ActionsContextMenu);
-}
-
-void MainWindow::chooseDestination()
-{
-    QFileDialog *dialog = PwDarkLook::fileDialog(this, QStringLiteral("Choose where %1 goes").arg(PkFileReader::outputFolderName()),
-                                                  QFileInfo(target.pictures()).absolutePath(), true);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFileDialog::fileSelected, this, &MainWindow::on_destinationSelected);
-}
-
-void MainWindow::on_destinationSelected(const QString &path)
-{
-    prepare(true, QDir::cleanPath(path));
 }
 
 void MainWindow::on_buttonTextFilePathpressed()
@@ -335,7 +318,7 @@ void MainWindow::dropEvent(QDropEvent *event)
 // it is not read yet, the chosen folder when takeChosen (a new folder or
 // destination, or adding to an earlier run), else the accepted folder, which
 // is matched anew. The tiles say that the work is under way meanwhile.
-void MainWindow::prepare(bool takeChosen, const QString &newDestination)
+void MainWindow::prepare(bool takeChosen, const QString &newDestination, bool asBackup)
 {
     PkMatchJobs::Preparation job;
     job.readList = listPending;
@@ -345,6 +328,7 @@ void MainWindow::prepare(bool takeChosen, const QString &newDestination)
     job.examples = listExamples;
     job.target = takeChosen ? target : accepted;
     job.newDestination = newDestination;
+    job.newIsBackup = asBackup;
     job.checkTarget = takeChosen;
     job.matchFolder = !textFilePath.isEmpty() && !job.target.pictures().isEmpty();
     job.options = report->options();
@@ -412,13 +396,13 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
 void MainWindow::takeTarget(const PkMatchJobs::Preparation &job)
 {
     folderWarning = job.refusal;
-    if (!job.newDestination.isEmpty() && job.target.destination() != job.newDestination)
+    if (!job.newDestination.isEmpty() && job.target.destination() != job.newDestination
+        && !job.target.alsoFolders().contains(job.newDestination))
         return;
     target = job.target;
     infoImagePath->setMainText(target.pathText(), tools->getColor(QStringLiteral("gray8")));
     infoImagePath->show();
-    copyElsewhereAction->setEnabled(true);
-    addRestAction->setEnabled(job.canAddToExisting);
+    targetMenu->offer(target.pictures(), job.canAddToExisting, !target.alsoFolders().isEmpty());
     if (folderWarning.isEmpty()) {
         accepted = target;
         imagePath = target.pictures();
@@ -439,10 +423,11 @@ void MainWindow::takeCheck(const PkMatchJobs::Check &job)
 {
     checkWarning = job.warning;
     if (target.pictures() == accepted.pictures())
-        addRestAction->setEnabled(job.canAddToExisting);
+        targetMenu->offerAddRest(job.canAddToExisting);
     showWarning();
     showBusy();
     // A start carries its own files: an answer given at Start changed them.
+    run->setBackups(accepted.alsoFolders());
     run->setSelection(textFilePath, imagePath, job.files, int(listOfIds.size()), accepted.destination(),
                       accepted.resume(), job.warning.isEmpty());
     if (job.start && job.warning.isEmpty())

@@ -29,6 +29,7 @@ class PkDashboard;
 class PkReviewLink;
 class PkRunController;
 class PkSelectionReport;
+class PkTargetMenu;
 class PwPathHelper;
 class PwTools;
 
@@ -58,7 +59,6 @@ private slots:
     void on_buttonStartCopypressed();
     void on_textFileSelected(const QString path);
     void on_imagePathSelected(const QString path);
-    void on_destinationSelected(const QString &path);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -69,12 +69,11 @@ private:
     void setUpWidgets();
     void setUpPaste();
     void setUpTargetChoices();
-    void chooseDestination();
     void takeList(const QString &name, const QString &path, const QString &text, const QStringList &examples = {});
     void rematch();
     void showWarning();
     void setUpShortcuts();
-    void prepare(bool takeChosen, const QString &newDestination = QString());
+    void prepare(bool takeChosen, const QString &newDestination = QString(), bool asBackup = false);
     void takePreparation(const PkMatchJobs::Preparation &job);
     void takeTarget(const PkMatchJobs::Preparation &job);
     void showFilesToRun();
@@ -98,8 +97,7 @@ private:
     QLabel *labelWarranty = nullptr;
     QFileDialog *textFileDialog = nullptr;
     QFileDialog *imageFolderDialog = nullptr;
-    QAction *copyElsewhereAction = nullptr;
-    QAction *addRestAction = nullptr;
+    PkTargetMenu *targetMenu = nullptr;
     PkCopyTarget target;   // for the folder chosen last
     PkCopyTarget accepted; // for the folder taken last, imagePath
     QString textFilePath;

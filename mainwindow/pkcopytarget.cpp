@@ -11,6 +11,7 @@ void PkCopyTarget::choosePictures(const QString &folder)
 {
     picturesFolder = folder;
     otherDestination.clear();
+    also.clear();
     adding = false;
 }
 
@@ -20,8 +21,19 @@ QString PkCopyTarget::chooseDestination(const QString &folder)
     if (!refusal.isEmpty())
         return refusal;
     otherDestination = folder;
+    also.clear();
     adding = false;
     return QString();
+}
+
+QString PkCopyTarget::chooseAlso(const QString &folder)
+{
+    QString refusal = PkDestination::refusal(picturesFolder, folder);
+    if (refusal.isEmpty())
+        refusal = PkDestination::besides(folder, QList<QString>{destination()} + also);
+    if (refusal.isEmpty())
+        also.append(folder);
+    return refusal;
 }
 
 bool PkCopyTarget::canAddToExisting() const
@@ -35,8 +47,13 @@ bool PkCopyTarget::canAddToExisting() const
 QString PkCopyTarget::warning() const
 {
     const QString refusal = PkFileReader::folderRefusal(destination(), adding);
-    if (refusal.isEmpty())
+    if (refusal.isEmpty()) {
+        for (const QString &backup : also) {
+            if (const QString refused = PkFileReader::folderRefusal(backup, adding); !refused.isEmpty())
+                return backup + QStringLiteral(": ") + refused;
+        }
         return refusal;
+    }
     // Both ways out are on the Image path tile's context menu.
     if (canAddToExisting())
         return refusal + QStringLiteral(" Right-click: add the rest.");
@@ -50,7 +67,10 @@ QString PkCopyTarget::warning() const
 
 QString PkCopyTarget::pathText() const
 {
-    if (otherDestination.isEmpty())
-        return picturesFolder;
-    return QStringLiteral("%1  \u2192  %2/%3").arg(picturesFolder, otherDestination, PkFileReader::outputFolderName());
+    QString text = picturesFolder;
+    if (!otherDestination.isEmpty())
+        text += QStringLiteral("  \u2192  %1/%2").arg(otherDestination, PkFileReader::outputFolderName());
+    for (const QString &backup : also)
+        text += QStringLiteral("  +  %1/%2").arg(backup, PkFileReader::outputFolderName());
+    return text;
 }

@@ -3,6 +3,7 @@
 #ifndef PKCOPYTARGET_H
 #define PKCOPYTARGET_H
 
+#include <QList>
 #include <QString>
 
 // Where the window's copies go for the chosen picture folder: into it, as
@@ -16,6 +17,10 @@ public:
     void choosePictures(const QString &folder);
     // Why folder can never take the copies, empty when it is taken.
     QString chooseDestination(const QString &folder);
+    // Why folder cannot take the copies as well, as a backup beside the
+    // destination; empty when it is taken.
+    QString chooseAlso(const QString &folder);
+    void dropAlso() { also.clear(); }
     void addToExisting() { adding = true; }
     // A new list is a new job: what it copies is not added to an earlier run
     // unless the user says so again.
@@ -24,6 +29,8 @@ public:
     QString pictures() const { return picturesFolder; }
     // The folder that holds, or is to hold, FilesFromSelection.
     QString destination() const { return otherDestination.isEmpty() ? picturesFolder : otherDestination; }
+    // The folders that hold, or are to hold, a FilesFromSelection as well.
+    QList<QString> alsoFolders() const { return also; }
     bool resume() const { return adding; }
     bool canAddToExisting() const;
 
@@ -37,6 +44,7 @@ public:
 private:
     QString picturesFolder;
     QString otherDestination;
+    QList<QString> also;
     bool adding = false;
 };
 

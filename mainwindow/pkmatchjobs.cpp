@@ -93,7 +93,8 @@ void PkMatchJobs::run(Preparation &job)
         job.listError = list.error;
     }
     if (!job.newDestination.isEmpty())
-        job.refusal = job.target.chooseDestination(job.newDestination);
+        job.refusal = job.newIsBackup ? job.target.chooseAlso(job.newDestination)
+                                      : job.target.chooseDestination(job.newDestination);
     if (job.checkTarget && job.refusal.isEmpty()) {
         job.refusal = job.target.warning();
         job.canAddToExisting = job.target.canAddToExisting();
@@ -141,8 +142,15 @@ void PkMatchJobs::run(Check &job)
     job.canAddToExisting = job.target.canAddToExisting();
     if (!job.warning.isEmpty())
         return;
-    const QString shortfall = PkSpaceCheck::shortfall(job.target.pictures(), job.files, job.target.destination(),
-                                                      job.target.resume(), job.sizes);
-    if (!shortfall.isEmpty())
-        job.warning = shortfall + QStringLiteral(". Right-click: copy elsewhere.");
+    const QList<QString> backups = job.target.alsoFolders();
+    for (const QString &destination : QList<QString>{job.target.destination()} + backups) {
+        const QString shortfall = PkSpaceCheck::shortfall(job.target.pictures(), job.files, destination,
+                                                          job.target.resume(), job.sizes);
+        if (!shortfall.isEmpty()) {
+            // Named where there is more than one drive to tell apart.
+            job.warning = (backups.isEmpty() ? QString() : destination + QStringLiteral(": ")) + shortfall
+                + QStringLiteral(". Right-click: copy elsewhere.");
+            return;
+        }
+    }
 }

@@ -44,6 +44,7 @@ public:
 
         PkCopyTarget target;
         QString newDestination; // chosen for target before it is checked
+        bool newIsBackup = false; // newDestination is where the copies go as well
         bool checkTarget = false;
         QString refusal; // why target cannot take the copies
         bool canAddToExisting = false;

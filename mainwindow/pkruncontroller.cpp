@@ -72,6 +72,12 @@ PkRunController::PkRunController(PkDashboard *dashboard, PkButton *runButton, co
             [this](const QString &why) { runState.stopped(why); });
     connect(fileReader, &PkFileReader::copyNoteSignal, this,
             [this](const QString &name, const QString &note) { runState.fileNoted(name, note); });
+    connect(fileReader, &PkFileReader::alsoFailedSignal, this,
+            [this](const QString &folder, const QString &name, const QString &reason) { runState.backupFailed(folder, name, reason); });
+    connect(fileReader, &PkFileReader::alsoFinishedSignal, this,
+            [this](const QString &folder, int copied, int failed, int alreadyThere, const QString &stopped) {
+                runState.backupFinished(folder, copied, failed, alreadyThere, stopped);
+            });
     connect(fileReader, &PkFileReader::copyFinishedSignal, this, &PkRunController::onFinished);
     connect(this, &PkRunController::startCopySignal, fileReader, &PkFileReader::on_startCopyIntoSignal);
 
@@ -169,6 +175,7 @@ void PkRunController::startRun(bool rest)
     fileReader->setFlatCopies(flat);
     const bool verify = PkSelectionReport::verifyCopies();
     fileReader->setVerify(verify);
+    fileReader->setAlsoInto(backups);
     runState.start(int(runFiles.size()), destination, verify);
     largeFile.clear();
     lastFilesDone = 0;

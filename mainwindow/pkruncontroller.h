@@ -44,6 +44,8 @@ public:
     void setSelection(const QString &listName, const QString &folder, const QList<QString> &files, int idCount,
                       const QString &destination, bool resume, bool ready = true);
 
+    // Folders that runs started from now on copy into as well.
+    void setBackups(const QList<QString> &folders) { backups = folders; }
     // The run button was pressed.
     void press();
     // While held, Start and Copy the rest are not offered (a check is under way).
@@ -90,6 +92,7 @@ private:
     QString folder;
     QString destination;
     bool resume = false;
+    QList<QString> backups;
     QList<QString> files;
     int idCount = 0;
     bool held = false;

@@ -36,6 +36,9 @@ int PkRunState::start(int total, const QString &folder, bool verify)
     failures.clear();
     notes.clear();
     stopCause.clear();
+    backupFailures = 0;
+    backupsDone = 0;
+    backupsShort.clear();
     changedDuringRun = false;
     return ++runs;
 }
@@ -58,6 +61,25 @@ void PkRunState::fileFailed(const QString &name, const QString &reason)
 void PkRunState::fileNoted(const QString &name, const QString &note)
 {
     notes.append({name, note});
+}
+
+void PkRunState::backupFailed(const QString &folder, const QString &name, const QString &reason)
+{
+    ++backupFailures;
+    failures.append({name, reason + QStringLiteral(" (in ") + folder + QLatin1Char(')')});
+}
+
+// A backup says only what it lacks, by its folder's name: "backup stopped:
+// the drive is full, 12 of 40 copied".
+void PkRunState::backupFinished(const QString &folder, int copied, int failed, int alreadyThere, const QString &stopped)
+{
+    ++backupsDone;
+    if (stopped.isEmpty() && failed == 0 && copied + alreadyThere == total)
+        return;
+    const QString name = folder.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
+    const QString figures = QStringLiteral("%1 of %2 copied").arg(copied + alreadyThere).arg(total);
+    backupsShort << (stopped.isEmpty() ? name + QStringLiteral(": ") + figures
+                                       : name + QStringLiteral(" stopped: ") + stopped + QStringLiteral(", ") + figures);
 }
 
 void PkRunState::finish(int copied, int alreadyThere, bool outputExists)
@@ -90,7 +112,7 @@ PkRunState::Action PkRunState::action() const
 
 QString PkRunState::summary() const
 {
-    const qsizetype failed = failures.size();
+    const qsizetype failed = failures.size() - backupFailures;
     switch (phase) {
     case Phase::Idle:
         return QString();
@@ -115,7 +137,11 @@ QString PkRunState::summary() const
     // were not read.
     const QString made = QString::number(copied)
         + (verified && copied > 0 ? QStringLiteral(" copied and verified") : QStringLiteral(" copied"));
-    return (failed ? QString() : QStringLiteral("Done: ")) + made + parts;
+    if (backupsShort.isEmpty() && backupsDone > 0)
+        parts += backupsDone == 1 ? QStringLiteral(", backed up") : QStringLiteral(", backed up twice");
+    for (const QString &backup : backupsShort)
+        parts += QStringLiteral("; ") + backup;
+    return (failed || !backupsShort.isEmpty() ? QString() : QStringLiteral("Done: ")) + made + parts;
 }
 
 QString PkRunState::failureToolTip() const

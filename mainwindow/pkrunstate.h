@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 // The copy run that the status panel shows, and what the button at the bottom
 // right offers because of it. It knows no widgets, so the rules of a run (when
@@ -31,6 +32,11 @@ public:
     void fileNoted(const QString &name, const QString &note);
     // The run ends early for a reason that no file left could escape.
     void stopped(const QString &why) { stopCause = why; }
+    // A file that failed in a backup folder, one the run copies into as well.
+    void backupFailed(const QString &folder, const QString &name, const QString &reason);
+    // What became of the run in a backup folder: stopped says why it ended
+    // there early, and is empty where it did not.
+    void backupFinished(const QString &folder, int copied, int failed, int alreadyThere, const QString &stopped);
     // outputExists: whether the run left an output folder to show.
     void finish(int copied, int alreadyThere, bool outputExists);
 
@@ -50,7 +56,7 @@ public:
     // failures' tooltip is rich text; there and in the report, control
     // characters in names are written as escapes ("\012").
     QString summary() const;
-    bool isAlarming() const { return !failures.isEmpty() || !stopCause.isEmpty(); }
+    bool isAlarming() const { return !failures.isEmpty() || !stopCause.isEmpty() || !backupsShort.isEmpty(); }
     QString failureToolTip() const;
     QString failureReport() const;
 
@@ -72,6 +78,9 @@ private:
     QString stopCause;
     QList<QPair<QString, QString>> failures;
     QList<QPair<QString, QString>> notes;
+    int backupFailures = 0;
+    int backupsDone = 0;
+    QStringList backupsShort; // what each backup that is not complete says of itself
 };
 
 #endif // PKRUNSTATE_H
