@@ -99,7 +99,7 @@ PkRunState::Action PkRunState::action() const
         // A selection made during the run waits for its own "Start". Files
         // that a stop or a failure left out can be added to the same output.
         if (!changedDuringRun) {
-            if (filesThere() < total)
+            if (filesThere() < total || !backupsShort.isEmpty())
                 return Action::CopyRest;
             return hasOutput ? Action::ShowCopies : Action::None;
         }

@@ -163,6 +163,10 @@ private slots:
         refused("--to a missing folder", job + " --to gone", 2, "Cannot copy into gone: No such file or directory");
         refused("--to the picture folder", job + " --to pics/.", 2, "Cannot copy into pics/.: it is the picture folder itself");
         refused("--resume without a job", "--resume list", 2, "--resume needs --list and --folder. See pickwell --help.");
+        refused("--also the same folder twice", job + " --also into --also into/", 2, "Cannot copy into into/: it is the same folder as into");
+        refused("--also inside the picture folder", job + " --also pics/IMG_0003", 2, "Cannot copy into pics/IMG_0003: it is inside pics");
+        refused("--also thrice", job + " --also a --also b --also c", 2, "Give --also at most twice. See pickwell --help.");
+        refused("--also where an output folder is", job + " --to into --also old", 3, "old: " + exists);
 
         // Finishing runs: the copies go where --to says; a name already
         // there is left alone, and a file of another size there reported.
@@ -171,6 +175,10 @@ private slots:
             << two + "copied 3 of 3\nexit 0" << QByteArray() << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
         QTest::newRow("--resume leaves a name there alone") << QByteArray("IMG_0001\nIMG_0003") << job + " --to old --resume"
             << false << two + "copied 2 of 3, verified, 1 failed\nexit 1" << QByteArray("failed: IMG_0001.jpg: already there, but 16 bytes, not 1.2 kB\n")
+            << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
+        QTest::newRow("--also: a backup in the same pass, where a file fails") << QByteArray("IMG_0001\nIMG_0003")
+            << job + " --to into --also old --resume" << false << two + "copied 3 of 3, verified\nalso old: copied 2 of 3, verified, 1 failed\nexit 1"
+            << QByteArray("failed: IMG_0001.jpg: already there, but 16 bytes, not 1.2 kB (in old)\nfinish with --resume\n")
             << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0003.jpg"};
         // On a file system with no room for a folder, where the test may
         // mount one: the space check passes, creating the output folder fails.

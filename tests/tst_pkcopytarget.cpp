@@ -68,9 +68,10 @@ void TestPkCopyTarget::targets()
     QVERIFY(!warning->isHidden());
     addRest->trigger(); // then another folder, whose FilesFromSelection is not to be added to
     settle(window);
-    const auto chooseDestination = [&](const QString &path) {
-        elsewhere->trigger();
-        QCOMPARE(window.findChildren<QFileDialog *>().last()->windowTitle(), u"Choose where FilesFromSelection goes"_s);
+    const auto chooseDestination = [&](const QString &path, QAction *choice = nullptr) {
+        (choice ? choice : elsewhere)->trigger();
+        QCOMPARE(window.findChildren<QFileDialog *>().last()->windowTitle(),
+                 choice ? u"Choose where a second FilesFromSelection goes"_s : u"Choose where FilesFromSelection goes"_s);
         emit window.findChildren<QFileDialog *>().last()->fileSelected(path);
         settle(window);
     };
@@ -80,10 +81,16 @@ void TestPkCopyTarget::targets()
     QCOMPARE(warning->getMainText(), u"Cannot copy into %1/FilesFromSelection: it is inside a folder FilesFromSelection"_s.arg(pictures));
     chooseDestination(other);
     QVERIFY(warning->isHidden());
-    QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
+    // A backup: never the destination itself; the copies go to both.
+    chooseDestination(other, path->actions().value(5));
+    QCOMPARE(warning->getMainText(), u"Cannot copy into %1: it is the same folder as %1"_s.arg(other));
+    const QString backup = folder(u"backup"_s, {});
+    chooseDestination(backup, path->actions().value(5));
+    QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection  +  %3/FilesFromSelection"_s.arg(pictures, other, backup));
     pressStart(window);
-    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied and verified"_s);
-    QCOMPARE(QDir(other + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (runsOwn() + QStringList{"a.jpg", "b.jpg"}));
+    QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied and verified, backed up"_s);
+    for (const QString &into : {other, backup})
+        QCOMPARE(QDir(into + u"/FilesFromSelection"_s).entryList(QDir::Files | QDir::Hidden), (runsOwn() + QStringList{"a.jpg", "b.jpg"}));
     QTextBrowser fileManager;
     QSignalSpy opened(&fileManager, &QTextBrowser::anchorClicked);
     QDesktopServices::setUrlHandler(u"file"_s, &fileManager, "anchorClicked");

@@ -15,6 +15,8 @@ class TestPkOutputFolder : public QObject
 private slots:
     void run_data();
     void run();
+    void backups_data();
+    void backups();
 };
 
 namespace {
@@ -32,6 +34,15 @@ QByteArray largePicture()
 int refuseCopyInPlace(PkFileCopier::Call call)
 {
     return call == PkFileCopier::Call::CopyInPlace ? EXDEV : 0;
+}
+
+// The output folder that goes away as its first copy is about to be named.
+QString goneOutput;
+
+void unmountOnce(const QString &destination)
+{
+    if (!goneOutput.isEmpty() && destination.startsWith(goneOutput + '/'))
+        QVERIFY(QDir(std::exchange(goneOutput, QString())).removeRecursively());
 }
 
 } // namespace
@@ -146,6 +157,64 @@ void TestPkOutputFolder::run()
     QVERIFY(QFileInfo(list).isDir() || !QFileInfo::exists(list) || written.open(QIODevice::ReadOnly));
     QTEST(written.readAll(), "after");
     QTEST(QDir(output).entryList({".*"}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name), "hidden");
+}
+
+// One run into "main" and, in the same pass, into "backup" and "spare": a
+// folder that fails, before the run or during it, ends only its own copies,
+// and each complete folder holds every copy and lists it.
+void TestPkOutputFolder::backups_data()
+{
+    QTest::addColumn<QStringList>("before"); // files there before the run
+    QTest::addColumn<QString>("gone"); // the folder whose output goes away during the run
+    QTest::addColumn<QStringList>("events");
+    const QString whole = "spare: 3 0 0 ", exists = "cannot create FilesFromSelection: File exists";
+    QTest::newRow("all whole") << QStringList{} << "" << QStringList{"1", "2", "3", "backup: 3 0 0 ", whole, "finished 3 0 0"};
+    QTest::newRow("a backup gone") << QStringList{} << "backup"
+                                   << QStringList{"1", "2", "3", "backup: 0 0 0 the destination is gone", whole, "finished 3 0 0"};
+    QTest::newRow("the first folder gone") << QStringList{} << "main"
+        << QStringList{"stopped: the destination is gone", "backup: 3 0 0 ", whole, "finished 0 0 0"};
+    QTest::newRow("a file in a backup's output") << QStringList{"backup/FilesFromSelection"} << ""
+        << QStringList{"1", "2", "3", "backup: 0 0 0 " + exists, whole, "finished 3 0 0"};
+    QTest::newRow("a name taken in a backup") << QStringList{"backup/FilesFromSelection/2.jpg"} << ""
+        << QStringList{"1", "2", "backup 2.jpg: already exists in FilesFromSelection", "3", "backup: 2 1 0 ", whole, "finished 3 0 0"};
+}
+
+void TestPkOutputFolder::backups()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, gone);
+    const auto dir = testFolderWithSettings();
+    makeTestFolder(dir->filePath("pics"), {"1.jpg", "2.jpg", "3.jpg"});
+    makeTestFolder(dir->path(), before);
+    for (const char *into : {"main", "backup", "spare"})
+        QVERIFY(QDir(dir->path()).mkpath(into));
+    PkFileReader reader;
+    QStringList events;
+    const auto folder = [](const QString &path) { return QFileInfo(path).fileName(); };
+    connect(&reader, &PkFileReader::copyStatusSignal, this, [&events](int n) { events << QString::number(n); });
+    connect(&reader, &PkFileReader::copyStoppedSignal, this, [&events](const QString &why) { events << "stopped: " + why; });
+    connect(&reader, &PkFileReader::alsoFailedSignal, this, [&](const QString &into, const QString &name, const QString &reason) {
+        events << folder(into) + ' ' + name + ": " + reason;
+    });
+    connect(&reader, &PkFileReader::alsoFinishedSignal, this, [&](const QString &into, int copied, int failed, int there, const QString &why) {
+        events << QStringLiteral("%1: %2 %3 %4 %5").arg(folder(into)).arg(copied).arg(failed).arg(there).arg(why);
+    });
+    connect(&reader, &PkFileReader::copyFinishedSignal, this,
+            [&events](int copied, int failed, int there) { events << QStringLiteral("finished %1 %2 %3").arg(copied).arg(failed).arg(there); });
+    reader.setAlsoInto({dir->filePath("backup"), dir->filePath("spare")});
+    goneOutput = gone.isEmpty() ? QString() : dir->filePath(gone + "/FilesFromSelection");
+    PkFileCopier::setNamingHook(unmountOnce);
+    reader.on_startCopyIntoSignal({"1.jpg", "2.jpg", "3.jpg"}, dir->filePath("pics"), dir->filePath("main"), false);
+    PkFileCopier::setNamingHook(nullptr);
+    QTEST(events, "events");
+    for (const QString into : {"main", "backup", "spare"}) {
+        const QString output = dir->filePath(into + QStringLiteral("/FilesFromSelection"));
+        const bool whole = events.contains(into == QStringLiteral("main") ? QStringLiteral("finished 3 0 0") : into + QStringLiteral(": 3 0 0 "));
+        if (whole) {
+            QCOMPARE(QDir(output).entryList(QDir::Files).size(), 3);
+            QCOMPARE(QFile(output + "/.pickwell-checksums.xxh128").size(), 3 * 50); // "XXH128 (1.jpg) = " and 32 digits
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPkOutputFolder)

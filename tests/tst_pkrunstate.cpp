@@ -15,6 +15,8 @@ class TestPkRunState : public QObject
 private slots:
     void summary_data();
     void summary();
+    void backups_data();
+    void backups();
     void selectionDuringRun();
 };
 
@@ -97,6 +99,45 @@ void TestPkRunState::summary()
     const QString lines = (more.isEmpty() ? toolTip : toolTip.mid(0, 20) << more).join("<br>");
     QCOMPARE(run.failureToolTip(), failed ? "<p style='white-space:pre'>" + lines + "</p>" : "");
     QCOMPARE(run.failureReport(), report.join(u'\n'));
+    QTEST(run.action(), "action");
+}
+
+// A run copied whole into its own folder, and into backup folders each
+// given as "copied, already there, failed, why stopped": only what a backup
+// lacks is said, and its failures are reported apart.
+void TestPkRunState::backups_data()
+{
+    QTest::addColumn<QStringList>("backups");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<Action>("action");
+    const QString made = "40 copied and verified";
+    QTest::newRow("one, whole") << QStringList{"40 0 0 "} << "Done: " + made + ", backed up" << Action::ShowCopies;
+    QTest::newRow("two, whole") << QStringList{"30 10 0 ", "40 0 0 "} << "Done: " + made + ", backed up twice" << Action::ShowCopies;
+    QTest::newRow("full") << QStringList{"12 0 0 the drive is full", "40 0 0 "}
+                          << made + "; backup stopped: the drive is full, 12 of 40 copied" << Action::CopyRest;
+    QTest::newRow("failed") << QStringList{"39 0 1 "} << made + "; backup: 39 of 40 copied" << Action::CopyRest;
+}
+
+void TestPkRunState::backups()
+{
+    QFETCH(QStringList, backups);
+    PkRunState run;
+    run.start(40, QStringLiteral("/pictures"), true);
+    QStringList report;
+    for (const QString &backup : backups) {
+        const QStringList figures = backup.section(' ', 0, 2).split(' ');
+        const QString folder = report.isEmpty() ? "/media/backup" : "/media/spare";
+        if (figures[2] == "1") {
+            run.backupFailed(folder, "IMG_1.jpg", "File too large");
+            report << "IMG_1.jpg\tFile too large (in /media/backup)";
+        }
+        run.backupFinished(folder, figures[0].toInt(), figures[2].toInt(), figures[1].toInt(), backup.section(' ', 3));
+        report << QString();
+    }
+    run.finish(40, 0, true);
+    QTEST(run.summary(), "expected");
+    QCOMPARE(run.isAlarming(), !run.summary().startsWith("Done"));
+    QCOMPARE(run.failureReport(), report.filter("IMG").join('\n'));
     QTEST(run.action(), "action");
 }
 
