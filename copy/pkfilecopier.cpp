@@ -433,14 +433,6 @@ void PkFileCopier::setFaultHook(FaultHook hook)
     faultHook.store(hook);
 }
 
-bool PkFileCopier::stillAt(int folder, const QString &path)
-{
-    struct stat open;
-    struct stat named;
-    return ::fstat(folder, &open) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0
-        && S_ISDIR(named.st_mode) && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
-}
-
 bool PkFileCopier::injectedFault(Call call)
 {
     const FaultHook hook = faultHook.load();
@@ -449,54 +441,4 @@ bool PkFileCopier::injectedFault(Call call)
         return false;
     errno = error;
     return true;
-}
-
-QString PkFileCopier::makeOutputFolder(const QString &path, PkFileDescriptor &opened, RunEnd *end)
-{
-    const QByteArray name = QFile::encodeName(path);
-    int error = ::mkdir(name.constData(), 0777) == 0 ? EEXIST : errno;
-    // Never through a link, which would send the copies where it points.
-    if (error == EEXIST) {
-        opened.reset(::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (opened.isOpen())
-            return QString();
-        error = errno == ELOOP || errno == ENOTDIR ? EEXIST : errno;
-    }
-    if (end && (error == ENOSPC || error == EDQUOT))
-        *end = RunEnd::DriveFull;
-    return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
-}
-
-// Each step is made and then opened without following a link, from the one
-// before it: a link or a file in the way stops the copy instead of sending it
-// elsewhere.
-PkFileCopier::Result PkFileCopier::makeSubfolder(int output, const QString &relative, PkFileDescriptor &opened)
-{
-    Result result;
-    result.outcome = Outcome::Failed;
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    opened.reset();
-    QString made = PkFileReader::outputFolderName();
-    for (const QString &step : relative.split(QLatin1Char('/'))) {
-        const QByteArray name = QFile::encodeName(step);
-        const int at = opened.isOpen() ? opened.get() : output;
-        made += QLatin1Char('/') + step;
-        int error = ::mkdirat(at, name.constData(), 0777) == 0 ? 0 : errno;
-        const int next = error == 0 || error == EEXIST ? ::openat(at, name.constData(), flags) : -1;
-        if (next < 0) {
-            error = error == 0 || error == EEXIST ? errno : error;
-            if (error == ENOSPC || error == EDQUOT)
-                result.end = RunEnd::DriveFull;
-            else if (isRemoved(at))
-                result.end = RunEnd::DestinationGone;
-            result.reason = "cannot create " + made + ": "
-                          + (error == ELOOP || error == ENOTDIR ? QStringLiteral("a file or link of that name is there")
-                                                                : qt_error_string(error));
-            opened.reset();
-            return result;
-        }
-        opened.reset(next);
-    }
-    result.outcome = Outcome::Copied;
-    return result;
 }

@@ -61,18 +61,6 @@ public:
     // Why a run ended early, in words for the user ("the drive is full").
     static QString runEndText(RunEnd end);
 
-    // Creates the run's output folder and opens it into opened, or says why
-    // it cannot be used. A folder that is there already is used as it is,
-    // never through a link. A full drive is told apart through end, as it is
-    // for a copy.
-    static QString makeOutputFolder(const QString &path, PkFileDescriptor &opened, RunEnd *end = nullptr);
-    // Makes relative ("CardA/DCIM") inside the output folder open at output,
-    // step by step, and opens it into opened; outcome Copied when it is there.
-    static Result makeSubfolder(int output, const QString &relative, PkFileDescriptor &opened);
-    // Whether path still names the folder open at folder: not where it was
-    // removed, moved away, or replaced by another folder or a link.
-    static bool stillAt(int folder, const QString &path);
-
     // Removes the hidden temporary being written, if there is one. Safe in a
     // signal handler: a second Ctrl+C ends the program without waiting for
     // the file in hand, and must not leave its temporary behind.

@@ -4,6 +4,91 @@
 
 #include "pkfilereader.h"
 
+#include <QFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using RunEnd = PkFileCopier::RunEnd;
+using Result = PkFileCopier::Result;
+
+// A folder that was removed has no links left, though it is open still.
+bool isRemoved(int folder)
+{
+    struct stat status;
+    return ::fstat(folder, &status) != 0 || status.st_nlink == 0;
+}
+
+// Whether path still names the folder open at folder: not where it was
+// removed, moved away, or replaced by another folder or a link.
+bool stillAt(int folder, const QString &path)
+{
+    struct stat open;
+    struct stat named;
+    return ::fstat(folder, &open) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0
+        && S_ISDIR(named.st_mode) && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+// Makes the output folder at path, or takes the one that is there, and
+// opens it into opened; a folder there is used as it is, never through a
+// link, which would send the copies where it points.
+QString makeOutputFolder(const QString &path, PkFileDescriptor &opened, RunEnd &end)
+{
+    const QByteArray name = QFile::encodeName(path);
+    int error = ::mkdir(name.constData(), 0777) == 0 ? EEXIST : errno;
+    if (error == EEXIST) {
+        opened.reset(::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (opened.isOpen())
+            return QString();
+        error = errno == ELOOP || errno == ENOTDIR ? EEXIST : errno;
+    }
+    if (error == ENOSPC || error == EDQUOT)
+        end = RunEnd::DriveFull;
+    return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(error);
+}
+
+// Makes relative ("CardA/DCIM") inside the output folder open at output and
+// opens it into opened: each step is made and then opened without following
+// a link, from the one before it, so that a link or a file in the way stops
+// the copy instead of sending it elsewhere. Outcome Copied when it is there.
+Result makeSubfolder(int output, const QString &relative, PkFileDescriptor &opened)
+{
+    Result result;
+    result.outcome = PkFileCopier::Outcome::Failed;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    opened.reset();
+    QString made = PkFileReader::outputFolderName();
+    for (const QString &step : relative.split(QLatin1Char('/'))) {
+        const QByteArray name = QFile::encodeName(step);
+        const int at = opened.isOpen() ? opened.get() : output;
+        made += QLatin1Char('/') + step;
+        int error = ::mkdirat(at, name.constData(), 0777) == 0 ? 0 : errno;
+        const int next = error == 0 || error == EEXIST ? ::openat(at, name.constData(), flags) : -1;
+        if (next < 0) {
+            error = error == 0 || error == EEXIST ? errno : error;
+            if (error == ENOSPC || error == EDQUOT)
+                result.end = RunEnd::DriveFull;
+            else if (isRemoved(at))
+                result.end = RunEnd::DestinationGone;
+            result.reason = "cannot create " + made + ": "
+                          + (error == ELOOP || error == ENOTDIR ? QStringLiteral("a file or link of that name is there")
+                                                                : qt_error_string(error));
+            opened.reset();
+            return result;
+        }
+        opened.reset(next);
+    }
+    result.outcome = PkFileCopier::Outcome::Copied;
+    return result;
+}
+
+} // namespace
+
 PkRunDestination::PkRunDestination(const QString &folder, bool resume, bool verify)
     : folder(folder)
     , outputPath(folder + QLatin1Char('/') + PkFileReader::outputFolderName())
@@ -14,7 +99,7 @@ PkRunDestination::PkRunDestination(const QString &folder, bool resume, bool veri
 
 QString PkRunDestination::openFolder(PkFileCopier::RunEnd &end)
 {
-    return PkFileCopier::makeOutputFolder(outputPath, output, &end);
+    return makeOutputFolder(outputPath, output, end);
 }
 
 // One run at a time writes into an output folder. The hashes go into a list
@@ -41,12 +126,12 @@ QString PkRunDestination::copyName(const QString &name, bool flat)
 // needed; a picture's neighbours in the list mostly share its folder.
 PkFileCopier::Result PkRunDestination::copy(const QString &pictures, const QString &name, bool flat)
 {
-    if (!PkFileCopier::stillAt(output.get(), outputPath))
-        return {PkFileCopier::Outcome::Failed, QString(), PkFileCopier::RunEnd::DestinationGone, QByteArray(), QString()};
+    if (!stillAt(output.get(), outputPath))
+        return {PkFileCopier::Outcome::Failed, QString(), RunEnd::DestinationGone, QByteArray(), QString()};
     const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0 && (subfolderName != name.first(slash) || !subfolder.isOpen())) {
         subfolderName = name.first(slash);
-        const PkFileCopier::Result made = PkFileCopier::makeSubfolder(output.get(), subfolderName, subfolder);
+        const Result made = makeSubfolder(output.get(), subfolderName, subfolder);
         if (made.outcome == PkFileCopier::Outcome::Failed)
             return made;
     }
