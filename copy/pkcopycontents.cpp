@@ -34,12 +34,25 @@ PkCopyContents::PkCopyContents(bool verify, const std::function<void(qint64)> &p
 {
 }
 
+// Verifying, the copy is trusted for what it reads back; a copy that reads
+// back different from a picture that changed meanwhile says the latter.
+int PkCopyContents::copy(int in, int out, const struct stat &status)
+{
+    if (const int error = write(in, out, status))
+        return error;
+    if (!verify)
+        return 0;
+    if (const int error = settle(out, false))
+        return error;
+    return check(in, out, status, hex);
+}
+
 // copy_file_range copies inside the kernel, as a reflink where the file
 // system can make one; where it stops or fails (two different file systems,
 // for one), read and write go on from the offsets it reached, and so tell
 // the failing side. Verifying, the bytes must pass through, so only read and
 // write copy them.
-int PkCopyContents::copy(int in, int out, const struct stat &status)
+int PkCopyContents::write(int in, int out, const struct stat &status)
 {
     contentHash.reset();
     passedThrough = true;
@@ -60,13 +73,12 @@ int PkCopyContents::copy(int in, int out, const struct stat &status)
     if (const int error = checkEnd(in))
         return error;
     hex = contentHash.hex();
-    if (const int error = unchanged(in, status))
-        return error;
-    if (!verify)
-        return 0;
-    // A copy that reads back different from a picture that changed
-    // meanwhile says the latter.
-    const int error = readBack(out, status.st_size);
+    return unchanged(in, status);
+}
+
+int PkCopyContents::check(int in, int out, const struct stat &status, const QByteArray &expected)
+{
+    const int error = readBack(out, status.st_size, expected);
     if (error != 0 && error != readsBackDifferent)
         return error;
     const int change = unchanged(in, status);
@@ -96,7 +108,7 @@ int PkCopyContents::copyByReadWrite(int in, int out, off_t remaining)
         }
         remaining -= got;
         // Verifying, reading the copy back is the other half of the work.
-        progressed(verify ? got / 2 : got);
+        progressed(verify && !readLater ? got / 2 : got);
     }
     return 0;
 }
@@ -128,19 +140,31 @@ int PkCopyContents::unchanged(int in, const struct stat &status)
         : changedWhileCopied;
 }
 
-// The copy is written out to its drive first and then dropped from this
-// machine's cache, so that the bytes read back come from the drive, as far
-// as this machine can tell: a cache below a FUSE mount, a share's server or
-// the drive itself may still answer. Writing out the data alone is enough
-// for that, and spares a journal commit per copy; file systems that cannot
+// The copy is written out to its drive and then dropped from this machine's
+// cache, so that the bytes read back come from the drive, as far as this
+// machine can tell: a cache below a FUSE mount, a share's server or the
+// drive itself may still answer. Writing out the data alone is enough for
+// that, and spares a journal commit per copy; file systems that cannot
 // (FUSE, shares) write out the whole file.
-int PkCopyContents::readBack(int out, off_t size)
+int PkCopyContents::settle(int out, bool prefetch)
 {
     constexpr unsigned int writeOut = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
     if (faultInTest(PkFileCopier::Call::Flush)
         || (::sync_file_range(out, 0, 0, writeOut) != 0 && (errno == EIO || ::fdatasync(out) != 0)))
         return errno;
     ::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
+    if (prefetch)
+        ::posix_fadvise(out, 0, 0, POSIX_FADV_WILLNEED);
+    return 0;
+}
+
+void PkCopyContents::startWriting(int out)
+{
+    ::sync_file_range(out, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+int PkCopyContents::readBack(int out, off_t size, const QByteArray &expected)
+{
     std::vector<char> buffer = bufferFor(size);
     PkContentHash readHash;
     for (off_t offset = 0; offset < size;) {
@@ -156,5 +180,5 @@ int PkCopyContents::readBack(int out, off_t size)
         offset += got;
         progressed(got - got / 2);
     }
-    return readHash.hex() == hex ? 0 : readsBackDifferent;
+    return readHash.hex() == expected ? 0 : readsBackDifferent;
 }

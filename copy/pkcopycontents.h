@@ -29,9 +29,23 @@ public:
 
     // Copies exactly the picture's size as it was when opened, from in's
     // current offset into out, which must be open for reading too when
-    // verifying. Returns 0, or the errno of the failed call, or one of the
-    // two above.
+    // verifying, and verifying reads it back. Returns 0, or the errno of the
+    // failed call, or one of the two above.
     int copy(int in, int out, const struct stat &status);
+
+    // The steps of copy, for copies that are read back in a batch: write
+    // copies and hashes; startWriting lets the drive begin to write the copy
+    // out; settle writes it out and drops it from this machine's cache, with
+    // prefetch asking the drive for it again at once; check reads it back and
+    // compares it with expected, the hash write made.
+    int write(int in, int out, const struct stat &status);
+    static void startWriting(int out);
+    static int settle(int out, bool prefetch);
+    int check(int in, int out, const struct stat &status, const QByteArray &expected);
+
+    // Whether write counts the whole of each piece as done, its copy to be
+    // read back later, with others, by another PkCopyContents.
+    void setReadBackLater(bool later) { readLater = later; }
 
     // Whether the last failed call read the picture rather than the copy.
     bool failedReading() const { return reading; }
@@ -43,7 +57,7 @@ private:
     int copyByReadWrite(int in, int out, off_t remaining);
     int checkEnd(int in);
     int unchanged(int in, const struct stat &status);
-    int readBack(int out, off_t size);
+    int readBack(int out, off_t size, const QByteArray &expected);
 
     bool verify;
     const std::function<void(qint64)> &progressed;
@@ -51,6 +65,7 @@ private:
     QByteArray hex;
     bool reading = false;
     bool passedThrough = false;
+    bool readLater = false;
 };
 
 #endif // PKCOPYCONTENTS_H

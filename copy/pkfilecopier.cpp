@@ -37,6 +37,10 @@ const char holdPathVariable[] = "PICKWELL_TEST_HOLD_PATH";
 // No errno is negative: copyUnnamed's way of saying that the file system has
 // no unnamed files. PkCopyContents has its own.
 constexpr int noUnnamedFiles = -1;
+// And that a copy waits to be read back with others.
+constexpr int pendingCopy = -4;
+// A batch is read back once it holds this much.
+constexpr qint64 batchBytes = 256 << 20;
 
 // The hidden temporary being written, for a signal handler to remove: its
 // folder and its name there. Two are filled in turn, so the one a handler
@@ -203,10 +207,32 @@ int makeTemporary(int folder, const char **name)
 
 } // namespace
 
+// A copy that waits to be read back, with what it takes to finish it: its
+// picture and its folder stay open, as they were when it was made.
+struct PkFileCopier::Pending
+{
+    QString source;
+    PkFileDescriptor in;
+    PkFileDescriptor out;
+    PkFileDescriptor folder;
+    struct stat status;
+    QByteArray name;
+    QByteArray hash;
+    int settled = 0; // the errno of writing it out, if that failed
+};
+
 PkFileCopier::PkFileCopier(bool resume)
     : resume(resume)
     , unnamedFiles(qEnvironmentVariableIsEmpty(copyPathVariable))
 {
+}
+
+// Copies still waiting are dropped unnamed, as they are when the program ends.
+PkFileCopier::~PkFileCopier() = default;
+
+bool PkFileCopier::batchIsFull() const
+{
+    return qsizetype(pending.size()) >= batchFiles || pendingBytes >= batchBytes;
 }
 
 // Finishing a run, a copy there is left alone; a file of another size there
@@ -265,18 +291,75 @@ PkFileCopier::Result PkFileCopier::copyInto(const QString &source, int folder, c
 
     // A copy that reads back different is made once more: a second one
     // that does means the destination cannot be trusted with the rest.
+    this->source = source;
     PkCopyContents contents(verify, progressed);
     int error = writeCopy(in.get(), status, folder, destinationName, contents);
     if (error == PkCopyContents::readsBackDifferent)
         error = ::lseek(in.get(), 0, SEEK_SET) == 0 ? writeCopy(in.get(), status, folder, destinationName, contents)
                                                      : errno;
+    if (error == pendingCopy)
+        return {Outcome::Pending, QString(), RunEnd::None, QByteArray(), QString()};
+    return outcome(error, source, folder, destinationName, status.st_size, contents.hash());
+}
+
+PkFileCopier::Result PkFileCopier::outcome(int error, const QString &source, int folder, const QByteArray &name,
+                                           qint64 size, const QByteArray &hash) const
+{
     if (error == 0)
-        return {Outcome::Copied, QString(), RunEnd::None, contents.hash(), QString()};
+        return {Outcome::Copied, QString(), RunEnd::None, hash, QString()};
     if (error == EEXIST)
-        return nameTaken(folder, destinationName, status.st_size);
+        return nameTaken(folder, name, size);
     if (error == PkCopyContents::readsBackDifferent)
         return {Outcome::Failed, readsBackDifferent(), RunEnd::ReadsBackDifferent, QByteArray(), QString()};
     return error == PkCopyContents::changedWhileCopied ? failed(changed()) : failure(error, source, folder);
+}
+
+// The copies of a batch are written out together, and asked for again at
+// once, so that the drive reads them back in one stream.
+PkFileCopier::Result PkFileCopier::finishNext()
+{
+    if (!pendingSettled) {
+        for (const auto &copy : pending)
+            copy->settled = PkCopyContents::settle(copy->out.get(), true);
+        pendingSettled = true;
+    }
+    const std::unique_ptr<Pending> copy = std::move(pending.front());
+    pending.erase(pending.begin());
+    pendingBytes -= copy->status.st_size;
+    const Result result = finish(*copy);
+    if (result.end != RunEnd::None || pending.empty())
+        dropPending();
+    return result;
+}
+
+void PkFileCopier::dropPending()
+{
+    pending.clear();
+    pendingBytes = 0;
+    pendingSettled = false;
+}
+
+// As a copy on its own is finished: read back, made once more where it
+// reads back different, and named.
+PkFileCopier::Result PkFileCopier::finish(Pending &copy)
+{
+    const std::function<void(qint64)> counted = [](qint64) {}; // as the copy was written
+    PkCopyContents contents(true, counted);
+    int error = copy.settled ? copy.settled : contents.check(copy.in.get(), copy.out.get(), copy.status, copy.hash);
+    failedReading = error != 0 && contents.failedReading();
+    QByteArray hash = copy.hash;
+    if (error == PkCopyContents::readsBackDifferent) {
+        retrying = true;
+        PkCopyContents again(true, progressed);
+        error = ::lseek(copy.in.get(), 0, SEEK_SET) == 0
+            ? writeCopy(copy.in.get(), copy.status, copy.folder.get(), copy.name, again)
+            : errno;
+        hash = again.hash();
+        retrying = false;
+    } else if (error == 0) {
+        error = name(copy.out.get(), copy.status, copy.folder.get(), copy.name);
+    }
+    return outcome(error, copy.source, copy.folder.get(), copy.name, copy.status.st_size, hash);
 }
 
 int PkFileCopier::writeCopy(int in, const struct stat &status, int folder, const QByteArray &destination,
@@ -340,14 +423,43 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, con
                                                         : ::openat(folder, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0600));
     if (out.get() == -1)
         return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? noUnnamedFiles : errno;
-    if (const int error = contents.copy(in, out.get(), status))
+    const bool batch = verify && batchFiles > 1 && !retrying;
+    contents.setReadBackLater(batch);
+    if (const int error = batch ? contents.write(in, out.get(), status) : contents.copy(in, out.get(), status))
         return error;
-    if (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status))
-        return errno;
-    beforeNaming(folder, destination);
-    return publish(out.get(), folder, destination) ? 0 : errno;
+    if (batch)
+        return keepForBatch(in, status, folder, destination, out.get(), contents.hash());
+    return name(out.get(), status, folder, destination);
 }
 
+// The copy gets the picture's mode and times, and then its name.
+int PkFileCopier::name(int out, const struct stat &status, int folder, const QByteArray &name)
+{
+    if (!keepMode(out, status.st_mode & 0777) || !keepTimes(out, status))
+        return errno;
+    beforeNaming(folder, name);
+    return publish(out, folder, name) ? 0 : errno;
+}
+
+// The drive may begin writing the copy out while the next ones are made.
+int PkFileCopier::keepForBatch(int in, const struct stat &status, int folder, const QByteArray &name, int out,
+                               const QByteArray &hash)
+{
+    auto copy = std::make_unique<Pending>();
+    copy->in.reset(::fcntl(in, F_DUPFD_CLOEXEC, 0));
+    copy->out.reset(::fcntl(out, F_DUPFD_CLOEXEC, 0));
+    copy->folder.reset(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+    if (!copy->in.isOpen() || !copy->out.isOpen() || !copy->folder.isOpen())
+        return errno;
+    PkCopyContents::startWriting(out);
+    copy->source = source;
+    copy->status = status;
+    copy->name = name;
+    copy->hash = hash;
+    pendingBytes += status.st_size;
+    pending.push_back(std::move(copy));
+    return pendingCopy;
+}
 // Cards, exFAT disks and network shares have no unnamed files. The copy is
 // written under a hidden name in the output folder and renamed when
 // complete, unverified without a sync per file. The temporary's name is

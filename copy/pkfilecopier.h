@@ -3,9 +3,12 @@
 #ifndef PKFILECOPIER_H
 #define PKFILECOPIER_H
 
+#include <QList>
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 struct stat;
 class PkCopyContents;
@@ -18,7 +21,8 @@ class PkFileDescriptor;
 class PkFileCopier
 {
 public:
-    enum class Outcome { Copied, AlreadyThere, Failed };
+    // Pending: the copy waits to be read back with others (see setBatch).
+    enum class Outcome { Copied, AlreadyThere, Failed, Pending };
 
     // A failure that no other file can escape either, so the run ends: the
     // destination's drive is full, or a side of the copy is no longer there,
@@ -42,10 +46,25 @@ public:
     // and counts as already there where the file has the picture's size;
     // otherwise it fails.
     explicit PkFileCopier(bool resume = false);
+    ~PkFileCopier();
 
     // Whether each copy is read back from its drive and compared with its
     // picture before it is named; off, as cp copies.
     void setVerify(bool on) { verify = on; }
+    // Verifying, copies onto file systems with unnamed files wait to be read
+    // back together, up to files of them or about 256 MB: the drive then
+    // writes and reads them in one stream, not one file at a time, which
+    // makes verifying small files several times faster. Such a copy is
+    // Pending, unnamed until finishPending. 1, the default: one at a time.
+    void setBatch(int files) { batchFiles = files; }
+    bool batchIsFull() const;
+    bool hasPending() const { return !pending.empty(); }
+    // Reads back and names the oldest copy that waits, and says what became
+    // of it. After one that ends the run, the rest are dropped, unnamed: the
+    // destination cannot be trusted with them.
+    Result finishNext();
+    // Drops the copies that wait, unnamed, as if they were never begun.
+    void dropPending();
 
     // Told how many more bytes of the file in hand are written, a few
     // megabytes at a time, so that a large file's progress shows.
@@ -95,6 +114,8 @@ public:
     static bool injectedFault(Call call);
 
 private:
+    struct Pending;
+
     // How a temporary is given its final name, from the best a file system
     // offers down to what every one can do.
     enum class Naming { NoReplace, Link, CheckedRename };
@@ -102,6 +123,12 @@ private:
     Result copyInto(const QString &source, int folder, const QString &name);
     Result nameTaken(int folder, const QByteArray &name, qint64 size) const;
     Result failure(int error, const QString &source, int folder) const;
+    Result outcome(int error, const QString &source, int folder, const QByteArray &name, qint64 size,
+                   const QByteArray &hash) const;
+    Result finish(Pending &copy);
+    int keepForBatch(int in, const struct stat &status, int folder, const QByteArray &name, int out,
+                     const QByteArray &hash);
+    int name(int out, const struct stat &status, int folder, const QByteArray &name);
     int writeCopy(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
     int copyUnnamed(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
     int copyThroughTemporary(int in, const struct stat &status, int folder, const QByteArray &name,
@@ -115,6 +142,12 @@ private:
     // Whether the last failed call read the picture rather than wrote the copy.
     bool failedReading = false;
     QString leftBehind; // of the copy in hand
+    QString source;     // the picture in hand
+    int batchFiles = 1;
+    bool retrying = false;
+    qint64 pendingBytes = 0;
+    bool pendingSettled = false;
+    std::vector<std::unique_ptr<Pending>> pending;
 
 };
 

@@ -96,6 +96,11 @@ void PkFileReader::setVerify(bool on)
     verifyCopies.store(on);
 }
 
+void PkFileReader::setBatch(int files)
+{
+    batchFiles.store(files);
+}
+
 void PkFileReader::setAlsoInto(const QList<QString> &folders)
 {
     const std::lock_guard<std::mutex> guard(alsoMutex);
@@ -133,6 +138,8 @@ PkFileReader::Destinations PkFileReader::openDestinations(const QList<QString> &
         for (const QString &also : std::as_const(alsoInto))
             destinations.push_back(std::make_unique<PkRunDestination>(also, resume, verify));
     }
+    for (const auto &into : destinations)
+        into->copier.setBatch(batchFiles.load());
     if (files.isEmpty()) {
         for (const auto &into : destinations)
             into->stop(QString(""));
@@ -183,7 +190,7 @@ void PkFileReader::stop(PkRunDestination &into, bool main, const QString &why)
 }
 
 void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result,
-                          bool flat)
+                          bool flat, int run)
 {
     if (!result.leftBehind.isEmpty()) {
         const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
@@ -205,6 +212,11 @@ void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name
                 stop(into, main, full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull) : PkChecksumList::cannotWrite());
         }
         break;
+    case PkFileCopier::Outcome::Pending:
+        into.waiting << name;
+        if (into.copier.batchIsFull())
+            finishBatch(into, main, flat, run);
+        break;
     case PkFileCopier::Outcome::AlreadyThere:
         ++into.alreadyThere;
         if (main)
@@ -221,8 +233,23 @@ void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name
     }
 }
 
-void PkFileReader::finish(const Destinations &destinations)
+// A copy dropped after one that ends the run, or after a stop, is not
+// counted: it is gone, as if never begun. A stop is heard between copies.
+void PkFileReader::finishBatch(PkRunDestination &into, bool main, bool flat, int run)
 {
+    while (into.copier.hasPending() && into.isActive() && !stopRequested(run))
+        handle(into, main, into.waiting.takeFirst(), into.copier.finishNext(), flat, run);
+    into.copier.dropPending();
+    into.waiting.clear();
+}
+
+// What waits is finished first: those copies are whole.
+void PkFileReader::finish(const Destinations &destinations, bool flat, int run)
+{
+    for (const auto &into : destinations) {
+        if (into->copier.hasPending())
+            finishBatch(*into, into == destinations.front(), flat, run);
+    }
     for (auto into = destinations.begin() + 1; into != destinations.end(); ++into)
         emit alsoFinishedSignal((*into)->folder, (*into)->copied, (*into)->failed, (*into)->alreadyThere,
                                 (*into)->stopped.isNull() ? QString("") : (*into)->stopped);
@@ -243,7 +270,7 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         return int(std::count_if(destinations.begin(), destinations.end(), [](const auto &into) { return into->isActive(); }));
     };
     if (active() == 0)
-        return finish(destinations);
+        return finish(destinations, false, run);
 
     QList<qint64> sizes;
     sizes.reserve(listOfFilesToCopy.size());
@@ -288,12 +315,12 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
             showLarge();
             for (const auto &into : destinations) {
                 if (into->isActive())
-                    handle(*into, into == destinations.front(), name, into->copy(filePath, name, flat), flat);
+                    handle(*into, into == destinations.front(), name, into->copy(filePath, name, flat), flat, run);
             }
         }
         bytesDone += sizes.at(filesDone);
         inHand = 0;
         emit copyProgressSignal(++filesDone, bytesDone, bytesTotal);
     }
-    finish(destinations);
+    finish(destinations, flat, run);
 }

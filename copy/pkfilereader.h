@@ -57,6 +57,10 @@ public:
     // output folder, in the same pass: a backup drive beside the delivery.
     // Safe to call from any thread before a run is started.
     void setAlsoInto(const QList<QString> &folders);
+    // How many verified copies at most wait to be read back together; 1
+    // reads each back as it is made. Safe to call from any thread before a
+    // run is started.
+    void setBatch(int files);
 
 public slots:
     void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
@@ -96,15 +100,18 @@ private:
     bool stopRequested(int run) const;
     Destinations openDestinations(const QList<QString> &files, const QString &filePath, QString destination,
                                   bool resume);
-    void handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result, bool flat);
+    void handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result, bool flat,
+                int run);
     void fail(PkRunDestination &into, bool main, const QString &name, const QString &reason);
     void stop(PkRunDestination &into, bool main, const QString &why);
-    void finish(const Destinations &destinations);
+    void finishBatch(PkRunDestination &into, bool main, bool flat, int run);
+    void finish(const Destinations &destinations, bool flat, int run);
 
     int runsStarted = 0; // touched only by the thread the worker lives on
     std::atomic<int> runToStop{0};
     std::atomic<bool> flatCopies{false};
     std::atomic<bool> verifyCopies{true};
+    std::atomic<int> batchFiles{128};
     std::mutex alsoMutex;
     QList<QString> alsoInto; // guarded by alsoMutex
 };

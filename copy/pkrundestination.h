@@ -50,6 +50,7 @@ public:
     int failed = 0;
     int alreadyThere = 0;
     QString stopped; // why the run ended here early; null while it goes on
+    QList<QString> waiting; // the names whose copies wait to be read back, in order
 
 private:
     PkFileDescriptor output;

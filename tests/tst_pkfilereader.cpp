@@ -150,6 +150,7 @@ namespace {
 QString hookAction;
 QString hookOutput;
 QString hookPictures;
+PkFileReader *hookReader = nullptr;
 
 void actOnce(const QString &destination)
 {
@@ -171,6 +172,8 @@ void actOnce(const QString &destination)
         QVERIFY(action == "swap folder" ? QDir().mkdir(hookOutput) : QFile::link(hookOutput + "-elsewhere", hookOutput));
     } else if (action == "second signal") {
         PkFileCopier::removeTemporaryInProgress();
+    } else if (action == "stop") {
+        hookReader->requestStop(1);
     }
 }
 
@@ -238,6 +241,17 @@ void TestPkFileReader::copyRun_data()
         "lose pictures", 0, {"1", "stopped: the picture folder is gone", "finished 1 0 0"}, {"1.jpg"}, {"unnamed"});
     row("a second Ctrl+C takes the temporary away", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "second signal",
         0, {"1.jpg" + gone, "1", "finished 1 1 0"}, {"2.jpg"}, {"temporary", "link", "rename"});
+    // Verified copies read back two at a time ("batch"): the first of a
+    // batch is named once both are written.
+    row("batched: one that reads back different once is made again", {"1.jpg", "2.jpg", "3.jpg"}, {"1.jpg", "2.jpg", "3.jpg"},
+        false, "garble once", 0, {"1", "2", "3", "finished 3 0 0"}, {"1.jpg", "2.jpg", "3.jpg"}, {"batch"});
+    row("batched: one that reads back different twice ends the run, the rest dropped", {"1.jpg", "2.jpg", "3.jpg"},
+        {"1.jpg", "2.jpg", "3.jpg"}, false, "garble", 0,
+        {"1.jpg: reads back different", "stopped: copies read back different", "finished 0 1 0"}, {}, {"batch"});
+    row("batched: a failed flush ends the run", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "flush fails", 0,
+        {"stopped: the destination is gone", "finished 0 0 0"}, {}, {"batch"});
+    row("batched: a stop is heard between the copies of a batch", {"1.jpg", "2.jpg", "3.jpg"}, {"1.jpg", "2.jpg", "3.jpg"},
+        false, "stop", 0, {"1", "finished 1 0 0"}, {"1.jpg"}, {"batch"});
     row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {}, {"unnamed", "temporary"});
     row("nothing to copy creates nothing", {"a"}, {}, false, "", 0, {"finished 0 0 0"}, {}, {"unnamed"});
     row("no picture folder", {}, {"a.jpg"}, false, "", 0, {"a.jpg: no picture folder", "finished 0 1 0"}, {}, {"unnamed"});
@@ -285,6 +299,10 @@ void TestPkFileReader::copyRun()
     const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}}, {"link", {{'U', EISDIR}, {'R', EINVAL}}},
                                           {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}, {'P', EXDEV}}}};
     played = paths.value(path);
+    const QHash<QString, Faults> before{{"garble once", {{'B', -1}}}, {"garble", {{'B', 1}}}, {"flush fails", {{'F', EIO}}}};
+    played.insert(before.value(hook));
+    reader.setBatch(path == "batch" ? 2 : 1);
+    hookReader = &reader;
     PkFileCopier::setFaultHook(playFileSystem);
     hookAction = hook;
     hookOutput = output;

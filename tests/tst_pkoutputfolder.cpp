@@ -202,6 +202,7 @@ void TestPkOutputFolder::backups()
     connect(&reader, &PkFileReader::copyFinishedSignal, this,
             [&events](int copied, int failed, int there) { events << QStringLiteral("finished %1 %2 %3").arg(copied).arg(failed).arg(there); });
     reader.setAlsoInto({dir->filePath("backup"), dir->filePath("spare")});
+    reader.setBatch(1);
     goneOutput = gone.isEmpty() ? QString() : dir->filePath(gone + "/FilesFromSelection");
     PkFileCopier::setNamingHook(unmountOnce);
     reader.on_startCopyIntoSignal({"1.jpg", "2.jpg", "3.jpg"}, dir->filePath("pics"), dir->filePath("main"), false);
