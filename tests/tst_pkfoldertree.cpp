@@ -140,6 +140,9 @@ private slots:
         QCOMPARE(result.unreadable.last(), u"CardC/DCIM: Permission denied"_s);
         QCOMPARE(result.subfolders, PkFolderTree::maxDepth + 2); // CardB's, CardA and CardC
         QCOMPARE(PkFolderTree::readable("a\xc3\xa9\xe2\x82"), u"aé\\xe2\\x82"_s);
+        // Each length of sequence at both ends of its lead bytes, and just past them.
+        QCOMPARE(PkFolderTree::readable("\xc1\xbf\xc2\xa0\xdf\xbf\xe0\xa4\x95\xef\xbf\xbd\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf\xf5\x80"),
+                 u"\\xc1\\xbf\u00a0\u07ff\u0915\ufffd\U0001F600\U0010FFFF\\xf5\\x80"_s);
     }
 
     void clashes_data()

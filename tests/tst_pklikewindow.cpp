@@ -55,6 +55,13 @@ void TestPkLikeWindow::examples()
     QTest::keyClick(&window, Qt::Key_Escape); // no matching in hand: Esc leaves the tiles alone
     QCOMPARE(toCopy->getMainText(), before);
     for (QAction *action : window.findChildren<QAction *>()) {
+        if (action->text().startsWith("Select example"))
+            action->trigger(); // pictures, not folders
+    }
+    QFileDialog *pictures = window.findChild<QFileDialog *>();
+    QVERIFY(pictures->fileMode() == QFileDialog::ExistingFiles && !pictures->testOption(QFileDialog::ShowDirsOnly));
+    delete pictures;
+    for (QAction *action : window.findChildren<QAction *>()) {
         if (action->text().startsWith("Select a folder of example"))
             action->trigger();
     }

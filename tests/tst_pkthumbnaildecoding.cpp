@@ -33,6 +33,7 @@ private slots:
     void answerFromHelper();
     void frames_data();
     void frames();
+    void requests();
 };
 
 constexpr int box = 64;
@@ -132,6 +133,8 @@ void TestPkThumbnailDecoding::answerFromHelper_data()
     QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
     QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
     QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
+    QTest::newRow("widest") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide, 1) << PkDecoderMessage::maxSide * 4 << true;
+    QTest::newRow("tallest") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide) << PkDecoderMessage::maxSide * 4 << true;
 }
 
 void TestPkThumbnailDecoding::answerFromHelper()
@@ -163,6 +166,9 @@ void TestPkThumbnailDecoding::frames_data()
     QTest::newRow("whole frame") << tenBytes + "0123456789" << false << true << false;
     QTest::newRow("helper silent mid-frame") << tenBytes + "012" << false << false << true;
     QTest::newRow("helper gone mid-frame") << tenBytes + "012" << true << false << false;
+    QTest::newRow("helper gone mid-length") << QByteArray("\x0a\0", 2) << true << false << false;
+    QTest::newRow("an empty frame") << QByteArray(4, '\0') << false << true << false;
+    QTest::newRow("a frame past the bound") << QByteArray("\x01\0\0\x10", 4) << true << false << false;
 }
 
 void TestPkThumbnailDecoding::frames()
@@ -184,6 +190,18 @@ void TestPkThumbnailDecoding::frames()
     QTEST(timedOut, "timedOut");
     if (read)
         QCOMPARE(payload, sent.mid(4));
+}
+
+// The helper checks a request as the viewer checks an answer: a box of no
+// size, or past the largest side, is refused.
+void TestPkThumbnailDecoding::requests()
+{
+    for (const int side : {0, 1, PkDecoderMessage::maxSide, PkDecoderMessage::maxSide + 1}) {
+        PkDecoderMessage::Request read;
+        const QByteArray frame = PkDecoderMessage::request({u"a.jpg"_s, side, PkPictureDecoder::Pass::Quick});
+        QCOMPARE(PkDecoderMessage::readRequest(frame, &read), side >= 1 && side <= PkDecoderMessage::maxSide);
+        QVERIFY(read.path == u"a.jpg"_s && read.box == side && read.pass == PkPictureDecoder::Pass::Quick);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPkThumbnailDecoding)

@@ -264,14 +264,12 @@ void TestPkThumbnailReader::slowFileIsEnded()
     QVERIFY(!QFileInfo::exists(PkThumbnailCache::failurePath(flood))); // the machine may have been busy
     QVERIFY(QFileInfo::exists(PkThumbnailCache::failurePath(dir.filePath(u"crash.jpg"_s)))); // read()'s crash is not tried again
     QCOMPARE(int(slow.kind), int(Kind::Broken));
-    // A file that kept its helper working to the deadline is not tried again.
-    const QString held = dir.filePath(u"held.jpg"_s);
-    for (const int cpuMs : {PkDecoderPool::rememberedCpuMs, 0}) {
-        PkDecoderPool::instance().setRememberedCpu(cpuMs);
-        PkDecoderPool::instance().setDeadline(300);
-        QCOMPARE(PkThumbnailReader::read(held, box).reason, u"Took too long to decode (over 0.3 s)"_s);
-        QCOMPARE(QFileInfo::exists(PkThumbnailCache::failurePath(held)), cpuMs == 0);
-    }
+    // A file that kept its helper working to the deadline is not tried
+    // again: here, one that took a few milliseconds of processor time.
+    PkDecoderPool::instance().setRememberedCpu(5);
+    PkDecoderPool::instance().setDeadline(300);
+    QCOMPARE(PkThumbnailReader::read(flood, box).reason, u"Took too long to decode (over 0.3 s)"_s);
+    QVERIFY(QFileInfo::exists(PkThumbnailCache::failurePath(flood)));
     PkDecoderPool::instance().setDeadline(PkDecoderPool::deadlineMs);
     PkDecoderPool::instance().setRememberedCpu(PkDecoderPool::rememberedCpuMs);
     QCOMPARE(PkThumbnailReader::read(good, box).image.size(), QSize(64, 32));
