@@ -292,6 +292,7 @@ PkFileCopier::Result PkFileCopier::copyInto(const QString &source, int folder, c
     // A copy that reads back different is made once more: a second one
     // that does means the destination cannot be trusted with the rest.
     this->source = source;
+    inHand = &in;
     PkCopyContents contents(verify, progressed);
     int error = writeCopy(in.get(), status, folder, destinationName, contents);
     if (error == PkCopyContents::readsBackDifferent)
@@ -428,7 +429,7 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, con
     if (const int error = batch ? contents.write(in, out.get(), status) : contents.copy(in, out.get(), status))
         return error;
     if (batch)
-        return keepForBatch(in, status, folder, destination, out.get(), contents.hash());
+        return keepForBatch(status, folder, destination, out.release(), contents.hash());
     return name(out.get(), status, folder, destination);
 }
 
@@ -442,14 +443,14 @@ int PkFileCopier::name(int out, const struct stat &status, int folder, const QBy
 }
 
 // The drive may begin writing the copy out while the next ones are made.
-int PkFileCopier::keepForBatch(int in, const struct stat &status, int folder, const QByteArray &name, int out,
+int PkFileCopier::keepForBatch(const struct stat &status, int folder, const QByteArray &name, int out,
                                const QByteArray &hash)
 {
     auto copy = std::make_unique<Pending>();
-    copy->in.reset(::fcntl(in, F_DUPFD_CLOEXEC, 0));
-    copy->out.reset(::fcntl(out, F_DUPFD_CLOEXEC, 0));
+    copy->out.reset(out);
+    copy->in.reset(inHand->release());
     copy->folder.reset(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
-    if (!copy->in.isOpen() || !copy->out.isOpen() || !copy->folder.isOpen())
+    if (!copy->folder.isOpen())
         return errno;
     PkCopyContents::startWriting(out);
     copy->source = source;

@@ -126,8 +126,7 @@ private:
     Result outcome(int error, const QString &source, int folder, const QByteArray &name, qint64 size,
                    const QByteArray &hash) const;
     Result finish(Pending &copy);
-    int keepForBatch(int in, const struct stat &status, int folder, const QByteArray &name, int out,
-                     const QByteArray &hash);
+    int keepForBatch(const struct stat &status, int folder, const QByteArray &name, int out, const QByteArray &hash);
     int name(int out, const struct stat &status, int folder, const QByteArray &name);
     int writeCopy(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
     int copyUnnamed(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
@@ -143,6 +142,7 @@ private:
     bool failedReading = false;
     QString leftBehind; // of the copy in hand
     QString source;     // the picture in hand
+    PkFileDescriptor *inHand = nullptr; // and where it is open
     int batchFiles = 1;
     bool retrying = false;
     qint64 pendingBytes = 0;

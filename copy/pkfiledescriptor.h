@@ -24,6 +24,8 @@ public:
     bool isOpen() const { return fd != -1; }
     // Network file systems report a failed write-back here at the latest.
     int close() { return ::close(std::exchange(fd, -1)); }
+    // Hands the descriptor over, to be closed by its new owner.
+    int release() { return std::exchange(fd, -1); }
     void reset(int other = -1)
     {
         if (const int old = std::exchange(fd, other); old != -1)

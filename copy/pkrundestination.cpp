@@ -24,14 +24,13 @@ bool isRemoved(int folder)
     return ::fstat(folder, &status) != 0 || status.st_nlink == 0;
 }
 
-// Whether path still names the folder open at folder: not where it was
+// Whether path still names the folder opened as open: not where it was
 // removed, moved away, or replaced by another folder or a link.
-bool stillAt(int folder, const QString &path)
+bool stillAt(const struct stat &open, const QByteArray &path)
 {
-    struct stat open;
     struct stat named;
-    return ::fstat(folder, &open) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0
-        && S_ISDIR(named.st_mode) && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+    return ::lstat(path.constData(), &named) == 0 && S_ISDIR(named.st_mode) && named.st_dev == open.st_dev
+        && named.st_ino == open.st_ino;
 }
 
 // Makes the output folder at path, or takes the one that is there, and
@@ -99,7 +98,10 @@ PkRunDestination::PkRunDestination(const QString &folder, bool resume, bool veri
 
 QString PkRunDestination::openFolder(PkFileCopier::RunEnd &end)
 {
-    return makeOutputFolder(outputPath, output, end);
+    const QString error = makeOutputFolder(outputPath, output, end);
+    if (error.isEmpty() && ::fstat(output.get(), &opened) != 0)
+        return "cannot create " + PkFileReader::outputFolderName() + ": " + qt_error_string(errno);
+    return error;
 }
 
 // One run at a time writes into an output folder. The hashes go into a list
@@ -126,7 +128,7 @@ QString PkRunDestination::copyName(const QString &name, bool flat)
 // needed; a picture's neighbours in the list mostly share its folder.
 PkFileCopier::Result PkRunDestination::copy(const QString &pictures, const QString &name, bool flat)
 {
-    if (!stillAt(output.get(), outputPath))
+    if (!stillAt(opened, QFile::encodeName(outputPath)))
         return {PkFileCopier::Outcome::Failed, QString(), RunEnd::DestinationGone, QByteArray(), QString()};
     const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0 && (subfolderName != name.first(slash) || !subfolder.isOpen())) {

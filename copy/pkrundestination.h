@@ -11,6 +11,8 @@
 #include "pkfiledescriptor.h"
 #include "pkoutputlock.h"
 
+#include <sys/stat.h>
+
 // One folder a run copies into: its output folder, opened once and locked
 // for the run, the checksum list beside the copies, its own copier, and what
 // became of the run there. A run with a backup has one of these for each
@@ -54,6 +56,7 @@ public:
 
 private:
     PkFileDescriptor output;
+    struct stat opened {}; // the output folder as it was opened
     QString subfolderName; // the sub-folder of the output folder that the last copy went into
     PkFileDescriptor subfolder;
     PkOutputLock lock;
