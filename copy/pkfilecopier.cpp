@@ -165,10 +165,13 @@ void beforeNaming(int folder, const QByteArray &name)
 // The copy gets the picture's permission bits where the file system can
 // hold them, which every file system with unnamed files does. Cards give
 // every file the same bits and refuse others with EPERM; the copy is whole
-// all the same, as cp's would be.
-bool keepMode(int out, unsigned mode)
+// all the same, as cp's would be. A mount that refused once is not asked
+// again: on a card each question is a round trip to its driver.
+bool keepMode(int out, unsigned mode, bool &refused)
 {
-    return (!faultInTest(PkFileCopier::Call::ChangeMode) && ::fchmod(out, mode) == 0) || isRefusal(errno);
+    if (refused || (!faultInTest(PkFileCopier::Call::ChangeMode) && ::fchmod(out, mode) == 0))
+        return true;
+    return refused = isRefusal(errno);
 }
 
 // The copy gets the picture's times, to the nanosecond where the file system
@@ -176,10 +179,12 @@ bool keepMode(int out, unsigned mode)
 // taken; a card that refuses them keeps the copy. Set on the open file, last:
 // network file systems (NFS, SMB) write back what is pending before they
 // set a time, and a card's FUSE driver then writes the entry once, on close.
-bool keepTimes(int out, const struct stat &status)
+bool keepTimes(int out, const struct stat &status, bool &refused)
 {
     const timespec times[] = {status.st_atim, status.st_mtim};
-    return (!faultInTest(PkFileCopier::Call::ChangeTimes) && ::futimens(out, times) == 0) || isRefusal(errno);
+    if (refused || (!faultInTest(PkFileCopier::Call::ChangeTimes) && ::futimens(out, times) == 0))
+        return true;
+    return refused = isRefusal(errno);
 }
 
 // A hidden file of a fresh name in folder, ".pickwell-" and six letters or
@@ -436,7 +441,7 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, con
 // The copy gets the picture's mode and times, and then its name.
 int PkFileCopier::name(int out, const struct stat &status, int folder, const QByteArray &name)
 {
-    if (!keepMode(out, status.st_mode & 0777) || !keepTimes(out, status))
+    if (!keepMode(out, status.st_mode & 0777, modeRefused) || !keepTimes(out, status, timesRefused))
         return errno;
     beforeNaming(folder, name);
     return publish(out, folder, name) ? 0 : errno;
@@ -480,7 +485,8 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int fo
     }
     int error = contents.copy(in, out.get(), status);
     if (error == 0
-        && (!keepMode(out.get(), status.st_mode & 0777) || !keepTimes(out.get(), status) || faultInTest(Call::Close)
+        && (!keepMode(out.get(), status.st_mode & 0777, modeRefused) || !keepTimes(out.get(), status, timesRefused)
+            || faultInTest(Call::Close)
             || out.close() != 0)) {
         error = errno;
     }
@@ -488,9 +494,12 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int fo
         beforeNaming(folder, destination);
         error = giveName(folder, temporary, destination.constData());
     }
-    // Named, the temporary's name is gone already, or is a second link (see
-    // giveName). A drive that failed mid-file may keep it: it is said, and
-    // the next run into the folder removes it.
+    // Renamed, the temporary's name is gone already, and not asked after;
+    // named by a link, it is a second link (see giveName). A drive that
+    // failed mid-file may keep it: it is said, and the next run into the
+    // folder removes it.
+    if (error == 0 && naming != Naming::Link)
+        temporaryInProgress.store(nullptr);
     if (const Temporary *own = temporaryInProgress.exchange(nullptr);
         own && (faultInTest(Call::RemoveTemporary) || ::unlinkat(own->folder, own->name, 0) != 0) && errno != ENOENT)
         leftBehind = QFile::decodeName(own->name);

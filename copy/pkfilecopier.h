@@ -137,6 +137,8 @@ private:
     bool resume;
     bool verify = false;
     bool unnamedFiles;
+    bool modeRefused = false;  // by the destination's file system, once
+    bool timesRefused = false;
     Naming naming = Naming::NoReplace;
     // Whether the last failed call read the picture rather than wrote the copy.
     bool failedReading = false;

@@ -40,6 +40,7 @@ using Faults = QHash<QChar, int>;
 // being copied grows ('+'), shrinks ('-') or is rewritten in place ('~').
 Faults played;
 QString asked;
+QString refusable; // the changes of mode and times asked, and the temporaries removed
 QString copying;
 
 int playFileSystem(PkFileCopier::Call call)
@@ -47,6 +48,8 @@ int playFileSystem(PkFileCopier::Call call)
     const QChar letter = QLatin1String("UPDMCRLTGWFBX").at(int(call));
     if (!QStringLiteral("PMTGWX").contains(letter))
         asked += letter;
+    if (QStringLiteral("MTX").contains(letter))
+        refusable += letter;
     QFile picture(letter == 'P' || letter == 'B' ? std::exchange(copying, QString()) : QString());
     const bool changed = (played.contains('+') && picture.open(QIODevice::Append) && picture.write("more") == 4)
         || (played.contains('-') && picture.resize(100))
@@ -414,6 +417,7 @@ void TestPkFileReader::faults()
     makeTree(dir->path(), {"a.jpg", "b.jpg", "out/"});
     played = faults;
     asked.clear();
+    refusable.clear();
     PkFileCopier::setFaultHook(playFileSystem);
     PkFileCopier copier;
     copier.setVerify(faults.contains('v'));
@@ -431,6 +435,12 @@ void TestPkFileReader::faults()
     }
     PkFileCopier::setFaultHook(nullptr);
     QTEST(asked, "calls");
+    // A refusal is learned: asked once. A temporary is removed only where
+    // a link named its copy, and it is still there.
+    if (!error)
+        QCOMPARE(refusable.count('M') * 10 + refusable.count('T') * 100 + refusable.count('X'),
+                 (faults.value('M') == EPERM ? 10 : 20) + (faults.value('T') == EPERM ? 100 : 200)
+                     + (faults.contains('L') ? 0 : int(asked.count('L'))));
     const QString reason = error == -1 ? "changed while copied" : error == -2 ? "reads back different" : qt_error_string(error);
     QCOMPARE(reasons, Names(2, error ? reason : QString()));
     QTEST(ends.first(), "end");
