@@ -118,7 +118,7 @@ const char description[] =
     "With --also, a second FilesFromSelection goes into another folder in the\n"
     "same pass, a backup drive; a drive that fails ends only its own copies, and\n"
     "its line says so (\"also /media/backup: stopped: the drive is full: ...\"):\n"
-    "  pickwell --list picks.txt --folder DCIM --to ~/Pictures/job --also /media/backup\n"
+    "  pickwell --list picks.txt --folder DCIM --to ~/Pictures/job --also /mnt/b\n"
     "\n"
     "Each copy is written out to its drive, read back and compared with its\n"
     "picture before it gets its name (\"copied 40 of 40, verified\"); one that\n"
