@@ -245,6 +245,7 @@ void TestPkReviewWindow::keys()
     QTest::keyClick(view, Qt::Key_End);
     window.setSelection(folderSelection());
     QCOMPARE(window.view()->currentTile(), 0);
+    QVERIFY(window.view()->shownPath(-1).isEmpty() && window.view()->shownPath(int(window.model()->tiles().size())).isEmpty()); // no such tile
     // T ticks; Space shows the picture large, where the arrows move and T ticks too.
     QTest::keyClick(view, Qt::Key_T);
     QTest::keyClick(view, Qt::Key_Space);
@@ -270,8 +271,7 @@ void TestPkReviewWindow::keys()
     QTest::mouseClick(window.preview(), Qt::LeftButton, {}, window.preview()->tickRect().center() + QPoint(0, -40));
     QTest::keyClick(window.preview(), Qt::Key_T);
     QTest::keyClick(window.preview(), Qt::Key_Escape);
-    QVERIFY(!window.isPreviewing());
-    QVERIFY(window.isVisible());
+    QVERIFY(!window.isPreviewing() && window.isVisible());
     QCOMPARE(window.view()->currentTile(), 1);
     QCOMPARE(window.model()->tickedCount(), 3);
     QTest::keyClick(view, Qt::Key_Space);
