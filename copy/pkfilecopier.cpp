@@ -433,8 +433,15 @@ int PkFileCopier::copyUnnamed(int in, const struct stat &status, int folder, con
     contents.setReadBackLater(batch);
     if (const int error = batch ? contents.write(in, out.get(), status) : contents.copy(in, out.get(), status))
         return error;
-    if (batch)
-        return keepForBatch(status, folder, destination, out.release(), contents.hash());
+    if (batch) {
+        PkFileDescriptor folderCopy(faultInTest(Call::KeepForBatch) ? -1 : ::fcntl(folder, F_DUPFD_CLOEXEC, 0));
+        if (folderCopy.isOpen())
+            return keepForBatch(status, folderCopy.release(), destination, out.release(), contents.hash());
+        // Out of descriptors: this copy is read back on its own.
+        const int error = PkCopyContents::settle(out.get(), false);
+        if (const int failed = error ? error : contents.check(in, out.get(), status, contents.hash()))
+            return failed;
+    }
     return name(out.get(), status, folder, destination);
 }
 
@@ -448,15 +455,14 @@ int PkFileCopier::name(int out, const struct stat &status, int folder, const QBy
 }
 
 // The drive may begin writing the copy out while the next ones are made.
+// The batch takes over the copy, its picture and its folder, each open.
 int PkFileCopier::keepForBatch(const struct stat &status, int folder, const QByteArray &name, int out,
                                const QByteArray &hash)
 {
     auto copy = std::make_unique<Pending>();
     copy->out.reset(out);
     copy->in.reset(inHand->release());
-    copy->folder.reset(::fcntl(folder, F_DUPFD_CLOEXEC, 0));
-    if (!copy->folder.isOpen())
-        return errno;
+    copy->folder.reset(folder);
     PkCopyContents::startWriting(out);
     copy->source = source;
     copy->status = status;

@@ -102,10 +102,11 @@ public:
     // Flush writes a verified copy out to its drive. ReadBack is asked for
     // each piece of a copy read back: a nonzero answer changes its bytes, as
     // a destination that returns other bytes would. RemoveTemporary removes
-    // a hidden temporary when its copy is named or has failed.
+    // a hidden temporary when its copy is named or has failed. KeepForBatch
+    // keeps a copy's folder open for its batch.
     enum class Call {
         UnnamedFile, CopyInPlace, LinkDescriptor, ChangeMode, Close, RenameNoReplace, Link, ChangeTimes, Read, Write,
-        Flush, ReadBack, RemoveTemporary
+        Flush, ReadBack, RemoveTemporary, KeepForBatch
     };
     using FaultHook = int (*)(Call call);
     static void setFaultHook(FaultHook hook);

@@ -138,8 +138,10 @@ PkFileReader::Destinations PkFileReader::openDestinations(const QList<QString> &
         for (const QString &also : std::as_const(alsoInto))
             destinations.push_back(std::make_unique<PkRunDestination>(also, resume, verify));
     }
+    // Each copy waiting holds three descriptors: the batch is shared out,
+    // so that a run into three drives stays well within the usual 1024.
     for (const auto &into : destinations)
-        into->copier.setBatch(batchFiles.load());
+        into->copier.setBatch(std::max(1, batchFiles.load() / int(destinations.size())));
     if (files.isEmpty()) {
         for (const auto &into : destinations)
             into->stop(QString(""));

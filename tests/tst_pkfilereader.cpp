@@ -33,8 +33,9 @@ using Faults = QHash<QChar, int>;
 
 // The calls that the test file system refuses or fails, by letter: Unnamed
 // file, copy in Place, link Descriptor, change of Mode, Close, Rename without
-// replacing, Link, change of Times, Get (read), Write, Flush and reading
-// Back (which any answer garbles); an answer below zero is given once, as
+// replacing, Link, change of Times, Get (read), Write, Flush, reading Back
+// (which any answer garbles), removing a temporary (X) and Keeping a copy
+// for its batch; an answer below zero is given once, as
 // its opposite. And the letters of the calls asked, but those that teach the
 // copier nothing. As copying in place or reading back begins, the picture
 // being copied grows ('+'), shrinks ('-') or is rewritten in place ('~').
@@ -45,7 +46,7 @@ QString copying;
 
 int playFileSystem(PkFileCopier::Call call)
 {
-    const QChar letter = QLatin1String("UPDMCRLTGWFBX").at(int(call));
+    const QChar letter = QLatin1String("UPDMCRLTGWFBXK").at(int(call));
     if (!QStringLiteral("PMTGWX").contains(letter))
         asked += letter;
     if (QStringLiteral("MTX").contains(letter))
@@ -253,6 +254,8 @@ void TestPkFileReader::copyRun_data()
         {"1.jpg: reads back different", "stopped: copies read back different", "finished 0 1 0"}, {}, {"batch"});
     row("batched: a failed flush ends the run", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false, "flush fails", 0,
         {"stopped: the destination is gone", "finished 0 0 0"}, {}, {"batch"});
+    row("batched: out of descriptors, each copy is read back on its own", {"1.jpg", "2.jpg"}, {"1.jpg", "2.jpg"}, false,
+        "no descriptors", 0, {"1", "2", "finished 2 0 0"}, {"1.jpg", "2.jpg"}, {"batch"});
     row("batched: a stop is heard between the copies of a batch", {"1.jpg", "2.jpg", "3.jpg"}, {"1.jpg", "2.jpg", "3.jpg"},
         false, "stop", 0, {"1", "finished 1 0 0"}, {"1.jpg"}, {"batch"});
     row("stop asked before the run began", {"a.jpg"}, {"a.jpg"}, false, "", 1, {"finished 0 0 0"}, {}, {"unnamed", "temporary"});
@@ -302,7 +305,8 @@ void TestPkFileReader::copyRun()
     const QHash<QByteArray, Faults> paths{{"temporary", {{'U', EOPNOTSUPP}}}, {"link", {{'U', EISDIR}, {'R', EINVAL}}},
                                           {"rename", {{'U', EINVAL}, {'R', ENOSYS}, {'L', EPERM}, {'P', EXDEV}}}};
     played = paths.value(path);
-    const QHash<QString, Faults> before{{"garble once", {{'B', -1}}}, {"garble", {{'B', 1}}}, {"flush fails", {{'F', EIO}}}};
+    const QHash<QString, Faults> before{{"garble once", {{'B', -1}}}, {"garble", {{'B', 1}}}, {"flush fails", {{'F', EIO}}},
+                                        {"no descriptors", {{'K', EMFILE}}}};
     played.insert(before.value(hook));
     reader.setBatch(path == "batch" ? 2 : 1);
     hookReader = &reader;
