@@ -4,18 +4,16 @@
 
 #include "pkcopycontents.h"
 #include "pkfiledescriptor.h"
+#include "pkhiddentemporary.h"
 #include "pkfilereader.h"
 #include "pwtools.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -39,20 +37,7 @@ const char holdPathVariable[] = "PICKWELL_TEST_HOLD_PATH";
 constexpr int noUnnamedFiles = -1;
 // And that a copy waits to be read back with others.
 constexpr int pendingCopy = -4;
-// A batch is read back once it holds this much.
-constexpr qint64 batchBytes = 256 << 20;
 
-// The hidden temporary being written, for a signal handler to remove: its
-// folder and its name there. Two are filled in turn, so the one a handler
-// may still be reading is never the one being overwritten.
-struct Temporary
-{
-    int folder;
-    char name[NAME_MAX + 1];
-};
-Temporary temporaries[2];
-std::atomic<const Temporary *> temporaryInProgress{nullptr};
-std::atomic<int> temporarySlot{0};
 std::atomic<PkFileCopier::NamingHook> namingHook{nullptr};
 std::atomic<PkFileCopier::FaultHook> faultHook{nullptr};
 
@@ -187,44 +172,7 @@ bool keepTimes(int out, const struct stat &status, bool &refused)
     return refused = isRefusal(errno);
 }
 
-// A hidden file of a fresh name in folder, ".pickwell-" and six letters or
-// digits, writable by its owner whatever the picture's mode. A handler knows
-// its name before it exists. Returns the open file, its name into name.
-int makeTemporary(int folder, const char **name)
-{
-    static const char characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    Temporary *temporary = &temporaries[temporarySlot.fetch_xor(1) & 1];
-    temporary->folder = folder;
-    *name = temporary->name;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char *end = temporary->name + std::snprintf(temporary->name, sizeof temporary->name, ".pickwell-");
-        for (int i = 0; i < 6; ++i)
-            *end++ = characters[QRandomGenerator::global()->bounded(int(sizeof characters) - 1)];
-        *end = '\0';
-        temporaryInProgress.store(temporary);
-        const int fd = ::openat(folder, temporary->name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd != -1 || errno != EEXIST)
-            return fd;
-        temporaryInProgress.store(nullptr);
-    }
-    return -1;
-}
-
 } // namespace
-
-// A copy that waits to be read back, with what it takes to finish it: its
-// picture and its folder stay open, as they were when it was made.
-struct PkFileCopier::Pending
-{
-    QString source;
-    PkFileDescriptor in;
-    PkFileDescriptor out;
-    PkFileDescriptor folder;
-    struct stat status;
-    QByteArray name;
-    QByteArray hash;
-    int settled = 0; // the errno of writing it out, if that failed
-};
 
 PkFileCopier::PkFileCopier(bool resume)
     : resume(resume)
@@ -232,12 +180,9 @@ PkFileCopier::PkFileCopier(bool resume)
 {
 }
 
-// Copies still waiting are dropped unnamed, as they are when the program ends.
-PkFileCopier::~PkFileCopier() = default;
-
 bool PkFileCopier::batchIsFull() const
 {
-    return qsizetype(pending.size()) >= batchFiles || pendingBytes >= batchBytes;
+    return pending.isFull(batchFiles);
 }
 
 // Finishing a run, a copy there is left alone; a file of another size there
@@ -320,34 +265,24 @@ PkFileCopier::Result PkFileCopier::outcome(int error, const QString &source, int
     return error == PkCopyContents::changedWhileCopied ? failed(changed()) : failure(error, source, folder);
 }
 
-// The copies of a batch are written out together, and asked for again at
-// once, so that the drive reads them back in one stream.
+// After a copy that ends the run, the rest of its batch is dropped.
 PkFileCopier::Result PkFileCopier::finishNext()
 {
-    if (!pendingSettled) {
-        for (const auto &copy : pending)
-            copy->settled = PkCopyContents::settle(copy->out.get(), true);
-        pendingSettled = true;
-    }
-    const std::unique_ptr<Pending> copy = std::move(pending.front());
-    pending.erase(pending.begin());
-    pendingBytes -= copy->status.st_size;
+    const std::unique_ptr<PkCopyBatch::Copy> copy = pending.takeNext();
     const Result result = finish(*copy);
-    if (result.end != RunEnd::None || pending.empty())
-        dropPending();
+    if (result.end != RunEnd::None)
+        pending.clear();
     return result;
 }
 
 void PkFileCopier::dropPending()
 {
     pending.clear();
-    pendingBytes = 0;
-    pendingSettled = false;
 }
 
 // As a copy on its own is finished: read back, made once more where it
 // reads back different, and named.
-PkFileCopier::Result PkFileCopier::finish(Pending &copy)
+PkFileCopier::Result PkFileCopier::finish(PkCopyBatch::Copy &copy)
 {
     const std::function<void(qint64)> counted = [](qint64) {}; // as the copy was written
     PkCopyContents contents(true, counted);
@@ -459,17 +394,15 @@ int PkFileCopier::name(int out, const struct stat &status, int folder, const QBy
 int PkFileCopier::keepForBatch(const struct stat &status, int folder, const QByteArray &name, int out,
                                const QByteArray &hash)
 {
-    auto copy = std::make_unique<Pending>();
+    auto copy = std::make_unique<PkCopyBatch::Copy>();
     copy->out.reset(out);
     copy->in.reset(inHand->release());
     copy->folder.reset(folder);
-    PkCopyContents::startWriting(out);
     copy->source = source;
     copy->status = status;
     copy->name = name;
     copy->hash = hash;
-    pendingBytes += status.st_size;
-    pending.push_back(std::move(copy));
+    pending.add(std::move(copy));
     return pendingCopy;
 }
 // Cards, exFAT disks and network shares have no unnamed files. The copy is
@@ -483,10 +416,10 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int fo
                                        PkCopyContents &contents)
 {
     const char *temporary = nullptr;
-    PkFileDescriptor out(makeTemporary(folder, &temporary));
+    PkFileDescriptor out(PkHiddenTemporary::make(folder, &temporary));
     if (!out.isOpen()) {
         const int error = errno;
-        temporaryInProgress.store(nullptr);
+        PkHiddenTemporary::forget();
         return error;
     }
     int error = contents.copy(in, out.get(), status);
@@ -505,10 +438,8 @@ int PkFileCopier::copyThroughTemporary(int in, const struct stat &status, int fo
     // failed mid-file may keep it: it is said, and the next run into the
     // folder removes it.
     if (error == 0 && naming != Naming::Link)
-        temporaryInProgress.store(nullptr);
-    if (const Temporary *own = temporaryInProgress.exchange(nullptr);
-        own && (faultInTest(Call::RemoveTemporary) || ::unlinkat(own->folder, own->name, 0) != 0) && errno != ENOENT)
-        leftBehind = QFile::decodeName(own->name);
+        PkHiddenTemporary::forget();
+    leftBehind = PkHiddenTemporary::remove();
     return error;
 }
 
@@ -547,8 +478,7 @@ int PkFileCopier::giveName(int folder, const char *temporary, const char *destin
 
 void PkFileCopier::removeTemporaryInProgress()
 {
-    if (const Temporary *temporary = temporaryInProgress.exchange(nullptr))
-        ::unlinkat(temporary->folder, temporary->name, 0);
+    PkHiddenTemporary::removeQuietly();
 }
 
 void PkFileCopier::setNamingHook(NamingHook hook)

@@ -6,9 +6,9 @@
 #include <QList>
 #include <QString>
 
+#include "pkcopybatch.h"
+
 #include <functional>
-#include <memory>
-#include <vector>
 
 struct stat;
 class PkCopyContents;
@@ -46,7 +46,6 @@ public:
     // and counts as already there where the file has the picture's size;
     // otherwise it fails.
     explicit PkFileCopier(bool resume = false);
-    ~PkFileCopier();
 
     // Whether each copy is read back from its drive and compared with its
     // picture before it is named; off, as cp copies.
@@ -58,7 +57,7 @@ public:
     // Pending, unnamed until finishPending. 1, the default: one at a time.
     void setBatch(int files) { batchFiles = files; }
     bool batchIsFull() const;
-    bool hasPending() const { return !pending.empty(); }
+    bool hasPending() const { return !pending.isEmpty(); }
     // Reads back and names the oldest copy that waits, and says what became
     // of it. After one that ends the run, the rest are dropped, unnamed: the
     // destination cannot be trusted with them.
@@ -115,8 +114,6 @@ public:
     static bool injectedFault(Call call);
 
 private:
-    struct Pending;
-
     // How a temporary is given its final name, from the best a file system
     // offers down to what every one can do.
     enum class Naming { NoReplace, Link, CheckedRename };
@@ -126,7 +123,7 @@ private:
     Result failure(int error, const QString &source, int folder) const;
     Result outcome(int error, const QString &source, int folder, const QByteArray &name, qint64 size,
                    const QByteArray &hash) const;
-    Result finish(Pending &copy);
+    Result finish(PkCopyBatch::Copy &copy);
     int keepForBatch(const struct stat &status, int folder, const QByteArray &name, int out, const QByteArray &hash);
     int name(int out, const struct stat &status, int folder, const QByteArray &name);
     int writeCopy(int in, const struct stat &status, int folder, const QByteArray &name, PkCopyContents &contents);
@@ -148,9 +145,7 @@ private:
     PkFileDescriptor *inHand = nullptr; // and where it is open
     int batchFiles = 1;
     bool retrying = false;
-    qint64 pendingBytes = 0;
-    bool pendingSettled = false;
-    std::vector<std::unique_ptr<Pending>> pending;
+    PkCopyBatch pending;
 
 };
 
