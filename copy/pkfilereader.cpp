@@ -132,11 +132,11 @@ PkFileReader::Destinations PkFileReader::openDestinations(const QList<QString> &
 {
     Destinations destinations;
     const bool verify = verifyCopies.load();
-    destinations.push_back(std::make_unique<PkRunDestination>(destination.isEmpty() ? filePath : destination, resume, verify));
+    destinations.push_back(std::make_unique<PkRunDestination>(destination.isEmpty() ? filePath : destination, true, resume, verify));
     {
         const std::lock_guard<std::mutex> guard(alsoMutex);
         for (const QString &also : std::as_const(alsoInto))
-            destinations.push_back(std::make_unique<PkRunDestination>(also, resume, verify));
+            destinations.push_back(std::make_unique<PkRunDestination>(also, false, resume, verify));
     }
     // Each copy waiting holds three descriptors: the batch is shared out,
     // so that a run into three drives stays well within the usual 1024.
@@ -144,66 +144,65 @@ PkFileReader::Destinations PkFileReader::openDestinations(const QList<QString> &
         into->copier.setBatch(std::max(1, batchFiles.load() / int(destinations.size())));
     if (files.isEmpty()) {
         for (const auto &into : destinations)
-            into->stop(QString(""));
+            into->stop();
         return destinations;
     }
     for (const auto &into : destinations) {
-        const bool main = into == destinations.front();
         PkFileCopier::RunEnd end = PkFileCopier::RunEnd::None;
         const QString folderError = filePath.isEmpty() ? QStringLiteral("no picture folder") : into->openFolder(end);
         if (end != PkFileCopier::RunEnd::None) {
-            stop(*into, main, PkFileCopier::runEndText(end));
-        } else if (!folderError.isEmpty() && main) {
+            stop(*into, PkFileCopier::runEndText(end));
+        } else if (!folderError.isEmpty() && into->main) {
             // Said of every file, as none can be copied.
             for (const QString &name : files)
-                fail(*into, main, name, folderError);
-            into->stop(QString(""));
+                fail(*into, name, folderError);
+            into->stop();
         } else if (!folderError.isEmpty()) {
-            stop(*into, main, folderError);
+            stop(*into, folderError);
         } else {
             QList<QString> removed;
             const QString setUpError = into->prepare(removed);
-            const QString shown = main ? outputFolderName() : into->outputPath;
+            const QString shown = into->main ? outputFolderName() : into->outputPath;
             for (const QString &left : removed)
                 emit copyNoteSignal(shown + QLatin1Char('/') + left,
                                     QStringLiteral("removed: an unfinished copy of a run that was ended"));
             if (!setUpError.isEmpty())
-                stop(*into, main, setUpError);
+                stop(*into, setUpError);
         }
     }
     return destinations;
 }
 
-void PkFileReader::fail(PkRunDestination &into, bool main, const QString &name, const QString &reason)
+void PkFileReader::fail(PkRunDestination &into, const QString &name, const QString &reason)
 {
     ++into.failed;
-    if (main)
+    if (into.main)
         emit copyFailedSignal(name, reason);
     else
         emit alsoFailedSignal(into.folder, name, reason);
 }
 
 // Said once for the destination: every file left would fail alike.
-void PkFileReader::stop(PkRunDestination &into, bool main, const QString &why)
+void PkFileReader::stop(PkRunDestination &into, const QString &why)
 {
     into.stop(why);
-    if (main)
+    if (into.main)
         emit copyStoppedSignal(why);
 }
 
-void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result,
-                          bool flat, int run)
+void PkFileReader::handle(PkRunDestination &into, const QString &name, const PkFileCopier::Result &result, bool flat,
+                          int run)
 {
     if (!result.leftBehind.isEmpty()) {
         const qsizetype slash = flat ? -1 : name.lastIndexOf(QLatin1Char('/'));
-        emit copyNoteSignal((main ? outputFolderName() : into.outputPath) + QLatin1Char('/') + name.first(slash + 1)
+        emit copyNoteSignal((into.main ? outputFolderName() : into.outputPath) + QLatin1Char('/') + name.first(slash + 1)
                                 + result.leftBehind,
                             QStringLiteral("left behind by a drive that failed; the next run into this folder removes it"));
     }
     switch (result.outcome) {
     case PkFileCopier::Outcome::Copied:
         ++into.copied;
-        if (main)
+        if (into.main)
             emit copyStatusSignal(into.copied);
         if (const int error = result.hash.isEmpty() ? 0 : into.list(name, flat, result.hash)) {
             // A line that does not fit ends the run as a copy that does not would.
@@ -211,36 +210,36 @@ void PkFileReader::handle(PkRunDestination &into, bool main, const QString &name
             if (error == EINVAL)
                 emit copyNoteSignal(name, QStringLiteral("not in the checksum list, as its name holds a line break"));
             else
-                stop(into, main, full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull) : PkChecksumList::cannotWrite());
+                stop(into, full ? PkFileCopier::runEndText(PkFileCopier::RunEnd::DriveFull) : PkChecksumList::cannotWrite());
         }
         break;
     case PkFileCopier::Outcome::Pending:
         into.waiting << name;
         if (into.copier.batchIsFull())
-            finishBatch(into, main, flat, run);
+            finishBatch(into, flat, run);
         break;
     case PkFileCopier::Outcome::AlreadyThere:
         ++into.alreadyThere;
-        if (main)
+        if (into.main)
             emit alreadyThereSignal(into.alreadyThere);
         break;
     case PkFileCopier::Outcome::Failed:
         // A destination that returns other bytes names the file it showed
         // on before it ends the run there.
         if (result.end == PkFileCopier::RunEnd::ReadsBackDifferent || result.end == PkFileCopier::RunEnd::None)
-            fail(into, main, name, result.reason);
+            fail(into, name, result.reason);
         if (result.end != PkFileCopier::RunEnd::None)
-            stop(into, main, PkFileCopier::runEndText(result.end));
+            stop(into, PkFileCopier::runEndText(result.end));
         break;
     }
 }
 
 // A copy dropped after one that ends the run, or after a stop, is not
 // counted: it is gone, as if never begun. A stop is heard between copies.
-void PkFileReader::finishBatch(PkRunDestination &into, bool main, bool flat, int run)
+void PkFileReader::finishBatch(PkRunDestination &into, bool flat, int run)
 {
     while (into.copier.hasPending() && into.isActive() && !stopRequested(run))
-        handle(into, main, into.waiting.takeFirst(), into.copier.finishNext(), flat, run);
+        handle(into, into.waiting.takeFirst(), into.copier.finishNext(), flat, run);
     into.copier.dropPending();
     into.waiting.clear();
 }
@@ -250,11 +249,11 @@ void PkFileReader::finish(const Destinations &destinations, bool flat, int run)
 {
     for (const auto &into : destinations) {
         if (into->copier.hasPending())
-            finishBatch(*into, into == destinations.front(), flat, run);
+            finishBatch(*into, flat, run);
     }
     for (auto into = destinations.begin() + 1; into != destinations.end(); ++into)
         emit alsoFinishedSignal((*into)->folder, (*into)->copied, (*into)->failed, (*into)->alreadyThere,
-                                (*into)->stopped.isNull() ? QString("") : (*into)->stopped);
+                                (*into)->stopped);
     const PkRunDestination &main = *destinations.front();
     emit copyFinishedSignal(main.copied, main.failed, main.alreadyThere);
 }
@@ -311,13 +310,13 @@ void PkFileReader::on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QStr
         if (stopRequested(run) || (copies = active()) == 0)
             break;
         if (!isInsideName(name)) {
-            fail(main, true, name, QStringLiteral("not a file of the picture folder"));
+            fail(main, name, QStringLiteral("not a file of the picture folder"));
         } else {
             large = sizes.at(filesDone) > largeFileSize ? name : QString();
             showLarge();
             for (const auto &into : destinations) {
                 if (into->isActive())
-                    handle(*into, into == destinations.front(), name, into->copy(filePath, name, flat), flat, run);
+                    handle(*into, name, into->copy(filePath, name, flat), flat, run);
             }
         }
         bytesDone += sizes.at(filesDone);

@@ -100,11 +100,10 @@ private:
     bool stopRequested(int run) const;
     Destinations openDestinations(const QList<QString> &files, const QString &filePath, QString destination,
                                   bool resume);
-    void handle(PkRunDestination &into, bool main, const QString &name, const PkFileCopier::Result &result, bool flat,
-                int run);
-    void fail(PkRunDestination &into, bool main, const QString &name, const QString &reason);
-    void stop(PkRunDestination &into, bool main, const QString &why);
-    void finishBatch(PkRunDestination &into, bool main, bool flat, int run);
+    void handle(PkRunDestination &into, const QString &name, const PkFileCopier::Result &result, bool flat, int run);
+    void fail(PkRunDestination &into, const QString &name, const QString &reason);
+    void stop(PkRunDestination &into, const QString &why);
+    void finishBatch(PkRunDestination &into, bool flat, int run);
     void finish(const Destinations &destinations, bool flat, int run);
 
     int runsStarted = 0; // touched only by the thread the worker lives on

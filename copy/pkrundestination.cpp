@@ -88,8 +88,9 @@ Result makeSubfolder(int output, const QString &relative, PkFileDescriptor &open
 
 } // namespace
 
-PkRunDestination::PkRunDestination(const QString &folder, bool resume, bool verify)
+PkRunDestination::PkRunDestination(const QString &folder, bool main, bool resume, bool verify)
     : folder(folder)
+    , main(main)
     , outputPath(folder + QLatin1Char('/') + PkFileReader::outputFolderName())
     , copier(resume)
 {

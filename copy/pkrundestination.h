@@ -20,8 +20,9 @@
 class PkRunDestination
 {
 public:
-    // The output folder goes into folder.
-    PkRunDestination(const QString &folder, bool resume, bool verify);
+    // The output folder goes into folder. The main destination is the one
+    // the run is about; the others are backups, told apart in what is said.
+    PkRunDestination(const QString &folder, bool main, bool resume, bool verify);
 
     // Makes the output folder, or opens the one that is there, never through
     // a link. Returns why it cannot, empty when it is open; a full drive is
@@ -38,23 +39,30 @@ public:
     // Lists a copy's hash; 0 or the errno of the failed write (EINVAL: a
     // name no line can hold).
     int list(const QString &name, bool flat, const QByteArray &hash) { return checksums.add(copyName(name, flat), hash); }
-    // Ends the run here, with why in words for the user.
-    void stop(const QString &why) { stopped = why; }
-    bool isActive() const { return stopped.isNull(); }
+    // Ends the run here, with why in words for the user, or none where
+    // there is nothing to say (nothing to copy).
+    void stop(const QString &why = QString())
+    {
+        stopped = why;
+        active = false;
+    }
+    bool isActive() const { return active; }
 
     // The name a copy of name gets below the output folder.
     static QString copyName(const QString &name, bool flat);
 
     QString folder;
+    bool main;
     QString outputPath;
     PkFileCopier copier;
     int copied = 0;
     int failed = 0;
     int alreadyThere = 0;
-    QString stopped; // why the run ended here early; null while it goes on
+    QString stopped; // why the run ended here early, if it did
     QList<QString> waiting; // the names whose copies wait to be read back, in order
 
 private:
+    bool active = true;
     PkFileDescriptor output;
     struct stat opened {}; // the output folder as it was opened
     QString subfolderName; // the sub-folder of the output folder that the last copy went into
