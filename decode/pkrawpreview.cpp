@@ -66,11 +66,15 @@ QImage jpegPreview(const char *data, qsizetype size, int box, QString *error, bo
 // the part of it beyond the file's end unwritten: only what the file holds
 // is decoded. (A bitmap may have been made larger than its bytes in the
 // file, so its length is LibRaw's.)
-qsizetype jpegBytes(libraw_data_t *raw, qint64 fileBytes)
+qint64 previewOffset(libraw_data_t *raw)
 {
     auto *owner = static_cast<LibRaw *>(raw->parent_class);
-    const qint64 offset = owner->get_internal_data_pointer()->internal_data.toffset;
-    return qsizetype(std::clamp<qint64>(fileBytes - offset, 0, raw->thumbnail.tlength));
+    return owner->get_internal_data_pointer()->internal_data.toffset;
+}
+
+qsizetype jpegBytes(libraw_data_t *raw, qint64 fileBytes)
+{
+    return qsizetype(std::clamp<qint64>(fileBytes - previewOffset(raw), 0, raw->thumbnail.tlength));
 }
 
 // A preview is decoded where LibRaw unpacked it.
@@ -111,14 +115,25 @@ PkExif PkRawPreview::metadata(const QString &path)
     return exif;
 }
 
+// Only the preview's start is read, where a JPEG keeps its EXIF block: the
+// whole preview (megabytes) is read once, by the decode that follows.
 PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
 {
     std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
-    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS
-        || libraw_unpack_thumb(raw.get()) != LIBRAW_SUCCESS || raw->thumbnail.tformat != LIBRAW_THUMBNAIL_JPEG)
+    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS)
         return {};
-    const auto length = std::min<qsizetype>(head, raw->thumbnail.tlength);
-    PkExif exif = PkExif::fromJpeg(QByteArray(raw->thumbnail.thumb, length));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(previewOffset(raw.get())))
+        return {};
+    QByteArray start = file.read(std::min<qsizetype>(head, raw->thumbnail.tlength));
+    if (start.size() < 2)
+        return {};
+    // As LibRaw does when it unpacks a JPEG preview: some cameras write
+    // other bytes in place of the JPEG's first marker. (Another kind of
+    // preview then holds no EXIF block, and none is found.)
+    start[0] = '\xff';
+    start[1] = '\xd8';
+    PkExif exif = PkExif::fromJpeg(start);
     exif.orientation = exifOrientation(raw->sizes.flip);
     // What is shown of a raw file, once decoded, is this preview.
     exif.pictureSize = QSize(raw->thumbnail.twidth, raw->thumbnail.theight);

@@ -142,9 +142,10 @@ int PkReviewView::headerAt(QPoint point) const
 // thumbnails are made in the background so that the summary counts the
 // unreadable ones. Cached thumbnails count as seen too, so an evicted one
 // is not made again only to be counted.
-std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
+std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths(qsizetype *onScreen)
 {
     QList<QString> shown, later;
+    const QRect screen(0, offset(), viewport()->width(), viewport()->height());
     const QRect ahead(0, offset(), viewport()->width(), 2 * viewport()->height());
     for (int tile = 0; tile < layout.tiles().size(); ++tile) {
         if (!layout.tiles().at(tile).intersects(ahead))
@@ -159,6 +160,9 @@ std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
             if (!thumbnail || thumbnail->kind == PkThumbnail::Kind::Picture)
                 break;
         }
+        // Tiles come row by row: those on the screen are the first ones.
+        if (onScreen && layout.tiles().at(tile).intersects(screen))
+            *onScreen = shown.size();
     }
     for (int file = 0; file < model->selection().files.size(); ++file) {
         const QString path = model->path(file);
@@ -174,8 +178,9 @@ std::pair<QList<QString>, QList<QString>> PkReviewView::wantedPaths()
 
 void PkReviewView::requestThumbnails()
 {
-    const auto [shown, later] = wantedPaths();
-    loader->want(shown, later);
+    qsizetype onScreen = 0;
+    const auto [shown, later] = wantedPaths(&onScreen);
+    loader->want(shown, later, onScreen);
 }
 
 void PkReviewView::takeThumbnail(const QString &path)

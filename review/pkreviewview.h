@@ -55,8 +55,9 @@ public:
     // Shows paths afresh: their files were removed, renamed or put back.
     void refresh(const QList<QString> &paths);
     // The files to make thumbnails for: those shown and the next screen,
-    // then any not yet seen, so that unreadable files are found.
-    std::pair<QList<QString>, QList<QString>> wantedPaths();
+    // then any not yet seen, so that unreadable files are found. onScreen:
+    // how many of the first list are on the screen now.
+    std::pair<QList<QString>, QList<QString>> wantedPaths(qsizetype *onScreen = nullptr);
     void requestThumbnails();
 
 signals:

@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <algorithm>
+
 PkThumbnailLoader::PkThumbnailLoader(QObject *parent)
     : QObject(parent)
     , cache(cacheBytes)
@@ -61,9 +63,11 @@ QList<PkThumbnailLoader::Job> PkThumbnailLoader::jobsFor(const QList<QString> &p
     return quick + decoding;
 }
 
-void PkThumbnailLoader::want(const QList<QString> &shown, const QList<QString> &later)
+void PkThumbnailLoader::want(const QList<QString> &shown, const QList<QString> &later, qsizetype onScreen)
 {
     shownPaths = QSet<QString>(shown.cbegin(), shown.cend());
+    const auto screenEnd = onScreen < 0 ? shown.cend() : shown.cbegin() + std::min(onScreen, shown.size());
+    onScreenPaths = QSet<QString>(shown.cbegin(), screenEnd);
     queue = jobsFor(shown);
     laterQueue = jobsFor(later);
     startNext();
@@ -91,10 +95,29 @@ void PkThumbnailLoader::tryAgain(const QString &path)
     drop({path});
 }
 
+// What is on the screen goes first and may take every helper. Everything
+// else keeps to one helper a core: the spare helpers are for the screen, and
+// a decode started for the next screen would take a core from this one.
+bool PkThumbnailLoader::takeNext(Job *job)
+{
+    const auto onScreen = std::find_if(queue.begin(), queue.end(),
+                                       [this](const Job &queued) { return onScreenPaths.contains(queued.path); });
+    if (onScreen != queue.end()) {
+        *job = *onScreen;
+        queue.erase(onScreen);
+        return true;
+    }
+    QList<Job> &next = queue.isEmpty() ? laterQueue : queue;
+    if (next.isEmpty() || inFlight.size() >= QThread::idealThreadCount())
+        return false;
+    *job = next.takeFirst();
+    return true;
+}
+
 void PkThumbnailLoader::startNext()
 {
-    while ((!queue.isEmpty() || !laterQueue.isEmpty()) && inFlight.size() < pool.maxThreadCount()) {
-        const Job job = (queue.isEmpty() ? laterQueue : queue).takeFirst();
+    Job job;
+    while (inFlight.size() < pool.maxThreadCount() && takeNext(&job)) {
         inFlight.insert(job.path);
         const int box = boxSize;
         pool.start([this, job, box] {

@@ -42,7 +42,9 @@ public:
     // Replaces the queue with these paths, first ones first: shown ones get
     // their quick look and then their decoding before later ones get either,
     // so that a long folder's background work never holds up the screen.
-    void want(const QList<QString> &shown, const QList<QString> &later = {});
+    // The first onScreen of shown (all of them where it is -1) are on the
+    // screen now and go before the rest of shown.
+    void want(const QList<QString> &shown, const QList<QString> &later = {}, qsizetype onScreen = -1);
     void clear();
     // Forgets what is known of paths, which are made again when next wanted.
     void drop(const QList<QString> &paths);
@@ -61,6 +63,7 @@ private:
     };
 
     QList<Job> jobsFor(const QList<QString> &paths);
+    bool takeNext(Job *job);
     void startNext();
     void finish(const Job &job, int box, bool found, const PkThumbnail &thumbnail);
 
@@ -69,6 +72,7 @@ private:
     QList<Job> queue; // for what is shown
     QList<Job> laterQueue;
     QSet<QString> shownPaths;
+    QSet<QString> onScreenPaths;
     QSet<QString> inFlight;
     QSet<QString> quickDone; // at the current box
     int boxSize = 192;

@@ -40,6 +40,7 @@ private slots:
     void loaderQuickThenDecoded();
     void loaderOtherBox();
     void loaderTriesAgain();
+    void loaderShownFirst_data();
     void loaderShownFirst();
 
 private:
@@ -229,6 +230,7 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("raw file's JPEG preview with a thumbnail of 4:3") << "e.dng" << PkTestPictures::dng(jpegWithThumbnail(large, 1, jpeg(quarters(80, 60), 0)), large.size(), 1) << true << true << QSize(64, 48) << 0;
     const QByteArray cameraJpeg = jpegWithThumbnail(large, 1, jpeg(quarters(80, 40), 0));
     QTest::newRow("thumbnail inside a raw file's JPEG preview, turned as the raw is") << "i.dng" << PkTestPictures::dng(cameraJpeg, large.size(), 6) << true << false << QSize(32, 64) << 2;
+    QTest::newRow("raw file's preview without its first marker") << "i2.dng" << PkTestPictures::dng(QByteArray(2, '\0') + cameraJpeg.mid(2), large.size(), 6) << true << false << QSize(32, 64) << 2;
 }
 
 // The quick look shows the thumbnail the file carries, upright and without
@@ -390,17 +392,25 @@ void TestPkThumbnailReader::loaderTriesAgain()
     }
 }
 
-// What is on screen is decoded before the rest of a long folder gets even
-// its quick look.
+void TestPkThumbnailReader::loaderShownFirst_data()
+{
+    QTest::addColumn<bool>("onScreen");
+    QTest::newRow("shown, then the rest of the folder") << false;
+    QTest::newRow("on screen, then the next screen") << true;
+}
+
+// What is on screen is decoded before the rest of a long folder, or the
+// next screen, gets even its quick look.
 void TestPkThumbnailReader::loaderShownFirst()
 {
-    const QString shown = dir.filePath(u"shown.jpg"_s);
+    QFETCH(bool, onScreen);
+    const QString shown = dir.filePath(u"shown-%1.jpg"_s.arg(onScreen));
     QVERIFY(PkTestPictures::write(shown, jpeg(quarters(400, 200), 1)));
     const QString source = dir.filePath(u"later.jpg"_s);
     QVERIFY(PkTestPictures::write(source, PkTestPictures::jpegWithThumbnail(quarters(400, 200), 1, jpeg(quarters(40, 20), 0))));
     QList<QString> later;
     for (int i = 0; i < 200; ++i) {
-        later << dir.filePath(u"later-%1.jpg"_s.arg(i));
+        later << dir.filePath(u"later-%1-%2.jpg"_s.arg(onScreen).arg(i));
         QVERIFY(QFile::link(source, later.last()));
     }
     PkThumbnailLoader loader;
@@ -412,7 +422,10 @@ void TestPkThumbnailReader::loaderShownFirst()
         else
             ++loadedLater;
     });
-    loader.want({shown}, later);
+    if (onScreen)
+        loader.want(QList<QString>{shown} + later, {}, 1);
+    else
+        loader.want({shown}, later);
     QTRY_VERIFY(before >= 0);
     QVERIFY2(before < 100, qPrintable(QString::number(before)));
     QTRY_VERIFY(loader.isIdle());
