@@ -2,9 +2,11 @@
 
 #include "pkambiguityquestion.h"
 #include "pkdashboard.h"
+#include "pklooktest.h"
 #include "pkreviewmodel.h"
 #include "pkreviewview.h"
 #include "pkreviewwindow.h"
+#include "pkthumbnailloader.h"
 #include "pkwindowtest.h"
 
 #include <QtTest>
@@ -61,12 +63,15 @@ void TestPkAmbiguity::ambiguity()
     QCOMPARE(texts.value(0)->text(), u"1 identifier selects more than one picture"_s);
     QCOMPARE(texts.value(1)->text(), u"207: IMG_2070, IMG_2071, IMG_2207"_s);
     QVERIFY(texts.value(2)->text().startsWith("Its 4 files are copied only if you say so."_L1));
+    QVERIFY(PkLookTest::looksAsBefore(question, u"question"_s));
     question->button(PkAmbiguityQuestion::Choice(choice))->click();
     if (choice == int(PkAmbiguityQuestion::Choice::Review)) {
         auto *review = window.findChild<PkReviewWindow *>();
         QVERIFY(review && review->isVisible() && started.isEmpty());
         PkReviewModel *model = review->model();
         QCOMPARE(model->tickedCount(), 2);
+        QTRY_VERIFY(review->loader()->isIdle());
+        QVERIFY(PkLookTest::looksAsBefore(review, u"review"_s));
         const int current = review->view()->currentTile();
         QCOMPARE(model->groups().value(model->tiles().value(current).group).id, u"207"_s);
         const int picked = model->tileOf(int(model->selection().files.indexOf(u"IMG_2071.JPG"_s)));

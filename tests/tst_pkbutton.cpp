@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkbutton.h"
+#include "pklooktest.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -70,6 +71,7 @@ private slots:
         tile.setElideMode(Qt::ElideMiddle);
         tile.setMainText(path, Qt::lightGray);
         QTEST(tile.toolTip(), "toolTip");
+        QVERIFY(PkLookTest::looksAsBefore(&tile, QTest::currentDataTag()));
         const QString shown = tile.getShownMainText();
         QVERIFY(QFontMetricsF(tile.getMainFont()).horizontalAdvance(shown) <= tile.getMainTextRect().width());
         QCOMPARE(shown == path, path.size() < 100);
@@ -100,8 +102,10 @@ private slots:
         QCOMPARE(clicks, QList<QVariantList>({{7, "12"}}));
 
         const QImage normal = button.grab().toImage();
+        QVERIFY(PkLookTest::looksAsBefore(&button, "tile"));
         button.setState("disabled");
         const QImage disabled = button.grab().toImage();
+        QVERIFY(PkLookTest::looksAsBefore(&button, "tile disabled"));
         // Only the main text darkens, to half its value; the caption keeps its colour.
         QCOMPARE(button.getMainTextPaintColor().name(), "#606060");
         QVERIFY(disabled != normal);

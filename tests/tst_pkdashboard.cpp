@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkdashboard.h"
+#include "pklooktest.h"
 
 #include <QTest>
 
@@ -66,6 +67,8 @@ private slots:
         // From start to end of the sweep; the track beyond it and at the band's edges; the hole, the gap
         // at the bottom and the outside.
         QCOMPARE(probes, "PPTTTBBB");
+        panel.setSummary("Done: 40 copied and verified; backup stopped: the drive is full, 12 of 40 copied", QColor(255, 165, 0));
+        QVERIFY(PkLookTest::looksAsBefore(&panel, "dashboard"));
     }
 };
 
