@@ -52,9 +52,10 @@ int PkReviewPainter::captionHeight(bool folders) const
     return metrics.height() + (folders ? metrics.lineSpacing() : 0) + padding;
 }
 
+// The font's own spacing would let an underscore touch the line below.
 int PkReviewPainter::lineHeight() const
 {
-    return QFontMetrics(nameFont).lineSpacing();
+    return QFontMetrics(nameFont).lineSpacing() + 4;
 }
 
 int PkReviewPainter::headerWidth(const QString &text) const

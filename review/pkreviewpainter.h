@@ -58,6 +58,7 @@ public:
     int headerHeight(int cellWidth = std::numeric_limits<int>::max()) const;
     // With folders, each caption has room for a folder under it.
     int captionHeight(bool folders = false) const;
+    // A line of the list of identifiers not found.
     int lineHeight() const;
     int headerWidth(const QString &text) const;
     int notFoundHeight(const QList<QString> &ids) const;

@@ -61,5 +61,5 @@ void PkReviewSummary::showCounts(const PkReviewModel &model)
         if (!text.startsWith(QStringLiteral("0 ")))
             parts << link(part, text, marker);
     }
-    setText(parts.join(QStringLiteral("&nbsp;&nbsp;&middot;&nbsp;&nbsp;")));
+    setText(parts.join(QStringLiteral("&nbsp;&nbsp;&middot;&nbsp; ")));
 }

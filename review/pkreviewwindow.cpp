@@ -107,6 +107,9 @@ void PkReviewWindow::setUpBar()
     eachFile->setToolTip(QStringLiteral("A tile for each file rather than one for each picture"));
     eachFile->setFocusPolicy(Qt::NoFocus);
     slider->setFocusPolicy(Qt::NoFocus);
+    // Narrower, the summary beside the controls would be squeezed into a
+    // column of single words.
+    setMinimumWidth(640);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(14, 8, 14, 6);
     row->setSpacing(18);

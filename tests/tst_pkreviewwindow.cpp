@@ -201,7 +201,7 @@ void TestPkReviewWindow::summary()
     QFETCH(QString, part);
     QFETCH(int, tile);
     PkReviewWindow window;
-    window.resize(360, 520);
+    window.resize(640, 400);
     PkReviewSelection selection = folderSelection();
     selection.ambiguous.insert(u"B_2"_s, {u"B_2"_s, u"B_20"_s});
     selection.near.insert(u"C_3"_s, u"C_3"_s);
