@@ -65,7 +65,13 @@ inline bool looksAsBefore(QWidget *widget, const QString &name)
 {
     if (!drawsAsBefore())
         return true;
-    const QImage shown = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // A text changed last may have asked for a layout not made yet, which
+    // may ask for more: the picture is taken once two in a row agree.
+    QImage shown, before;
+    for (int round = 0; round < 20 && (round < 2 || shown != before); ++round) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        before = std::exchange(shown, widget->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
     if (writing())
         return shown.save(reference(name));
     if (shown == QImage(reference(name)).convertToFormat(QImage::Format_RGB32))
