@@ -47,6 +47,8 @@ inline QImage probe()
     return image;
 }
 
+// Called before the first widget is made, so that none is laid out in
+// other fonts than it is painted in.
 inline bool drawsAsBefore()
 {
     static const bool same = [] {

@@ -21,6 +21,7 @@ class TestPkAmbiguity : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { PkLookTest::drawsAsBefore(); } // the fonts there before any widget
     void ambiguity_data();
     void ambiguity();
     void questionTexts();

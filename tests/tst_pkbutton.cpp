@@ -12,6 +12,7 @@ class TestPkButton : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { PkLookTest::drawsAsBefore(); } // the fonts there before any widget
     void look_data()
     {
         QTest::addColumn<QSize>("size");

@@ -16,6 +16,7 @@ class TestPkDashboard : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { PkLookTest::drawsAsBefore(); } // the fonts there before any widget
     void progress_data()
     {
         QTest::addColumn<int>("total");

@@ -58,6 +58,7 @@ void TestPkReviewWindow::initTestCase()
     // Settings of this run's own, which no other test run on the machine can touch.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(u"settings"_s));
     QDesktopServices::setUrlHandler(u"file"_s, this, "open");
+    PkLookTest::drawsAsBefore(); // the fonts there before any window
     const QImage picture = PkTestPictures::quarters(400, 200);
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.jpg"_s), PkTestPictures::jpeg(picture, 6)));
     QVERIFY(PkTestPictures::write(dir.filePath(u"A_1.dng"_s), PkTestPictures::dng(PkTestPictures::jpeg(picture, 0), picture.size(), 8)));
