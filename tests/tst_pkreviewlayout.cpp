@@ -197,6 +197,7 @@ void TestPkReviewLayout::headers_data()
         << QStringList{"IMG", "ambiguous, near match", "1 picture, 2 files, left out"} << 108 << 2
         << "0c 1 picture, 2 files,|1c left out|1m elided";
     QTest::newRow("a count without marks") << QStringList{"IMG", "1 picture, 1 file"} << 150 << 2 << "0c 1 picture, 1 file";
+    QTest::newRow("an identifier alone") << QStringList{"IMG"} << 150 << 2 << "0c ";
     // Widths below zero are measured: marks that fit exactly, and room for
     // the marks too small for even an ellipsis.
     QTest::newRow("marks and count filling the line exactly") << marked << -1 << 2 << "0m whole|0c 1 picture, 2 files";
