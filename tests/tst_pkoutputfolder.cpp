@@ -91,8 +91,10 @@ void TestPkOutputFolder::run_data()
     QTest::newRow("a lock that another run holds: nothing copied, nothing cleared")
         << abcOnly << QStringList{lock + "!", ".pickwell-Ab12Cd="} << true << false << QByteArray()
         << QStringList{"stopped: in use by another Pickwell", "copied 0"} << QStringList{".pickwell-Ab12Cd", lock};
-    QTest::newRow("a lock file that is a link") << abcOnly << QStringList{lock + "->"} << true << false << QByteArray()
-        << QStringList{"stopped: the lock file is not a file", "copied 0"} << QStringList{lock};
+    for (const char *kind : {"->", "/"}) {
+        QTest::addRow("a lock file that is %s", *kind == '/' ? "a folder" : "a link") << abcOnly << QStringList{lock + kind} << true << false
+            << QByteArray() << QStringList{"stopped: the lock file is not a file", "copied 0"} << QStringList(*kind == '/' ? 0 : 1, lock);
+    }
     QTest::newRow("the unfinished copies of an ended run removed, other hidden files kept")
         << abcOnly << QStringList{lock + "=", ".pickwell-Ab12Cd=", "Card A/.pickwell-000000=", ".pickwell-12345=", ".hidden="}
         << true << false << abc
