@@ -5,6 +5,7 @@
 #include "pkwindowtest.h"
 
 #include <sys/file.h>
+#include <sys/stat.h>
 
 // What a run keeps in its output folder besides the copies: the checksum
 // list, read as xxhsum would, and the lock; and what it clears away there.
@@ -52,7 +53,7 @@ void TestPkOutputFolder::run_data()
     QTest::addColumn<QStringList>("pictures"); // each holds its name before a '=' the bytes after it
     // The output folder as an earlier run left it, as pictures are, or
     // "NAME->" a link to an earlier list elsewhere, "NAME/" a folder,
-    // "NAME!" a lock file that another run holds.
+    // "NAME!" a lock file that another run holds, "NAME|" a named pipe.
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<bool>("verify");
     QTest::addColumn<bool>("passThrough");
@@ -91,8 +92,8 @@ void TestPkOutputFolder::run_data()
     QTest::newRow("a lock that another run holds: nothing copied, nothing cleared")
         << abcOnly << QStringList{lock + "!", ".pickwell-Ab12Cd="} << true << false << QByteArray()
         << QStringList{"stopped: in use by another Pickwell", "copied 0"} << QStringList{".pickwell-Ab12Cd", lock};
-    for (const char *kind : {"->", "/"}) {
-        QTest::addRow("a lock file that is %s", *kind == '/' ? "a folder" : "a link") << abcOnly << QStringList{lock + kind} << true << false
+    for (const char *kind : {"->", "/", "|"}) {
+        QTest::addRow("a lock file that is %s", *kind == '/' ? "a folder" : *kind == '|' ? "a pipe" : "a link") << abcOnly << QStringList{lock + kind} << true << false
             << QByteArray() << QStringList{"stopped: the lock file is not a file", "copied 0"} << QStringList(*kind == '/' ? 0 : 1, lock);
     }
     QTest::newRow("the unfinished copies of an ended run removed, other hidden files kept")
@@ -125,12 +126,14 @@ void TestPkOutputFolder::run()
     QVERIFY(QDir().mkpath(output));
     QFile held;
     for (const QString &entry : before) {
-        const qsizetype marker = entry.endsWith("->") ? 2 : entry.endsWith('/') || entry.endsWith('!') ? 1 : 0;
+        const qsizetype marker = entry.endsWith("->") ? 2 : entry.endsWith('/') || entry.endsWith('!') || entry.endsWith('|') ? 1 : 0;
         const QString path = output + '/' + (marker ? entry.chopped(marker) : entry.section('=', 0, 0));
         if (entry.endsWith("->"))
             QVERIFY(QFile::link(target, path));
         else if (entry.endsWith('/'))
             QVERIFY(QDir().mkpath(path));
+        else if (entry.endsWith('|'))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         else
             writeTestFile(path, entry.section('=', 1).toUtf8());
         // Another run's lock: flock conflicts between two opens of the file, in one process too.
