@@ -18,9 +18,12 @@ inline QString reference(const QString &name)
     return QStringLiteral(PICKWELL_LOOK_DIR "/%1.png").arg(QString(name).replace(u' ', u'-'));
 }
 
-inline bool writing()
+// Keeps image as the picture of name where asked to, else compares.
+inline bool asKept(const QImage &image, const QString &name)
 {
-    return qEnvironmentVariableIsSet("PICKWELL_LOOK_WRITE");
+    if (qEnvironmentVariableIsSet("PICKWELL_LOOK_WRITE"))
+        return image.save(reference(name));
+    return image == QImage(reference(name)).convertToFormat(QImage::Format_RGB32);
 }
 
 // Drawn by Qt alone: the shipped fonts (which the widgets then find), the
@@ -51,15 +54,8 @@ inline QImage probe()
 // other fonts than it is painted in.
 inline bool drawsAsBefore()
 {
-    static const bool same = [] {
-        const QImage drawn = probe();
-        if (writing())
-            return drawn.save(reference(QStringLiteral("probe")));
-        if (drawn == QImage(reference(QStringLiteral("probe"))).convertToFormat(QImage::Format_RGB32))
-            return true;
-        qInfo("The look is not compared: this machine draws text otherwise than the one tests/look was made on.");
-        return false;
-    }();
+    static const bool same = asKept(probe(), QStringLiteral("probe"))
+        || (qInfo("The look is not compared: this machine draws text otherwise than the one tests/look was made on."), false);
     return same;
 }
 
@@ -74,9 +70,7 @@ inline bool looksAsBefore(QWidget *widget, const QString &name)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         before = std::exchange(shown, widget->grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
-    if (writing())
-        return shown.save(reference(name));
-    if (shown == QImage(reference(name)).convertToFormat(QImage::Format_RGB32))
+    if (asKept(shown, name))
         return true;
     const QString now = QDir::temp().filePath(name + QStringLiteral("-now.png"));
     shown.save(now);
