@@ -153,6 +153,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG with a small preview") << "o.dng" << dngOf(40, 20, 1) << picture << QSize(40, 20) << 0 << 3 << "";
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
+    QTest::newRow("DNG cut far before its preview's end") << "o6.dng" << PkTestPictures::dng(jpeg(PkTestPictures::scene(1, 1200, 800), 0), QSize(1200, 800), 1).left(2000) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("DNG without a preview") << "o3.dng" << PkTestPictures::dng(QByteArray(), QSize(0, 0), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("JPEG larger than a helper's memory") << "huge.jpg" << jpeg(quarters(400, 200), 0) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG claiming a huge preview") << "o4.dng" << PkTestPictures::dng(jpeg(quarters(16, 16), 0), QSize(20000, 20000), 1) << broken << none << -1 << -1 << "Too large to preview (20000 x 20000)";
