@@ -117,8 +117,7 @@ private slots:
             << false << QByteArray("2 identifiers, 0 files to copy, 0 not found, 2 ambiguous\nambiguous: .jpg: IMG_0001, "
                                    "IMG_0002, IMG_0003, new\\012line, Фото\nambiguous: IMG_000: IMG_0001, IMG_0002, "
                                    "IMG_0003\ncopied 0 of 0\nexit 4")
-            << QByteArray("skipped: 2 ambiguous identifiers: .jpg, IMG_000\nadd them with --resume --ambiguous=copy\n")
-            << QStringList{};
+            << QByteArray("skipped: 2 ambiguous identifiers: .jpg, IMG_000\nadd them with --resume --ambiguous=copy\n") << QStringList{};
         QTest::newRow("whole numbers, leading zeros aside") << QByteArray("1\n0003\n0\n")
             << "--list list --folder pics/ --whole-numbers --dry-run" << false
             << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0003.jpg\nexit 0")

@@ -203,8 +203,7 @@ void TestPkFileReader::copyRun_data()
                               const QString &hook, int stopRun, const Names &events, const Names &output,
                               const QList<QByteArray> &paths = {}) {
         for (const QByteArray &path : paths.isEmpty() ? every : paths)
-            QTest::addRow("%s: %s", path.constData(), name)
-                << path << entries << list << resume << hook << stopRun << events << output;
+            QTest::addRow("%s: %s", path.constData(), name) << path << entries << list << resume << hook << stopRun << events << output;
     };
 
     // File sizes are limited to 20,000 bytes, so that the larger file fails

@@ -73,11 +73,9 @@ void TestPkLinePieces::prose_data()
     QTest::addColumn<Names>("picks");
     QTest::addColumn<QList<int>>("wholeNumbers");
 
-    QTest::newRow("chat export with seconds")
-        << "\u200E[06/12/2026, 14:03:22] Client: our favourites: 2403, 2407 and 2411"
+    QTest::newRow("chat export with seconds") << "\u200E[06/12/2026, 14:03:22] Client: our favourites: 2403, 2407 and 2411"
         << Names{"2403", "2407", "2411"} << QList<int>{0, 0, 0};
-    QTest::newRow("chat export with a dash")
-        << "6/12/26, 2:03 pm - Anna Berg: 2403 & 2420!" << Names{"2403", "2420"} << QList<int>{0, 0};
+    QTest::newRow("chat export with a dash") << "6/12/26, 2:03 pm - Anna Berg: 2403 & 2420!" << Names{"2403", "2420"} << QList<int>{0, 0};
     QTest::newRow("e-mail quote, names") << "> > Could we have IMG_2403.jpg and DSC 7015?"
                                          << Names{"IMG_2403.jpg", "7015"} << QList<int>{-1, 0};
     QTest::newRow("dates and times") << "We met on 06/12/2026 at 14:03:22, see 2026-06-20 and 20 Jun 2026, 12/2026"
@@ -86,16 +84,13 @@ void TestPkLinePieces::prose_data()
     QTest::newRow("prices") << "It costs \u20AC120, prints 1.200,00 EUR or 250 USD, USD 300, 12.50 each, $1,500; take 2403"
                             << Names{"2403"} << QList<int>{0};
     QTest::newRow("ranges in prose") << "Could we have IMG_2403-2404 and 2410 to 2411 and 2420 \u2013 2421"
-                                     << Names{"IMG_2403", "IMG_2404", "2410", "2411", "2420", "2421"}
-                                     << QList<int>{4, 4, 0, 0, 0, 0};
+                                     << Names{"IMG_2403", "IMG_2404", "2410", "2411", "2420", "2421"} << QList<int>{4, 4, 0, 0, 0, 0};
     QTest::newRow("a name holding a date") << "please 2026-06-20_0012 too" << Names{"2026-06-20_0012"} << QList<int>{-1};
     QTest::newRow("repeated picks once, short numbers none") << "the 2 of us like 2403 and 12 like #2403 on the 3rd"
                                                              << Names{"2403"} << QList<int>{0};
     QTest::newRow("three digits before a year are no month") << "we like 123/2026" << Names{"123", "2026"} << QList<int>{0, 0};
-    QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"}
-                                         << QList<int>{0, 0, 0};
-    QTest::newRow("a range word ending the line") << "please send 2403 and 2405 to" << Names{"2403", "2405"}
-                                                  << QList<int>{0, 0};
+    QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"} << QList<int>{0, 0, 0};
+    QTest::newRow("a range word ending the line") << "please send 2403 and 2405 to" << Names{"2403", "2405"} << QList<int>{0, 0};
 }
 
 void TestPkLinePieces::prose()
@@ -136,8 +131,7 @@ void TestPkLinePieces::match_data()
         << Prose{} << Names{} << 5;
     QTest::newRow("an en-dash range: whole numbers, leading zeros aside")
         << Names{"IMG_02403.JPG", "IMG_12403.jpg", "IMG_2404.JPG", "IMG_24030.jpg"} << Names{"2403 \u2013 2404", "IMG_2404"}
-        << Names{"IMG_02403.JPG", "IMG_2404.JPG"} << Names{"2403", "2404", "IMG_2404"} << Names{} << Ranges{} << Prose{}
-        << Names{} << 3;
+        << Names{"IMG_02403.JPG", "IMG_2404.JPG"} << Names{"2403", "2404", "IMG_2404"} << Names{} << Ranges{} << Prose{} << Names{} << 3;
     QTest::newRow("a range's numbers stand in runs of as many digits as written")
         << Names{"IMG_0001.CR2", "IMG_0002.jpg", "IMG_2.jpg"} << Names{"0002-0003"} << Names{"IMG_0002.jpg"}
         << Names{"0002"} << Names{} << Ranges{{"0002-0003", {"0003"}}} << Prose{} << Names{} << 2;
@@ -150,10 +144,8 @@ void TestPkLinePieces::match_data()
         << Prose{} << Names{} << 1;
     QTest::newRow("a chat export with a typo")
         << Names{"IMG_2403.jpg", "IMG_2407.jpg", "IMG_2411.jpg"} << Names{chat} << Names{"IMG_2403.jpg", "IMG_2407.jpg"}
-        << Names{"2403", "2407", "2420"} << Names{"2420"} << Ranges{} << Prose{{chat, {"2403", "2407", "2420"}}}
-        << Names{} << 3;
-    QTest::newRow("two ranges in prose")
-        << Names{"IMG_2403.jpg", "IMG_2405.jpg", "IMG_2410.jpg", "IMG_2412.jpg"}
+        << Names{"2403", "2407", "2420"} << Names{"2420"} << Ranges{} << Prose{{chat, {"2403", "2407", "2420"}}} << Names{} << 3;
+    QTest::newRow("two ranges in prose") << Names{"IMG_2403.jpg", "IMG_2405.jpg", "IMG_2410.jpg", "IMG_2412.jpg"}
         << Names{"please 2403-2405 and 2410 to 2412 thanks"}
         << Names{"IMG_2403.jpg", "IMG_2405.jpg", "IMG_2410.jpg", "IMG_2412.jpg"} << Names{"2403", "2405", "2410", "2412"}
         << Names{} << Ranges{{"2403-2405", {"2404"}}, {"2410 to 2412", {"2411"}}}
@@ -167,8 +159,7 @@ void TestPkLinePieces::match_data()
         << Ranges{} << Prose{} << Names{} << 1;
     QTest::newRow("sign-offs are text where most identifiers hold digits")
         << Names{"IMG_2403.jpg", "IMG_2407.jpg"} << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414", "2415"}
-        << Names{"IMG_2403.jpg", "IMG_2407.jpg"}
-        << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414", "2415"}
+        << Names{"IMG_2403.jpg", "IMG_2407.jpg"} << Names{"2403", "Thanks!", "2407", "2411", "xx", "-HDR.jpg", "xx", "2414", "2415"}
         << Names{"2411", "-HDR.jpg", "2414", "2415"} << Ranges{} << Prose{} << Names{"Thanks!", "xx"} << 6;
     QTest::newRow("a sign-off where half the identifiers hold digits is not found")
         << Names{"IMG_2403.jpg"} << Names{"2403", "Cheers"} << Names{"IMG_2403.jpg"} << Names{"2403", "Cheers"}

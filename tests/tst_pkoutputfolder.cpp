@@ -2,8 +2,10 @@
 
 #include "pkfilecopier.h"
 #include "pkfilereader.h"
+#include "pkhiddentemporary.h"
 #include "pkwindowtest.h"
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -18,6 +20,7 @@ private slots:
     void run();
     void backups_data();
     void backups();
+    void hiddenTemporary();
 };
 
 namespace {
@@ -78,8 +81,7 @@ void TestPkOutputFolder::run_data()
     QTest::newRow("files of 64 MB and a byte more")
         << QStringList{"edge.mov=64000000", "huge.mov=64000001"} << QStringList{} << true << false
         << QByteArray("XXH128 (edge.mov) = a0aa3698f97eb728308597524521a9c4\n"
-                      "XXH128 (huge.mov) = a06649b196e2b72db37b0b583da07dd5\n")
-        << QStringList{"large: huge.mov", "copied 2"} << both;
+                      "XXH128 (huge.mov) = a06649b196e2b72db37b0b583da07dd5\n") << QStringList{"large: huge.mov", "copied 2"} << both;
     QTest::newRow("unverified, copied in place: not listed") << abcOnly << QStringList{} << false << false << QByteArray()
                                                              << QStringList{"copied 1"} << both;
     QTest::newRow("unverified, read and written: listed") << abcOnly << QStringList{} << false << true << abc
@@ -221,6 +223,22 @@ void TestPkOutputFolder::backups()
             QCOMPARE(QFile(output + "/.pickwell-checksums.xxh128").size(), 3 * 50); // "XXH128 (1.jpg) = " and 32 digits
         }
     }
+}
+
+// Where a card has no unnamed files: one hidden temporary, whatever errno an
+// earlier call left, and gone again once removed.
+void TestPkOutputFolder::hiddenTemporary()
+{
+    QTemporaryDir dir;
+    const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_DIRECTORY | O_CLOEXEC);
+    errno = EEXIST;
+    const char *name = nullptr;
+    const int fd = PkHiddenTemporary::make(folder, &name);
+    QVERIFY(fd != -1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QString::fromLatin1(name)});
+    QVERIFY(PkHiddenTemporary::remove().isEmpty() && QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
+    ::close(fd);
+    ::close(folder);
 }
 
 QTEST_GUILESS_MAIN(TestPkOutputFolder)

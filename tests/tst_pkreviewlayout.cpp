@@ -37,8 +37,7 @@ void TestPkReviewLayout::packing_data()
     QTest::addColumn<QString>("expectedTiles"); // "x,y" of each
     QTest::addColumn<QString>("expectedHeaders"); // "x,y,width" of each
     QTest::addColumn<int>("height");
-    QTest::newRow("single pictures flow and wrap") << QStringList{"1", "1", "1", "1"} << 340
-                                                   << "10,10 120,10 230,10 10,140" << "" << 270;
+    QTest::newRow("single pictures flow and wrap") << QStringList{"1", "1", "1", "1"} << 340 << "10,10 120,10 230,10 10,140" << "" << 270;
     QTest::newRow("a fourth tile fits one pixel wider") << QStringList{"1", "1", "1", "1"} << 450
                                                         << "10,10 120,10 230,10 340,10" << "" << 140;
     QTest::newRow("groups side by side, tiles below the headers") << QStringList{"1", "2h"} << 450
@@ -46,8 +45,7 @@ void TestPkReviewLayout::packing_data()
     QTest::newRow("a group that does not fit starts a shelf") << QStringList{"2h", "2h"} << 450
                                                           << "15,40 125,40 15,215 125,215" << "15,10,210 15,185,210" << 350;
     QTest::newRow("a group wider than the window wraps in its panel") << QStringList{"4h", "1"} << 450
-                                                                      << "15,40 125,40 235,40 15,170 10,315"
-                                                                      << "15,10,320" << 445;
+                                                                      << "15,40 125,40 235,40 15,170 10,315" << "15,10,320" << 445;
     QTest::newRow("a window narrower than a tile still shows one") << QStringList{"2"} << 50 << "10,10 10,140" << "" << 270;
 }
 
@@ -104,8 +102,7 @@ void TestPkReviewLayout::pictures_data()
     QTest::newRow("two cards' pictures of one name show their folders")
             << QStringList{"CardA/IMG_1.JPG", "CardB/img_1.jpg", "CardB/IMG_2.JPG", "CardB/Edits/IMG_2.JPG.xmp"}
             << QList<qsizetype>{0, 0, 3, 3} << false << "H IMG_1@CardA=0[JPG] img_1@CardB=1[JPG] | H IMG_2@CardB=2[JPG] IMG_2@CardB/Edits=3[XMP]" << 4;
-    QTest::newRow("a near match keeps its header")
-            << QStringList{"IMG_1.JPG"} << QList<qsizetype>{2} << false << "H IMG_1=0[JPG]" << 1;
+    QTest::newRow("a near match keeps its header") << QStringList{"IMG_1.JPG"} << QList<qsizetype>{2} << false << "H IMG_1=0[JPG]" << 1;
 }
 
 void TestPkReviewLayout::pictures()

@@ -48,8 +48,7 @@ void TestPkRunState::summary_data()
                                            << Action::CopyRest;
     QTest::newRow("done, some already there") << 40 << 12 << 0 << 28 << Finished << "Done: 12 copied, 28 already there"
                                               << "" << Action::ShowCopies;
-    QTest::newRow("twenty-one failed") << 40 << 19 << 21 << 0 << Finished << "19 copied, 21 failed" << "and 1 more"
-                                       << Action::CopyRest;
+    QTest::newRow("twenty-one failed") << 40 << 19 << 21 << 0 << Finished << "19 copied, 21 failed" << "and 1 more" << Action::CopyRest;
     QTest::newRow("failed, some already there") << 40 << 10 << 2 << 28 << Finished
                                                 << "10 copied, 28 already there, 2 failed" << "" << Action::CopyRest;
     QTest::newRow("stopped") << 40 << 12 << 0 << 0 << Stopped << "Stopped: 12 of 40 copied" << "" << Action::CopyRest;
