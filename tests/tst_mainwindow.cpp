@@ -75,8 +75,7 @@ void holdSecondCopy(const QString &destination)
 {
     if (destination.endsWith("/p0001.jpg"_L1))
         heldAtSecond.release();
-    while (destination.endsWith("/p0001.jpg"_L1) && !letGo.tryAcquire(1, 10)
-           && !QThread::currentThread()->isInterruptionRequested()) {
+    while (destination.endsWith("/p0001.jpg"_L1) && !letGo.tryAcquire(1, 10) && !QThread::currentThread()->isInterruptionRequested()) {
     }
 }
 

@@ -124,8 +124,7 @@ private slots:
             << QByteArray("3 identifiers, 3 files to copy, 1 not found\nnot found: 0\n") << QStringList{};
         QTest::newRow("progress on a terminal") << QByteArray("IMG_0003") << job << true
             << QByteArray("1 identifier, 1 file to copy, 0 not found\ncopied 1 of 1, verified\nexit 0")
-            << QByteArray("^\r0 of 1 \u00b7 0\\.0 of 1\\.2 kB(\r1 of 1 \u00b7 1\\.2 of 1\\.2 kB)?\r {23}\r$")
-            << QStringList{"IMG_0003.jpg"};
+            << QByteArray("^\r0 of 1 \u00b7 0\\.0 of 1\\.2 kB(\r1 of 1 \u00b7 1\\.2 of 1\\.2 kB)?\r {23}\r$") << QStringList{"IMG_0003.jpg"};
         // One line on stderr, nothing on stdout and nothing created, whether
         // or not a window could have been opened.
         const auto refused = [&list](const char *name, const QString &arguments, int status, const QByteArray &why, const QByteArray &readList = {}) {
@@ -195,8 +194,7 @@ private slots:
         QFETCH(QStringList, copies);
 
         const auto dir = testFolderWithSettings(); // the files written below make old/ and filed/
-        QVERIFY(QDir(dir->path()).mkpath("pics/IMG_0003") && QDir(dir->path()).mkpath("into")
-                && QDir(dir->path()).mkpath("small"));
+        QVERIFY(QDir(dir->path()).mkpath("pics/IMG_0003") && QDir(dir->path()).mkpath("into") && QDir(dir->path()).mkpath("small"));
         const QByteArray small = QFile::encodeName(dir->filePath("small"));
         if (arguments.contains("--to small") && ::mount("tmpfs", small.constData(), "tmpfs", 0, "nr_inodes=1") != 0)
             QSKIP("No small file system can be mounted here");
@@ -356,8 +354,7 @@ private slots:
         QStringList copies = QDir(output).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         // The checksum list holds a whole line for each copy, and no more.
         QFile checksums(output + "/.pickwell-checksums.xxh128");
-        QVERIFY(copies.removeOne(".pickwell-checksums.xxh128") && copies.removeOne(".pickwell-lock")
-                && checksums.open(QIODevice::ReadOnly));
+        QVERIFY(copies.removeOne(".pickwell-checksums.xxh128") && copies.removeOne(".pickwell-lock") && checksums.open(QIODevice::ReadOnly));
         const QByteArray listed = checksums.readAll();
         QCOMPARE(listed.count('\n'), copies.size());
         QVERIFY(listed.isEmpty() || listed.endsWith('\n'));

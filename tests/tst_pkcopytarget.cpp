@@ -193,8 +193,7 @@ void TestPkCopyTarget::subfolders()
              (runsOwn() + QStringList{u"IMG_0002.JPG"_s, u"IMG_0003.JPG"_s}));
     MainWindow again; // the choices are remembered
     const QList<QAction *> options = tile(again, FolderTile)->actions();
-    QVERIFY(options.value(2)->menu()->actions().value(2)->isChecked() && options.value(3)->isChecked()
-            && !options.value(4)->isChecked());
+    QVERIFY(options.value(2)->menu()->actions().value(2)->isChecked() && options.value(3)->isChecked() && !options.value(4)->isChecked());
 }
 
 QTEST_MAIN(TestPkCopyTarget)

@@ -69,8 +69,7 @@ private slots:
             << "IMG_0001.JPG A/IMG_0001.CR2 b/IMG_0001.JPG |  | IMG_0001.JPG: IMG_0001, A/IMG_0001, b/IMG_0001 | 2, 0";
         QTest::newRow("a sidecar-only folder beside pictures with theirs; a name without extension is a picture")
             << QStringList{"CardA/IMG_0001.CR2", "CardA/IMG_0001.xmp", "CardA/IMG_0002.NEF", "CardA/IMG_0002.NEF.xmp",
-                           "Edits/IMG_0001.xmp", "Edits/IMG_0001.CR2.pp3", "Scan.v2/IMG_0003"}
-            << QStringList{"0001", "0002", "0003"} << whenNone
+                           "Edits/IMG_0001.xmp", "Edits/IMG_0001.CR2.pp3", "Scan.v2/IMG_0003"} << QStringList{"0001", "0002", "0003"} << whenNone
             << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp CardA/IMG_0002.NEF CardA/IMG_0002.NEF.xmp Scan.v2/IMG_0003 |  |  | 3, 0";
         QTest::newRow("a lone sidecar at the top answers nothing, as in a sub-folder") << QStringList{"IMG_0001.xmp", "CardA/IMG_0001.CR2", "CardA/IMG_0001.xmp"}
             << QStringList{"0001"} << whenNone << "CardA/IMG_0001.CR2 CardA/IMG_0001.xmp |  |  | 1, 0";
