@@ -110,7 +110,7 @@ double timeWorker(PkFileReader &reader, const QString &source, const QList<QStri
     QElapsedTimer timer;
     timer.start();
     QMetaObject::invokeMethod(
-        &reader, [&reader, &names, &source] { reader.on_startCopySignal(names, source); },
+        &reader, [&reader, &names, &source] { reader.on_startCopyIntoSignal(names, source, QString(), false); },
         Qt::BlockingQueuedConnection);
     const double ms = timer.nsecsElapsed() / 1e6;
     QCoreApplication::processEvents();

@@ -118,11 +118,6 @@ bool PkFileReader::stopRequested(int run) const
     return runToStop.load() == run || QThread::currentThread()->isInterruptionRequested();
 }
 
-void PkFileReader::on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath)
-{
-    on_startCopyIntoSignal(std::move(listOfFilesToCopy), filePath, filePath, false);
-}
-
 // The destinations of a run, the first the one the run is about, each ready
 // to copy into or stopped with why not. With nothing to copy nothing is
 // created: an empty output folder would only make the next choice of this

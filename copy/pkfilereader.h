@@ -40,7 +40,7 @@ public:
     // accepted when it can be written into.
     static QString folderRefusal(const QString &folderPath, bool resume = false);
 
-    // Ends the run-th run of on_startCopySignal (1 for the first run this
+    // Ends the run-th run of on_startCopyIntoSignal (1 for the first run this
     // worker receives) after the file it is copying. Safe to call from any
     // thread, also before that run has begun; other runs are not touched.
     void requestStop(int run);
@@ -63,10 +63,10 @@ public:
     void setBatch(int files);
 
 public slots:
-    void on_startCopySignal(QList<QString> listOfFilesToCopy, QString filePath);
-    // Copies into the output folder inside destination instead of inside the
-    // picture folder filePath. With resume, the output folder may be there
-    // already, and names taken in it are left alone as already there.
+    // Copies the files from the picture folder filePath into the output
+    // folder inside destination, or inside filePath where destination is
+    // empty. With resume, the output folder may be there already, and names
+    // taken in it are left alone as already there.
     void on_startCopyIntoSignal(QList<QString> listOfFilesToCopy, QString filePath, QString destination,
                                 bool resume);
 

@@ -128,8 +128,8 @@ void TestPkListReader::forms_data()
     QTest::newRow("space-separated numbers, tab-separated, one a line between") << txt << QByteArray("8403 8405   8417\r\n0012\n\n_MG_1234\t\t_MG_1240 ")
         << Ids{"8403", "8405", "8417", "0012", "", "_MG_1234", "_MG_1240"};
     QTest::newRow("quoted pieces, straight and typographic")
-        << txt << QByteArray("\"DSCF1234\", 'DSCF1240',\xE2\x80\x9C" "DSCF1250\xE2\x80\x9D \xE2\x80\x9E" "DSCF1260\xE2\x80\x9C \"\"\n\"DSCF1270\"")
-        << Ids{"DSCF1234", "DSCF1240", "DSCF1250", "DSCF1260", "\"DSCF1270\""};
+        << txt << QByteArray("\"DSCF1234\", 'DSCF1240',\xE2\x80\x9C" "DSCF1250\xE2\x80\x9D \xE2\x80\x9E" "DSCF1260\xE2\x80\x9C \"\"\n\"DSCF1270\"\n'DSCF1280, DSCF1290'")
+        << Ids{"DSCF1234", "DSCF1240", "DSCF1250", "DSCF1260", "\"DSCF1270\"", "'DSCF1280, DSCF1290'"};
     QTest::newRow("trailing and doubled separators, separators only")
         << txt << QByteArray("IMG_1, IMG_2,, ;\nIMG_3,\n,,;\n, ;") << Ids{"IMG_1", "IMG_2", "IMG_3", ",,;", ", ;"};
     QTest::newRow("any alphabet, decomposed letters, astral letters, the allowed punctuation")
