@@ -292,6 +292,14 @@ int main(int argc, char *argv[])
     if (!PkTestPictures::write(bare, PkTestPictures::dng(PkTestPictures::jpeg(picture, 1), picture.size(), 1)))
         qFatal("cannot write the pictures");
     const PkReviewSelection bareRaws = linkedFolder(dir.filePath(QStringLiteral("bare")), bare, QStringLiteral("dng"), fileCount);
+    // The same beside a medium preview, as a DNG converter writes one: the
+    // tiles come from that.
+    const QString medium = dir.filePath(QStringLiteral("medium.dng"));
+    const QImage mediumPicture = picture.scaled(1024, 1024, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!PkTestPictures::write(medium, PkTestPictures::dng(PkTestPictures::jpeg(picture, 1), picture.size(), 1, 0, {}, {},
+                                                           PkTestPictures::jpeg(mediumPicture, 1), mediumPicture.size())))
+        qFatal("cannot write the pictures");
+    const PkReviewSelection mediumRaws = linkedFolder(dir.filePath(QStringLiteral("medium")), medium, QStringLiteral("dng"), fileCount);
     const PkReviewSelection jpegs = linkedFolder(dir.filePath(QStringLiteral("jpeg")), dir.filePath(QStringLiteral("source.jpg")),
                                                  QStringLiteral("jpg"), fileCount);
     const PkReviewSelection raws = linkedFolder(dir.filePath(QStringLiteral("raw")), dir.filePath(QStringLiteral("source.dng")),
@@ -319,13 +327,15 @@ int main(int argc, char *argv[])
     measure(jpegs, false); // the page cache warmed for both alike
     measure(raws, false);
     measure(bareRaws, false);
-    std::vector<double> open, jpegTile, jpegScreen, rawScreen, bareScreen, defaultScreen, warm;
+    measure(mediumRaws, false);
+    std::vector<double> open, jpegTile, jpegScreen, rawScreen, bareScreen, mediumScreen, defaultScreen, warm;
     Stall worst;
     for (int round = 0; round < rounds; ++round) {
         QDir(cache).removeRecursively();
         const Round j = measure(jpegs, round == 0);
         const Round r = measure(raws, round == 0);
         bareScreen.push_back(measure(bareRaws, false).firstScreenMs);
+        mediumScreen.push_back(measure(mediumRaws, false).firstScreenMs);
         QDir(cache).removeRecursively();
         defaultScreen.push_back(measure(jpegs, false, QSize()).firstScreenMs);
         open.insert(open.end(), {j.openMs, r.openMs});
@@ -359,6 +369,8 @@ int main(int argc, char *argv[])
     goal("first screen of raw previews final", rawScreen, 1000);
     goal("first screen final, warm cache, new process", warm, 150);
     std::printf("first screen of raw previews without a thumbnail inside, final: %.0f ms\n", BenchSupport::median(bareScreen));
+    std::printf("first screen of the same beside a medium preview of 1024 px, final: %.0f ms (ratio %.2f)\n",
+                BenchSupport::median(mediumScreen), BenchSupport::median(mediumScreen) / BenchSupport::median(bareScreen));
     std::printf("first screen of JPEG thumbnails in a new window's size (960 x 700): %.0f ms\n", BenchSupport::median(defaultScreen));
     std::printf("longest GUI stall while loading and scrolling: %.1f ms (goal 50 ms, ratio %.2f), "
                 "the GUI thread busy %.1f ms of it\n", worst.ms, worst.ms / 50, worst.busyMs);

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -99,17 +100,6 @@ QSize jpegSize(const QByteArray &head)
     return QImageReader(&buffer, "jpeg").size();
 }
 
-// Within 5%: a small thumbnail's rounding, and the few lines a camera crops
-// off a picture or adds to it, stay far within that; other formats (4:3 for
-// 3:2, 16:9) are beyond it. A picture of unknown size is taken as matching.
-bool sameProportions(QSize thumbnail, QSize picture)
-{
-    if (thumbnail.isEmpty() || picture.isEmpty())
-        return true;
-    const double ratio = double(thumbnail.width()) * picture.height() / (double(thumbnail.height()) * picture.width());
-    return ratio >= 1 / 1.05 && ratio <= 1.05;
-}
-
 // Whether lines from to to (rows, else columns) are dark from end to end.
 bool darkLines(const QImage &image, bool rows, int from, int to)
 {
@@ -149,8 +139,9 @@ QImage withoutDarkBars(const QImage &image)
 // What the quick pass shows: the thumbnail in a JPEG's EXIF block, in the
 // IFD1 of a raw file built as a TIFF (LibRaw gives only the largest
 // preview), or in the EXIF block of a raw file's JPEG preview; final when
-// it is at least as large as the box.
-bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
+// it is at least as large as the box. opened: the raw file, where LibRaw
+// opened it, for the decode to go on with.
+bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail, std::unique_ptr<PkRawPreview> *opened)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -161,8 +152,10 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
     const QByteArray head = file.read(headBytes);
     PkExif exif = PkExif::fromJpeg(exifMark + head);
     thumbnail->taken = exif.taken;
-    if (raw && exif.thumbnail.isEmpty())
-        exif = PkRawPreview::previewExif(path, headBytes);
+    if (raw && exif.thumbnail.isEmpty()) {
+        *opened = std::make_unique<PkRawPreview>(path);
+        exif = (*opened)->previewExif(headBytes);
+    }
     else if (!raw)
         exif.pictureSize = jpegSize(head);
     QByteArray bytes = exif.thumbnail;
@@ -178,7 +171,7 @@ bool embedded(const QString &path, bool raw, int box, PkThumbnail *thumbnail)
     // Of other proportions than its picture, the thumbnail is no longer its
     // picture's (an editor cropped it and kept the camera's thumbnail) and
     // only stands in until the picture is decoded.
-    const bool ofThePicture = sameProportions(image.size(), exif.pictureSize);
+    const bool ofThePicture = PkPictureDecoder::sameProportions(image.size(), exif.pictureSize);
     image = PkPictureDecoder::oriented(image, exif.orientation);
     thumbnail->kind = PkThumbnail::Kind::Picture;
     // A provisional thumbnail is stretched to the size the decoded one will
@@ -221,16 +214,19 @@ void decodeFile(const QString &path, int size, PkThumbnail *thumbnail, bool *tra
 }
 
 // The file's start is read here first, so that a disk's read error is told
-// apart from LibRaw's failures.
-void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *transient)
+// apart from LibRaw's failures. opened: the file as the quick look opened it.
+void decodeRaw(const QString &path, int size, PkThumbnail *thumbnail, bool *transient,
+               std::unique_ptr<PkRawPreview> opened)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.read(headBytes).isEmpty()) {
+    if (!opened && (!file.open(QIODevice::ReadOnly) || file.read(headBytes).isEmpty())) {
         thumbnail->reason = cannotRead(file.errorString());
         *transient = true;
         return;
     }
-    const PkRawPreview preview = PkRawPreview::read(path, size, thumbnail->bytes);
+    if (!opened)
+        opened = std::make_unique<PkRawPreview>(path);
+    const PkRawPreview::Decoded preview = opened->decode(size, thumbnail->bytes);
     thumbnail->image = preview.image;
     thumbnail->reason = preview.error;
     thumbnail->taken = preview.taken;
@@ -260,6 +256,17 @@ QString PkPictureDecoder::tooLarge(QSize size)
 QString PkPictureDecoder::notAPicture(qint64 bytes)
 {
     return QStringLiteral("Not a picture (%1)").arg(PwTools::dataSize(bytes));
+}
+
+// Within 5%: a small thumbnail's rounding, and the few lines a camera crops
+// off a picture or adds to it, stay far within that; other formats (4:3 for
+// 3:2, 16:9) are beyond it. A picture of unknown size is taken as matching.
+bool PkPictureDecoder::sameProportions(QSize thumbnail, QSize picture)
+{
+    if (thumbnail.isEmpty() || picture.isEmpty())
+        return true;
+    const double ratio = double(thumbnail.width()) * picture.height() / (double(thumbnail.height()) * picture.width());
+    return ratio >= 1 / 1.05 && ratio <= 1.05;
 }
 
 QSize PkPictureDecoder::fitted(QSize size, int box)
@@ -365,13 +372,21 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     const int level = PkThumbnailCache::levelFor(box);
     if (level > 0 && PkThumbnailCache::find(key, level, &thumbnail))
         return thumbnail;
+    std::unique_ptr<PkRawPreview> opened;
     if (pass == Pass::Quick) {
-        *found = embedded(path, raw, box, &thumbnail);
-        return thumbnail;
+        *found = embedded(path, raw, box, &thumbnail, &opened);
+        // A raw file with nothing small to show is decoded from the opening
+        // that found so: the decode would only open it again.
+        if (*found || !opened || !opened->isOpen())
+            return thumbnail;
+        *found = true;
     }
     bool transient = false;
     const int size = level > 0 ? level : box;
-    (raw ? decodeRaw : decodeFile)(path, size, &thumbnail, &transient);
+    if (raw)
+        decodeRaw(path, size, &thumbnail, &transient, std::move(opened));
+    else
+        decodeFile(path, size, &thumbnail, &transient);
     // Formats without scaled reading, and raw bitmaps, come at full size,
     // where scaling a very large one may find no memory for the result.
     if (!thumbnail.image.isNull())

@@ -16,7 +16,8 @@ class PkPictureDecoder
 {
 public:
     // Quick: only what shows at once, a thumbnail from the shared cache or
-    // the one the file carries. Full: the picture decoded (and cached).
+    // the one the file carries; a raw file that carries none is decoded
+    // from the same opening. Full: the picture decoded (and cached).
     enum class Pass { Quick, Full };
 
     // Pictures over this many pixels are refused before decoding.
@@ -30,6 +31,8 @@ public:
     static void warmUp();
     static QString tooLarge(QSize size);
     static QString notAPicture(qint64 bytes);
+    // Whether a thumbnail's proportions are its picture's, or near enough.
+    static bool sameProportions(QSize thumbnail, QSize picture);
     // size scaled down, keeping its proportions, to fit box x box; never up.
     static QSize fitted(QSize size, int box);
     // image turned upright as an EXIF orientation (1 to 8) asks.

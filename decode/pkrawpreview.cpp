@@ -11,13 +11,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
-
-struct RawCloser
-{
-    void operator()(libraw_data_t *raw) const { libraw_close(raw); }
-};
 
 // LibRaw says "input/output error" for a file too short for what its
 // header claims: the file itself was read before, so a failure here is in
@@ -91,7 +87,97 @@ QImage previewImage(libraw_data_t *raw, qint64 fileBytes, int box, QString *erro
     return image;
 }
 
+// LibRaw reads every IFD of a raw file built as a TIFF but shows only the
+// preview it picks, the largest; the others are read from its own list.
+struct IfdAccess : LibRaw
+{
+    static const tiff_ifd_t *of(const LibRaw &raw) { return raw.*(&IfdAccess::tiff_ifd); }
+};
+
+struct Candidate
+{
+    qint64 offset;
+    qint64 bytes;
+    QSize size;
+};
+
+// The JPEG previews smaller than LibRaw's that still fill box, smallest
+// first: a camera's or converter's medium preview beside its full-size one
+// decodes in a fraction of the time. Only those of the largest's
+// proportions, so that no letterboxed thumbnail stands for the picture.
+std::vector<Candidate> smallerPreviews(libraw_data_t *raw, int box)
+{
+    auto *owner = static_cast<LibRaw *>(raw->parent_class);
+    const tiff_ifd_t *ifds = IfdAccess::of(*owner);
+    const unsigned count = std::min<unsigned>(owner->get_internal_data_pointer()->identify_data.tiff_nifds,
+                                              LIBRAW_IFD_MAXCOUNT);
+    const QSize largest(raw->thumbnail.twidth, raw->thumbnail.theight);
+    std::vector<Candidate> found;
+    for (unsigned i = 0; i < count; ++i) {
+        const tiff_ifd_t &ifd = ifds[i];
+        const QSize size(ifd.t_width, ifd.t_height);
+        const bool jpeg = (ifd.comp == 6 || ifd.comp == 7) && ifd.bps == 8 && ifd.phint != 32803 && ifd.phint != 34892;
+        if (!jpeg || ifd.offset <= 0 || ifd.bytes <= 0 || std::max(size.width(), size.height()) < box
+            || qint64(size.width()) * size.height() >= qint64(largest.width()) * largest.height()
+            || !PkPictureDecoder::sameProportions(size, largest))
+            continue;
+        found.push_back({ifd.offset, ifd.bytes, size});
+    }
+    std::sort(found.begin(), found.end(), [](const Candidate &a, const Candidate &b) {
+        return qint64(a.size.width()) * a.size.height() < qint64(b.size.width()) * b.size.height();
+    });
+    return found;
+}
+
+// A smaller preview is read by itself, bounded by what it claims and by the
+// file; one that does not decode whole to the box's size gives way to the
+// next, and the last to LibRaw's own.
+QImage smallerImage(const QString &path, libraw_data_t *raw, int box, qint64 fileBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const Candidate &candidate : smallerPreviews(raw, box)) {
+        if (candidate.offset >= fileBytes || !file.seek(candidate.offset))
+            continue;
+        const QByteArray data = file.read(std::min(candidate.bytes, fileBytes - candidate.offset));
+        QString error;
+        bool cutShort = false;
+        const QImage image = jpegPreview(data.constData(), data.size(), box, &error, &cutShort);
+        if (!cutShort && (image.width() >= box || image.height() >= box))
+            return image;
+    }
+    return {};
+}
+
 } // namespace
+
+struct PkRawPreview::Raw
+{
+    libraw_data_t *data = libraw_init(0);
+    int opened = LIBRAW_UNSPECIFIED_ERROR;
+
+    ~Raw()
+    {
+        if (data)
+            libraw_close(data);
+    }
+};
+
+PkRawPreview::PkRawPreview(const QString &path)
+    : path(path)
+    , raw(std::make_unique<Raw>())
+{
+    if (raw->data)
+        raw->opened = libraw_open_file(raw->data, QFile::encodeName(path).constData());
+}
+
+PkRawPreview::~PkRawPreview() = default;
+
+bool PkRawPreview::isOpen() const
+{
+    return raw->data && raw->opened == LIBRAW_SUCCESS;
+}
 
 int PkRawPreview::exifOrientation(int flip)
 {
@@ -102,9 +188,10 @@ int PkRawPreview::exifOrientation(int flip)
 PkExif PkRawPreview::metadata(const QString &path)
 {
     PkExif exif;
-    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
-    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS)
+    const PkRawPreview file(path);
+    if (!file.isOpen())
         return exif;
+    const libraw_data_t *raw = file.raw->data;
     if (raw->other.timestamp > 0)
         exif.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
     exif.make = QString::fromUtf8(raw->idata.make, qstrnlen(raw->idata.make, sizeof raw->idata.make)).trimmed();
@@ -117,15 +204,15 @@ PkExif PkRawPreview::metadata(const QString &path)
 
 // Only the preview's start is read, where a JPEG keeps its EXIF block: the
 // whole preview (megabytes) is read once, by the decode that follows.
-PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
+PkExif PkRawPreview::previewExif(qsizetype head) const
 {
-    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
-    if (!raw || libraw_open_file(raw.get(), QFile::encodeName(path).constData()) != LIBRAW_SUCCESS)
+    if (!isOpen())
         return {};
+    libraw_data_t *data = raw->data;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(previewOffset(raw.get())))
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(previewOffset(data)))
         return {};
-    QByteArray start = file.read(std::min<qsizetype>(head, raw->thumbnail.tlength));
+    QByteArray start = file.read(std::min<qsizetype>(head, data->thumbnail.tlength));
     if (start.size() < 2)
         return {};
     // As LibRaw does when it unpacks a JPEG preview: some cameras write
@@ -134,39 +221,41 @@ PkExif PkRawPreview::previewExif(const QString &path, qsizetype head)
     start[0] = '\xff';
     start[1] = '\xd8';
     PkExif exif = PkExif::fromJpeg(start);
-    exif.orientation = exifOrientation(raw->sizes.flip);
+    exif.orientation = exifOrientation(data->sizes.flip);
     // What is shown of a raw file, once decoded, is this preview.
-    exif.pictureSize = QSize(raw->thumbnail.twidth, raw->thumbnail.theight);
+    exif.pictureSize = QSize(data->thumbnail.twidth, data->thumbnail.theight);
     return exif;
 }
 
 // The preview's size is known once the file is opened: one too large is
 // refused before LibRaw reads it.
-PkRawPreview PkRawPreview::read(const QString &path, int box, qint64 bytes)
+PkRawPreview::Decoded PkRawPreview::decode(int box, qint64 bytes)
 {
-    PkRawPreview preview;
-    std::unique_ptr<libraw_data_t, RawCloser> raw(libraw_init(0));
-    if (!raw) {
+    Decoded preview;
+    libraw_data_t *data = raw->data;
+    if (!data) {
         preview.error = QStringLiteral("Out of memory");
         return preview;
     }
-    int code = libraw_open_file(raw.get(), QFile::encodeName(path).constData());
-    const QSize size(raw->thumbnail.twidth, raw->thumbnail.theight);
+    int code = raw->opened;
+    const QSize size(data->thumbnail.twidth, data->thumbnail.theight);
     if (code == LIBRAW_SUCCESS && qint64(size.width()) * size.height() > PkPictureDecoder::maxPixels) {
         preview.error = PkPictureDecoder::tooLarge(size);
         return preview;
     }
     const bool opened = code == LIBRAW_SUCCESS;
-    if (opened)
-        code = libraw_unpack_thumb(raw.get());
+    QImage image = opened ? smallerImage(path, data, box, bytes) : QImage();
+    if (opened && image.isNull())
+        code = libraw_unpack_thumb(data);
     if (code != LIBRAW_SUCCESS) {
         preview.error = rawError(code, !opened, bytes);
         return preview;
     }
-    if (raw->other.timestamp > 0)
-        preview.taken = QDateTime::fromSecsSinceEpoch(raw->other.timestamp);
-    const QImage image = previewImage(raw.get(), bytes, box, &preview.error, &preview.cutShort);
+    if (data->other.timestamp > 0)
+        preview.taken = QDateTime::fromSecsSinceEpoch(data->other.timestamp);
+    if (image.isNull())
+        image = previewImage(data, bytes, box, &preview.error, &preview.cutShort);
     if (!image.isNull())
-        preview.image = PkPictureDecoder::oriented(image, exifOrientation(raw->sizes.flip));
+        preview.image = PkPictureDecoder::oriented(image, exifOrientation(data->sizes.flip));
     return preview;
 }

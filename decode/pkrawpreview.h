@@ -9,29 +9,48 @@
 #include <QImage>
 #include <QString>
 
-// The preview a camera embeds in its raw file, read with LibRaw and turned
-// upright. Raw data itself is never decoded: the preview is what the camera
-// showed, and it comes as fast as a JPEG of the same size.
+#include <memory>
+
+// The previews a camera embeds in its raw file, read with LibRaw and turned
+// upright. Raw data itself is never decoded: a preview is what the camera
+// showed, and it comes as fast as a JPEG of the same size. The file is
+// opened once, for its quick look and its decode alike.
 class PkRawPreview
 {
 public:
-    QImage image; // fits box x box; null when error says why
-    QString error;
-    QDateTime taken;
-    bool cutShort = false; // the preview's data ends early
+    struct Decoded
+    {
+        QImage image; // fits box x box; null when error says why
+        QString error;
+        QDateTime taken;
+        bool cutShort = false; // the preview's data ends early
+    };
 
-    // bytes: the file's size, which a file LibRaw cannot read is named by
-    // and which bounds what is read of its preview.
-    static PkRawPreview read(const QString &path, int box, qint64 bytes);
+    explicit PkRawPreview(const QString &path);
+    ~PkRawPreview();
+    PkRawPreview(const PkRawPreview &) = delete;
+    PkRawPreview &operator=(const PkRawPreview &) = delete;
+
+    bool isOpen() const;
+    // The EXIF block of the file's largest JPEG preview, read from its
+    // first head bytes, with orientation taken from the raw file itself.
+    // Cameras that embed their whole JPEG keep its small thumbnail there.
+    PkExif previewExif(qsizetype head) const;
+    // The smallest preview that fills box, else the largest. bytes: the
+    // file's size, which a file LibRaw cannot read is named by and which
+    // bounds what is read of a preview.
+    Decoded decode(int box, qint64 bytes);
+
     // What the raw file says of its capture: time (to the second), make,
     // model and body serial, as LibRaw reads them; nothing is unpacked.
     static PkExif metadata(const QString &path);
-    // The EXIF block of the raw file's JPEG preview, read from its first
-    // head bytes, with orientation taken from the raw file itself. Cameras
-    // that embed their whole JPEG keep its small thumbnail there.
-    static PkExif previewExif(const QString &path, qsizetype head);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
+
+private:
+    struct Raw;
+    QString path;
+    std::unique_ptr<Raw> raw;
 };
 
 #endif // PKRAWPREVIEW_H

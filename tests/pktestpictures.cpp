@@ -157,7 +157,8 @@ QByteArray jpeg(const QImage &image, int orientation, int quality, const QByteAr
     return withApp1(encoded, tiff.bytes);
 }
 
-QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken, const Shot &camera)
+QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples, const QByteArray &taken,
+               const Shot &camera, const QByteArray &medium, QSize mediumSize)
 {
     using W = TiffWriter;
     const quint32 rawSide = 32;
@@ -180,8 +181,15 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
         const auto at = std::find_if(entries.begin(), entries.end(), [tag = tag](const W::Entry &e) { return e.tag > tag; });
         entries.insert(at, {quint16(tag), W::Ascii, ascii(value)});
     }
-    tiff.writeIfd(entries, &ifd0);
-    qsizetype subIfd = 0;
+    const qsizetype next = tiff.writeIfd(entries, &ifd0);
+    qsizetype mediumIfd = 0, subIfd = 0;
+    if (!medium.isEmpty()) {
+        tiff.set32(next, quint32(tiff.bytes.size()));
+        const quint32 width = quint32(mediumSize.width()), height = quint32(mediumSize.height());
+        tiff.writeIfd({{254, W::Long, {1}}, {256, W::Long, {width}}, {257, W::Long, {height}}, {258, W::Short, {8, 8, 8}},
+                       {259, W::Short, {7}}, {262, W::Short, {6}}, {273, W::Long, {0}}, {277, W::Short, {3}},
+                       {278, W::Long, {height}}, {279, W::Long, {quint32(medium.size())}}}, &mediumIfd);
+    }
     tiff.writeIfd({{254, W::Long, {0}}, {256, W::Long, {rawSide}}, {257, W::Long, {rawSide}}, {258, W::Short, {16}},
                    {259, W::Short, {1}}, {262, W::Short, {32803}}, {273, W::Long, {0}}, {277, W::Short, {1}},
                    {278, W::Long, {rawSide}}, {279, W::Long, {rawSide * rawSide * 2}}, {33421, W::Short, {2, 2}},
@@ -191,6 +199,10 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
     tiff.bytes.append(previewJpeg);
     tiff.set32(tiff.valueField(subIfd, 273), quint32(tiff.bytes.size()));
     tiff.bytes.append(QByteArray(rawSide * rawSide * 2, '\x10'));
+    if (mediumIfd) {
+        tiff.set32(tiff.valueField(mediumIfd, 273), quint32(tiff.bytes.size()));
+        tiff.bytes.append(medium);
+    }
     return tiff.bytes;
 }
 

@@ -34,9 +34,11 @@ struct Shot
 // given orientation, and whose SubIFD is a 32 x 32 16-bit CFA raw. With
 // samples (1 grey, 3 RGB), the preview is uncompressed 8-bit pixels instead.
 // taken, unless empty, is written as the file's DateTime; camera's make,
-// model and serial (as CameraSerialNumber) as theirs.
+// model and serial (as CameraSerialNumber) as theirs. medium, unless
+// empty, is a second JPEG preview of mediumSize, in IFD1.
 QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation, int samples = 0,
-               const QByteArray &taken = {}, const Shot &camera = {});
+               const QByteArray &taken = {}, const Shot &camera = {}, const QByteArray &medium = {},
+               QSize mediumSize = {});
 
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
 // (JPEG bytes) as the small picture cameras store beside the large one.

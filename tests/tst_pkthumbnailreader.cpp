@@ -70,6 +70,14 @@ QByteArray dngOf(int width, int height, int orientation)
     return PkTestPictures::dng(jpeg(quarters(width, height), 0), QSize(width, height), orientation);
 }
 
+// A DNG of 400 x 200 whose second preview is of size, its quarters mirrored,
+// or bytes where given.
+QByteArray mediumDngOf(QSize size, int orientation = 1, const QByteArray &bytes = {})
+{
+    const QByteArray medium = bytes.isEmpty() ? jpeg(quarters(size.width(), size.height()).mirrored(true, false), 0) : bytes;
+    return PkTestPictures::dng(jpeg(quarters(400, 200), 0), QSize(400, 200), orientation, 0, {}, {}, medium, size);
+}
+
 // width a multiple of 4, for rows without padding
 QByteArray pixelDngOf(int width, int height, int orientation, int samples)
 {
@@ -152,6 +160,14 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG with an RGB preview") << "rgb.dng" << pixelDngOf(400, 200, 6, 3) << picture << tall << 2 << 1 << "";
     QTest::newRow("DNG with a grey preview") << "grey.dng" << pixelDngOf(400, 200, 1, 1) << picture << wide << -1 << -1 << "";
     QTest::newRow("DNG with a small preview") << "o.dng" << dngOf(40, 20, 1) << picture << QSize(40, 20) << 0 << 3 << "";
+    // The smallest preview that fills the box (128, the cache's) is decoded; its quarters are mirrored.
+    QTest::newRow("DNG's medium preview filling the box") << "m1.dng" << mediumDngOf({200, 100}) << picture << wide << 1 << 2 << "";
+    QTest::newRow("DNG's medium preview exactly the box") << "m2.dng" << mediumDngOf({128, 64}) << picture << wide << 1 << 2 << "";
+    QTest::newRow("DNG's medium preview turned as the raw is") << "m3.dng" << mediumDngOf({200, 100}, 6) << picture << tall << 3 << 0 << "";
+    QTest::newRow("DNG's medium preview below the box") << "m4.dng" << mediumDngOf({126, 63}) << picture << wide << 0 << 3 << "";
+    QTest::newRow("DNG's medium preview of other proportions") << "m5.dng" << mediumDngOf({200, 160}) << picture << wide << 0 << 3 << "";
+    QTest::newRow("DNG's second preview as large as the first") << "m6.dng" << mediumDngOf({400, 200}) << picture << wide << 0 << 3 << "";
+    QTest::newRow("DNG's medium preview damaged") << "m7.dng" << mediumDngOf({200, 100}, 1, jpeg(quarters(200, 100), 0).left(900)) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
     QTest::newRow("DNG cut far before its preview's end") << "o6.dng" << PkTestPictures::dng(jpeg(PkTestPictures::scene(1, 1200, 800), 0), QSize(1200, 800), 1).left(2000) << broken << none << -1 << -1 << "No preview in this raw file";
@@ -224,7 +240,7 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
-    QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
+    QTest::newRow("raw file without a small preview is decoded at once") << "h.dng" << dngOf(400, 200, 1) << true << false << QSize(64, 32) << 0;
     // Within 5% of its picture's proportions, either way, a thumbnail is its picture's; beyond, it only stands in.
     for (const auto &[size, standsIn] : {std::pair(QSize(128, 62), false), {QSize(248, 128), false}, {QSize(128, 60), true}, {QSize(240, 128), true}})
         QTest::addRow("thumbnail of %dx%d for 2:1", size.width(), size.height()) << u"e%1.jpg"_s.arg(size.width() + size.height())
