@@ -137,6 +137,7 @@ private slots:
         refused("list is a folder", "--list pics --folder pics", 2, "Cannot read the list: Is a directory");
         refused("standard input past the bound", "--list - --folder pics", 2, "Cannot read the list: too large (over 64 MB)",
                 QByteArray(64'000'001, '\n'));
+        refused("standard input at the bound", "--list - --folder pics", 2, "the list holds no identifier", QByteArray(64'000'000, ' '));
         refused("missing folder", "--list list --folder gone", 2, "Cannot read the folder: No such file or directory");
         refused("empty --folder", "--list list --folder", 2, "Missing value after '--folder'. See pickwell --help.");
         refused("--list without --folder", "--list list", 2, "--list needs --folder. See pickwell --help.");

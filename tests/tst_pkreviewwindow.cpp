@@ -423,7 +423,7 @@ void TestPkReviewWindow::removedWhileOpen()
     QTRY_VERIFY(window.loader()->isIdle());
     QTextDocument summary;
     summary.setHtml(window.summary()->text());
-    QVERIFY2(summary.toPlainText().startsWith(u"2 pictures in 2 folders, "_s), qPrintable(summary.toPlainText()));
+    QCOMPARE(summary.toPlainText().replace(QChar::Nbsp, u' '), u"2 pictures in 2 folders, 2 files to copy  ·  1 ambiguous"_s); // nothing left out
     // A change beside it leaves a picture in a sub-folder as it is.
     QSignalSpy listed(window.findChild<PkFolderWatch *>(), &PkFolderWatch::listed);
     QVERIFY(PkTestPictures::write(folder.filePath(u"notes.txt"_s), "notes"));
