@@ -150,8 +150,8 @@ int PkCopyContents::unchanged(int in, const struct stat &status)
 int PkCopyContents::settle(int out, bool prefetch)
 {
     constexpr unsigned int writeOut = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-    if (faultInTest(PkFileCopier::Call::Flush)
-        || (::sync_file_range(out, 0, 0, writeOut) != 0 && (errno == EIO || ::fdatasync(out) != 0)))
+    const int range = faultInTest(PkFileCopier::Call::Flush) ? -1 : ::sync_file_range(out, 0, 0, writeOut);
+    if (range != 0 && (errno == EIO || ::fdatasync(out) != 0))
         return errno;
     ::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
     if (prefetch)

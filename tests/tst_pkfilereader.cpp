@@ -408,6 +408,7 @@ void TestPkFileReader::faults_data()
     row("a copy that reads back different twice ends the run", {{'v', 1}, {'B', 1}}, "UFBUFBUFBUFB", -2, End::ReadsBackDifferent);
     row("a picture rewritten while read back", {{'v', 1}, {'~', 0}}, "UFBUFB", -1);
     row("the flush fails", {{'v', 1}, {'F', EIO}}, "UFUF", EIO, End::DestinationGone);
+    row("a flush of the range refused: the whole file is written out", {{'v', 1}, {'F', EINVAL}}, "UFBDUFBD");
     row("verified, the flush fails on a card", {{'v', 1}, {'U', no}, {'F', EIO}}, "UFF", EIO, End::DestinationGone);
     row("a card pulled out mid-file keeps its temporaries", {{'U', no}, {'P', EXDEV}, {'W', EIO}, {'X', EIO}}, "U", EIO, End::DestinationGone);
 }
