@@ -276,6 +276,10 @@ void TestMainWindow::workflow()
              u"Choose the client's list, Choose the picture folder"_s);
     QVERIFY(next.findChildren<QFileDialog *>().value(1)->testOption(QFileDialog::ShowDirsOnly)); // folders only
     QVERIFY(!next.findChildren<QFileDialog *>().value(0)->testOption(QFileDialog::ShowDirsOnly));
+    auto *nameEdit = next.findChildren<QFileDialog *>().value(0)->findChild<QLineEdit *>(u"fileNameEdit"_s);
+    nameEdit->completer()->popup()->show();
+    emit nameEdit->returnPressed();
+    QVERIFY(nameEdit->completer()->popup()->isHidden()); // the completer's list goes with Enter
     QAction *option = tile(next, SelectedTile)->actions().value(0);
     QVERIFY(option->isChecked());
     chooseList(next, list);
