@@ -131,6 +131,9 @@ void TestPkLikeCommandLine::oneShot()
     QVERIFY(process.waitForFinished(60000));
     QVERIFY2(process.readAllStandardError().contains("like: x.jpg: CardB/IMG_0002 (capture time"), "");
     QCOMPARE(process.readAllStandardOutput(), "job/CardB/IMG_0002.jpg\n");
+    process.start(PICKWELL_PROGRAM, {u"--like"_s, u"ex"_s, u"--folder"_s, u"job"_s, u"--dry-run"_s, u"--subfolders=never"_s});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardOutput(), ""); // never: the folder's own files only, here none
 }
 
 // A name reaches the terminal with what could move the cursor, end the line
