@@ -16,8 +16,7 @@ class PkPictureDecoder
 {
 public:
     // Quick: only what shows at once, a thumbnail from the shared cache or
-    // the one the file carries; a raw file that carries none is decoded
-    // from the same opening. Full: the picture decoded (and cached).
+    // the one the file carries. Full: the picture decoded (and cached).
     enum class Pass { Quick, Full };
 
     // Pictures over this many pixels are refused before decoding.

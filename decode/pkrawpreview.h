@@ -13,8 +13,8 @@
 
 // The previews a camera embeds in its raw file, read with LibRaw and turned
 // upright. Raw data itself is never decoded: a preview is what the camera
-// showed, and it comes as fast as a JPEG of the same size. The file is
-// opened once, for its quick look and its decode alike.
+// showed, and it comes as fast as a JPEG of the same size. The file stays
+// open while the object lives.
 class PkRawPreview
 {
 public:

@@ -240,7 +240,7 @@ void TestPkThumbnailReader::quickLook_data()
     QTest::newRow("no thumbnail") << "f.jpg" << jpeg(large, 1) << false << false << QSize(0, 0) << -1;
     QTest::newRow("thumbnail that is no JPEG") << "g.jpg" << jpegWithThumbnail(large, 1, "no JPEG"_ba) << false << false << QSize(0, 0) << -1;
     QTest::newRow("raw file's small preview") << "h.cr2" << PkTestPictures::tiffWithThumbnail(8, jpeg(quarters(40, 20), 0)) << true << true << QSize(32, 64) << 1;
-    QTest::newRow("raw file without a small preview is decoded at once") << "h.dng" << dngOf(400, 200, 1) << true << false << QSize(64, 32) << 0;
+    QTest::newRow("raw file without a small preview") << "h.dng" << dngOf(400, 200, 1) << false << false << QSize(0, 0) << -1;
     // Within 5% of its picture's proportions, either way, a thumbnail is its picture's; beyond, it only stands in.
     for (const auto &[size, standsIn] : {std::pair(QSize(128, 62), false), {QSize(248, 128), false}, {QSize(128, 60), true}, {QSize(240, 128), true}})
         QTest::addRow("thumbnail of %dx%d for 2:1", size.width(), size.height()) << u"e%1.jpg"_s.arg(size.width() + size.height())
