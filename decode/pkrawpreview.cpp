@@ -117,7 +117,11 @@ std::vector<Candidate> smallerPreviews(libraw_data_t *raw, int box)
         const tiff_ifd_t &ifd = ifds[i];
         const QSize size(ifd.t_width, ifd.t_height);
         const bool jpeg = (ifd.comp == 6 || ifd.comp == 7) && ifd.bps == 8 && ifd.phint != 32803 && ifd.phint != 34892;
-        if (!jpeg || ifd.offset <= 0 || ifd.bytes <= 0 || std::max(size.width(), size.height()) < box
+        // More bytes than any JPEG of its pixels takes is no medium preview,
+        // and would be read whole.
+        const qint64 mostBytes = std::min<qint64>(64 << 20, 3LL * size.width() * size.height() + 65536);
+        if (!jpeg || ifd.offset <= 0 || ifd.bytes <= 0 || ifd.bytes > mostBytes
+            || std::max(size.width(), size.height()) < box
             || qint64(size.width()) * size.height() >= qint64(largest.width()) * largest.height()
             || !PkPictureDecoder::sameProportions(size, largest))
             continue;
