@@ -365,10 +365,10 @@ PkThumbnail PkPictureDecoder::decode(const QString &path, int box, Pass pass, bo
     const int level = PkThumbnailCache::levelFor(box);
     if (level > 0 && PkThumbnailCache::find(key, level, &thumbnail))
         return thumbnail;
-    // A raw file with nothing small to show is not decoded here, although
-    // LibRaw has it open: a decode in the quick pass holds a helper that the
-    // quick looks of the other tiles on the screen wait for, and the first
-    // screen of such files came later than with a second opening (0.3 ms).
+    // A raw file with nothing small to show is left to the full pass, which
+    // opens it again (0.3 ms): decoded here, from the quick look's opening,
+    // it held a helper that the quick looks of the other tiles on the screen
+    // waited for, and the first screen of such files came later.
     if (pass == Pass::Quick) {
         *found = embedded(path, raw, box, &thumbnail);
         return thumbnail;
