@@ -2,6 +2,8 @@
 
 #include "pkarguments.h"
 
+#include "pkxmppacket.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 
@@ -226,6 +228,19 @@ struct Parser
                             QStringLiteral("Copy every file to the top of FilesFromSelection instead of into the "
                                            "sub-folder it came from; names that two files would share are not "
                                            "copied.")};
+    QCommandLineOption mark{QStringLiteral("mark"),
+                            QStringLiteral("Add this keyword (levels joined by |) to the sidecars of the pictures "
+                                           "to copy, creating a sidecar where there is none, before copying."),
+                            QStringLiteral("keyword")};
+    QCommandLineOption unmark{QStringLiteral("unmark"),
+                              QStringLiteral("Take this keyword out of the sidecars of the pictures to copy."),
+                              QStringLiteral("keyword")};
+    QCommandLineOption label{QStringLiteral("label"),
+                             QStringLiteral("With --mark: set this colour label too (Red, Yellow, Green, Blue, "
+                                            "Purple or a name of your own); with --unmark: take it off where it is set."),
+                             QStringLiteral("name")};
+    QCommandLineOption noCopy{QStringLiteral("no-copy"),
+                              QStringLiteral("With --mark or --unmark: only mark; copy nothing.")};
     QCommandLineOption noVerify{QStringLiteral("no-verify"),
                                 QStringLiteral("Do not read each copy back and compare it with its picture before "
                                                "naming it; copies are then made as fast as cp makes them.")};
@@ -238,7 +253,7 @@ struct Parser
         parser.setApplicationDescription(QString::fromLatin1(description));
         for (QCommandLineOption *option : {&list, &like, &folder, &to, &also, &resume, &dryRun, &print0, &ambiguous,
                                            &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
-                                           &subfolders, &flat, &noVerify})
+                                           &subfolders, &flat, &noVerify, &mark, &unmark, &label, &noCopy})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -274,6 +289,22 @@ PkCommandLine::Invocation usageError(const QString &text)
     const QString program = PkArguments::programName();
     return exitWith(PkCommandLine::UsageError, program + QLatin1String(": ") + text + QLatin1String(" See ") + program
                                                    + QLatin1String(" --help.\n"));
+}
+
+// What is wrong with the marking options, or an empty string.
+QString markProblem(const Parser &options)
+{
+    const QCommandLineParser &parser = options.parser;
+    const QStringList marks = parser.values(options.mark) + parser.values(options.unmark);
+    if (marks.size() > 1 || parser.values(options.label).size() > 1)
+        return QStringLiteral("Give one --mark or --unmark, and --label once.");
+    if (marks.isEmpty() && (parser.isSet(options.label) || parser.isSet(options.noCopy)))
+        return QStringLiteral("--%1 needs --mark or --unmark.").arg(parser.isSet(options.label) ? "label" : "no-copy");
+    const QString problem = marks.isEmpty() ? QString() : PkXmpPacket::keywordProblem(marks.constFirst());
+    if (!problem.isEmpty())
+        return QStringLiteral("Cannot mark: %1.").arg(problem);
+    const QString labelProblem = PkXmpPacket::labelProblem(parser.value(options.label));
+    return labelProblem.isEmpty() ? QString() : QStringLiteral("Cannot mark: %1.").arg(labelProblem);
 }
 
 } // namespace
@@ -327,6 +358,10 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     if (search.size() > 1 || (!search.isEmpty() && !searches.contains(search.constFirst())))
         return usageError(QStringLiteral("Give --subfolders=auto, always or never, once."));
 
+    const QString marking = markProblem(options);
+    if (!marking.isEmpty())
+        return usageError(marking);
+
     PkCommandLine::Invocation invocation;
     if (hasList) {
         if (!positional.isEmpty())
@@ -354,6 +389,10 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
                                                              : Subfolders::WhenNoneHere;
         invocation.flat = parser.isSet(options.flat);
         invocation.verify = !parser.isSet(options.noVerify);
+        invocation.unmark = parser.isSet(options.unmark);
+        invocation.markKeyword = parser.value(invocation.unmark ? options.unmark : options.mark);
+        invocation.markLabel = parser.value(options.label);
+        invocation.copy = !parser.isSet(options.noCopy);
         return invocation;
     }
     if (positional.size() > 1)
@@ -361,7 +400,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     for (const QCommandLineOption *option :
          {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
           &options.withExtensions, &options.wholeNumbers, &options.noNearMatches, &options.subfolders,
-          &options.flat, &options.noVerify}) {
+          &options.flat, &options.noVerify, &options.mark, &options.unmark, &options.label, &options.noCopy}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

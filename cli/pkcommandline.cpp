@@ -156,11 +156,18 @@ int PkCommandLine::exec(const Invocation &invocation)
         ::signal(SIGPIPE, SIG_IGN);
     verify = invocation.verify;
     int status = prepare(invocation);
-    if (status == Success)
+    if (status == Success && invocation.copy)
         status = checkSpace();
+    // Marks go in first, so that the copies carry them.
+    if (status == Success && !invocation.markKeyword.isEmpty())
+        status = mark(invocation);
     if (status != Success)
         return status;
-    return reportSkipped(invocation.dryRun ? status : copy());
+    if (!invocation.dryRun && invocation.copy)
+        status = copy();
+    if (status == Success && markIncomplete)
+        status = MarkIncomplete;
+    return reportSkipped(status);
 }
 
 // Files that only ambiguous identifiers select are copied only when the
@@ -234,7 +241,7 @@ int PkCommandLine::prepare(const Invocation &invocation)
         printError(QStringLiteral("Cannot read the folder: %1").arg(folderError));
         return UsageError;
     }
-    const int destinationStatus = checkDestination(invocation);
+    const int destinationStatus = invocation.copy ? checkDestination(invocation) : Success;
     if (destinationStatus != Success)
         return destinationStatus;
 
@@ -260,7 +267,8 @@ int PkCommandLine::prepare(const Invocation &invocation)
     }
     // A dry run feeds a pipe: standard output holds the paths and nothing else.
     writeTo(stderr, report);
-    printPaths(invocation);
+    if (invocation.copy)
+        printPaths(invocation);
     return Success;
 }
 

@@ -39,6 +39,7 @@ public:
         UsageError = 2,
         FolderRefused = 3,
         SkippedAmbiguous = 4, // the run was complete but for ambiguous identifiers left for an answer
+        MarkIncomplete = 5,   // the run was complete but for sidecars that were left as they are
     };
 
     // What becomes of the files that only ambiguous identifiers select.
@@ -72,6 +73,10 @@ public:
         PkMatchOptions::Subfolders subfolders = PkMatchOptions::Subfolders::WhenNoneHere;
         bool flat = false; // every copy at the top of FilesFromSelection
         bool verify = true; // each copy read back before it is named
+        QString markKeyword; // --mark or --unmark: the keyword put into, or taken out of, the picks' sidecars
+        bool unmark = false;
+        QString markLabel;   // --label: a colour label set with the keyword
+        bool copy = true;    // false with --no-copy: only mark
         QString message;
         int exitStatus = Success;
     };
@@ -102,6 +107,7 @@ private:
     int checkDestination(const Invocation &invocation);
     int checkAlso(const Invocation &invocation);
     int checkSpace();
+    int mark(const Invocation &invocation);
     QByteArray summaryLine(int copied, int failed, int alreadyThere, const QString &stopped) const;
     int copy();
     void startWorker();
@@ -131,6 +137,7 @@ private:
     bool alsoIncomplete = false;
     QList<QString> skippedIds; // ambiguous identifiers whose files were not copied
     bool askedAbout = false;   // no --ambiguous was given: they wait for an answer
+    bool markIncomplete = false; // some sidecars were left as they are
     PkProgressLine progress;
     PkCopyProgress copyProgress;
 };

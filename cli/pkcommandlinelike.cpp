@@ -51,7 +51,7 @@ int PkCommandLine::prepareLike(const Invocation &invocation)
         printLikeError(QStringLiteral("The examples folder must lie outside the picture folder."));
         return UsageError;
     }
-    const int destinationStatus = checkDestination(invocation);
+    const int destinationStatus = invocation.copy ? checkDestination(invocation) : Success;
     if (destinationStatus != Success)
         return destinationStatus;
 
@@ -74,7 +74,7 @@ int PkCommandLine::prepareLike(const Invocation &invocation)
     std::fflush(stdout);
     std::fwrite(report.constData(), 1, size_t(report.size()), stderr);
     files = result.match.files;
-    if (invocation.dryRun)
+    if (invocation.dryRun && invocation.copy)
         printPaths(invocation);
     return Success;
 }

@@ -53,7 +53,7 @@ QByteArray PkDecoderMessage::request(const Request &request)
     QByteArray frame;
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(streamVersion);
-    out << request.path << qint32(request.box) << quint8(request.pass);
+    out << request.path << qint32(request.box) << quint8(request.pass) << quint8(request.kind) << request.payload;
     return frame;
 }
 
@@ -62,11 +62,14 @@ bool PkDecoderMessage::readRequest(const QByteArray &frame, Request *request)
     QDataStream in(frame);
     in.setVersion(streamVersion);
     qint32 box = 0;
-    quint8 pass = 0;
-    in >> request->path >> box >> pass;
+    quint8 pass = 0, kind = 0;
+    in >> request->path >> box >> pass >> kind >> request->payload;
     request->box = box;
     request->pass = pass ? PkPictureDecoder::Pass::Full : PkPictureDecoder::Pass::Quick;
-    return in.status() == QDataStream::Ok && box > 0 && box <= maxSide;
+    request->kind = kind ? Request::Kind::XmpEdit : Request::Kind::Thumbnail;
+    if (in.status() != QDataStream::Ok || kind > quint8(Request::Kind::XmpEdit))
+        return false;
+    return request->kind == Request::Kind::XmpEdit || (box > 0 && box <= maxSide);
 }
 
 QByteArray PkDecoderMessage::answer(const PkThumbnail &thumbnail, bool found)

@@ -8,7 +8,8 @@
 #include <QByteArray>
 
 // What goes between Pickwell and a decoder helper: a request (a path, a box
-// and a pass) and its answer (a thumbnail, its pixels raw). Each is framed
+// and a pass) and its answer (a thumbnail, its pixels raw), or a sidecar's
+// packet to change and the packet changed. Each is framed
 // by its length. An answer is read as coming from a process that may have
 // been taken over by a hostile file: every size in it is checked.
 class PkDecoderMessage
@@ -20,9 +21,12 @@ public:
 
     struct Request
     {
+        enum class Kind : quint8 { Thumbnail, XmpEdit };
         QString path;
         int box = 0;
         PkPictureDecoder::Pass pass = PkPictureDecoder::Pass::Full;
+        Kind kind = Kind::Thumbnail;
+        QByteArray payload; // an XMP edit's own request
     };
 
     static QByteArray request(const Request &request);

@@ -64,6 +64,20 @@ PkThumbnailCache::Key keyOf(const QString &path)
     return {path, qint64(status.st_mtime), qint64(status.st_size)};
 }
 
+QByteArray serve(const PkDecoderMessage::Request &request)
+{
+    if (request.kind == PkDecoderMessage::Request::Kind::XmpEdit) {
+        QByteArray old;
+        PkXmpPacket::Edit edit;
+        if (!PkXmpPacket::readRequest(request.payload, &old, &edit))
+            ::_exit(0);
+        return PkXmpPacket::answer(PkXmpPacket::apply(old, edit));
+    }
+    bool found;
+    const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
+    return PkDecoderMessage::answer(thumbnail, found);
+}
+
 } // namespace
 
 bool PkDecoderPool::serveIfHelper()
@@ -90,9 +104,7 @@ bool PkDecoderPool::serveIfHelper()
             std::abort();
         while (!holdOn.isEmpty() && request.path == holdOn)
             ::pause();
-        bool found;
-        const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
-        if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, PkDecoderMessage::answer(thumbnail, found)))
+        if (!PkDecoderMessage::writeFrame(STDOUT_FILENO, serve(request)))
             ::_exit(0);
     }
 }
@@ -133,12 +145,19 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     found = found ? found : &ignored;
     PkThumbnail thumbnail;
     qint64 cpuMs = 0;
-    Outcome outcome = ask({path, box, pass}, owner, &thumbnail, found, &cpuMs);
+    const AnswerReader read = [&thumbnail, found](const QByteArray &answer) {
+        return PkDecoderMessage::readAnswer(answer, &thumbnail, found);
+    };
+    PkDecoderMessage::Request request;
+    request.path = path;
+    request.box = box;
+    request.pass = pass;
+    Outcome outcome = ask(request, owner, read, &cpuMs);
     // A helper that fails is tried once more with a new one: the first may
     // have died of something else.
     if (outcome == Outcome::Failed) {
         thumbnail = PkThumbnail();
-        outcome = ask({path, box, pass}, owner, &thumbnail, found, &cpuMs);
+        outcome = ask(request, owner, read, &cpuMs);
     }
     if (outcome == Outcome::Answered)
         return thumbnail;
@@ -168,7 +187,7 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
 // cpuMs: the processor time the helper spent on the request, where it
 // timed out.
 PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &request, const void *owner,
-                                          PkThumbnail *thumbnail, bool *found, qint64 *cpuMs)
+                                          const AnswerReader &read, qint64 *cpuMs)
 {
     bool refused, timedOut = false;
     Helper *helper = take(owner, &refused);
@@ -178,7 +197,7 @@ PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &reque
     const qint64 cpuBefore = cpuTimeMs(helper->pid);
     const bool answered = PkDecoderMessage::writeFrame(helper->fd, PkDecoderMessage::request(request))
         && PkDecoderMessage::readFrame(helper->fd, &answer, deadline, &timedOut)
-        && PkDecoderMessage::readAnswer(answer, thumbnail, found);
+        && read(answer);
     if (timedOut)
         *cpuMs = cpuBefore < 0 ? 0 : cpuTimeMs(helper->pid) - cpuBefore;
     QMutexLocker locker(&mutex);
@@ -188,6 +207,27 @@ PkDecoderPool::Outcome PkDecoderPool::ask(const PkDecoderMessage::Request &reque
     if (answered)
         return Outcome::Answered;
     return cancelled ? Outcome::Cancelled : timedOut ? Outcome::TimedOut : Outcome::Failed;
+}
+
+PkXmpPacket::Result PkDecoderPool::editXmp(const QString &path, const QByteArray &old, const PkXmpPacket::Edit &edit)
+{
+    PkDecoderMessage::Request request;
+    request.path = path;
+    request.kind = PkDecoderMessage::Request::Kind::XmpEdit;
+    request.payload = PkXmpPacket::request(old, edit);
+    PkXmpPacket::Result result;
+    const AnswerReader read = [&result](const QByteArray &answer) { return PkXmpPacket::readAnswer(answer, &result); };
+    qint64 cpuMs = 0;
+    Outcome outcome = ask(request, nullptr, read, &cpuMs);
+    if (outcome == Outcome::Failed)
+        outcome = ask(request, nullptr, read, &cpuMs);
+    if (outcome == Outcome::Answered)
+        return result;
+    result = PkXmpPacket::Result();
+    result.error = outcome == Outcome::NoHelper ? QStringLiteral("the XMP reader cannot be started")
+        : outcome == Outcome::TimedOut           ? QStringLiteral("took too long to read (over %1 s)").arg(deadline / 1000.0)
+                                                 : QStringLiteral("the XMP reader failed on it");
+    return result;
 }
 
 void PkDecoderPool::cancel(const void *owner)

@@ -4,11 +4,14 @@
 #define PKDECODERPOOL_H
 
 #include "pkdecodermessage.h"
+#include "pkxmppacket.h"
 
 #include <QList>
 #include <QMutex>
 
 #include <sys/types.h>
+
+#include <functional>
 
 // Decodes pictures in helper processes, so that a hostile file costs at most
 // one helper's deadline and memory limit, and a crash in a decoding library
@@ -34,6 +37,9 @@ public:
     // owner: whose request it is, for cancel().
     PkThumbnail decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found = nullptr,
                        const void *owner = nullptr);
+    // An edit of the sidecar at path, whose bytes are old, made by a helper:
+    // a toolkit that crashes or hangs on a hostile packet costs one helper.
+    PkXmpPacket::Result editXmp(const QString &path, const QByteArray &old, const PkXmpPacket::Edit &edit);
     // Ends the helpers working for owner, and refuses its requests until
     // forget(owner); its callers get nothing found.
     void cancel(const void *owner);
@@ -60,8 +66,9 @@ private:
     PkDecoderPool() = default;
     enum class Outcome { Answered, TimedOut, Cancelled, Failed, NoHelper };
 
-    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, PkThumbnail *thumbnail, bool *found,
-                qint64 *cpuMs);
+    // read takes the answer apart, and says whether it made sense.
+    using AnswerReader = std::function<bool(const QByteArray &answer)>;
+    Outcome ask(const PkDecoderMessage::Request &request, const void *owner, const AnswerReader &read, qint64 *cpuMs);
     Helper *take(const void *owner, bool *cancelled);
     void release(Helper *helper, bool keep);
     static Helper *start();

@@ -3,7 +3,7 @@
 
 pickwell_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libraw-dev libexif-dev libxxhash-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libraw-dev libexif-dev libexiv2-dev libxxhash-dev
     qt6-image-formats-plugins
     fontconfig fonts-dejavu-core
 )

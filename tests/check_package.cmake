@@ -43,6 +43,7 @@ run(depends dpkg-deb -f ${deb} Depends)
 check("depends;MATCHES;libqt6widgets6 .*libstdc\\+\\+6" "dependencies not found by dpkg-shlibdeps: ${depends}")
 check("depends;MATCHES;libraw20" "LibRaw's library is not among the dependencies: ${depends}")
 check("depends;MATCHES;libexif12" "libexif is not among the dependencies: ${depends}")
+check("depends;MATCHES;libexiv2-27" "exiv2 is not among the dependencies: ${depends}")
 check("depends;MATCHES;libxxhash0" "libxxhash is not among the dependencies: ${depends}")
 check("depends;MATCHES;qt6-image-formats-plugins" "the TIFF and WebP plugins are not among the dependencies: ${depends}")
 
