@@ -12,6 +12,7 @@
 #include "pkruncontroller.h"
 #include "pklistreader.h"
 #include "pkselectionmatcher.h"
+#include "pkmarkchoice.h"
 #include "pkreviewlink.h"
 #include "pkselectionreport.h"
 #include "pktargetmenu.h"
@@ -60,6 +61,8 @@ MainWindow::MainWindow(QWidget *parent)
     reviewLink = new PkReviewLink(infoToCopy, this);
     connect(reviewLink, &PkReviewLink::filesChanged, this, &MainWindow::showFilesToRun);
     connect(report, &PkSelectionReport::optionsChanged, reviewLink, &PkReviewLink::startOver);
+    markChoice = new PkMarkChoice(infoToCopy, [this] { return imagePath; }, [this] { return reviewLink->filesToRun(); });
+    connect(markChoice, &PkMarkChoice::marked, this, &MainWindow::rematch);
     jobs = new PkMatchJobs(this);
     connect(jobs, &PkMatchJobs::prepared, this, &MainWindow::takePreparation);
     connect(jobs, &PkMatchJobs::checked, this, &MainWindow::takeCheck);
@@ -416,6 +419,7 @@ void MainWindow::showFilesToRun()
     const QList<QString> files = reviewLink->filesToRun();
     infoToCopy->setMainText(QString::number(files.size()), tools->getColor(QStringLiteral("gray7")));
     report->showFilesToCopy(files, reviewLink->leftOutCount());
+    markChoice->setEnabled(!files.isEmpty());
     checkFiles(files, false, false);
 }
 

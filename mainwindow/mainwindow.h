@@ -26,6 +26,7 @@ QT_END_NAMESPACE
 
 class PkButton;
 class PkDashboard;
+class PkMarkChoice;
 class PkReviewLink;
 class PkRunController;
 class PkSelectionReport;
@@ -117,6 +118,7 @@ private:
     PkSelectionReport *report = nullptr;
     PkRunController *run = nullptr;
     PkReviewLink *reviewLink = nullptr;
+    PkMarkChoice *markChoice = nullptr;
 };
 
 #endif // MAINWINDOW_H

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkdecoderpool.h"
+#include "pkmarkchoice.h"
 #include "pkmarkjob.h"
+#include "pkwindowtest.h"
 #include "pkxmppacket.h"
 
 #include <QDir>
@@ -101,6 +103,7 @@ private slots:
     void plan();
     void commandLine_data();
     void commandLine();
+    void window();
 };
 
 void TestPkSidecarMark::roundTrip_data()
@@ -307,5 +310,35 @@ void TestPkSidecarMark::commandLine()
     QCOMPARE(QDir(dir.filePath(u"job/FilesFromSelection"_s)).entryList(QDir::Files), copies);
 }
 
-QTEST_GUILESS_MAIN(TestPkSidecarMark)
+// The window marks what a run would copy, says what it did, and matches
+// again so that the sidecars it created are copied too.
+void TestPkSidecarMark::window()
+{
+    const auto settings = testFolderWithSettings();
+    const QString pictures = makeTestFolder(settings->filePath(u"job"_s), {u"IMG_1.CR2"_s, u"IMG_1.JPG"_s, u"IMG_2.JPG"_s});
+    MainWindow window;
+    chooseFolder(window, pictures);
+    chooseList(window, writeTestFile(settings->filePath(u"picks.txt"_s), "1\n2\n"));
+    PkMarkChoice *choice = window.findChild<PkMarkChoice *>();
+    QString told;
+    choice->askHook = [](PkXmpPacket::Edit *edit) { edit->keyword = u"Client"_s; return true; };
+    choice->tellHook = [&told](const QString &text) { told = text; };
+    const QList<QAction *> actions = tile(window, ToCopyTile)->actions();
+    const auto action = [&actions](const QString &text) {
+        return *std::find_if(actions.cbegin(), actions.cend(), [&text](QAction *a) { return a->text() == text; });
+    };
+    QVERIFY(action(u"Mark picks in the sidecars\u2026"_s)->isEnabled());
+    action(u"Mark picks in the sidecars\u2026"_s)->trigger();
+    QTRY_COMPARE(told, u"Marked in 2 sidecars (2 new)."_s);
+    settle(window);
+    QTRY_COMPARE(tile(window, ToCopyTile)->getMainText(), u"5"_s);
+    action(u"Remove the mark\u2026"_s)->trigger();
+    QTRY_COMPARE(told, u"The mark was taken off in 2 sidecars."_s);
+    action(u"Mark picks in the sidecars\u2026"_s)->trigger();
+    QTRY_COMPARE(told, u"Marked in 2 sidecars."_s);
+    action(u"Mark picks in the sidecars\u2026"_s)->trigger();
+    QTRY_COMPARE(told, u"Marked in 0 sidecars; 2 had it already."_s);
+}
+
+QTEST_MAIN(TestPkSidecarMark)
 #include "tst_pksidecarmark.moc"
