@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkdecodermessage.h"
+#include "pkxmppacket.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -53,7 +54,8 @@ QByteArray PkDecoderMessage::request(const Request &request)
     QByteArray frame;
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(streamVersion);
-    out << request.path << qint32(request.box) << quint8(request.pass) << quint8(request.kind) << request.payload;
+    out << request.path << qint32(request.box) << quint8(request.pass) << quint8(request.kind) << request.payload
+        << request.judge << request.sidecars;
     return frame;
 }
 
@@ -63,7 +65,7 @@ bool PkDecoderMessage::readRequest(const QByteArray &frame, Request *request)
     in.setVersion(streamVersion);
     qint32 box = 0;
     quint8 pass = 0, kind = 0;
-    in >> request->path >> box >> pass >> kind >> request->payload;
+    in >> request->path >> box >> pass >> kind >> request->payload >> request->judge >> request->sidecars;
     request->box = box;
     request->pass = pass ? PkPictureDecoder::Pass::Full : PkPictureDecoder::Pass::Quick;
     request->kind = kind ? Request::Kind::XmpEdit : Request::Kind::Thumbnail;
@@ -78,7 +80,8 @@ QByteArray PkDecoderMessage::answer(const PkThumbnail &thumbnail, bool found)
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(streamVersion);
     out << found << quint8(thumbnail.kind) << qint32(thumbnail.box) << thumbnail.reason << qint64(thumbnail.bytes)
-        << thumbnail.taken << thumbnail.provisional << thumbnail.cutShort;
+        << thumbnail.taken << thumbnail.provisional << thumbnail.cutShort << thumbnail.judged
+        << qint8(thumbnail.rating) << thumbnail.label;
     const QImage image = thumbnail.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     out << qint32(image.width()) << qint32(image.height());
     for (int y = 0; y < image.height(); ++y)
@@ -93,11 +96,14 @@ bool PkDecoderMessage::readAnswer(const QByteArray &frame, PkThumbnail *thumbnai
     quint8 kind = 0;
     qint32 box = 0, width = 0, height = 0;
     qint64 bytes = 0;
+    qint8 rating = 0;
     in >> *found >> kind >> box >> thumbnail->reason >> bytes >> thumbnail->taken >> thumbnail->provisional
-        >> thumbnail->cutShort >> width >> height;
+        >> thumbnail->cutShort >> thumbnail->judged >> rating >> thumbnail->label >> width >> height;
     if (in.status() != QDataStream::Ok || kind > quint8(PkThumbnail::Kind::Broken) || width < 0 || height < 0
-        || width > maxSide || height > maxSide)
+        || width > maxSide || height > maxSide || rating < -1 || rating > 5
+        || thumbnail->label.size() > PkXmpPacket::maxLabelLength)
         return false;
+    thumbnail->rating = rating;
     thumbnail->kind = PkThumbnail::Kind(kind);
     thumbnail->box = box;
     thumbnail->bytes = bytes;

@@ -6,6 +6,7 @@
 #include "pkpicturedecoder.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 // What goes between Pickwell and a decoder helper: a request (a path, a box
 // and a pass) and its answer (a thumbnail, its pixels raw), or a sidecar's
@@ -27,6 +28,10 @@ public:
         PkPictureDecoder::Pass pass = PkPictureDecoder::Pass::Full;
         Kind kind = Kind::Thumbnail;
         QByteArray payload; // an XMP edit's own request
+        // Whether the thumbnail comes with the picture's judgement, read from
+        // these sidecars or the file itself.
+        bool judge = false;
+        QStringList sidecars;
     };
 
     static QByteArray request(const Request &request);

@@ -2,6 +2,7 @@
 
 #include "pkdecoderpool.h"
 #include "pkdecodermessage.h"
+#include "pkjudgement.h"
 #include "pkthumbnailcache.h"
 
 #include <QFile>
@@ -74,7 +75,13 @@ QByteArray serve(const PkDecoderMessage::Request &request)
         return PkXmpPacket::answer(PkXmpPacket::apply(old, edit));
     }
     bool found;
-    const PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
+    PkThumbnail thumbnail = PkPictureDecoder::decode(request.path, request.box, request.pass, &found);
+    if (request.judge) {
+        const PkXmpPacket::Judgement judgement = PkJudgement::read(request.path, request.sidecars);
+        thumbnail.judged = judgement.read;
+        thumbnail.rating = judgement.rating;
+        thumbnail.label = judgement.label;
+    }
     return PkDecoderMessage::answer(thumbnail, found);
 }
 
@@ -139,7 +146,7 @@ void PkDecoderPool::prepare(int count)
 }
 
 PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found,
-                                  const void *owner)
+                                  const void *owner, const QStringList *sidecars)
 {
     bool ignored;
     found = found ? found : &ignored;
@@ -152,6 +159,8 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     request.path = path;
     request.box = box;
     request.pass = pass;
+    request.judge = sidecars;
+    request.sidecars = sidecars ? *sidecars : QStringList();
     Outcome outcome = ask(request, owner, read, &cpuMs);
     // A helper that fails is tried once more with a new one: the first may
     // have died of something else.

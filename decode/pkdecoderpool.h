@@ -35,8 +35,10 @@ public:
     void prepare(int count);
     // The thumbnail a helper made, or a broken one saying why there is none.
     // owner: whose request it is, for cancel().
+    // sidecars: where given, the thumbnail comes with the picture's
+    // judgement, read from them or from the file itself.
     PkThumbnail decode(const QString &path, int box, PkPictureDecoder::Pass pass, bool *found = nullptr,
-                       const void *owner = nullptr);
+                       const void *owner = nullptr, const QStringList *sidecars = nullptr);
     // An edit of the sidecar at path, whose bytes are old, made by a helper:
     // a toolkit that crashes or hangs on a hostile packet costs one helper.
     PkXmpPacket::Result editXmp(const QString &path, const QByteArray &old, const PkXmpPacket::Edit &edit);

@@ -183,6 +183,12 @@ bool PkRawPreview::isOpen() const
     return raw->data && raw->opened == LIBRAW_SUCCESS;
 }
 
+QByteArray PkRawPreview::xmp() const
+{
+    const libraw_iparams_t &header = raw->data->idata;
+    return isOpen() && header.xmpdata ? QByteArray(header.xmpdata, int(header.xmplen)) : QByteArray();
+}
+
 int PkRawPreview::exifOrientation(int flip)
 {
     static const int orientations[] = {1, 2, 4, 3, 5, 8, 6, 7};

@@ -32,6 +32,8 @@ public:
     PkRawPreview &operator=(const PkRawPreview &) = delete;
 
     bool isOpen() const;
+    // The XMP packet the file carries in its header, where it has one.
+    QByteArray xmp() const;
     // The EXIF block of the file's largest JPEG preview, read from its
     // first head bytes, with orientation taken from the raw file itself.
     // Cameras that embed their whole JPEG keep its small thumbnail there.

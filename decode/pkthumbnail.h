@@ -25,6 +25,11 @@ struct PkThumbnail
     bool provisional = false;
     // A picture whose data ends early: image shows what could be decoded.
     bool cutShort = false;
+    // The photographer's judgement of the picture, where it was asked for
+    // and found: a rating from -1 (rejected) to 5, and a colour label.
+    bool judged = false;
+    int rating = 0;
+    QString label;
 };
 
 #endif // PKTHUMBNAIL_H

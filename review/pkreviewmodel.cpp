@@ -40,7 +40,7 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<
         const qsizetype id = selection.fileIds.value(file, -1);
         byId[id >= 0 && id < idCount ? id : idCount].files.append(file);
     }
-    groupList.clear();
+    allGroups.clear();
     for (qsizetype id = 0; id <= idCount; ++id) {
         Group &group = byId[id];
         // An example is shown even when it found nothing: that is when the
@@ -55,7 +55,7 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<
             group.how = selection.how.value(group.id);
             group.notFound = selection.idsNotFound.contains(group.id);
         }
-        groupList.append(std::move(group));
+        allGroups.append(std::move(group));
     }
     ticks.clear();
     ticked = 0;
@@ -64,9 +64,11 @@ void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<
         ticked += ticks.last() ? 1 : 0;
     }
     unreadableFiles.clear();
+    judgements.clear();
     makeTiles();
     emit ticksChanged();
     emit unreadableChanged();
+    emit judgementsChanged();
 }
 
 void PkReviewModel::setEachFile(bool eachFile)
@@ -83,6 +85,7 @@ void PkReviewModel::makeTiles()
 {
     tileList.clear();
     fileTiles = QList<int>(current.files.size(), -1);
+    groupList = allGroups;
     QSet<QString> allPictures;
     for (int g = 0; g < groupList.size(); ++g) {
         Group &group = groupList[g];
@@ -121,6 +124,7 @@ void PkReviewModel::makeTiles()
                 || !tileList.at(group.tiles.first()).name.contains(named, Qt::CaseInsensitive);
     }
     pictureTotal = int(allPictures.size());
+    applyFilter();
     keepFoldersOfRepeatedNames();
     emit layoutChanged();
 }
@@ -236,4 +240,132 @@ void PkReviewModel::setUnreadable(int file, bool unreadable)
     else
         unreadableFiles.remove(file);
     emit unreadableChanged();
+}
+
+// Tiles the filter hides leave the grid, and groups left without a tile go
+// with them; their files keep their ticks.
+void PkReviewModel::applyFilter()
+{
+    hiddenPictures = 0;
+    if (shownFilter.kind == PkReviewFilter::Kind::All)
+        return;
+    QSet<QString> hidden;
+    QList<Tile> tiles;
+    QList<Group> groups;
+    fileTiles.fill(-1);
+    for (Group group : std::as_const(groupList)) {
+        QList<int> kept, files;
+        for (int tile : std::as_const(group.tiles)) {
+            Tile shown = tileList.at(tile);
+            if (hides(tile)) {
+                for (int file : std::as_const(shown.files))
+                    hidden.insert(pictureKey(file));
+                continue;
+            }
+            shown.group = int(groups.size());
+            for (int file : std::as_const(shown.files)) {
+                fileTiles[file] = int(tiles.size());
+                files.append(file);
+            }
+            kept.append(int(tiles.size()));
+            tiles.append(shown);
+        }
+        if (kept.isEmpty())
+            continue;
+        group.tiles = kept;
+        group.files = files;
+        groups.append(group);
+    }
+    tileList = tiles;
+    groupList = groups;
+    hiddenPictures = int(hidden.size());
+}
+
+bool PkReviewModel::hides(int tile) const
+{
+    return !isExample(tile) && !shownFilter.passes(judgement(tile));
+}
+
+QString PkReviewModel::pictureKey(int file) const
+{
+    return PkSelectionMatcher::pictureOf(current.files.at(file));
+}
+
+void PkReviewModel::setJudgement(int file, const PkXmpPacket::Judgement &judgement)
+{
+    const auto known = judgements.constFind(file);
+    if (known != judgements.cend() && known->read == judgement.read && known->rating == judgement.rating
+        && known->label == judgement.label)
+        return;
+    judgements.insert(file, judgement);
+    const int tile = tileOf(file);
+    if (shownFilter.kind != PkReviewFilter::Kind::All && (tile < 0 || hides(tile)))
+        makeTiles();
+    emit judgementsChanged();
+}
+
+// A picture's files all read its sidecars; one that brought a judgement
+// from them speaks for the picture.
+const PkXmpPacket::Judgement *PkReviewModel::judgement(int tile) const
+{
+    const PkXmpPacket::Judgement *found = nullptr;
+    for (int file : tileList.at(tile).files) {
+        const auto known = judgements.constFind(file);
+        if (known != judgements.cend() && (!found || known->read))
+            found = &*known;
+        if (found && found->read)
+            break;
+    }
+    return found;
+}
+
+void PkReviewModel::setFilter(const PkReviewFilter &filter)
+{
+    if (filter == shownFilter)
+        return;
+    shownFilter = filter;
+    makeTiles();
+    emit judgementsChanged();
+}
+
+int PkReviewModel::rejectedCount() const
+{
+    QSet<QString> rejected;
+    for (auto known = judgements.cbegin(); known != judgements.cend(); ++known) {
+        if (known->rating < 0)
+            rejected.insert(pictureKey(known.key()));
+    }
+    return int(rejected.size());
+}
+
+bool PkReviewModel::isJudged() const
+{
+    return std::any_of(judgements.cbegin(), judgements.cend(), [](const PkXmpPacket::Judgement &known) {
+        return known.rating != 0 || !known.label.isEmpty();
+    });
+}
+
+QList<QString> PkReviewModel::labels() const
+{
+    QSet<QString> labels;
+    for (const PkXmpPacket::Judgement &known : judgements) {
+        if (!known.label.isEmpty())
+            labels.insert(known.label);
+    }
+    QList<QString> sorted(labels.cbegin(), labels.cend());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+QHash<QString, QStringList> PkReviewModel::sidecars(const PkReviewSelection &selection)
+{
+    QHash<QString, QStringList> ofPicture;
+    for (const QString &file : selection.files) {
+        if (file.endsWith(QLatin1String(".xmp"), Qt::CaseInsensitive))
+            ofPicture[PkSelectionMatcher::pictureOf(file)].append(selection.folder + QLatin1Char('/') + file);
+    }
+    QHash<QString, QStringList> ofFile;
+    for (const QString &file : selection.files)
+        ofFile.insert(selection.folder + QLatin1Char('/') + file, ofPicture.value(PkSelectionMatcher::pictureOf(file)));
+    return ofFile;
 }

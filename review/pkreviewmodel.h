@@ -3,8 +3,10 @@
 #ifndef PKREVIEWMODEL_H
 #define PKREVIEWMODEL_H
 
+#include "pkreviewfilter.h"
 #include "pkreviewselection.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -78,7 +80,26 @@ public:
     void setUnreadable(int file, bool unreadable);
     const QSet<int> &unreadable() const { return unreadableFiles; }
 
+    // The photographer's judgement of file's picture, as its thumbnail
+    // brought it; the tile of a picture with one its filter hides goes.
+    void setJudgement(int file, const PkXmpPacket::Judgement &judgement);
+    // A tile's picture's judgement, once a thumbnail of it brought one.
+    const PkXmpPacket::Judgement *judgement(int tile) const;
+    // Shows only the tiles whose pictures pass; the others keep their ticks
+    // and are copied all the same.
+    void setFilter(const PkReviewFilter &filter);
+    const PkReviewFilter &filter() const { return shownFilter; }
+    int hiddenCount() const { return hiddenPictures; }
+    int rejectedCount() const;
+    // Whether any picture has a rating, a rejection or a label.
+    bool isJudged() const;
+    // Per file, the sidecars of its picture, whose judgement its thumbnail brings.
+    static QHash<QString, QStringList> sidecars(const PkReviewSelection &selection);
+    // The colour labels the pictures have, sorted.
+    QList<QString> labels() const;
+
 signals:
+    void judgementsChanged();
     void ticksChanged();
     void layoutChanged();
     void unreadableChanged();
@@ -89,7 +110,12 @@ private:
     Qt::CheckState stateOf(const QList<int> &files) const;
     void setAll(const QList<int> &files, bool on);
 
+    void applyFilter();
+    bool hides(int tile) const;
+    QString pictureKey(int file) const;
+
     PkReviewSelection current;
+    QList<Group> allGroups; // before the filter
     QList<Group> groupList;
     QList<Tile> tileList;
     QList<int> fileTiles;
@@ -99,6 +125,9 @@ private:
     int pictureTotal = 0;
     bool anyFolder = false;
     bool perFile = false;
+    QHash<int, PkXmpPacket::Judgement> judgements; // per file
+    PkReviewFilter shownFilter;
+    int hiddenPictures = 0;
 };
 
 #endif // PKREVIEWMODEL_H

@@ -6,10 +6,12 @@
 
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace {
@@ -132,6 +134,9 @@ void PkReviewPainter::paintTile(QPainter &painter, const QRect &cell, const Tile
     const int box = cell.width() - 2 * padding;
     const QRect area(cell.left() + padding, cell.top() + padding, box, box);
     paintThumbnail(painter, area, look);
+    if (look.judgement)
+        paintJudgement(painter, area, *look.judgement,
+                       look.thumbnail && look.thumbnail->cutShort ? QFontMetrics(badgeFont).height() + 4 : 0);
     const bool dim = look.state == Qt::Unchecked && !look.example && !look.choosing;
     if (dim)
         painter.fillRect(cell, QColor(0, 0, 0, 150));
@@ -172,6 +177,63 @@ void PkReviewPainter::paintThumbnail(QPainter &painter, const QRect &area, const
     painter.drawImage(target, thumbnail->image);
     if (thumbnail->cutShort)
         paintMark(painter, area, QStringLiteral("Cut short"), Qt::AlignRight);
+}
+
+// Top right, below a "Cut short" mark: "Rejected" in the marker colour, or
+// the label (a dot in its colour for the names the common tools write) and
+// the stars on a dark ground.
+void PkReviewPainter::paintJudgement(QPainter &painter, const QRect &area, const PkXmpPacket::Judgement &judgement,
+                                     int top) const
+{
+    const QRect below = area.adjusted(0, top, 0, 0);
+    if (judgement.rating < 0)
+        return paintMark(painter, below, QStringLiteral("Rejected"), Qt::AlignRight);
+    static const QHash<QString, QColor> colours{{QStringLiteral("red"), QColor(0xd6, 0x45, 0x41)},
+                                                {QStringLiteral("yellow"), QColor(0xe6, 0xc2, 0x29)},
+                                                {QStringLiteral("green"), QColor(0x4c, 0xaf, 0x50)},
+                                                {QStringLiteral("blue"), QColor(0x3f, 0x7f, 0xd6)},
+                                                {QStringLiteral("purple"), QColor(0x9b, 0x59, 0xb6)}};
+    const QColor dot = colours.value(judgement.label.toLower());
+    const QFontMetrics metrics(badgeFont);
+    const int h = metrics.height() + 2, star = h - 4;
+    const QString text = dot.isValid() || judgement.label.isEmpty()
+        ? QString() : metrics.elidedText(judgement.label, Qt::ElideRight, area.width() / 2);
+    const int width = (dot.isValid() ? star + 4 : 0) + (text.isEmpty() ? 0 : metrics.horizontalAdvance(text) + 4)
+        + judgement.rating * (star + 1);
+    if (width == 0)
+        return;
+    QRect ground(0, 0, width + 6, h);
+    ground.moveTopRight(below.topRight() + QPoint(-4, 4));
+    painter.fillRect(ground, QColor(0, 0, 0, 170));
+    int x = ground.left() + 3;
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (dot.isValid()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(dot);
+        painter.drawEllipse(QRectF(x, ground.top() + 2, star, star));
+        x += star + 4;
+    }
+    if (!text.isEmpty()) {
+        painter.setFont(badgeFont);
+        painter.setPen(colors[Text]);
+        painter.drawText(QRect(x, ground.top(), metrics.horizontalAdvance(text), h), Qt::AlignCenter, text);
+        x += metrics.horizontalAdvance(text) + 4;
+    }
+    for (int i = 0; i < judgement.rating; ++i, x += star + 1)
+        paintStar(painter, QRectF(x, ground.top() + 2, star, star));
+}
+
+void PkReviewPainter::paintStar(QPainter &painter, const QRectF &box) const
+{
+    QPolygonF star;
+    for (int point = 0; point < 10; ++point) {
+        const qreal radius = (point % 2 ? 0.4 : 1.0) * box.width() / 2;
+        const qreal angle = M_PI * (point / 5.0 - 0.5);
+        star << box.center() + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colors[Text]);
+    painter.drawPolygon(star);
 }
 
 // A label in the marker colour in a top corner of area.

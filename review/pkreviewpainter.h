@@ -4,6 +4,7 @@
 #define PKREVIEWPAINTER_H
 
 #include "pkreviewmodel.h"
+#include "pkxmppacket.h"
 
 #include <QColor>
 #include <QFont>
@@ -39,6 +40,7 @@ public:
         // not dimmed, so that each can be compared with the example.
         bool choosing = false;
         QString folder; // a line under the caption, when set
+        const PkXmpPacket::Judgement *judgement = nullptr; // the picture's rating and label
     };
 
     // A piece of a header's second part: the marks, or the count or a
@@ -92,6 +94,8 @@ private:
     void paintBrokenMark(QPainter &painter, const QRect &area) const;
     void paintMark(QPainter &painter, const QRect &area, const QString &text, Qt::Alignment corner) const;
     void paintExampleFrame(QPainter &painter, const QRect &cell) const;
+    void paintJudgement(QPainter &painter, const QRect &area, const PkXmpPacket::Judgement &judgement, int top) const;
+    void paintStar(QPainter &painter, const QRectF &box) const;
 
     QFont headerFont;
     QFont nameFont;

@@ -56,7 +56,9 @@ void PkReviewSummary::showCounts(const PkReviewModel &model)
             {notFoundPart, QStringLiteral("%1 not found").arg(model.selection().idsNotFound.size())},
             {ambiguousPart, QStringLiteral("%1 ambiguous").arg(ambiguous)},
             {unreadablePart, QStringLiteral("%1 unreadable").arg(model.unreadable().size())},
-            {nearPart, near == 1 ? QStringLiteral("1 near match") : QStringLiteral("%1 near matches").arg(near)}};
+            {nearPart, near == 1 ? QStringLiteral("1 near match") : QStringLiteral("%1 near matches").arg(near)},
+            {rejectedPart, QStringLiteral("%1 rejected").arg(model.rejectedCount())},
+            {hiddenPart, QStringLiteral("%1 hidden by the filter").arg(model.hiddenCount())}};
     for (const auto &[part, text] : looks) {
         if (!text.startsWith(QStringLiteral("0 ")))
             parts << link(part, text, marker);

@@ -20,6 +20,8 @@ public:
     static inline const QString ambiguousPart = QStringLiteral("ambiguous");
     static inline const QString unreadablePart = QStringLiteral("unreadable");
     static inline const QString nearPart = QStringLiteral("near");
+    static inline const QString rejectedPart = QStringLiteral("rejected");
+    static inline const QString hiddenPart = QStringLiteral("hidden");
 
     explicit PkReviewSummary(QWidget *parent = nullptr);
 

@@ -191,6 +191,7 @@ void PkReviewView::takeThumbnail(const QString &path)
         return;
     seen.insert(path);
     model->setUnreadable(file, thumbnail->kind == PkThumbnail::Kind::Broken);
+    model->setJudgement(file, {thumbnail->rating, thumbnail->label, thumbnail->judged});
 }
 
 void PkReviewView::refresh(const QList<QString> &paths)
@@ -301,6 +302,7 @@ void PkReviewView::paintTile(QPainter &p, int tile)
     const QString path = shownPath(tile);
     look.shownName = QFileInfo(path).fileName();
     look.thumbnail = loader->thumbnail(path);
+    look.judgement = model->judgement(tile);
     look.state = model->tileState(tile);
     look.current = tile == currentIndex && hasFocus();
     look.example = model->isExample(tile);

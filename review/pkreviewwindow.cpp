@@ -2,6 +2,7 @@
 
 #include "pkreviewwindow.h"
 #include "pkfolderwatch.h"
+#include "pkreviewfilterbox.h"
 #include "pkreviewmodel.h"
 #include "pkreviewpreview.h"
 #include "pkreviewsummary.h"
@@ -37,6 +38,7 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     , pages(new QStackedWidget(this))
     , bar(new QWidget(this))
     , summaryLine(new PkReviewSummary(this))
+    , filterBox(new PkReviewFilterBox(reviewModel, this))
     , eachFile(new QCheckBox(QStringLiteral("Show each file"), this))
     , slider(new QSlider(Qt::Horizontal, this))
     , folderWatch(new PkFolderWatch(this))
@@ -81,6 +83,7 @@ PkReviewWindow::PkReviewWindow(QWidget *parent)
     connect(folderWatch, &PkFolderWatch::listed, this, &PkReviewWindow::takeListing);
     const auto showCounts = [this] { summaryLine->showCounts(*reviewModel); };
     connect(reviewModel, &PkReviewModel::unreadableChanged, this, showCounts);
+    connect(reviewModel, &PkReviewModel::judgementsChanged, this, showCounts);
     connect(reviewModel, &PkReviewModel::ticksChanged, this, [this, showCounts] {
         showCounts();
         if (isPreviewing())
@@ -117,6 +120,7 @@ void PkReviewWindow::setUpBar()
     summaryLine->setWordWrap(true);
     summaryLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(summaryLine, 1);
+    row->addWidget(filterBox);
     row->addWidget(eachFile);
     row->addWidget(slider);
 }
@@ -165,6 +169,7 @@ void PkReviewWindow::setSelection(const PkReviewSelection &selection, const QSet
     closePreview();
     goneFiles.clear();
     folderWatch->watch(selection.folder, selection.files);
+    thumbnailLoader->setSidecars(PkReviewModel::sidecars(selection));
     reviewModel->setSelection(selection, leftOut);
     reviewView->showStart();
 }
@@ -208,6 +213,8 @@ void PkReviewWindow::jumpTo(const QString &part)
 {
     if (part == PkReviewSummary::notFoundPart)
         return reviewView->showNotFound();
+    if (part == PkReviewSummary::rejectedPart || part == PkReviewSummary::hiddenPart)
+        return filterBox->choose(part == PkReviewSummary::hiddenPart ? PkReviewFilter() : PkReviewFilter{PkReviewFilter::Kind::Rejected, 1, {}});
     const QList<PkReviewModel::Tile> &tiles = reviewModel->tiles();
     for (int tile = 0; tile < tiles.size(); ++tile) {
         const PkReviewModel::Group &group = reviewModel->groups().at(tiles.at(tile).group);

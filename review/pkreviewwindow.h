@@ -12,6 +12,7 @@ class QCheckBox;
 class QSlider;
 class QStackedWidget;
 class PkFolderWatch;
+class PkReviewFilterBox;
 class PkReviewModel;
 class PkReviewPreview;
 class PkReviewSummary;
@@ -43,6 +44,7 @@ public:
     PkReviewSummary *summary() const { return summaryLine; }
     PkThumbnailLoader *loader() const { return thumbnailLoader; }
     QSlider *sizeSlider() const { return slider; }
+    PkReviewFilterBox *filter() const { return filterBox; }
     bool isPreviewing() const;
     // Scrolls to the group of the identifier id, its first tile current.
     void showGroupOf(const QString &id);
@@ -72,6 +74,7 @@ private:
     QStackedWidget *pages;
     QWidget *bar;
     PkReviewSummary *summaryLine;
+    PkReviewFilterBox *filterBox;
     QCheckBox *eachFile;
     QSlider *slider;
     PkFolderWatch *folderWatch;

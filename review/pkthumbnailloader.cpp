@@ -120,10 +120,10 @@ void PkThumbnailLoader::startNext()
     while (inFlight.size() < pool.maxThreadCount() && takeNext(&job)) {
         inFlight.insert(job.path);
         const int box = boxSize;
-        pool.start([this, job, box] {
+        pool.start([this, job, box, sidecars = sidecarsOf.value(job.path)] {
             const auto pass = job.quick ? PkPictureDecoder::Pass::Quick : PkPictureDecoder::Pass::Full;
             bool found;
-            const PkThumbnail thumbnail = PkDecoderPool::instance().decode(job.path, box, pass, &found, this);
+            const PkThumbnail thumbnail = PkDecoderPool::instance().decode(job.path, box, pass, &found, this, &sidecars);
             QMetaObject::invokeMethod(this, [this, job, box, found, thumbnail] { finish(job, box, found, thumbnail); },
                                       Qt::QueuedConnection);
         });

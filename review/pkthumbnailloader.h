@@ -6,6 +6,7 @@
 #include "pkthumbnail.h"
 
 #include <QCache>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -50,6 +51,9 @@ public:
     void drop(const QList<QString> &paths);
     // Forgets that path could not be shown, also in the shared cache.
     void tryAgain(const QString &path);
+    // Each file's picture's sidecars, where its judgement is read first.
+    // Every thumbnail comes with its picture's judgement.
+    void setSidecars(const QHash<QString, QStringList> &sidecars) { sidecarsOf = sidecars; }
     bool isIdle() const { return queue.isEmpty() && laterQueue.isEmpty() && inFlight.isEmpty(); }
 
 signals:
@@ -76,6 +80,7 @@ private:
     QSet<QString> inFlight;
     QSet<QString> quickDone; // at the current box
     int boxSize = 192;
+    QHash<QString, QStringList> sidecarsOf;
 };
 
 #endif // PKTHUMBNAILLOADER_H

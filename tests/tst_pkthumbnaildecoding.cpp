@@ -126,15 +126,20 @@ void TestPkThumbnailDecoding::answerFromHelper_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("pixelBytes");
     QTest::addColumn<bool>("valid");
-    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true;
-    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false;
-    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false;
-    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false;
-    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false;
-    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
-    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false;
-    QTest::newRow("widest") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide, 1) << PkDecoderMessage::maxSide * 4 << true;
-    QTest::newRow("tallest") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide) << PkDecoderMessage::maxSide * 4 << true;
+    QTest::addColumn<qint8>("rating"); // the judgement's: -1 to 5
+    QTest::newRow("picture") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true << qint8(0);
+    QTest::newRow("kind unknown") << quint8(3) << QSize(0, 0) << 0 << false << qint8(0);
+    QTest::newRow("pixels missing") << quint8(Kind::Picture) << QSize(3, 2) << 20 << false << qint8(0);
+    QTest::newRow("pixels left over") << quint8(Kind::Picture) << QSize(3, 2) << 28 << false << qint8(0);
+    QTest::newRow("negative height") << quint8(Kind::Picture) << QSize(3, -2) << 0 << false << qint8(0);
+    QTest::newRow("too wide") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide + 1, 1) << (PkDecoderMessage::maxSide + 1) * 4 << false << qint8(0);
+    QTest::newRow("too tall") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide + 1) << (PkDecoderMessage::maxSide + 1) * 4 << false << qint8(0);
+    QTest::newRow("widest") << quint8(Kind::Picture) << QSize(PkDecoderMessage::maxSide, 1) << PkDecoderMessage::maxSide * 4 << true << qint8(0);
+    QTest::newRow("rejected") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true << qint8(-1);
+    QTest::newRow("five stars") << quint8(Kind::Picture) << QSize(3, 2) << 24 << true << qint8(5);
+    QTest::newRow("six stars") << quint8(Kind::Picture) << QSize(3, 2) << 24 << false << qint8(6);
+    QTest::newRow("below rejected") << quint8(Kind::Picture) << QSize(3, 2) << 24 << false << qint8(-2);
+    QTest::newRow("tallest") << quint8(Kind::Picture) << QSize(1, PkDecoderMessage::maxSide) << PkDecoderMessage::maxSide * 4 << true << qint8(0);
 }
 
 void TestPkThumbnailDecoding::answerFromHelper()
@@ -143,16 +148,18 @@ void TestPkThumbnailDecoding::answerFromHelper()
     QFETCH(QSize, size);
     QFETCH(int, pixelBytes);
     QFETCH(bool, valid);
+    QFETCH(qint8, rating);
     QByteArray frame;
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << qint32(size.width()) << qint32(size.height());
+    out << true << kind << qint32(box) << u"why"_s << qint64(7) << QDateTime() << false << false << true << rating
+        << u"Red"_s << qint32(size.width()) << qint32(size.height());
     out.writeRawData(QByteArray(pixelBytes, '\x7f').constData(), pixelBytes);
     PkThumbnail thumbnail;
     bool found = false;
     QCOMPARE(PkDecoderMessage::readAnswer(frame, &thumbnail, &found), valid);
     if (valid)
-        QCOMPARE(thumbnail.image.size(), size);
+        QVERIFY(thumbnail.image.size() == size && thumbnail.rating == rating && thumbnail.judged);
 }
 
 // A helper that stops or goes mid-answer gives no frame, and says which.
@@ -197,8 +204,11 @@ void TestPkThumbnailDecoding::frames()
 void TestPkThumbnailDecoding::requests()
 {
     for (const int side : {0, 1, PkDecoderMessage::maxSide, PkDecoderMessage::maxSide + 1}) {
-        PkDecoderMessage::Request read;
-        const QByteArray frame = PkDecoderMessage::request({u"a.jpg"_s, side, PkPictureDecoder::Pass::Quick});
+        PkDecoderMessage::Request read, request;
+        request.path = u"a.jpg"_s;
+        request.box = side;
+        request.pass = PkPictureDecoder::Pass::Quick;
+        const QByteArray frame = PkDecoderMessage::request(request);
         QCOMPARE(PkDecoderMessage::readRequest(frame, &read), side >= 1 && side <= PkDecoderMessage::maxSide);
         QVERIFY(read.path == u"a.jpg"_s && read.box == side && read.pass == PkPictureDecoder::Pass::Quick);
     }
