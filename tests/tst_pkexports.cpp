@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkcataloguefilter.h"
+#include "pklistreader.h"
+#include "pkmatchcsv.h"
+#include "pkselectionmatcher.h"
+#include "pksmartcollection.h"
+#include "pwsavedfile.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using Texts = QList<QString>;
+
+// What the picks are handed on as: the report, a catalogue's filter, a
+// smart collection, and the file each is saved to.
+class TestPkExports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void report_data()
+    {
+        QTest::addColumn<Texts>("names");
+        QTest::addColumn<Texts>("ids");
+        QTest::addColumn<bool>("examples"); // each found the picture of its name
+        QTest::addColumn<QByteArray>("csv"); // after the byte-order mark and the header
+        QTest::newRow("each way of finding, a range's gaps among its numbers, a file left out, cells to guard")
+            << Texts{"IMG_2403.CR2", "IMG_2403.JPG", "IMG_2403.CR2.xmp", "IMG_2406.JPG", "IMG_0412.JPG", "IMG_4120.JPG",
+                     "=cmd.JPG", "A,B \"1\".JPG", "CardA/IMG_7000.JPG"}
+            << Texts{"IMG_2403.JPG", "img_4120.jpg", "2405-2407", "Could we have 0412, please?", "412", "Thanks so much!",
+                     "IMG_9999", "=cmd", "A,B", "7000"} << false
+            << QByteArray("IMG_2403.JPG,as written,,IMG_2403,\"IMG_2403.CR2, IMG_2403.JPG, IMG_2403.CR2.xmp\"\r\n"
+                          "img_4120.jpg,near,,IMG_4120,IMG_4120.JPG\r\n"
+                          "2405,\"not found, range\",2405-2407,,\r\n"
+                          "2406,\"as written, range, left out\",2405-2407,,\r\n"
+                          "2407,\"not found, range\",2405-2407,,\r\n"
+                          "0412,\"as written, prose\",\"Could we have 0412, please?\",IMG_0412,IMG_0412.JPG\r\n"
+                          "412,ambiguous,,\"IMG_0412, IMG_4120\",\r\n"
+                          "Thanks so much!,text,,,\r\n"
+                          "IMG_9999,not found,,,\r\n"
+                          "'=cmd,as written,,'=cmd,'=cmd.JPG\r\n"
+                          "\"A,B\",as written,,\"A,B \"\"1\"\"\",\"A,B \"\"1\"\".JPG\"\r\n"
+                          "7000,\"as written, sub-folder\",,CardA/IMG_7000,CardA/IMG_7000.JPG\r\n");
+        QTest::newRow("examples: the second of one picture") << Texts{"a.jpg"} << Texts{"a.jpg", "a.JPG"} << true
+            << QByteArray("a.jpg,example,,a,a.jpg\r\na.JPG,example,,a,\r\n");
+    }
+
+    void report()
+    {
+        QFETCH(Texts, names);
+        QFETCH(Texts, ids);
+        QFETCH(bool, examples);
+        QFETCH(QByteArray, csv);
+        const PkMatchResult match = PkSelectionMatcher::matchNames(names, ids, {true, false, true});
+        const QList<PkNearMatch> found{{"a.jpg", "a"}, {"a.JPG", "a"}};
+        QCOMPARE(PkMatchCsv::report(match, {"IMG_2406.JPG"}, examples ? &found : nullptr),
+                 "\xEF\xBB\xBFIdentifier,Found,Read from,Pictures,Files\r\n" + csv);
+    }
+
+    // Spreadsheets run what starts like a formula, also after a tab or a
+    // carriage return; quotes are doubled inside quotes.
+    void field_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        for (const char *formula : {"=1+1", "+1", "-1", "@SUM(A1)", "\t=1"})
+            QTest::newRow(formula) << formula << QString('\'' + QString(formula));
+        QTest::newRow("carriage return") << "\r=1" << "\"'\r=1\"";
+        QTest::newRow("line feed") << "a\nb" << "\"a\nb\"";
+        QTest::newRow("plain, a sign inside") << "IMG_1 a=b-c" << "IMG_1 a=b-c";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void field()
+    {
+        QFETCH(QString, text);
+        QTEST(PkMatchCsv::field(text), "field");
+    }
+
+    // File names once each, without folders or sidecars.
+    void catalogueFilter()
+    {
+        const Texts files{"A/IMG_1.CR2", "A/IMG_1.CR2.xmp", "A/IMG_1.JPG", "B/IMG_1.JPG", "IMG_2.JPG"};
+        QCOMPARE(PkCatalogueFilter::text(files, PkCatalogueFilter::Join::Commas), "IMG_1.CR2, IMG_1.JPG, IMG_2.JPG");
+        QCOMPARE(PkCatalogueFilter::text(files, PkCatalogueFilter::Join::Or), "IMG_1.CR2 OR IMG_1.JPG OR IMG_2.JPG");
+    }
+
+    // Read back, a smart collection selects the same files; a title that
+    // would close its string, or start a rule, stays a title.
+    void smartCollection()
+    {
+        const Texts names{"IMG_2403.CR2", "IMG_2403.JPG", "IMG_24031.JPG", "IMG_2404\"\\.JPG", "IMG_2405.JPG"};
+        const Texts ids{"IMG_2403.JPG", "IMG_2404\"\\.JPG"};
+        const PkMatchResult match = PkSelectionMatcher::matchNames(names, ids, {true, false, true});
+        const QByteArray written = PkSmartCollection::write("a\\\", value = \"IMG_2405\n", PkCatalogueFilter::names(match.files));
+        const PkSelectionList read = PkListReader::readBytes(written, "picks.lrsmcol");
+        QCOMPARE(read.ids, (Texts{"IMG_2403.CR2", "IMG_2403.JPG", "IMG_2404\"\\.JPG"}));
+        QCOMPARE(PkSelectionMatcher::matchNames(names, read.ids, {true, false, true}).files, match.files);
+    }
+
+    // Nothing half-written: a refused or failed file leaves the one there
+    // and no temporary. A file size limit stands in for a full drive, also
+    // for root.
+    void savedFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("written") << "old" << "";
+        QTest::newRow("a folder") << "folder" << "Is a directory";
+        QTest::newRow("below a file") << "old/new" << "Not a directory";
+        QTest::newRow("a full drive") << "full" << "File too large";
+    }
+
+    void savedFile()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        const QDir folder(dir.path());
+        QVERIFY(folder.mkdir("folder"));
+        QFile old(folder.filePath("old"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        rlimit limit{}, full{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        full = {path == "full" ? 1024 : limit.rlim_cur, limit.rlim_max};
+        ::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        const QString why = PwSavedFile::write(folder.filePath(path), QByteArray(4096, 'n'));
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        QTEST(why, "why");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), why.isEmpty() ? QByteArray(4096, 'n') : "old");
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (Texts{"folder", "old"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPkExports)
+#include "tst_pkexports.moc"
