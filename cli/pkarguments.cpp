@@ -105,6 +105,14 @@ const char description[] =
     "lines above go to standard error. With --print0 each path ends with a NUL,\n"
     "for xargs -0.\n"
     "\n"
+    "With --report, the match is also written to a spreadsheet file (CSV, UTF-8),\n"
+    "on a dry run too and whether or not anything is copied: one row per\n"
+    "identifier with how it was found (as written, near, example, not found,\n"
+    "ambiguous or text; range, prose and sub-folder where it applies), the range\n"
+    "or sentence it was read from, its pictures and its files. A cell that starts\n"
+    "with = + - or @ starts with an apostrophe, so that no spreadsheet runs it:\n"
+    "  pickwell --list picks.txt --folder DCIM --dry-run --report picks.csv\n"
+    "\n"
     "With --to, FilesFromSelection goes into another folder, for pictures on a\n"
     "write-protected card or a read-only share. With --resume, a run that ended\n"
     "early is finished: FilesFromSelection may be there already, files of the same\n"
@@ -150,7 +158,8 @@ const char exitStatusText[] =
     "  0      every file copied (with --dry-run: the folder was matched)\n"
     "  1      some files could not be copied, or a full drive or a folder that is\n"
     "         gone ended the run (\"stopped: the drive is full: copied 36 of 89\"),\n"
-    "         in FilesFromSelection or in a --also folder\n"
+    "         in FilesFromSelection or in a --also folder; or the --report file\n"
+    "         could not be written (nothing is copied then)\n"
     "  2      wrong usage (--like inside the picture folder too), a list or folder\n"
     "         that cannot be read or holds no identifier, or a --to or --also\n"
     "         folder that is missing, a file, the picture folder or inside\n"
@@ -226,6 +235,10 @@ struct Parser
                             QStringLiteral("Copy every file to the top of FilesFromSelection instead of into the "
                                            "sub-folder it came from; names that two files would share are not "
                                            "copied.")};
+    QCommandLineOption report{QStringLiteral("report"),
+                              QStringLiteral("Write the match to this CSV file, one row per identifier: how it was "
+                                             "found, its pictures and its files."),
+                              QStringLiteral("file.csv")};
     QCommandLineOption noVerify{QStringLiteral("no-verify"),
                                 QStringLiteral("Do not read each copy back and compare it with its picture before "
                                                "naming it; copies are then made as fast as cp makes them.")};
@@ -238,7 +251,7 @@ struct Parser
         parser.setApplicationDescription(QString::fromLatin1(description));
         for (QCommandLineOption *option : {&list, &like, &folder, &to, &also, &resume, &dryRun, &print0, &ambiguous,
                                            &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
-                                           &subfolders, &flat, &noVerify})
+                                           &subfolders, &flat, &noVerify, &report})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -306,6 +319,12 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         return usageError(QStringLiteral("Give --also at most twice."));
     if (parser.values(options.like).size() > 1)
         return usageError(QStringLiteral("Give --like once."));
+    const QStringList reports = parser.values(options.report);
+    if (reports.size() > 1)
+        return usageError(QStringLiteral("Give --report once."));
+    // Refused before anything is read: a folder only fails at the end.
+    if (!reports.isEmpty() && QFileInfo(reports.constFirst()).isDir())
+        return usageError(QStringLiteral("--report %1 is a folder: give a file name.").arg(reports.constFirst()));
     if (hasLike && parser.isSet(options.list))
         return usageError(QStringLiteral("Give either --list or --like."));
     if (hasList != hasFolder)
@@ -354,6 +373,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
                                                              : Subfolders::WhenNoneHere;
         invocation.flat = parser.isSet(options.flat);
         invocation.verify = !parser.isSet(options.noVerify);
+        invocation.reportPath = reports.value(0);
         return invocation;
     }
     if (positional.size() > 1)
@@ -361,7 +381,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     for (const QCommandLineOption *option :
          {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
           &options.withExtensions, &options.wholeNumbers, &options.noNearMatches, &options.subfolders,
-          &options.flat, &options.noVerify}) {
+          &options.flat, &options.noVerify, &options.report}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

@@ -72,6 +72,7 @@ public:
         PkMatchOptions::Subfolders subfolders = PkMatchOptions::Subfolders::WhenNoneHere;
         bool flat = false; // every copy at the top of FilesFromSelection
         bool verify = true; // each copy read back before it is named
+        QString reportPath; // --report: the match as a spreadsheet, one row per identifier
         QString message;
         int exitStatus = Success;
     };
@@ -96,6 +97,7 @@ public:
 private:
     int prepare(const Invocation &invocation);
     int prepareLike(const Invocation &invocation);
+    int writeReport(const Invocation &invocation, const PkMatchResult &match, const QList<PkNearMatch> *examples);
     void holdAmbiguous(const QList<QString> &ids, Ambiguous answer, PkMatchResult &match);
     int reportSkipped(int status);
     void printPaths(const Invocation &invocation);
