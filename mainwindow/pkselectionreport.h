@@ -15,6 +15,8 @@ class QAction;
 QT_END_NAMESPACE
 
 class PkButton;
+struct PkLikeResult;
+class PkSelectionExports;
 class PwTools;
 
 // What the two count tiles tell about a match beyond their numbers, and the
@@ -47,7 +49,8 @@ public:
     // Whether runs read each copy back before naming it; on by default.
     static bool verifyCopies();
 
-    void showMatch(const PkMatchResult &match);
+    // like: example pictures were the identifiers, and found this.
+    void showMatch(const PkMatchResult &match, const PkLikeResult *like = nullptr);
     // The files a run would copy now, which "Copy file list" gives: the
     // match's, less the leftOut ones the user left out in the review.
     void showFilesToCopy(const QList<QString> &files, qsizetype leftOut = 0);
@@ -86,6 +89,7 @@ private:
     QAction *copyNearAction = nullptr;
     QAction *copyNotFoundAction = nullptr;
     QAction *copyFileListAction = nullptr;
+    PkSelectionExports *exports = nullptr;
     QString ambiguousReport;
     QString nearReport;
     bool ambiguousShown = false;
