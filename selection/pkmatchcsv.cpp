@@ -31,8 +31,8 @@ public:
         , notFound(match.idsNotFound.cbegin(), match.idsNotFound.cend())
     {
         // A file counts for the first identifier that selects it, as the run names it.
-        for (qsizetype file = 0; file < match.files.size() && file < match.fileIds.size(); ++file)
-            filesOf[match.ids.value(match.fileIds.at(file))].append(match.files.at(file));
+        for (qsizetype file = 0; file < match.files.size(); ++file)
+            filesOf[match.ids.value(match.fileIds.value(file, -1))].append(match.files.at(file));
         for (const PkAmbiguousId &entry : match.ambiguous)
             ambiguous.insert(entry.id, entry.pictures);
         for (const PkNearMatch &entry : match.near)

@@ -133,6 +133,8 @@ private slots:
         QCOMPARE(run("Copy as catalogue filter (A OR B)"), "IMG_1.JPG OR IMG_1.CR2");
         run("Save as smart collection\u2026", dir->filePath("picks.lrsmcol"));
         QCOMPARE(PkListReader::readFile(dir->filePath("picks.lrsmcol")).ids, (Texts{"IMG_1.JPG", "IMG_1.CR2"}));
+        QFile collection(dir->filePath("picks.lrsmcol"));
+        QVERIFY(collection.open(QIODevice::ReadOnly) && collection.readAll().contains("\ttitle = \"picks\",\n"));
         run("Save report\u2026", dir->filePath("picks.csv"));
         QFile csv(dir->filePath("picks.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
