@@ -32,7 +32,7 @@ public:
     {
         // A file counts for the first identifier that selects it, as the run names it.
         for (qsizetype file = 0; file < match.files.size(); ++file)
-            filesOf[match.ids.value(match.fileIds.value(file, -1))].append(match.files.at(file));
+            filesOf[match.ids.value(match.fileIds.value(file))].append(match.files.at(file));
         for (const PkAmbiguousId &entry : match.ambiguous)
             ambiguous.insert(entry.id, entry.pictures);
         for (const PkNearMatch &entry : match.near)
@@ -58,10 +58,8 @@ public:
                 continue;
             // A range's gaps stand among its numbers, where the list has them.
             if (const PkRangeRead *range = rangeOf.value(id)) {
-                for (const PkLinePieces::Piece &number : PkLinePieces::rangeNumbers(range->id)) {
-                    if (!done.contains(number.text))
-                        addId(number.text, range->missing.contains(number.text));
-                }
+                for (const PkLinePieces::Piece &number : PkLinePieces::rangeNumbers(range->id))
+                    addId(number.text, range->missing.contains(number.text));
             } else {
                 addId(id, false);
             }

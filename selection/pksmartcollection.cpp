@@ -165,7 +165,7 @@ QByteArray luaString(const QString &text)
     for (const QChar c : text) {
         if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
             quoted += QLatin1Char('\\');
-        quoted += c.unicode() < 0x20 || c.unicode() == 0x7f ? QLatin1Char(' ') : c;
+        quoted += c.category() == QChar::Other_Control ? QLatin1Char(' ') : c;
     }
     return '"' + quoted.toUtf8() + '"';
 }

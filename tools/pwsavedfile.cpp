@@ -44,10 +44,6 @@ int makeTemporary(const QString &path, QByteArray &temporary)
 
 QString PwSavedFile::write(const QString &path, const QByteArray &bytes)
 {
-    // A folder would only fail at the rename, after a whole temporary was
-    // written beside it; its name says why at once.
-    if (QFileInfo(path).isDir())
-        return qt_error_string(EISDIR);
     QByteArray temporary;
     const int fd = makeTemporary(path, temporary);
     if (fd < 0)
