@@ -262,53 +262,6 @@ private slots:
             << QByteArray("pickwell: Give --subfolders=auto, always or never, once. See pickwell --help.\n") << QStringList{};
     }
 
-    // The report is written whole, on a dry run and when nothing is copied,
-    // or not at all: a folder is refused before the list is read, and a
-    // report over the file size limit stops the run before any copy.
-    void report_data()
-    {
-        QTest::addColumn<QByteArray>("list");
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QByteArray>("err"); // how stderr ends
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("report"); // after its header; null: none
-        const QString job = "--list list --folder pics --report r.csv";
-        QTest::newRow("a dry run") << QByteArray("IMG_0001\n-9\n") << job + " --dry-run" << QByteArray("not found: -9\n") << 0
-            << QByteArray("IMG_0001,as written,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\n'-9,not found,,,\r\n");
-        QTest::newRow("a run that copies") << QByteArray("=9\nIMG_0001.CR2") << job << QByteArray() << 0
-            << QByteArray("'=9,not found,,,\r\nIMG_0001.CR2,as written,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\n");
-        QTest::newRow("a folder") << QByteArray() << "--list gone --folder gone --report pics"
-            << QByteArray("pickwell: --report pics is a folder: give a file name. See pickwell --help.\n") << 2 << QByteArray();
-        for (const QString &refused : {job + " --report r.csv", QString("--report r.csv")})
-            QTest::newRow(qPrintable(refused)) << QByteArray() << refused << "pickwell: " + QByteArray(refused.size() > 20 ? "Give --report once." : "--report needs --list and --folder.") + " See pickwell --help.\n" << 2 << QByteArray();
-        QByteArray many = "IMG_0001\n";
-        for (int i = 0; i < 3000; ++i)
-            many += "not_in_the_folder_" + QByteArray::number(i) + '\n';
-        QTest::newRow("a full drive") << many << job
-            << QByteArray("pickwell: Cannot write the report r.csv: File too large\n") << 1 << QByteArray();
-    }
-
-    void report()
-    {
-        QFETCH(QByteArray, list);
-        QFETCH(QString, arguments);
-        QFETCH(QByteArray, report);
-        const auto dir = testFolderWithSettings();
-        makeTestFolder(dir->filePath("pics"), {"IMG_0001.jpg", "IMG_0001.CR2"});
-        QVERIFY(list.isNull() || writeTestFile(dir->filePath("list"), list) != QString());
-        QProcess process;
-        start(process, dir->path(), arguments.split(' '));
-        QVERIFY(process.waitForFinished(60000));
-        QFETCH(QByteArray, err);
-        QVERIFY2(process.readAllStandardError().endsWith(err), err);
-        QTEST(process.exitCode(), "status");
-        QFile written(dir->filePath("r.csv"));
-        QCOMPARE(written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray(),
-                 report.isNull() ? report : "\xEF\xBB\xBFIdentifier,Found,Read from,Pictures,Files\r\n" + report);
-        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), (list.isNull() ? 0 : 1) + !report.isNull());
-        QCOMPARE(QFile::exists(dir->filePath("pics/FilesFromSelection")), process.exitCode() == 0 && !arguments.contains("--dry-run"));
-    }
-
     // A job kept on two cards of one camera: both name their first picture IMG_0001.
     void tree()
     {

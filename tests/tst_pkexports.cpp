@@ -7,6 +7,7 @@
 #include "pksmartcollection.h"
 #include "pwsavedfile.h"
 
+#include <QProcess>
 #include <QtTest>
 
 #include <csignal>
@@ -101,27 +102,62 @@ private slots:
         QCOMPARE(PkSelectionMatcher::matchNames(names, read.ids, {true, false, true}).files, match.files);
     }
 
-    // Nothing half-written: a refused or failed file leaves the one there
-    // and no temporary. A file size limit stands in for a full drive, also
-    // for root.
-    void savedFile()
+    // The command line writes the report whole, on a dry run and when
+    // nothing is copied, or not at all, leaving the file there as it was and
+    // no temporary: a folder is refused before the list is read, and a
+    // report over the file size limit, which stands in for a full drive,
+    // also for root, stops the run before any copy.
+    void commandLine_data()
     {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QByteArray>("err"); // how stderr ends
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("report"); // r.csv, which held "old"
+        const QString job = "--list list --folder pics --report r.csv";
+        const QByteArray head = "\xEF\xBB\xBFIdentifier,Found,Read from,Pictures,Files\r\n";
+        QTest::newRow("a dry run") << QByteArray("IMG_0001\n-9\n") << job + " --dry-run" << QByteArray("not found: -9\n") << 0
+            << head + "IMG_0001,as written,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\n'-9,not found,,,\r\n";
+        QTest::newRow("a run that copies") << QByteArray("=9\nIMG_0001.CR2") << job << QByteArray() << 0
+            << head + "'=9,not found,,,\r\nIMG_0001.CR2,as written,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\n";
+        QTest::newRow("a folder") << QByteArray() << "--list gone --folder gone --report pics"
+            << QByteArray("pickwell: --report pics is a folder: give a file name. See pickwell --help.\n") << 2 << QByteArray("old");
+        for (const QString &refused : {job + " --report r.csv", QString("--report r.csv")})
+            QTest::newRow(qPrintable(refused)) << QByteArray() << refused << "pickwell: " + QByteArray(refused.size() > 20 ? "Give --report once." : "--report needs --list and --folder.") + " See pickwell --help.\n" << 2 << QByteArray("old");
+        QByteArray many = "IMG_0001\n";
+        for (int i = 0; i < 3000; ++i)
+            many += "not_in_the_folder_" + QByteArray::number(i) + '\n';
+        QTest::newRow("a full drive") << many << job
+            << QByteArray("pickwell: Cannot write the report r.csv: File too large\n") << 1 << QByteArray("old");
+    }
+
+    void commandLine()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QString, arguments);
+        QFETCH(QByteArray, report);
         QTemporaryDir dir;
-        const QDir folder(dir.path());
-        QVERIFY(PwSavedFile::write(folder.filePath("old"), "old").isEmpty());
-        QCOMPARE(PwSavedFile::write(folder.filePath("old/new"), "new"), "Not a directory");
-        rlimit limit{};
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
-        const rlimit full{1024, limit.rlim_max};
-        ::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
-        const QString why = PwSavedFile::write(folder.filePath("old"), QByteArray(4096, 'n'));
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-        QCOMPARE(why, "File too large");
-        QFile old(folder.filePath("old"));
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), "old");
-        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), Texts{"old"});
+        QVERIFY(QDir(dir.path()).mkdir("pics") && PwSavedFile::write(dir.filePath("pics/IMG_0001.jpg"), "j").isEmpty()
+                && PwSavedFile::write(dir.filePath("pics/IMG_0001.CR2"), "r").isEmpty());
+        QVERIFY(list.isNull() || PwSavedFile::write(dir.filePath("list"), list).isEmpty());
+        QVERIFY(PwSavedFile::write(dir.filePath("r.csv"), "old").isEmpty());
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.setChildProcessModifier([] {
+            const rlimit limit{64 * 1024, 64 * 1024};
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        process.start(PICKWELL_PROGRAM, arguments.split(' '));
+        QVERIFY(process.waitForFinished(60000));
+        QFETCH(QByteArray, err);
+        QVERIFY2(process.readAllStandardError().endsWith(err), err);
+        QTEST(process.exitCode(), "status");
+        QFile written(dir.filePath("r.csv"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), report);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), list.isNull() ? 1 : 2);
+        QCOMPARE(QFile::exists(dir.filePath("pics/FilesFromSelection")), process.exitCode() == 0 && !arguments.contains("--dry-run"));
     }
 };
 

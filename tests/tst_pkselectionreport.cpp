@@ -120,25 +120,23 @@ private slots:
         report.showMatch(PkSelectionMatcher::matchNames({"IMG_1.JPG", "IMG_1.CR2", "IMG_2.JPG"}, {"IMG_1", "IMG_2"}));
         report.showFilesToCopy({"IMG_1.JPG", "IMG_1.CR2"}, 1);
         const auto run = [&toCopyTile](const QString &text, const QString &path = {}) {
-            for (QAction *action : toCopyTile.actions()) {
-                if (action->text() == text)
-                    action->trigger();
-            }
-            std::unique_ptr<QFileDialog> dialog(toCopyTile.findChild<QFileDialog *>());
-            if (dialog)
+            for (QAction *action : toCopyTile.actions())
+                action->text() == text ? action->trigger() : void();
+            if (std::unique_ptr<QFileDialog> dialog{toCopyTile.findChild<QFileDialog *>()})
                 emit dialog->fileSelected(path);
             return QGuiApplication::clipboard()->text();
+        };
+        const auto read = [this](const char *name) {
+            QFile file(dir->filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
         QCOMPARE(run("Copy as catalogue filter (A, B)"), "IMG_1.JPG, IMG_1.CR2");
         QCOMPARE(run("Copy as catalogue filter (A OR B)"), "IMG_1.JPG OR IMG_1.CR2");
         run("Save as smart collection\u2026", dir->filePath("picks.lrsmcol"));
         QCOMPARE(PkListReader::readFile(dir->filePath("picks.lrsmcol")).ids, (Texts{"IMG_1.JPG", "IMG_1.CR2"}));
-        QFile collection(dir->filePath("picks.lrsmcol"));
-        QVERIFY(collection.open(QIODevice::ReadOnly) && collection.readAll().contains("\ttitle = \"picks\",\n"));
+        QVERIFY(read("picks.lrsmcol").contains("\ttitle = \"picks\",\n"));
         run("Save report\u2026", dir->filePath("picks.csv"));
-        QFile csv(dir->filePath("picks.csv"));
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        QCOMPARE(csv.readAll().sliced(46), "IMG_1,as written,,IMG_1,\"IMG_1.JPG, IMG_1.CR2\"\r\nIMG_2,\"as written, left out\",,,\r\n");
+        QCOMPARE(read("picks.csv").sliced(46), "IMG_1,as written,,IMG_1,\"IMG_1.JPG, IMG_1.CR2\"\r\nIMG_2,\"as written, left out\",,,\r\n");
         run("Save report\u2026", dir->path());
         QCOMPARE(toCopyTile.findChild<QMessageBox *>()->text(), "Cannot save " + dir->path() + ": Is a directory");
     }
