@@ -325,6 +325,10 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     // Refused before anything is read: a folder only fails at the end.
     if (!reports.isEmpty() && QFileInfo(reports.constFirst()).isDir())
         return usageError(QStringLiteral("--report %1 is a folder: give a file name.").arg(reports.constFirst()));
+    // A report written over the client's list would lose it for good.
+    const QString reportFile = QFileInfo(reports.value(0)).canonicalFilePath();
+    if (!reportFile.isEmpty() && reportFile == QFileInfo(parser.value(options.list)).canonicalFilePath())
+        return usageError(QStringLiteral("--report %1 is the list itself.").arg(reports.constFirst()));
     if (hasLike && parser.isSet(options.list))
         return usageError(QStringLiteral("Give either --list or --like."));
     if (hasList != hasFolder)

@@ -122,6 +122,8 @@ private slots:
             << head + "'=9,not found,,,\r\nIMG_0001.CR2,as written,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\n";
         QTest::newRow("a folder") << QByteArray() << "--list gone --folder gone --report pics"
             << QByteArray("pickwell: --report pics is a folder: give a file name. See pickwell --help.\n") << 2 << QByteArray("old");
+        QTest::newRow("the list") << QByteArray("IMG_0001") << "--list list --folder pics --report ./list"
+            << QByteArray("pickwell: --report ./list is the list itself. See pickwell --help.\n") << 2 << QByteArray("old");
         for (const QString &refused : {job + " --report r.csv", QString("--report r.csv")})
             QTest::newRow(qPrintable(refused)) << QByteArray() << refused << "pickwell: " + QByteArray(refused.size() > 20 ? "Give --report once." : "--report needs --list and --folder.") + " See pickwell --help.\n" << 2 << QByteArray("old");
         QByteArray many = "IMG_0001\n";
