@@ -26,7 +26,8 @@ class PwTools;
 // out as text, and offers the options; the To copy tile counts the
 // identifiers that named nothing, or else those found by a near match.
 // Footers, tooltips and the context actions that copy each report to the
-// clipboard live here.
+// clipboard live here; those that hand the picks on to a catalogue or a
+// spreadsheet are PkSelectionExports'.
 class PkSelectionReport : public QObject
 {
     Q_OBJECT
