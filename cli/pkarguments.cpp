@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkarguments.h"
+#include "pkhelptext.h"
 
 #include "pkxmppacket.h"
 
@@ -43,126 +44,6 @@ constexpr QtOption qtOptions[] = {
     {"sync", nullptr, "Qt: synchronous X11 calls, for debugging."},
     {"testability", nullptr, "Qt: load the testability plugin."},
 };
-
-const char description[] =
-    "Copies the pictures named in a selection list into a new folder\n"
-    "FilesFromSelection inside the picture folder.\n"
-    "\n"
-    "Without --list and --folder the window starts, with the given list already\n"
-    "chosen. With both, the job runs without a window and without a display: it\n"
-    "prints \"N identifiers, M files to copy, K not found\" (and \", A ambiguous\"\n"
-    "when some identifiers select files of more than one picture, \", E near\" when\n"
-    "some were found by a near match), one line \"not found: ID\" for each\n"
-    "identifier that names no file, \"near: ID: PICTURE\" for each near match,\n"
-    "\"ambiguous: ID: PICTURE, PICTURE, ...\" (at most 20 pictures) for each\n"
-    "ambiguous identifier, \"text: LINE\" for each line left out as text (words\n"
-    "without a digit, such as a greeting), and at the end \"copied X of M\";\n"
-    "each file that cannot be copied is reported on stderr as\n"
-    "\"failed: NAME: REASON\". Ctrl+C stops the run after the file being copied;\n"
-    "a second Ctrl+C, SIGTERM, SIGHUP and SIGQUIT end it at once, leaving no\n"
-    "part of a copy.\n"
-    "\n"
-    "The files of an identifier that selects files of more than one picture as\n"
-    "written (207 for 2071 selects IMG_2070 to IMG_2079 and IMG_2207) are copied\n"
-    "only with --ambiguous=copy; without it they are left out, and stderr ends\n"
-    "with \"skipped: 1 ambiguous identifier: 207\" and how to add them. Files that\n"
-    "an unambiguous identifier selects are copied all the same, and pictures apart\n"
-    "only by an edit or copy marker (IMG_2403, IMG_2403-Edit) are one picture.\n"
-    "\n"
-    "An identifier with an extension selects every file of its picture:\n"
-    "IMG_2403.JPG selects IMG_2403.JPG, IMG_2403.CR2 and IMG_2403.CR2.xmp, not\n"
-    "IMG_24031.JPG. Other identifiers select every file whose name holds them.\n"
-    "An identifier that selects nothing is tried again: ignoring case\n"
-    "(img_2403.jpg), without an edit or copy marker (IMG_2403-Edit.jpg,\n"
-    "IMG_2403 copy.jpg, IMG_2403 (1).jpg), then by its number alone (IMG 2403,\n"
-    "#2403); it selects the picture found only when there is exactly one.\n"
-    "A range (2403-2406, IMG_2100 - IMG_2104, 2410 to 2412) that selects nothing\n"
-    "as written stands for each number in it, matched whole; \"range: RANGE:\n"
-    "NUMBER, ... not in the folder\" names its gaps. A sentence that selects\n"
-    "nothing as written stands for its numbers and names, never its dates, times\n"
-    "or prices: \"prose: LINE: PICK, ...\". Blank lines are not counted.\n"
-    "\n"
-    "Sub-folders (cards, camera folders, date folders) are searched as one folder\n"
-    "with the folder itself, to any depth, with --subfolders=auto (the default)\n"
-    "only when the folder's own files answer no identifier at all (sidecars\n"
-    "alone, such as IMG_0001.xmp, answer nothing), with\n"
-    "--subfolders=always from the start, with --subfolders=never not at all.\n"
-    "Files are then named by their paths in the folder (CardA/IMG_0001.JPG), and\n"
-    "the same picture name in two folders is two pictures (\"ambiguous: IMG_0001:\n"
-    "CardA/IMG_0001, CardB/IMG_0001\"). Left out at any depth: FilesFromSelection,\n"
-    "hidden names (._IMG_0001.JPG, .thumbnails), links to folders, @eaDir,\n"
-    "#recycle, #snapshot, $RECYCLE.BIN, System Volume Information, lost+found,\n"
-    "CaptureOne and *.lrdata. \"hint: N identifiers not found here are in\n"
-    "sub-folders\" says where the folder itself was matched and sub-folders hold\n"
-    "the rest; \"not UTF-8: NAME\" names files that can never be matched. Copies\n"
-    "keep their sub-folder (FilesFromSelection/CardA/IMG_0001.JPG); with --flat\n"
-    "they all go to its top, and a name that two files would share copies neither\n"
-    "(\"clash: IMG_0001.JPG: CardA, CardB\"). For example:\n"
-    "  pickwell --list picks.txt --folder /media/card/DCIM\n"
-    "  pickwell --list picks.txt --folder ~/Jobs/Wedding --subfolders=always --flat\n"
-    "  pickwell --list picks.txt --folder ~/Jobs/Wedding --subfolders=never\n"
-    "\n"
-    "With --dry-run, standard output holds only the paths of the files that\n"
-    "would be copied (FOLDER/NAME), one a line, for a pipe; the summary and the\n"
-    "lines above go to standard error. With --print0 each path ends with a NUL,\n"
-    "for xargs -0.\n"
-    "\n"
-    "With --to, FilesFromSelection goes into another folder, for pictures on a\n"
-    "write-protected card or a read-only share. With --resume, a run that ended\n"
-    "early is finished: FilesFromSelection may be there already, files of the same\n"
-    "name and size in it are left alone and counted as already there (\"copied 12\n"
-    "of 40, 28 already there\"); one of another size is left alone too, but fails\n"
-    "(\"already there, but 1.2 MB, not 3.4 MB\"). For example:\n"
-    "  pickwell --list picks.txt --folder /media/card/DCIM --to ~/Pictures/job\n"
-    "  pickwell --list picks.txt --folder /srv/photos/wedding --resume\n"
-    "  pickwell --list picks.txt --folder DCIM --dry-run --print0 | xargs -0 ls -l\n"
-    "\n"
-    "With --also, a second FilesFromSelection goes into another folder in the\n"
-    "same pass, a backup drive; a drive that fails ends only its own copies, and\n"
-    "its line says so (\"also /media/backup: stopped: the drive is full: ...\"):\n"
-    "  pickwell --list picks.txt --folder DCIM --to ~/Pictures/job --also /mnt/b\n"
-    "\n"
-    "Each copy is written out to its drive, read back and compared with its\n"
-    "picture before it gets its name (\"copied 40 of 40, verified\"); one that\n"
-    "reads back different is made once more, and a second time ends the run.\n"
-    "This machine's cache is dropped first; a cache below it (a FUSE driver, a\n"
-    "share's server, the drive itself) may still answer. The copies' hashes go\n"
-    "into FilesFromSelection/.pickwell-checksums.xxh128, which anyone can check:\n"
-    "  cd FilesFromSelection && xxhsum --strict -c .pickwell-checksums.xxh128\n"
-    "--no-verify copies as fast as cp and lists only the copies whose bytes passed\n"
-    "through Pickwell. One run at a time copies into a FilesFromSelection: another\n"
-    "is refused (\"FilesFromSelection is in use by another Pickwell\", exit 3).\n"
-    "Copies go into FilesFromSelection as it was opened: moved away or replaced\n"
-    "during the run, it receives nothing more, and the run ends (\"the\n"
-    "destination is gone\"). A hidden copy in progress that a failing drive keeps\n"
-    "is named (\"note: NAME: left behind by a drive that failed; ...\"); the next\n"
-    "run into the folder removes it.\n"
-    "\n"
-    "With --like instead of --list, example pictures (a client's downloads,\n"
-    "renamed, resized, perhaps stripped of their metadata) are the list: each\n"
-    "finds the picture taken in the same second by the same camera, or else the\n"
-    "one that looks clearly nearest, and selects all its files. stderr then says\n"
-    "\"like: EXAMPLE: PICTURE (capture time)\" or \"(content)\" for each example\n"
-    "found, and \"not a picture: NAME: REASON\" for files that are none. For example:\n"
-    "  pickwell --like ~/Downloads/favourites --folder /srv/photos/wedding --dry-run";
-
-const char exitStatusText[] =
-    "\n"
-    "Exit status:\n"
-    "  0      every file copied (with --dry-run: the folder was matched)\n"
-    "  1      some files could not be copied, or a full drive or a folder that is\n"
-    "         gone ended the run (\"stopped: the drive is full: copied 36 of 89\"),\n"
-    "         in FilesFromSelection or in a --also folder\n"
-    "  2      wrong usage (--like inside the picture folder too), a list or folder\n"
-    "         that cannot be read or holds no identifier, or a --to or --also\n"
-    "         folder that is missing, a file, the picture folder or inside\n"
-    "         FilesFromSelection (a --also folder: or another destination)\n"
-    "  3      the folder (or a --to or --also folder) was refused: it already holds\n"
-    "         FilesFromSelection (without --resume), another run copies into it,\n"
-    "         it cannot be written into, or the files do not fit on its drive\n"
-    "  4      the run was complete, but the files of ambiguous identifiers were left\n"
-    "         out, asked about or by --ambiguous=skip (with --dry-run: they would be)\n"
-    "  128+N  stopped by signal N (130 after Ctrl+C, 143 after SIGTERM)\n";
 
 struct Parser
 {
@@ -241,6 +122,10 @@ struct Parser
                              QStringLiteral("name")};
     QCommandLineOption noCopy{QStringLiteral("no-copy"),
                               QStringLiteral("With --mark or --unmark: only mark; copy nothing.")};
+    QCommandLineOption report{QStringLiteral("report"),
+                              QStringLiteral("Write the match to this CSV file, one row per identifier: how it was "
+                                             "found, its pictures and its files."),
+                              QStringLiteral("file.csv")};
     QCommandLineOption noVerify{QStringLiteral("no-verify"),
                                 QStringLiteral("Do not read each copy back and compare it with its picture before "
                                                "naming it; copies are then made as fast as cp makes them.")};
@@ -250,10 +135,10 @@ struct Parser
         // Qt's own options are single-dash words; no option of ours is a
         // bundle of short letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(QString::fromLatin1(description));
+        parser.setApplicationDescription(PkHelpText::description());
         for (QCommandLineOption *option : {&list, &like, &folder, &to, &also, &resume, &dryRun, &print0, &ambiguous,
                                            &withoutExtensions, &withExtensions, &wholeNumbers, &noNearMatches,
-                                           &subfolders, &flat, &noVerify, &mark, &unmark, &label, &noCopy})
+                                           &subfolders, &flat, &noVerify, &mark, &unmark, &label, &noCopy, &report})
             parser.addOption(*option);
         for (const QtOption &qt : qtOptions) {
             QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -271,7 +156,7 @@ struct Parser
         // Without an application object Qt cannot know the program's name.
         QString text = parser.helpText();
         text.replace(QLatin1String("<executable_name>"), PkArguments::programName());
-        return text + QLatin1String(exitStatusText);
+        return text + PkHelpText::exitStatus();
     }
 };
 
@@ -337,6 +222,16 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         return usageError(QStringLiteral("Give --also at most twice."));
     if (parser.values(options.like).size() > 1)
         return usageError(QStringLiteral("Give --like once."));
+    const QStringList reports = parser.values(options.report);
+    if (reports.size() > 1)
+        return usageError(QStringLiteral("Give --report once."));
+    // Refused before anything is read: a folder only fails at the end.
+    if (!reports.isEmpty() && QFileInfo(reports.constFirst()).isDir())
+        return usageError(QStringLiteral("--report %1 is a folder: give a file name.").arg(reports.constFirst()));
+    // A report written over the client's list would lose it for good.
+    const QString reportFile = QFileInfo(reports.value(0)).canonicalFilePath();
+    if (!reportFile.isEmpty() && reportFile == QFileInfo(parser.value(options.list)).canonicalFilePath())
+        return usageError(QStringLiteral("--report %1 is the list itself.").arg(reports.constFirst()));
     if (hasLike && parser.isSet(options.list))
         return usageError(QStringLiteral("Give either --list or --like."));
     if (hasList != hasFolder)
@@ -393,6 +288,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
         invocation.markKeyword = parser.value(invocation.unmark ? options.unmark : options.mark);
         invocation.markLabel = parser.value(options.label);
         invocation.copy = !parser.isSet(options.noCopy);
+        invocation.reportPath = reports.value(0);
         return invocation;
     }
     if (positional.size() > 1)
@@ -400,7 +296,7 @@ PkCommandLine::Invocation PkArguments::parse(const QStringList &arguments)
     for (const QCommandLineOption *option :
          {&options.to, &options.resume, &options.dryRun, &options.ambiguous, &options.withoutExtensions,
           &options.withExtensions, &options.wholeNumbers, &options.noNearMatches, &options.subfolders,
-          &options.flat, &options.noVerify, &options.mark, &options.unmark, &options.label, &options.noCopy}) {
+          &options.flat, &options.noVerify, &options.mark, &options.unmark, &options.label, &options.noCopy, &options.report}) {
         if (parser.isSet(*option))
             return usageError(QStringLiteral("--%1 needs --list and --folder.").arg(option->names().constFirst()));
     }

@@ -254,6 +254,8 @@ int PkCommandLine::prepare(const Invocation &invocation)
     PkMatchResult match = PkSelectionMatcher::matchFolder(folderPath, list.ids, options);
     if (match.idCount == 0)
         return refuseEmptyList();
+    if (const int status = writeReport(invocation, match, nullptr); status != Success)
+        return status;
     for (const QString &problem : std::as_const(match.unreadable))
         printError(QStringLiteral("cannot read sub-folder ") + problem);
     holdAmbiguous(match.ids, invocation.ambiguous, match);

@@ -77,6 +77,7 @@ public:
         bool unmark = false;
         QString markLabel;   // --label: a colour label set with the keyword
         bool copy = true;    // false with --no-copy: only mark
+        QString reportPath; // --report: the match as a spreadsheet, one row per identifier
         QString message;
         int exitStatus = Success;
     };
@@ -101,6 +102,7 @@ public:
 private:
     int prepare(const Invocation &invocation);
     int prepareLike(const Invocation &invocation);
+    int writeReport(const Invocation &invocation, const PkMatchResult &match, const QList<PkNearMatch> *examples);
     void holdAmbiguous(const QList<QString> &ids, Ambiguous answer, PkMatchResult &match);
     int reportSkipped(int status);
     void printPaths(const Invocation &invocation);

@@ -70,6 +70,9 @@ int PkCommandLine::prepareLike(const Invocation &invocation)
     const PkLikeResult result = PkLikeJob::run(PkLikeJob::examplesIn(likePath), likePath, folderPath, options);
     cache.save();
     progress.clear();
+    const QList<PkNearMatch> found = result.foundPictures();
+    if (const int status = writeReport(invocation, result.match, &found); status != Success)
+        return status;
     const QByteArray report = PkLikeReport::summary(result);
     std::fflush(stdout);
     std::fwrite(report.constData(), 1, size_t(report.size()), stderr);

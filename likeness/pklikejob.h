@@ -41,6 +41,15 @@ struct PkLikeResult
     int byTime = 0;
     int byContent = 0;
     bool cancelled = false;
+
+    // Each example found and its picture, as a report names them.
+    QList<PkNearMatch> foundPictures() const
+    {
+        QList<PkNearMatch> pictures;
+        for (const PkLikeFinding &finding : found)
+            pictures.append({finding.example, finding.picture});
+        return pictures;
+    }
 };
 
 // Finds the pictures of a folder that example pictures show, reading

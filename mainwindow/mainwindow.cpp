@@ -383,7 +383,7 @@ void MainWindow::takePreparation(const PkMatchJobs::Preparation &job)
         listOfIds = job.ids;
     fileSizes = job.sizes;
     listOfFilesToCopy = match.files;
-    report->showMatch(match);
+    report->showMatch(match, job.examples.isEmpty() ? nullptr : &job.like);
     infoToCopy->setToolTip(PkLikeChoice::toolTip(job.like, infoToCopy->toolTip()));
     qDebug() << "MainWindow::on_textFileSelected: listOfFilesToCopy:" << listOfFilesToCopy;
     reviewLink->setSelection(PkLikeChoice::reviewSelection(imagePath, match.ids, match, job.like));

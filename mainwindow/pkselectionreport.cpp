@@ -4,6 +4,7 @@
 
 #include "pkbutton.h"
 #include "pkfoldertree.h"
+#include "pkselectionexports.h"
 #include "pwtools.h"
 
 #include <QAction>
@@ -60,6 +61,7 @@ PkSelectionReport::PkSelectionReport(PkButton *selectedTile, PkButton *toCopyTil
                                        &PkSelectionReport::notFoundReport);
     // So the user can check the names before pressing "Start".
     copyFileListAction = addCopyAction(toCopyTile, QStringLiteral("Copy file list"), &PkSelectionReport::fileListReport);
+    exports = new PkSelectionExports(toCopyTile, this);
     selectedTile->setContextMenuPolicy(Qt::ActionsContextMenu);
     toCopyTile->setContextMenuPolicy(Qt::ActionsContextMenu);
     showOptions();
@@ -179,8 +181,9 @@ void PkSelectionReport::showOptions()
         selectedTile->setFooterText(optionsLine(), noteColor);
 }
 
-void PkSelectionReport::showMatch(const PkMatchResult &match)
+void PkSelectionReport::showMatch(const PkMatchResult &match, const PkLikeResult *like)
 {
+    exports->setMatch(match, like);
     selectedTile->setMainText(QString::number(match.idCount), countColor);
     // Identifiers that named no file, or too many pictures, are what the
     // photographer has to write back to the client about.
@@ -296,6 +299,7 @@ void PkSelectionReport::showFilesToCopy(const QList<QString> &files, qsizetype l
     filesToCopy = files;
     fileListReport = QStringList(files).join(QLatin1Char('\n'));
     copyFileListAction->setEnabled(!files.isEmpty());
+    exports->setFilesToCopy(files);
     leftOutCount = leftOut;
     showToCopyFooter();
     // Only the clashes of copies into one folder change with the files.

@@ -15,6 +15,8 @@ class QAction;
 QT_END_NAMESPACE
 
 class PkButton;
+struct PkLikeResult;
+class PkSelectionExports;
 class PwTools;
 
 // What the two count tiles tell about a match beyond their numbers, and the
@@ -24,7 +26,8 @@ class PwTools;
 // out as text, and offers the options; the To copy tile counts the
 // identifiers that named nothing, or else those found by a near match.
 // Footers, tooltips and the context actions that copy each report to the
-// clipboard live here.
+// clipboard live here; those that hand the picks on to a catalogue or a
+// spreadsheet are PkSelectionExports'.
 class PkSelectionReport : public QObject
 {
     Q_OBJECT
@@ -47,7 +50,8 @@ public:
     // Whether runs read each copy back before naming it; on by default.
     static bool verifyCopies();
 
-    void showMatch(const PkMatchResult &match);
+    // like: example pictures were the identifiers, and found this.
+    void showMatch(const PkMatchResult &match, const PkLikeResult *like = nullptr);
     // The files a run would copy now, which "Copy file list" gives: the
     // match's, less the leftOut ones the user left out in the review.
     void showFilesToCopy(const QList<QString> &files, qsizetype leftOut = 0);
@@ -86,6 +90,7 @@ private:
     QAction *copyNearAction = nullptr;
     QAction *copyNotFoundAction = nullptr;
     QAction *copyFileListAction = nullptr;
+    PkSelectionExports *exports = nullptr;
     QString ambiguousReport;
     QString nearReport;
     bool ambiguousShown = false;

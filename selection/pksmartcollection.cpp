@@ -2,6 +2,9 @@
 
 #include "pksmartcollection.h"
 
+#include <QStringList>
+#include <QUuid>
+
 #include <algorithm>
 #include <vector>
 
@@ -153,6 +156,20 @@ private:
     }
 };
 
+// text as a Lua string between double quotes. A control character would
+// end the line or the string for the catalogue; read() takes a backslash
+// before any character as that character, as Lua does for these two.
+QByteArray luaString(const QString &text)
+{
+    QString quoted;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            quoted += QLatin1Char('\\');
+        quoted += c.category() == QChar::Other_Control ? QLatin1Char(' ') : c;
+    }
+    return '"' + quoted.toUtf8() + '"';
+}
+
 } // namespace
 
 bool PkSmartCollection::isSmartCollection(QStringView text)
@@ -171,4 +188,14 @@ QList<QString> PkSmartCollection::read(QStringView text, QString &error)
                                : QStringLiteral("the smart collection is cut short");
     }
     return parser.ids;
+}
+
+QByteArray PkSmartCollection::write(const QString &title, const QList<QString> &names)
+{
+    const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces).toUpper();
+    return "s = {\n\tid = \"" + id + "\",\n\tinternalName = " + luaString(title) + ",\n\ttitle = " + luaString(title)
+        + ",\n\ttype = \"LibrarySmartCollection\",\n\tvalue = {\n\t\t{\n\t\t\tcriteria = \"filename\",\n"
+          "\t\t\toperation = \"any\",\n\t\t\tvalue = "
+        + luaString(QStringList(names).join(QLatin1Char(' '))) + ",\n\t\t\tvalue2 = \"\",\n\t\t},\n"
+        + "\t\tcombine = \"union\",\n\t},\n\tversion = 0,\n}\n";
 }

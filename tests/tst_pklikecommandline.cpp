@@ -42,7 +42,7 @@ void TestPkLikeCommandLine::run_data()
                               "not a picture: c.txt: Not a picture\n";
     QTest::newRow("dry run, list options ignored") << "--like ex --folder pics --dry-run --whole-numbers" << report
         << QByteArray("pics/IMG_0001.CR2\npics/IMG_0001.jpg\npics/IMG_0002.jpg\nexit 0") << QStringList() << false;
-    QTest::newRow("copies whole pictures") << "--like ex --folder pics" << report << QByteArray("copied 3 of 3, verified\nexit 0")
+    QTest::newRow("copies whole pictures, with a report") << "--like ex --folder pics --report r.csv" << report << QByteArray("copied 3 of 3, verified\nexit 0")
         << QStringList{"IMG_0001.CR2", "IMG_0001.jpg", "IMG_0002.jpg"} << false;
     // The count climbs in place and is wiped before the report.
     QTest::newRow("progress on a terminal") << "--like ex --folder pics --dry-run"
@@ -96,6 +96,11 @@ void TestPkLikeCommandLine::run()
              qPrintable(shown));
     QTEST(process.readAllStandardOutput() + "exit " + QByteArray::number(process.exitCode()), "out");
     QTEST(QDir(dir.filePath("pics/FilesFromSelection")).entryList(QDir::Files), "copies");
+    // An example of a picture that another one found names it without its files.
+    QFile csv(dir.filePath("r.csv"));
+    QCOMPARE(csv.open(QIODevice::ReadOnly) ? csv.readAll().sliced(46) : QByteArray(), arguments.contains("--report")
+             ? "a.jpg,example,,IMG_0001,\"IMG_0001.CR2, IMG_0001.jpg\"\r\nd.jpg,example,,IMG_0001,\r\n"
+               "sub/b.jpg,example,,IMG_0002,IMG_0002.jpg\r\nz.jpg,not found,,,\r\n" : QByteArray());
 }
 
 // One picture name in two folders is one picture where both files give the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkbutton.h"
+#include "pklistreader.h"
 #include "pkselectionreport.h"
 #include "pkwindowtest.h"
 #include "pwtools.h"
@@ -8,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QMessageBox>
 
 using Texts = QList<QString>;
 Q_DECLARE_METATYPE(PkMatchResult)
@@ -105,6 +108,37 @@ private slots:
         QVERIFY(!options.withoutExtensions && !options.wholeNumbers && options.nearMatches);
         report = std::make_unique<PkSelectionReport>(&selectedTile, &toCopyTile, PwTools());
         QCOMPARE(footer(), "near");
+    }
+
+    // The To copy tile hands on the files to copy: as a catalogue's filter,
+    // and through a save dialog as a smart collection and a report of the
+    // match, where a file left out in the review is said to be.
+    void exports()
+    {
+        PkButton selectedTile(0, "standard"), toCopyTile(1, "standard");
+        PkSelectionReport report(&selectedTile, &toCopyTile, PwTools());
+        report.showMatch(PkSelectionMatcher::matchNames({"IMG_1.JPG", "IMG_1.CR2", "IMG_2.JPG"}, {"IMG_1", "IMG_2"}));
+        report.showFilesToCopy({"IMG_1.JPG", "IMG_1.CR2"}, 1);
+        const auto run = [&toCopyTile](const QString &text, const QString &path = {}) {
+            for (QAction *action : toCopyTile.actions())
+                action->text() == text ? action->trigger() : void();
+            if (std::unique_ptr<QFileDialog> dialog{toCopyTile.findChild<QFileDialog *>()})
+                emit dialog->fileSelected(path);
+            return QGuiApplication::clipboard()->text();
+        };
+        const auto read = [this](const char *name) {
+            QFile file(dir->filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QCOMPARE(run("Copy as catalogue filter (A, B)"), "IMG_1.JPG, IMG_1.CR2");
+        QCOMPARE(run("Copy as catalogue filter (A OR B)"), "IMG_1.JPG OR IMG_1.CR2");
+        run("Save as smart collection\u2026", dir->filePath("picks.lrsmcol"));
+        QCOMPARE(PkListReader::readFile(dir->filePath("picks.lrsmcol")).ids, (Texts{"IMG_1.JPG", "IMG_1.CR2"}));
+        QVERIFY(read("picks.lrsmcol").contains("\ttitle = \"picks\",\n"));
+        run("Save report\u2026", dir->filePath("picks.csv"));
+        QCOMPARE(read("picks.csv").sliced(46), "IMG_1,as written,,IMG_1,\"IMG_1.JPG, IMG_1.CR2\"\r\nIMG_2,\"as written, left out\",,,\r\n");
+        run("Save report\u2026", dir->path());
+        QCOMPARE(toCopyTile.findChild<QMessageBox *>()->text(), "Cannot save " + dir->path() + ": Is a directory");
     }
 
 private:
