@@ -48,8 +48,9 @@ PkMarkChoice::~PkMarkChoice()
 
 void PkMarkChoice::setEnabled(bool enabled)
 {
-    markAction->setEnabled(enabled && !busy);
-    unmarkAction->setEnabled(enabled && !busy);
+    offered = enabled;
+    markAction->setEnabled(offered && !busy);
+    unmarkAction->setEnabled(offered && !busy);
 }
 
 void PkMarkChoice::ask(bool remove)
@@ -104,12 +105,12 @@ bool PkMarkChoice::askUser(PkXmpPacket::Edit *edit)
 void PkMarkChoice::mark(const PkXmpPacket::Edit &edit)
 {
     busy = true;
-    setEnabled(false);
+    setEnabled(offered);
     pool.start([this, edit, at = folder(), picks = files()] {
         const PkMarkJob::Report report = PkMarkJob::run(PkSidecarWriter(at), picks, edit, false);
         QMetaObject::invokeMethod(this, [this, report, remove = edit.remove] {
             busy = false;
-            setEnabled(true);
+            setEnabled(offered);
             if (report.changed + report.created > 0)
                 emit marked();
             tell(resultText(report, remove), report);

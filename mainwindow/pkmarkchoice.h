@@ -55,7 +55,8 @@ private:
     QAction *markAction;
     QAction *unmarkAction;
     QThreadPool pool;
-    bool busy = false;
+    bool busy = false;    // a job is under way: one at a time
+    bool offered = false; // there are files to mark
 };
 
 #endif // PKMARKCHOICE_H

@@ -101,6 +101,7 @@ private slots:
     void leftAsItIs();
     void plan_data();
     void plan();
+    void job();
     void commandLine_data();
     void commandLine();
     void window();
@@ -246,6 +247,27 @@ void TestPkSidecarMark::plan()
     QList<PkSidecarTarget> created;
     std::copy_if(targets.cbegin(), targets.cend(), std::back_inserter(created), [](const auto &t) { return !t.exists; });
     QCOMPARE(PkSidecarPlan::withCreated(files, created), copied);
+}
+
+// A sidecar replaced keeps its mode; a folder that cannot take sidecars
+// refuses the whole job before one is written.
+void TestPkSidecarMark::job()
+{
+    QTemporaryDir dir;
+    QFile old(dir.filePath(u"IMG_1.xmp"_s));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(culling) == culling.size());
+    old.close();
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(old.setPermissions(mode));
+    const QList<QString> files{u"IMG_1.CR2"_s, u"IMG_1.xmp"_s, u"gone/IMG_2.CR2"_s};
+    const PkMarkJob::Report refused = PkMarkJob::run(direct(dir.path()), files, edit(u"a"_s), false);
+    QCOMPARE(refused.refusal, u"gone: "_s + qt_error_string(ENOENT));
+    QCOMPARE(refused.changed + refused.created, 0);
+    const PkMarkJob::Report report = PkMarkJob::run(direct(dir.path()), files.mid(0, 2), edit(u"a"_s), false);
+    QVERIFY(report.refusal.isEmpty() && report.changed == 1 && report.created == 0);
+    QCOMPARE(QFile::permissions(old.fileName()) & ~(QFile::ReadUser | QFile::WriteUser), mode);
+    QVERIFY(old.open(QIODevice::ReadOnly) && properties(old.readAll()).contains(u"Xmp.dc.subject = a"_s));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 void TestPkSidecarMark::commandLine_data()
