@@ -121,6 +121,21 @@ void appendThumbnail(TiffWriter &tiff, qsizetype next, const QByteArray &thumbna
     tiff.bytes.append(thumbnail);
 }
 
+// An ISO base media box: its size, its four-letter type, then its content.
+QByteArray box(const char *type, const QByteArray &content)
+{
+    QByteArray size(4, '\0');
+    qToBigEndian(quint32(content.size() + 8), size.data());
+    return size + type + content;
+}
+
+QByteArray bigEndian(quint32 value, int bytes)
+{
+    QByteArray field(4, '\0');
+    qToBigEndian(value, field.data());
+    return field.right(bytes);
+}
+
 } // namespace
 
 namespace PkTestPictures {
@@ -262,6 +277,20 @@ QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
     TiffWriter tiff;
     appendThumbnail(tiff, tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}}), thumbnail);
     return tiff.bytes;
+}
+
+QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int version, const QByteArray &taken, quint32 claimed)
+{
+    using W = TiffWriter;
+    W cmt1, cmt2;
+    cmt1.writeIfd({{0x010f, W::Ascii, ascii("Canon")}, {0x0110, W::Ascii, ascii("Canon EOS R9")}, {0x0112, W::Short, {quint32(orientation)}}});
+    cmt2.writeIfd({{0x9003, W::Ascii, ascii(taken)}});
+    const QByteArray cano = QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48") + box("CMT1", cmt1.bytes)
+        + (taken.isEmpty() ? QByteArray() : box("CMT2", cmt2.bytes));
+    const QByteArray prvw = bigEndian(quint32(version) << 24, 4) + bigEndian(0, 2) + bigEndian(quint32(size.width()), 2)
+        + bigEndian(quint32(size.height()), 2) + bigEndian(0, 2) + bigEndian(claimed ? claimed : quint32(preview.size()), 4) + preview;
+    const QByteArray canp = QByteArray::fromHex("eaf42b5e1c984b88b9fbb7dc406e4d16") + QByteArray(8, '\0') + box("PRVW", prvw);
+    return box("ftyp", "crx " + bigEndian(1, 4) + "crx isom") + box("moov", box("uuid", cano)) + box("uuid", canp);
 }
 
 QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)

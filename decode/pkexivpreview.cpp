@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+
+#include "pkexivpreview.h"
+#include "pkpicturedecoder.h"
+#include "pwtools.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <exiv2/exiv2.hpp>
+
+#include <vector>
+
+namespace {
+
+void initialise()
+{
+    static const bool done = [] {
+        // A damaged file's complaints reach the user as the tile's reason.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // ISO base media files (CR3, HEIF) are read only when asked for.
+        Exiv2::enableBMFF();
+        return Exiv2::XmpParser::initialize();
+    }();
+    Q_UNUSED(done);
+}
+
+// exiv2 maps the whole file to read a TIFF's directories and to copy any
+// preview out of it, an ISO base media file's too. A helper never maps a
+// picture file: where the share it lies on goes away, a read from the
+// mapping ends the helper with SIGBUS instead of failing as a read does.
+// The file is read into memory instead, once, however often exiv2 maps it;
+// decode() refuses one over maxFileBytes first.
+class UnmappedIo : public Exiv2::FileIo
+{
+public:
+    using FileIo::FileIo;
+
+    Exiv2::byte *mmap(bool /*isWriteable*/) override
+    {
+        if (whole.empty()) {
+            const long at = tell();
+            whole.resize(size());
+            if (seek(0L, beg) != 0 || read(whole.data(), long(whole.size())) != long(whole.size()) || seek(at, beg) != 0)
+                throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
+        }
+        return whole.data();
+    }
+    int munmap() override { return 0; }
+
+private:
+    std::vector<Exiv2::byte> whole;
+};
+
+QString noJpeg()
+{
+    return QStringLiteral("No JPEG preview in this raw file");
+}
+
+qint64 pixels(const Exiv2::PreviewProperties &preview)
+{
+    return qint64(preview.width_) * preview.height_;
+}
+
+// The largest JPEG preview that claims no more bytes than its pixels could
+// take, or null.
+const Exiv2::PreviewProperties *largestJpeg(const Exiv2::PreviewPropertiesList &previews)
+{
+    const Exiv2::PreviewProperties *largest = nullptr;
+    for (const Exiv2::PreviewProperties &preview : previews) {
+        if (preview.mimeType_ != "image/jpeg"
+            || preview.size_ > PkRawPreview::mostJpegBytes(QSize(int(preview.width_), int(preview.height_))))
+            continue;
+        if (!largest || pixels(preview) > pixels(*largest))
+            largest = &preview;
+    }
+    return largest;
+}
+
+QString text(const Exiv2::ExifData &exif, const char *key)
+{
+    const auto found = exif.findKey(Exiv2::ExifKey(key));
+    return found == exif.end() ? QString() : QString::fromStdString(found->toString());
+}
+
+} // namespace
+
+PkRawPreview::Decoded PkExivPreview::decode(const QString &path, int box, qint64 bytes, const QString &unreadable)
+{
+    PkRawPreview::Decoded decoded;
+    if (bytes > maxFileBytes) {
+        decoded.error = QStringLiteral("Too large to preview (%1)").arg(PwTools::dataSize(bytes));
+        return decoded;
+    }
+    initialise();
+    try {
+        Exiv2::BasicIo::AutoPtr io(new UnmappedIo(QFile::encodeName(path).toStdString()));
+        // Opened from an io, a file of no type exiv2 knows gives no image
+        // rather than an error.
+        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(io);
+        if (!image.get()) {
+            decoded.error = unreadable;
+            return decoded;
+        }
+        image->readMetadata();
+        const Exiv2::PreviewManager manager(*image);
+        const Exiv2::PreviewPropertiesList previews = manager.getPreviewProperties();
+        const Exiv2::PreviewProperties *largest = largestJpeg(previews);
+        if (!largest) {
+            decoded.error = noJpeg();
+            return decoded;
+        }
+        const Exiv2::PreviewImage preview = manager.getPreviewImage(*largest);
+        QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(preview.pData()), qsizetype(preview.size()));
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer, "jpeg");
+        // Only the raw file's own orientation is applied, as for LibRaw's.
+        reader.setAutoTransform(false);
+        if (!reader.canRead()) {
+            decoded.error = noJpeg();
+            return decoded;
+        }
+        const Exiv2::ExifData &exif = image->exifData();
+        decoded.taken = QDateTime::fromString(text(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+        const QImage picture = PkPictureDecoder::decodeScaled(reader, box, &decoded.error, &decoded.cutShort);
+        decoded.image = PkPictureDecoder::oriented(picture, text(exif, "Exif.Image.Orientation").toInt());
+    } catch (const std::exception &) {
+        // Neither library reads the file (exiv2's errors derive from this,
+        // and running out of the helper's memory throws bad_alloc).
+        decoded.error = unreadable;
+    }
+    return decoded;
+}
