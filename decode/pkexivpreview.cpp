@@ -20,8 +20,7 @@ void initialise()
         // A damaged file's complaints reach the user as the tile's reason.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         // ISO base media files (CR3, HEIF) are read only when asked for.
-        Exiv2::enableBMFF();
-        return Exiv2::XmpParser::initialize();
+        return Exiv2::enableBMFF();
     }();
     Q_UNUSED(done);
 }
@@ -40,9 +39,9 @@ public:
     Exiv2::byte *mmap(bool /*isWriteable*/) override
     {
         if (whole.empty()) {
-            const long at = tell();
+            QFile file(QFile::decodeName(path().c_str()));
             whole.resize(size());
-            if (seek(0L, beg) != 0 || read(whole.data(), long(whole.size())) != long(whole.size()) || seek(at, beg) != 0)
+            if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char *>(whole.data()), qint64(whole.size())) != qint64(whole.size()))
                 throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
         }
         return whole.data();
@@ -63,13 +62,14 @@ qint64 pixels(const Exiv2::PreviewProperties &preview)
     return qint64(preview.width_) * preview.height_;
 }
 
-// The largest JPEG preview that claims no more bytes than its pixels could
-// take, or null.
+// The largest JPEG preview that claims some bytes, but no more than its
+// pixels could take, or null. (exiv2 lists one whose claim goes past the
+// file's end as of no bytes.)
 const Exiv2::PreviewProperties *largestJpeg(const Exiv2::PreviewPropertiesList &previews)
 {
     const Exiv2::PreviewProperties *largest = nullptr;
     for (const Exiv2::PreviewProperties &preview : previews) {
-        if (preview.mimeType_ != "image/jpeg"
+        if (preview.mimeType_ != "image/jpeg" || preview.size_ == 0
             || preview.size_ > PkRawPreview::mostJpegBytes(QSize(int(preview.width_), int(preview.height_))))
             continue;
         if (!largest || pixels(preview) > pixels(*largest))

@@ -15,7 +15,7 @@ class PkExivPreview
 public:
     // exiv2 reads a file whole to find its previews (see the .cpp): a larger
     // one is refused, within a helper's memory limit.
-    static constexpr qint64 maxFileBytes = 256 << 20;
+    static constexpr qint64 maxFileBytes = 250'000'000;
 
     // bytes: the file's size. unreadable: the reason given where exiv2
     // cannot read the file either.

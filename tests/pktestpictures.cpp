@@ -285,8 +285,11 @@ QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int versi
     W cmt1, cmt2;
     cmt1.writeIfd({{0x010f, W::Ascii, ascii("Canon")}, {0x0110, W::Ascii, ascii("Canon EOS R9")}, {0x0112, W::Short, {quint32(orientation)}}});
     cmt2.writeIfd({{0x9003, W::Ascii, ascii(taken)}});
+    const QByteArray thumbnail = jpeg(quarters(20, 10), 0);
+    const QByteArray thmb = bigEndian(quint32(version) << 24, 4) + bigEndian(20, 2) + bigEndian(10, 2)
+        + bigEndian(quint32(thumbnail.size()), 4) + QByteArray(4, '\0') + thumbnail;
     const QByteArray cano = QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48") + box("CMT1", cmt1.bytes)
-        + (taken.isEmpty() ? QByteArray() : box("CMT2", cmt2.bytes));
+        + (taken.isEmpty() ? QByteArray() : box("CMT2", cmt2.bytes)) + box("THMB", thmb);
     const QByteArray prvw = bigEndian(quint32(version) << 24, 4) + bigEndian(0, 2) + bigEndian(quint32(size.width()), 2)
         + bigEndian(quint32(size.height()), 2) + bigEndian(0, 2) + bigEndian(claimed ? claimed : quint32(preview.size()), 4) + preview;
     const QByteArray canp = QByteArray::fromHex("eaf42b5e1c984b88b9fbb7dc406e4d16") + QByteArray(8, '\0') + box("PRVW", prvw);

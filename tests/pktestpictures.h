@@ -42,8 +42,9 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
 
 // An ISO base media file of the kind Canon's CR3 is, with no raw image in
 // it: CMT1 holding make, model and orientation, CMT2 taken (unless empty),
-// and a PRVW box of version 0 (JPEG) or 1 (HEIF) holding preview, which
-// claims its own byte count unless claimed is given.
+// a THMB box holding quarters of 20 x 10, and a PRVW box holding preview,
+// which claims its own byte count unless claimed is given; both of version
+// 0 (JPEG) or 1 (HEIF).
 QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int version = 0, const QByteArray &taken = {},
                quint32 claimed = 0);
 
