@@ -10,6 +10,7 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -57,25 +58,24 @@ QString noJpeg()
     return QStringLiteral("No JPEG preview in this raw file");
 }
 
-qint64 pixels(const Exiv2::PreviewProperties &preview)
+qint64 pixels(const Exiv2::PreviewProperties *preview)
 {
-    return qint64(preview.width_) * preview.height_;
+    return qint64(preview->width_) * preview->height_;
 }
 
-// The largest JPEG preview that claims some bytes, but no more than its
-// pixels could take, or null. (exiv2 lists one whose claim goes past the
+// The JPEG previews that claim some bytes, but no more than their pixels
+// could take, largest first. (exiv2 lists one whose claim goes past the
 // file's end as of no bytes.)
-const Exiv2::PreviewProperties *largestJpeg(const Exiv2::PreviewPropertiesList &previews)
+std::vector<const Exiv2::PreviewProperties *> jpegs(const Exiv2::PreviewPropertiesList &previews)
 {
-    const Exiv2::PreviewProperties *largest = nullptr;
+    std::vector<const Exiv2::PreviewProperties *> found;
     for (const Exiv2::PreviewProperties &preview : previews) {
-        if (preview.mimeType_ != "image/jpeg" || preview.size_ == 0
-            || preview.size_ > PkRawPreview::mostJpegBytes(QSize(int(preview.width_), int(preview.height_))))
-            continue;
-        if (!largest || pixels(preview) > pixels(*largest))
-            largest = &preview;
+        if (preview.mimeType_ == "image/jpeg" && preview.size_ > 0
+            && preview.size_ <= PkRawPreview::mostJpegBytes(QSize(int(preview.width_), int(preview.height_))))
+            found.push_back(&preview);
     }
-    return largest;
+    std::stable_sort(found.begin(), found.end(), [](auto *a, auto *b) { return pixels(a) > pixels(b); });
+    return found;
 }
 
 QString text(const Exiv2::ExifData &exif, const char *key)
@@ -106,25 +106,24 @@ PkRawPreview::Decoded PkExivPreview::decode(const QString &path, int box, qint64
         image->readMetadata();
         const Exiv2::PreviewManager manager(*image);
         const Exiv2::PreviewPropertiesList previews = manager.getPreviewProperties();
-        const Exiv2::PreviewProperties *largest = largestJpeg(previews);
-        if (!largest) {
-            decoded.error = noJpeg();
-            return decoded;
-        }
-        const Exiv2::PreviewImage preview = manager.getPreviewImage(*largest);
-        QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(preview.pData()), qsizetype(preview.size()));
-        QBuffer buffer(&data);
-        QImageReader reader(&buffer, "jpeg");
-        // Only the raw file's own orientation is applied, as for LibRaw's.
-        reader.setAutoTransform(false);
-        if (!reader.canRead()) {
-            decoded.error = noJpeg();
-            return decoded;
-        }
         const Exiv2::ExifData &exif = image->exifData();
-        decoded.taken = QDateTime::fromString(text(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
-        const QImage picture = PkPictureDecoder::decodeScaled(reader, box, &decoded.error, &decoded.cutShort);
-        decoded.image = PkPictureDecoder::oriented(picture, text(exif, "Exif.Image.Orientation").toInt());
+        decoded.error = noJpeg();
+        // One that is no JPEG after all gives way to the next.
+        for (const Exiv2::PreviewProperties *properties : jpegs(previews)) {
+            const Exiv2::PreviewImage preview = manager.getPreviewImage(*properties);
+            QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(preview.pData()), qsizetype(preview.size()));
+            QBuffer buffer(&data);
+            QImageReader reader(&buffer, "jpeg");
+            // Only the raw file's own orientation is applied, as for LibRaw's.
+            reader.setAutoTransform(false);
+            if (!reader.canRead())
+                continue;
+            decoded.error.clear();
+            decoded.taken = QDateTime::fromString(text(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+            const QImage picture = PkPictureDecoder::decodeScaled(reader, box, &decoded.error, &decoded.cutShort);
+            decoded.image = PkPictureDecoder::oriented(picture, text(exif, "Exif.Image.Orientation").toInt());
+            break;
+        }
     } catch (const std::exception &) {
         // Neither library reads the file (exiv2's errors derive from this,
         // and running out of the helper's memory throws bad_alloc).

@@ -182,6 +182,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("CR3's preview claiming 2 GB gives way to its thumbnail") << "u2.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1, 0, {}, 0x80000000) << picture << QSize(20, 10) << 0 << 3 << "";
     QTest::newRow("CR3's preview claiming the most bytes its pixels take") << "u3.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67936, '\0'), {40, 20}, 1) << picture << QSize(40, 20) << 0 << 3 << "";
     QTest::newRow("CR3's preview claiming a byte more") << "u4.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67937, '\0'), {40, 20}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
+    QTest::newRow("CR3's preview not a JPEG gives way to its thumbnail") << "u6.cr3" << PkTestPictures::cr3(QByteArray(5000, 'x'), {400, 200}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
     QTest::newRow("CR3 cut in a preview's box") << "u5.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1).left(400) << broken << none << -1 << -1 << "Not a picture (400 bytes)";
     QTest::newRow("TIFF raw that LibRaw cannot open, turned") << "u6.nef" << PkTestPictures::tiffWithThumbnail(6, jpeg(quarters(40, 20), 0)) << picture << QSize(20, 40) << 2 << 1 << "";
     QTest::newRow("JPEG name, text content") << "q.jpg" << "not a picture"_ba << broken << none << -1 << -1 << "Not a picture (13 bytes)";
