@@ -107,7 +107,6 @@ PkRawPreview::Decoded PkExivPreview::decode(const QString &path, int box, qint64
         const Exiv2::PreviewManager manager(*image);
         const Exiv2::PreviewPropertiesList previews = manager.getPreviewProperties();
         const Exiv2::ExifData &exif = image->exifData();
-        decoded.error = noJpeg();
         // One that is no JPEG after all gives way to the next.
         for (const Exiv2::PreviewProperties *properties : jpegs(previews)) {
             const Exiv2::PreviewImage preview = manager.getPreviewImage(*properties);
@@ -118,12 +117,12 @@ PkRawPreview::Decoded PkExivPreview::decode(const QString &path, int box, qint64
             reader.setAutoTransform(false);
             if (!reader.canRead())
                 continue;
-            decoded.error.clear();
             decoded.taken = QDateTime::fromString(text(exif, "Exif.Photo.DateTimeOriginal"), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
             const QImage picture = PkPictureDecoder::decodeScaled(reader, box, &decoded.error, &decoded.cutShort);
             decoded.image = PkPictureDecoder::oriented(picture, text(exif, "Exif.Image.Orientation").toInt());
-            break;
+            return decoded;
         }
+        decoded.error = noJpeg();
     } catch (const std::exception &) {
         // Neither library reads the file (exiv2's errors derive from this,
         // and running out of the helper's memory throws bad_alloc).
