@@ -121,19 +121,17 @@ void appendThumbnail(TiffWriter &tiff, qsizetype next, const QByteArray &thumbna
     tiff.bytes.append(thumbnail);
 }
 
-// An ISO base media box: its size, its four-letter type, then its content.
-QByteArray box(const char *type, const QByteArray &content)
-{
-    QByteArray size(4, '\0');
-    qToBigEndian(quint32(content.size() + 8), size.data());
-    return size + type + content;
-}
-
 QByteArray bigEndian(quint32 value, int bytes)
 {
     QByteArray field(4, '\0');
     qToBigEndian(value, field.data());
     return field.right(bytes);
+}
+
+// An ISO base media box: its size, its four-letter type, then its content.
+QByteArray box(const char *type, const QByteArray &content)
+{
+    return bigEndian(quint32(content.size() + 8), 4) + type + content;
 }
 
 } // namespace
@@ -281,10 +279,10 @@ QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
 
 QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int version, const QByteArray &taken, quint32 claimed)
 {
-    using W = TiffWriter;
-    W cmt1, cmt2;
-    cmt1.writeIfd({{0x010f, W::Ascii, ascii("Canon")}, {0x0110, W::Ascii, ascii("Canon EOS R9")}, {0x0112, W::Short, {quint32(orientation)}}});
-    cmt2.writeIfd({{0x9003, W::Ascii, ascii(taken)}});
+    TiffWriter cmt1, cmt2;
+    cmt1.writeIfd({{0x010f, TiffWriter::Ascii, ascii("Canon")}, {0x0110, TiffWriter::Ascii, ascii("Canon EOS R9")},
+                   {0x0112, TiffWriter::Short, {quint32(orientation)}}});
+    cmt2.writeIfd({{0x9003, TiffWriter::Ascii, ascii(taken)}});
     const QByteArray thumbnail = jpeg(quarters(20, 10), 0);
     const QByteArray thmb = bigEndian(quint32(version) << 24, 4) + bigEndian(20, 2) + bigEndian(10, 2)
         + bigEndian(quint32(thumbnail.size()), 4) + QByteArray(4, '\0') + thumbnail;
