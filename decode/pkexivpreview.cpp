@@ -42,7 +42,8 @@ public:
         if (whole.empty()) {
             QFile file(QFile::decodeName(path().c_str()));
             whole.resize(size());
-            if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char *>(whole.data()), qint64(whole.size())) != qint64(whole.size()))
+            const qint64 bytes = qint64(whole.size());
+            if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char *>(whole.data()), bytes) != bytes)
                 throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
         }
         return whole.data();
