@@ -180,6 +180,7 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("CR3 shows its largest preview, not turned by the JPEG") << "taken.cr3" << PkTestPictures::cr3(jpeg(quarters(400, 200), 3), {400, 200}, 1, 0, "2026:06:20 12:30:05") << picture << wide << 0 << 3 << "";
     QTest::newRow("CR3 whose previews are HEIF") << "u.CR3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1, 1) << broken << none << -1 << -1 << "No JPEG preview in this raw file";
     QTest::newRow("CR3's preview claiming 2 GB gives way to its thumbnail") << "u2.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1, 0, {}, 0x80000000) << picture << QSize(20, 10) << 0 << 3 << "";
+    // A 40 x 20 JPEG may claim 3 x 40 x 20 bytes and 64 KB more (67936).
     QTest::newRow("CR3's preview claiming the most bytes its pixels take") << "u3.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67936, '\0'), {40, 20}, 1) << picture << QSize(40, 20) << 0 << 3 << "";
     QTest::newRow("CR3's preview claiming a byte more") << "u4.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67937, '\0'), {40, 20}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
     QTest::newRow("CR3's preview not a JPEG gives way to its thumbnail") << "u6.cr3" << PkTestPictures::cr3(QByteArray(5000, 'x'), {400, 200}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
