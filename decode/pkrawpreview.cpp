@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkrawpreview.h"
+#include "pkexivpreview.h"
 #include "pkpicturedecoder.h"
 
 #include <QBuffer>
@@ -117,10 +118,7 @@ std::vector<Candidate> smallerPreviews(libraw_data_t *raw, int box)
         const tiff_ifd_t &ifd = ifds[i];
         const QSize size(ifd.t_width, ifd.t_height);
         const bool jpeg = (ifd.comp == 6 || ifd.comp == 7) && ifd.bps == 8 && ifd.phint != 32803 && ifd.phint != 34892;
-        // More bytes than any JPEG of its pixels takes is no medium preview,
-        // and would be read whole.
-        const qint64 mostBytes = std::min<qint64>(64 << 20, 3LL * size.width() * size.height() + 65536);
-        if (!jpeg || ifd.offset <= 0 || ifd.bytes <= 0 || ifd.bytes > mostBytes
+        if (!jpeg || ifd.offset <= 0 || ifd.bytes <= 0 || ifd.bytes > PkRawPreview::mostJpegBytes(size)
             || std::max(size.width(), size.height()) < box
             || qint64(size.width()) * size.height() >= qint64(largest.width()) * largest.height()
             || !PkPictureDecoder::sameProportions(size, largest))
@@ -195,6 +193,11 @@ int PkRawPreview::exifOrientation(int flip)
     return flip >= 0 && flip < 8 ? orientations[flip] : 1;
 }
 
+qint64 PkRawPreview::mostJpegBytes(QSize size)
+{
+    return std::min<qint64>(64 << 20, 3LL * size.width() * size.height() + 65536);
+}
+
 PkExif PkRawPreview::metadata(const QString &path)
 {
     PkExif exif;
@@ -238,7 +241,7 @@ PkExif PkRawPreview::previewExif(qsizetype head) const
 }
 
 // The preview's size is known once the file is opened: one too large is
-// refused before LibRaw reads it.
+// refused before LibRaw reads it. A file LibRaw cannot open is left to exiv2.
 PkRawPreview::Decoded PkRawPreview::decode(int box, qint64 bytes)
 {
     Decoded preview;
@@ -248,17 +251,18 @@ PkRawPreview::Decoded PkRawPreview::decode(int box, qint64 bytes)
         return preview;
     }
     int code = raw->opened;
+    if (code != LIBRAW_SUCCESS)
+        return PkExivPreview::decode(path, box, bytes, rawError(code, true, bytes));
     const QSize size(data->thumbnail.twidth, data->thumbnail.theight);
-    if (code == LIBRAW_SUCCESS && qint64(size.width()) * size.height() > PkPictureDecoder::maxPixels) {
+    if (qint64(size.width()) * size.height() > PkPictureDecoder::maxPixels) {
         preview.error = PkPictureDecoder::tooLarge(size);
         return preview;
     }
-    const bool opened = code == LIBRAW_SUCCESS;
-    QImage image = opened ? smallerImage(path, data, box, bytes) : QImage();
-    if (opened && image.isNull())
+    QImage image = smallerImage(path, data, box, bytes);
+    if (image.isNull())
         code = libraw_unpack_thumb(data);
     if (code != LIBRAW_SUCCESS) {
-        preview.error = rawError(code, !opened, bytes);
+        preview.error = rawError(code, false, bytes);
         return preview;
     }
     if (data->other.timestamp > 0)

@@ -38,9 +38,10 @@ public:
     // first head bytes, with orientation taken from the raw file itself.
     // Cameras that embed their whole JPEG keep its small thumbnail there.
     PkExif previewExif(qsizetype head) const;
-    // The smallest preview that fills box, else the largest. bytes: the
-    // file's size, which a file LibRaw cannot read is named by and which
-    // bounds what is read of a preview.
+    // The smallest preview that fills box, else the largest; from a file
+    // LibRaw cannot open, the one exiv2 finds (PkExivPreview). bytes: the
+    // file's size, which a file neither reads is named by and which bounds
+    // what is read of a preview.
     Decoded decode(int box, qint64 bytes);
 
     // What the raw file says of its capture: time (to the second), make,
@@ -48,6 +49,9 @@ public:
     static PkExif metadata(const QString &path);
     // LibRaw's flip code as the EXIF orientation that undoes it.
     static int exifOrientation(int flip);
+    // The most bytes a JPEG preview of size may claim: more than any JPEG
+    // of its pixels takes is no preview, and would be read whole.
+    static qint64 mostJpegBytes(QSize size);
 
 private:
     struct Raw;

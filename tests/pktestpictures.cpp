@@ -121,6 +121,19 @@ void appendThumbnail(TiffWriter &tiff, qsizetype next, const QByteArray &thumbna
     tiff.bytes.append(thumbnail);
 }
 
+QByteArray bigEndian(quint32 value, int bytes)
+{
+    QByteArray field(4, '\0');
+    qToBigEndian(value, field.data());
+    return field.right(bytes);
+}
+
+// An ISO base media box: its size, its four-letter type, then its content.
+QByteArray box(const char *type, const QByteArray &content)
+{
+    return bigEndian(quint32(content.size() + 8), 4) + type + content;
+}
+
 } // namespace
 
 namespace PkTestPictures {
@@ -262,6 +275,23 @@ QByteArray tiffWithThumbnail(int orientation, const QByteArray &thumbnail)
     TiffWriter tiff;
     appendThumbnail(tiff, tiff.writeIfd({{0x0112, TiffWriter::Short, {quint32(orientation)}}}), thumbnail);
     return tiff.bytes;
+}
+
+QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int version, const QByteArray &taken, quint32 claimed)
+{
+    TiffWriter cmt1, cmt2;
+    cmt1.writeIfd({{0x010f, TiffWriter::Ascii, ascii("Canon")}, {0x0110, TiffWriter::Ascii, ascii("Canon EOS R9")},
+                   {0x0112, TiffWriter::Short, {quint32(orientation)}}});
+    cmt2.writeIfd({{0x9003, TiffWriter::Ascii, ascii(taken)}});
+    const QByteArray thumbnail = jpeg(quarters(20, 10), 0);
+    const QByteArray thmb = bigEndian(quint32(version) << 24, 4) + bigEndian(20, 2) + bigEndian(10, 2)
+        + bigEndian(quint32(thumbnail.size()), 4) + QByteArray(4, '\0') + thumbnail;
+    const QByteArray cano = QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48") + box("CMT1", cmt1.bytes)
+        + (taken.isEmpty() ? QByteArray() : box("CMT2", cmt2.bytes)) + box("THMB", thmb);
+    const QByteArray prvw = bigEndian(quint32(version) << 24, 4) + bigEndian(0, 2) + bigEndian(quint32(size.width()), 2)
+        + bigEndian(quint32(size.height()), 2) + bigEndian(0, 2) + bigEndian(claimed ? claimed : quint32(preview.size()), 4) + preview;
+    const QByteArray canp = QByteArray::fromHex("eaf42b5e1c984b88b9fbb7dc406e4d16") + QByteArray(8, '\0') + box("PRVW", prvw);
+    return box("ftyp", "crx " + bigEndian(1, 4) + "crx isom") + box("moov", box("uuid", cano)) + box("uuid", canp);
 }
 
 QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail)

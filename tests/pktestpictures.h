@@ -40,6 +40,14 @@ QByteArray dng(const QByteArray &previewJpeg, QSize previewSize, int orientation
                const QByteArray &taken = {}, const Shot &camera = {}, const QByteArray &medium = {},
                QSize mediumSize = {});
 
+// An ISO base media file of the kind Canon's CR3 is, with no raw image in
+// it: CMT1 holding make, model and orientation, CMT2 taken (unless empty),
+// a THMB box holding quarters of 20 x 10, and a PRVW box holding preview,
+// which claims its own byte count unless claimed is given; both of version
+// 0 (JPEG) or 1 (HEIF).
+QByteArray cr3(const QByteArray &preview, QSize size, int orientation, int version = 0, const QByteArray &taken = {},
+               quint32 claimed = 0);
+
 // A JPEG whose EXIF block holds orientation and, in its IFD1, thumbnail
 // (JPEG bytes) as the small picture cameras store beside the large one.
 QByteArray jpegWithThumbnail(const QImage &image, int orientation, const QByteArray &thumbnail);

@@ -2,6 +2,7 @@
 
 #include "pkdecodermessage.h"
 #include "pkexif.h"
+#include "pkexivpreview.h"
 #include "pkpicturedecoder.h"
 #include "pktestpictures.h"
 
@@ -17,8 +18,9 @@ using PkTestPictures::jpeg;
 using PkTestPictures::quarters;
 
 // The steps of making a thumbnail that need no file: fitting it to its box,
-// reading a JPEG's EXIF block, trimming a thumbnail's black bars, and the
-// frames and answers that come back from a decoder helper.
+// reading a JPEG's EXIF block, trimming a thumbnail's black bars, the bound
+// on the raw files exiv2 reads, and the frames and answers that come back
+// from a decoder helper.
 class TestPkThumbnailDecoding : public QObject
 {
     Q_OBJECT
@@ -29,6 +31,7 @@ private slots:
     void bars();
     void exif_data();
     void exif();
+    void exivFileBound();
     void answerFromHelper_data();
     void answerFromHelper();
     void frames_data();
@@ -116,6 +119,13 @@ void TestPkThumbnailDecoding::exif()
     const PkExif exif = PkExif::fromJpeg(bytes);
     QTEST(exif.taken, "taken");
     QTEST(exif.orientation, "orientation");
+}
+
+// A raw file past the bound is refused before exiv2 reads any of it.
+void TestPkThumbnailDecoding::exivFileBound()
+{
+    QCOMPARE(PkExivPreview::decode(u"/none/a.cr3"_s, box, PkExivPreview::maxFileBytes, u"unread"_s).error, u"unread"_s);
+    QCOMPARE(PkExivPreview::decode(u"/none/a.cr3"_s, box, PkExivPreview::maxFileBytes + 1, u"unread"_s).error, u"Too large to preview (250.0 MB)"_s);
 }
 
 // A helper may have been taken over by the file it decoded: its answer is

@@ -177,6 +177,15 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG claiming a huge preview") << "o4.dng" << PkTestPictures::dng(jpeg(quarters(16, 16), 0), QSize(20000, 20000), 1) << broken << none << -1 << -1 << "Too large to preview (20000 x 20000)";
     QTest::newRow("raw name, other content") << "p.CR2" << QByteArray(4096, '\0') << broken << none << -1 << -1 << "Not a picture (4.0 kB)";
     QTest::newRow("raw of 15 bytes") << "p2.CR2" << QByteArray(15, 'x') << broken << none << -1 << -1 << "Not a picture (15 bytes)";
+    QTest::newRow("CR3 shows its largest preview, not turned by the JPEG") << "taken.cr3" << PkTestPictures::cr3(jpeg(quarters(400, 200), 3), {400, 200}, 1, 0, "2026:06:20 12:30:05") << picture << wide << 0 << 3 << "";
+    QTest::newRow("CR3 whose previews are HEIF") << "u.CR3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1, 1) << broken << none << -1 << -1 << "No JPEG preview in this raw file";
+    QTest::newRow("CR3's preview claiming 2 GB gives way to its thumbnail") << "u2.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1, 0, {}, 0x80000000) << picture << QSize(20, 10) << 0 << 3 << "";
+    // A 40 x 20 JPEG may claim 3 x 40 x 20 bytes and 64 KB more (67936).
+    QTest::newRow("CR3's preview claiming the most bytes its pixels take") << "u3.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67936, '\0'), {40, 20}, 1) << picture << QSize(40, 20) << 0 << 3 << "";
+    QTest::newRow("CR3's preview claiming a byte more") << "u4.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0).leftJustified(67937, '\0'), {40, 20}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
+    QTest::newRow("CR3's preview not a JPEG gives way to its thumbnail") << "u6.cr3" << PkTestPictures::cr3(QByteArray(5000, 'x'), {400, 200}, 1) << picture << QSize(20, 10) << 0 << 3 << "";
+    QTest::newRow("CR3 cut in a preview's box") << "u5.cr3" << PkTestPictures::cr3(jpeg(quarters(40, 20), 0), {40, 20}, 1).left(400) << broken << none << -1 << -1 << "Not a picture (400 bytes)";
+    QTest::newRow("TIFF raw that LibRaw cannot open, turned") << "u6.nef" << PkTestPictures::tiffWithThumbnail(6, jpeg(quarters(40, 20), 0)) << picture << QSize(20, 40) << 2 << 1 << "";
     QTest::newRow("JPEG name, text content") << "q.jpg" << "not a picture"_ba << broken << none << -1 << -1 << "Not a picture (13 bytes)";
     QTest::newRow("empty JPEG") << "q2.jpg" << QByteArray() << broken << none << -1 << -1 << "Empty file";
     QTest::newRow("JPEG claiming 30000 x 30000") << "q3.jpg" << PkTestPictures::jpegClaiming(QSize(30000, 30000)) << broken << none << -1 << -1 << "Too large to preview (30000 x 30000)";
@@ -209,7 +218,8 @@ void TestPkThumbnailReader::read()
     QCOMPARE(thumbnail.bytes, size);
     QCOMPARE(thumbnail.cutShort, QByteArray(QTest::currentDataTag()).startsWith("truncated"));
     QVERIFY(!thumbnail.provisional);
-    QVERIFY(!thumbnail.taken.isValid()); // none of these says when it was taken
+    // Only taken.cr3 says when it was taken.
+    QCOMPARE(thumbnail.taken, name.startsWith("taken"_L1) ? QDateTime(QDate(2026, 6, 20), QTime(12, 30, 5)) : QDateTime());
     if (topLeft >= 0)
         QCOMPARE(quarterAt(thumbnail.image, 2, 2), topLeft);
     if (bottomRight >= 0)
