@@ -297,11 +297,16 @@ void PkReviewModel::setJudgement(int file, const PkXmpPacket::Judgement &judgeme
     if (known != judgements.cend() && known->read == judgement.read && known->rating == judgement.rating
         && known->label == judgement.label)
         return;
+    // Most pictures have no rating or label: knowing that changes no count,
+    // and a folder of thousands must not redo the summary for each.
+    const auto said = [](const PkXmpPacket::Judgement &one) { return one.rating != 0 || !one.label.isEmpty(); };
+    const bool counted = said(judgement) || (known != judgements.cend() && said(*known));
     judgements.insert(file, judgement);
     const int tile = tileOf(file);
     if (shownFilter.kind != PkReviewFilter::Kind::All && (tile < 0 || hides(tile)))
         makeTiles();
-    emit judgementsChanged();
+    if (counted || shownFilter.kind != PkReviewFilter::Kind::All)
+        emit judgementsChanged();
 }
 
 // A picture's files all read its sidecars; one that brought a judgement
