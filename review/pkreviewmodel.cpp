@@ -33,6 +33,10 @@ PkReviewModel::PkReviewModel(QObject *parent)
 // among those not found either.
 void PkReviewModel::setSelection(const PkReviewSelection &selection, const QSet<QString> &leftOut)
 {
+    // Another job starts with every picture shown; the same one matched
+    // again keeps what the user chose to see.
+    if (!current.isSameJob(selection))
+        shownFilter = PkReviewFilter();
     current = selection;
     const qsizetype idCount = selection.ids.size();
     QList<Group> byId(idCount + 1);

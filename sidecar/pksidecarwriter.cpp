@@ -19,6 +19,7 @@ namespace {
 
 int writeFault = 0;
 qint64 writeFaultAfter = 0;
+int renameFault = 0;
 
 // Closes a descriptor when it goes out of scope.
 struct Descriptor
@@ -135,7 +136,9 @@ bool putInPlace(int folder, const QByteArray &temporary, const QByteArray &name,
         if (::renameat(folder, temporary.constData(), folder, name.constData()) == 0)
             return true;
     } else {
-        if (::renameat2(folder, temporary.constData(), folder, name.constData(), RENAME_NOREPLACE) == 0)
+        const int renamed = renameFault != 0 ? (errno = renameFault, -1)
+                                              : ::renameat2(folder, temporary.constData(), folder, name.constData(), RENAME_NOREPLACE);
+        if (renamed == 0)
             return true;
         // File systems without an exclusive rename take a hard link, which
         // never replaces a file either.
@@ -232,4 +235,9 @@ void PkSidecarWriter::setWriteFault(int error, qint64 afterBytes)
 {
     writeFault = error;
     writeFaultAfter = afterBytes;
+}
+
+void PkSidecarWriter::setRenameFault(int error)
+{
+    renameFault = error;
 }

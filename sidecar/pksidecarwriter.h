@@ -45,6 +45,9 @@ public:
     // The tests' stand-in for a drive that fails while the temporary is
     // written: errno for every write after this many bytes; 0 for none.
     static void setWriteFault(int error, qint64 afterBytes = 0);
+    // The tests' stand-in for a file system that answers a new sidecar's
+    // exclusive rename with error; 0 for none.
+    static void setRenameFault(int error);
 
 private:
     QString folder;

@@ -87,6 +87,11 @@ void TestPkCopyTarget::targets()
     const QString backup = folder(u"backup"_s, {});
     chooseDestination(backup, path->actions().value(5));
     QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection  +  %3/FilesFromSelection"_s.arg(pictures, other, backup));
+    for (QAction *action : path->actions()) // dropped, and chosen again
+        action->text() == u"No backup copy"_s ? action->trigger() : void();
+    settle(window);
+    QCOMPARE(path->getMainText(), u"%1  \u2192  %2/FilesFromSelection"_s.arg(pictures, other));
+    chooseDestination(backup, path->actions().value(5));
     pressStart(window);
     QTRY_COMPARE(progress->getSummary(), u"Done: 2 copied and verified, backed up"_s);
     for (const QString &into : {other, backup})

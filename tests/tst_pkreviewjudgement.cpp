@@ -5,6 +5,7 @@
 #include "pkreviewfilterbox.h"
 #include "pkreviewmodel.h"
 #include "pkreviewsummary.h"
+#include "pkreviewview.h"
 #include "pkreviewwindow.h"
 #include "pktestpictures.h"
 #include "pkthumbnailloader.h"
@@ -146,6 +147,10 @@ void TestPkReviewJudgement::review()
     QTRY_VERIFY(window.loader()->isIdle());
     QCOMPARE(model->judgement(1)->label, u"Red"_s);
     QVERIFY(PkLookTest::looksAsBefore(&window, u"review judgements"_s));
+    const QPoint tick = window.view()->tickRect(0).center(); // the first tile's tick, as any other's
+    QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, tick);
+    QCOMPARE(model->leftOut(), QList<QString>({u"IMG_1.JPG"_s, u"IMG_1.xmp"_s}));
+    QTest::mouseClick(window.view()->viewport(), Qt::LeftButton, {}, tick);
     QStringList offered;
     for (int i = 0; i < window.filter()->count(); ++i)
         offered << window.filter()->itemText(i);
@@ -173,6 +178,11 @@ void TestPkReviewJudgement::review()
     emit window.summary()->jumpRequested(PkReviewSummary::rejectedPart);
     QCOMPARE(shown(), u"IMG_1"_s);
     QCOMPARE(window.filter()->currentText(), u"Rejected"_s);
+    window.setSelection(selection); // matched again: what the user chose to see stays
+    QCOMPARE(model->filter().kind, PkReviewFilter::Kind::Rejected);
+    selection.ids.append(u"4"_s); // another job: every picture shown
+    window.setSelection(selection);
+    QCOMPARE(model->filter().kind, PkReviewFilter::Kind::All);
 }
 
 QTEST_MAIN(TestPkReviewJudgement)

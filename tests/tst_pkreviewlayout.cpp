@@ -221,6 +221,11 @@ void TestPkReviewLayout::headers()
     }
     QTEST(runs.join(u'|'), "runs");
     QVERIFY(PkReviewPainter().headerHeight(108) > PkReviewPainter().headerHeight(140)); // a second line in the smallest tiles only
+    QFont names(u"Bender"_s);
+    names.setPixelSize(13);
+    const int longest = QFontMetrics(names).horizontalAdvance(u"1 picture, 10 files, left out"_s);
+    QCOMPARE(PkReviewPainter().headerHeight(longest), PkReviewPainter().headerHeight()); // the longest count just fits
+    QVERIFY(PkReviewPainter().headerHeight(longest - 1) > PkReviewPainter().headerHeight(longest));
 }
 
 QTEST_MAIN(TestPkReviewLayout)

@@ -102,6 +102,8 @@ private slots:
     void plan_data();
     void plan();
     void job();
+    void created_data();
+    void created();
     void commandLine_data();
     void commandLine();
     void window();
@@ -268,6 +270,32 @@ void TestPkSidecarMark::job()
     QCOMPARE(QFile::permissions(old.fileName()) & ~(QFile::ReadUser | QFile::WriteUser), mode);
     QVERIFY(old.open(QIODevice::ReadOnly) && properties(old.readAll()).contains(u"Xmp.dc.subject = a"_s));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// A new sidecar never takes the place of a file: where the file system has
+// no exclusive rename, a hard link stands in for it.
+void TestPkSidecarMark::created_data()
+{
+    QTest::addColumn<int>("error"); // what the exclusive rename answers
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("renamed") << 0 << QString();
+    for (const int error : {EINVAL, ENOSYS, ENOTSUP})
+        QTest::newRow(qPrintable(u"linked after "_s + qt_error_string(error))) << error << QString();
+    QTest::newRow("a file appeared") << int(EEXIST) << u"a file of its name appeared while it was marked"_s;
+    QTest::newRow("a failing drive") << int(EIO) << qt_error_string(EIO);
+}
+
+void TestPkSidecarMark::created()
+{
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    PkSidecarWriter::setRenameFault(error);
+    const PkSidecarWriter::Result result = direct(dir.path()).mark({u"IMG_1.JPG.xmp"_s, false, u"IMG_1"_s, {u"IMG_1.JPG"_s}}, edit(u"a"_s), false);
+    PkSidecarWriter::setRenameFault(0);
+    QCOMPARE(result.reason, reason);
+    QCOMPARE(result.outcome, reason.isEmpty() ? PkSidecarWriter::Outcome::Created : PkSidecarWriter::Outcome::Refused);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), reason.isEmpty() ? QStringList{u"IMG_1.JPG.xmp"_s} : QStringList());
 }
 
 void TestPkSidecarMark::commandLine_data()
