@@ -152,7 +152,9 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     found = found ? found : &ignored;
     PkThumbnail thumbnail;
     qint64 cpuMs = 0;
+    // An answer from a helper that failed halfway is not kept.
     const AnswerReader read = [&thumbnail, found](const QByteArray &answer) {
+        thumbnail = PkThumbnail();
         return PkDecoderMessage::readAnswer(answer, &thumbnail, found);
     };
     PkDecoderMessage::Request request;
@@ -161,13 +163,7 @@ PkThumbnail PkDecoderPool::decode(const QString &path, int box, PkPictureDecoder
     request.pass = pass;
     request.judge = sidecars;
     request.sidecars = sidecars ? *sidecars : QStringList();
-    Outcome outcome = ask(request, owner, read, &cpuMs);
-    // A helper that fails is tried once more with a new one: the first may
-    // have died of something else.
-    if (outcome == Outcome::Failed) {
-        thumbnail = PkThumbnail();
-        outcome = ask(request, owner, read, &cpuMs);
-    }
+    const Outcome outcome = askTwice(request, owner, read, &cpuMs);
     if (outcome == Outcome::Answered)
         return thumbnail;
     thumbnail = PkThumbnail();
@@ -225,11 +221,12 @@ PkXmpPacket::Result PkDecoderPool::editXmp(const QString &path, const QByteArray
     request.kind = PkDecoderMessage::Request::Kind::XmpEdit;
     request.payload = PkXmpPacket::request(old, edit);
     PkXmpPacket::Result result;
-    const AnswerReader read = [&result](const QByteArray &answer) { return PkXmpPacket::readAnswer(answer, &result); };
+    const AnswerReader read = [&result](const QByteArray &answer) {
+        result = PkXmpPacket::Result();
+        return PkXmpPacket::readAnswer(answer, &result);
+    };
     qint64 cpuMs = 0;
-    Outcome outcome = ask(request, nullptr, read, &cpuMs);
-    if (outcome == Outcome::Failed)
-        outcome = ask(request, nullptr, read, &cpuMs);
+    const Outcome outcome = askTwice(request, nullptr, read, &cpuMs);
     if (outcome == Outcome::Answered)
         return result;
     result = PkXmpPacket::Result();
@@ -237,6 +234,15 @@ PkXmpPacket::Result PkDecoderPool::editXmp(const QString &path, const QByteArray
         : outcome == Outcome::TimedOut           ? QStringLiteral("took too long to read (over %1 s)").arg(deadline / 1000.0)
                                                  : QStringLiteral("the XMP reader failed on it");
     return result;
+}
+
+// A helper that fails is tried once more with a new one: the first may have
+// died of something else.
+PkDecoderPool::Outcome PkDecoderPool::askTwice(const PkDecoderMessage::Request &request, const void *owner,
+                                               const AnswerReader &read, qint64 *cpuMs)
+{
+    const Outcome outcome = ask(request, owner, read, cpuMs);
+    return outcome == Outcome::Failed ? ask(request, owner, read, cpuMs) : outcome;
 }
 
 void PkDecoderPool::cancel(const void *owner)

@@ -71,6 +71,7 @@ private:
     // read takes the answer apart, and says whether it made sense.
     using AnswerReader = std::function<bool(const QByteArray &answer)>;
     Outcome ask(const PkDecoderMessage::Request &request, const void *owner, const AnswerReader &read, qint64 *cpuMs);
+    Outcome askTwice(const PkDecoderMessage::Request &request, const void *owner, const AnswerReader &read, qint64 *cpuMs);
     Helper *take(const void *owner, bool *cancelled);
     void release(Helper *helper, bool keep);
     static Helper *start();

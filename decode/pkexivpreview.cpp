@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 
 #include "pkexivpreview.h"
+#include "pkexivfile.h"
 #include "pkpicturedecoder.h"
 #include "pwtools.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 #include <exiv2/exiv2.hpp>
@@ -14,45 +14,6 @@
 #include <vector>
 
 namespace {
-
-void initialise()
-{
-    static const bool done = [] {
-        // A damaged file's complaints reach the user as the tile's reason.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        // ISO base media files (CR3, HEIF) are read only when asked for.
-        return Exiv2::enableBMFF();
-    }();
-    Q_UNUSED(done);
-}
-
-// exiv2 maps the whole file to read a TIFF's directories and to copy any
-// preview out of it, an ISO base media file's too. A helper never maps a
-// picture file: where the share it lies on goes away, a read from the
-// mapping ends the helper with SIGBUS instead of failing as a read does.
-// The file is read into memory instead, once, however often exiv2 maps it;
-// decode() refuses one over maxFileBytes first.
-class UnmappedIo : public Exiv2::FileIo
-{
-public:
-    using FileIo::FileIo;
-
-    Exiv2::byte *mmap(bool /*isWriteable*/) override
-    {
-        if (whole.empty()) {
-            QFile file(QFile::decodeName(path().c_str()));
-            whole.resize(size());
-            const qint64 bytes = qint64(whole.size());
-            if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char *>(whole.data()), bytes) != bytes)
-                throw Exiv2::Error(Exiv2::kerFailedToReadImageData);
-        }
-        return whole.data();
-    }
-    int munmap() override { return 0; }
-
-private:
-    std::vector<Exiv2::byte> whole;
-};
 
 QString noJpeg()
 {
@@ -94,13 +55,10 @@ PkRawPreview::Decoded PkExivPreview::decode(const QString &path, int box, qint64
         decoded.error = QStringLiteral("Too large to preview (%1)").arg(PwTools::dataSize(bytes));
         return decoded;
     }
-    initialise();
     try {
-        Exiv2::BasicIo::AutoPtr io(new UnmappedIo(QFile::encodeName(path).toStdString()));
-        // Opened from an io, a file of no type exiv2 knows gives no image
-        // rather than an error.
-        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(io);
-        if (!image.get()) {
+        // A file of no type exiv2 knows gives no image rather than an error.
+        const std::unique_ptr<Exiv2::Image> image = PkExivFile::open(path);
+        if (!image) {
             decoded.error = unreadable;
             return decoded;
         }

@@ -3,6 +3,7 @@
 #ifndef PKEXIVPREVIEW_H
 #define PKEXIVPREVIEW_H
 
+#include "pkexivfile.h"
 #include "pkrawpreview.h"
 
 // The previews exiv2 lists in a raw file that LibRaw cannot open, newer
@@ -13,9 +14,9 @@
 class PkExivPreview
 {
 public:
-    // exiv2 reads a file whole to find its previews (see the .cpp): a larger
-    // one is refused, within a helper's memory limit.
-    static constexpr qint64 maxFileBytes = 250'000'000;
+    // exiv2 reads a file whole to find its previews: a larger one is
+    // refused, within a helper's memory limit.
+    static constexpr qint64 maxFileBytes = PkExivFile::maxBytes;
 
     // bytes: the file's size. unreadable: the reason given where exiv2
     // cannot read the file either.

@@ -2,6 +2,7 @@
 
 #include "pkjudgement.h"
 
+#include "pkexivfile.h"
 #include "pkrawpreview.h"
 
 #include <QFile>
@@ -25,33 +26,17 @@ QByteArray readSidecar(const QString &path)
     return file.read(PkXmpPacket::maxBytes);
 }
 
-// A JPEG's XMP segment, read as the file is read: exiv2 reads JPEG segments
-// one by one, never mapping the file, which a share that goes away would
-// turn into a crash.
-QByteArray jpegXmp(const QString &path)
+// The file's own XMP packet. exiv2 reads a JPEG's segments one by one; a
+// TIFF it reads whole.
+QByteArray ownXmp(const QString &path)
 {
     try {
-        Exiv2::JpegImage image(Exiv2::BasicIo::AutoPtr(new Exiv2::FileIo(QFile::encodeName(path).toStdString())), false);
-        image.readMetadata();
-        return QByteArray::fromStdString(image.xmpPacket());
-    } catch (...) {
-        return {};
-    }
-}
-
-// A TIFF's XMP tag: exiv2 maps a TIFF it opens, so a small one is read into
-// memory first.
-QByteArray tiffXmp(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxTiffBytes)
-        return {};
-    const QByteArray bytes = file.readAll();
-    try {
-        Exiv2::TiffImage image(Exiv2::BasicIo::AutoPtr(new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size()))), false);
-        image.readMetadata();
-        return QByteArray::fromStdString(image.xmpPacket());
-    } catch (...) {
+        const std::unique_ptr<Exiv2::Image> image = PkExivFile::open(path);
+        if (!image)
+            return {};
+        image->readMetadata();
+        return QByteArray::fromStdString(image->xmpPacket());
+    } catch (const std::exception &) {
         return {};
     }
 }
@@ -60,14 +45,14 @@ QByteArray embeddedXmp(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return jpegXmp(path);
+        return ownXmp(path);
     // LibRaw reads a DNG's XMP with the rest of its header.
     if (suffix == QLatin1String("dng")) {
         const PkRawPreview raw(path);
         return raw.isOpen() ? raw.xmp() : QByteArray();
     }
-    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
-        return tiffXmp(path);
+    if ((suffix == QLatin1String("tif") || suffix == QLatin1String("tiff")) && QFileInfo(path).size() <= maxTiffBytes)
+        return ownXmp(path);
     return {};
 }
 

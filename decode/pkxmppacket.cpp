@@ -2,6 +2,8 @@
 
 #include "pkxmppacket.h"
 
+#include "pkexivfile.h"
+
 #include <QDataStream>
 #include <QIODevice>
 #include <QXmlStreamReader>
@@ -26,17 +28,6 @@ const char ratingKey[] = "Xmp.xmp.Rating";
 const char *const describedKeys[] = {"Xmp.crs.RawFileName", "Xmp.xmpMM.DerivedFrom"};
 
 const char rdfNamespace[] = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
-
-void initialise()
-{
-    static const bool done = [] {
-        // The toolkit's complaints about a damaged packet reach the user as
-        // the reason the sidecar is left as it is.
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        return Exiv2::XmpParser::initialize();
-    }();
-    Q_UNUSED(done);
-}
 
 std::string text(const QString &string)
 {
@@ -233,7 +224,7 @@ QString PkXmpPacket::labelProblem(const QString &label)
 
 PkXmpPacket::Result PkXmpPacket::apply(const QByteArray &old, const Edit &edit)
 {
-    initialise();
+    PkExivFile::initialise();
     Result result;
     Exiv2::XmpData data;
     if (!old.isEmpty() && (!holdsRdf(old) || !decode(old, &data))) {
@@ -255,13 +246,12 @@ PkXmpPacket::Result PkXmpPacket::apply(const QByteArray &old, const Edit &edit)
         return result;
     }
     result.packet = packet;
-    result.changed = true;
     return result;
 }
 
 PkXmpPacket::Judgement PkXmpPacket::judgement(const QByteArray &packet)
 {
-    initialise();
+    PkExivFile::initialise();
     Judgement judgement;
     Exiv2::XmpData data;
     if (packet.isEmpty() || !holdsRdf(packet) || !decode(packet, &data))
@@ -298,7 +288,7 @@ QByteArray PkXmpPacket::answer(const Result &result)
     QByteArray frame;
     QDataStream out(&frame, QIODevice::WriteOnly);
     out.setVersion(streamVersion);
-    out << result.packet << result.error << result.describes << result.changed;
+    out << result.packet << result.error << result.describes;
     return frame;
 }
 
@@ -306,7 +296,6 @@ bool PkXmpPacket::readAnswer(const QByteArray &frame, Result *result)
 {
     QDataStream in(frame);
     in.setVersion(streamVersion);
-    in >> result->packet >> result->error >> result->describes >> result->changed;
-    return in.status() == QDataStream::Ok && result->changed == !result->packet.isEmpty()
-        && result->packet.size() <= 2 * maxBytes;
+    in >> result->packet >> result->error >> result->describes;
+    return in.status() == QDataStream::Ok && result->packet.size() <= 2 * maxBytes;
 }

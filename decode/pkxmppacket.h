@@ -36,7 +36,8 @@ public:
         // The file the sidecar says it describes, where it names one: a
         // sidecar renamed from another picture's is not to be written.
         QString describes;
-        bool changed = false;
+
+        bool changed() const { return !packet.isEmpty(); }
     };
 
     // Why keyword or label cannot be written as they are, or an empty string.

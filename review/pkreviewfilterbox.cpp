@@ -16,11 +16,6 @@ PkReviewFilterBox::PkReviewFilterBox(PkReviewModel *model, QWidget *parent)
     connect(this, &QComboBox::activated, this, [this](int index) { this->model->setFilter(offered.value(index)); });
 }
 
-void PkReviewFilterBox::choose(const PkReviewFilter &filter)
-{
-    model->setFilter(filter);
-}
-
 // Labels come and go with the pictures; the filter in force stays offered.
 void PkReviewFilterBox::offer()
 {

@@ -18,8 +18,6 @@ class PkReviewFilterBox : public QComboBox
 public:
     explicit PkReviewFilterBox(PkReviewModel *model, QWidget *parent = nullptr);
 
-    void choose(const PkReviewFilter &filter);
-
 private:
     void offer();
 

@@ -214,7 +214,7 @@ void PkReviewWindow::jumpTo(const QString &part)
     if (part == PkReviewSummary::notFoundPart)
         return reviewView->showNotFound();
     if (part == PkReviewSummary::rejectedPart || part == PkReviewSummary::hiddenPart)
-        return filterBox->choose(part == PkReviewSummary::hiddenPart ? PkReviewFilter() : PkReviewFilter{PkReviewFilter::Kind::Rejected, 1, {}});
+        return reviewModel->setFilter(part == PkReviewSummary::hiddenPart ? PkReviewFilter() : PkReviewFilter{PkReviewFilter::Kind::Rejected, 1, {}});
     const QList<PkReviewModel::Tile> &tiles = reviewModel->tiles();
     for (int tile = 0; tile < tiles.size(); ++tile) {
         const PkReviewModel::Group &group = reviewModel->groups().at(tiles.at(tile).group);

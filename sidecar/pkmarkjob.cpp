@@ -10,26 +10,15 @@
 
 namespace {
 
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
-}
-
-QString nameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // Raw files that all read a sidecar of the short naming (IMG_2403.xmp):
 // a camera's raw and a converted DNG, say.
 QList<QString> sharers(const PkSidecarTarget &target)
 {
-    const QString sidecar = nameOf(target.sidecar);
+    const QString sidecar = PkSidecarPlan::nameOf(target.sidecar);
     const QString stem = sidecar.left(sidecar.size() - 4);
     QList<QString> raws;
     for (const QString &file : target.files) {
-        const QString name = nameOf(file);
+        const QString name = PkSidecarPlan::nameOf(file);
         if (PkPictureDecoder::isRaw(name) && name.left(name.lastIndexOf(QLatin1Char('.'))).compare(stem, Qt::CaseInsensitive) == 0)
             raws.append(name);
     }
@@ -45,7 +34,7 @@ PkMarkJob::Report PkMarkJob::run(const PkSidecarWriter &writer, const QList<QStr
     const QList<PkSidecarTarget> targets = PkSidecarPlan::plan(files);
     QSet<QString> folders;
     for (const PkSidecarTarget &target : targets)
-        folders.insert(folderOf(target.sidecar));
+        folders.insert(PkSidecarPlan::folderOf(target.sidecar));
     QList<QString> sorted(folders.cbegin(), folders.cend());
     std::sort(sorted.begin(), sorted.end());
     for (const QString &folder : std::as_const(sorted)) {

@@ -9,35 +9,34 @@
 
 namespace {
 
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
-QString nameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // The picture a file belongs to, folder and all: two cards' IMG_0001 are two.
 QString groupOf(const QString &path)
 {
-    return folderOf(path) + PkSelectionMatcher::pictureOf(nameOf(path));
+    return PkSidecarPlan::folderOf(path) + QLatin1Char('/') + PkSelectionMatcher::pictureOf(PkSidecarPlan::nameOf(path));
 }
 
 QString newSidecar(const PkSidecarTarget &target)
 {
     for (const QString &file : target.files) {
-        if (PkPictureDecoder::isRaw(file)) {
-            const QString name = nameOf(file);
-            return folderOf(file) + name.left(name.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".xmp");
-        }
+        // A raw file's name has an extension: its last dot.
+        if (PkPictureDecoder::isRaw(file))
+            return file.left(file.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".xmp");
     }
     return target.files.first() + QStringLiteral(".xmp");
 }
 
 } // namespace
+
+QString PkSidecarPlan::folderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+QString PkSidecarPlan::nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
 
 bool PkSidecarPlan::isSidecar(const QString &name)
 {

@@ -28,6 +28,9 @@ class PkSidecarPlan
 {
 public:
     static bool isSidecar(const QString &name);
+    // A path's folder ("" for none) and its last part.
+    static QString folderOf(const QString &path);
+    static QString nameOf(const QString &path);
 
     // files: the files to copy, as the match names them. Each picture is
     // planned once, in the order of its first file.

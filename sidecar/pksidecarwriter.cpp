@@ -4,9 +4,9 @@
 
 #include "pkdecoderpool.h"
 #include "pkselectionmatcher.h"
+#include "pwsavedfile.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,8 +17,6 @@
 
 namespace {
 
-int writeFault = 0;
-qint64 writeFaultAfter = 0;
 int renameFault = 0;
 
 // Closes a descriptor when it goes out of scope.
@@ -31,17 +29,6 @@ struct Descriptor
             ::close(fd);
     }
 };
-
-QString nameOf(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString folderOf(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash);
-}
 
 bool sameFile(const struct stat &a, const struct stat &b)
 {
@@ -87,42 +74,6 @@ QString readSidecar(int folder, const QByteArray &name, const struct stat &statu
     return {};
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        qsizetype piece = bytes.size() - done;
-        if (writeFault != 0 && done + piece > writeFaultAfter) {
-            errno = writeFault;
-            if (done >= writeFaultAfter)
-                return false;
-            piece = writeFaultAfter - done;
-        }
-        const ssize_t written = TEMP_FAILURE_RETRY(::write(fd, bytes.constData() + done, size_t(piece)));
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
-// A hidden name beside the sidecar that no file has: ".NAME.pickwell-" and six letters.
-int makeTemporary(int folder, const QByteArray &name, mode_t mode, QByteArray *temporary)
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QByteArray candidate = '.' + name + ".pickwell-";
-        for (int i = 0; i < 6; ++i)
-            candidate += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
-        const int fd = ::openat(folder, candidate.constData(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST) {
-            *temporary = candidate;
-            return fd;
-        }
-    }
-    return -1;
-}
-
 // Puts the temporary in the sidecar's place: over the very file that was
 // read, or, for a new one, only where there is still no file.
 bool putInPlace(int folder, const QByteArray &temporary, const QByteArray &name, const struct stat *before, QString *problem)
@@ -160,18 +111,19 @@ QString replace(int folder, const QByteArray &name, const QByteArray &packet, co
 {
     const mode_t mode = before ? before->st_mode & 07777 : 0666;
     QByteArray temporary;
-    Descriptor file{makeTemporary(folder, name, mode, &temporary)};
-    if (file.fd < 0)
+    const int fd = PwSavedFile::makeTemporary(folder, name, mode, &temporary);
+    if (fd < 0)
         return qt_error_string(errno);
     if (before) {
         // Owned as the sidecar was where Pickwell has the right to, and of
         // its mode whatever the umask (a change of owner clears some bits).
-        [[maybe_unused]] const int owned = ::fchown(file.fd, before->st_uid, before->st_gid);
-        ::fchmod(file.fd, mode);
+        [[maybe_unused]] const int owned = ::fchown(fd, before->st_uid, before->st_gid);
+        ::fchmod(fd, mode);
     }
     QString problem;
-    if (!writeAll(file.fd, packet) || ::fsync(file.fd) != 0 || ::close(std::exchange(file.fd, -1)) != 0)
-        problem = qt_error_string(errno);
+    const int error = PwSavedFile::writeOut(fd, packet);
+    if (error != 0)
+        problem = qt_error_string(error);
     if (problem.isEmpty() && putInPlace(folder, temporary, name, before, &problem)) {
         ::fsync(folder);
         return {};
@@ -205,10 +157,10 @@ PkSidecarWriter::Result PkSidecarWriter::mark(const PkSidecarTarget &target, con
                                               bool dryRun) const
 {
     const QString path = folder + QLatin1Char('/') + target.sidecar;
-    Descriptor directory{::open(QFile::encodeName(folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    Descriptor directory{::open(QFile::encodeName(PkSidecarPlan::folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (directory.fd < 0)
         return refused(qt_error_string(errno));
-    const QByteArray name = QFile::encodeName(nameOf(path));
+    const QByteArray name = QFile::encodeName(PkSidecarPlan::nameOf(path));
     struct stat before;
     const bool exists = ::fstatat(directory.fd, name.constData(), &before, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
@@ -220,21 +172,15 @@ PkSidecarWriter::Result PkSidecarWriter::mark(const PkSidecarTarget &target, con
     const PkXmpPacket::Result edited = editor(path, old, edit);
     if (!edited.error.isEmpty())
         return refused(edited.error);
-    const QString described = PkSelectionMatcher::pictureOf(nameOf(edited.describes));
+    const QString described = PkSelectionMatcher::pictureOf(PkSidecarPlan::nameOf(edited.describes));
     if (!described.isEmpty() && described.compare(target.picture, Qt::CaseInsensitive) != 0)
-        return refused(QStringLiteral("the sidecar of %1").arg(nameOf(edited.describes)));
-    if (!edited.changed)
+        return refused(QStringLiteral("the sidecar of %1").arg(PkSidecarPlan::nameOf(edited.describes)));
+    if (!edited.changed())
         return {Outcome::Unchanged, {}};
     const QString problem = dryRun ? QString() : replace(directory.fd, name, edited.packet, exists ? &before : nullptr);
     if (!problem.isEmpty())
         return refused(problem);
     return {exists ? Outcome::Written : Outcome::Created, {}};
-}
-
-void PkSidecarWriter::setWriteFault(int error, qint64 afterBytes)
-{
-    writeFault = error;
-    writeFaultAfter = afterBytes;
 }
 
 void PkSidecarWriter::setRenameFault(int error)

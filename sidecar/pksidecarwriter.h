@@ -42,9 +42,6 @@ public:
     // what a run would do.
     Result mark(const PkSidecarTarget &target, const PkXmpPacket::Edit &edit, bool dryRun) const;
 
-    // The tests' stand-in for a drive that fails while the temporary is
-    // written: errno for every write after this many bytes; 0 for none.
-    static void setWriteFault(int error, qint64 afterBytes = 0);
     // The tests' stand-in for a file system that answers a new sidecar's
     // exclusive rename with error; 0 for none.
     static void setRenameFault(int error);
