@@ -42,11 +42,15 @@ bool embed(const QString &path, const QByteArray &xmp)
     }
 }
 
-bool writeAt(const QString &path, const QByteArray &bytes, int ageSeconds)
+// age in seconds: two files of one whole age lie within one second, so that
+// only the fraction tells the older.
+bool writeAt(const QString &path, const QByteArray &bytes, double age)
 {
     QFile file(path);
+    const qint64 second = QDateTime::currentSecsSinceEpoch() - qint64(age) - 1;
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(second).addMSecs(qint64((1 - (age - qint64(age))) * 1000) - 1);
     return PkTestPictures::write(path, bytes) && file.open(QIODevice::ReadWrite)
-        && file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime);
+        && file.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -72,7 +76,7 @@ private:
 void TestPkReviewJudgement::read_data()
 {
     QTest::addColumn<QString>("picture");
-    QTest::addColumn<QStringList>("sidecars"); // NAME=RATING:LABEL@AGE, oldest last
+    QTest::addColumn<QStringList>("sidecars"); // NAME=RATING:LABEL@AGE in seconds
     QTest::addColumn<QByteArray>("embedded");
     QTest::addColumn<QString>("judged"); // RATING:LABEL, or "none"
 
@@ -80,6 +84,8 @@ void TestPkReviewJudgement::read_data()
                                               << QByteArray() << u"3:Red"_s;
     QTest::newRow("the newer, listed last") << u"b.JPG"_s << QStringList{u"b.xmp=1:@100"_s, u"b.JPG.xmp=-1:@10"_s}
                                             << QByteArray() << u"-1:"_s;
+    QTest::newRow("the newer within one second") << u"k.JPG"_s << QStringList{u"k.JPG.xmp=4:@10.6"_s, u"k.xmp=2:@10.2"_s}
+                                                 << QByteArray() << u"2:"_s;
     QTest::newRow("a sidecar before the file's own") << u"c.JPG"_s << QStringList{u"c.xmp=2:@10"_s} << packet("5") << u"2:"_s;
     QTest::newRow("a JPEG's own") << u"d.JPG"_s << QStringList() << packet("4", "Client OK") << u"4:Client OK"_s;
     QTest::newRow("a DNG's own") << u"e.DNG"_s << QStringList() << packet("5", "Green") << u"5:Green"_s;
@@ -110,7 +116,7 @@ void TestPkReviewJudgement::read()
         const QString name = sidecar.section(u'=', 0, 0), value = sidecar.section(u'=', 1);
         const QString rating = value.section(u':', 0, 0), label = value.section(u':', 1).section(u'@', 0, 0);
         const QByteArray content = value == u"garbage"_s ? "garbage" : packet(rating.toUtf8(), label.toUtf8());
-        QVERIFY(writeAt(dir.filePath(name), content, value.section(u'@', 1).toInt()));
+        QVERIFY(writeAt(dir.filePath(name), content, value.section(u'@', 1).toDouble()));
         paths << dir.filePath(name);
     }
     bool found = false;

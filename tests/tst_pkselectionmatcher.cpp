@@ -132,6 +132,9 @@ void TestPkSelectionMatcher::match_data()
         << Names{"IMG_1412.jpg", "IMG_4120.jpg", "IMG_2403.JPG"} << Names{"412", "img_2403.jpg", "#2403", "9999.jpg"}
         << PkMatchOptions{true, true, true} << Names{"IMG_2403.JPG"} << Positions{1} << Names{"412", "9999.jpg"}
         << Ambiguous{} << Near{{"img_2403.jpg", "IMG_2403"}, {"#2403", "IMG_2403"}} << Names{};
+    QTest::newRow("ignoring case through A to Z, a name without a number") << Names{"ZOE_AT_DAWN.JPG", "ZOE_AT_DAWN.CR2"}
+        << Names{"zoe_at_dawn.jpg"} << window << Names{"ZOE_AT_DAWN.JPG", "ZOE_AT_DAWN.CR2"} << Positions{0, 0} << Names{}
+        << Ambiguous{} << Near{{"zoe_at_dawn.jpg", "ZOE_AT_DAWN"}} << Names{};
     QTest::newRow("extensions kept: ignoring case keeps the extension too") << shoot << Names{"img_2403.jpg"}
         << PkMatchOptions{false, false, true} << Names{"IMG_2403.JPG"} << Positions{0} << Names{} << Ambiguous{}
         << Near{{"img_2403.jpg", "IMG_2403"}} << Names{};
