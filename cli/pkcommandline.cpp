@@ -37,12 +37,6 @@ void writeTo(FILE *stream, const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
-void printError(const QString &text)
-{
-    std::fflush(stdout);
-    writeTo(stderr, (PkArguments::programName() + QLatin1String(": ") + text + QLatin1Char('\n')).toLocal8Bit());
-}
-
 // Reads the list, or gives the system's reason why it cannot be read. A
 // missing list is an error here, unlike in the window, where no dialog can
 // choose one: a script has most likely misspelt it. "-" is standard input.
@@ -74,7 +68,7 @@ QString readList(const QString &path, PkSelectionList &list)
 // nothing as a success.
 int refuseEmptyList()
 {
-    printError(QStringLiteral("the list holds no identifier"));
+    PkCommandLine::printError(QStringLiteral("the list holds no identifier"));
     return PkCommandLine::UsageError;
 }
 
@@ -117,6 +111,12 @@ void onStopSignal(int signalNumber)
 }
 
 } // namespace
+
+void PkCommandLine::printError(const QString &text)
+{
+    std::fflush(stdout);
+    writeTo(stderr, (PkArguments::programName() + QLatin1String(": ") + text + QLatin1Char('\n')).toLocal8Bit());
+}
 
 PkCommandLine::Invocation PkCommandLine::parse(const QStringList &arguments)
 {

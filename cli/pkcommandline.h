@@ -88,6 +88,9 @@ public:
     static Invocation parse(const QStringList &arguments);
     static Invocation parse(int argc, char *argv[]);
 
+    // "pickwell: TEXT" on stderr, after what stdout holds so far.
+    static void printError(const QString &text);
+
     // Mode::Exit: prints the message (stdout for status 0, stderr otherwise)
     // and returns the status.
     static int exitEarly(const Invocation &invocation);

@@ -2,7 +2,6 @@
 
 #include "pkcommandline.h"
 
-#include "pkarguments.h"
 #include "pkhashcache.h"
 #include "pklikejob.h"
 #include "pklikereport.h"
@@ -16,13 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-void printLikeError(const QString &text)
-{
-    std::fflush(stdout);
-    const QByteArray line = (PkArguments::programName() + QLatin1String(": ") + text + QLatin1Char('\n')).toLocal8Bit();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-}
 
 bool readableFolder(const QString &path)
 {
@@ -39,16 +31,16 @@ int PkCommandLine::prepareLike(const Invocation &invocation)
 {
     folderPath = QDir::cleanPath(invocation.folderPath);
     if (!readableFolder(folderPath)) {
-        printLikeError(QStringLiteral("Cannot read the folder: %1").arg(folderPath));
+        printError(QStringLiteral("Cannot read the folder: %1").arg(folderPath));
         return UsageError;
     }
     const QString likePath = QDir::cleanPath(invocation.likePath);
     if (!readableFolder(likePath)) {
-        printLikeError(QStringLiteral("Cannot read the examples folder: %1").arg(likePath));
+        printError(QStringLiteral("Cannot read the examples folder: %1").arg(likePath));
         return UsageError;
     }
     if (PkLikeJob::isWithin(likePath, folderPath)) {
-        printLikeError(QStringLiteral("The examples folder must lie outside the picture folder."));
+        printError(QStringLiteral("The examples folder must lie outside the picture folder."));
         return UsageError;
     }
     const int destinationStatus = invocation.copy ? checkDestination(invocation) : Success;

@@ -2,7 +2,6 @@
 
 #include "pkcommandline.h"
 
-#include "pkarguments.h"
 #include "pkmarkjob.h"
 #include "pkmatchreport.h"
 #include "pkterminaltext.h"
@@ -44,12 +43,11 @@ int PkCommandLine::mark(const Invocation &invocation)
     edit.label = invocation.markLabel;
     edit.remove = invocation.unmark;
     const PkMarkJob::Report report = PkMarkJob::run(PkSidecarWriter(folderPath), files, edit, invocation.dryRun);
-    std::fflush(stdout);
     if (!report.refusal.isEmpty()) {
-        print(stderr, (PkArguments::programName() + QStringLiteral(": cannot mark the picks: ")).toLocal8Bit()
-                  + PkTerminalText::escaped(report.refusal) + '\n');
+        printError(QStringLiteral("cannot mark the picks: ") + QString::fromLocal8Bit(PkTerminalText::escaped(report.refusal)));
         return FolderRefused;
     }
+    std::fflush(stdout);
     FILE *out = invocation.dryRun ? stderr : stdout;
     for (const QString &problem : report.problems)
         print(stderr, "mark: " + PkTerminalText::escaped(problem) + '\n');

@@ -196,6 +196,11 @@ bool hasControl(const QString &text)
 
 } // namespace
 
+bool PkXmpPacket::isSidecar(const QString &name)
+{
+    return name.endsWith(QLatin1String(".xmp"), Qt::CaseInsensitive);
+}
+
 QString PkXmpPacket::keywordProblem(const QString &keyword)
 {
     if (keyword.trimmed().isEmpty())

@@ -40,6 +40,9 @@ public:
         bool changed() const { return !packet.isEmpty(); }
     };
 
+    // Whether name is an XMP sidecar's (IMG_2403.xmp, IMG_2403.CR2.XMP).
+    static bool isSidecar(const QString &name);
+
     // Why keyword or label cannot be written as they are, or an empty string.
     static QString keywordProblem(const QString &keyword);
     static QString labelProblem(const QString &label);

@@ -141,13 +141,16 @@ void PkMarkChoice::tell(const QString &text, const PkMarkJob::Report &report)
         tellHook(text);
         return;
     }
-    QMessageBox box(report.problems.isEmpty() && report.refusal.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
-                    markAction->text().chopped(1), text, QMessageBox::Ok, tile->window());
+    // Not modal, as the exports' messages: the window goes on answering.
+    auto *box = new QMessageBox(report.problems.isEmpty() && report.refusal.isEmpty() ? QMessageBox::Information
+                                                                                      : QMessageBox::Warning,
+                                markAction->text().chopped(1), text, QMessageBox::Ok, tile->window());
+    box->setAttribute(Qt::WA_DeleteOnClose);
     QList<QString> details = report.problems.mid(0, listedProblems);
     if (report.problems.size() > listedProblems)
         details.append(QStringLiteral("and %1 more").arg(report.problems.size() - listedProblems));
     details += report.shared;
     if (!details.isEmpty())
-        box.setDetailedText(details.join(QLatin1Char('\n')));
-    box.exec();
+        box->setDetailedText(details.join(QLatin1Char('\n')));
+    box->open();
 }

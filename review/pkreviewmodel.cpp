@@ -370,7 +370,7 @@ QHash<QString, QStringList> PkReviewModel::sidecars(const PkReviewSelection &sel
 {
     QHash<QString, QStringList> ofPicture;
     for (const QString &file : selection.files) {
-        if (file.endsWith(QLatin1String(".xmp"), Qt::CaseInsensitive))
+        if (PkXmpPacket::isSidecar(file))
             ofPicture[PkSelectionMatcher::pictureOf(file)].append(selection.folder + QLatin1Char('/') + file);
     }
     QHash<QString, QStringList> ofFile;

@@ -4,6 +4,7 @@
 
 #include "pkpicturedecoder.h"
 #include "pkselectionmatcher.h"
+#include "pkxmppacket.h"
 
 #include <QHash>
 
@@ -38,11 +39,6 @@ QString PkSidecarPlan::nameOf(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-bool PkSidecarPlan::isSidecar(const QString &name)
-{
-    return name.endsWith(QLatin1String(".xmp"), Qt::CaseInsensitive);
-}
-
 QList<PkSidecarTarget> PkSidecarPlan::plan(const QList<QString> &files)
 {
     QList<QString> order;
@@ -51,7 +47,7 @@ QList<PkSidecarTarget> PkSidecarPlan::plan(const QList<QString> &files)
         const QString group = groupOf(file);
         if (!sidecars.contains(group) && !others.contains(group))
             order.append(group);
-        (isSidecar(file) ? sidecars : others)[group].append(file);
+        (PkXmpPacket::isSidecar(file) ? sidecars : others)[group].append(file);
     }
     QList<PkSidecarTarget> targets;
     for (const QString &group : std::as_const(order)) {

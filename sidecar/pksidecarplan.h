@@ -27,7 +27,6 @@ struct PkSidecarTarget
 class PkSidecarPlan
 {
 public:
-    static bool isSidecar(const QString &name);
     // A path's folder ("" for none) and its last part.
     static QString folderOf(const QString &path);
     static QString nameOf(const QString &path);
