@@ -56,7 +56,6 @@ int PkCopyContents::write(int in, int out, const struct stat &status)
 {
     contentHash.reset();
     passedThrough = true;
-    reading = false;
     for (off_t remaining = status.st_size; remaining > 0;) {
         const ssize_t n = verify || faultInTest(PkFileCopier::Call::CopyInPlace)
             ? -1

@@ -121,8 +121,9 @@ void PkLikeChoice::chooseFolder()
 
 void PkLikeChoice::showProgress(int done, int total)
 {
+    // done counts up from 0, so while matching total is at least 1.
     const bool matching = done < total;
     stop->setEnabled(matching);
-    if (matching && total > 0)
+    if (matching)
         toCopy->setMainText(QStringLiteral("%1%").arg(done * 100 / total), color);
 }

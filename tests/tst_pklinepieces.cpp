@@ -47,6 +47,7 @@ void TestPkLinePieces::ranges_data()
     QTest::newRow("descending") << "2406-2403" << Names{} << 0 << 0;
     QTest::newRow("equal ends") << "2403-2403" << Names{} << 0 << 0;
     QTest::newRow("date") << "2026-06-20" << Names{} << 0 << 0;
+    QTest::newRow("a word with a hyphen") << "close-up" << Names{} << 0 << 0;
     QTest::newRow("to without blanks") << "2410to2412" << Names{} << 0 << 0;
     QTest::newRow("nineteen digits") << "1000000000000000000-1000000000000000001" << Names{} << 0 << 0;
     QTest::newRow("eighteen digits") << "100000000000000000-100000000000000001"
@@ -90,6 +91,8 @@ void TestPkLinePieces::prose_data()
                                                              << Names{"2403"} << QList<int>{0};
     QTest::newRow("three digits before a year are no month") << "we like 123/2026" << Names{"123", "2026"} << QList<int>{0, 0};
     QTest::newRow("lists within a word") << "picks (2403/2407,2411)" << Names{"2403", "2407", "2411"} << QList<int>{0, 0, 0};
+    QTest::newRow("hyphenated words") << "the close-ups and black-and-white ones: 2403, 2407"
+                                      << Names{"2403", "2407"} << QList<int>{0, 0};
     QTest::newRow("a range word ending the line") << "please send 2403 and 2405 to" << Names{"2403", "2405"} << QList<int>{0, 0};
 }
 

@@ -189,6 +189,21 @@ void TestPkReviewJudgement::review()
     selection.ids.append(u"4"_s); // another job: every picture shown
     window.setSelection(selection);
     QCOMPARE(model->filter().kind, PkReviewFilter::Kind::All);
+
+    // A thumbnail of a picture outside the job (the last job's, still being
+    // made when this one came) counts for nothing; one dropped since it
+    // came is simply made again.
+    QTRY_VERIFY(window.loader()->isIdle());
+    const QString stranger = dir.filePath(u"stranger.JPG"_s);
+    QVERIFY(PkTestPictures::write(stranger, picture) && embed(stranger, packet("-1")));
+    window.loader()->want({stranger});
+    QTRY_VERIFY(window.loader()->thumbnail(stranger));
+    QCOMPARE(model->rejectedCount(), 1);
+    const QString third = job.filePath(u"IMG_3.JPG"_s);
+    window.loader()->drop({third});
+    emit window.loader()->loaded(third);
+    QTRY_VERIFY(window.loader()->thumbnail(third));
+    QCOMPARE(model->judgement(2)->label, u"To print"_s);
 }
 
 QTEST_MAIN(TestPkReviewJudgement)
