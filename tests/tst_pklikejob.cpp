@@ -120,6 +120,7 @@ void TestPkLikeJob::initTestCase()
     QVERIFY(PkTestPictures::write(examples + "/notes.jpg", "not a picture at all"));
     QVERIFY(PkTestPictures::write(examples + "/phone.heic", "ftypheic"));
     QVERIFY(PkTestPictures::write(examples + "/huge.jpg", PkTestPictures::jpegClaiming(QSize(60000, 60000))));
+    QVERIFY(PkTestPictures::write(examples + "/huge-night.jpg", PkTestPictures::withShot(PkTestPictures::jpegClaiming(QSize(60000, 60000)), nightFacts)));
     QVERIFY(PkTestPictures::write(examples + "/empty.jpg", ""));
 
     PkHashCache cache(dir.filePath(QStringLiteral("hashes")));
@@ -231,6 +232,7 @@ void TestPkLikeJob::examples_data()
     QTest::newRow("HEIC") << "phone.heic" << "HEIC pictures cannot be read here";
     QTest::newRow("claims 60000 x 60000") << "huge.jpg" << "Too large to preview (60000 x 60000)";
     QTest::newRow("empty") << "empty.jpg" << "Empty file";
+    QTest::newRow("too large to look at, found by its time") << "huge-night.jpg" << "IMG_7 by time";
 }
 
 void TestPkLikeJob::examples()
@@ -251,8 +253,8 @@ void TestPkLikeJob::examples()
             said = why.left(expected.size());
     }
     QCOMPARE(said, expected);
-    QCOMPARE(result.match.idCount, 11);
-    QCOMPARE(result.byTime, 5);
+    QCOMPARE(result.match.idCount, 12);
+    QCOMPARE(result.byTime, 6);
     QVERIFY(result.match.files.contains(QStringLiteral("IMG_1.CR2.xmp")));
     QCOMPARE(result.match.files.size(), 12);
     // Of the pictures an ambiguous example may show, those no example found

@@ -299,6 +299,8 @@ void TestPkListReader::smartCollection_data()
     QTest::newRow("a smart collection cut short in a 10 MB string")
         << head + "{ criteria = \"filename\", operation = \"any\", value = \"A1 " + QByteArray(10'000'000, 'x')
         << Ids{"A1", QString(10'000'000, 'x')} << QString();
+    QTest::newRow("a smart collection cut short after a backslash")
+        << head + "{ criteria = \"filename\", operation = \"any\", value = \"A1 B2\\" << Ids{"A1", "B2\\"} << QString();
     QTest::newRow("a smart collection with fields outside every table")
         << head + rule("filename", "any", "\"A1\"") + tail + "criteria = \"filename\", value = \"Z1\"\n" << Ids{"A1"} << QString();
     QTest::newRow("a smart collection cut short before its rules") << head << Ids{} << "the smart collection is cut short";

@@ -167,7 +167,9 @@ void TestPkThumbnailReader::read_data()
     QTest::newRow("DNG's medium preview below the box") << "m4.dng" << mediumDngOf({126, 63}) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG's medium preview of other proportions") << "m5.dng" << mediumDngOf({200, 160}) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG's second preview as large as the first") << "m6.dng" << mediumDngOf({400, 200}) << picture << wide << 0 << 3 << "";
-    QTest::newRow("DNG's medium preview claiming more bytes than its pixels take") << "m8.dng" << mediumDngOf({200, 100}, 1, jpeg(quarters(200, 100).mirrored(true, false), 0) + QByteArray(200000, '\0')) << picture << wide << 0 << 3 << "";
+    // A 200 x 100 JPEG may claim 3 x 200 x 100 bytes and 64 KB more (125536).
+    QTest::newRow("DNG's medium preview claiming the most bytes its pixels take") << "m8.dng" << mediumDngOf({200, 100}, 1, jpeg(quarters(200, 100).mirrored(true, false), 0).leftJustified(125536, '\0')) << picture << wide << 1 << 2 << "";
+    QTest::newRow("DNG's medium preview claiming a byte more") << "m9.dng" << mediumDngOf({200, 100}, 1, jpeg(quarters(200, 100).mirrored(true, false), 0).leftJustified(125537, '\0')) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG's medium preview damaged") << "m7.dng" << mediumDngOf({200, 100}, 1, jpeg(quarters(200, 100), 0).left(900)) << picture << wide << 0 << 3 << "";
     QTest::newRow("DNG whose preview is not a JPEG") << "o2.dng" << PkTestPictures::dng(QByteArray(5000, 'x'), QSize(400, 200), 1) << broken << none << -1 << -1 << "No preview in this raw file";
     QTest::newRow("truncated DNG shows its preview's top") << "o5.dng" << dngOf(400, 200, 1).left(1200) << picture << wide << 0 << -1 << "";
