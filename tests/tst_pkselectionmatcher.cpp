@@ -98,11 +98,11 @@ void TestPkSelectionMatcher::match_data()
                       "IMG_2411-Edit.tif", "IMG_5501.JPG", "DSC_5501.NEF"};
     QTest::newRow("a gallery list in lower case finds the whole picture ignoring case")
         << shoot + Names{decomposed + "_7.JPG"}
-        << Names{"img_2403.jpg", "img_2407", "IMG_2407.jpeg", "img_2411-edit.TIF", composed.toLower() + "_7.jpg"} << window
+        << Names{"img_2403.jpg", "img_2407", "IMG_2407.jpeg", "img_2411-edit.TIF", composed.toLower() + "_7.jpg", ".cr2"} << window
         << Names{"IMG_2403.CR2", "IMG_2403.JPG", "IMG_2407.JPG", "IMG_2411-Edit.tif", decomposed + "_7.JPG"}
         << Positions{0, 0, 1, 3, 4} << Names{} << Ambiguous{}
         << Near{{"img_2403.jpg", "IMG_2403"}, {"img_2407", "IMG_2407"}, {"img_2411-edit.TIF", "IMG_2411-Edit"},
-                {composed.toLower() + "_7.jpg", decomposed + "_7"}}
+                {composed.toLower() + "_7.jpg", decomposed + "_7"}, {".cr2", "IMG_2403"}}
         << Names{};
     QTest::newRow("an edit or copy suffix finds the picture it was made from")
         << shoot
