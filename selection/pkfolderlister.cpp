@@ -124,10 +124,14 @@ std::vector<qint32> orderLikeQDir(const QStringList &names, const std::vector<qi
 
     const char *keyBytes = keys.data();
     std::sort(items.begin(), items.end(), [keyBytes](const SortItem &a, const SortItem &b) {
-        if (a.headHigh != b.headHigh)
-            return a.headHigh < b.headHigh;
-        if (a.headLow != b.headLow)
-            return a.headLow < b.headLow;
+        if (a.headHigh < b.headHigh)
+            return true;
+        if (b.headHigh < a.headHigh)
+            return false;
+        if (a.headLow < b.headLow)
+            return true;
+        if (b.headLow < a.headLow)
+            return false;
         const int order = std::memcmp(keyBytes + a.keyOffset, keyBytes + b.keyOffset,
                                       size_t(std::min(a.keyLength, b.keyLength)));
         return order < 0 || (order == 0 && a.keyLength < b.keyLength);

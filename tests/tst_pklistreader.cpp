@@ -222,7 +222,8 @@ void TestPkListReader::pictureNames_data()
         {"ABCDE1234", true}, {"P1010123", true}, {" x.JPG ", true}, {"a.jpeg", true}, {"a.nef", true},
         {"ABCDEF1234", false}, {"IMG_123", false}, {"1234", false}, {"IMG__1234", false}, {"IMG_1234x", false},
         {"__MG_1234", false}, {"a.xmp", false}, {".jpg", false}, {"a.jpgjpg", false}, {"", false},
-        {"zZaA1234", true}, {"@1234", false}, {"[1234", false}, {"`1234", false}, {"{1234", false}}; // the letters' bounds
+        {"zZaA1234", true}, {"@1234", false}, {"[1234", false}, {"`1234", false}, {"{1234", false}, // the letters' bounds
+        {"IMG_9090", true}, {"IMG_/123", false}, {"IMG_1234:", false}}; // the digits' bounds
     for (const auto &[cell, name] : cells)
         QTest::newRow(cell) << QString::fromLatin1(cell) << name;
 }
