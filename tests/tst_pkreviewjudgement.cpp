@@ -177,6 +177,10 @@ void TestPkReviewJudgement::review()
         QCOMPARE(model->hiddenCount(), 3 - int(names.split(u' ', Qt::SkipEmptyParts).size()));
     }
     QVERIFY(summaryText().contains(u"2 hidden by the filter"_s));
+    // A judgement that keeps the first shown tile shown lays nothing out again.
+    QSignalSpy laidOut(model, &PkReviewModel::layoutChanged);
+    model->setJudgement(4, {4, u"To print"_s, true});
+    QCOMPARE(laidOut.count(), 0);
     QCOMPARE(model->leftOut(), QList<QString>());
     emit window.summary()->jumpRequested(PkReviewSummary::hiddenPart);
     QCOMPARE(shown(), u"IMG_1 IMG_2 IMG_3"_s);

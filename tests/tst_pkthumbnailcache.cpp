@@ -144,11 +144,18 @@ void TestPkThumbnailCache::unwritableCacheOnlyCostsSpeed()
     QVERIFY(!found);
 }
 
-// No level holds a look at the picture larger than 1024 pixels.
+// No level holds a look at the picture larger than 1024 pixels, nor a
+// failure to make one: it may yet be made at a size that is kept.
 void TestPkThumbnailCache::largeBoxIsNotCached()
 {
     QCOMPARE(PkPictureDecoder::decode(picture, 1100, Pass::Full).image.size(), QSize(400, 200));
+    const QString text = dir->filePath(u"notes.jpg"_s);
+    QVERIFY(PkTestPictures::write(text, "not a picture"_ba));
+    QCOMPARE(PkPictureDecoder::decode(text, 1100, Pass::Full).reason, u"Not a picture (13 bytes)"_s);
     QVERIFY(!QFileInfo::exists(dir->filePath(u"cache"_s)));
+    // The decoder keeps the JPEG library's warnings to itself, and only those.
+    QTest::ignoreMessage(QtWarningMsg, "a warning of another kind");
+    qWarning("a warning of another kind");
 }
 
 // What cannot be made into a thumbnail is said at once the next time.
