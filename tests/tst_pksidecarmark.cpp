@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 #include <exiv2/exiv2.hpp>
 
@@ -277,6 +278,12 @@ void TestPkSidecarMark::job()
     QCOMPARE(QFile::permissions(old.fileName()) & ~(QFile::ReadUser | QFile::WriteUser), mode);
     QVERIFY(old.open(QIODevice::ReadOnly) && properties(old.readAll()).contains(u"Xmp.dc.subject = a"_s));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    // Named after a whole file name, a raw's sidecar is its own: a DNG of
+    // the same name shares nothing.
+    QVERIFY(QFile::copy(old.fileName(), dir.filePath(u"IMG_3.CR2.xmp"_s)));
+    const QList<QString> third{u"IMG_3.CR2"_s, u"IMG_3.CR2.xmp"_s, u"IMG_3.DNG"_s};
+    const PkMarkJob::Report own = PkMarkJob::run(direct(dir.path()), third, edit(u"b"_s), true);
+    QVERIFY(own.changed == 1 && own.shared.isEmpty());
 }
 
 // A new sidecar never takes the place of a file: where the file system has
@@ -393,8 +400,21 @@ void TestPkSidecarMark::window()
     QTRY_COMPARE(told, u"The mark was taken off in 2 sidecars."_s);
     action(u"Mark picks in the sidecars\u2026"_s)->trigger();
     QTRY_COMPARE(told, u"Marked in 2 sidecars."_s);
+    // Asked in its dialog, the keyword typed there is marked and offered next time.
+    choice->askHook = nullptr;
+    told.clear();
+    QTimer::singleShot(0, this, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+            edit->setText(edit->placeholderText().isEmpty() ? QString() : u"Client"_s);
+        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+            if (button->text() == u"Mark"_s)
+                button->click();
+        }
+    });
     action(u"Mark picks in the sidecars\u2026"_s)->trigger();
     QTRY_COMPARE(told, u"Marked in 0 sidecars; 2 had it already."_s);
+    QCOMPARE(QSettings().value(u"marks/keyword"_s).toString(), u"Client"_s);
 }
 
 QTEST_MAIN(TestPkSidecarMark)
